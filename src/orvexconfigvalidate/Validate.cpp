@@ -1,0 +1,19 @@
+#include <orvexconfigvalidate/OrvexConfigValidate.hpp>
+
+#include "Verdict.hpp"
+
+namespace OrvexConfigValidate {
+
+ValidationResult validate(const std::string& schemaId, const nlohmann::json& document,
+                          const ValidateOptions& options) {
+    ValidationResult result;
+    if (schemaId.empty()) {
+        result.addIssue(Severity::Error, "/", "invalid_parameters", "schemaId is empty");
+        return result;
+    }
+    (void)document;
+    applyVerdict(result, options);
+    return result;
+}
+
+}  // namespace OrvexConfigValidate

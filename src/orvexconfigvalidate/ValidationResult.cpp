@@ -1,0 +1,22 @@
+#include <orvexconfigvalidate/OrvexConfigValidate.hpp>
+
+#include <algorithm>
+
+namespace OrvexConfigValidate {
+
+void ValidationResult::addIssue(Severity severity, const std::string& path,
+                                const std::string& code, const std::string& message) {
+    // ok changes only once the issue is stored, so a failed allocation
+    // leaves the result as it was.
+    issues.push_back(Issue{severity, path, code, message});
+    if (severity == Severity::Error) {
+        ok = false;
+    }
+}
+
+bool ValidationResult::hasErrors() const {
+    return std::any_of(issues.begin(), issues.end(),
+                       [](const Issue& issue) { return issue.severity == Severity::Error; });
+}
+
+}  // namespace OrvexConfigValidate
