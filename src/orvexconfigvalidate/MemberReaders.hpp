@@ -1,0 +1,31 @@
+// How the semantic rules read members of a document that may break its
+// schema: an absent or mistyped member reads as its default, never throws.
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+#include <nlohmann/json.hpp>
+
+namespace OrvexConfigValidate {
+
+// The member `key` of an object value; nullptr when the value is not an
+// object or lacks the key. Never inserts.
+const nlohmann::json* findMember(const nlohmann::json& value, std::string_view key);
+
+// An integer member (signed or unsigned) truncated to its low 32 bits;
+// `fallback` for anything else, floating-point numbers included.
+std::int32_t getIntOr(const nlohmann::json& value, std::string_view key, std::int32_t fallback);
+
+// The "id" member when it is a string, else empty. The view points into the
+// document and lives as long as it does.
+std::string_view readId(const nlohmann::json& value);
+
+// False only for a bridge whose "enabled" is the boolean false.
+bool isBridgeEnabled(const nlohmann::json& bridge);
+
+// Member present as an array (or object) with at least one element.
+bool hasNonEmptyArray(const nlohmann::json& value, std::string_view key);
+bool hasNonEmptyObject(const nlohmann::json& value, std::string_view key);
+
+}  // namespace OrvexConfigValidate

@@ -1,0 +1,22 @@
+// The semantic stage: cross-field rules that a schema cannot express, run
+// after the schema stage for the document kinds that carry groups or bridges.
+#pragma once
+
+#include <string>
+
+#include <nlohmann/json.hpp>
+#include <orvexconfigvalidate/OrvexConfigValidate.hpp>
+
+namespace OrvexConfigValidate {
+
+// Dispatches by schema id ("Obs", "BridgingConfiguration", "Group"; others
+// have no semantic rules). Reads the document only; never throws for it.
+void applySemanticRules(const std::string& schemaId, const nlohmann::json& document,
+                        ValidationResult& result);
+
+// The rule pass: group phase, then bridge phase, under the "mode" of the
+// server settings (omRaw when it has no integer "mode").
+void checkBridgingDocument(const nlohmann::json& serverSettings,
+                           const nlohmann::json& bridgingDocument, ValidationResult& result);
+
+}  // namespace OrvexConfigValidate
