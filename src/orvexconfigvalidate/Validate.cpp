@@ -1,5 +1,7 @@
 #include <orvexconfigvalidate/OrvexConfigValidate.hpp>
 
+#include "SchemaStage.hpp"
+#include "SemanticRules.hpp"
 #include "Verdict.hpp"
 
 namespace OrvexConfigValidate {
@@ -11,7 +13,8 @@ ValidationResult validate(const std::string& schemaId, const nlohmann::json& doc
         result.addIssue(Severity::Error, "/", "invalid_parameters", "schemaId is empty");
         return result;
     }
-    (void)document;
+    validateAgainstSchema(schemaId, document, result, options);
+    applySemanticRules(schemaId, document, result);
     applyVerdict(result, options);
     return result;
 }

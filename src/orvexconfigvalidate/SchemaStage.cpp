@@ -1,0 +1,52 @@
+#include "SchemaStage.hpp"
+
+#include <exception>
+
+#include "schemas/SchemaEngine.hpp"
+#include "schemas/SchemaRefLoader.hpp"
+#include "schemas/ValijsonAdapter.hpp"
+
+namespace OrvexConfigValidate {
+namespace {
+
+class CollectingErrorHandler : public ViolationHandler {
+  public:
+    explicit CollectingErrorHandler(ValidationResult& result) : result(&result) {}
+
+    void error(const nlohmann::json::json_pointer& pointer, const nlohmann::json& /*instance*/,
+               const std::string& message) override {
+        std::string path = pointer.to_string();
+        if (path.empty()) path = "/";
+        result->addIssue(Severity::Error, path, "schema", message);
+    }
+
+  private:
+    ValidationResult* result;
+};
+
+}  // namespace
+
+void validateAgainstSchema(const std::string& schemaId, const nlohmann::json& document,
+                           ValidationResult& result, const ValidateOptions& options) {
+    SchemaEngine& engine = SchemaEngine::instance();
+    if (!options.schemaDir.empty()) {
+        engine.loadFromDirectory(options.schemaDir);
+    } else {
+        engine.ensureLoaded();
+    }
+    if (!engine.hasSchema(schemaId)) {
+        result.addIssue(Severity::Error, "/", "unknown_schema", "Unknown schema id: " + schemaId);
+        return;
+    }
+    const nlohmann::json schema = engine.getSchema(schemaId);
+    try {
+        SchemaValidator validator(schemaRefLoader(engine));
+        validator.setRootSchema(schema);
+        CollectingErrorHandler handler(result);
+        validator.validate(document, handler);
+    } catch (const std::exception& failure) {
+        result.addIssue(Severity::Error, "/", "schema_engine", failure.what());
+    }
+}
+
+}  // namespace OrvexConfigValidate

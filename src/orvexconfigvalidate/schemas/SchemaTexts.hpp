@@ -1,0 +1,13 @@
+// The texts of the six embedded schema documents (draft-07, plain ASCII).
+#pragma once
+
+namespace OrvexConfigValidate {
+
+extern const char kBridgingConfigurationSchemaText[];
+extern const char kBridgingServerConfigurationSchemaText[];
+extern const char kObsSchemaText[];
+extern const char kGroupSchemaText[];
+extern const char kNetworkAddressSchemaText[];
+extern const char kEnumsSchemaText[];
+
+}  // namespace OrvexConfigValidate

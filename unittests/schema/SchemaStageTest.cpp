@@ -1,0 +1,158 @@
+#include <gtest/gtest.h>
+
+#include "ConfigGenerator.hpp"
+#include "SchemaIssues.hpp"
+#include "TempSchemaDir.hpp"
+
+namespace OrvexConfigValidate {
+namespace {
+
+using nlohmann::json;
+
+const json kServer = {{"enginePolicy", json::object()}};
+
+ValidateOptions inDir(const std::string& dir) {
+    ValidateOptions options;
+    options.schemaDir = dir;
+    return options;
+}
+
+void expectSingle(const std::vector<Issue>& issues, const std::string& path,
+                  const std::string& code, const std::string& message) {
+    ASSERT_EQ(issues.size(), 1u) << describe(issues);
+    EXPECT_EQ(issues[0].severity, Severity::Error);
+    EXPECT_EQ(issues[0].path, path);
+    EXPECT_EQ(issues[0].code, code);
+    EXPECT_EQ(issues[0].message, message);
+}
+
+TEST(SchemaStage, MissingEnginePolicyIsOneIssueAtTheRoot) {
+    const ValidationResult result = validate("BridgingServerConfiguration", json{{"mode", 1}}, {});
+    EXPECT_FALSE(result.ok);
+    expectSingle(result.issues, "/", "schema", "Missing required property 'enginePolicy'.");
+}
+
+TEST(SchemaStage, OneIssuePerViolationAtItsPointer) {
+    expectSingle(schemaIssues("BridgingConfiguration", json{{"bridges", {{{"lossGraceMs", -1}}}}}),
+                 "/bridges/0/lossGraceMs", "schema",
+                 "Expected number greater than or equal to 0.000000");
+    expectSingle(schemaIssues("Obs", json{{"server", kServer},
+                                          {"bridges", {{"bridges", {{{"lossGraceMs", -1}}}}}}}),
+                 "/bridges/bridges/0/lossGraceMs", "schema",
+                 "Expected number greater than or equal to 0.000000");
+}
+
+TEST(SchemaStage, SeveralViolationsKeepTheValidatorsOrder) {
+    const json group = {
+        {"id", ""}, {"type", 4}, {"vortapoints", {{{"host", {{"port", 65536}}}}, json::object()}}};
+    const auto issues = schemaIssues("Group", group);
+    ASSERT_EQ(issues.size(), 4u) << describe(issues);
+    EXPECT_EQ(issues[0].path, "/id");
+    EXPECT_EQ(issues[1].path, "/type");
+    EXPECT_EQ(issues[1].message, "Failed to match against any enum values.");
+    EXPECT_EQ(issues[2].path, "/vortapoints/0/host/port");
+    EXPECT_EQ(issues[2].message, "Expected number less than or equal to 65535.000000");
+    EXPECT_EQ(issues[3].path, "/vortapoints/1");
+    EXPECT_EQ(issues[3].message, "Missing required property 'host'.");
+}
+
+TEST(SchemaStage, SchemaIssuesPrecedeSemanticIssues) {
+    const ValidationResult result = validate("Group", json{{"id", 5}, {"type", 1}}, {});
+    ASSERT_FALSE(result.issues.empty());
+    EXPECT_EQ(result.issues[0].code, "schema");
+    EXPECT_EQ(result.issues[0].path, "/id");
+}
+
+TEST(SchemaStage, UnknownIdsAreReportedExactlyAsPassed) {
+    for (const std::string id : {"group", "Group.schema.json", " Group", "Extra"}) {
+        const ValidationResult result = validate(id, json::object(), {});
+        EXPECT_FALSE(result.ok);
+        expectSingle(result.issues, "/", "unknown_schema", "Unknown schema id: " + id);
+    }
+}
+
+TEST(SchemaStage, GeneratedDocumentsPass) {
+    const json bridges = json::parse(generateBridgingConfiguration(5));
+    const json server = json::parse(generateServerConfiguration(3));
+    EXPECT_TRUE(schemaIssues("BridgingConfiguration", bridges).empty());
+    EXPECT_TRUE(schemaIssues("BridgingServerConfiguration", server).empty());
+    EXPECT_TRUE(schemaIssues("Obs", json{{"server", server}, {"bridges", bridges}}).empty());
+    EXPECT_TRUE(schemaIssues("Obs", json::parse(composeObs(generateServerConfiguration(1),
+                                                           generateBridgingConfiguration(2))))
+                    .empty());
+}
+
+TEST(SchemaStagePaths, KeysWithSlashAndTildeAreEscaped) {
+    TempSchemaDir dir;
+    dir.write("NetworkAddress.schema.json", R"({"properties": {
+        "a/b": {"type": "integer"}, "a~b": {"type": "integer"},
+        "list": {"items": {"properties": {"0": {"type": "integer"}}}}}})");
+    const auto issues = schemaIssues("NetworkAddress",
+                                     json{{"a/b", "x"}, {"a~b", "y"}, {"list", {1, {{"0", "z"}}}}},
+                                     inDir(dir.path()));
+    ASSERT_EQ(issues.size(), 3u) << describe(issues);
+    EXPECT_EQ(issues[0].path, "/a~1b");
+    EXPECT_EQ(issues[1].path, "/a~0b");
+    EXPECT_EQ(issues[2].path, "/list/1/0");
+    EXPECT_EQ(issues[0].message, "Value type not permitted by 'type' constraint.");
+}
+
+TEST(SchemaStageRefs, UnresolvableReferenceIsOneEngineIssue) {
+    TempSchemaDir dir;
+    dir.write("Group.schema.json", R"({"properties": {"id": {"$ref": "Missing.schema.json"}}})");
+    expectSingle(schemaIssues("Group", json::object(), inDir(dir.path())), "/", "schema_engine",
+                 "cannot resolve schema $ref: Missing.schema.json");
+    // Every document that refers to it fails the same way.
+    expectSingle(schemaIssues("BridgingConfiguration", json{{"groups", {json::object()}}}), "/",
+                 "schema_engine", "cannot resolve schema $ref: Missing.schema.json");
+    expectSingle(schemaIssues("Obs", json{{"server", kServer}, {"bridges", json::object()}}), "/",
+                 "schema_engine", "cannot resolve schema $ref: Missing.schema.json");
+    // Documents that do not refer to it are unaffected.
+    EXPECT_TRUE(schemaIssues("BridgingServerConfiguration", kServer).empty());
+}
+
+TEST(SchemaStageRefs, RootReferenceToAMissingDocumentIsOneEngineIssue) {
+    TempSchemaDir dir;
+    dir.write("enums.schema.json", R"({"$ref": "Missing.schema.json"})");
+    expectSingle(schemaIssues("enums", 1, inDir(dir.path())), "/", "schema_engine",
+                 "cannot resolve schema $ref: Missing.schema.json");
+}
+
+TEST(SchemaStageRefs, ReferencesResolveByTheirLastSegment) {
+    TempSchemaDir dir;
+    dir.write("enums.schema.json", R"({"properties": {
+        "a": {"$ref": "common/NetworkAddress.schema.json"},
+        "b": {"$ref": "https://elsewhere.example/x/Group.json"},
+        "c": {"$ref": "Group.schema.json#/properties/id"},
+        "d": {"$ref": "NetworkAddress"}}})");
+    const ValidateOptions options = inDir(dir.path());
+    EXPECT_TRUE(schemaIssues("enums", json::object(), options).empty());
+    const auto issues = schemaIssues(
+        "enums",
+        json{{"a", {{"port", -1}}}, {"b", json::object()}, {"c", ""}, {"d", {{"address", 1}}}},
+        options);
+    ASSERT_EQ(issues.size(), 5u) << describe(issues);
+    EXPECT_EQ(issues[0].path, "/a/port");
+    EXPECT_EQ(issues[1].message, "Missing required property 'id'.");
+    EXPECT_EQ(issues[1].path, "/b");
+    EXPECT_EQ(issues[3].path, "/c");
+    EXPECT_EQ(issues[4].path, "/d/address");
+}
+
+TEST(SchemaStageRefs, RootReferenceToAnotherDocumentIsFollowed) {
+    TempSchemaDir dir;
+    dir.write("enums.schema.json", R"({"$ref": "Group.schema.json"})");
+    expectSingle(schemaIssues("enums", json{{"id", "g"}}, inDir(dir.path())), "/", "schema",
+                 "Missing required property 'type'.");
+    EXPECT_TRUE(schemaIssues("enums", json{{"id", "g"}, {"type", 0}}).empty());
+}
+
+TEST(SchemaStageRefs, CaseMattersInReferences) {
+    TempSchemaDir dir;
+    dir.write("enums.schema.json", R"({"items": {"$ref": "group.schema.json"}})");
+    expectSingle(schemaIssues("enums", json::array(), inDir(dir.path())), "/", "schema_engine",
+                 "cannot resolve schema $ref: group.schema.json");
+}
+
+}  // namespace
+}  // namespace OrvexConfigValidate
