@@ -1,0 +1,229 @@
+#include "Arguments.hpp"
+
+#include <algorithm>
+#include <cstddef>
+
+namespace OrvexConfigValidate::Tool {
+
+namespace {
+
+const char* const kServerFileName = "orvexbridged_conf.json";
+const char* const kBridgesFileName = "bridges.json";
+
+bool isValueOption(const std::string& name) {
+    return name == "--schema" || name == "--schema-dir" || name == "--format" ||
+           name == "--server" || name == "--bridges" || name == "--print-schema";
+}
+
+bool isFlagOption(const std::string& name) {
+    return name == "--fail-on-warning" || name == "--fail-on-info" || name == "--list-schemas" ||
+           name == "--help" || name == "-h" || name == "--version";
+}
+
+std::string joined(const std::vector<std::string>& items) {
+    std::string text;
+    for (const auto& item : items) {
+        text += (text.empty() ? "" : ", ") + item;
+    }
+    return text;
+}
+
+bool contains(const std::vector<std::string>& items, const std::string& item) {
+    return std::find(items.begin(), items.end(), item) != items.end();
+}
+
+// Records one option; returns a usage error or "".
+std::string applyOption(CommandLine& line, std::vector<std::string>& seen, const std::string& name,
+                        const std::string& value) {
+    if (isValueOption(name)) {
+        if (contains(seen, name)) return "option '" + name + "' is given more than once";
+        seen.push_back(name);
+    }
+    if (name == "--schema") {
+        line.schemaId = value;
+    } else if (name == "--schema-dir") {
+        if (value.empty()) return "option '--schema-dir' needs a directory";
+        line.options.schemaDir = value;
+    } else if (name == "--format") {
+        if (value == "text") {
+            line.format = OutputFormat::Text;
+        } else if (value == "json") {
+            line.format = OutputFormat::Json;
+        } else {
+            return "unknown format '" + value + "' (use text or json)";
+        }
+    } else if (name == "--server") {
+        line.serverFile = value;
+    } else if (name == "--bridges") {
+        line.bridgesFile = value;
+    } else if (name == "--print-schema") {
+        line.printSchemaId = value;
+    } else if (name == "--fail-on-warning") {
+        line.options.failOnWarning = true;
+    } else if (name == "--fail-on-info") {
+        line.options.failOnInfo = true;
+    } else if (name == "--list-schemas") {
+        seen.push_back(name);
+    } else if (name == "--help" || name == "-h") {
+        seen.push_back("--help");
+    } else if (name == "--version") {
+        seen.push_back(name);
+    }
+    return "";
+}
+
+bool hasInputs(const CommandLine& line) {
+    return !line.files.empty() || !line.serverFile.empty() || !line.bridgesFile.empty();
+}
+
+// Decides the action once every argument is read; returns a usage error or "".
+std::string chooseAction(CommandLine& line, const std::vector<std::string>& seen) {
+    if (contains(seen, "--help")) {
+        line.action = Action::Help;
+        return "";
+    }
+    if (contains(seen, "--version")) {
+        line.action = Action::Version;
+        return "";
+    }
+    const bool list = contains(seen, "--list-schemas");
+    const bool print = contains(seen, "--print-schema");
+    if (list && print) return "--list-schemas and --print-schema cannot be combined";
+    if (list || print) {
+        if (hasInputs(line)) {
+            return std::string(list ? "--list-schemas" : "--print-schema") +
+                   " takes no input files";
+        }
+        line.action = list ? Action::ListSchemas : Action::PrintSchema;
+        return "";
+    }
+    line.action = Action::Check;
+    if (line.serverFile.empty() != line.bridgesFile.empty()) {
+        return "--server and --bridges must be given together";
+    }
+    if (!hasInputs(line)) return "no input files";
+    if (!line.schemaId.empty() && line.files.empty()) {
+        return "--schema applies to FILE arguments, and none is given";
+    }
+    std::size_t stdinCount = std::count(line.files.begin(), line.files.end(), "-");
+    stdinCount += (line.serverFile == "-") + (line.bridgesFile == "-");
+    if (stdinCount > 1) return "standard input ('-') can be read only once";
+    return "";
+}
+
+}  // namespace
+
+ParsedArguments parseArguments(const std::vector<std::string>& args) {
+    ParsedArguments parsed;
+    CommandLine& line = parsed.commandLine;
+    std::vector<std::string> seen;
+    bool optionsEnded = false;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (optionsEnded || arg == "-" || arg.empty() || arg[0] != '-') {
+            line.files.push_back(arg);
+            continue;
+        }
+        if (arg == "--") {
+            optionsEnded = true;
+            continue;
+        }
+        const std::size_t equals = arg.find('=');
+        const std::string name = arg.substr(0, equals);
+        std::string value;
+        if (isValueOption(name)) {
+            if (equals != std::string::npos) {
+                value = arg.substr(equals + 1);
+            } else if (i + 1 < args.size()) {
+                value = args[++i];
+            } else {
+                parsed.error = "option '" + name + "' needs a value";
+                return parsed;
+            }
+        } else if (isFlagOption(name)) {
+            if (equals != std::string::npos) {
+                parsed.error = "option '" + name + "' takes no value";
+                return parsed;
+            }
+        } else {
+            parsed.error = "unknown option '" + arg + "'";
+            return parsed;
+        }
+        parsed.error = applyOption(line, seen, name, value);
+        if (!parsed.error.empty()) return parsed;
+    }
+    parsed.error = chooseAction(line, seen);
+    return parsed;
+}
+
+std::string schemaIdForFileName(const std::string& path) {
+    const std::size_t slash = path.find_last_of('/');
+    const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+    if (name == kBridgesFileName) return "BridgingConfiguration";
+    if (name == kServerFileName) return "BridgingServerConfiguration";
+    return "";
+}
+
+CheckPlan planChecks(const CommandLine& line, const std::vector<std::string>& knownIds) {
+    CheckPlan plan;
+    if (!line.schemaId.empty() && !contains(knownIds, line.schemaId)) {
+        plan.error = "unknown schema id '" + line.schemaId + "' (known: " + joined(knownIds) + ")";
+        return plan;
+    }
+    if (!line.serverFile.empty()) {
+        plan.units.push_back({"Obs", {line.serverFile, line.bridgesFile}, true});
+    }
+    for (const auto& file : line.files) {
+        const std::string id = line.schemaId.empty() ? schemaIdForFileName(file) : line.schemaId;
+        if (id.empty()) {
+            plan.error = "cannot tell which schema '" + file + "' follows: pass --schema ID (" +
+                         joined(knownIds) +
+                         "), or name the file bridges.json or orvexbridged_conf.json, or check "
+                         "the pair with --server FILE --bridges FILE";
+            plan.units.clear();
+            return plan;
+        }
+        plan.units.push_back({id, {file}, false});
+    }
+    return plan;
+}
+
+std::string helpText() {
+    return R"(Usage: orvex-config-validate [OPTIONS] FILE...
+       orvex-config-validate [OPTIONS] --server FILE --bridges FILE [FILE...]
+       orvex-config-validate --list-schemas | --print-schema ID | --help | --version
+
+Checks orvexbridged configuration files and reports every issue as
+FILE:LINE:COLUMN: error|warning|note: MESSAGE [CODE].
+
+Inputs:
+  FILE                 a file to check; "-" reads standard input. Without --schema,
+                       a file named bridges.json is checked as BridgingConfiguration
+                       and one named orvexbridged_conf.json as
+                       BridgingServerConfiguration.
+  --schema ID          check every FILE against schema ID
+  --server FILE        the server configuration (orvexbridged_conf.json) ...
+  --bridges FILE       ... and the bridges file (bridges.json), checked together
+                       as one "Obs" document, so that the rules between the two
+                       files (server mode against groups) apply
+
+Options:
+  --schema-dir DIR     use DIR/ID.schema.json (or DIR/common/ID.schema.json)
+                       instead of the built-in schema of that id
+  --fail-on-warning    a warning makes the file fail
+  --fail-on-info       a note makes the file fail
+  --format text|json   text (default): one line per issue and a summary;
+                       json: one JSON report on standard output
+  --list-schemas       print the schema ids
+  --print-schema ID    print the built-in schema ID (for an editor)
+  -h, --help           print this help
+  --version            print the version
+
+Colour is used when standard output is a terminal and NO_COLOR is not set.
+
+Exit status: 0 every file is ok, 1 some file is not ok, 2 usage error or an
+input that cannot be read or is not one JSON document.
+)";
+}
+
+}  // namespace OrvexConfigValidate::Tool

@@ -1,0 +1,56 @@
+// Command-line handling of orvex-config-validate: what to do, on which files.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include <orvexconfigvalidate/OrvexConfigValidate.hpp>
+
+namespace OrvexConfigValidate::Tool {
+
+enum class Action { Check, Help, Version, ListSchemas, PrintSchema };
+enum class OutputFormat { Text, Json };
+
+struct CommandLine {
+    Action action = Action::Check;
+    OutputFormat format = OutputFormat::Text;
+    std::string schemaId;       // --schema; empty: chosen by file name
+    std::string printSchemaId;  // --print-schema
+    std::string serverFile;     // --server
+    std::string bridgesFile;    // --bridges
+    std::vector<std::string> files;
+    ValidateOptions options;
+};
+
+// One validation call: a single file, or the server/bridges pair checked as
+// one composite document.
+struct CheckUnit {
+    std::string schemaId;            // "Obs" for a pair
+    std::vector<std::string> paths;  // one path, or server then bridges
+    bool pair = false;
+};
+
+// A non-empty error is a usage error; the other fields are then unspecified.
+struct ParsedArguments {
+    CommandLine commandLine;
+    std::string error;
+};
+
+struct CheckPlan {
+    std::vector<CheckUnit> units;
+    std::string error;
+};
+
+// The arguments after the program name.
+ParsedArguments parseArguments(const std::vector<std::string>& args);
+
+// The schema id a file of this name follows, or "" when the name tells nothing.
+std::string schemaIdForFileName(const std::string& path);
+
+// Turns the inputs of a Check command line into validation calls, checking
+// schema ids against the known ones.
+CheckPlan planChecks(const CommandLine& commandLine, const std::vector<std::string>& knownIds);
+
+std::string helpText();
+
+}  // namespace OrvexConfigValidate::Tool

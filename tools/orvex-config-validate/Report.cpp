@@ -1,0 +1,129 @@
+#include "Report.hpp"
+
+namespace OrvexConfigValidate::Tool {
+
+namespace {
+
+const char* const kBold = "\033[1m";
+const char* const kReset = "\033[0m";
+
+const char* textSeverity(Severity severity) {
+    switch (severity) {
+        case Severity::Error:
+            return "error";
+        case Severity::Warning:
+            return "warning";
+        default:
+            return "note";
+    }
+}
+
+const char* jsonSeverity(Severity severity) {
+    switch (severity) {
+        case Severity::Error:
+            return "error";
+        case Severity::Warning:
+            return "warning";
+        default:
+            return "info";
+    }
+}
+
+const char* severityColour(Severity severity) {
+    switch (severity) {
+        case Severity::Error:
+            return "\033[1;31m";
+        case Severity::Warning:
+            return "\033[1;35m";
+        default:
+            return "\033[1;36m";
+    }
+}
+
+struct Counts {
+    std::size_t errors = 0;
+    std::size_t warnings = 0;
+    std::size_t notes = 0;
+};
+
+Counts countSeverities(const Report& report) {
+    Counts counts;
+    for (const auto& d : report.diagnostics) {
+        if (d.severity == Severity::Error) ++counts.errors;
+        if (d.severity == Severity::Warning) ++counts.warnings;
+        if (d.severity == Severity::Info) ++counts.notes;
+    }
+    return counts;
+}
+
+std::string counted(std::size_t count, const std::string& noun) {
+    return std::to_string(count) + " " + noun + (count == 1 ? "" : "s");
+}
+
+}  // namespace
+
+int exitStatus(const Report& report) {
+    int status = 0;
+    for (const auto& file : report.files) {
+        if (file.unreadable) return 2;
+        if (!file.ok) status = 1;
+    }
+    return status;
+}
+
+std::string formatText(const Report& report, bool colour) {
+    std::string out;
+    for (const auto& d : report.diagnostics) {
+        std::string where = report.files.at(d.file).name;
+        if (d.position) {
+            where +=
+                ":" + std::to_string(d.position->line) + ":" + std::to_string(d.position->column);
+        }
+        const std::string severity = textSeverity(d.severity);
+        if (colour) {
+            out += kBold + where + ":" + kReset + " " + severityColour(d.severity) + severity +
+                   ":" + kReset;
+        } else {
+            out += where + ": " + severity + ":";
+        }
+        out += " " + d.message + " [" + d.code + "]\n";
+    }
+    const Counts counts = countSeverities(report);
+    out += counted(report.files.size(), "file") + " checked: " + counted(counts.errors, "error") +
+           ", " + counted(counts.warnings, "warning") + ", " + counted(counts.notes, "note") + "\n";
+    return out;
+}
+
+nlohmann::ordered_json formatJson(const Report& report) {
+    // Ordered, so that members appear in the order a reader expects.
+    using Json = nlohmann::ordered_json;
+    Json files = Json::array();
+    for (const auto& file : report.files) {
+        files.push_back({{"file", file.name},
+                         {"schema", file.schemaId},
+                         {"ok", file.ok},
+                         {"issues", Json::array()}});
+    }
+    for (const auto& d : report.diagnostics) {
+        Json issue = {{"severity", jsonSeverity(d.severity)},
+                      {"path", d.path.empty() ? Json() : Json(d.path)},
+                      {"code", d.code},
+                      {"message", d.message},
+                      {"line", nullptr},
+                      {"column", nullptr}};
+        if (d.position) {
+            issue["line"] = d.position->line;
+            issue["column"] = d.position->column;
+        }
+        files.at(d.file)["issues"].push_back(issue);
+    }
+    const Counts counts = countSeverities(report);
+    return {{"files", files},
+            {"summary",
+             {{"files", report.files.size()},
+              {"errors", counts.errors},
+              {"warnings", counts.warnings},
+              {"info", counts.notes}}}};
+}
+
+}  // namespace OrvexConfigValidate::Tool

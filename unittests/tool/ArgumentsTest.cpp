@@ -1,0 +1,136 @@
+#include <gtest/gtest.h>
+
+#include "Arguments.hpp"
+
+namespace OrvexConfigValidate::Tool {
+namespace {
+
+const std::vector<std::string> kIds = {"BridgingConfiguration",
+                                       "BridgingServerConfiguration",
+                                       "Obs",
+                                       "Group",
+                                       "NetworkAddress",
+                                       "enums"};
+
+TEST(Arguments, SchemaAndFilesWithBothValueSpellings) {
+    for (const auto& args : std::vector<std::vector<std::string>>{
+             {"--schema", "Group", "a.json", "-"}, {"a.json", "--schema=Group", "-"}}) {
+        const auto parsed = parseArguments(args);
+        ASSERT_EQ(parsed.error, "");
+        EXPECT_EQ(parsed.commandLine.action, Action::Check);
+        EXPECT_EQ(parsed.commandLine.schemaId, "Group");
+        EXPECT_EQ(parsed.commandLine.files, (std::vector<std::string>{"a.json", "-"}));
+    }
+}
+
+TEST(Arguments, OptionsMapOntoValidateOptions) {
+    const auto parsed = parseArguments({"--fail-on-warning", "--schema-dir", "/s", "--format",
+                                        "json", "--fail-on-info", "bridges.json"});
+    ASSERT_EQ(parsed.error, "");
+    const auto& line = parsed.commandLine;
+    EXPECT_TRUE(line.options.failOnWarning);
+    EXPECT_TRUE(line.options.failOnInfo);
+    EXPECT_EQ(line.options.schemaDir, "/s");
+    EXPECT_EQ(line.format, OutputFormat::Json);
+
+    const auto defaults = parseArguments({"bridges.json"}).commandLine;
+    EXPECT_FALSE(defaults.options.failOnWarning);
+    EXPECT_FALSE(defaults.options.failOnInfo);
+    EXPECT_EQ(defaults.options.schemaDir, "");
+    EXPECT_EQ(defaults.format, OutputFormat::Text);
+}
+
+TEST(Arguments, DoubleDashEndsOptions) {
+    const auto parsed = parseArguments({"--schema", "Group", "--", "--help", "-x"});
+    ASSERT_EQ(parsed.error, "");
+    EXPECT_EQ(parsed.commandLine.action, Action::Check);
+    EXPECT_EQ(parsed.commandLine.files, (std::vector<std::string>{"--help", "-x"}));
+}
+
+TEST(Arguments, Actions) {
+    EXPECT_EQ(parseArguments({"--help"}).commandLine.action, Action::Help);
+    EXPECT_EQ(parseArguments({"-h", "--bogus"}).error, "unknown option '--bogus'");
+    EXPECT_EQ(parseArguments({"x.json", "-h"}).commandLine.action, Action::Help);
+    EXPECT_EQ(parseArguments({"--version"}).commandLine.action, Action::Version);
+    EXPECT_EQ(parseArguments({"--list-schemas"}).commandLine.action, Action::ListSchemas);
+    const auto print = parseArguments({"--print-schema", "Obs"});
+    EXPECT_EQ(print.commandLine.action, Action::PrintSchema);
+    EXPECT_EQ(print.commandLine.printSchemaId, "Obs");
+}
+
+TEST(Arguments, UsageErrors) {
+    const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
+        {{}, "no input files"},
+        {{"--frobnicate"}, "unknown option '--frobnicate'"},
+        {{"-q", "a.json"}, "unknown option '-q'"},
+        {{"a.json", "--schema"}, "option '--schema' needs a value"},
+        {{"--fail-on-info=yes", "a.json"}, "option '--fail-on-info' takes no value"},
+        {{"--format", "xml", "a.json"}, "unknown format 'xml' (use text or json)"},
+        {{"--schema", "Group", "--schema", "Obs", "a"},
+         "option '--schema' is given more than once"},
+        {{"--server", "s.json"}, "--server and --bridges must be given together"},
+        {{"--bridges", "b.json"}, "--server and --bridges must be given together"},
+        {{"--schema", "Group"}, "no input files"},
+        {{"--schema", "Group", "--server", "s", "--bridges", "b"},
+         "--schema applies to FILE arguments, and none is given"},
+        {{"--server", "-", "--bridges", "-"}, "standard input ('-') can be read only once"},
+        {{"--schema", "Group", "-", "-"}, "standard input ('-') can be read only once"},
+        {{"--list-schemas", "a.json"}, "--list-schemas takes no input files"},
+        {{"--print-schema", "Obs", "a.json"}, "--print-schema takes no input files"},
+        {{"--print-schema", "Obs", "--list-schemas"},
+         "--list-schemas and --print-schema cannot be combined"},
+        {{"--schema-dir=", "bridges.json"}, "option '--schema-dir' needs a directory"},
+    };
+    for (const auto& [args, error] : cases) {
+        EXPECT_EQ(parseArguments(args).error, error) << (args.empty() ? "(none)" : args.front());
+    }
+}
+
+TEST(Arguments, SchemaByFileName) {
+    EXPECT_EQ(schemaIdForFileName("bridges.json"), "BridgingConfiguration");
+    EXPECT_EQ(schemaIdForFileName("/etc/orvexbridged/bridges.json"), "BridgingConfiguration");
+    EXPECT_EQ(schemaIdForFileName("conf/orvexbridged_conf.json"), "BridgingServerConfiguration");
+    EXPECT_EQ(schemaIdForFileName("Bridges.json"), "");
+    EXPECT_EQ(schemaIdForFileName("bridges.json.bak"), "");
+    EXPECT_EQ(schemaIdForFileName("bridges.json/x"), "");
+    EXPECT_EQ(schemaIdForFileName("-"), "");
+}
+
+TEST(Plan, UnitsInOrderPairFirst) {
+    const auto line = parseArguments({"bridges.json", "--server", "s.json", "--bridges", "b.json",
+                                      "x/orvexbridged_conf.json"})
+                          .commandLine;
+    const auto plan = planChecks(line, kIds);
+    ASSERT_EQ(plan.error, "");
+    ASSERT_EQ(plan.units.size(), 3u);
+    EXPECT_TRUE(plan.units[0].pair);
+    EXPECT_EQ(plan.units[0].schemaId, "Obs");
+    EXPECT_EQ(plan.units[0].paths, (std::vector<std::string>{"s.json", "b.json"}));
+    EXPECT_EQ(plan.units[1].schemaId, "BridgingConfiguration");
+    EXPECT_FALSE(plan.units[1].pair);
+    EXPECT_EQ(plan.units[2].schemaId, "BridgingServerConfiguration");
+}
+
+TEST(Plan, ExplicitSchemaOverridesFileName) {
+    const auto plan =
+        planChecks(parseArguments({"--schema", "Group", "bridges.json"}).commandLine, kIds);
+    ASSERT_EQ(plan.units.size(), 1u);
+    EXPECT_EQ(plan.units[0].schemaId, "Group");
+}
+
+TEST(Plan, UnknownSchemaAndUnnamedFileAreUsageErrors) {
+    auto plan = planChecks(parseArguments({"--schema", "group", "a.json"}).commandLine, kIds);
+    EXPECT_EQ(plan.error,
+              "unknown schema id 'group' (known: BridgingConfiguration, "
+              "BridgingServerConfiguration, Obs, Group, NetworkAddress, enums)");
+
+    plan = planChecks(parseArguments({"bridges.json", "-"}).commandLine, kIds);
+    EXPECT_TRUE(plan.units.empty());
+    EXPECT_NE(plan.error.find("cannot tell which schema '-' follows: pass --schema ID"),
+              std::string::npos)
+        << plan.error;
+    EXPECT_NE(plan.error.find("--server FILE --bridges FILE"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace OrvexConfigValidate::Tool
