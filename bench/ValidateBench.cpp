@@ -79,8 +79,9 @@ void BM_Validate_Obs(benchmark::State& state) {
     runValidate(state, "Obs", obsText(n), n);
 }
 
-#define ORVEX_SCALING(fn) \
-    BENCHMARK(fn)->Arg(10)->Arg(100)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMicrosecond)
+#define ORVEX_SCALING(fn)                                                       \
+    BENCHMARK(fn)->Arg(10)->Arg(100)->Arg(1000)->Arg(10000)->Arg(100000)->Unit( \
+        benchmark::kMicrosecond)
 ORVEX_SCALING(BM_Parse_Bridging);
 ORVEX_SCALING(BM_Validate_Bridging);
 ORVEX_SCALING(BM_Parse_Obs);
@@ -112,9 +113,11 @@ const std::map<std::string, std::pair<nlohmann::json, nlohmann::json>>& smallDoc
            {"bridges", nlohmann::json::object()}}}},
         {"Group",
          {nlohmann::json::parse(generateBridgingConfiguration(1))["groups"][0],
-          {{"id", "g"}, {"type", 1}, {"bridgeTargetOutputDetail", {{"mode", 1}}}, {"tx", {{"p", 1}}}}}},
-        {"NetworkAddress",
-         {{{"address", "10.1.2.3"}, {"port", 7443}}, nlohmann::json::object()}},
+          {{"id", "g"},
+           {"type", 1},
+           {"bridgeTargetOutputDetail", {{"mode", 1}}},
+           {"tx", {{"p", 1}}}}}},
+        {"NetworkAddress", {{{"address", "10.1.2.3"}, {"port", 7443}}, nlohmann::json::object()}},
         {"enums", {{{"mode", 3}}, nullptr}},
     };
     return docs;

@@ -42,9 +42,10 @@ void checkInvariants(const std::string& schemaId, const nlohmann::json& document
             const auto severity = static_cast<int>(issue.severity);
             if (severity < 0 || severity > 2) violated("severity out of range", schemaId);
         }
-        const bool expectedOk = !result.hasErrors() &&
-                                !(options.failOnWarning && hasSeverity(result, Severity::Warning)) &&
-                                !(options.failOnInfo && hasSeverity(result, Severity::Info));
+        const bool expectedOk =
+            !result.hasErrors() &&
+            !(options.failOnWarning && hasSeverity(result, Severity::Warning)) &&
+            !(options.failOnInfo && hasSeverity(result, Severity::Info));
         if (result.ok != expectedOk) violated("ok does not follow the verdict rule", schemaId);
     }
 }

@@ -4,7 +4,9 @@ namespace OrvexConfigValidate {
 
 namespace {
 
-std::string groupId(std::size_t i) { return "{grp-" + std::to_string(i) + "}"; }
+std::string groupId(std::size_t i) {
+    return "{grp-" + std::to_string(i) + "}";
+}
 
 void appendGroup(std::string& out, std::size_t i) {
     const std::string n = std::to_string(i);
@@ -15,8 +17,9 @@ void appendGroup(std::string& out, std::size_t i) {
            "     \"bridgeTargetOutputDetail\": {\"mode\": 2, \"mixedStreamTxParams\": "
            "{\"voiceToneLevel\": -12}},\n"
            "     \"vortapoints\": [{\"id\": \"vp-" +
-           n + "-a\", \"host\": {\"address\": \"vp-a.example.net\", \"port\": 7443}},\n"
-               "                     {\"id\": \"vp-" +
+           n +
+           "-a\", \"host\": {\"address\": \"vp-a.example.net\", \"port\": 7443}},\n"
+           "                     {\"id\": \"vp-" +
            n +
            "-b\", \"host\": {\"address\": \"vp-b.example.net\", \"port\": 7443}}],\n"
            "     \"rx\": {\"address\": \"239.42.7." +

@@ -41,7 +41,8 @@ void validateAgainstSchema(const std::string& schemaId, const nlohmann::json& do
     const nlohmann::json schema = engine.getSchema(schemaId);
     try {
         SchemaValidator validator(schemaRefLoader(engine));
-        validator.setRootSchema(schema);
+        // A root without "$id" takes its base from its schema id.
+        validator.setRootSchema(schema, "/" + schemaId + ".schema.json");
         CollectingErrorHandler handler(result);
         validator.validate(document, handler);
     } catch (const std::exception& failure) {

@@ -4,8 +4,8 @@
 
 namespace OrvexConfigValidate {
 
-void ValidationResult::addIssue(Severity severity, const std::string& path,
-                                const std::string& code, const std::string& message) {
+void ValidationResult::addIssue(Severity severity, const std::string& path, const std::string& code,
+                                const std::string& message) {
     // ok changes only once the issue is stored, so a failed allocation
     // leaves the result as it was.
     issues.push_back(Issue{severity, path, code, message});

@@ -32,13 +32,9 @@ TEST(Fixture, MissingFileNamesTheFullPathBeforeParsing) {
 
 TEST(Fixture, ReadTextFileReturnsEverythingAndEmptyForEmptyFile) {
     const std::string path = testing::TempDir() + "fixture_read_test.txt";
-    {
-        std::ofstream(path) << "";
-    }
+    { std::ofstream(path) << ""; }
     EXPECT_EQ(readTextFile(path), "");
-    {
-        std::ofstream(path) << "line one\nline two";
-    }
+    { std::ofstream(path) << "line one\nline two"; }
     EXPECT_EQ(readTextFile(path), "line one\nline two");
     std::remove(path.c_str());
 }

@@ -135,7 +135,9 @@ TEST(HostileKeys, SlashTildeAndNulInKeysGiveResultsWithPaths) {
 TEST(HostileKeys, InvalidUtf8InIdsAndKeysIsCarriedThroughWithoutThrowing) {
     const std::string bad = "\xff\xfe\xc3";  // not UTF-8: the parser would reject it
     json bridging = {
-        {"groups", json::array({{{"id", bad}, {"type", 1}, {"bridgeTargetOutputDetail", {{"mode", 1}}},
+        {"groups", json::array({{{"id", bad},
+                                 {"type", 1},
+                                 {"bridgeTargetOutputDetail", {{"mode", 1}}},
                                  {"tx", {{bad, 1}}}}})},
         {"bridges", json::array({{{"id", bad + "b"}, {"groups", json::array({bad, "x\xff"})}}})}};
     const ValidationResult result = validate("BridgingConfiguration", bridging, ValidateOptions{});
@@ -143,13 +145,15 @@ TEST(HostileKeys, InvalidUtf8InIdsAndKeysIsCarriedThroughWithoutThrowing) {
     ASSERT_EQ(result.issues.size(), 1u);
     EXPECT_EQ(result.issues[0].code, "missing_group_ref");
     EXPECT_EQ(result.issues[0].path, "/bridges/bridges/0 (id=" + bad + "b)/groups/1");
-    EXPECT_EQ(result.issues[0].message, "Bridge references group id 'x\xff' which has no definition");
+    EXPECT_EQ(result.issues[0].message,
+              "Bridge references group id 'x\xff' which has no definition");
 }
 
 TEST(HostileNumbers, ModeBeyond32BitsKeepsItsLowBitsForTheRules) {
     // 4294967298 = 2^32 + 2: the schema rejects it, the rules read mode 2.
-    json obs = {{"server", {{"enginePolicy", json::object()}, {"mode", 4294967298ULL}}},
-                {"bridges", {{"groups", json::array({{{"id", "g"}, {"type", 3}, {"tx", {{"a", 1}}}}})}}}};
+    json obs = {
+        {"server", {{"enginePolicy", json::object()}, {"mode", 4294967298ULL}}},
+        {"bridges", {{"groups", json::array({{{"id", "g"}, {"type", 3}, {"tx", {{"a", 1}}}}})}}}};
     const ValidationResult result = validate("Obs", obs, ValidateOptions{});
     expectWellFormed(result);
     EXPECT_TRUE(hasCode(result, "schema"));
@@ -173,11 +177,14 @@ TEST(HostileNumbers, EdgeValuesAreResultsNotExceptions) {
                                       json::parse("1e308"),
                                       json(1.0)};
     for (const json& v : values) {
-        json group = {{"id", "g"}, {"type", v}, {"bridgeTargetOutputDetail", {{"mode", v}}},
+        json group = {{"id", "g"},
+                      {"type", v},
+                      {"bridgeTargetOutputDetail", {{"mode", v}}},
                       {"vortapoints", json::array({{{"host", {{"port", v}}}}})}};
-        json obs = {{"server", {{"enginePolicy", json::object()}, {"mode", v}}},
-                    {"bridges", {{"groups", json::array({group})},
-                                 {"bridges", json::array({{{"lossGraceMs", v}}})}}}};
+        json obs = {
+            {"server", {{"enginePolicy", json::object()}, {"mode", v}}},
+            {"bridges",
+             {{"groups", json::array({group})}, {"bridges", json::array({{{"lossGraceMs", v}}})}}}};
         for (const std::string& id : schemaIds()) {
             expectWellFormed(validate(id, obs, ValidateOptions{}));
             expectWellFormed(validate(id, group, ValidateOptions{}));
@@ -187,7 +194,8 @@ TEST(HostileNumbers, EdgeValuesAreResultsNotExceptions) {
 
 TEST(HostileNumbers, NegativeZeroPortIsAccepted) {
     EXPECT_TRUE(validate("NetworkAddress", json::parse(R"({"port": -0})"), ValidateOptions{}).ok);
-    EXPECT_FALSE(validate("NetworkAddress", json::parse(R"({"port": 65536})"), ValidateOptions{}).ok);
+    EXPECT_FALSE(
+        validate("NetworkAddress", json::parse(R"({"port": 65536})"), ValidateOptions{}).ok);
 }
 
 }  // namespace

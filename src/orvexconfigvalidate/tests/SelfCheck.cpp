@@ -52,15 +52,17 @@ int runCases() {
         expect(!result.hasErrors(), "valid Obs has no errors");
     }
     {
-        const auto result = validate("BridgingServerConfiguration",
-                                     loadFixture("invalid_missing_engine_policy.json"),
-                                     ValidateOptions{});
+        const auto result =
+            validate("BridgingServerConfiguration",
+                     loadFixture("invalid_missing_engine_policy.json"), ValidateOptions{});
         expect(result.hasErrors(), "missing enginePolicy is an error");
     }
     {
-        const auto result = validateObs("invalid_mode2_server.json", "invalid_mode2_raw_group.json");
+        const auto result =
+            validateObs("invalid_mode2_server.json", "invalid_mode2_raw_group.json");
         expect(result.hasErrors(), "mode 2 + gtRaw is an error");
-        expect(hasCode(result, "mode_requires_audio_group"), "mode_requires_audio_group code present");
+        expect(hasCode(result, "mode_requires_audio_group"),
+               "mode_requires_audio_group code present");
     }
     {
         const auto result = validateObs("valid_server.json", "invalid_dangling_ref.json");
