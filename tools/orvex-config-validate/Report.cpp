@@ -7,25 +7,16 @@ namespace {
 const char* const kBold = "\033[1m";
 const char* const kReset = "\033[0m";
 
-const char* textSeverity(Severity severity) {
+// Compilers call the lowest level a "note"; the JSON report keeps the
+// library's own name for it.
+const char* severityName(Severity severity, const char* infoName) {
     switch (severity) {
         case Severity::Error:
             return "error";
         case Severity::Warning:
             return "warning";
         default:
-            return "note";
-    }
-}
-
-const char* jsonSeverity(Severity severity) {
-    switch (severity) {
-        case Severity::Error:
-            return "error";
-        case Severity::Warning:
-            return "warning";
-        default:
-            return "info";
+            return infoName;
     }
 }
 
@@ -79,7 +70,7 @@ std::string formatText(const Report& report, bool colour) {
             where +=
                 ":" + std::to_string(d.position->line) + ":" + std::to_string(d.position->column);
         }
-        const std::string severity = textSeverity(d.severity);
+        const std::string severity = severityName(d.severity, "note");
         if (colour) {
             out += kBold + where + ":" + kReset + " " + severityColour(d.severity) + severity +
                    ":" + kReset;
@@ -105,7 +96,7 @@ nlohmann::ordered_json formatJson(const Report& report) {
                          {"issues", Json::array()}});
     }
     for (const auto& d : report.diagnostics) {
-        Json issue = {{"severity", jsonSeverity(d.severity)},
+        Json issue = {{"severity", severityName(d.severity, "info")},
                       {"path", d.path.empty() ? Json() : Json(d.path)},
                       {"code", d.code},
                       {"message", d.message},
