@@ -100,13 +100,17 @@ TEST(SchemaStagePaths, KeysWithSlashAndTildeAreEscaped) {
 TEST(SchemaStageRefs, UnresolvableReferenceIsOneEngineIssue) {
     TempSchemaDir dir;
     dir.write("Group.schema.json", R"({"properties": {"id": {"$ref": "Missing.schema.json"}}})");
+    // The replacement has no "$id": its base is the bare path of its id.
     expectSingle(schemaIssues("Group", json::object(), inDir(dir.path())), "/", "schema_engine",
-                 "cannot resolve schema $ref: Missing.schema.json");
-    // Every document that refers to it fails the same way.
+                 "cannot resolve schema $ref: /Missing.schema.json # ");
+    // Every document that refers to it fails the same way; reached from an
+    // embedded document, it is based at the location it was loaded from.
+    const std::string fromHost =
+        "cannot resolve schema $ref: https://schemas.orvex.example/schemas/Missing.schema.json # ";
     expectSingle(schemaIssues("BridgingConfiguration", json{{"groups", {json::object()}}}), "/",
-                 "schema_engine", "cannot resolve schema $ref: Missing.schema.json");
+                 "schema_engine", fromHost);
     expectSingle(schemaIssues("Obs", json{{"server", kServer}, {"bridges", json::object()}}), "/",
-                 "schema_engine", "cannot resolve schema $ref: Missing.schema.json");
+                 "schema_engine", fromHost);
     // Documents that do not refer to it are unaffected.
     EXPECT_TRUE(schemaIssues("BridgingServerConfiguration", kServer).empty());
 }
@@ -115,7 +119,7 @@ TEST(SchemaStageRefs, RootReferenceToAMissingDocumentIsOneEngineIssue) {
     TempSchemaDir dir;
     dir.write("enums.schema.json", R"({"$ref": "Missing.schema.json"})");
     expectSingle(schemaIssues("enums", 1, inDir(dir.path())), "/", "schema_engine",
-                 "cannot resolve schema $ref: Missing.schema.json");
+                 "cannot resolve schema $ref: /Missing.schema.json # ");
 }
 
 TEST(SchemaStageRefs, ReferencesResolveByTheirLastSegment) {
@@ -151,7 +155,7 @@ TEST(SchemaStageRefs, CaseMattersInReferences) {
     TempSchemaDir dir;
     dir.write("enums.schema.json", R"({"items": {"$ref": "group.schema.json"}})");
     expectSingle(schemaIssues("enums", json::array(), inDir(dir.path())), "/", "schema_engine",
-                 "cannot resolve schema $ref: group.schema.json");
+                 "cannot resolve schema $ref: /group.schema.json # ");
 }
 
 }  // namespace

@@ -139,7 +139,7 @@ TEST(ValijsonReports, ReferencedDocumentsAreFetchedOncePerValidation) {
     const json target = {{"type", "integer"}};
     SchemaValidator validator([&](const std::string& ref, json& out) {
         ++fetches;
-        EXPECT_EQ(ref, "T.schema.json");
+        EXPECT_EQ(ref, "T.schema.json # ");
         out = target;
     });
     validator.setRootSchema(

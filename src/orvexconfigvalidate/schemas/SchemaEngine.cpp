@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "EmbeddedSchemas.hpp"
+#include "SchemaBundle.hpp"
 #include "SchemaId.hpp"
 
 namespace OrvexConfigValidate {
@@ -56,6 +57,12 @@ void SchemaEngine::loadSchemaFile(const std::string& schemaId, const std::string
     } catch (const std::exception&) {
         // A broken file leaves the document that the id already has.
         return;
+    }
+    if (jsonNestingDepth(document) > kMaxSchemaNesting) {
+        // Every use copies the document, and copying recurses per level.
+        document = nlohmann::json{
+            {kUnusableSchemaMember, "schema file " + path + " is nested deeper than " +
+                                        std::to_string(kMaxSchemaNesting) + " levels"}};
     }
     std::unique_lock<std::shared_mutex> lock(mutex);
     schemas[schemaId] = std::move(document);

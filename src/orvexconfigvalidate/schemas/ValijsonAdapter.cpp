@@ -10,26 +10,36 @@
 #include <valijson/validation_results.hpp>
 #include <valijson/validator.hpp>
 
+#include "SchemaBundle.hpp"
+#include "UriReference.hpp"
 #include "ValijsonReports.hpp"
 
 namespace OrvexConfigValidate {
 namespace {
 
-void freeFetchedDocument(const nlohmann::json* document) {
-    delete document;
+// The schema that the bundle's root reference chain ends in.
+const nlohmann::json* rootTarget(const nlohmann::json& bundle) {
+    const nlohmann::json* current = &bundle;
+    for (std::size_t step = 0; step <= kMaxSchemaChain + 1; ++step) {
+        if (!current->is_object()) return current;
+        const auto ref = current->find("$ref");
+        if (ref == current->end() || !ref->is_string()) return current;
+        const std::string pointer = percentDecode(ref->get<std::string>().substr(1));
+        current = &bundle.at(nlohmann::json::json_pointer(pointer));
+    }
+    return current;
 }
 
-// valijson resolves a "$ref" at the very root that names another document
-// inside the root itself, and so recurses without end. One level of allOf
-// sends such a reference down the path that fetches documents.
-bool rootRefersToOtherDocument(const nlohmann::json& schema) {
-    if (!schema.is_object()) return false;
-    const auto ref = schema.find("$ref");
-    if (ref == schema.end() || !ref->is_string()) return false;
-    const auto& text = ref->get_ref<const std::string&>();
-    const bool absolute = text.find("://") != std::string::npos || text.rfind("urn:", 0) == 0 ||
-                          text.rfind("URN:", 0) == 0;
-    return !text.empty() && text.front() != '#' && !absolute;
+std::string silentFailureMessage(const nlohmann::json& bundle) {
+    try {
+        const nlohmann::json* target = rootTarget(bundle);
+        if (target->is_boolean()) return "Schema 'false' accepts no value.";
+        if (target->is_object() && target->contains("propertyNames"))
+            return "A property name fails the 'propertyNames' constraint.";
+    } catch (const std::exception&) {
+        // Falls back to the general wording.
+    }
+    return "Value fails the schema.";
 }
 
 }  // namespace
@@ -42,40 +52,38 @@ SchemaValidator::SchemaValidator(SchemaLoader loader) : loader(std::move(loader)
 
 SchemaValidator::~SchemaValidator() = default;
 
-void SchemaValidator::setRootSchema(const nlohmann::json& schema) {
+void SchemaValidator::setRootSchema(const nlohmann::json& schema, const std::string& retrievalUri) {
+    // Checked before anything copies or walks the schema recursively.
+    if (jsonNestingDepth(schema) > kMaxSchemaNesting) {
+        throw std::invalid_argument("schema document is nested deeper than " +
+                                    std::to_string(kMaxSchemaNesting) + " levels");
+    }
+    // References are resolved here, so valijson sees only pointers into one
+    // document and never fetches.
+    const nlohmann::json bundle = bundleSchema(schema, retrievalUri, loader);
     auto fresh = std::make_unique<Compiled>();
     valijson::SchemaParser parser(valijson::SchemaParser::kDraft7);
-    const nlohmann::json wrapped = rootRefersToOtherDocument(schema)
-                                       ? nlohmann::json{{"allOf", nlohmann::json::array({schema})}}
-                                       : nlohmann::json();
-    const valijson::adapters::NlohmannJsonAdapter root(wrapped.is_null() ? schema : wrapped);
-    // A throwing fetch propagates out of populateSchema after valijson has
-    // freed what it fetched so far, so the loader's own message reaches the
-    // caller.
-    auto fetch = [this](const std::string& uri) -> const nlohmann::json* {
-        auto document = std::make_unique<nlohmann::json>();
-        loader(uri, *document);
-        return document.release();
-    };
-    parser.populateSchema(root, fresh->schema, fetch, freeFetchedDocument);
+    const valijson::adapters::NlohmannJsonAdapter root(bundle);
+    parser.populateSchema(root, fresh->schema);
+    silentFailure = silentFailureMessage(bundle);
     compiled = std::move(fresh);
 }
 
-void SchemaValidator::validate(const nlohmann::json& document, ViolationHandler& handler) {
+bool SchemaValidator::validate(const nlohmann::json& document, ViolationHandler& handler) {
     if (!compiled) throw std::logic_error("schema validator has no root schema");
     valijson::Validator validator;
     valijson::ValidationResults results;
     const valijson::adapters::NlohmannJsonAdapter target(document);
-    if (validator.validate(compiled->schema, target, &results)) return;
+    if (validator.validate(compiled->schema, target, &results)) return true;
 
     std::vector<ValidatorReport> reports;
     reports.reserve(results.numErrors());
     for (const auto& error : results) reports.push_back({error.context, error.description});
     std::vector<ValidatorReport> violations = selectViolations(reports);
     if (violations.empty()) {
-        // valijson rejects a `false` schema and a failed propertyNames
-        // without any report of its own; the document is still invalid.
-        violations.push_back({{"<root>"}, "Failed to validate against schema."});
+        // valijson reports nothing for a `false` root or a failed
+        // propertyNames at the root; the document is still invalid.
+        violations.push_back({{"<root>"}, silentFailure});
     }
     const nlohmann::json null;
     for (const ValidatorReport& violation : violations) {
@@ -83,6 +91,7 @@ void SchemaValidator::validate(const nlohmann::json& document, ViolationHandler&
         const auto pointer = pointerForContext(document, violation.context, &instance);
         handler.error(pointer, instance != nullptr ? *instance : null, violation.message);
     }
+    return false;
 }
 
 }  // namespace OrvexConfigValidate

@@ -28,14 +28,18 @@ class SchemaValidator {
     SchemaValidator& operator=(const SchemaValidator&) = delete;
 
     // Compiles the schema; referenced documents are fetched through the
-    // loader, each once.
-    void setRootSchema(const nlohmann::json& schema);
-    // Reports every violation of the document to the handler.
-    void validate(const nlohmann::json& document, ViolationHandler& handler);
+    // loader, each once. `retrievalUri` is the base of a root without "$id".
+    void setRootSchema(const nlohmann::json& schema, const std::string& retrievalUri = "");
+    // Reports every violation of the document to the handler, at least one
+    // when the document is invalid; returns whether it is valid.
+    bool validate(const nlohmann::json& document, ViolationHandler& handler);
 
   private:
     struct Compiled;
     SchemaLoader loader;
+    // What the root resolves to, for the report of a failure that the
+    // validator leaves without one.
+    std::string silentFailure;
     std::unique_ptr<Compiled> compiled;
 };
 

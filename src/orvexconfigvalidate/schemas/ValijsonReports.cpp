@@ -223,6 +223,9 @@ std::string stripBrackets(const std::string& step) {
 std::vector<ValidatorReport> selectViolations(const std::vector<ValidatorReport>& reports) {
     std::vector<std::size_t> kept;
     for (const Group& group : GroupBuilder(reports).build()) collect(group, kept);
+    // A failure is never lost: when every line was taken for an enclosing
+    // one, the innermost (valijson reports inner levels first) stays.
+    if (kept.empty() && !reports.empty()) kept.push_back(0);
     std::vector<ValidatorReport> violations;
     violations.reserve(kept.size());
     for (const std::size_t index : kept) violations.push_back(reports[index]);
