@@ -106,20 +106,9 @@ std::vector<std::string> splitPointer(const std::string& pointer) {
 
 std::string joinPointer(const std::vector<std::string>& tokens) {
     if (tokens.empty()) return "/";
-    std::string pointer;
-    for (const auto& token : tokens) {
-        pointer += '/';
-        for (const char c : token) {
-            if (c == '~') {
-                pointer += "~0";
-            } else if (c == '/') {
-                pointer += "~1";
-            } else {
-                pointer += c;
-            }
-        }
-    }
-    return pointer;
+    nlohmann::json::json_pointer pointer;
+    for (const auto& token : tokens) pointer /= token;  // escaped by to_string
+    return pointer.to_string();
 }
 
 bool isPointerPathCode(const std::string& code) {
