@@ -2,9 +2,9 @@
 
 #include <exception>
 
+#include "engine/SchemaRefLoader.hpp"
+#include "engine/ValijsonAdapter.hpp"
 #include "schemas/SchemaEngine.hpp"
-#include "schemas/SchemaRefLoader.hpp"
-#include "schemas/ValijsonAdapter.hpp"
 
 namespace OrvexConfigValidate {
 namespace {

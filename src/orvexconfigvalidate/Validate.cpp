@@ -1,8 +1,8 @@
 #include <orvexconfigvalidate/OrvexConfigValidate.hpp>
 
 #include "SchemaStage.hpp"
-#include "SemanticRules.hpp"
 #include "Verdict.hpp"
+#include "semantic/SemanticRules.hpp"
 
 namespace OrvexConfigValidate {
 

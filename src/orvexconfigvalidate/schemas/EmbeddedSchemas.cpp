@@ -1,8 +1,8 @@
-#include "EmbeddedSchemas.hpp"
+#include "schemas/EmbeddedSchemas.hpp"
 
 #include <orvexconfigvalidate/OrvexConfigValidate.hpp>
 
-#include "SchemaTexts.hpp"
+#include "schemas/SchemaTexts.hpp"
 
 namespace OrvexConfigValidate {
 

@@ -1,4 +1,4 @@
-#include "SchemaTexts.hpp"
+#include "schemas/SchemaTexts.hpp"
 
 namespace OrvexConfigValidate {
 

@@ -1,12 +1,12 @@
-#include "SchemaEngine.hpp"
+#include "schemas/SchemaEngine.hpp"
 
 #include <fstream>
 #include <mutex>
 #include <utility>
 
-#include "EmbeddedSchemas.hpp"
-#include "SchemaBundle.hpp"
-#include "SchemaId.hpp"
+#include "engine/SchemaBundle.hpp"
+#include "schemas/EmbeddedSchemas.hpp"
+#include "schemas/SchemaId.hpp"
 
 namespace OrvexConfigValidate {
 namespace {

@@ -1,4 +1,4 @@
-#include "SchemaId.hpp"
+#include "schemas/SchemaId.hpp"
 
 namespace OrvexConfigValidate {
 namespace {

@@ -1,0 +1,131 @@
+# End-to-end tests of orvex-config-validate: each runs the program once, from
+# the source tree, and checks its exit status and output.
+set(ORVEX_TOOL_INPUTS tests/tool/inputs)
+set(ORVEX_TOOL_EXPECTED ${CMAKE_CURRENT_SOURCE_DIR}/expected)
+set(ORVEX_GOOD --server|examples/good/orvexbridged_conf.json|--bridges|examples/good/bridges.json)
+set(ORVEX_BROKEN --server|examples/broken/orvexbridged_conf.json|--bridges|examples/broken/bridges.json)
+
+# orvex_tool_test(NAME STATUS ARGS [STDOUT_FILE f] [STDOUT_REGEX r] [STDERR_REGEX r]
+#                 [STDIN f] [JSON_MEMBER m JSON_VALUE v])
+function(orvex_tool_test name status args)
+    cmake_parse_arguments(PARSE_ARGV 3 opt ""
+        "STDOUT_FILE;STDOUT_REGEX;STDERR_REGEX;STDIN;JSON_MEMBER;JSON_VALUE" "")
+    set(defines -DTOOL=$<TARGET_FILE:orvex-config-validate> -DWORKDIR=${PROJECT_SOURCE_DIR}
+        "-DARGS=${args}" -DSTATUS=${status})
+    if(opt_STDOUT_FILE)
+        list(APPEND defines -DSTDOUT_FILE=${ORVEX_TOOL_EXPECTED}/${opt_STDOUT_FILE})
+    endif()
+    if(opt_STDIN)
+        list(APPEND defines -DSTDIN=${PROJECT_SOURCE_DIR}/${opt_STDIN})
+    endif()
+    foreach(key STDOUT_REGEX STDERR_REGEX JSON_MEMBER JSON_VALUE)
+        if(DEFINED opt_${key})
+            list(APPEND defines "-D${key}=${opt_${key}}")
+        endif()
+    endforeach()
+    add_test(NAME tool.${name}
+        COMMAND ${CMAKE_COMMAND} ${defines} -P ${CMAKE_CURRENT_SOURCE_DIR}/RunTool.cmake)
+    set_tests_properties(tool.${name} PROPERTIES LABELS "tool;e2e")
+endfunction()
+
+# The example deployments, as a pair and file by file.
+orvex_tool_test(examples.good_pair_text 0 "${ORVEX_GOOD}" STDOUT_FILE good.txt)
+orvex_tool_test(examples.good_files_text 0
+    "examples/good/orvexbridged_conf.json|examples/good/bridges.json" STDOUT_FILE good.txt)
+orvex_tool_test(examples.good_pair_json 0 "--format|json|${ORVEX_GOOD}" STDOUT_FILE good.json)
+orvex_tool_test(examples.broken_pair_text 1 "${ORVEX_BROKEN}" STDOUT_FILE broken.txt)
+orvex_tool_test(examples.broken_pair_json 1 "${ORVEX_BROKEN}|--format=json" STDOUT_FILE broken.json)
+# Alone, the bridges file is judged under mode omADictatedByGroup, not the server's mode 2.
+orvex_tool_test(examples.broken_bridges_alone 1 "examples/broken/bridges.json"
+    STDOUT_FILE broken_bridges_alone.txt)
+
+# Options that change the verdict, on a composite whose only issues are a
+# note and a warning.
+set(ORVEX_MILD "--schema|Obs|${ORVEX_TOOL_INPUTS}/warning_and_note.json")
+orvex_tool_test(verdict.notes_and_warnings_pass 0 "${ORVEX_MILD}" STDOUT_FILE warning_and_note.txt)
+orvex_tool_test(verdict.fail_on_warning 1 "--fail-on-warning|--format|json|${ORVEX_MILD}"
+    JSON_MEMBER "files|0|ok" JSON_VALUE "OFF")
+orvex_tool_test(verdict.fail_on_info 1 "--fail-on-info|${ORVEX_MILD}"
+    STDOUT_FILE warning_and_note.txt)
+orvex_tool_test(verdict.schema_dir_replaces_a_schema 1
+    "--schema-dir|${ORVEX_TOOL_INPUTS}/schemas|--schema|Group|${ORVEX_TOOL_INPUTS}/group.json"
+    STDOUT_REGEX "^tests/tool/inputs/group.json:1:1: error: [^\n]*'name'[^\n]* \\[schema\\]\n1 file")
+orvex_tool_test(verdict.embedded_schema_without_schema_dir 0
+    "--schema|Group|${ORVEX_TOOL_INPUTS}/group.json" STDOUT_REGEX "^1 file checked: 0 errors")
+
+# Inputs that cannot be checked: one diagnostic each, the others still checked.
+orvex_tool_test(input.bad_inputs 2
+    "--schema|BridgingConfiguration|${ORVEX_TOOL_INPUTS}/comment.json|${ORVEX_TOOL_INPUTS}/trailing_comma.json|${ORVEX_TOOL_INPUTS}/two_documents.json|${ORVEX_TOOL_INPUTS}/empty.json|${ORVEX_TOOL_INPUTS}/truncated.json|${ORVEX_TOOL_INPUTS}/latin1.json|${ORVEX_TOOL_INPUTS}/bom_parse_error.json|${ORVEX_TOOL_INPUTS}/missing.json|${ORVEX_TOOL_INPUTS}|examples/good/bridges.json"
+    STDOUT_FILE bad_inputs.txt)
+orvex_tool_test(input.bad_inputs_json 2
+    "--format|json|--schema|Group|${ORVEX_TOOL_INPUTS}/truncated.json|${ORVEX_TOOL_INPUTS}/missing.json"
+    STDOUT_FILE bad_inputs.json)
+orvex_tool_test(input.pair_with_unreadable_bridges 2
+    "--server|examples/broken/orvexbridged_conf.json|--bridges|${ORVEX_TOOL_INPUTS}/missing.json"
+    STDOUT_FILE pair_unreadable.txt)
+orvex_tool_test(input.stdin 1 "--schema|BridgingConfiguration|-"
+    STDIN examples/broken/bridges.json STDOUT_REGEX "^<stdin>:66:22: error: ")
+orvex_tool_test(input.stdin_as_pair_member 0
+    "--server|-|--bridges|examples/good/bridges.json"
+    STDIN examples/good/orvexbridged_conf.json STDOUT_FILE good.txt)
+orvex_tool_test(input.stdin_parse_error 2 "--schema|Group|-"
+    STDIN ${ORVEX_TOOL_INPUTS}/trailing_comma.json
+    STDOUT_REGEX "^<stdin>:3:1: error: syntax error [^\n]* \\[parse_error\\]\n")
+
+# Positions: escapes, nested arrays, a byte-order mark, a schema violation of
+# a whole member.
+orvex_tool_test(locate.escapes_and_nesting 1
+    "--schema|BridgingConfiguration|${ORVEX_TOOL_INPUTS}/escapes.json" STDOUT_FILE escapes.txt)
+orvex_tool_test(locate.byte_order_mark 1 "${ORVEX_TOOL_INPUTS}/bom/bridges.json" STDOUT_FILE bom.txt)
+orvex_tool_test(locate.wrong_type 1
+    "--schema|BridgingServerConfiguration|${ORVEX_TOOL_INPUTS}/server_bad_type.json"
+    STDOUT_REGEX "^(tests/tool/inputs/server_bad_type.json:2:11: error: [^\n]* \\[schema\\]\n)+1 file checked")
+
+# Schemas for editors.
+orvex_tool_test(schemas.list 0 "--list-schemas" STDOUT_FILE list_schemas.txt)
+foreach(id BridgingConfiguration BridgingServerConfiguration Obs Group NetworkAddress)
+    orvex_tool_test(schemas.print_${id} 0 "--print-schema|${id}" JSON_MEMBER title JSON_VALUE ${id})
+endforeach()
+orvex_tool_test(schemas.print_enums 0 "--print-schema=enums" JSON_MEMBER title
+    JSON_VALUE "Orvex common enums")
+
+# Help, version and usage errors (status 2, nothing on standard output).
+orvex_tool_test(usage.help 0 "--help" STDOUT_REGEX "^Usage: orvex-config-validate ")
+orvex_tool_test(usage.version 0 "--version"
+    STDOUT_REGEX "^orvex-config-validate ${PROJECT_VERSION}\n$")
+set(ORVEX_USAGE_TAIL "\nTry 'orvex-config-validate --help' for more information.\n$")
+orvex_tool_test(usage.no_files 2 "" STDOUT_REGEX "^$"
+    STDERR_REGEX "^orvex-config-validate: error: no input files${ORVEX_USAGE_TAIL}")
+orvex_tool_test(usage.unknown_option 2 "--colour|examples/good/bridges.json" STDOUT_REGEX "^$"
+    STDERR_REGEX "error: unknown option '--colour'${ORVEX_USAGE_TAIL}")
+orvex_tool_test(usage.file_name_tells_no_schema 2 "examples/good/bridges.json|${ORVEX_TOOL_INPUTS}/group.json"
+    STDOUT_REGEX "^$"
+    STDERR_REGEX "error: cannot tell which schema 'tests/tool/inputs/group.json' follows: pass --schema ID")
+orvex_tool_test(usage.unknown_schema 2 "--schema|group|${ORVEX_TOOL_INPUTS}/group.json" STDOUT_REGEX "^$"
+    STDERR_REGEX "error: unknown schema id 'group' \\(known: BridgingConfiguration, ")
+orvex_tool_test(usage.print_unknown_schema 2 "--print-schema|Group.schema.json" STDOUT_REGEX "^$"
+    STDERR_REGEX "error: unknown schema id 'Group.schema.json'")
+orvex_tool_test(usage.half_pair 2 "--server|examples/good/orvexbridged_conf.json" STDOUT_REGEX "^$"
+    STDERR_REGEX "error: --server and --bridges must be given together")
+orvex_tool_test(usage.schema_dir_missing 2 "--schema-dir|no/such/dir|examples/good/bridges.json"
+    STDOUT_REGEX "^$" STDERR_REGEX "error: schema directory 'no/such/dir' is not a directory")
+orvex_tool_test(usage.bad_format 2 "--format|sarif|examples/good/bridges.json" STDOUT_REGEX "^$"
+    STDERR_REGEX "error: unknown format 'sarif'")
+
+# Colour only on a terminal, and not with NO_COLOR set; script(1) provides the terminal.
+find_program(ORVEX_SCRIPT_PROGRAM script)
+if(ORVEX_SCRIPT_PROGRAM)
+    string(ASCII 27 esc)
+    set(ORVEX_TTY_RUN "$<TARGET_FILE:orvex-config-validate> examples/broken/bridges.json")
+    add_test(NAME tool.output.colour_on_terminal
+        COMMAND ${ORVEX_SCRIPT_PROGRAM} -qc "env -u NO_COLOR ${ORVEX_TTY_RUN}" /dev/null
+        WORKING_DIRECTORY ${PROJECT_SOURCE_DIR})
+    add_test(NAME tool.output.no_colour_with_NO_COLOR
+        COMMAND ${ORVEX_SCRIPT_PROGRAM} -qc "env NO_COLOR=1 ${ORVEX_TTY_RUN}" /dev/null
+        WORKING_DIRECTORY ${PROJECT_SOURCE_DIR})
+    set_tests_properties(tool.output.colour_on_terminal PROPERTIES LABELS "tool;e2e"
+        PASS_REGULAR_EXPRESSION "${esc}\\[1mexamples/broken/bridges.json:66:22:${esc}\\[0m ${esc}\\[1;31merror:")
+    set_tests_properties(tool.output.no_colour_with_NO_COLOR PROPERTIES LABELS "tool;e2e"
+        PASS_REGULAR_EXPRESSION "examples/broken/bridges.json:66:22: error:"
+        FAIL_REGULAR_EXPRESSION "${esc}")
+endif()
