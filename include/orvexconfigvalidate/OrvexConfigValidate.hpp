@@ -7,8 +7,11 @@
 // call does not throw for them.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include <nlohmann/json.hpp>
@@ -16,6 +19,15 @@
 namespace OrvexConfigValidate {
 
 enum class Severity : std::int32_t { Error = 0, Warning = 1, Info = 2 };
+
+// Where an issue sits in a JSON text; filled by validateText and parseText.
+struct TextLocation {
+    std::size_t line = 0;    // 1-based; 0 when the issue has no place in a text
+    std::size_t column = 0;  // 1-based, counted in bytes (a leading BOM not counted)
+    std::size_t offset = 0;  // byte offset of the value's (or key's) first byte
+    std::size_t length = 0;  // bytes of the value's text
+    bool known() const { return line != 0; }
+};
 
 struct Issue {
     Severity severity = Severity::Error;
@@ -25,6 +37,23 @@ struct Issue {
     // Stable snake_case identifier, meant for programs.
     std::string code;
     std::string message;
+    // The plain RFC 6901 pointer into the validated document ("" for the
+    // whole document), never with an id suffix:
+    // document.at(nlohmann::json::json_pointer(pointer)) resolves.
+    std::string pointer;
+    // The id of the group or bridge the issue is about, when it has one.
+    std::string id;
+    // A suggestion ("did you mean ...?"), empty when there is none.
+    std::string hint;
+    // Which text of validateTextPair the issue belongs to: 0 the server
+    // text (or the only text), 1 the bridges text. With validateTextPair
+    // the pointer is relative to that text's own document.
+    int source = 0;
+    // Filled by validateText: the place of the value named by the pointer
+    // (a missing member: its parent object), and of a related place such as
+    // the first occurrence of a duplicated key or group id.
+    TextLocation location;
+    TextLocation related;
 };
 
 struct ValidationResult {
@@ -41,13 +70,90 @@ struct ValidateOptions {
     bool failOnWarning = false;
     bool failOnInfo = false;
     // Directory whose "<id>.schema.json" or "common/<id>.schema.json" files
-    // replace the embedded schemas, for the rest of the process.
+    // replace the embedded schemas.
     std::string schemaDir;
+    // Also report members that the schema at their place does not name
+    // ("unknown_member" warnings, with a suggestion in Issue::hint).
+    bool strict = false;
 };
+
+// The one verdict rule: true when an issue of this severity makes a result
+// not ok under these options.
+bool failsVerdict(Severity severity, const ValidateOptions& options);
 
 // Safe to call from several threads at once.
 ValidationResult validate(const std::string& schemaId, const nlohmann::json& document,
                           const ValidateOptions& options);
+
+// A JSON text parsed with the place of every value kept.
+class ParsedText {
+  public:
+    ParsedText();
+    ~ParsedText();
+    ParsedText(ParsedText&&) noexcept;
+    ParsedText& operator=(ParsedText&&) noexcept;
+
+    // False when the text is not one JSON value (a "parse_error" issue).
+    bool ok() const;
+    const nlohmann::json& document() const;
+    nlohmann::json& document();
+    // "parse_error" (at most one) and "duplicate_key" warnings.
+    const std::vector<Issue>& issues() const;
+    // The place of the value a pointer names; for an absent member or
+    // element, the place of the nearest enclosing value that exists.
+    TextLocation locate(std::string_view pointer) const;
+    // The pointer of the innermost value whose text holds the byte offset
+    // (an object key counts as its member's value).
+    std::string pointerAt(std::size_t offset) const;
+
+  private:
+    friend ParsedText parseText(std::string_view text);
+    struct Impl;
+    std::unique_ptr<Impl> impl;
+};
+
+// Parses exactly the bytes of the text: anything after the value (a NUL
+// byte included) is a parse error. Never throws for a bad text.
+ParsedText parseText(std::string_view text);
+
+// validate on a text: parse errors and duplicate members become issues, and
+// every issue carries its place in the text.
+ValidationResult validateText(const std::string& schemaId, std::string_view text,
+                              const ValidateOptions& options);
+// The server/bridges pair, judged together as the "Obs" envelope; each
+// issue's source, pointer and location refer to its own text.
+ValidationResult validateTextPair(std::string_view serverText, std::string_view bridgesText,
+                                  const ValidateOptions& options);
+
+struct ValidatorOptions {
+    // Directory whose files replace the embedded schemas for this validator.
+    std::string schemaDir;
+};
+
+// Owns its compiled schemas: cheap to call repeatedly, safe to share
+// between threads. Validators with different schema directories never see
+// each other's schemas. The free functions above use one process-wide
+// default validator.
+class Validator {
+  public:
+    Validator();
+    explicit Validator(ValidatorOptions options);
+
+    const ValidatorOptions& options() const { return validatorOptions; }
+
+    // A non-empty options.schemaDir takes the place of the validator's own.
+    ValidationResult validate(const std::string& schemaId, const nlohmann::json& document,
+                              const ValidateOptions& options) const;
+    ValidationResult validateText(const std::string& schemaId, std::string_view text,
+                                  const ValidateOptions& options) const;
+    ValidationResult validateTextPair(std::string_view serverText, std::string_view bridgesText,
+                                      const ValidateOptions& options) const;
+
+  private:
+    struct State;
+    ValidatorOptions validatorOptions;
+    std::shared_ptr<State> state;
+};
 
 // The six schema ids, in catalog order.
 std::vector<std::string> schemaIds();

@@ -8,7 +8,12 @@ void ValidationResult::addIssue(Severity severity, const std::string& path, cons
                                 const std::string& message) {
     // ok changes only once the issue is stored, so a failed allocation
     // leaves the result as it was.
-    issues.push_back(Issue{severity, path, code, message});
+    Issue issue;
+    issue.severity = severity;
+    issue.path = path;
+    issue.code = code;
+    issue.message = message;
+    issues.push_back(std::move(issue));
     if (severity == Severity::Error) {
         ok = false;
     }

@@ -4,23 +4,22 @@
 
 namespace OrvexConfigValidate {
 
-namespace {
-
-bool hasSeverity(const ValidationResult& result, Severity severity) {
-    return std::any_of(result.issues.begin(), result.issues.end(),
-                       [severity](const Issue& issue) { return issue.severity == severity; });
+bool failsVerdict(Severity severity, const ValidateOptions& options) {
+    switch (severity) {
+        case Severity::Error:
+            return true;
+        case Severity::Warning:
+            return options.failOnWarning;
+        case Severity::Info:
+            return options.failOnInfo;
+    }
+    return false;
 }
 
-}  // namespace
-
 void applyVerdict(ValidationResult& result, const ValidateOptions& options) {
-    if (options.failOnWarning && hasSeverity(result, Severity::Warning)) {
-        result.ok = false;
-    }
-    if (options.failOnInfo && hasSeverity(result, Severity::Info)) {
-        result.ok = false;
-    }
-    if (result.hasErrors()) {
+    if (std::any_of(result.issues.begin(), result.issues.end(), [&options](const Issue& issue) {
+            return failsVerdict(issue.severity, options);
+        })) {
         result.ok = false;
     }
 }

@@ -1,5 +1,6 @@
 #include "FuzzInvariants.hpp"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
@@ -11,13 +12,6 @@ namespace {
 [[noreturn]] void violated(const char* what, const std::string& schemaId) {
     std::fprintf(stderr, "invariant violated for schema id '%s': %s\n", schemaId.c_str(), what);
     std::abort();
-}
-
-bool hasSeverity(const ValidationResult& result, Severity severity) {
-    for (const Issue& issue : result.issues) {
-        if (issue.severity == severity) return true;
-    }
-    return false;
 }
 
 }  // namespace
@@ -42,10 +36,9 @@ void checkInvariants(const std::string& schemaId, const nlohmann::json& document
             const auto severity = static_cast<int>(issue.severity);
             if (severity < 0 || severity > 2) violated("severity out of range", schemaId);
         }
-        const bool expectedOk =
-            !result.hasErrors() &&
-            !(options.failOnWarning && hasSeverity(result, Severity::Warning)) &&
-            !(options.failOnInfo && hasSeverity(result, Severity::Info));
+        const bool expectedOk = std::none_of(
+            result.issues.begin(), result.issues.end(),
+            [&options](const Issue& issue) { return failsVerdict(issue.severity, options); });
         if (result.ok != expectedOk) violated("ok does not follow the verdict rule", schemaId);
     }
 }

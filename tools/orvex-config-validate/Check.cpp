@@ -9,12 +9,6 @@ namespace OrvexConfigValidate::Tool {
 
 namespace {
 
-bool failsVerdict(Severity severity, const ValidateOptions& options) {
-    return severity == Severity::Error ||
-           (severity == Severity::Warning && options.failOnWarning) ||
-           (severity == Severity::Info && options.failOnInfo);
-}
-
 // The loaded inputs of one validation call and their entries in the report.
 struct Validation {
     std::string schemaId;

@@ -82,7 +82,10 @@ INSTANTIATE_TEST_SUITE_P(AllCombinations, Verdict,
 
 TEST(VerdictRule, ErrorsFailWhateverTheFlagsAndSeveritiesStayUnchanged) {
     ValidationResult result = warningAndInfo();
-    result.issues.push_back(Issue{Severity::Error, "/e", "e", "error"});  // ok left true on purpose
+    Issue error;
+    error.severity = Severity::Error;
+    error.path = "/e";
+    result.issues.push_back(error);  // ok left true on purpose
     ValidateOptions options;
     options.failOnWarning = true;
     options.failOnInfo = true;

@@ -8,11 +8,17 @@ namespace {
 using Tokens = std::vector<std::string>;
 using nlohmann::json;
 
+Issue issueAt(const std::string& path, const std::string& code) {
+    Issue issue;
+    issue.path = path;
+    issue.code = code;
+    return issue;
+}
 Issue semantic(const std::string& path) {
-    return {Severity::Error, path, "missing_group_ref", ""};
+    return issueAt(path, "missing_group_ref");
 }
 Issue schema(const std::string& path) {
-    return {Severity::Error, path, "schema", ""};
+    return issueAt(path, "schema");
 }
 
 TEST(Pointer, SplitAndJoinEscape) {
