@@ -88,8 +88,8 @@ TEST(MapIssue, StandaloneBridgesFileDropsTheLeadingBridges) {
 TEST(MapIssue, GroupFileIsGroupZero) {
     const json doc = {{"id", "x)"}};
     const std::vector<const json*> docs = {&doc};
-    auto location = mapIssuePath(
-        {Severity::Warning, "/bridges/groups/0 (id=x))", "group_no_networking", ""}, "Group", docs);
+    auto location =
+        mapIssuePath(issueAt("/bridges/groups/0 (id=x))", "group_no_networking"), "Group", docs);
     EXPECT_EQ(location.tokens, Tokens{});
     location = mapIssuePath(schema("/id"), "Group", docs);
     EXPECT_EQ(location.tokens, Tokens{"id"});
@@ -99,8 +99,7 @@ TEST(MapIssue, ObsFileKeepsCompositePaths) {
     const json doc = {{"server", {{"mode", 2}}}, {"bridges", {{"groups", {{{"id", "g"}}}}}}};
     const std::vector<const json*> docs = {&doc};
     const auto location =
-        mapIssuePath({Severity::Error, "/bridges/groups/0 (id=g)", "mode_requires_audio_group", ""},
-                     "Obs", docs);
+        mapIssuePath(issueAt("/bridges/groups/0 (id=g)", "mode_requires_audio_group"), "Obs", docs);
     EXPECT_EQ(location.file, 0u);
     EXPECT_EQ(location.tokens, (Tokens{"bridges", "groups", "0"}));
 }
