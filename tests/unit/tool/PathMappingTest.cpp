@@ -121,7 +121,7 @@ TEST(MapIssue, PairSplitsByMember) {
     EXPECT_EQ(location.file, 1u);
     EXPECT_EQ(location.tokens, (Tokens{"groups", "0"}));
     // The composite's own root belongs to neither file; it is reported on the first.
-    location = mapIssuePath({Severity::Error, "/", "schema_engine", ""}, "Obs", docs);
+    location = mapIssuePath(issueAt("/", "schema_engine"), "Obs", docs);
     EXPECT_EQ(location.file, 0u);
     EXPECT_EQ(location.tokens, Tokens{});
 }
