@@ -2,50 +2,29 @@
 
 #include <exception>
 
-#include "engine/SchemaRefLoader.hpp"
-#include "engine/ValijsonAdapter.hpp"
-#include "schemas/SchemaEngine.hpp"
+#include "engine/CompiledSchema.hpp"
 
 namespace OrvexConfigValidate {
-namespace {
 
-class CollectingErrorHandler : public ViolationHandler {
-  public:
-    explicit CollectingErrorHandler(ValidationResult& result) : result(&result) {}
-
-    void error(const nlohmann::json::json_pointer& pointer, const nlohmann::json& /*instance*/,
-               const std::string& message) override {
-        std::string path = pointer.to_string();
-        if (path.empty()) path = "/";
-        result->addIssue(Severity::Error, path, "schema", message);
-    }
-
-  private:
-    ValidationResult* result;
-};
-
-}  // namespace
-
-void validateAgainstSchema(const std::string& schemaId, const nlohmann::json& document,
-                           ValidationResult& result, const ValidateOptions& options) {
-    SchemaEngine& engine = SchemaEngine::instance();
-    if (!options.schemaDir.empty()) {
-        engine.loadFromDirectory(options.schemaDir);
-    } else {
-        engine.ensureLoaded();
-    }
-    if (!engine.hasSchema(schemaId)) {
+void validateAgainstSchema(const SchemaSet& schemas, const std::string& schemaId,
+                           const nlohmann::json& document, ValidationResult& result,
+                           const ValidateOptions& options) {
+    const auto index = catalogIndex(schemaId);
+    if (!index) {
         result.addIssue(Severity::Error, "/", "unknown_schema", "Unknown schema id: " + schemaId);
         return;
     }
-    const nlohmann::json schema = engine.getSchema(schemaId);
+    const SchemaCompilation& compilation = schemas.compiled(*index);
+    if (!compilation.schema) {
+        result.addIssue(Severity::Error, "/", "schema_engine", compilation.error);
+        return;
+    }
+    EvaluationOptions evaluation;
+    evaluation.strict = options.strict;
     try {
-        SchemaValidator validator(schemaRefLoader(engine));
-        // A root without "$id" takes its base from its schema id.
-        validator.setRootSchema(schema, "/" + schemaId + ".schema.json");
-        CollectingErrorHandler handler(result);
-        validator.validate(document, handler);
+        evaluateSchema(*compilation.schema, document, result, evaluation);
     } catch (const std::exception& failure) {
+        // Only exhaustion gets here; the issues found so far stay.
         result.addIssue(Severity::Error, "/", "schema_engine", failure.what());
     }
 }

@@ -38,7 +38,40 @@ void appendBridge(std::string& out, std::size_t i, std::size_t groups) {
            "\"], \"resource\": {\"id\": \"{res-" + n + "}\"}, \"lossGraceMs\": 2000}";
 }
 
+void appendDenseGroup(std::string& out, std::size_t i) {
+    const std::string n = std::to_string(i);
+    const std::string port = std::to_string(40000 + i % 20000);
+    out += "{\"id\":\"g" + n +
+           "\",\"type\":1,\"bridgeTargetOutputDetail\":{\"mode\":2},"
+           "\"vortapoints\":[{\"id\":\"a\",\"host\":{\"address\":\"h1\",\"port\":7443}},"
+           "{\"id\":\"b\",\"host\":{\"address\":\"h2\",\"port\":7444}}],"
+           "\"tx\":{\"port\":" +
+           port + "},\"rx\":{\"port\":" + port + "}}";
+}
+
+void appendDenseBridge(std::string& out, std::size_t i, std::size_t groups) {
+    out += "{\"id\":\"b" + std::to_string(i) + "\",\"groups\":[\"g" + std::to_string(i) + "\",\"g" +
+           std::to_string((i + 1) % groups) + "\"],\"enabled\":true,\"lossGraceMs\":0}";
+}
+
 }  // namespace
+
+std::string generateDenseBridgingConfiguration(std::size_t groups) {
+    std::string out;
+    out.reserve(groups * 300 + 32);
+    out += "{\"groups\":[";
+    for (std::size_t i = 0; i < groups; ++i) {
+        if (i) out += ",";
+        appendDenseGroup(out, i);
+    }
+    out += "],\"bridges\":[";
+    for (std::size_t i = 0; i < groups; ++i) {
+        if (i) out += ",";
+        appendDenseBridge(out, i, groups);
+    }
+    out += "]}\n";
+    return out;
+}
 
 std::string generateBridgingConfiguration(std::size_t groups) {
     std::string out;

@@ -2,10 +2,10 @@
 
 #include "SchemaIssues.hpp"
 #include "TempSchemaDir.hpp"
-#include "schemas/SchemaEngine.hpp"
 
-// Replacements stay in force for the rest of the process; every test runs in
-// its own process, so none depends on another.
+// Through the free validate(), replacements stay in force for later calls
+// without a directory; every test runs in its own process, so none depends
+// on another.
 namespace OrvexConfigValidate {
 namespace {
 
@@ -23,27 +23,6 @@ ValidateOptions inDir(const std::string& dir) {
 const json kGroup = {{"id", "g"}, {"type", 1}};
 const json kServer = {{"enginePolicy", json::object()}};
 
-TEST(SchemaEngineState, LookupsAreExactAndCopiesAreDeep) {
-    SchemaEngine& engine = SchemaEngine::instance();
-    EXPECT_EQ(&engine, &SchemaEngine::instance());
-    engine.ensureLoaded();
-    for (const std::string& id : schemaIds()) EXPECT_TRUE(engine.hasSchema(id)) << id;
-    for (const char* id : {"Group.schema.json", "group", " Group", ""})
-        EXPECT_FALSE(engine.hasSchema(id)) << id;
-    EXPECT_TRUE(engine.getSchema("Extra").is_null());
-    EXPECT_FALSE(engine.hasSchema("Extra"));
-
-    json copy = engine.getSchema("Group");
-    copy["required"] = json::array();
-    EXPECT_EQ(engine.getSchema("Group"), embeddedSchema("Group"));
-
-    json out = 7;
-    EXPECT_FALSE(engine.resolveRef("Missing.schema.json", out));
-    EXPECT_EQ(out, 7);
-    EXPECT_TRUE(engine.resolveRef("https://elsewhere.example/x/enums.schema.json # ", out));
-    EXPECT_EQ(out, embeddedSchema("enums"));
-}
-
 TEST(SchemaDirectory, StricterGroupAppliesEverywhereAndStaysInForce) {
     TempSchemaDir dir;
     dir.write("Group.schema.json", kStrictGroup);
@@ -55,9 +34,42 @@ TEST(SchemaDirectory, StricterGroupAppliesEverywhereAndStaysInForce) {
     json named = kGroup;
     named["name"] = "n";
     EXPECT_TRUE(schemaIssues("Group", named).empty());
-    // A directory without the file does not bring the embedded one back.
+    // A call with another directory is judged by that directory alone...
     TempSchemaDir other;
-    EXPECT_EQ(schemaIssues("Group", kGroup, inDir(other.path())).size(), 1u);
+    EXPECT_TRUE(schemaIssues("Group", kGroup, inDir(other.path())).empty());
+    // ...and does not take back what the first one replaced.
+    EXPECT_EQ(schemaIssues("Group", kGroup).size(), 1u);
+}
+
+TEST(SchemaDirectory, LaterReplacementsWinForCallsWithoutADirectory) {
+    TempSchemaDir strict;
+    strict.write("Group.schema.json", kStrictGroup);
+    TempSchemaDir stringy;
+    stringy.write("common/Group.schema.json", R"({"type": "string"})");
+    stringy.write("NetworkAddress.schema.json", R"({"type": "array"})");
+    EXPECT_EQ(schemaIssues("Group", kGroup, inDir(strict.path())).size(), 1u);
+    EXPECT_EQ(schemaIssues("Group", kGroup, inDir(stringy.path())).size(), 1u);
+    EXPECT_TRUE(schemaIssues("Group", "text").empty());
+    EXPECT_EQ(schemaIssues("NetworkAddress", json::object()).size(), 1u);
+    // Back to the first directory: its file is the most recent again.
+    EXPECT_EQ(schemaIssues("Group", kGroup, inDir(strict.path())).size(), 1u);
+    EXPECT_EQ(schemaIssues("Group", "text").size(), 1u);
+    EXPECT_EQ(schemaIssues("Group", kGroup).size(), 1u);
+    // What the first directory never replaced stays as the second left it.
+    EXPECT_EQ(schemaIssues("NetworkAddress", json::object()).size(), 1u);
+}
+
+TEST(SchemaDirectory, ChangedFilesAreReadAgain) {
+    TempSchemaDir dir;
+    dir.write("Group.schema.json", kStrictGroup);
+    EXPECT_EQ(schemaIssues("Group", kGroup, inDir(dir.path())).size(), 1u);
+    dir.write("Group.schema.json", R"({"type": "object"})");
+    EXPECT_TRUE(schemaIssues("Group", kGroup, inDir(dir.path())).empty());
+    // Gone: the embedded document for calls naming this directory.
+    std::filesystem::remove(std::filesystem::path(dir.path()) / "Group.schema.json");
+    EXPECT_EQ(schemaIssues("Group", json::object(), inDir(dir.path())).size(), 2u);
+    dir.write("common/Group.schema.json", R"({"type": "string"})");
+    EXPECT_TRUE(schemaIssues("Group", "text", inDir(dir.path())).empty());
 }
 
 TEST(SchemaDirectory, CommonIsReadSecondAndWinsUnlessMalformed) {
@@ -70,8 +82,9 @@ TEST(SchemaDirectory, CommonIsReadSecondAndWinsUnlessMalformed) {
     TempSchemaDir broken;
     broken.write("Group.schema.json", kStrictGroup);
     broken.write("common/Group.schema.json", "{\"type\": ");
-    EXPECT_TRUE(schemaIssues("Group", "text", inDir(broken.path())).size() == 1u);
-    EXPECT_EQ(SchemaEngine::instance().getSchema("Group"), json::parse(kStrictGroup));
+    // The plain file holds: a string is no object, and the group lacks "name".
+    EXPECT_EQ(schemaIssues("Group", "text", inDir(broken.path())).size(), 1u);
+    EXPECT_EQ(schemaIssues("Group", kGroup, inDir(broken.path())).size(), 1u);
 }
 
 TEST(SchemaDirectory, UnreadableOrEmptyFilesKeepTheEmbeddedDocument) {
@@ -80,15 +93,14 @@ TEST(SchemaDirectory, UnreadableOrEmptyFilesKeepTheEmbeddedDocument) {
     dir.write("common/Group.schema.json", "");
     std::filesystem::create_directories(std::filesystem::path(dir.path()) / "Obs.schema.json");
     EXPECT_EQ(schemaIssues("Group", json::object(), inDir(dir.path())).size(), 2u);
-    EXPECT_EQ(SchemaEngine::instance().getSchema("Group"), embeddedSchema("Group"));
-    EXPECT_EQ(SchemaEngine::instance().getSchema("Obs"), embeddedSchema("Obs"));
+    EXPECT_EQ(schemaIssues("Obs", json::object(), inDir(dir.path())).size(), 2u);
 }
 
 TEST(SchemaDirectory, OnlyTheFirstValueOfAFileIsRead) {
     TempSchemaDir dir;
     dir.write("Group.schema.json", "{} trailing garbage ][");
     EXPECT_TRUE(schemaIssues("Group", json::object(), inDir(dir.path())).empty());
-    EXPECT_EQ(SchemaEngine::instance().getSchema("Group"), json::object());
+    EXPECT_TRUE(schemaIssues("Group", json::array()).empty());
 }
 
 TEST(SchemaDirectory, ByteOrderMarkIsAccepted) {
@@ -125,6 +137,39 @@ TEST(SchemaDirectory, UnusableSchemaIsReportedWhenCompiled) {
     EXPECT_EQ(issues[0].code, "schema_engine");
     EXPECT_EQ(issues[0].path, "/");
     EXPECT_FALSE(issues[0].message.empty());
+}
+
+TEST(SchemaDirectoryRefs, ReferencesNeverLeaveTheDirectory) {
+    TempSchemaDir outer;
+    // What a reference would find if it read the disk: a string schema.
+    outer.write("Group.schema.json", R"({"type": "string"})");
+    const std::string outside = outer.path() + "/Group.schema.json";
+    const std::string inner = outer.path() + "/inner";
+    outer.write("inner/NetworkAddress.schema.json",
+                json{{"properties",
+                      {{"up", {{"$ref", "../Group.schema.json"}}},
+                       {"deep", {{"$ref", "../../../../Group.schema.json"}}},
+                       {"absolute", {{"$ref", outside}}},
+                       {"file", {{"$ref", "file://" + outside}}}}}}
+                    .dump());
+    // Every one names the catalog's Group: the embedded one, as the inner
+    // directory has none.
+    EXPECT_TRUE(
+        schemaIssues("NetworkAddress",
+                     json{{"up", kGroup}, {"deep", kGroup}, {"absolute", kGroup}, {"file", kGroup}},
+                     inDir(inner))
+            .empty());
+    const auto issues = schemaIssues(
+        "NetworkAddress", json{{"up", "a"}, {"deep", "b"}, {"absolute", "c"}, {"file", "d"}},
+        inDir(inner));
+    ASSERT_EQ(issues.size(), 4u) << describe(issues);
+    for (const Issue& issue : issues) EXPECT_EQ(issue.code, "schema");
+
+    outer.write("inner/NetworkAddress.schema.json", R"({"$ref": "file:///etc/passwd"})");
+    const auto unresolved = schemaIssues("NetworkAddress", 1, inDir(inner));
+    ASSERT_EQ(unresolved.size(), 1u) << describe(unresolved);
+    EXPECT_EQ(unresolved[0].code, "schema_engine");
+    EXPECT_EQ(unresolved[0].message, "cannot resolve schema $ref: file:///etc/passwd # ");
 }
 
 }  // namespace

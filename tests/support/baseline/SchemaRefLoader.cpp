@@ -1,10 +1,10 @@
-#include "engine/SchemaRefLoader.hpp"
+#include "baseline/SchemaRefLoader.hpp"
 
 #include <stdexcept>
 
-#include "schemas/SchemaEngine.hpp"
+#include "baseline/SchemaEngine.hpp"
 
-namespace OrvexConfigValidate {
+namespace OrvexConfigValidate::baseline {
 
 SchemaLoader schemaRefLoader(const SchemaEngine& engine) {
     const SchemaEngine* bound = &engine;
@@ -14,4 +14,4 @@ SchemaLoader schemaRefLoader(const SchemaEngine& engine) {
     };
 }
 
-}  // namespace OrvexConfigValidate
+}  // namespace OrvexConfigValidate::baseline

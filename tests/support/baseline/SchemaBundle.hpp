@@ -8,9 +8,9 @@
 
 #include <nlohmann/json.hpp>
 
-#include "engine/SchemaRefLoader.hpp"
+#include "baseline/SchemaRefLoader.hpp"
 
-namespace OrvexConfigValidate {
+namespace OrvexConfigValidate::baseline {
 
 // Deepest nesting of arrays and objects accepted in one schema document.
 constexpr std::size_t kMaxSchemaNesting = 200;
@@ -39,4 +39,4 @@ std::size_t jsonNestingDepth(const nlohmann::json& value);
 nlohmann::json bundleSchema(nlohmann::json root, const std::string& retrievalUri,
                             const SchemaLoader& loader);
 
-}  // namespace OrvexConfigValidate
+}  // namespace OrvexConfigValidate::baseline

@@ -1,10 +1,10 @@
-#include "engine/ValijsonReports.hpp"
+#include "baseline/ValijsonReports.hpp"
 
 #include <algorithm>
 #include <cstddef>
 #include <utility>
 
-namespace OrvexConfigValidate {
+namespace OrvexConfigValidate::baseline {
 namespace {
 
 enum class Kind {
@@ -259,4 +259,4 @@ nlohmann::json::json_pointer pointerForContext(const nlohmann::json& document,
     return pointer;
 }
 
-}  // namespace OrvexConfigValidate
+}  // namespace OrvexConfigValidate::baseline

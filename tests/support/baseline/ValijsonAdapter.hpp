@@ -6,9 +6,9 @@
 
 #include <nlohmann/json.hpp>
 
-#include "engine/SchemaRefLoader.hpp"
+#include "baseline/SchemaRefLoader.hpp"
 
-namespace OrvexConfigValidate {
+namespace OrvexConfigValidate::baseline {
 
 // Receives one call per violation, in the validator's order.
 class ViolationHandler {
@@ -43,4 +43,4 @@ class SchemaValidator {
     std::unique_ptr<Compiled> compiled;
 };
 
-}  // namespace OrvexConfigValidate
+}  // namespace OrvexConfigValidate::baseline

@@ -7,7 +7,7 @@
 
 #include <nlohmann/json.hpp>
 
-namespace OrvexConfigValidate {
+namespace OrvexConfigValidate::baseline {
 
 struct ValidatorReport {
     // "<root>", then "[index]" or "[key]" per step into the document.
@@ -32,4 +32,4 @@ nlohmann::json::json_pointer pointerForContext(const nlohmann::json& document,
                                                const std::vector<std::string>& context,
                                                const nlohmann::json** value);
 
-}  // namespace OrvexConfigValidate
+}  // namespace OrvexConfigValidate::baseline

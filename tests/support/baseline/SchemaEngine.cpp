@@ -1,14 +1,14 @@
-#include "schemas/SchemaEngine.hpp"
+#include "baseline/SchemaEngine.hpp"
 
 #include <fstream>
 #include <mutex>
 #include <utility>
 
-#include "engine/SchemaBundle.hpp"
+#include "baseline/SchemaBundle.hpp"
 #include "schemas/EmbeddedSchemas.hpp"
 #include "schemas/SchemaId.hpp"
 
-namespace OrvexConfigValidate {
+namespace OrvexConfigValidate::baseline {
 namespace {
 
 // Probe order for a schema directory.
@@ -92,4 +92,4 @@ bool SchemaEngine::resolveRef(const std::string& referenceText, nlohmann::json& 
     return true;
 }
 
-}  // namespace OrvexConfigValidate
+}  // namespace OrvexConfigValidate::baseline

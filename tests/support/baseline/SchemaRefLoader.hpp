@@ -5,7 +5,7 @@
 
 #include <nlohmann/json.hpp>
 
-namespace OrvexConfigValidate {
+namespace OrvexConfigValidate::baseline {
 
 class SchemaEngine;
 
@@ -17,4 +17,4 @@ using SchemaLoader = std::function<void(const std::string& referenceText, nlohma
 // that names no registered schema. The engine must outlive it.
 SchemaLoader schemaRefLoader(const SchemaEngine& engine);
 
-}  // namespace OrvexConfigValidate
+}  // namespace OrvexConfigValidate::baseline

@@ -1,4 +1,4 @@
-#include "engine/ValijsonAdapter.hpp"
+#include "baseline/ValijsonAdapter.hpp"
 
 #include <stdexcept>
 #include <utility>
@@ -10,11 +10,11 @@
 #include <valijson/validation_results.hpp>
 #include <valijson/validator.hpp>
 
-#include "engine/SchemaBundle.hpp"
+#include "baseline/SchemaBundle.hpp"
+#include "baseline/ValijsonReports.hpp"
 #include "engine/UriReference.hpp"
-#include "engine/ValijsonReports.hpp"
 
-namespace OrvexConfigValidate {
+namespace OrvexConfigValidate::baseline {
 namespace {
 
 // The schema that the bundle's root reference chain ends in.
@@ -94,4 +94,4 @@ bool SchemaValidator::validate(const nlohmann::json& document, ViolationHandler&
     return false;
 }
 
-}  // namespace OrvexConfigValidate
+}  // namespace OrvexConfigValidate::baseline

@@ -7,7 +7,7 @@
 
 #include <nlohmann/json.hpp>
 
-namespace OrvexConfigValidate {
+namespace OrvexConfigValidate::baseline {
 
 // Holds parsed documents only; every validation compiles its schema afresh
 // from copies. Safe for concurrent use: readers share the lock, the first
@@ -44,4 +44,4 @@ class SchemaEngine {
     bool loaded = false;
 };
 
-}  // namespace OrvexConfigValidate
+}  // namespace OrvexConfigValidate::baseline

@@ -1,4 +1,4 @@
-#include "engine/SchemaBundle.hpp"
+#include "baseline/SchemaBundle.hpp"
 
 #include <algorithm>
 #include <map>
@@ -10,7 +10,7 @@
 
 #include "engine/UriReference.hpp"
 
-namespace OrvexConfigValidate {
+namespace OrvexConfigValidate::baseline {
 namespace {
 
 using nlohmann::json;
@@ -493,4 +493,4 @@ json bundleSchema(json root, const std::string& retrievalUri, const SchemaLoader
     return Bundler(loader).run(std::move(root), retrievalUri);
 }
 
-}  // namespace OrvexConfigValidate
+}  // namespace OrvexConfigValidate::baseline

@@ -1,13 +1,14 @@
+// The valijson oracle of the old pipeline: how its reports become violations.
 #include <gtest/gtest.h>
 
 #include <stdexcept>
 #include <string>
 #include <vector>
 
-#include "engine/ValijsonAdapter.hpp"
-#include "engine/ValijsonReports.hpp"
+#include "baseline/ValijsonAdapter.hpp"
+#include "baseline/ValijsonReports.hpp"
 
-namespace OrvexConfigValidate {
+namespace OrvexConfigValidate::baseline {
 namespace {
 
 using nlohmann::json;
@@ -177,4 +178,4 @@ TEST(PointerForContext, NodeTypeDecidesBetweenIndexAndKey) {
 }
 
 }  // namespace
-}  // namespace OrvexConfigValidate
+}  // namespace OrvexConfigValidate::baseline

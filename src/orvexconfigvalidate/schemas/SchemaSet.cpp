@@ -1,0 +1,54 @@
+#include "schemas/SchemaSet.hpp"
+
+#include <utility>
+
+#include "schemas/SchemaId.hpp"
+
+namespace OrvexConfigValidate {
+
+std::optional<std::size_t> catalogIndex(const std::string& schemaId) {
+    for (std::size_t i = 0; i < kEmbeddedSchemaCount; ++i) {
+        if (schemaId == kEmbeddedSchemas[i].id) return i;
+    }
+    return std::nullopt;
+}
+
+SchemaSet::SchemaSet(Documents documents) : docs(std::move(documents)) {}
+
+const SchemaSet::Documents& SchemaSet::embeddedDocuments() {
+    static const Documents parsed = [] {
+        Documents documents;
+        for (std::size_t i = 0; i < kEmbeddedSchemaCount; ++i) {
+            documents[i] = std::make_shared<const nlohmann::json>(
+                nlohmann::json::parse(kEmbeddedSchemas[i].text));
+        }
+        return documents;
+    }();
+    return parsed;
+}
+
+const std::shared_ptr<const SchemaSet>& SchemaSet::embedded() {
+    static const std::shared_ptr<const SchemaSet> set =
+        std::make_shared<const SchemaSet>(embeddedDocuments());
+    return set;
+}
+
+std::shared_ptr<const nlohmann::json> SchemaSet::documentFor(const std::string& absoluteUri) const {
+    const auto index = catalogIndex(normalizeSchemaId(absoluteUri));
+    if (!index) return nullptr;
+    return docs[*index];
+}
+
+const SchemaCompilation& SchemaSet::compiled(std::size_t index) const {
+    std::call_once(once[index], [this, index] {
+        // A root without "$id" is based at the bare path of its id, so that
+        // its relative references still name catalog documents.
+        const std::string retrievalUri =
+            std::string("/") + kEmbeddedSchemas[index].id + ".schema.json";
+        compilations[index] = compileSchema(
+            docs[index], retrievalUri, [this](const std::string& uri) { return documentFor(uri); });
+    });
+    return compilations[index];
+}
+
+}  // namespace OrvexConfigValidate
