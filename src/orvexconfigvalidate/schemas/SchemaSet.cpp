@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "engine/Draft07MetaSchema.hpp"
 #include "schemas/SchemaId.hpp"
 
 namespace OrvexConfigValidate {
@@ -33,7 +34,23 @@ const std::shared_ptr<const SchemaSet>& SchemaSet::embedded() {
     return set;
 }
 
+namespace {
+
+const std::shared_ptr<const nlohmann::json>& metaSchema() {
+    static const std::shared_ptr<const nlohmann::json> document =
+        std::make_shared<const nlohmann::json>(nlohmann::json::parse(kDraft07MetaSchemaText));
+    return document;
+}
+
+bool namesMetaSchema(const std::string& uri) {
+    const std::string location = kDraft07MetaSchemaUri;
+    return uri == location || uri == location + "#";
+}
+
+}  // namespace
+
 std::shared_ptr<const nlohmann::json> SchemaSet::documentFor(const std::string& absoluteUri) const {
+    if (namesMetaSchema(absoluteUri)) return metaSchema();
     const auto index = catalogIndex(normalizeSchemaId(absoluteUri));
     if (!index) return nullptr;
     return docs[*index];

@@ -476,19 +476,6 @@ class Bundler {
 
 }  // namespace
 
-std::size_t jsonNestingDepth(const json& value) {
-    std::size_t deepest = 0;
-    std::vector<std::pair<const json*, std::size_t>> stack{{&value, 0}};
-    while (!stack.empty()) {
-        const auto [current, depth] = stack.back();
-        stack.pop_back();
-        if (!current->is_structured()) continue;
-        deepest = std::max(deepest, depth + 1);
-        for (const json& child : *current) stack.emplace_back(&child, depth + 1);
-    }
-    return deepest;
-}
-
 json bundleSchema(json root, const std::string& retrievalUri, const SchemaLoader& loader) {
     return Bundler(loader).run(std::move(root), retrievalUri);
 }

@@ -1,0 +1,28 @@
+// Schema patterns are ECMA-262 regular expressions; they run on RE2, which
+// matches in linear time without recursion.
+#pragma once
+
+#include <memory>
+#include <string>
+
+namespace re2 {
+class RE2;
+}
+
+namespace OrvexConfigValidate {
+
+struct EcmaRegexCompilation {
+    std::shared_ptr<const re2::RE2> regex;  // null on failure
+    std::string error;                      // why, when regex is null
+};
+
+// The pattern in RE2's syntax, or an error naming the construct that RE2
+// cannot express (back-references, look-around).
+bool translateEcmaRegex(const std::string& pattern, std::string& translated, std::string& error);
+
+EcmaRegexCompilation compileEcmaRegex(const std::string& pattern);
+
+// ECMA `test`: true when the pattern matches anywhere in the text.
+bool ecmaRegexSearch(const re2::RE2& regex, const std::string& text);
+
+}  // namespace OrvexConfigValidate

@@ -1,0 +1,111 @@
+#include "engine/JsonEquality.hpp"
+
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <functional>
+#include <utility>
+#include <vector>
+
+#include "engine/JsonNumbers.hpp"
+
+namespace OrvexConfigValidate {
+namespace {
+
+using nlohmann::json;
+
+bool sameKind(const json& a, const json& b) {
+    if (a.is_number() && b.is_number()) return true;
+    return a.type() == b.type();
+}
+
+bool equalScalars(const json& a, const json& b) {
+    if (a.is_number()) return compareNumbers(a, b) == 0;
+    if (a.is_string()) return a.get_ref<const std::string&>() == b.get_ref<const std::string&>();
+    if (a.is_boolean()) return a.get<bool>() == b.get<bool>();
+    if (a.is_binary()) return a.get_binary() == b.get_binary();
+    return true;  // null, discarded
+}
+
+std::size_t mix(std::size_t seed, std::size_t value) {
+    return seed ^ (value + 0x9e3779b97f4a7c15ULL + (seed << 6) + (seed >> 2));
+}
+
+// Numbers that compare equal hash alike: integral values by their integer,
+// the rest by their bits.
+std::size_t numberHash(const json& value) {
+    if (isIntegralNumber(value)) {
+        if (value.is_number_unsigned())
+            return std::hash<std::uint64_t>{}(value.get<std::uint64_t>());
+        if (value.is_number_integer())
+            return std::hash<std::uint64_t>{}(
+                static_cast<std::uint64_t>(value.get<std::int64_t>()));
+        const double d = value.get<double>();
+        if (d >= -9223372036854775808.0 && d < 9223372036854775808.0)
+            return std::hash<std::uint64_t>{}(
+                static_cast<std::uint64_t>(static_cast<std::int64_t>(d)));
+        if (d >= 0 && d < 18446744073709551616.0)
+            return std::hash<std::uint64_t>{}(static_cast<std::uint64_t>(d));
+    }
+    double d = value.get<double>();
+    std::uint64_t bits = 0;
+    std::memcpy(&bits, &d, sizeof bits);
+    return std::hash<std::uint64_t>{}(bits);
+}
+
+}  // namespace
+
+bool jsonEqual(const json& a, const json& b) {
+    std::vector<std::pair<const json*, const json*>> pending{{&a, &b}};
+    while (!pending.empty()) {
+        const auto [x, y] = pending.back();
+        pending.pop_back();
+        if (!sameKind(*x, *y)) return false;
+        if (x->is_object()) {
+            if (x->size() != y->size()) return false;
+            // Objects keep their members sorted by name: walk both in step.
+            auto left = x->begin();
+            auto right = y->begin();
+            for (; left != x->end(); ++left, ++right) {
+                if (left.key() != right.key()) return false;
+                pending.emplace_back(&left.value(), &right.value());
+            }
+        } else if (x->is_array()) {
+            if (x->size() != y->size()) return false;
+            for (std::size_t i = 0; i < x->size(); ++i) pending.emplace_back(&(*x)[i], &(*y)[i]);
+        } else if (!equalScalars(*x, *y)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+std::size_t jsonHash(const json& value) {
+    std::size_t seed = 0;
+    std::vector<const json*> pending{&value};
+    while (!pending.empty()) {
+        const json* current = pending.back();
+        pending.pop_back();
+        seed = mix(seed, static_cast<std::size_t>(current->is_number() ? json::value_t::number_float
+                                                                       : current->type()));
+        if (current->is_object()) {
+            seed = mix(seed, current->size());
+            for (auto it = current->begin(); it != current->end(); ++it) {
+                seed = mix(seed, std::hash<std::string>{}(it.key()));
+                pending.push_back(&it.value());
+            }
+        } else if (current->is_array()) {
+            seed = mix(seed, current->size());
+            for (const json& element : *current) pending.push_back(&element);
+        } else if (current->is_number()) {
+            seed = mix(seed, numberHash(*current));
+        } else if (current->is_string()) {
+            seed = mix(seed, std::hash<std::string>{}(current->get_ref<const std::string&>()));
+        } else if (current->is_boolean()) {
+            seed = mix(seed, current->get<bool>() ? 1 : 2);
+        }
+    }
+    return seed;
+}
+
+}  // namespace OrvexConfigValidate

@@ -1,0 +1,691 @@
+// Turns schema documents into SchemaNodes: every subschema that the root
+// reaches is compiled once, references point straight at their targets.
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <limits>
+#include <map>
+#include <set>
+#include <stdexcept>
+#include <utility>
+#include <vector>
+
+#include "engine/CompiledSchema.hpp"
+#include "engine/EcmaRegex.hpp"
+#include "engine/JsonNumbers.hpp"
+#include "engine/SchemaLimits.hpp"
+#include "engine/SchemaNode.hpp"
+#include "engine/UriReference.hpp"
+#include "engine/ValueText.hpp"
+
+namespace OrvexConfigValidate {
+namespace {
+
+using nlohmann::json;
+
+bool isSchemaValue(const json& value) {
+    return value.is_object() || value.is_boolean();
+}
+
+std::vector<std::string> pointerTokens(const std::string& pointer) {
+    std::vector<std::string> tokens;
+    std::size_t start = 1;
+    while (start <= pointer.size()) {
+        const auto end = pointer.find('/', start);
+        const std::string token =
+            pointer.substr(start, end == std::string::npos ? std::string::npos : end - start);
+        std::string unescaped;
+        for (std::size_t i = 0; i < token.size(); ++i) {
+            if (token[i] == '~' && i + 1 < token.size() &&
+                (token[i + 1] == '0' || token[i + 1] == '1')) {
+                unescaped += token[i + 1] == '0' ? '~' : '/';
+                ++i;
+            } else {
+                unescaped += token[i];
+            }
+        }
+        tokens.push_back(std::move(unescaped));
+        if (end == std::string::npos) break;
+        start = end + 1;
+    }
+    return tokens;
+}
+
+bool isArrayIndex(const std::string& token) {
+    return !token.empty() && token.size() < 10 &&
+           token.find_first_not_of("0123456789") == std::string::npos &&
+           (token == "0" || token[0] != '0');
+}
+
+// Subschema positions: keyword and how its value holds schemas.
+enum class Holds { One, List, Map, OneOrList };
+struct SubschemaKeyword {
+    const char* name;
+    Holds holds;
+};
+const SubschemaKeyword kSubschemaKeywords[] = {
+    {"additionalItems", Holds::One},
+    {"additionalProperties", Holds::One},
+    {"allOf", Holds::List},
+    {"anyOf", Holds::List},
+    {"contains", Holds::One},
+    {"definitions", Holds::Map},
+    {"dependencies", Holds::Map},
+    {"else", Holds::One},
+    {"if", Holds::One},
+    {"items", Holds::OneOrList},
+    {"not", Holds::One},
+    {"oneOf", Holds::List},
+    {"patternProperties", Holds::Map},
+    {"properties", Holds::Map},
+    {"propertyNames", Holds::One},
+    {"then", Holds::One},
+};
+
+class Compiler {
+  public:
+    explicit Compiler(const SchemaDocumentSource& source) : source(source) {}
+
+    std::shared_ptr<CompiledSchema> run(std::shared_ptr<const json> root,
+                                        const std::string& retrievalUri) {
+        out = std::make_shared<CompiledSchema>();
+        const json* rootValue = addDocument(std::move(root), retrievalUri);
+        const SchemaNode* rootNode = nodeFor(rootValue);
+        while (!worklist.empty()) {
+            const auto [value, node] = worklist.back();
+            worklist.pop_back();
+            compile(*value, *node);
+        }
+        checkCycles();
+        checkChainLength(rootNode);
+        redirectReferences();
+        out->root = finalTarget(rootNode);
+        collectMemberNamers();
+        return out;
+    }
+
+  private:
+    struct Place {
+        std::size_t doc = 0;
+        std::string pointer;  // RFC 6901 inside the document
+        std::string base;     // base URI in force
+    };
+
+    [[noreturn]] void fail(const std::string& message) { throw std::invalid_argument(message); }
+
+    [[noreturn]] void badKeyword(const char* keyword, const SchemaNode& at, const char* what) {
+        fail(std::string("schema keyword \"") + keyword + "\" at " + at.label + " must be " + what);
+    }
+
+    std::string label(const Place& place) const {
+        return (place.doc == 0 ? std::string() : docUris[place.doc]) + "#" + place.pointer;
+    }
+
+    // ---- documents and the places of their subschemas ----
+
+    const json* addDocument(std::shared_ptr<const json> content, const std::string& uri) {
+        const json* value = content.get();
+        const auto known = docByIdentity.find(value);
+        if (known != docByIdentity.end()) {
+            // The same document under another name: compiled once.
+            resources.emplace(uri, value);
+            return value;
+        }
+        if (value->is_object()) {
+            const auto unusable = value->find(kUnusableSchemaMember);
+            if (unusable != value->end() && unusable->is_string())
+                fail(unusable->get<std::string>());
+        }
+        if (jsonNestingDepth(*value) > kMaxSchemaNesting) {
+            fail("schema document " + (uri.empty() ? std::string("#") : uri) +
+                 " is nested deeper than " + std::to_string(kMaxSchemaNesting) + " levels");
+        }
+        const std::size_t doc = docs.size();
+        docs.push_back(std::move(content));
+        docUris.push_back(uri);
+        docByIdentity.emplace(value, doc);
+        resources.emplace(uri, value);
+        index(doc, *value, "", uri);
+        return value;
+    }
+
+    // Records the place of every subschema and the names that "$id" gives.
+    // Nesting is bounded above, so recursion is safe here.
+    void index(std::size_t doc, const json& value, const std::string& pointer, std::string base) {
+        if (!places.emplace(&value, Place{doc, pointer, base}).second) return;
+        if (!value.is_object()) return;
+        // Everything beside a reference is ignored, "$id" included.
+        const auto ref = value.find("$ref");
+        if (ref != value.end() && ref->is_string()) return;
+        const auto ownId = value.find("$id");
+        if (ownId != value.end() && ownId->is_string()) {
+            const std::string& text = ownId->get_ref<const std::string&>();
+            const std::string resolved = resolveUriReference(base, text);
+            const std::string fragment = fragmentOf(resolved);
+            if (!text.empty() && text[0] == '#') {
+                if (!fragment.empty())
+                    anchors.emplace(withoutFragment(base) + "#" + fragment, &value);
+            } else {
+                base = withoutFragment(resolved);
+                places[&value].base = base;
+                resources.emplace(base, &value);
+                if (!fragment.empty() && fragment[0] != '/')
+                    anchors.emplace(base + "#" + fragment, &value);
+            }
+        }
+        for (const SubschemaKeyword& keyword : kSubschemaKeywords) {
+            const auto found = value.find(keyword.name);
+            if (found == value.end()) continue;
+            std::string at = pointer;
+            appendPointerToken(at, keyword.name);
+            const json& member = *found;
+            if (member.is_array() &&
+                (keyword.holds == Holds::List || keyword.holds == Holds::OneOrList)) {
+                for (std::size_t i = 0; i < member.size(); ++i)
+                    if (isSchemaValue(member[i]))
+                        index(doc, member[i], at + "/" + std::to_string(i), base);
+            } else if (keyword.holds == Holds::Map && member.is_object()) {
+                for (auto entry = member.begin(); entry != member.end(); ++entry) {
+                    if (!isSchemaValue(entry.value())) continue;
+                    std::string entryAt = at;
+                    appendPointerToken(entryAt, entry.key());
+                    index(doc, entry.value(), entryAt, base);
+                }
+            } else if ((keyword.holds == Holds::One || keyword.holds == Holds::OneOrList) &&
+                       isSchemaValue(member)) {
+                index(doc, member, at, base);
+            }
+        }
+    }
+
+    // ---- references ----
+
+    const json* resolve(const std::string& written, const Place& from) {
+        const std::string full = resolveUriReference(from.base, written);
+        const std::string location = withoutFragment(full);
+        const std::string fragment = fragmentOf(full);
+        const json* start = nullptr;
+        const auto known = resources.find(location);
+        if (known != resources.end()) {
+            start = known->second;
+        } else {
+            std::shared_ptr<const json> fetched = source ? source(location) : nullptr;
+            if (!fetched) fail("cannot resolve schema $ref: " + location + " # ");
+            start = addDocument(std::move(fetched), location);
+        }
+        if (fragment.empty()) return start;
+        if (fragment[0] != '/') {
+            const auto anchor = anchors.find(location + "#" + fragment);
+            if (anchor == anchors.end()) fail("schema $ref target not found: " + full);
+            return anchor->second;
+        }
+        const Place startPlace = places.at(start);
+        const json* value = start;
+        std::string pointer = startPlace.pointer;
+        for (const std::string& token : pointerTokens(percentDecode(fragment))) {
+            if (value->is_object() && value->contains(token)) {
+                value = &(*value)[token];
+            } else if (value->is_array() && isArrayIndex(token) &&
+                       std::stoul(token) < value->size()) {
+                value = &(*value)[std::stoul(token)];
+            } else {
+                fail("schema $ref target not found: " + full);
+            }
+            appendPointerToken(pointer, token);
+        }
+        if (!isSchemaValue(*value)) fail("schema $ref target is not a schema: " + full);
+        if (places.find(value) == places.end()) {
+            // Somewhere no keyword puts a schema (an unknown keyword, say).
+            index(startPlace.doc, *value, pointer, startPlace.base);
+        }
+        return value;
+    }
+
+    // ---- nodes ----
+
+    SchemaNode* nodeFor(const json* value) {
+        const auto known = nodes.find(value);
+        if (known != nodes.end()) return known->second;
+        out->nodes.emplace_back();
+        SchemaNode* node = &out->nodes.back();
+        node->label = label(places.at(value));
+        nodes.emplace(value, node);
+        worklist.emplace_back(value, node);
+        order.push_back(node);
+        return node;
+    }
+
+    const SchemaNode* subschema(const char* keyword, const json& value, const SchemaNode& at) {
+        if (!isSchemaValue(value)) badKeyword(keyword, at, "a schema");
+        return nodeFor(&value);
+    }
+
+    std::uint64_t count(const json& value, const char* keyword, const SchemaNode& at) {
+        if (!isIntegralNumber(value) || compareNumbers(value, json(0)) < 0)
+            badKeyword(keyword, at, "a non-negative integer");
+        if (value.is_number_unsigned()) return value.get<std::uint64_t>();
+        if (value.is_number_integer()) return static_cast<std::uint64_t>(value.get<std::int64_t>());
+        const double d = value.get<double>();
+        return d >= 18446744073709551615.0 ? std::numeric_limits<std::uint64_t>::max()
+                                           : static_cast<std::uint64_t>(d);
+    }
+
+    PatternCheck pattern(const std::string& text, const SchemaNode& at) {
+        if (text.size() > kMaxPatternLength) {
+            fail("schema pattern longer than " + std::to_string(kMaxPatternLength) +
+                 " characters at " + at.label);
+        }
+        auto cached = regexes.find(text);
+        if (cached == regexes.end()) {
+            EcmaRegexCompilation compiled = compileEcmaRegex(text);
+            if (!compiled.regex) {
+                fail("schema pattern " + quotedText(text, kMaxPatternLength) + " at " + at.label +
+                     " cannot be used: " + compiled.error);
+            }
+            cached = regexes.emplace(text, compiled.regex).first;
+        }
+        return PatternCheck{text, cached->second};
+    }
+
+    std::vector<std::string> names(const json& value, const char* keyword, const SchemaNode& at) {
+        if (!value.is_array()) badKeyword(keyword, at, "an array of strings");
+        std::vector<std::string> list;
+        for (const json& name : value) {
+            if (!name.is_string()) badKeyword(keyword, at, "an array of strings");
+            list.push_back(name.get<std::string>());
+        }
+        return list;
+    }
+
+    std::vector<const SchemaNode*> schemaList(const json& value, const char* keyword,
+                                              const SchemaNode& at) {
+        if (!value.is_array() || value.empty())
+            badKeyword(keyword, at, "a non-empty array of schemas");
+        std::vector<const SchemaNode*> list;
+        for (const json& item : value) list.push_back(subschema(keyword, item, at));
+        return list;
+    }
+
+    void compile(const json& value, SchemaNode& node) {
+        if (value.is_boolean()) {
+            if (!value.get<bool>()) node.checks.push_back(Check::False);
+            return;
+        }
+        if (!value.is_object())
+            fail("schema at " + node.label + " is neither an object nor a boolean");
+        const auto ref = value.find("$ref");
+        if (ref != value.end()) {
+            if (!ref->is_string()) badKeyword("$ref", node, "a string");
+            node.ref = nodeFor(resolve(ref->get<std::string>(), places.at(&value)));
+            return;
+        }
+        const auto member = [&value](const char* name) -> const json* {
+            const auto found = value.find(name);
+            return found == value.end() ? nullptr : &*found;
+        };
+        std::vector<Check>& checks = node.checks;
+
+        if (const json* type = member("type")) {
+            compileType(*type, node);
+            checks.push_back(Check::Type);
+        }
+        if (const json* list = member("enum")) {
+            if (!list->is_array()) badKeyword("enum", node, "an array");
+            node.enumValues.assign(list->begin(), list->end());
+            checks.push_back(Check::Enum);
+        }
+        if (const json* constant = member("const")) {
+            node.constValue = *constant;
+            checks.push_back(Check::Const);
+        }
+        const std::pair<const char*, std::pair<json SchemaNode::*, Check>> bounds[] = {
+            {"maximum", {&SchemaNode::maximum, Check::Maximum}},
+            {"minimum", {&SchemaNode::minimum, Check::Minimum}},
+            {"exclusiveMaximum", {&SchemaNode::exclusiveMaximum, Check::ExclusiveMaximum}},
+            {"exclusiveMinimum", {&SchemaNode::exclusiveMinimum, Check::ExclusiveMinimum}},
+        };
+        for (const auto& [name, slot] : bounds) {
+            if (const json* limit = member(name)) {
+                if (!limit->is_number()) badKeyword(name, node, "a number");
+                node.*(slot.first) = *limit;
+                checks.push_back(slot.second);
+            }
+        }
+        if (const json* divisor = member("multipleOf")) {
+            if (!divisor->is_number() || compareNumbers(*divisor, json(0)) <= 0)
+                badKeyword("multipleOf", node, "a number greater than 0");
+            node.multipleOf = *divisor;
+            checks.push_back(Check::MultipleOf);
+        }
+        if (const json* limit = member("maxLength")) {
+            node.maxLength = count(*limit, "maxLength", node);
+            checks.push_back(Check::MaxLength);
+        }
+        if (const json* limit = member("minLength")) {
+            node.minLength = count(*limit, "minLength", node);
+            checks.push_back(Check::MinLength);
+        }
+        if (const json* text = member("pattern")) {
+            if (!text->is_string()) badKeyword("pattern", node, "a string");
+            node.pattern = pattern(text->get<std::string>(), node);
+            checks.push_back(Check::Pattern);
+        }
+        if (const json* limit = member("maxItems")) {
+            node.maxItems = count(*limit, "maxItems", node);
+            checks.push_back(Check::MaxItems);
+        }
+        if (const json* limit = member("minItems")) {
+            node.minItems = count(*limit, "minItems", node);
+            checks.push_back(Check::MinItems);
+        }
+        if (const json* unique = member("uniqueItems")) {
+            if (!unique->is_boolean()) badKeyword("uniqueItems", node, "a boolean");
+            if (unique->get<bool>()) checks.push_back(Check::UniqueItems);
+        }
+        if (const json* limit = member("maxProperties")) {
+            node.maxProperties = count(*limit, "maxProperties", node);
+            checks.push_back(Check::MaxProperties);
+        }
+        if (const json* limit = member("minProperties")) {
+            node.minProperties = count(*limit, "minProperties", node);
+            checks.push_back(Check::MinProperties);
+        }
+        if (const json* list = member("required")) {
+            node.required = names(*list, "required", node);
+            if (!node.required.empty()) checks.push_back(Check::Required);
+        }
+        bool dependentSchemas = false;
+        if (const json* map = member("dependencies")) {
+            if (!map->is_object()) badKeyword("dependencies", node, "an object");
+            bool dependentRequired = false;
+            for (auto entry = map->begin(); entry != map->end(); ++entry) {
+                Dependency dependency;
+                dependency.member = entry.key();
+                if (entry.value().is_array()) {
+                    dependency.required = names(entry.value(), "dependencies", node);
+                    dependentRequired = dependentRequired || !dependency.required.empty();
+                } else {
+                    dependency.schema = subschema("dependencies", entry.value(), node);
+                    dependentSchemas = true;
+                }
+                node.dependencies.push_back(std::move(dependency));
+            }
+            if (dependentRequired) checks.push_back(Check::DependentRequired);
+        }
+        compileMembers(member("properties"), member("patternProperties"),
+                       member("additionalProperties"), node);
+        if (const json* names = member("propertyNames")) {
+            node.propertyNames = subschema("propertyNames", *names, node);
+            checks.push_back(Check::PropertyNames);
+        }
+        if (dependentSchemas) checks.push_back(Check::DependentSchemas);
+        compileItems(member("items"), member("additionalItems"), node);
+        if (const json* contains = member("contains")) {
+            node.contains = subschema("contains", *contains, node);
+            checks.push_back(Check::Contains);
+        }
+        if (const json* list = member("allOf")) {
+            node.allOf = schemaList(*list, "allOf", node);
+            checks.push_back(Check::AllOf);
+        }
+        if (const json* list = member("anyOf")) {
+            node.anyOf = schemaList(*list, "anyOf", node);
+            checks.push_back(Check::AnyOf);
+        }
+        if (const json* list = member("oneOf")) {
+            node.oneOf = schemaList(*list, "oneOf", node);
+            checks.push_back(Check::OneOf);
+        }
+        if (const json* negated = member("not")) {
+            node.notSchema = subschema("not", *negated, node);
+            checks.push_back(Check::Not);
+        }
+        if (const json* condition = member("if")) {
+            const json* then = member("then");
+            const json* otherwise = member("else");
+            if (then != nullptr || otherwise != nullptr) {
+                node.ifSchema = subschema("if", *condition, node);
+                if (then != nullptr) node.thenSchema = subschema("then", *then, node);
+                if (otherwise != nullptr) node.elseSchema = subschema("else", *otherwise, node);
+                checks.push_back(Check::IfThenElse);
+            }
+        }
+    }
+
+    void compileType(const json& type, SchemaNode& node) {
+        const auto bit = [&](const json& name) -> std::uint8_t {
+            static const std::pair<const char*, std::uint8_t> kTypes[] = {
+                {"null", kTypeNull},     {"boolean", kTypeBoolean}, {"object", kTypeObject},
+                {"array", kTypeArray},   {"number", kTypeNumber},   {"integer", kTypeInteger},
+                {"string", kTypeString},
+            };
+            if (name.is_string()) {
+                for (const auto& [text, value] : kTypes)
+                    if (name.get_ref<const std::string&>() == text) return value;
+            }
+            badKeyword("type", node, "a type name or an array of type names");
+        };
+        const json list = type.is_array() ? type : json::array({type});
+        for (const json& name : list) {
+            node.types |= bit(name);
+            if (!node.typeText.empty()) node.typeText += " or ";
+            node.typeText += name.get<std::string>();
+        }
+    }
+
+    void compileMembers(const json* properties, const json* patterns, const json* additional,
+                        SchemaNode& node) {
+        if (properties == nullptr && patterns == nullptr && additional == nullptr) return;
+        if (properties != nullptr) {
+            if (!properties->is_object()) badKeyword("properties", node, "an object");
+            for (auto entry = properties->begin(); entry != properties->end(); ++entry)
+                node.properties.emplace_back(entry.key(),
+                                             subschema("properties", entry.value(), node));
+        }
+        if (patterns != nullptr) {
+            if (!patterns->is_object()) badKeyword("patternProperties", node, "an object");
+            for (auto entry = patterns->begin(); entry != patterns->end(); ++entry)
+                node.patternProperties.emplace_back(
+                    pattern(entry.key(), node),
+                    subschema("patternProperties", entry.value(), node));
+        }
+        if (additional != nullptr)
+            node.additionalProperties = subschema("additionalProperties", *additional, node);
+        node.checks.push_back(Check::Members);
+    }
+
+    void compileItems(const json* items, const json* additional, SchemaNode& node) {
+        if (items == nullptr) return;
+        if (items->is_array()) {
+            for (const json& item : *items) node.itemList.push_back(subschema("items", item, node));
+            // Beside a list only: after a single schema there are no extra items.
+            if (additional != nullptr)
+                node.additionalItems = subschema("additionalItems", *additional, node);
+        } else {
+            node.items = subschema("items", *items, node);
+        }
+        node.checks.push_back(Check::Items);
+    }
+
+    // ---- whole-graph checks ----
+
+    static std::vector<const SchemaNode*> sameValueEdges(const SchemaNode& node) {
+        std::vector<const SchemaNode*> next;
+        if (node.ref != nullptr) {
+            next.push_back(node.ref);
+            return next;
+        }
+        next.insert(next.end(), node.allOf.begin(), node.allOf.end());
+        next.insert(next.end(), node.anyOf.begin(), node.anyOf.end());
+        for (const auto* single : {node.ifSchema, node.thenSchema, node.elseSchema, node.notSchema})
+            if (single != nullptr) next.push_back(single);
+        next.insert(next.end(), node.oneOf.begin(), node.oneOf.end());
+        for (const Dependency& dependency : node.dependencies)
+            if (dependency.schema != nullptr) next.push_back(dependency.schema);
+        return next;
+    }
+
+    static std::vector<const SchemaNode*> allEdges(const SchemaNode& node) {
+        std::vector<const SchemaNode*> next = sameValueEdges(node);
+        if (node.ref != nullptr) return next;
+        for (const auto& [name, child] : node.properties) next.push_back(child);
+        for (const auto& [check, child] : node.patternProperties) next.push_back(child);
+        next.insert(next.end(), node.itemList.begin(), node.itemList.end());
+        for (const auto* single : {node.additionalProperties, node.propertyNames, node.items,
+                                   node.additionalItems, node.contains})
+            if (single != nullptr) next.push_back(single);
+        return next;
+    }
+
+    // A loop that never descends into the instance would evaluate forever.
+    void checkCycles() {
+        enum Colour { White, Grey, Black };
+        std::map<const SchemaNode*, Colour> colour;
+        for (const SchemaNode* start : order) {
+            if (colour[start] != White) continue;
+            std::vector<std::pair<const SchemaNode*, std::vector<const SchemaNode*>>> stack;
+            stack.emplace_back(start, reversed(sameValueEdges(*start)));
+            colour[start] = Grey;
+            while (!stack.empty()) {
+                auto& [node, next] = stack.back();
+                if (next.empty()) {
+                    colour[node] = Black;
+                    stack.pop_back();
+                    continue;
+                }
+                const SchemaNode* child = next.back();
+                next.pop_back();
+                if (colour[child] == Grey) reportCycle(stack, child);
+                if (colour[child] == White) {
+                    colour[child] = Grey;
+                    stack.emplace_back(child, reversed(sameValueEdges(*child)));
+                }
+            }
+        }
+    }
+
+    static std::vector<const SchemaNode*> reversed(std::vector<const SchemaNode*> list) {
+        std::reverse(list.begin(), list.end());
+        return list;
+    }
+
+    [[noreturn]] void reportCycle(
+        const std::vector<std::pair<const SchemaNode*, std::vector<const SchemaNode*>>>& stack,
+        const SchemaNode* repeated) {
+        std::string text;
+        bool inCycle = false;
+        for (const auto& entry : stack) {
+            inCycle = inCycle || entry.first == repeated;
+            // Only references are named: they make the loop.
+            if (inCycle && (entry.first->ref != nullptr || entry.first == repeated))
+                text += entry.first->label + " -> ";
+        }
+        fail("schema $ref cycle: " + text + repeated->label);
+    }
+
+    void checkChainLength(const SchemaNode* root) {
+        std::set<const SchemaNode*> expanded{root};
+        std::vector<std::vector<const SchemaNode*>> pending{reversed(allEdges(*root))};
+        while (!pending.empty()) {
+            if (pending.back().empty()) {
+                pending.pop_back();
+                continue;
+            }
+            const SchemaNode* child = pending.back().back();
+            pending.back().pop_back();
+            if (!expanded.insert(child).second) continue;
+            if (pending.size() > kMaxSchemaChain) {
+                fail("schema chain deeper than " + std::to_string(kMaxSchemaChain) +
+                     " subschemas at " + child->label);
+            }
+            pending.push_back(reversed(allEdges(*child)));
+        }
+    }
+
+    static const SchemaNode* finalTarget(const SchemaNode* node) {
+        while (node != nullptr && node->ref != nullptr) node = node->ref;
+        return node;
+    }
+
+    void redirectReferences() {
+        for (SchemaNode& node : out->nodes) {
+            for (auto* list : {&node.allOf, &node.anyOf, &node.oneOf, &node.itemList})
+                for (const SchemaNode*& child : *list) child = finalTarget(child);
+            for (const SchemaNode** single :
+                 {&node.notSchema, &node.ifSchema, &node.thenSchema, &node.elseSchema,
+                  &node.propertyNames, &node.additionalProperties, &node.items,
+                  &node.additionalItems, &node.contains})
+                *single = finalTarget(*single);
+            for (Dependency& dependency : node.dependencies)
+                dependency.schema = finalTarget(dependency.schema);
+            for (auto& entry : node.properties) entry.second = finalTarget(entry.second);
+            for (auto& entry : node.patternProperties) entry.second = finalTarget(entry.second);
+        }
+    }
+
+    static bool isFalseSchema(const SchemaNode* node) {
+        return node != nullptr && node->checks.size() == 1 && node->checks[0] == Check::False;
+    }
+
+    // For each node that an instance member or item is first judged by, the
+    // nodes that judge the same instance and name members.
+    void collectMemberNamers() {
+        std::set<const SchemaNode*> entries{out->root};
+        for (const SchemaNode& node : out->nodes) {
+            if (node.ref != nullptr) continue;
+            for (const auto& entry : node.properties) entries.insert(entry.second);
+            for (const auto& entry : node.patternProperties) entries.insert(entry.second);
+            entries.insert(node.itemList.begin(), node.itemList.end());
+            for (const auto* single : {node.additionalProperties, node.items, node.additionalItems})
+                if (single != nullptr) entries.insert(single);
+        }
+        for (const SchemaNode* entry : entries) {
+            auto& node = const_cast<SchemaNode&>(*entry);
+            std::set<const SchemaNode*> seen{entry};
+            std::vector<const SchemaNode*> pending{entry};
+            while (!pending.empty()) {
+                const SchemaNode* current = pending.back();
+                pending.pop_back();
+                if (current->namesMembers()) node.memberNamers.push_back(current);
+                if (isFalseSchema(current->additionalProperties)) node.forbidsOtherMembers = true;
+                std::vector<const SchemaNode*> next = sameValueEdges(*current);
+                // What must not match names nothing the instance may hold.
+                next.erase(std::remove(next.begin(), next.end(), current->notSchema), next.end());
+                for (const SchemaNode* child : next)
+                    if (seen.insert(child).second) pending.push_back(child);
+            }
+        }
+    }
+
+    const SchemaDocumentSource& source;
+    std::shared_ptr<CompiledSchema> out;
+    std::vector<std::shared_ptr<const json>> docs;
+    std::vector<std::string> docUris;
+    std::map<const json*, std::size_t> docByIdentity;
+    std::map<std::string, const json*> resources;  // absolute location -> value
+    std::map<std::string, const json*> anchors;    // location "#" plain name -> value
+    std::map<const json*, Place> places;
+    std::map<const json*, SchemaNode*> nodes;
+    std::vector<const SchemaNode*> order;  // creation order
+    std::vector<std::pair<const json*, SchemaNode*>> worklist;
+    std::map<std::string, std::shared_ptr<const re2::RE2>> regexes;
+};
+
+}  // namespace
+
+SchemaCompilation compileSchema(std::shared_ptr<const json> root, const std::string& retrievalUri,
+                                const SchemaDocumentSource& source) {
+    SchemaCompilation compilation;
+    if (!root) {
+        compilation.error = "no schema document";
+        return compilation;
+    }
+    try {
+        compilation.schema = Compiler(source).run(std::move(root), retrievalUri);
+    } catch (const std::exception& error) {
+        compilation.error = error.what();
+    }
+    return compilation;
+}
+
+}  // namespace OrvexConfigValidate

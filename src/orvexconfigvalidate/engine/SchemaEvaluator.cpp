@@ -1,0 +1,712 @@
+// Evaluates a compiled schema on a document with an explicit stack of
+// frames, one per (subschema, instance) in progress: any depth of document
+// fits, and the path of an instance is read off the stack only when an
+// issue is written.
+#include <algorithm>
+#include <cstdint>
+#include <deque>
+#include <unordered_map>
+#include <utility>
+#include <vector>
+
+#include <re2/re2.h>
+
+#include "engine/CompiledSchema.hpp"
+#include "engine/EcmaRegex.hpp"
+#include "engine/JsonEquality.hpp"
+#include "engine/JsonNumbers.hpp"
+#include "engine/MemberHint.hpp"
+#include "engine/SchemaNode.hpp"
+#include "engine/ValueText.hpp"
+
+namespace OrvexConfigValidate {
+namespace {
+
+using nlohmann::json;
+
+// Steps allowed whatever the sizes; past it the budget grows with
+// document size times schema size.
+constexpr std::uint64_t kStepFloor = 2'000'000;
+constexpr std::uint64_t kStepsPerValueAndNode = 4;
+
+// How a frame's instance was reached from the frame below it.
+enum class Via : std::uint8_t { Same, Member, Item };
+
+struct Frame {
+    const SchemaNode* node;
+    const json* instance;
+    const std::string* key = nullptr;  // Via::Member
+    std::size_t index = 0;             // Via::Item
+    Via via = Via::Same;
+    bool silent = false;  // only valid or invalid matters: no issues
+    bool valid = true;
+    bool started = false;
+    bool awaiting = false;  // a child was pushed; its result is pending
+    bool matched = false;   // Members: the current member met a schema
+    std::uint16_t phase = 0;
+    std::uint32_t check = 0;   // index into node->checks
+    std::size_t position = 0;  // progress inside the current check
+    std::size_t matches = 0;   // anyOf, oneOf
+    json::object_t::const_iterator member;
+};
+
+struct Child {
+    const SchemaNode* node;
+    const json* instance;
+    Via via;
+    const std::string* key;
+    std::size_t index;
+    bool silent;
+};
+
+std::string plural(std::uint64_t n, const char* one, const char* many) {
+    return std::to_string(n) + " " + (n == 1 ? one : many);
+}
+
+std::uint64_t codePoints(const std::string& text) {
+    std::uint64_t count = 0;
+    for (const char c : text)
+        if ((static_cast<unsigned char>(c) & 0xC0) != 0x80) ++count;
+    return count;
+}
+
+std::string typeMismatch(const SchemaNode& node, const json& value) {
+    std::string text = "expected " + node.typeText + ", found " + jsonTypeName(value);
+    if (!value.is_structured() && !value.is_null()) text += " " + shortValueText(value);
+    return text;
+}
+
+bool typeMatches(std::uint8_t types, const json& value) {
+    switch (value.type()) {
+        case json::value_t::null:
+            return (types & kTypeNull) != 0;
+        case json::value_t::boolean:
+            return (types & kTypeBoolean) != 0;
+        case json::value_t::object:
+            return (types & kTypeObject) != 0;
+        case json::value_t::array:
+            return (types & kTypeArray) != 0;
+        case json::value_t::string:
+            return (types & kTypeString) != 0;
+        case json::value_t::number_integer:
+        case json::value_t::number_unsigned:
+        case json::value_t::number_float:
+            return (types & kTypeNumber) != 0 ||
+                   ((types & kTypeInteger) != 0 && isIntegralNumber(value));
+        default:
+            return false;
+    }
+}
+
+std::string valueList(const std::vector<json>& values) {
+    constexpr std::size_t kLongest = 120;
+    std::string text;
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        if (i > 0) text += ", ";
+        if (text.size() > kLongest) {
+            text += "\xE2\x80\xA6";
+            break;
+        }
+        text += shortValueText(values[i]);
+    }
+    return text;
+}
+
+class Evaluation {
+  public:
+    Evaluation(const CompiledSchema& schema, const json& document, ValidationResult& result,
+               const EvaluationOptions& options)
+        : schema(schema), document(document), result(result), options(options) {}
+
+    void run() {
+        stack.push_back(frameFor({schema.root, &document, Via::Same, nullptr, 0, false}));
+        bool lastResult = true;
+        while (!stack.empty()) {
+            if (++steps > budget && !withinBudget()) return;
+            Frame& frame = stack.back();
+            if (!frame.started) {
+                frame.started = true;
+                if (options.strict && !frame.silent &&
+                    (frame.via != Via::Same || stack.size() == 1))
+                    reportUnknownMembers(frame);
+            }
+            bool hasResult = frame.awaiting;
+            frame.awaiting = false;
+            const auto& checks = frame.node->checks;
+            bool pushed = false;
+            while (frame.check < checks.size()) {
+                if (frame.silent && !frame.valid) break;
+                const Check check = checks[frame.check];
+                if (check < Check::AllOf) {
+                    simpleCheck(frame, check);
+                    ++frame.check;
+                    continue;
+                }
+                Child child{};
+                if (compoundCheck(frame, check, hasResult, lastResult, child)) {
+                    frame.awaiting = true;
+                    stack.push_back(frameFor(child));  // `frame` is stale from here
+                    pushed = true;
+                    break;
+                }
+                hasResult = false;
+                ++frame.check;
+                frame.position = 0;
+                frame.matches = 0;
+                frame.phase = 0;
+            }
+            if (pushed) continue;
+            lastResult = stack.back().valid;
+            stack.pop_back();
+        }
+    }
+
+  private:
+    static Frame frameFor(const Child& child) {
+        Frame frame;
+        frame.node = child.node;
+        frame.instance = child.instance;
+        frame.via = child.via;
+        frame.key = child.key;
+        frame.index = child.index;
+        frame.silent = child.silent;
+        return frame;
+    }
+
+    // Sizes the budget once the floor is passed; false when it is spent.
+    bool withinBudget() {
+        if (!budgetSized) {
+            budgetSized = true;
+            const std::uint64_t values = documentSize();
+            budget = std::max(kStepFloor, values * static_cast<std::uint64_t>(schema.size()) *
+                                              kStepsPerValueAndNode);
+            if (steps <= budget) return true;
+        }
+        Issue issue;
+        issue.severity = Severity::Error;
+        issue.path = "/";
+        issue.code = "schema_engine";
+        issue.message =
+            "the schema needs too much work for this document: evaluation stopped after " +
+            std::to_string(budget) + " steps";
+        add(std::move(issue));
+        return false;
+    }
+
+    std::uint64_t documentSize() const {
+        std::uint64_t count = 0;
+        std::vector<const json*> pending{&document};
+        while (!pending.empty()) {
+            const json* value = pending.back();
+            pending.pop_back();
+            ++count;
+            if (value->is_structured())
+                for (const json& child : *value) pending.push_back(&child);
+        }
+        return count;
+    }
+
+    // ---- issues ----
+
+    std::string pointerText(const std::string* extraKey) const {
+        std::string pointer;
+        for (const Frame& frame : stack) {
+            if (frame.via == Via::Member) {
+                appendPointerToken(pointer, *frame.key);
+            } else if (frame.via == Via::Item) {
+                pointer += '/';
+                pointer += std::to_string(frame.index);
+            }
+        }
+        if (extraKey != nullptr) appendPointerToken(pointer, *extraKey);
+        return pointer;
+    }
+
+    void add(Issue issue) {
+        if (issue.severity == Severity::Error) result.ok = false;
+        result.issues.push_back(std::move(issue));
+    }
+
+    void report(Frame& frame, std::string message, const std::string* extraKey = nullptr) {
+        frame.valid = false;
+        if (frame.silent) return;
+        Issue issue;
+        issue.severity = Severity::Error;
+        issue.pointer = pointerText(extraKey);
+        issue.path = issue.pointer.empty() ? "/" : issue.pointer;
+        issue.code = "schema";
+        issue.message = std::move(message);
+        add(std::move(issue));
+    }
+
+    // How the instance of the top frame was reached, past frames that only
+    // apply more schemas to the same value.
+    const Frame& descent() const {
+        for (auto it = stack.rbegin(); it != stack.rend(); ++it)
+            if (it->via != Via::Same) return *it;
+        return stack.front();
+    }
+
+    void reportUnknownMembers(const Frame& frame) {
+        const SchemaNode& node = *frame.node;
+        if (!frame.instance->is_object() || node.memberNamers.empty() || node.forbidsOtherMembers)
+            return;
+        for (auto it = frame.instance->begin(); it != frame.instance->end(); ++it) {
+            if (isNamed(node, it.key())) continue;
+            std::vector<const std::string*> candidates;
+            for (const SchemaNode* namer : node.memberNamers)
+                for (const auto& entry : namer->properties) candidates.push_back(&entry.first);
+            const std::string suggestion = closestMemberName(it.key(), candidates);
+            Issue issue;
+            issue.severity = Severity::Warning;
+            issue.pointer = pointerText(&it.key());
+            issue.path = issue.pointer;
+            issue.code = "unknown_member";
+            issue.message = "unknown member " + quotedText(it.key());
+            if (!suggestion.empty()) issue.hint = "did you mean " + quotedText(suggestion) + "?";
+            add(std::move(issue));
+        }
+    }
+
+    static bool isNamed(const SchemaNode& node, const std::string& name) {
+        for (const SchemaNode* namer : node.memberNamers) {
+            const auto& properties = namer->properties;
+            const auto found = std::lower_bound(
+                properties.begin(), properties.end(), name,
+                [](const auto& entry, const std::string& key) { return entry.first < key; });
+            if (found != properties.end() && found->first == name) return true;
+            for (const auto& [pattern, child] : namer->patternProperties)
+                if (ecmaRegexSearch(*pattern.regex, name)) return true;
+        }
+        return false;
+    }
+
+    // ---- checks without subschemas ----
+
+    void simpleCheck(Frame& frame, Check check) {
+        const SchemaNode& node = *frame.node;
+        const json& value = *frame.instance;
+        switch (check) {
+            case Check::False:
+                reportFalse(frame);
+                return;
+            case Check::Type:
+                if (!typeMatches(node.types, value)) report(frame, typeMismatch(node, value));
+                return;
+            case Check::Enum: {
+                steps += node.enumValues.size();
+                for (const json& allowed : node.enumValues)
+                    if (jsonEqual(allowed, value)) return;
+                report(frame,
+                       shortValueText(value) + " is not one of " + valueList(node.enumValues));
+                return;
+            }
+            case Check::Const:
+                if (!jsonEqual(node.constValue, value))
+                    report(frame, shortValueText(value) + " is not the required value " +
+                                      shortValueText(node.constValue));
+                return;
+            default:
+                break;
+        }
+        if (value.is_number()) {
+            numberCheck(frame, check);
+        } else if (value.is_string()) {
+            stringCheck(frame, check);
+        } else if (value.is_array()) {
+            arrayCheck(frame, check);
+        } else if (value.is_object()) {
+            objectCheck(frame, check);
+        }
+    }
+
+    void reportFalse(Frame& frame) {
+        const Frame& reached = descent();
+        if (reached.via == Via::Member) {
+            report(frame, "member " + quotedText(*reached.key) + " is not allowed");
+        } else if (reached.via == Via::Item) {
+            report(frame, "item " + std::to_string(reached.index) + " is not allowed");
+        } else {
+            report(frame, "no value is allowed here");
+        }
+    }
+
+    void numberCheck(Frame& frame, Check check) {
+        const SchemaNode& node = *frame.node;
+        const json& value = *frame.instance;
+        switch (check) {
+            case Check::Maximum:
+                if (compareNumbers(value, node.maximum) > 0)
+                    report(frame, shortValueText(value) + " is greater than the maximum " +
+                                      shortValueText(node.maximum));
+                return;
+            case Check::Minimum:
+                if (compareNumbers(value, node.minimum) < 0)
+                    report(frame, shortValueText(value) + " is less than the minimum " +
+                                      shortValueText(node.minimum));
+                return;
+            case Check::ExclusiveMaximum:
+                if (compareNumbers(value, node.exclusiveMaximum) >= 0)
+                    report(frame, shortValueText(value) +
+                                      " is not less than the exclusive maximum " +
+                                      shortValueText(node.exclusiveMaximum));
+                return;
+            case Check::ExclusiveMinimum:
+                if (compareNumbers(value, node.exclusiveMinimum) <= 0)
+                    report(frame, shortValueText(value) +
+                                      " is not greater than the exclusive minimum " +
+                                      shortValueText(node.exclusiveMinimum));
+                return;
+            case Check::MultipleOf:
+                if (!isMultipleOf(value, node.multipleOf))
+                    report(frame, shortValueText(value) + " is not a multiple of " +
+                                      shortValueText(node.multipleOf));
+                return;
+            default:
+                return;
+        }
+    }
+
+    void stringCheck(Frame& frame, Check check) {
+        const SchemaNode& node = *frame.node;
+        const std::string& text = frame.instance->get_ref<const std::string&>();
+        switch (check) {
+            case Check::MaxLength:
+                // A byte count within the limit bounds the code points too.
+                if (text.size() > node.maxLength && codePoints(text) > node.maxLength)
+                    report(frame, quotedText(text) + " is longer than " +
+                                      plural(node.maxLength, "character", "characters"));
+                return;
+            case Check::MinLength:
+                if (text.size() < node.minLength || codePoints(text) < node.minLength)
+                    report(frame, quotedText(text) + " is shorter than " +
+                                      plural(node.minLength, "character", "characters"));
+                return;
+            case Check::Pattern:
+                if (!ecmaRegexSearch(*node.pattern.regex, text))
+                    report(frame, quotedText(text) + " does not match the pattern \"" +
+                                      node.pattern.text + "\"");
+                return;
+            default:
+                return;
+        }
+    }
+
+    void arrayCheck(Frame& frame, Check check) {
+        const SchemaNode& node = *frame.node;
+        const json& value = *frame.instance;
+        switch (check) {
+            case Check::MaxItems:
+                if (value.size() > node.maxItems)
+                    report(frame, "array has " + plural(value.size(), "item", "items") +
+                                      ", more than the maximum " + std::to_string(node.maxItems));
+                return;
+            case Check::MinItems:
+                if (value.size() < node.minItems)
+                    report(frame, "array has " + plural(value.size(), "item", "items") +
+                                      ", fewer than the minimum " + std::to_string(node.minItems));
+                return;
+            case Check::UniqueItems:
+                uniqueItems(frame);
+                return;
+            default:
+                return;
+        }
+    }
+
+    // Hashing finds candidates in linear time; the first item that equals
+    // an earlier one is reported with the first such earlier one.
+    void uniqueItems(Frame& frame) {
+        const json& value = *frame.instance;
+        std::unordered_map<std::size_t, std::vector<std::size_t>> seen;
+        seen.reserve(value.size());
+        for (std::size_t j = 0; j < value.size(); ++j) {
+            ++steps;
+            auto& bucket = seen[jsonHash(value[j])];
+            for (const std::size_t i : bucket) {
+                if (jsonEqual(value[i], value[j])) {
+                    report(frame, "items " + std::to_string(i) + " and " + std::to_string(j) +
+                                      " are equal, but items must be unique");
+                    return;
+                }
+            }
+            bucket.push_back(j);
+        }
+    }
+
+    void objectCheck(Frame& frame, Check check) {
+        const SchemaNode& node = *frame.node;
+        const json& value = *frame.instance;
+        switch (check) {
+            case Check::MaxProperties:
+                if (value.size() > node.maxProperties)
+                    report(frame, "object has " + plural(value.size(), "member", "members") +
+                                      ", more than the maximum " +
+                                      std::to_string(node.maxProperties));
+                return;
+            case Check::MinProperties:
+                if (value.size() < node.minProperties)
+                    report(frame, "object has " + plural(value.size(), "member", "members") +
+                                      ", fewer than the minimum " +
+                                      std::to_string(node.minProperties));
+                return;
+            case Check::Required:
+                for (const std::string& name : node.required) {
+                    if (value.find(name) != value.end()) continue;
+                    report(frame, "missing required member " + quotedText(name));
+                    if (frame.silent) return;
+                }
+                return;
+            case Check::DependentRequired:
+                for (const Dependency& dependency : node.dependencies) {
+                    if (dependency.schema != nullptr ||
+                        value.find(dependency.member) == value.end())
+                        continue;
+                    for (const std::string& name : dependency.required) {
+                        if (value.find(name) != value.end()) continue;
+                        report(frame, "member " + quotedText(name) + " is required when " +
+                                          quotedText(dependency.member) + " is present");
+                        if (frame.silent) return;
+                    }
+                }
+                return;
+            default:
+                return;
+        }
+    }
+
+    // ---- checks with subschemas ----
+
+    // Takes the result of the child pushed last (when hasResult), then
+    // either names the next child to evaluate (true) or ends the check.
+    bool compoundCheck(Frame& frame, Check check, bool hasResult, bool result, Child& child) {
+        const SchemaNode& node = *frame.node;
+        const json& value = *frame.instance;
+        const auto same = [&](const SchemaNode* next, bool silent) {
+            child = {next, &value, Via::Same, nullptr, 0, silent || frame.silent};
+            return true;
+        };
+        if (hasResult && !result && check != Check::AnyOf && check != Check::OneOf &&
+            check != Check::Not && check != Check::Contains && check != Check::PropertyNames &&
+            !(check == Check::IfThenElse && frame.phase == 1))
+            frame.valid = false;  // the child has written its own issues
+        switch (check) {
+            case Check::AllOf:
+                if (hasResult) ++frame.position;
+                if (frame.silent && !frame.valid) return false;
+                return frame.position < node.allOf.size() &&
+                       same(node.allOf[frame.position], false);
+            case Check::AnyOf:
+                if (hasResult) {
+                    if (result) return false;
+                    ++frame.position;
+                }
+                if (frame.position < node.anyOf.size())
+                    return same(node.anyOf[frame.position], true);
+                report(frame, shortValueText(value) + " matches none of the " +
+                                  std::to_string(node.anyOf.size()) + " alternatives");
+                return false;
+            case Check::OneOf:
+                if (hasResult) {
+                    if (result) ++frame.matches;
+                    ++frame.position;
+                    // Silent callers need no count past two.
+                    if (frame.silent && frame.matches > 1) {
+                        frame.valid = false;
+                        return false;
+                    }
+                }
+                if (frame.position < node.oneOf.size())
+                    return same(node.oneOf[frame.position], true);
+                if (frame.matches == 0) {
+                    report(frame, shortValueText(value) + " matches none of the " +
+                                      std::to_string(node.oneOf.size()) + " alternatives");
+                } else if (frame.matches > 1) {
+                    report(frame, shortValueText(value) + " matches " +
+                                      std::to_string(frame.matches) +
+                                      " of the alternatives, exactly one allowed");
+                }
+                return false;
+            case Check::Not:
+                if (!hasResult) return same(node.notSchema, true);
+                if (result)
+                    report(frame,
+                           shortValueText(value) + " must not match the schema under \"not\"");
+                return false;
+            case Check::IfThenElse:
+                if (frame.phase == 0) {
+                    frame.phase = 1;
+                    return same(node.ifSchema, true);
+                }
+                if (frame.phase == 1) {
+                    frame.phase = 2;
+                    const SchemaNode* branch = result ? node.thenSchema : node.elseSchema;
+                    return branch != nullptr && same(branch, false);
+                }
+                return false;
+            case Check::DependentSchemas:
+                return dependentSchemas(frame, hasResult, child);
+            case Check::PropertyNames:
+                return propertyNames(frame, hasResult, result, child);
+            case Check::Members:
+                return members(frame, hasResult, child);
+            case Check::Items:
+                return items(frame, hasResult, child);
+            case Check::Contains:
+                return contains(frame, hasResult, result, child);
+            default:
+                return false;
+        }
+    }
+
+    bool dependentSchemas(Frame& frame, bool hasResult, Child& child) {
+        const json& value = *frame.instance;
+        if (!value.is_object()) return false;
+        const auto& dependencies = frame.node->dependencies;
+        if (hasResult) ++frame.position;
+        if (frame.silent && !frame.valid) return false;
+        for (; frame.position < dependencies.size(); ++frame.position) {
+            const Dependency& dependency = dependencies[frame.position];
+            if (dependency.schema == nullptr || value.find(dependency.member) == value.end())
+                continue;
+            child = {dependency.schema, &value, Via::Same, nullptr, 0, frame.silent};
+            return true;
+        }
+        return false;
+    }
+
+    bool propertyNames(Frame& frame, bool hasResult, bool result, Child& child) {
+        const json& value = *frame.instance;
+        if (!value.is_object()) return false;
+        const auto& object = value.get_ref<const json::object_t&>();
+        if (!hasResult) {
+            frame.member = object.begin();
+        } else {
+            names.pop_back();
+            if (!result)
+                report(frame,
+                       "member name " + quotedText(frame.member->first) +
+                           " does not match the schema under \"propertyNames\"",
+                       &frame.member->first);
+            if (frame.silent && !frame.valid) return false;
+            ++frame.member;
+        }
+        if (frame.member == object.end()) return false;
+        // The name is evaluated as a string value of its own.
+        names.emplace_back(frame.member->first);
+        child = {frame.node->propertyNames, &names.back(), Via::Same, nullptr, 0, true};
+        return true;
+    }
+
+    bool members(Frame& frame, bool hasResult, Child& child) {
+        const json& value = *frame.instance;
+        if (!value.is_object()) return false;
+        const SchemaNode& node = *frame.node;
+        const auto& object = value.get_ref<const json::object_t&>();
+        const std::size_t patterns = node.patternProperties.size();
+        if (!hasResult) {
+            frame.member = object.begin();
+            frame.phase = 0;
+            frame.matched = false;
+            frame.position = 0;  // cursor into the sorted properties
+        }
+        while (frame.member != object.end()) {
+            if (frame.silent && !frame.valid) return false;
+            const std::string& key = frame.member->first;
+            const json* memberValue = &frame.member->second;
+            const auto descend = [&](const SchemaNode* next) {
+                frame.matched = true;
+                child = {next, memberValue, Via::Member, &key, 0, frame.silent};
+                return true;
+            };
+            if (frame.phase == 0) {
+                frame.phase = 1;
+                auto& cursor = frame.position;
+                while (cursor < node.properties.size() && node.properties[cursor].first < key)
+                    ++cursor;
+                if (cursor < node.properties.size() && node.properties[cursor].first == key)
+                    return descend(node.properties[cursor].second);
+            }
+            while (frame.phase <= patterns) {
+                const auto& [pattern, next] = node.patternProperties[frame.phase - 1];
+                ++frame.phase;
+                if (ecmaRegexSearch(*pattern.regex, key)) return descend(next);
+            }
+            if (frame.phase == patterns + 1) {
+                frame.phase = static_cast<std::uint16_t>(patterns + 2);
+                if (!frame.matched && node.additionalProperties != nullptr) {
+                    const SchemaNode* next = node.additionalProperties;
+                    child = {next, memberValue, Via::Member, &key, 0, frame.silent};
+                    return true;
+                }
+            }
+            ++frame.member;
+            frame.phase = 0;
+            frame.matched = false;
+        }
+        return false;
+    }
+
+    bool items(Frame& frame, bool hasResult, Child& child) {
+        const json& value = *frame.instance;
+        if (!value.is_array()) return false;
+        const SchemaNode& node = *frame.node;
+        if (hasResult) ++frame.position;
+        if (frame.silent && !frame.valid) return false;
+        const std::size_t i = frame.position;
+        if (i >= value.size()) return false;
+        const SchemaNode* next = nullptr;
+        if (node.items != nullptr) {
+            next = node.items;
+        } else if (i < node.itemList.size()) {
+            next = node.itemList[i];
+        } else {
+            next = node.additionalItems;
+        }
+        if (next == nullptr) return false;
+        child = {next, &value[i], Via::Item, nullptr, i, frame.silent};
+        return true;
+    }
+
+    bool contains(Frame& frame, bool hasResult, bool result, Child& child) {
+        const json& value = *frame.instance;
+        if (!value.is_array()) return false;
+        if (hasResult) {
+            if (result) return false;
+            ++frame.position;
+        }
+        if (frame.position < value.size()) {
+            child = {frame.node->contains,
+                     &value[frame.position],
+                     Via::Item,
+                     nullptr,
+                     frame.position,
+                     true};
+            return true;
+        }
+        report(frame, "no item of the array matches the schema under \"contains\"");
+        return false;
+    }
+
+    const CompiledSchema& schema;
+    const json& document;
+    ValidationResult& result;
+    const EvaluationOptions& options;
+    std::vector<Frame> stack;
+    // Member names under evaluation by "propertyNames"; a deque keeps them
+    // in place while more are added.
+    std::deque<json> names;
+    std::uint64_t steps = 0;
+    std::uint64_t budget = kStepFloor;
+    bool budgetSized = false;
+};
+
+}  // namespace
+
+void evaluateSchema(const CompiledSchema& schema, const json& document, ValidationResult& result,
+                    const EvaluationOptions& options) {
+    if (schema.root == nullptr) return;
+    Evaluation(schema, document, result, options).run();
+}
+
+}  // namespace OrvexConfigValidate

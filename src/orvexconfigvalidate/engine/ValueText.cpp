@@ -1,0 +1,223 @@
+#include "engine/ValueText.hpp"
+
+#include <utility>
+#include <vector>
+
+#include "engine/JsonNumbers.hpp"
+
+namespace OrvexConfigValidate {
+namespace {
+
+using nlohmann::json;
+
+const char kEllipsis[] = "\xE2\x80\xA6";
+
+// Writes into `out` while counting code points; refuses more once full.
+class Writer {
+  public:
+    explicit Writer(std::size_t limit) : limit(limit) {}
+
+    bool full() const { return cut; }
+
+    void raw(const std::string& text) {
+        for (const char c : text) put(c);
+    }
+
+    // A JSON string body: quotes, backslashes and control characters escaped,
+    // bytes that are not UTF-8 shown as \xNN.
+    void stringBody(const std::string& text) {
+        std::size_t i = 0;
+        while (i < text.size() && !cut) {
+            const auto c = static_cast<unsigned char>(text[i]);
+            if (c == '"' || c == '\\') {
+                raw(std::string("\\") + static_cast<char>(c));
+                ++i;
+            } else if (c < 0x20 || c == 0x7f) {
+                raw(controlEscape(c));
+                ++i;
+            } else if (c < 0x80) {
+                put(static_cast<char>(c));
+                ++i;
+            } else {
+                const std::size_t length = sequenceLength(text, i);
+                if (length == 0) {
+                    raw(hexEscape(c));
+                    ++i;
+                } else {
+                    if (!room()) return;
+                    out.append(text, i, length);
+                    ++count;
+                    i += length;
+                }
+            }
+        }
+    }
+
+    std::string finish() {
+        if (cut) out += kEllipsis;
+        return std::move(out);
+    }
+
+  private:
+    bool room() {
+        if (count >= limit) cut = true;
+        return !cut;
+    }
+
+    void put(char c) {
+        if (!room()) return;
+        out += c;
+        ++count;
+    }
+
+    static std::string controlEscape(unsigned char c) {
+        switch (c) {
+            case '\n':
+                return "\\n";
+            case '\t':
+                return "\\t";
+            case '\r':
+                return "\\r";
+            case '\b':
+                return "\\b";
+            case '\f':
+                return "\\f";
+            default: {
+                static const char kHex[] = "0123456789abcdef";
+                return std::string("\\u00") + kHex[c >> 4] + kHex[c & 15];
+            }
+        }
+    }
+
+    static std::string hexEscape(unsigned char c) {
+        static const char kHex[] = "0123456789abcdef";
+        return std::string("\\x") + kHex[c >> 4] + kHex[c & 15];
+    }
+
+    // Bytes of the well-formed UTF-8 sequence at i, or 0.
+    static std::size_t sequenceLength(const std::string& text, std::size_t i) {
+        const auto lead = static_cast<unsigned char>(text[i]);
+        std::size_t length = 0;
+        if (lead >= 0xC2 && lead <= 0xDF) {
+            length = 2;
+        } else if (lead >= 0xE0 && lead <= 0xEF) {
+            length = 3;
+        } else if (lead >= 0xF0 && lead <= 0xF4) {
+            length = 4;
+        } else {
+            return 0;
+        }
+        if (i + length > text.size()) return 0;
+        for (std::size_t k = 1; k < length; ++k) {
+            const auto next = static_cast<unsigned char>(text[i + k]);
+            if ((next & 0xC0) != 0x80) return 0;
+        }
+        return length;
+    }
+
+    std::size_t limit;
+    std::size_t count = 0;
+    bool cut = false;
+    std::string out;
+};
+
+void writeScalar(Writer& writer, const json& value) {
+    if (value.is_string()) {
+        writer.raw("\"");
+        writer.stringBody(value.get_ref<const std::string&>());
+        writer.raw("\"");
+    } else if (value.is_number() || value.is_boolean() || value.is_null()) {
+        writer.raw(value.dump());
+    } else {
+        writer.raw("<binary>");
+    }
+}
+
+}  // namespace
+
+std::string shortValueText(const json& value, std::size_t limit) {
+    Writer writer(limit);
+    // Each entry is a value still to write, or a closing bracket (value null).
+    struct Pending {
+        const json* value;
+        const std::string* key;
+        const char* text;
+    };
+    std::vector<Pending> pending{{&value, nullptr, nullptr}};
+    while (!pending.empty() && !writer.full()) {
+        const Pending next = pending.back();
+        pending.pop_back();
+        if (next.text != nullptr) {
+            writer.raw(next.text);
+            continue;
+        }
+        if (next.key != nullptr) {
+            writer.raw("\"");
+            writer.stringBody(*next.key);
+            writer.raw("\":");
+        }
+        const json& current = *next.value;
+        if (!current.is_structured()) {
+            writeScalar(writer, current);
+            continue;
+        }
+        const bool object = current.is_object();
+        writer.raw(object ? "{" : "[");
+        pending.push_back({nullptr, nullptr, object ? "}" : "]"});
+        // Only as many children as could still show are queued: each takes
+        // at least one code point.
+        std::vector<Pending> children;
+        std::size_t budget = limit;
+        for (auto it = current.begin(); it != current.end() && budget > 0; ++it, --budget) {
+            if (!children.empty()) children.push_back({nullptr, nullptr, ","});
+            children.push_back({&it.value(), object ? &it.key() : nullptr, nullptr});
+        }
+        for (auto it = children.rbegin(); it != children.rend(); ++it) pending.push_back(*it);
+    }
+    return writer.finish();
+}
+
+std::string quotedText(const std::string& text, std::size_t limit) {
+    Writer writer(limit);
+    writer.raw("\"");
+    writer.stringBody(text);
+    writer.raw("\"");
+    return writer.finish();
+}
+
+std::string jsonTypeName(const json& value) {
+    switch (value.type()) {
+        case json::value_t::null:
+            return "null";
+        case json::value_t::boolean:
+            return "boolean";
+        case json::value_t::string:
+            return "string";
+        case json::value_t::array:
+            return "array";
+        case json::value_t::object:
+            return "object";
+        case json::value_t::number_integer:
+        case json::value_t::number_unsigned:
+            return "integer";
+        case json::value_t::number_float:
+            return isIntegralNumber(value) ? "integer" : "number";
+        default:
+            return "value";
+    }
+}
+
+void appendPointerToken(std::string& pointer, const std::string& token) {
+    pointer += '/';
+    for (const char c : token) {
+        if (c == '~') {
+            pointer += "~0";
+        } else if (c == '/') {
+            pointer += "~1";
+        } else {
+            pointer += c;
+        }
+    }
+}
+
+}  // namespace OrvexConfigValidate
