@@ -49,7 +49,7 @@ orvex_tool_test(verdict.fail_on_info 1 "--fail-on-info|${ORVEX_MILD}"
     STDOUT_FILE warning_and_note.txt)
 orvex_tool_test(verdict.schema_dir_replaces_a_schema 1
     "--schema-dir|${ORVEX_TOOL_INPUTS}/schemas|--schema|Group|${ORVEX_TOOL_INPUTS}/group.json"
-    STDOUT_REGEX "^tests/tool/inputs/group.json:1:1: error: [^\n]*'name'[^\n]* \\[schema\\]\n1 file")
+    STDOUT_REGEX "^tests/tool/inputs/group.json:1:1: error: [^\n]*member .name.[^\n]* \\[schema\\]\n1 file")
 orvex_tool_test(verdict.embedded_schema_without_schema_dir 0
     "--schema|Group|${ORVEX_TOOL_INPUTS}/group.json" STDOUT_REGEX "^1 file checked: 0 errors")
 

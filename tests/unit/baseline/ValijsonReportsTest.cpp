@@ -177,5 +177,44 @@ TEST(PointerForContext, NodeTypeDecidesBetweenIndexAndKey) {
     EXPECT_EQ(value, nullptr);
 }
 
+// Records what the validator reports.
+class Count : public ViolationHandler {
+  public:
+    void error(const json::json_pointer& /*pointer*/, const json& /*instance*/,
+               const std::string& message) override {
+        messages.push_back(message);
+    }
+    std::vector<std::string> messages;
+};
+
+TEST(SchemaInvariant, AnInvalidDocumentAlwaysHasAReport) {
+    const std::vector<json> schemas = {
+        false,
+        json::parse(R"({"propertyNames": false})"),
+        json::parse(R"({"$ref": "#/definitions/f", "definitions": {"f": false}})"),
+        json::parse(R"({"allOf": [{"anyOf": [false, {"allOf": [false]}]}]})"),
+        json::parse(R"({"properties": {"a": {"propertyNames": {"maxLength": 1}}}})"),
+        json::parse(R"({"oneOf": [true, {}], "not": {"not": false}})"),
+        json::parse(R"({"if": true, "then": false, "else": true})"),
+        json::parse(R"({"dependencies": {"a": false}, "items": [false]})"),
+    };
+    const json document = {{"a", {{"long", 1}}}};
+    for (const json& schema : schemas) {
+        for (const json& value : {document, json::array({1})}) {
+            SchemaValidator validator([](const std::string&, json&) {});
+            validator.setRootSchema(schema);
+            Count count;
+            const bool valid = validator.validate(value, count);
+            EXPECT_EQ(valid, count.messages.empty()) << schema.dump() << " on " << value.dump();
+        }
+    }
+    SchemaValidator validator([](const std::string&, json&) {});
+    validator.setRootSchema(false);
+    Count count;
+    EXPECT_FALSE(validator.validate(1, count));
+    ASSERT_EQ(count.messages.size(), 1u);
+    EXPECT_EQ(count.messages[0], "Schema 'false' accepts no value.");
+}
+
 }  // namespace
 }  // namespace OrvexConfigValidate::baseline

@@ -82,7 +82,7 @@ TEST(ConcurrentValidation, DirectoryLoadsOverlapWithPlainValidations) {
             expectOutcome(outcome, schemaIssues("Obs", obs, options).empty());
             const auto issues = schemaIssues("BridgingConfiguration", badGroup, options);
             expectOutcome(outcome, issues.size() == 1 && issues[0].path == "/groups/0" &&
-                                       issues[0].message == "Missing required property 'type'.");
+                                       issues[0].message == R"(missing required member "type")");
             expectOutcome(outcome, schemaIds().size() == 6 && embeddedSchema("Obs").is_object());
         }
     });
@@ -104,7 +104,7 @@ TEST(ConcurrentValidation, ReplacementSeenByAllOnceLoaded) {
         for (int round = 0; round < kRounds; ++round) {
             const auto issues = schemaIssues("NetworkAddress", json{{"port", 1}}, options);
             expectOutcome(outcome, issues.size() == 1 &&
-                                       issues[0].message == "Missing required property 'address'.");
+                                       issues[0].message == R"(missing required member "address")");
         }
     });
     EXPECT_EQ(outcome.wrong.load(), 0);

@@ -29,17 +29,15 @@ void expectSingle(const std::vector<Issue>& issues, const std::string& path,
 TEST(SchemaStage, MissingEnginePolicyIsOneIssueAtTheRoot) {
     const ValidationResult result = validate("BridgingServerConfiguration", json{{"mode", 1}}, {});
     EXPECT_FALSE(result.ok);
-    expectSingle(result.issues, "/", "schema", "Missing required property 'enginePolicy'.");
+    expectSingle(result.issues, "/", "schema", R"(missing required member "enginePolicy")");
 }
 
 TEST(SchemaStage, OneIssuePerViolationAtItsPointer) {
     expectSingle(schemaIssues("BridgingConfiguration", json{{"bridges", {{{"lossGraceMs", -1}}}}}),
-                 "/bridges/0/lossGraceMs", "schema",
-                 "Expected number greater than or equal to 0.000000");
+                 "/bridges/0/lossGraceMs", "schema", "-1 is less than the minimum 0");
     expectSingle(schemaIssues("Obs", json{{"server", kServer},
                                           {"bridges", {{"bridges", {{{"lossGraceMs", -1}}}}}}}),
-                 "/bridges/bridges/0/lossGraceMs", "schema",
-                 "Expected number greater than or equal to 0.000000");
+                 "/bridges/bridges/0/lossGraceMs", "schema", "-1 is less than the minimum 0");
 }
 
 TEST(SchemaStage, SeveralViolationsKeepTheValidatorsOrder) {
@@ -49,11 +47,11 @@ TEST(SchemaStage, SeveralViolationsKeepTheValidatorsOrder) {
     ASSERT_EQ(issues.size(), 4u) << describe(issues);
     EXPECT_EQ(issues[0].path, "/id");
     EXPECT_EQ(issues[1].path, "/type");
-    EXPECT_EQ(issues[1].message, "Failed to match against any enum values.");
+    EXPECT_EQ(issues[1].message, "4 is not one of 0, 1, 2, 3");
     EXPECT_EQ(issues[2].path, "/vortapoints/0/host/port");
-    EXPECT_EQ(issues[2].message, "Expected number less than or equal to 65535.000000");
+    EXPECT_EQ(issues[2].message, "65536 is greater than the maximum 65535");
     EXPECT_EQ(issues[3].path, "/vortapoints/1");
-    EXPECT_EQ(issues[3].message, "Missing required property 'host'.");
+    EXPECT_EQ(issues[3].message, R"(missing required member "host")");
 }
 
 TEST(SchemaStage, SchemaIssuesPrecedeSemanticIssues) {
@@ -94,7 +92,7 @@ TEST(SchemaStagePaths, KeysWithSlashAndTildeAreEscaped) {
     EXPECT_EQ(issues[0].path, "/a~1b");
     EXPECT_EQ(issues[1].path, "/a~0b");
     EXPECT_EQ(issues[2].path, "/list/1/0");
-    EXPECT_EQ(issues[0].message, "Value type not permitted by 'type' constraint.");
+    EXPECT_EQ(issues[0].message, R"(expected integer, found string "x")");
 }
 
 TEST(SchemaStageRefs, UnresolvableReferenceIsOneEngineIssue) {
@@ -137,7 +135,7 @@ TEST(SchemaStageRefs, ReferencesResolveByTheirLastSegment) {
         options);
     ASSERT_EQ(issues.size(), 5u) << describe(issues);
     EXPECT_EQ(issues[0].path, "/a/port");
-    EXPECT_EQ(issues[1].message, "Missing required property 'id'.");
+    EXPECT_EQ(issues[1].message, R"(missing required member "id")");
     EXPECT_EQ(issues[1].path, "/b");
     EXPECT_EQ(issues[3].path, "/c");
     EXPECT_EQ(issues[4].path, "/d/address");
@@ -147,7 +145,7 @@ TEST(SchemaStageRefs, RootReferenceToAnotherDocumentIsFollowed) {
     TempSchemaDir dir;
     dir.write("enums.schema.json", R"({"$ref": "Group.schema.json"})");
     expectSingle(schemaIssues("enums", json{{"id", "g"}}, inDir(dir.path())), "/", "schema",
-                 "Missing required property 'type'.");
+                 R"(missing required member "type")");
     EXPECT_TRUE(schemaIssues("enums", json{{"id", "g"}, {"type", 0}}).empty());
 }
 
@@ -156,6 +154,55 @@ TEST(SchemaStageRefs, CaseMattersInReferences) {
     dir.write("enums.schema.json", R"({"items": {"$ref": "group.schema.json"}})");
     expectSingle(schemaIssues("enums", json::array(), inDir(dir.path())), "/", "schema_engine",
                  "cannot resolve schema $ref: /group.schema.json # ");
+}
+
+TEST(SchemaStage, PointersArePlainAndEmptyForTheRoot) {
+    const auto issues = schemaIssues(
+        "Obs",
+        json{{"server", json::object()}, {"bridges", {{"bridges", {{{"lossGraceMs", -1}}}}}}});
+    ASSERT_EQ(issues.size(), 2u) << describe(issues);
+    EXPECT_EQ(issues[0].path, "/bridges/bridges/0/lossGraceMs");
+    EXPECT_EQ(issues[0].pointer, "/bridges/bridges/0/lossGraceMs");
+    EXPECT_EQ(issues[1].path, "/server");
+    EXPECT_EQ(issues[1].pointer, "/server");
+    const auto root = schemaIssues("Group", json::array());
+    ASSERT_EQ(root.size(), 1u) << describe(root);
+    EXPECT_EQ(root[0].path, "/");
+    EXPECT_EQ(root[0].pointer, "");
+    const auto unknown = validate("Extra", json::object(), {});
+    ASSERT_EQ(unknown.issues.size(), 1u);
+    EXPECT_EQ(unknown.issues[0].pointer, "");
+}
+
+TEST(SchemaStage, StrictReportsUnknownMembersAsWarnings) {
+    const json group = {{"id", "g"}, {"type", 1}, {"vortapionts", json::array()}};
+    EXPECT_TRUE(schemaIssues("Group", group).empty());
+    ValidateOptions strict;
+    strict.strict = true;
+    const ValidationResult result = validate("Group", group, strict);
+    const Issue* unknown = nullptr;
+    for (const Issue& issue : result.issues) {
+        if (issue.code == "unknown_member") unknown = &issue;
+    }
+    ASSERT_NE(unknown, nullptr);
+    EXPECT_EQ(unknown->severity, Severity::Warning);
+    EXPECT_EQ(unknown->pointer, "/vortapionts");
+    EXPECT_NE(unknown->hint.find("vortapoints"), std::string::npos) << unknown->hint;
+}
+
+TEST(SchemaStageRefs, TheDraft07MetaSchemaResolvesWithOrWithoutFragment) {
+    TempSchemaDir dir;
+    for (const char* ref :
+         {"http://json-schema.org/draft-07/schema#", "http://json-schema.org/draft-07/schema"}) {
+        dir.write("NetworkAddress.schema.json", json{{"$ref", ref}}.dump());
+        EXPECT_TRUE(
+            schemaIssues("NetworkAddress", embeddedSchema("Obs"), inDir(dir.path())).empty())
+            << ref;
+        const auto issues =
+            schemaIssues("NetworkAddress", json{{"minLength", -1}, {"type", 7}}, inDir(dir.path()));
+        ASSERT_EQ(issues.size(), 2u) << ref << "\n" << describe(issues);
+        EXPECT_EQ(issues[0].code, "schema");
+    }
 }
 
 }  // namespace
