@@ -227,7 +227,10 @@ class Evaluation {
         result.issues.push_back(std::move(issue));
     }
 
-    void report(Frame& frame, std::string message, const std::string* extraKey = nullptr) {
+    // The message is built only when it is written: silent evaluations and
+    // valid documents build no text.
+    template <typename Message>
+    void report(Frame& frame, const Message& message, const std::string* extraKey = nullptr) {
         frame.valid = false;
         if (frame.silent) return;
         Issue issue;
@@ -235,7 +238,7 @@ class Evaluation {
         issue.pointer = pointerText(extraKey);
         issue.path = issue.pointer.empty() ? "/" : issue.pointer;
         issue.code = "schema";
-        issue.message = std::move(message);
+        issue.message = message();
         add(std::move(issue));
     }
 
@@ -291,20 +294,24 @@ class Evaluation {
                 reportFalse(frame);
                 return;
             case Check::Type:
-                if (!typeMatches(node.types, value)) report(frame, typeMismatch(node, value));
+                if (!typeMatches(node.types, value))
+                    report(frame, [&] { return typeMismatch(node, value); });
                 return;
             case Check::Enum: {
                 steps += node.enumValues.size();
                 for (const json& allowed : node.enumValues)
                     if (jsonEqual(allowed, value)) return;
-                report(frame,
-                       shortValueText(value) + " is not one of " + valueList(node.enumValues));
+                report(frame, [&] {
+                    return shortValueText(value) + " is not one of " + valueList(node.enumValues);
+                });
                 return;
             }
             case Check::Const:
                 if (!jsonEqual(node.constValue, value))
-                    report(frame, shortValueText(value) + " is not the required value " +
-                                      shortValueText(node.constValue));
+                    report(frame, [&] {
+                        return shortValueText(value) + " is not the required value " +
+                               shortValueText(node.constValue);
+                    });
                 return;
             default:
                 break;
@@ -323,11 +330,12 @@ class Evaluation {
     void reportFalse(Frame& frame) {
         const Frame& reached = descent();
         if (reached.via == Via::Member) {
-            report(frame, "member " + quotedText(*reached.key) + " is not allowed");
+            report(frame, [&] { return "member " + quotedText(*reached.key) + " is not allowed"; });
         } else if (reached.via == Via::Item) {
-            report(frame, "item " + std::to_string(reached.index) + " is not allowed");
+            report(frame,
+                   [&] { return "item " + std::to_string(reached.index) + " is not allowed"; });
         } else {
-            report(frame, "no value is allowed here");
+            report(frame, [&] { return "no value is allowed here"; });
         }
     }
 
@@ -337,30 +345,39 @@ class Evaluation {
         switch (check) {
             case Check::Maximum:
                 if (compareNumbers(value, node.maximum) > 0)
-                    report(frame, shortValueText(value) + " is greater than the maximum " +
-                                      shortValueText(node.maximum));
+                    report(frame, [&] {
+                        return shortValueText(value) + " is greater than the maximum " +
+                               shortValueText(node.maximum);
+                    });
                 return;
             case Check::Minimum:
                 if (compareNumbers(value, node.minimum) < 0)
-                    report(frame, shortValueText(value) + " is less than the minimum " +
-                                      shortValueText(node.minimum));
+                    report(frame, [&] {
+                        return shortValueText(value) + " is less than the minimum " +
+                               shortValueText(node.minimum);
+                    });
                 return;
             case Check::ExclusiveMaximum:
                 if (compareNumbers(value, node.exclusiveMaximum) >= 0)
-                    report(frame, shortValueText(value) +
-                                      " is not less than the exclusive maximum " +
-                                      shortValueText(node.exclusiveMaximum));
+                    report(frame, [&] {
+                        return shortValueText(value) + " is not less than the exclusive maximum " +
+                               shortValueText(node.exclusiveMaximum);
+                    });
                 return;
             case Check::ExclusiveMinimum:
                 if (compareNumbers(value, node.exclusiveMinimum) <= 0)
-                    report(frame, shortValueText(value) +
-                                      " is not greater than the exclusive minimum " +
-                                      shortValueText(node.exclusiveMinimum));
+                    report(frame, [&] {
+                        return shortValueText(value) +
+                               " is not greater than the exclusive minimum " +
+                               shortValueText(node.exclusiveMinimum);
+                    });
                 return;
             case Check::MultipleOf:
                 if (!isMultipleOf(value, node.multipleOf))
-                    report(frame, shortValueText(value) + " is not a multiple of " +
-                                      shortValueText(node.multipleOf));
+                    report(frame, [&] {
+                        return shortValueText(value) + " is not a multiple of " +
+                               shortValueText(node.multipleOf);
+                    });
                 return;
             default:
                 return;
@@ -374,18 +391,24 @@ class Evaluation {
             case Check::MaxLength:
                 // A byte count within the limit bounds the code points too.
                 if (text.size() > node.maxLength && codePoints(text) > node.maxLength)
-                    report(frame, quotedText(text) + " is longer than " +
-                                      plural(node.maxLength, "character", "characters"));
+                    report(frame, [&] {
+                        return quotedText(text) + " is longer than " +
+                               plural(node.maxLength, "character", "characters");
+                    });
                 return;
             case Check::MinLength:
                 if (text.size() < node.minLength || codePoints(text) < node.minLength)
-                    report(frame, quotedText(text) + " is shorter than " +
-                                      plural(node.minLength, "character", "characters"));
+                    report(frame, [&] {
+                        return quotedText(text) + " is shorter than " +
+                               plural(node.minLength, "character", "characters");
+                    });
                 return;
             case Check::Pattern:
                 if (!ecmaRegexSearch(*node.pattern.regex, text))
-                    report(frame, quotedText(text) + " does not match the pattern \"" +
-                                      node.pattern.text + "\"");
+                    report(frame, [&] {
+                        return quotedText(text) + " does not match the pattern \"" +
+                               node.pattern.text + "\"";
+                    });
                 return;
             default:
                 return;
@@ -398,13 +421,17 @@ class Evaluation {
         switch (check) {
             case Check::MaxItems:
                 if (value.size() > node.maxItems)
-                    report(frame, "array has " + plural(value.size(), "item", "items") +
-                                      ", more than the maximum " + std::to_string(node.maxItems));
+                    report(frame, [&] {
+                        return "array has " + plural(value.size(), "item", "items") +
+                               ", more than the maximum " + std::to_string(node.maxItems);
+                    });
                 return;
             case Check::MinItems:
                 if (value.size() < node.minItems)
-                    report(frame, "array has " + plural(value.size(), "item", "items") +
-                                      ", fewer than the minimum " + std::to_string(node.minItems));
+                    report(frame, [&] {
+                        return "array has " + plural(value.size(), "item", "items") +
+                               ", fewer than the minimum " + std::to_string(node.minItems);
+                    });
                 return;
             case Check::UniqueItems:
                 uniqueItems(frame);
@@ -425,8 +452,10 @@ class Evaluation {
             auto& bucket = seen[jsonHash(value[j])];
             for (const std::size_t i : bucket) {
                 if (jsonEqual(value[i], value[j])) {
-                    report(frame, "items " + std::to_string(i) + " and " + std::to_string(j) +
-                                      " are equal, but items must be unique");
+                    report(frame, [&] {
+                        return "items " + std::to_string(i) + " and " + std::to_string(j) +
+                               " are equal, but items must be unique";
+                    });
                     return;
                 }
             }
@@ -440,20 +469,22 @@ class Evaluation {
         switch (check) {
             case Check::MaxProperties:
                 if (value.size() > node.maxProperties)
-                    report(frame, "object has " + plural(value.size(), "member", "members") +
-                                      ", more than the maximum " +
-                                      std::to_string(node.maxProperties));
+                    report(frame, [&] {
+                        return "object has " + plural(value.size(), "member", "members") +
+                               ", more than the maximum " + std::to_string(node.maxProperties);
+                    });
                 return;
             case Check::MinProperties:
                 if (value.size() < node.minProperties)
-                    report(frame, "object has " + plural(value.size(), "member", "members") +
-                                      ", fewer than the minimum " +
-                                      std::to_string(node.minProperties));
+                    report(frame, [&] {
+                        return "object has " + plural(value.size(), "member", "members") +
+                               ", fewer than the minimum " + std::to_string(node.minProperties);
+                    });
                 return;
             case Check::Required:
                 for (const std::string& name : node.required) {
                     if (value.find(name) != value.end()) continue;
-                    report(frame, "missing required member " + quotedText(name));
+                    report(frame, [&] { return "missing required member " + quotedText(name); });
                     if (frame.silent) return;
                 }
                 return;
@@ -464,8 +495,10 @@ class Evaluation {
                         continue;
                     for (const std::string& name : dependency.required) {
                         if (value.find(name) != value.end()) continue;
-                        report(frame, "member " + quotedText(name) + " is required when " +
-                                          quotedText(dependency.member) + " is present");
+                        report(frame, [&] {
+                            return "member " + quotedText(name) + " is required when " +
+                                   quotedText(dependency.member) + " is present";
+                        });
                         if (frame.silent) return;
                     }
                 }
@@ -503,8 +536,10 @@ class Evaluation {
                 }
                 if (frame.position < node.anyOf.size())
                     return same(node.anyOf[frame.position], true);
-                report(frame, shortValueText(value) + " matches none of the " +
-                                  std::to_string(node.anyOf.size()) + " alternatives");
+                report(frame, [&] {
+                    return shortValueText(value) + " matches none of the " +
+                           std::to_string(node.anyOf.size()) + " alternatives";
+                });
                 return false;
             case Check::OneOf:
                 if (hasResult) {
@@ -519,19 +554,23 @@ class Evaluation {
                 if (frame.position < node.oneOf.size())
                     return same(node.oneOf[frame.position], true);
                 if (frame.matches == 0) {
-                    report(frame, shortValueText(value) + " matches none of the " +
-                                      std::to_string(node.oneOf.size()) + " alternatives");
+                    report(frame, [&] {
+                        return shortValueText(value) + " matches none of the " +
+                               std::to_string(node.oneOf.size()) + " alternatives";
+                    });
                 } else if (frame.matches > 1) {
-                    report(frame, shortValueText(value) + " matches " +
-                                      std::to_string(frame.matches) +
-                                      " of the alternatives, exactly one allowed");
+                    report(frame, [&] {
+                        return shortValueText(value) + " matches " + std::to_string(frame.matches) +
+                               " of the alternatives, exactly one allowed";
+                    });
                 }
                 return false;
             case Check::Not:
                 if (!hasResult) return same(node.notSchema, true);
                 if (result)
-                    report(frame,
-                           shortValueText(value) + " must not match the schema under \"not\"");
+                    report(frame, [&] {
+                        return shortValueText(value) + " must not match the schema under \"not\"";
+                    });
                 return false;
             case Check::IfThenElse:
                 if (frame.phase == 0) {
@@ -584,10 +623,13 @@ class Evaluation {
         } else {
             names.pop_back();
             if (!result)
-                report(frame,
-                       "member name " + quotedText(frame.member->first) +
-                           " does not match the schema under \"propertyNames\"",
-                       &frame.member->first);
+                report(
+                    frame,
+                    [&] {
+                        return "member name " + quotedText(frame.member->first) +
+                               " does not match the schema under \"propertyNames\"";
+                    },
+                    &frame.member->first);
             if (frame.silent && !frame.valid) return false;
             ++frame.member;
         }
@@ -684,7 +726,7 @@ class Evaluation {
                      true};
             return true;
         }
-        report(frame, "no item of the array matches the schema under \"contains\"");
+        report(frame, [&] { return "no item of the array matches the schema under \"contains\""; });
         return false;
     }
 

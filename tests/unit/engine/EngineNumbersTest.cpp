@@ -1,0 +1,138 @@
+// Numbers are compared exactly across int64, uint64 and double; equality is
+// JSON equality.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <limits>
+
+#include "EngineHarness.hpp"
+#include "engine/JsonEquality.hpp"
+#include "engine/JsonNumbers.hpp"
+
+namespace OrvexConfigValidate {
+namespace {
+
+using nlohmann::json;
+
+const json kInt64Min = std::numeric_limits<std::int64_t>::min();
+const json kInt64Max = std::numeric_limits<std::int64_t>::max();
+const json kUint64Max = std::numeric_limits<std::uint64_t>::max();
+
+TEST(EngineNumbers, ComparisonsAreExactAcrossStorage) {
+    EXPECT_EQ(compareNumbers(json(1.8e19), json(10)), 1);
+    EXPECT_EQ(compareNumbers(json(18000000000000000000u), json(10)), 1);
+    EXPECT_EQ(compareNumbers(kUint64Max, kInt64Max), 1);
+    EXPECT_EQ(compareNumbers(kInt64Min, json(0u)), -1);
+    EXPECT_EQ(compareNumbers(json(1), json(1.0)), 0);
+    EXPECT_EQ(compareNumbers(json(-0.0), json(0)), 0);
+    // 2^53 + 1 has no double of its own: a double comparison would say equal.
+    EXPECT_EQ(compareNumbers(json(9007199254740993), json(9007199254740992.0)), 1);
+    EXPECT_EQ(compareNumbers(json(9007199254740992.0), json(9007199254740993)), -1);
+    EXPECT_EQ(compareNumbers(json(2.5), json(2)), 1);
+    EXPECT_EQ(compareNumbers(json(-2.5), json(-2)), -1);
+    EXPECT_EQ(compareNumbers(json(-2.5), json(-3)), 1);
+    EXPECT_EQ(compareNumbers(json(1e300), kUint64Max), 1);
+    EXPECT_EQ(compareNumbers(json(-1e300), kInt64Min), -1);
+    EXPECT_EQ(compareNumbers(json(18446744073709551616.0), kUint64Max), 1);
+}
+
+TEST(EngineNumbers, IntegersHaveZeroFractionalPart) {
+    EXPECT_TRUE(isIntegralNumber(json(3)));
+    EXPECT_TRUE(isIntegralNumber(json(3.0)));
+    EXPECT_TRUE(isIntegralNumber(json::parse("1e2")));
+    EXPECT_TRUE(isIntegralNumber(kUint64Max));
+    EXPECT_FALSE(isIntegralNumber(json(3.5)));
+    EXPECT_FALSE(isIntegralNumber(json("3")));
+    const json schema = {{"properties", {{"mode", {{"type", "integer"}}}}}};
+    EXPECT_TRUE(check(schema, json::parse(R"({"mode": 3.0})")).issues.empty());
+    EXPECT_TRUE(check(schema, json::parse(R"({"mode": 1e2})")).issues.empty());
+    EXPECT_EQ(onlyMessage(check(schema, json::parse(R"({"mode": 3.5})"))),
+              "expected integer, found number 3.5");
+}
+
+TEST(EngineNumbers, MaximumHoldsBeyondInt64) {
+    const json schema = {{"maximum", 10}};
+    EXPECT_EQ(onlyMessage(check(schema, json::parse("18000000000000000000"))),
+              "18000000000000000000 is greater than the maximum 10");
+    EXPECT_EQ(check(schema, json::parse("1.8e19")).issues.size(), 1u);
+    EXPECT_EQ(check({{"minimum", 0}}, kInt64Min).issues.size(), 1u);
+    EXPECT_TRUE(check({{"maximum", kUint64Max}}, kUint64Max).issues.empty());
+    EXPECT_EQ(check({{"exclusiveMaximum", kUint64Max}}, kUint64Max).issues.size(), 1u);
+    EXPECT_EQ(
+        check({{"exclusiveMinimum", 9007199254740992.0}}, json(9007199254740992)).issues.size(),
+        1u);
+    EXPECT_TRUE(
+        check({{"exclusiveMinimum", 9007199254740992.0}}, json(9007199254740993)).issues.empty());
+}
+
+TEST(EngineNumbers, MultipleOfIsExactForIntegersAndTolerantForFractions) {
+    EXPECT_TRUE(isMultipleOf(json(9), json(4.5)));
+    EXPECT_FALSE(isMultipleOf(json(8), json(4.5)));
+    EXPECT_TRUE(isMultipleOf(kInt64Min, json(2)));
+    EXPECT_TRUE(isMultipleOf(kInt64Min, json(1)));
+    EXPECT_FALSE(isMultipleOf(kInt64Min, json(3)));
+    EXPECT_TRUE(isMultipleOf(kUint64Max, json(5)));
+    EXPECT_FALSE(isMultipleOf(kUint64Max, json(2)));
+    // 2^53 + 1 is odd, although its nearest double is even.
+    EXPECT_FALSE(isMultipleOf(json(9007199254740993), json(2)));
+    EXPECT_TRUE(isMultipleOf(json(0.0075), json(0.0001)));
+    EXPECT_FALSE(isMultipleOf(json(0.00751), json(0.0001)));
+    EXPECT_TRUE(isMultipleOf(json(19.99), json(0.01)));
+    EXPECT_FALSE(isMultipleOf(json(1e308), json(0.123456789)));  // the quotient overflows
+    EXPECT_TRUE(isMultipleOf(json(4), json(2.0)));
+
+    EXPECT_EQ(onlyMessage(check({{"multipleOf", 4.5}}, json(8))), "8 is not a multiple of 4.5");
+    EXPECT_TRUE(check({{"multipleOf", 4.5}}, json(9)).issues.empty());
+    // Strings are not numbers, whatever they hold.
+    EXPECT_TRUE(check({{"multipleOf", 2}}, json("3")).issues.empty());
+}
+
+TEST(EngineEquality, NumbersByValueObjectsByMembers) {
+    EXPECT_TRUE(jsonEqual(json(1), json(1.0)));
+    EXPECT_TRUE(jsonEqual(json::parse(R"({"a": [1, {"b": 2.0}], "c": null})"),
+                          json::parse(R"({"c": null, "a": [1.0, {"b": 2}]})")));
+    EXPECT_FALSE(jsonEqual(json::parse("[1, 2]"), json::parse("[2, 1]")));
+    EXPECT_FALSE(jsonEqual(json::parse(R"({"a": 1})"), json::parse(R"({"a": 1, "b": 1})")));
+    EXPECT_FALSE(jsonEqual(json(true), json(1)));
+    EXPECT_FALSE(jsonEqual(json(0), json(false)));
+    EXPECT_FALSE(jsonEqual(json(9007199254740993), json(9007199254740992.0)));
+    EXPECT_EQ(jsonHash(json(1)), jsonHash(json(1.0)));
+    EXPECT_EQ(jsonHash(json(5u)), jsonHash(json(5)));
+    EXPECT_EQ(jsonHash(json::parse(R"({"a": [1]})")), jsonHash(json::parse(R"({"a": [1.0]})")));
+
+    EXPECT_TRUE(check({{"enum", {0, 1, 2}}}, json(1.0)).issues.empty());
+    EXPECT_TRUE(check({{"const", 1.0}}, json(1)).issues.empty());
+    EXPECT_EQ(onlyMessage(check({{"uniqueItems", true}}, json::parse("[1, 2, 1.0]"))),
+              "items 0 and 2 are equal, but items must be unique");
+}
+
+// Built in place: copying a value this deep would itself recurse.
+json deepArrays(int levels, int innermost) {
+    json deep = json::array();
+    json* at = &deep;
+    for (int i = 0; i < levels; ++i) {
+        at->push_back(json::array());
+        at = &(*at)[0];
+    }
+    at->push_back(innermost);
+    return deep;
+}
+
+TEST(EngineEquality, DeepValuesNeedNoRecursion) {
+    json pair = json::array({deepArrays(0, 0), deepArrays(0, 0)});
+    pair[0] = deepArrays(300000, 1);
+    pair[1] = deepArrays(300000, 1);
+    EXPECT_TRUE(jsonEqual(pair[0], pair[1]));
+    EXPECT_EQ(jsonHash(pair[0]), jsonHash(pair[1]));
+    EXPECT_EQ(onlyMessage(check({{"uniqueItems", true}}, pair)),
+              "items 0 and 1 are equal, but items must be unique");
+    pair[1] = deepArrays(300000, 2);
+    EXPECT_FALSE(jsonEqual(pair[0], pair[1]));
+    EXPECT_TRUE(check({{"uniqueItems", true}}, pair).issues.empty());
+    const std::string message = onlyMessage(check({{"enum", {1, json::array({2})}}}, pair[0]));
+    EXPECT_EQ(message.rfind("[[[[", 0), 0u) << message;
+    EXPECT_NE(message.find("\xE2\x80\xA6 is not one of 1, [2]"), std::string::npos) << message;
+}
+
+}  // namespace
+}  // namespace OrvexConfigValidate
