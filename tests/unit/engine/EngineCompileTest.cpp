@@ -195,6 +195,8 @@ TEST(EngineKeywords, MalformedKeywordsNameKeywordAndPlace) {
               "schema keyword \"maxItems\" at # must be a non-negative integer");
     EXPECT_EQ(compileError(json::parse(R"({"type": "int"})")),
               "schema keyword \"type\" at # must be a type name or an array of type names");
+    EXPECT_EQ(compileError(json::parse(R"({"type": []})")),
+              "schema keyword \"type\" at # must be a type name or an array of type names");
     EXPECT_EQ(compileError(json::parse(R"({"required": ["a", 1]})")),
               "schema keyword \"required\" at # must be an array of strings");
     EXPECT_EQ(compileError(json::parse(R"({"items": 3})")),
