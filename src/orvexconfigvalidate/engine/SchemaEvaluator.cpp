@@ -149,6 +149,13 @@ class Evaluation {
                 }
                 Child child{};
                 if (compoundCheck(frame, check, hasResult, lastResult, child)) {
+                    if (child.node->checks.empty()) {
+                        // The schema true or {}: valid without a frame.
+                        hasResult = true;
+                        lastResult = true;
+                        ++steps;
+                        continue;
+                    }
                     frame.awaiting = true;
                     stack.push_back(frameFor(child));  // `frame` is stale from here
                     pushed = true;
