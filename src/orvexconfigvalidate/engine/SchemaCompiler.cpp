@@ -466,6 +466,7 @@ class Compiler {
             badKeyword("type", node, "a type name or an array of type names");
         };
         const json list = type.is_array() ? type : json::array({type});
+        if (list.empty()) badKeyword("type", node, "a type name or an array of type names");
         for (const json& name : list) {
             node.types |= bit(name);
             if (!node.typeText.empty()) node.typeText += " or ";

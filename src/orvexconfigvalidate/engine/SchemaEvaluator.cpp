@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <deque>
+#include <memory>
 #include <unordered_map>
 #include <utility>
 #include <vector>
@@ -28,6 +29,9 @@ using nlohmann::json;
 // document size times schema size.
 constexpr std::uint64_t kStepFloor = 2'000'000;
 constexpr std::uint64_t kStepsPerValueAndNode = 4;
+
+// Frames reserved up front: most documents are shallower than this.
+constexpr std::size_t kInitialFrames = 32;
 
 // How a frame's instance was reached from the frame below it.
 enum class Via : std::uint8_t { Same, Member, Item };
@@ -119,6 +123,7 @@ class Evaluation {
         : schema(schema), document(document), result(result), options(options) {}
 
     void run() {
+        stack.reserve(kInitialFrames);
         stack.push_back(frameFor({schema.root, &document, Via::Same, nullptr, 0, false}));
         bool lastResult = true;
         while (!stack.empty()) {
@@ -144,6 +149,13 @@ class Evaluation {
                 }
                 Child child{};
                 if (compoundCheck(frame, check, hasResult, lastResult, child)) {
+                    if (child.node->checks.empty()) {
+                        // The schema true or {}: valid without a frame.
+                        hasResult = true;
+                        lastResult = true;
+                        ++steps;
+                        continue;
+                    }
                     frame.awaiting = true;
                     stack.push_back(frameFor(child));  // `frame` is stale from here
                     pushed = true;
@@ -621,7 +633,7 @@ class Evaluation {
         if (!hasResult) {
             frame.member = object.begin();
         } else {
-            names.pop_back();
+            names->pop_back();
             if (!result)
                 report(
                     frame,
@@ -635,8 +647,9 @@ class Evaluation {
         }
         if (frame.member == object.end()) return false;
         // The name is evaluated as a string value of its own.
-        names.emplace_back(frame.member->first);
-        child = {frame.node->propertyNames, &names.back(), Via::Same, nullptr, 0, true};
+        if (!names) names = std::make_unique<std::deque<json>>();
+        names->emplace_back(frame.member->first);
+        child = {frame.node->propertyNames, &names->back(), Via::Same, nullptr, 0, true};
         return true;
     }
 
@@ -736,8 +749,9 @@ class Evaluation {
     const EvaluationOptions& options;
     std::vector<Frame> stack;
     // Member names under evaluation by "propertyNames"; a deque keeps them
-    // in place while more are added.
-    std::deque<json> names;
+    // in place while more are added. Made on first use: most schemas have
+    // no "propertyNames".
+    std::unique_ptr<std::deque<json>> names;
     std::uint64_t steps = 0;
     std::uint64_t budget = kStepFloor;
     bool budgetSized = false;

@@ -6,6 +6,7 @@
 #include <orvexconfigvalidate/OrvexConfigValidate.hpp>
 
 #include "EngineHarness.hpp"
+#include "engine/Draft07MetaSchema.hpp"
 #include "engine/SchemaLimits.hpp"
 
 namespace OrvexConfigValidate {
@@ -195,6 +196,8 @@ TEST(EngineKeywords, MalformedKeywordsNameKeywordAndPlace) {
               "schema keyword \"maxItems\" at # must be a non-negative integer");
     EXPECT_EQ(compileError(json::parse(R"({"type": "int"})")),
               "schema keyword \"type\" at # must be a type name or an array of type names");
+    EXPECT_EQ(compileError(json::parse(R"({"type": []})")),
+              "schema keyword \"type\" at # must be a type name or an array of type names");
     EXPECT_EQ(compileError(json::parse(R"({"required": ["a", 1]})")),
               "schema keyword \"required\" at # must be an array of strings");
     EXPECT_EQ(compileError(json::parse(R"({"items": 3})")),
@@ -235,6 +238,26 @@ TEST(EngineCatalog, EmbeddedSchemasCompile) {
         const json schema = embeddedSchema(id);
         EXPECT_EQ(compileError(schema, &documents), "") << id;
     }
+}
+
+// The embedded meta-schema judges schemas, the built-in ones included.
+TEST(EngineCatalog, MetaSchemaAcceptsTheBuiltInSchemas) {
+    const SchemaCompilation meta = compileJson(json::parse(kDraft07MetaSchemaText));
+    ASSERT_TRUE(meta.schema) << meta.error;
+    for (const std::string& id : schemaIds())
+        EXPECT_TRUE(evaluateJson(*meta.schema, embeddedSchema(id)).issues.empty()) << id;
+    const ValidationResult bad =
+        evaluateJson(*meta.schema, json::parse(R"({"minLength": -1, "type": "int"})"));
+    EXPECT_EQ(paths(bad), (std::vector<std::string>{"/minLength", "/type"}));
+
+    // Reached by its location, as a "$ref" names it.
+    MapSource documents;
+    documents.add(kDraft07MetaSchemaUri, json::parse(kDraft07MetaSchemaText));
+    const json refers = {{"$ref", std::string(kDraft07MetaSchemaUri) + "#"}};
+    const SchemaCompilation viaRef = compileJson(refers, &documents);
+    ASSERT_TRUE(viaRef.schema) << viaRef.error;
+    EXPECT_TRUE(evaluateJson(*viaRef.schema, json{{"minLength", 1}}).issues.empty());
+    EXPECT_FALSE(evaluateJson(*viaRef.schema, json{{"minLength", -1}}).ok);
 }
 
 }  // namespace

@@ -52,8 +52,8 @@ TEST(EngineScale, TreeSchemaOnAMillionLevels) {
     ASSERT_EQ(result.issues.size(), 1u);
     EXPECT_EQ(result.issues[0].message, "9 is greater than the maximum 5");
     EXPECT_EQ(result.issues[0].path, childPath(kDepth));
-    // Quadratic work at this depth would take hours.
-    EXPECT_LT(Clock::now() - start, std::chrono::seconds(60));
+    // Quadratic work at this depth would take hours, even unoptimised.
+    EXPECT_LT(Clock::now() - start, std::chrono::seconds(300));
 }
 
 TEST(EngineScale, ItemsSchemaOnAMillionLevels) {
