@@ -31,7 +31,7 @@ class ValidatorCore {
         // never reaches a call that has started.
         const std::shared_ptr<const SchemaSet> schemas = schemasFor(options);
         validateAgainstSchema(*schemas, schemaId, document, result, options);
-        applySemanticRules(schemaId, document, result);
+        applySemanticRules(schemaId, document, result, options);
         applyVerdict(result, options);
         return result;
     }
