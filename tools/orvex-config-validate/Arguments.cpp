@@ -12,7 +12,8 @@ const char* const kBridgesFileName = "bridges.json";
 
 bool isValueOption(const std::string& name) {
     return name == "--schema" || name == "--schema-dir" || name == "--format" ||
-           name == "--server" || name == "--bridges" || name == "--print-schema";
+           name == "--server" || name == "--bridges" || name == "--print-schema" ||
+           name == "--explain";
 }
 
 bool isFlagOption(const std::string& name) {
@@ -49,8 +50,14 @@ std::string applyOption(CommandLine& line, std::vector<std::string>& seen, const
             line.format = OutputFormat::Text;
         } else if (value == "json") {
             line.format = OutputFormat::Json;
+        } else if (value == "github") {
+            line.format = OutputFormat::Github;
+        } else if (value == "sarif") {
+            line.format = OutputFormat::Sarif;
+        } else if (value == "junit") {
+            line.format = OutputFormat::Junit;
         } else {
-            return "unknown format '" + value + "' (use text or json)";
+            return "unknown format '" + value + "' (use text, json, github, sarif or junit)";
         }
     } else if (name == "--server") {
         line.serverFile = value;
@@ -58,6 +65,8 @@ std::string applyOption(CommandLine& line, std::vector<std::string>& seen, const
         line.bridgesFile = value;
     } else if (name == "--print-schema") {
         line.printSchemaId = value;
+    } else if (name == "--explain") {
+        line.explainCode = value;
     } else if (name == "--fail-on-warning") {
         line.options.failOnWarning = true;
     } else if (name == "--fail-on-info") {
@@ -84,6 +93,11 @@ std::string chooseAction(CommandLine& line, const std::vector<std::string>& seen
     }
     if (contains(seen, "--version")) {
         line.action = Action::Version;
+        return "";
+    }
+    if (contains(seen, "--explain")) {
+        if (hasInputs(line)) return "--explain takes no input files";
+        line.action = Action::Explain;
         return "";
     }
     const bool list = contains(seen, "--list-schemas");

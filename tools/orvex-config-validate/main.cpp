@@ -11,8 +11,12 @@
 #include <orvexconfigvalidate/OrvexConfigValidate.hpp>
 
 #include "Arguments.hpp"
-#include "Check.hpp"
+#include "Deployments.hpp"
+#include "Explain.hpp"
+#include "GithubFormat.hpp"
+#include "JunitFormat.hpp"
 #include "Report.hpp"
+#include "SarifFormat.hpp"
 
 namespace {
 
@@ -32,8 +36,8 @@ bool useColour() {
 }
 
 int check(const CommandLine& line) {
-    const CheckPlan plan = planChecks(line, OrvexConfigValidate::schemaIds());
-    if (!plan.error.empty()) return usageError(plan.error);
+    const InputPlan plan = planInputs(line, OrvexConfigValidate::schemaIds());
+    if (!plan.plan.error.empty()) return usageError(plan.plan.error);
     // The library quietly keeps its built-in schemas for a missing directory;
     // on the command line that is almost always a typing mistake.
     std::error_code ec;
@@ -41,13 +45,27 @@ int check(const CommandLine& line) {
     if (!schemaDir.empty() && !std::filesystem::is_directory(schemaDir, ec)) {
         return usageError("schema directory '" + schemaDir + "' is not a directory");
     }
-    const Report report = runChecks(plan.units, line.options, std::cin);
-    if (line.format == OutputFormat::Json) {
-        std::cout << formatJson(report).dump(2, ' ', false,
-                                             nlohmann::json::error_handler_t::replace)
-                  << "\n";
-    } else {
-        std::cout << formatText(report, useColour());
+    const Report report = runPlan(plan, line.options, std::cin);
+    const auto dumped = [](const nlohmann::ordered_json& json) {
+        return json.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) + "\n";
+    };
+    switch (line.format) {
+        case OutputFormat::Json:
+            std::cout << dumped(formatJson(report));
+            break;
+        case OutputFormat::Github:
+            std::cout << formatGithub(report);
+            break;
+        case OutputFormat::Sarif:
+            std::cout << dumped(formatSarif(report, std::filesystem::current_path(ec).string(),
+                                            ORVEX_TOOL_VERSION));
+            break;
+        case OutputFormat::Junit:
+            std::cout << formatJunit(report);
+            break;
+        case OutputFormat::Text:
+            std::cout << formatText(report, useColour());
+            break;
     }
     return exitStatus(report);
 }
@@ -62,6 +80,15 @@ int printSchema(const std::string& id) {
         return usageError("unknown schema id '" + id + "' (known: " + known + ")");
     }
     std::cout << schema.dump(2) << "\n";
+    return 0;
+}
+
+int explain(const std::string& code) {
+    const OrvexConfigValidate::IssueCodeInfo* info = OrvexConfigValidate::describeIssueCode(code);
+    if (info == nullptr) {
+        return usageError("unknown issue code '" + code + "' (known: " + knownIssueCodes() + ")");
+    }
+    std::cout << explainText(*info);
     return 0;
 }
 
@@ -84,6 +111,8 @@ int main(int argc, char** argv) {
             return 0;
         case Action::PrintSchema:
             return printSchema(line.printSchemaId);
+        case Action::Explain:
+            return explain(line.explainCode);
         case Action::Check:
             break;
     }
