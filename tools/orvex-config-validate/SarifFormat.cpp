@@ -83,12 +83,13 @@ Json resultOf(const Report& report, const Diagnostic& d, const Rules& rules,
     Json location = Json::object();
     const std::string& name = report.files.at(d.file).name;
     if (name != kStdinName) {
-        Json physical = {{"artifactLocation", {{"uri", artifactUri(name, workingDirectory)}}}};
-        if (d.position) {
-            physical["region"] = {{"startLine", d.position->line},
-                                  {"startColumn", d.position->column}};
-        }
-        location["physicalLocation"] = physical;
+        // A problem of the whole file (it cannot be read) is shown at its start,
+        // as code-scanning viewers place a result only by its region.
+        const std::size_t line = d.position ? d.position->line : 1;
+        const std::size_t column = d.position ? d.position->column : 1;
+        location["physicalLocation"] = {
+            {"artifactLocation", {{"uri", artifactUri(name, workingDirectory)}}},
+            {"region", {{"startLine", line}, {"startColumn", column}}}};
     }
     if (!d.path.empty()) {
         location["logicalLocations"] =
