@@ -41,8 +41,8 @@ std::string wrapped(std::string_view text) {
 }  // namespace
 
 std::string explainText(const IssueCodeInfo& info) {
-    std::string out = std::string(info.code) + " (" + severityWord(info.severity) +
-                      "): " + std::string(info.summary) + "\n";
+    std::string out =
+        std::string(info.code) + " (" + severityWord(info.severity) + ")\n" + wrapped(info.summary);
     out += "\nWhat it means:\n" + wrapped(info.explanation);
     out += "\nWhy it matters:\n" + wrapped(info.impact);
     out += "\nHow to fix it:\n" + wrapped(info.fix);

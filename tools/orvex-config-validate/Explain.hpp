@@ -7,7 +7,7 @@
 
 namespace OrvexConfigValidate::Tool {
 
-// The code and its summary, then what it means, why it matters and how to
+// The code, its severity and summary, then what it means, why it matters and how to
 // fix it, each wrapped to 80 columns.
 std::string explainText(const IssueCodeInfo& info);
 
