@@ -205,7 +205,8 @@ CheckPlan planChecks(const CommandLine& line, const std::vector<std::string>& kn
 std::string helpText() {
     return R"(Usage: orvex-config-validate [OPTIONS] FILE...
        orvex-config-validate [OPTIONS] --server FILE --bridges FILE [FILE...]
-       orvex-config-validate --list-schemas | --print-schema ID | --help | --version
+       orvex-config-validate --list-schemas | --print-schema ID | --explain CODE
+       orvex-config-validate --help | --version
 
 Checks orvexbridged configuration files and reports every issue as
 FILE:LINE:COLUMN: error|warning|note: MESSAGE [CODE].
@@ -215,6 +216,11 @@ Inputs:
                        a file named bridges.json is checked as BridgingConfiguration
                        and one named orvexbridged_conf.json as
                        BridgingServerConfiguration.
+  DIRECTORY            check every deployment under it: a folder holding
+                       orvexbridged_conf.json is checked as a pair with the
+                       bridges file that its "bridgingConfigurationFileName"
+                       names (bridges.json when absent); a bridges.json without
+                       a server file is checked alone
   --schema ID          check every FILE against schema ID
   --server FILE        the server configuration (orvexbridged_conf.json) ...
   --bridges FILE       ... and the bridges file (bridges.json), checked together
@@ -226,10 +232,12 @@ Options:
                        instead of the built-in schema of that id
   --fail-on-warning    a warning makes the file fail
   --fail-on-info       a note makes the file fail
-  --format text|json   text (default): one line per issue and a summary;
-                       json: one JSON report on standard output
+  --format FORMAT      text (default): one line per issue and a summary;
+                       json: one JSON report; github: GitHub Actions
+                       annotations; sarif: a SARIF 2.1.0 log; junit: JUnit XML
   --list-schemas       print the schema ids
   --print-schema ID    print the built-in schema ID (for an editor)
+  --explain CODE       what an issue code means, why it matters, how to fix it
   -h, --help           print this help
   --version            print the version
 
