@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -84,9 +85,17 @@ std::string identity(const std::string& path) {
     return ec ? path : canonical.string();
 }
 
+// Larger server files are left to the check, which reports them.
+constexpr std::uintmax_t kLargestServerFile = 64u << 20;
+
 // The server file's text, or "" when it cannot be read: the check itself
-// reports that.
+// reports that. Only a regular file is opened, so that a FIFO or device
+// under the name cannot stall the search.
 std::string readText(const std::string& path) {
+    std::error_code ec;
+    if (!fs::is_regular_file(path, ec) || fs::file_size(path, ec) > kLargestServerFile || ec) {
+        return "";
+    }
     std::ifstream in(path, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }

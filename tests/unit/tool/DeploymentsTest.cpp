@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -130,6 +131,16 @@ TEST_F(DeploymentTree, UnparsableServerFileIsLeftToTheCheck) {
               (std::vector<std::string>{"Obs: s/orvexbridged_conf.json s/bridges.json",
                                         "BridgingServerConfiguration: u/orvexbridged_conf.json"}));
     EXPECT_TRUE(search.issues.empty());
+}
+
+TEST_F(DeploymentTree, ServerFileThatIsNoRegularFileIsNotReadBySearch) {
+    // Reading a FIFO would block until a writer comes; the check reports it instead.
+    fs::create_directories(root + "/f");
+    ASSERT_EQ(::mkfifo((root + "/f/orvexbridged_conf.json").c_str(), 0600), 0);
+    write("f/bridges.json", kBridges);
+    const DeploymentSearch search = findDeployments(root);
+    EXPECT_EQ(units(search),
+              (std::vector<std::string>{"Obs: f/orvexbridged_conf.json f/bridges.json"}));
 }
 
 TEST_F(DeploymentTree, SymbolicLinkLoopsAndHiddenFoldersAreNotFollowed) {
