@@ -35,6 +35,18 @@ const std::vector<IssueCodeInfo>& table() {
          "The document was not checked, so nothing is known about it.",
          "Fix or remove the replacement schema in the schema directory; with the built-in "
          "schemas alone this is a fault of the validator and worth reporting."},
+        {"parse_error", Severity::Error, "the input is not one JSON document",
+         "The text breaks JSON syntax at the reported place: a comment, a trailing comma, a "
+         "truncated file, bytes that are not UTF-8, or anything after the value.",
+         "The server cannot load a file that it cannot parse, so none of its settings take "
+         "effect; nothing else in the file was checked.",
+         "Correct the syntax at the reported place and check the file again."},
+        {"duplicate_key", Severity::Warning, "a member is written twice in one object",
+         "The same member name appears twice in one JSON object; the message names the line of "
+         "the first.",
+         "Only the later value is used and the earlier one is silently dropped, which is "
+         "usually an editing mistake.",
+         "Remove one of the two members, keeping the value that is meant."},
         {"duplicate_group_id", Severity::Error, "a group id used by an earlier group",
          "Two group objects in \"groups\" carry the same \"id\"; the message names the index of "
          "the first.",
@@ -94,18 +106,6 @@ const std::vector<IssueCodeInfo>& table() {
          "same configuration; ids are compared exactly, case included.",
          "The bridge cannot connect that group: what should reach it is not bridged.",
          "Correct the id in the bridge (--strict suggests a close one), or define the group."},
-        {"parse_error", Severity::Error, "the input is not one JSON document",
-         "The text breaks JSON syntax at the reported place: a comment, a trailing comma, a "
-         "truncated file, bytes that are not UTF-8, or anything after the value.",
-         "The server cannot load a file that it cannot parse, so none of its settings take "
-         "effect; nothing else in the file was checked.",
-         "Correct the syntax at the reported place and check the file again."},
-        {"duplicate_key", Severity::Warning, "a member is written twice in one object",
-         "The same member name appears twice in one JSON object; the message names the line of "
-         "the first.",
-         "Only the later value is used and the earlier one is silently dropped, which is "
-         "usually an editing mistake.",
-         "Remove one of the two members, keeping the value that is meant."},
         {"unknown_member", Severity::Warning, "a member the schema does not name (--strict)",
          "With --strict, a member that the schema at its place does not declare; the schemas "
          "allow additional members, so it is otherwise accepted without a word.",
@@ -118,6 +118,12 @@ const std::vector<IssueCodeInfo>& table() {
          "Nothing in it was checked.",
          "Check the path and its permissions; name a regular file, or \"-\" for standard "
          "input."},
+        {"out_of_memory", Severity::Error, "the tool ran out of memory on a file",
+         "Checking the file needed more memory than the tool could get; the other files were "
+         "still checked.",
+         "Nothing in that file was checked.",
+         "Check the file on a machine with more memory, or look for a runaway generated "
+         "file; --max-size refuses such files up front."},
         {"validation_failed", Severity::Error, "the rules stopped on a malformed member",
          "The cross-field rules stopped on a member they cannot read, such as a group or bridge "
          "\"id\" that is not a string.",

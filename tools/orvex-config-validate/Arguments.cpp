@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <cstdint>
 
 namespace OrvexConfigValidate::Tool {
 
@@ -13,12 +14,12 @@ const char* const kBridgesFileName = "bridges.json";
 bool isValueOption(const std::string& name) {
     return name == "--schema" || name == "--schema-dir" || name == "--format" ||
            name == "--server" || name == "--bridges" || name == "--print-schema" ||
-           name == "--explain";
+           name == "--explain" || name == "--max-size";
 }
 
 bool isFlagOption(const std::string& name) {
     return name == "--fail-on-warning" || name == "--fail-on-info" || name == "--list-schemas" ||
-           name == "--help" || name == "-h" || name == "--version";
+           name == "--help" || name == "-h" || name == "--version" || name == "--strict";
 }
 
 std::string joined(const std::vector<std::string>& items) {
@@ -67,6 +68,16 @@ std::string applyOption(CommandLine& line, std::vector<std::string>& seen, const
         line.printSchemaId = value;
     } else if (name == "--explain") {
         line.explainCode = value;
+    } else if (name == "--max-size") {
+        const auto size = parseSize(value);
+        if (!size) {
+            return "option '--max-size' needs a size in bytes, optionally with K, M or G "
+                   "(for example 512M), not '" +
+                   value + "'";
+        }
+        line.maxSize = *size;
+    } else if (name == "--strict") {
+        line.options.strict = true;
     } else if (name == "--fail-on-warning") {
         line.options.failOnWarning = true;
     } else if (name == "--fail-on-info") {
@@ -126,6 +137,27 @@ std::string chooseAction(CommandLine& line, const std::vector<std::string>& seen
 }
 
 }  // namespace
+
+std::optional<std::size_t> parseSize(const std::string& text) {
+    std::size_t value = 0;
+    std::size_t i = 0;
+    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
+        const auto digit = static_cast<std::size_t>(text[i] - '0');
+        if (value > (SIZE_MAX - digit) / 10) return std::nullopt;
+        value = value * 10 + digit;
+    }
+    if (i == 0) return std::nullopt;
+    unsigned shift = 0;
+    if (i + 1 == text.size()) {
+        const char unit = text[i];
+        shift = unit == 'K' || unit == 'k' ? 10 : unit == 'M' ? 20 : unit == 'G' ? 30 : 64;
+        if (shift == 64) return std::nullopt;
+    } else if (i != text.size()) {
+        return std::nullopt;
+    }
+    if (shift != 0 && value > (SIZE_MAX >> shift)) return std::nullopt;
+    return value << shift;
+}
 
 ParsedArguments parseArguments(const std::vector<std::string>& args) {
     ParsedArguments parsed;
@@ -209,7 +241,8 @@ std::string helpText() {
        orvex-config-validate --help | --version
 
 Checks orvexbridged configuration files and reports every issue as
-FILE:LINE:COLUMN: error|warning|note: MESSAGE [CODE].
+FILE:LINE:COLUMN: error|warning|note: POINTER: MESSAGE [CODE], sorted by file
+and position (POINTER is the JSON pointer of the place in the file).
 
 Inputs:
   FILE                 a file to check; "-" reads standard input. Without --schema,
@@ -232,6 +265,11 @@ Options:
                        instead of the built-in schema of that id
   --fail-on-warning    a warning makes the file fail
   --fail-on-info       a note makes the file fail
+  --strict             also warn about members that the schema does not name
+                       (typing mistakes), with a suggestion when a known name is
+                       close; group ids of bridges get suggestions too
+  --max-size SIZE      refuse inputs larger than SIZE bytes (K, M, G suffixes;
+                       default 512M)
   --format FORMAT      text (default): one line per issue and a summary;
                        json: one JSON report; github: GitHub Actions
                        annotations; sarif: a SARIF 2.1.0 log; junit: JUnit XML
@@ -243,8 +281,12 @@ Options:
 
 Colour is used when standard output is a terminal and NO_COLOR is not set.
 
-Exit status: 0 every file is ok, 1 some file is not ok, 2 usage error or an
-input that cannot be read or is not one JSON document.
+A member written twice in one object is a warning (duplicate_key): the later
+value is the one the server uses.
+
+Exit status: 0 every file is ok, 1 some file is not ok, 2 usage error, an
+input that cannot be read or is not one JSON document, or a failed write of
+the report.
 )";
 }
 

@@ -12,7 +12,6 @@
 #include <utility>
 
 #include "Check.hpp"
-#include "SourceLocator.hpp"
 
 namespace OrvexConfigValidate::Tool {
 
@@ -105,10 +104,10 @@ std::string readText(const std::string& path) {
 void planServerFolder(const Folder& folder, DeploymentSearch& search,
                       std::set<std::string>& claimed) {
     const std::string server = joinPath(folder.path, kServerFileName);
-    const std::string text = readText(server);
-    const nlohmann::json document = nlohmann::json::parse(text, nullptr, false);
+    const ParsedText parsed = parseText(readText(server));
+    const nlohmann::json& document = parsed.document();
     std::string bridges = joinPath(folder.path, kBridgesFileName);
-    if (!document.is_discarded()) bridges = bridgesFileFor(folder.path, document);
+    if (parsed.ok()) bridges = bridgesFileFor(folder.path, document);
     std::error_code ec;
     if (!bridges.empty() && fs::exists(bridges, ec)) {
         claimed.insert(identity(bridges));
@@ -116,10 +115,11 @@ void planServerFolder(const Folder& folder, DeploymentSearch& search,
         return;
     }
     search.units.push_back({"BridgingServerConfiguration", {server}, false});
-    if (document.is_discarded()) return;  // its parse error is reported by the check
+    if (!parsed.ok()) return;  // its parse error is reported by the check
     const bool named = document.is_object() && document.contains(kBridgesMember) &&
                        document[kBridgesMember].is_string();
-    const LocatedValue place = locateValue(text, {kBridgesMember});
+    const std::string pointer = std::string("/") + kBridgesMember;
+    const TextLocation place = parsed.locate(pointer);
     std::string message;
     if (!named) {
         message = std::string("the server reads \"") + kBridgesFileName + "\" when \"" +
@@ -127,13 +127,13 @@ void planServerFolder(const Folder& folder, DeploymentSearch& search,
     } else if (bridges.empty()) {
         message = std::string("\"") + kBridgesMember + "\" names no file";
     } else {
-        message = std::string("\"") + kBridgesMember + "\" names " +
+        message = "bridges file " +
                   document[kBridgesMember].dump(-1, ' ', false,
                                                 nlohmann::json::error_handler_t::replace) +
-                  ", and there is no " + bridges;
+                  " not found (looked for " + bridges + ")";
     }
-    search.issues.push_back({server, false, "missing_bridges_file", message, place.position,
-                             place.exact ? std::string("/") + kBridgesMember : ""});
+    search.issues.push_back({server, false, "missing_bridges_file", message,
+                             TextPosition{place.line, place.column}, named ? pointer : "/"});
 }
 
 }  // namespace
@@ -222,8 +222,8 @@ InputPlan planInputs(const CommandLine& line, const std::vector<std::string>& kn
     return input;
 }
 
-Report runPlan(const InputPlan& plan, const ValidateOptions& options, std::istream& standardInput) {
-    Report report = runChecks(plan.plan.units, options, standardInput);
+Report runPlan(const InputPlan& plan, const CheckOptions& options, KeptDocuments* keep) {
+    Report report = runChecks(plan.plan.units, options, keep);
     if (plan.searched) report.deployments = plan.deployments;
     for (const auto& issue : plan.issues) {
         std::size_t entry = report.files.size();
@@ -237,10 +237,11 @@ Report runPlan(const InputPlan& plan, const ValidateOptions& options, std::istre
         }
         const IssueCodeInfo* info = describeIssueCode(issue.code);
         const Severity severity = info ? info->severity : Severity::Error;
-        if (failsVerdict(severity, options)) report.files[entry].ok = false;
+        if (failsVerdict(severity, options.validate)) report.files[entry].ok = false;
         report.diagnostics.push_back(
             {entry, severity, issue.path, issue.code, issue.message, issue.position});
     }
+    sortDiagnostics(report);
     return report;
 }
 

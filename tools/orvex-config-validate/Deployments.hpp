@@ -5,7 +5,6 @@
 #pragma once
 
 #include <cstddef>
-#include <istream>
 #include <optional>
 #include <string>
 #include <vector>
@@ -13,6 +12,7 @@
 #include <orvexconfigvalidate/OrvexConfigValidate.hpp>
 
 #include "Arguments.hpp"
+#include "Check.hpp"
 #include "Report.hpp"
 
 namespace OrvexConfigValidate::Tool {
@@ -24,7 +24,7 @@ struct DeploymentIssue {
     std::string code;
     std::string message;
     std::optional<TextPosition> position;
-    std::string path;  // JSON pointer in the server file, "" for none
+    std::string path;  // JSON pointer in the server file ("/" the whole file), "" for none
 };
 
 struct DeploymentSearch {
@@ -55,7 +55,8 @@ struct InputPlan {
 
 InputPlan planInputs(const CommandLine& line, const std::vector<std::string>& knownIds);
 
-// Runs the plan's checks and adds the findings of the search.
-Report runPlan(const InputPlan& plan, const ValidateOptions& options, std::istream& standardInput);
+// Runs the plan's checks and adds the findings of the search; the
+// diagnostics come out sorted, as runChecks gives them.
+Report runPlan(const InputPlan& plan, const CheckOptions& options, KeptDocuments* keep = nullptr);
 
 }  // namespace OrvexConfigValidate::Tool

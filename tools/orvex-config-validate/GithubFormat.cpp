@@ -1,7 +1,6 @@
 #include "GithubFormat.hpp"
 
 #include "OutputText.hpp"
-#include "ReportOrder.hpp"
 
 namespace OrvexConfigValidate::Tool {
 
@@ -50,16 +49,16 @@ std::string escapeWorkflowProperty(std::string_view text) {
 
 std::string formatGithub(const Report& report) {
     std::string out;
-    for (const Diagnostic* d : diagnosticsInFileOrder(report)) {
+    for (const Diagnostic& d : report.diagnostics) {
         out += "::";
-        out += commandName(d->severity);
-        out += " file=" + escapeWorkflowProperty(report.files.at(d->file).name);
-        if (d->position) {
-            out += ",line=" + std::to_string(d->position->line) +
-                   ",col=" + std::to_string(d->position->column);
+        out += commandName(d.severity);
+        out += " file=" + escapeWorkflowProperty(report.files.at(d.file).name);
+        if (d.position) {
+            out += ",line=" + std::to_string(d.position->line) +
+                   ",col=" + std::to_string(d.position->column);
         }
-        out += ",title=" + escapeWorkflowProperty(d->code);
-        out += "::" + escapeWorkflowData(d->message) + "\n";
+        out += ",title=" + escapeWorkflowProperty(d.code);
+        out += "::" + escapeWorkflowData(issueText(d, true)) + "\n";
     }
     // A plain line; its text cannot begin with "::", so it is never read as a command.
     return out + summaryLine(report);

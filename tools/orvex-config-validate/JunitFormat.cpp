@@ -3,7 +3,6 @@
 #include <vector>
 
 #include "OutputText.hpp"
-#include "ReportOrder.hpp"
 
 namespace OrvexConfigValidate::Tool {
 
@@ -37,8 +36,8 @@ std::string issueLines(const std::string& fileName, const std::vector<const Diag
             text +=
                 ":" + std::to_string(d->position->line) + ":" + std::to_string(d->position->column);
         }
-        text += std::string(": ") + severityWord(d->severity) + ": " + d->message + " [" + d->code +
-                "]\n";
+        text += std::string(": ") + severityWord(d->severity) + ": " + issueText(*d, true) + " [" +
+                d->code + "]\n";
     }
     return text;
 }
@@ -101,7 +100,7 @@ std::string escapeXml(std::string_view text, bool attribute) {
 
 std::string formatJunit(const Report& report) {
     std::vector<std::vector<const Diagnostic*>> byFile(report.files.size());
-    for (const Diagnostic* d : diagnosticsInFileOrder(report)) byFile.at(d->file).push_back(d);
+    for (const Diagnostic& d : report.diagnostics) byFile.at(d.file).push_back(&d);
     std::size_t failures = 0;
     std::size_t errors = 0;
     for (const auto& file : report.files) {

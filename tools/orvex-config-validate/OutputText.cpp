@@ -72,4 +72,14 @@ std::string printableText(std::string_view text) {
     return out;
 }
 
+std::string issueText(const Diagnostic& diagnostic, bool withPointer) {
+    std::string text;
+    if (withPointer && !diagnostic.path.empty() && diagnostic.path != "/") {
+        text = diagnostic.path + ": ";
+    }
+    text += diagnostic.message;
+    if (!diagnostic.hint.empty()) text += " (" + diagnostic.hint + ")";
+    return text;
+}
+
 }  // namespace OrvexConfigValidate::Tool

@@ -5,7 +5,6 @@
 #include <map>
 
 #include "OutputText.hpp"
-#include "ReportOrder.hpp"
 
 namespace OrvexConfigValidate::Tool {
 
@@ -91,14 +90,15 @@ Json resultOf(const Report& report, const Diagnostic& d, const Rules& rules,
             {"artifactLocation", {{"uri", artifactUri(name, workingDirectory)}}},
             {"region", {{"startLine", line}, {"startColumn", column}}}};
     }
-    if (!d.path.empty()) {
+    // The pointer of a place inside the file; the whole file ("/") has none.
+    if (!d.path.empty() && d.path != "/") {
         location["logicalLocations"] =
             Json::array({{{"fullyQualifiedName", printableText(d.path)}, {"kind", "element"}}});
     }
     Json result = {{"ruleId", d.code},
                    {"ruleIndex", rules.index.find(d.code)->second},
                    {"level", sarifLevel(d.severity)},
-                   {"message", {{"text", printableText(d.message)}}}};
+                   {"message", {{"text", printableText(issueText(d, false))}}}};
     if (!location.empty()) result["locations"] = Json::array({location});
     return result;
 }
@@ -119,8 +119,8 @@ nlohmann::ordered_json formatSarif(const Report& report, const std::string& work
                                    std::string_view toolVersion) {
     const Rules rules = rulesFor(report);
     Json results = Json::array();
-    for (const Diagnostic* d : diagnosticsInFileOrder(report)) {
-        results.push_back(resultOf(report, *d, rules, workingDirectory));
+    for (const Diagnostic& d : report.diagnostics) {
+        results.push_back(resultOf(report, d, rules, workingDirectory));
     }
     Json driver = {
         {"name", "orvex-config-validate"}, {"version", toolVersion}, {"rules", rules.list}};

@@ -2,6 +2,7 @@
 // compiler-style diagnostics or a JSON report.
 #include <unistd.h>
 
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <iostream>
@@ -11,10 +12,12 @@
 #include <orvexconfigvalidate/OrvexConfigValidate.hpp>
 
 #include "Arguments.hpp"
+#include "Check.hpp"
 #include "Deployments.hpp"
 #include "Explain.hpp"
 #include "GithubFormat.hpp"
 #include "JunitFormat.hpp"
+#include "Output.hpp"
 #include "Report.hpp"
 #include "SarifFormat.hpp"
 
@@ -24,9 +27,33 @@ using namespace OrvexConfigValidate::Tool;
 
 const char* const kProgram = "orvex-config-validate";
 
+// A reader that stopped reading (`| head -1`) ends the program quietly,
+// with the status a shell shows for a pipe closed under a writer.
+constexpr int kReaderGoneStatus = 128 + SIGPIPE;
+
+// The last documents checked are left to the end of the process instead of
+// being torn down piece by piece; reachable from here, so leak checkers do
+// not count them.
+KeptDocuments* keptDocuments = nullptr;
+
 int usageError(const std::string& message) {
     std::cerr << kProgram << ": error: " << message << "\n"
               << "Try '" << kProgram << " --help' for more information.\n";
+    return 2;
+}
+
+// Writes to standard output; the status to end with when that failed.
+int emit(const std::string& text, int status) {
+    const WriteResult written = writeAll(STDOUT_FILENO, text);
+    switch (written.outcome) {
+        case WriteOutcome::Written:
+            return status;
+        case WriteOutcome::ReaderGone:
+            return kReaderGoneStatus;
+        case WriteOutcome::Failed:
+            break;
+    }
+    std::cerr << kProgram << ": error: cannot write standard output: " << written.error << "\n";
     return 2;
 }
 
@@ -45,29 +72,29 @@ int check(const CommandLine& line) {
     if (!schemaDir.empty() && !std::filesystem::is_directory(schemaDir, ec)) {
         return usageError("schema directory '" + schemaDir + "' is not a directory");
     }
-    const Report report = runPlan(plan, line.options, std::cin);
+    CheckOptions options;
+    options.validate = line.options;
+    options.maxSize = line.maxSize;
+    keptDocuments = new KeptDocuments;
+    const Report report = runPlan(plan, options, keptDocuments);
     const auto dumped = [](const nlohmann::ordered_json& json) {
         return json.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) + "\n";
     };
     switch (line.format) {
         case OutputFormat::Json:
-            std::cout << dumped(formatJson(report));
-            break;
+            return emit(dumped(formatJson(report)), exitStatus(report));
         case OutputFormat::Github:
-            std::cout << formatGithub(report);
-            break;
+            return emit(formatGithub(report), exitStatus(report));
         case OutputFormat::Sarif:
-            std::cout << dumped(formatSarif(report, std::filesystem::current_path(ec).string(),
-                                            ORVEX_TOOL_VERSION));
-            break;
+            return emit(dumped(formatSarif(report, std::filesystem::current_path(ec).string(),
+                                           ORVEX_TOOL_VERSION)),
+                        exitStatus(report));
         case OutputFormat::Junit:
-            std::cout << formatJunit(report);
-            break;
+            return emit(formatJunit(report), exitStatus(report));
         case OutputFormat::Text:
-            std::cout << formatText(report, useColour());
             break;
     }
-    return exitStatus(report);
+    return emit(formatText(report, useColour()), exitStatus(report));
 }
 
 int printSchema(const std::string& id) {
@@ -79,8 +106,7 @@ int printSchema(const std::string& id) {
         }
         return usageError("unknown schema id '" + id + "' (known: " + known + ")");
     }
-    std::cout << schema.dump(2) << "\n";
-    return 0;
+    return emit(schema.dump(2) + "\n", 0);
 }
 
 int explain(const std::string& code) {
@@ -88,27 +114,28 @@ int explain(const std::string& code) {
     if (info == nullptr) {
         return usageError("unknown issue code '" + code + "' (known: " + knownIssueCodes() + ")");
     }
-    std::cout << explainText(*info);
-    return 0;
+    return emit(explainText(*info), 0);
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
+    // A closed pipe shows as EPIPE from write(), handled where written.
+    std::signal(SIGPIPE, SIG_IGN);
     const std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + argc);
     const ParsedArguments parsed = parseArguments(args);
     if (!parsed.error.empty()) return usageError(parsed.error);
     const CommandLine& line = parsed.commandLine;
     switch (line.action) {
         case Action::Help:
-            std::cout << helpText();
-            return 0;
+            return emit(helpText(), 0);
         case Action::Version:
-            std::cout << kProgram << " " << ORVEX_TOOL_VERSION << "\n";
-            return 0;
-        case Action::ListSchemas:
-            for (const auto& id : OrvexConfigValidate::schemaIds()) std::cout << id << "\n";
-            return 0;
+            return emit(std::string(kProgram) + " " + ORVEX_TOOL_VERSION + "\n", 0);
+        case Action::ListSchemas: {
+            std::string ids;
+            for (const auto& id : OrvexConfigValidate::schemaIds()) ids += id + "\n";
+            return emit(ids, 0);
+        }
         case Action::PrintSchema:
             return printSchema(line.printSchemaId);
         case Action::Explain:

@@ -28,8 +28,8 @@ std::string trimmed(const std::string& text) {
     return text.substr(first, text.find_last_not_of(' ') - first + 1);
 }
 
-// The rows of the table under "## Issue codes" in the README, as
-// "code|severity|meaning".
+// The rows of the table under "## Issue codes" in the README (code,
+// severity, path, meaning), as "code|severity|meaning".
 std::vector<std::string> readmeRows() {
     std::ifstream in(ORVEX_README);
     std::vector<std::string> rows;
@@ -40,10 +40,11 @@ std::vector<std::string> readmeRows() {
         std::vector<std::string> cells;
         std::istringstream cellsIn(line.substr(1));
         for (std::string cell; std::getline(cellsIn, cell, '|');) cells.push_back(trimmed(cell));
-        EXPECT_EQ(cells.size(), 3u) << line;
-        if (cells.size() != 3) continue;
+        EXPECT_EQ(cells.size(), 4u) << line;
+        if (cells.size() != 4) continue;
+        // The path column describes where the issue points; it is not in the table.
         const std::string code = cells[0].substr(1, cells[0].size() - 2);  // without backticks
-        rows.push_back(code + "|" + cells[1] + "|" + cells[2]);
+        rows.push_back(code + "|" + cells[1] + "|" + cells[3]);
     }
     return rows;
 }

@@ -4,7 +4,6 @@
 
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 
 #include "Deployments.hpp"
 
@@ -116,7 +115,7 @@ TEST_F(DeploymentTree, MissingBridgesFileIsAnIssueAtTheMember) {
     // Without the member the server reads bridges.json; the issue sits at the document.
     const DeploymentIssue& absent = search.issues[1];
     EXPECT_EQ(absent.code, "missing_bridges_file");
-    EXPECT_EQ(absent.path, "");
+    EXPECT_EQ(absent.path, "/");
     ASSERT_TRUE(absent.position.has_value());
     EXPECT_EQ(absent.position->line, 1u);
     EXPECT_NE(absent.message.find("t/bridges.json"), std::string::npos) << absent.message;
@@ -178,8 +177,7 @@ TEST_F(DeploymentTree, RunPlanAttachesTheSearchFindings) {
     line.files = {root + "/s", root + "/empty"};
     const InputPlan plan = planInputs(line, schemaIds());
     ASSERT_EQ(plan.plan.error, "");
-    std::istringstream noInput;
-    const Report report = runPlan(plan, {}, noInput);
+    const Report report = runPlan(plan, CheckOptions{});
     ASSERT_TRUE(report.deployments.has_value());
     EXPECT_EQ(*report.deployments, 1u);
     ASSERT_EQ(report.files.size(), 2u);

@@ -35,7 +35,8 @@ FileEntry fileEntry(std::string name, std::string schemaId, bool ok, bool unread
 }
 
 // A passing server file with a note, a failing bridges file whose issues
-// were found out of line order, and a file that could not be read.
+// were found out of line order (one with a suggestion), and a file that
+// could not be read; sorted as the checks leave them.
 Report sample() {
     Report report;
     report.files = {
@@ -50,6 +51,8 @@ Report sample() {
         diagnostic(0, Severity::Info, "mode_force_mixed", "forced", TextPosition{7, 5}),
         diagnostic(2, Severity::Error, "read_error", "cannot read file: gone", std::nullopt),
     };
+    report.diagnostics[0].hint = "did you mean \"X\"?";
+    sortDiagnostics(report);
     return report;
 }
 
@@ -76,14 +79,15 @@ TEST(GithubFormat, EscapesDataAndProperties) {
     EXPECT_EQ(escapeWorkflowProperty("\x1b]8;;x\x07"), "\\u001b]8;;x\\u0007");
 }
 
-TEST(GithubFormat, OneCommandPerIssueInFileOrderThenSummary) {
+TEST(GithubFormat, OneCommandPerIssueInReportOrderThenSummary) {
     EXPECT_EQ(formatGithub(sample()),
-              "::error file=gone.json,title=read_error::cannot read file: gone\n"
-              "::warning file=site/bridges.json,line=3,col=5,title=group_no_networking::no net\n"
-              "::error file=site/bridges.json,line=40,col=9,title=missing_group_ref::no group "
-              "'x'\n"
               "::notice file=site/orvexbridged_conf.json,line=7,col=5,title=mode_force_mixed::"
               "forced\n"
+              "::warning file=site/bridges.json,line=3,col=5,title=group_no_networking::/groups/0: "
+              "no net\n"
+              "::error file=site/bridges.json,line=40,col=9,title=missing_group_ref::"
+              "/bridges/0/groups/0: no group 'x' (did you mean \"X\"?)\n"
+              "::error file=gone.json,title=read_error::cannot read file: gone\n"
               "3 files checked: 2 errors, 1 warning, 1 note\n");
 }
 
@@ -125,6 +129,7 @@ TEST(SarifFormat, RulesFromTheCodeTableAndResultsPointingAtThem) {
         EXPECT_EQ(rules[result["ruleIndex"].get<std::size_t>()]["id"], result["ruleId"]);
     }
     const auto& missing = results[2];
+    EXPECT_EQ(missing["message"]["text"], "no group 'x' (did you mean \"X\"?)");
     EXPECT_EQ(missing["ruleId"], "missing_group_ref");
     EXPECT_EQ(missing["level"], "error");
     const auto& location = missing["locations"][0];
@@ -132,10 +137,10 @@ TEST(SarifFormat, RulesFromTheCodeTableAndResultsPointingAtThem) {
     EXPECT_EQ(location["physicalLocation"]["region"]["startLine"], 40);
     EXPECT_EQ(location["physicalLocation"]["region"]["startColumn"], 9);
     EXPECT_EQ(location["logicalLocations"][0]["fullyQualifiedName"], "/bridges/0/groups/0");
-    EXPECT_EQ(results[3]["level"], "note");
+    EXPECT_EQ(results[0]["level"], "note");
     // The unreadable file is placed at its start; it has no pointer.
-    EXPECT_EQ(results[0]["locations"][0]["physicalLocation"]["region"]["startLine"], 1);
-    EXPECT_FALSE(results[0]["locations"][0].contains("logicalLocations"));
+    EXPECT_EQ(results[3]["locations"][0]["physicalLocation"]["region"]["startLine"], 1);
+    EXPECT_FALSE(results[3]["locations"][0].contains("logicalLocations"));
 }
 
 TEST(SarifFormat, CodesOutsideTheTableGetARuleAndStandardInputNoArtifact) {
@@ -179,8 +184,9 @@ TEST(JunitFormat, OneCasePerFileWithFailureOrError) {
         "    <testcase name=\"site/bridges.json\" classname=\"BridgingConfiguration\" "
         "time=\"0\">\n"
         "      <failure message=\"2 issues\" type=\"issues\">"
-        "site/bridges.json:3:5: warning: no net [group_no_networking]\n"
-        "site/bridges.json:40:9: error: no group 'x' [missing_group_ref]\n</failure>\n"
+        "site/bridges.json:3:5: warning: /groups/0: no net [group_no_networking]\n"
+        "site/bridges.json:40:9: error: /bridges/0/groups/0: no group 'x' (did you mean "
+        "\"X\"?) [missing_group_ref]\n</failure>\n"
         "    </testcase>\n"
         "    <testcase name=\"gone.json\" classname=\"Group\" time=\"0\">\n"
         "      <error message=\"cannot read file: gone\" type=\"read_error\">"
