@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Runs the repository's pre-commit hook with Debian's pre-commit on a scratch
-# configuration repository: a good commit passes, a broken one is stopped,
-# and files that are not configuration files are left alone. Offline, and
+# Runs the repository's pre-commit hooks with Debian's pre-commit on a scratch
+# configuration repository: a good commit passes, a broken one is stopped, a
+# server mode that its bridges file does not fit is stopped by the
+# deployment hook, and files that are not configuration files are left alone. Offline, and
 # without touching the caller's home.
 #   pre-commit-hook.sh TOOL_DIR SOURCE_DIR
 set -euo pipefail
@@ -28,7 +29,7 @@ git_init "$repo"
 cd "$repo"
 try_hook() {
     set +e
-    pre-commit try-repo "$hooks" orvex-config-validate >"$scratch/out" 2>&1
+    pre-commit try-repo "$hooks" "${1:-orvex-config-validate}" "${@:2}" >"$scratch/out" 2>&1
     status=$?
     set -e
 }
@@ -50,10 +51,29 @@ grep -q '^north/bridges\.json:[0-9]*:[0-9]*: error: .*\[missing_group_ref\]$' "$
     fail "broken bridges file: the tool's diagnostics are missing"
 git reset -q --hard
 
+# A server mode that its groups do not fit: each file passes on its own, the
+# deployment does not.
+sed 's/"mode": 3,/"mode": 2,/' "$source_dir/examples/good/orvexbridged_conf.json" >north/orvexbridged_conf.json
+grep -q '"mode": 2,' north/orvexbridged_conf.json || fail "could not set the server mode"
+git add north
+try_hook
+[ "$status" -eq 0 ] || fail "mode 2 server, files alone: exit status $status"
+try_hook orvex-config-validate-deployments
+[ "$status" -eq 1 ] || fail "mode 2 server, deployment: exit status $status"
+grep -q '^orvex-config-validate (deployments)\.*Failed' "$scratch/out" ||
+    fail "mode 2 server, deployment: hook did not fail"
+grep -q '^north/bridges\.json:[0-9]*:[0-9]*: error: .*\[mode_requires_audio_group\]$' "$scratch/out" ||
+    fail "mode 2 server, deployment: the cross-file error is missing"
+git reset -q --hard
+try_hook orvex-config-validate-deployments --all-files --verbose
+[ "$status" -eq 0 ] || fail "good deployment: exit status $status"
+grep -q '^1 deployment, 2 files checked: 0 errors' "$scratch/out" ||
+    fail "good deployment: the tool did not check the folder"
+
 echo '{"not": "a configuration file"}' >notes.json
 git add notes.json
 try_hook
 [ "$status" -eq 0 ] || fail "other JSON file: exit status $status"
 grep -q '^orvex-config-validate\.*(no files to check)Skipped' "$scratch/out" ||
     fail "other JSON file: hook was not skipped"
-echo "pre-commit hook: good commit passed, broken commit stopped, other files skipped"
+echo "pre-commit hooks: good commit passed, broken commit and broken deployment stopped, other files skipped"

@@ -61,6 +61,8 @@ TEST(BridgesFileFor, RelativeAbsoluteAbsentAndMistypedNames) {
     EXPECT_EQ(bridgesFileFor("d", {{"bridgingConfigurationFileName", "/etc/orvex/b.json"}}),
               "d/b.json");
     EXPECT_EQ(bridgesFileFor("d", {{"bridgingConfigurationFileName", ""}}), "");
+    EXPECT_EQ(bridgesFileFor(".", json::object()), "bridges.json");
+    EXPECT_EQ(bridgesFileFor("./", {{"bridgingConfigurationFileName", "b2.json"}}), "b2.json");
     EXPECT_EQ(bridgesFileFor("d", {{"bridgingConfigurationFileName", "/etc/orvex/"}}), "");
 }
 
