@@ -147,4 +147,8 @@ nlohmann::ordered_json formatJson(const Report& report) {
     return {{"files", files}, {"summary", summary}};
 }
 
+std::string formatJsonText(const Report& report) {
+    return formatJson(report).dump(2, ' ', false, nlohmann::json::error_handler_t::replace) + "\n";
+}
+
 }  // namespace OrvexConfigValidate::Tool
