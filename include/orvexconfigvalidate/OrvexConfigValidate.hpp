@@ -183,4 +183,21 @@ std::vector<std::string> schemaIds();
 // Replacements from a schema directory are not reflected here.
 nlohmann::json embeddedSchema(const std::string& schemaId);
 
+// What an issue code means, for the people who meet it: the one table that
+// the tool's --explain, its SARIF rules and the documentation draw on.
+struct IssueCodeInfo {
+    std::string_view code;
+    Severity severity;             // the severity the code is always reported with
+    std::string_view summary;      // one line
+    std::string_view explanation;  // what was found
+    std::string_view impact;       // what it means for the running server
+    std::string_view fix;          // how to put it right
+};
+
+// Every code that the library and its tool report, in a stable order.
+const std::vector<IssueCodeInfo>& issueCodes();
+
+// The entry of a code, or nullptr when the code is not in the table.
+const IssueCodeInfo* describeIssueCode(std::string_view code);
+
 }  // namespace OrvexConfigValidate

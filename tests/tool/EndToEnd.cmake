@@ -55,7 +55,7 @@ orvex_tool_test(verdict.embedded_schema_without_schema_dir 0
 
 # Inputs that cannot be checked: one diagnostic each, the others still checked.
 orvex_tool_test(input.bad_inputs 2
-    "--schema|BridgingConfiguration|${ORVEX_TOOL_INPUTS}/comment.json|${ORVEX_TOOL_INPUTS}/trailing_comma.json|${ORVEX_TOOL_INPUTS}/two_documents.json|${ORVEX_TOOL_INPUTS}/empty.json|${ORVEX_TOOL_INPUTS}/truncated.json|${ORVEX_TOOL_INPUTS}/latin1.json|${ORVEX_TOOL_INPUTS}/bom_parse_error.json|${ORVEX_TOOL_INPUTS}/missing.json|${ORVEX_TOOL_INPUTS}|examples/good/bridges.json"
+    "--schema|BridgingConfiguration|${ORVEX_TOOL_INPUTS}/comment.json|${ORVEX_TOOL_INPUTS}/trailing_comma.json|${ORVEX_TOOL_INPUTS}/two_documents.json|${ORVEX_TOOL_INPUTS}/empty.json|${ORVEX_TOOL_INPUTS}/truncated.json|${ORVEX_TOOL_INPUTS}/latin1.json|${ORVEX_TOOL_INPUTS}/bom_parse_error.json|${ORVEX_TOOL_INPUTS}/missing.json|examples/good/bridges.json"
     STDOUT_FILE bad_inputs.txt)
 orvex_tool_test(input.bad_inputs_json 2
     "--format|json|--schema|Group|${ORVEX_TOOL_INPUTS}/truncated.json|${ORVEX_TOOL_INPUTS}/missing.json"
@@ -133,8 +133,8 @@ orvex_tool_test(usage.half_pair 2 "--server|examples/good/orvexbridged_conf.json
     STDERR_REGEX "error: --server and --bridges must be given together")
 orvex_tool_test(usage.schema_dir_missing 2 "--schema-dir|no/such/dir|examples/good/bridges.json"
     STDOUT_REGEX "^$" STDERR_REGEX "error: schema directory 'no/such/dir' is not a directory")
-orvex_tool_test(usage.bad_format 2 "--format|sarif|examples/good/bridges.json" STDOUT_REGEX "^$"
-    STDERR_REGEX "error: unknown format 'sarif'")
+orvex_tool_test(usage.bad_format 2 "--format|xml|examples/good/bridges.json" STDOUT_REGEX "^$"
+    STDERR_REGEX "error: unknown format 'xml'")
 
 # Colour only on a terminal, and not with NO_COLOR set; script(1) provides the terminal.
 find_program(ORVEX_SCRIPT_PROGRAM script)

@@ -14,7 +14,7 @@ const char* const kBridgesFileName = "bridges.json";
 bool isValueOption(const std::string& name) {
     return name == "--schema" || name == "--schema-dir" || name == "--format" ||
            name == "--server" || name == "--bridges" || name == "--print-schema" ||
-           name == "--max-size";
+           name == "--explain" || name == "--max-size";
 }
 
 bool isFlagOption(const std::string& name) {
@@ -51,8 +51,14 @@ std::string applyOption(CommandLine& line, std::vector<std::string>& seen, const
             line.format = OutputFormat::Text;
         } else if (value == "json") {
             line.format = OutputFormat::Json;
+        } else if (value == "github") {
+            line.format = OutputFormat::Github;
+        } else if (value == "sarif") {
+            line.format = OutputFormat::Sarif;
+        } else if (value == "junit") {
+            line.format = OutputFormat::Junit;
         } else {
-            return "unknown format '" + value + "' (use text or json)";
+            return "unknown format '" + value + "' (use text, json, github, sarif or junit)";
         }
     } else if (name == "--server") {
         line.serverFile = value;
@@ -60,6 +66,8 @@ std::string applyOption(CommandLine& line, std::vector<std::string>& seen, const
         line.bridgesFile = value;
     } else if (name == "--print-schema") {
         line.printSchemaId = value;
+    } else if (name == "--explain") {
+        line.explainCode = value;
     } else if (name == "--max-size") {
         const auto size = parseSize(value);
         if (!size) {
@@ -96,6 +104,11 @@ std::string chooseAction(CommandLine& line, const std::vector<std::string>& seen
     }
     if (contains(seen, "--version")) {
         line.action = Action::Version;
+        return "";
+    }
+    if (contains(seen, "--explain")) {
+        if (hasInputs(line)) return "--explain takes no input files";
+        line.action = Action::Explain;
         return "";
     }
     const bool list = contains(seen, "--list-schemas");
@@ -224,7 +237,8 @@ CheckPlan planChecks(const CommandLine& line, const std::vector<std::string>& kn
 std::string helpText() {
     return R"(Usage: orvex-config-validate [OPTIONS] FILE...
        orvex-config-validate [OPTIONS] --server FILE --bridges FILE [FILE...]
-       orvex-config-validate --list-schemas | --print-schema ID | --help | --version
+       orvex-config-validate --list-schemas | --print-schema ID | --explain CODE
+       orvex-config-validate --help | --version
 
 Checks orvexbridged configuration files and reports every issue as
 FILE:LINE:COLUMN: error|warning|note: POINTER: MESSAGE [CODE], sorted by file
@@ -235,6 +249,11 @@ Inputs:
                        a file named bridges.json is checked as BridgingConfiguration
                        and one named orvexbridged_conf.json as
                        BridgingServerConfiguration.
+  DIRECTORY            check every deployment under it: a folder holding
+                       orvexbridged_conf.json is checked as a pair with the
+                       bridges file that its "bridgingConfigurationFileName"
+                       names (bridges.json when absent); a bridges.json without
+                       a server file is checked alone
   --schema ID          check every FILE against schema ID
   --server FILE        the server configuration (orvexbridged_conf.json) ...
   --bridges FILE       ... and the bridges file (bridges.json), checked together
@@ -251,10 +270,12 @@ Options:
                        close; group ids of bridges get suggestions too
   --max-size SIZE      refuse inputs larger than SIZE bytes (K, M, G suffixes;
                        default 512M)
-  --format text|json   text (default): one line per issue and a summary;
-                       json: one JSON report on standard output
+  --format FORMAT      text (default): one line per issue and a summary;
+                       json: one JSON report; github: GitHub Actions
+                       annotations; sarif: a SARIF 2.1.0 log; junit: JUnit XML
   --list-schemas       print the schema ids
   --print-schema ID    print the built-in schema ID (for an editor)
+  --explain CODE       what an issue code means, why it matters, how to fix it
   -h, --help           print this help
   --version            print the version
 

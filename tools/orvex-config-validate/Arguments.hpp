@@ -12,14 +12,15 @@
 
 namespace OrvexConfigValidate::Tool {
 
-enum class Action { Check, Help, Version, ListSchemas, PrintSchema };
-enum class OutputFormat { Text, Json };
+enum class Action { Check, Help, Version, ListSchemas, PrintSchema, Explain };
+enum class OutputFormat { Text, Json, Github, Sarif, Junit };
 
 struct CommandLine {
     Action action = Action::Check;
     OutputFormat format = OutputFormat::Text;
     std::string schemaId;       // --schema; empty: chosen by file name
     std::string printSchemaId;  // --print-schema
+    std::string explainCode;    // --explain
     std::string serverFile;     // --server
     std::string bridgesFile;    // --bridges
     std::vector<std::string> files;

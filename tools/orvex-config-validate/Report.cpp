@@ -99,10 +99,16 @@ std::string formatText(const Report& report, bool colour) {
         if (!d.hint.empty()) out += " (" + printable(d.hint) + ")";
         out += " [" + d.code + "]\n";
     }
+    return out + summaryLine(report);
+}
+
+std::string summaryLine(const Report& report) {
     const Counts counts = countSeverities(report);
-    out += counted(report.files.size(), "file") + " checked: " + counted(counts.errors, "error") +
-           ", " + counted(counts.warnings, "warning") + ", " + counted(counts.notes, "note") + "\n";
-    return out;
+    const std::string deployments =
+        report.deployments ? counted(*report.deployments, "deployment") + ", " : "";
+    return deployments + counted(report.files.size(), "file") +
+           " checked: " + counted(counts.errors, "error") + ", " +
+           counted(counts.warnings, "warning") + ", " + counted(counts.notes, "note") + "\n";
 }
 
 nlohmann::ordered_json formatJson(const Report& report) {
@@ -133,12 +139,12 @@ nlohmann::ordered_json formatJson(const Report& report) {
         files.at(d.file)["issues"].push_back(issue);
     }
     const Counts counts = countSeverities(report);
-    return {{"files", files},
-            {"summary",
-             {{"files", report.files.size()},
-              {"errors", counts.errors},
-              {"warnings", counts.warnings},
-              {"info", counts.notes}}}};
+    Json summary = {{"files", report.files.size()},
+                    {"errors", counts.errors},
+                    {"warnings", counts.warnings},
+                    {"info", counts.notes}};
+    if (report.deployments) summary["deployments"] = *report.deployments;
+    return {{"files", files}, {"summary", summary}};
 }
 
 std::string formatJsonText(const Report& report) {

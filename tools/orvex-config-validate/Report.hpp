@@ -46,10 +46,16 @@ struct Diagnostic {
 struct Report {
     std::vector<FileEntry> files;
     std::vector<Diagnostic> diagnostics;
+    // Deployments found under directory arguments; unset when none was given.
+    std::optional<std::size_t> deployments;
 };
 
 // 0 every file ok, 1 some file not ok, 2 some input unreadable.
 int exitStatus(const Report& report);
+
+// "2 files checked: 1 error, 0 warnings, 0 notes", led by the number of
+// deployments when directories were searched; ends with a newline.
+std::string summaryLine(const Report& report);
 
 // Orders diagnostics by file, then line and column; those without a
 // position come first in their file. Equal places keep their order.

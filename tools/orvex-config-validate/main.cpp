@@ -13,8 +13,13 @@
 
 #include "Arguments.hpp"
 #include "Check.hpp"
+#include "Deployments.hpp"
+#include "Explain.hpp"
+#include "GithubFormat.hpp"
+#include "JunitFormat.hpp"
 #include "Output.hpp"
 #include "Report.hpp"
+#include "SarifFormat.hpp"
 
 namespace {
 
@@ -58,8 +63,8 @@ bool useColour() {
 }
 
 int check(const CommandLine& line) {
-    const CheckPlan plan = planChecks(line, OrvexConfigValidate::schemaIds());
-    if (!plan.error.empty()) return usageError(plan.error);
+    const InputPlan plan = planInputs(line, OrvexConfigValidate::schemaIds());
+    if (!plan.plan.error.empty()) return usageError(plan.plan.error);
     // The library quietly keeps its built-in schemas for a missing directory;
     // on the command line that is almost always a typing mistake.
     std::error_code ec;
@@ -71,11 +76,23 @@ int check(const CommandLine& line) {
     options.validate = line.options;
     options.maxSize = line.maxSize;
     keptDocuments = new KeptDocuments;
-    const Report report = runChecks(plan.units, options, keptDocuments);
-    if (line.format == OutputFormat::Json) {
-        return emit(
-            formatJson(report).dump(2, ' ', false, nlohmann::json::error_handler_t::replace) + "\n",
-            exitStatus(report));
+    const Report report = runPlan(plan, options, keptDocuments);
+    const auto dumped = [](const nlohmann::ordered_json& json) {
+        return json.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) + "\n";
+    };
+    switch (line.format) {
+        case OutputFormat::Json:
+            return emit(dumped(formatJson(report)), exitStatus(report));
+        case OutputFormat::Github:
+            return emit(formatGithub(report), exitStatus(report));
+        case OutputFormat::Sarif:
+            return emit(dumped(formatSarif(report, std::filesystem::current_path(ec).string(),
+                                           ORVEX_TOOL_VERSION)),
+                        exitStatus(report));
+        case OutputFormat::Junit:
+            return emit(formatJunit(report), exitStatus(report));
+        case OutputFormat::Text:
+            break;
     }
     return emit(formatText(report, useColour()), exitStatus(report));
 }
@@ -90,6 +107,14 @@ int printSchema(const std::string& id) {
         return usageError("unknown schema id '" + id + "' (known: " + known + ")");
     }
     return emit(schema.dump(2) + "\n", 0);
+}
+
+int explain(const std::string& code) {
+    const OrvexConfigValidate::IssueCodeInfo* info = OrvexConfigValidate::describeIssueCode(code);
+    if (info == nullptr) {
+        return usageError("unknown issue code '" + code + "' (known: " + knownIssueCodes() + ")");
+    }
+    return emit(explainText(*info), 0);
 }
 
 }  // namespace
@@ -113,6 +138,8 @@ int main(int argc, char** argv) {
         }
         case Action::PrintSchema:
             return printSchema(line.printSchemaId);
+        case Action::Explain:
+            return explain(line.explainCode);
         case Action::Check:
             break;
     }

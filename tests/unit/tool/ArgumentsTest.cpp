@@ -86,6 +86,29 @@ TEST(Arguments, Actions) {
     EXPECT_EQ(print.commandLine.printSchemaId, "Obs");
 }
 
+TEST(Arguments, ReportFormatsAndExplain) {
+    const std::vector<std::pair<std::string, OutputFormat>> formats = {
+        {"text", OutputFormat::Text},
+        {"json", OutputFormat::Json},
+        {"github", OutputFormat::Github},
+        {"sarif", OutputFormat::Sarif},
+        {"junit", OutputFormat::Junit}};
+    for (const auto& [name, format] : formats) {
+        const auto parsed = parseArguments({"--format=" + name, "a.json"});
+        ASSERT_EQ(parsed.error, "") << name;
+        EXPECT_EQ(parsed.commandLine.format, format) << name;
+    }
+    const auto explain = parseArguments({"--explain", "schema"});
+    ASSERT_EQ(explain.error, "");
+    EXPECT_EQ(explain.commandLine.action, Action::Explain);
+    EXPECT_EQ(explain.commandLine.explainCode, "schema");
+    EXPECT_EQ(parseArguments({"--explain"}).error, "option '--explain' needs a value");
+    EXPECT_EQ(parseArguments({"--explain=schema", "a.json"}).error,
+              "--explain takes no input files");
+    EXPECT_EQ(parseArguments({"--format", "SARIF", "a.json"}).error,
+              "unknown format 'SARIF' (use text, json, github, sarif or junit)");
+}
+
 TEST(Arguments, UsageErrors) {
     const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
         {{}, "no input files"},
@@ -93,7 +116,8 @@ TEST(Arguments, UsageErrors) {
         {{"-q", "a.json"}, "unknown option '-q'"},
         {{"a.json", "--schema"}, "option '--schema' needs a value"},
         {{"--fail-on-info=yes", "a.json"}, "option '--fail-on-info' takes no value"},
-        {{"--format", "xml", "a.json"}, "unknown format 'xml' (use text or json)"},
+        {{"--format", "xml", "a.json"},
+         "unknown format 'xml' (use text, json, github, sarif or junit)"},
         {{"--schema", "Group", "--schema", "Obs", "a"},
          "option '--schema' is given more than once"},
         {{"--server", "s.json"}, "--server and --bridges must be given together"},

@@ -1,0 +1,57 @@
+# The report formats for CI and the code explanations, end to end.
+set(ORVEX_MULTITOOL_HINTS /opt/orvex-test-tools/node_modules/.bin)
+find_program(ORVEX_SARIF_MULTITOOL sarif-multitool HINTS ${ORVEX_MULTITOOL_HINTS})
+# Debian's python, which has junitparser.
+find_program(ORVEX_DEBIAN_PYTHON python3 PATHS /usr/bin NO_DEFAULT_PATH)
+
+# GitHub workflow commands: exact output, escaping included.
+orvex_tool_test(github.examples_broken 1 "--format|github|${ORVEX_BROKEN}" STDOUT_FILE broken.github)
+orvex_tool_test(github.examples_good 0 "--format=github|${ORVEX_GOOD}" STDOUT_FILE good.github)
+orvex_tool_test(github.control_characters 1
+    "--format|github|--schema|BridgingConfiguration|${ORVEX_TOOL_INPUTS}/control_characters.json"
+    STDOUT_FILE control_characters.github)
+orvex_tool_test(github.unreadable_input 2
+    "--format|github|--schema|Group|${ORVEX_TOOL_INPUTS}/missing.json"
+    STDOUT_REGEX "^::error file=tests/tool/inputs/missing.json,title=read_error::cannot read file: [^\n]+\n1 file checked: 1 error")
+
+# SARIF, judged by Microsoft's multitool (installed by scripts/setup); a
+# missing multitool fails the tests instead of skipping them.
+if(NOT ORVEX_SARIF_MULTITOOL)
+    set(ORVEX_SARIF_MULTITOOL "${ORVEX_MULTITOOL_HINTS}/sarif-multitool")
+endif()
+function(orvex_sarif_test name status results args)
+    string(REPLACE "|" ";" args "${args}")
+    add_test(NAME tool.sarif.${name}
+        COMMAND ${ORVEX_DEBIAN_PYTHON} ${CMAKE_CURRENT_SOURCE_DIR}/check_sarif.py
+            $<TARGET_FILE:orvex-config-validate> ${ORVEX_SARIF_MULTITOOL} ${PROJECT_SOURCE_DIR}
+            ${status} ${results} ${args})
+    set_tests_properties(tool.sarif.${name} PROPERTIES LABELS "tool;e2e;sarif" TIMEOUT 120)
+endfunction()
+orvex_sarif_test(examples_broken 1 12 "${ORVEX_BROKEN}")
+orvex_sarif_test(examples_good 0 0 "${ORVEX_GOOD}")
+orvex_sarif_test(unreadable_and_control_characters 2 2
+    "--schema|BridgingConfiguration|${ORVEX_TOOL_INPUTS}/control_characters.json|${ORVEX_TOOL_INPUTS}/missing.json")
+orvex_sarif_test(deployments 1 4 "${ORVEX_TOOL_INPUTS}/deployments")
+
+# JUnit, read by Debian's junitparser: suites, cases, failures, errors.
+function(orvex_junit_test name status counts args)
+    string(REPLACE "|" ";" args "${args}")
+    add_test(NAME tool.junit.${name}
+        COMMAND ${ORVEX_DEBIAN_PYTHON} ${CMAKE_CURRENT_SOURCE_DIR}/check_junit.py
+            $<TARGET_FILE:orvex-config-validate> ${PROJECT_SOURCE_DIR} ${status} ${counts} ${args})
+    set_tests_properties(tool.junit.${name} PROPERTIES LABELS "tool;e2e;junit")
+endfunction()
+orvex_junit_test(examples_broken 1 "1;2;2;0" "${ORVEX_BROKEN}")
+orvex_junit_test(examples_good 0 "1;2;0;0" "${ORVEX_GOOD}")
+# A parse error and a missing file are errors, a failing file a failure, and
+# a file with notes only passes; control characters must not break the XML.
+orvex_junit_test(errors_and_failures 2 "1;5;1;2"
+    "--schema|BridgingConfiguration|${ORVEX_TOOL_INPUTS}/control_characters.json|${ORVEX_TOOL_INPUTS}/truncated.json|${ORVEX_TOOL_INPUTS}/missing.json|examples/good/bridges.json|${ORVEX_TOOL_INPUTS}/deployments/renamed/bridges-renamed.json")
+
+# --explain prints the library's table entry; an unknown code is a usage error.
+orvex_tool_test(explain.known_code 0 "--explain|missing_group_ref"
+    STDOUT_FILE explain_missing_group_ref.txt)
+orvex_tool_test(explain.unknown_code 2 "--explain|missing_group" STDOUT_REGEX "^$"
+    STDERR_REGEX "error: unknown issue code 'missing_group' \\(known: invalid_parameters, [^\n]*missing_group_ref")
+orvex_tool_test(explain.with_files 2 "--explain|schema|examples/good/bridges.json" STDOUT_REGEX "^$"
+    STDERR_REGEX "error: --explain takes no input files")

@@ -1,0 +1,79 @@
+#!/usr/bin/env bash
+# Runs the repository's pre-commit hooks with Debian's pre-commit on a scratch
+# configuration repository: a good commit passes, a broken one is stopped, a
+# server mode that its bridges file does not fit is stopped by the
+# deployment hook, and files that are not configuration files are left alone. Offline, and
+# without touching the caller's home.
+#   pre-commit-hook.sh TOOL_DIR SOURCE_DIR
+set -euo pipefail
+tool_dir=$(cd "$1" && pwd)
+source_dir=$(cd "$2" && pwd)
+scratch=$(mktemp -d)
+trap 'rm -rf "$scratch"' EXIT
+export HOME=$scratch/home PRE_COMMIT_HOME=$scratch/pre-commit PATH="$tool_dir:$PATH"
+export GIT_CONFIG_NOSYSTEM=1 GIT_AUTHOR_NAME=hook-test GIT_AUTHOR_EMAIL=hook-test@example.invalid
+export GIT_COMMITTER_NAME=hook-test GIT_COMMITTER_EMAIL=hook-test@example.invalid
+mkdir -p "$HOME"
+git_init() { git -c init.defaultBranch=main init -q "$1"; }
+fail() { echo "FAIL: $1"; echo "--- pre-commit output ---"; cat "$scratch/out"; exit 1; }
+
+# try-repo takes the hook manifest from a repository of its own.
+hooks=$scratch/hooks
+git_init "$hooks"
+cp "$source_dir/.pre-commit-hooks.yaml" "$hooks/"
+git -C "$hooks" add .pre-commit-hooks.yaml
+git -C "$hooks" commit -qm hooks
+
+repo=$scratch/config
+git_init "$repo"
+cd "$repo"
+try_hook() {
+    set +e
+    pre-commit try-repo "$hooks" "${1:-orvex-config-validate}" "${@:2}" >"$scratch/out" 2>&1
+    status=$?
+    set -e
+}
+
+mkdir north
+cp "$source_dir/examples/good/orvexbridged_conf.json" "$source_dir/examples/good/bridges.json" north/
+git add north
+try_hook
+[ "$status" -eq 0 ] || fail "good files: exit status $status"
+grep -q '^orvex-config-validate\.*Passed' "$scratch/out" || fail "good files: hook did not pass"
+git commit -qm "good configuration"
+
+cp "$source_dir/examples/broken/bridges.json" north/bridges.json
+git add north
+try_hook
+[ "$status" -eq 1 ] || fail "broken bridges file: exit status $status"
+grep -q '^orvex-config-validate\.*Failed' "$scratch/out" || fail "broken bridges file: hook did not fail"
+grep -q '^north/bridges\.json:[0-9]*:[0-9]*: error: .*\[missing_group_ref\]$' "$scratch/out" ||
+    fail "broken bridges file: the tool's diagnostics are missing"
+git reset -q --hard
+
+# A server mode that its groups do not fit: each file passes on its own, the
+# deployment does not.
+sed 's/"mode": 3,/"mode": 2,/' "$source_dir/examples/good/orvexbridged_conf.json" >north/orvexbridged_conf.json
+grep -q '"mode": 2,' north/orvexbridged_conf.json || fail "could not set the server mode"
+git add north
+try_hook
+[ "$status" -eq 0 ] || fail "mode 2 server, files alone: exit status $status"
+try_hook orvex-config-validate-deployments
+[ "$status" -eq 1 ] || fail "mode 2 server, deployment: exit status $status"
+grep -q '^orvex-config-validate (deployments)\.*Failed' "$scratch/out" ||
+    fail "mode 2 server, deployment: hook did not fail"
+grep -q '^north/bridges\.json:[0-9]*:[0-9]*: error: .*\[mode_requires_audio_group\]$' "$scratch/out" ||
+    fail "mode 2 server, deployment: the cross-file error is missing"
+git reset -q --hard
+try_hook orvex-config-validate-deployments --all-files --verbose
+[ "$status" -eq 0 ] || fail "good deployment: exit status $status"
+grep -q '^1 deployment, 2 files checked: 0 errors' "$scratch/out" ||
+    fail "good deployment: the tool did not check the folder"
+
+echo '{"not": "a configuration file"}' >notes.json
+git add notes.json
+try_hook
+[ "$status" -eq 0 ] || fail "other JSON file: exit status $status"
+grep -q '^orvex-config-validate\.*(no files to check)Skipped' "$scratch/out" ||
+    fail "other JSON file: hook was not skipped"
+echo "pre-commit hooks: good commit passed, broken commit and broken deployment stopped, other files skipped"

@@ -1,0 +1,207 @@
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "Deployments.hpp"
+
+namespace OrvexConfigValidate::Tool {
+namespace {
+
+namespace fs = std::filesystem;
+
+// A scratch folder tree, removed at the end of the test.
+class DeploymentTree : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        char pattern[] = "/tmp/orvex-deployments-XXXXXX";
+        ASSERT_NE(::mkdtemp(pattern), nullptr);
+        root = pattern;
+    }
+    void TearDown() override {
+        std::error_code ec;
+        fs::permissions(root + "/locked", fs::perms::owner_all, ec);
+        fs::remove_all(root, ec);
+    }
+    void write(const std::string& relative, const std::string& text) const {
+        const fs::path path = fs::path(root) / relative;
+        fs::create_directories(path.parent_path());
+        std::ofstream(path) << text;
+    }
+    // Each unit as "ID: path[, path]" relative to the root.
+    std::vector<std::string> units(const DeploymentSearch& search) const {
+        std::vector<std::string> out;
+        for (const auto& unit : search.units) {
+            std::string line = unit.schemaId + ":";
+            for (const auto& path : unit.paths) {
+                line += " " + fs::path(path).lexically_relative(root).generic_string();
+            }
+            out.push_back(line);
+        }
+        return out;
+    }
+    std::string root;
+};
+
+const char* const kServer = R"({"mode": 3, "enginePolicy": {}})";
+const char* const kBridges = R"({"groups": []})";
+
+TEST(BridgesFileFor, RelativeAbsoluteAbsentAndMistypedNames) {
+    using nlohmann::json;
+    EXPECT_EQ(bridgesFileFor("d", json::object()), "d/bridges.json");
+    EXPECT_EQ(bridgesFileFor("d", json::array()), "d/bridges.json");
+    EXPECT_EQ(bridgesFileFor("d", {{"bridgingConfigurationFileName", 5}}), "d/bridges.json");
+    EXPECT_EQ(bridgesFileFor("d", {{"bridgingConfigurationFileName", "b2.json"}}), "d/b2.json");
+    EXPECT_EQ(bridgesFileFor("d/", {{"bridgingConfigurationFileName", "./conf/../b.json"}}),
+              "d/b.json");
+    EXPECT_EQ(bridgesFileFor("d", {{"bridgingConfigurationFileName", "../shared/b.json"}}),
+              "shared/b.json");
+    EXPECT_EQ(bridgesFileFor("d", {{"bridgingConfigurationFileName", "/etc/orvex/b.json"}}),
+              "d/b.json");
+    EXPECT_EQ(bridgesFileFor("d", {{"bridgingConfigurationFileName", ""}}), "");
+    EXPECT_EQ(bridgesFileFor(".", json::object()), "bridges.json");
+    EXPECT_EQ(bridgesFileFor("./", {{"bridgingConfigurationFileName", "b2.json"}}), "b2.json");
+    EXPECT_EQ(bridgesFileFor("d", {{"bridgingConfigurationFileName", "/etc/orvex/"}}), "");
+}
+
+TEST_F(DeploymentTree, NestedDeploymentsInSortedOrder) {
+    write("b/orvexbridged_conf.json", kServer);
+    write("b/bridges.json", kBridges);
+    write("b/lab/bridges.json", kBridges);
+    write("a/bridges.json", kBridges);
+    write("a/B/bridges.json", kBridges);
+    write("c/notes.txt", "not a configuration");
+    const DeploymentSearch search = findDeployments(root);
+    EXPECT_EQ(units(search),
+              (std::vector<std::string>{"BridgingConfiguration: a/bridges.json",
+                                        "BridgingConfiguration: a/B/bridges.json",
+                                        "Obs: b/orvexbridged_conf.json b/bridges.json",
+                                        "BridgingConfiguration: b/lab/bridges.json"}));
+    EXPECT_EQ(search.deployments, 4u);
+    EXPECT_TRUE(search.issues.empty());
+}
+
+TEST_F(DeploymentTree, NamedBridgesFileIsCheckedOnceWithItsServer) {
+    // The server names a file in a subfolder, which would otherwise be a
+    // deployment of its own; the bridges.json beside the server is not read.
+    write("site/orvexbridged_conf.json",
+          R"({"bridgingConfigurationFileName": "conf/bridges.json", "enginePolicy": {}})");
+    write("site/conf/bridges.json", kBridges);
+    write("site/bridges.json", kBridges);
+    const DeploymentSearch search = findDeployments(root);
+    EXPECT_EQ(
+        units(search),
+        (std::vector<std::string>{"Obs: site/orvexbridged_conf.json site/conf/bridges.json"}));
+}
+
+TEST_F(DeploymentTree, MissingBridgesFileIsAnIssueAtTheMember) {
+    write("s/orvexbridged_conf.json",
+          "{\n  \"enginePolicy\": {},\n  \"bridgingConfigurationFileName\": \"nope.json\"\n}\n");
+    write("t/orvexbridged_conf.json", kServer);
+    const DeploymentSearch search = findDeployments(root);
+    EXPECT_EQ(units(search),
+              (std::vector<std::string>{"BridgingServerConfiguration: s/orvexbridged_conf.json",
+                                        "BridgingServerConfiguration: t/orvexbridged_conf.json"}));
+    ASSERT_EQ(search.issues.size(), 2u);
+    const DeploymentIssue& named = search.issues[0];
+    EXPECT_EQ(named.fileName, root + "/s/orvexbridged_conf.json");
+    EXPECT_FALSE(named.ownEntry);
+    EXPECT_EQ(named.code, "missing_bridges_file");
+    ASSERT_TRUE(named.position.has_value());
+    EXPECT_EQ(named.position->line, 3u);
+    EXPECT_EQ(named.position->column, 36u);
+    EXPECT_EQ(named.path, "/bridgingConfigurationFileName");
+    EXPECT_NE(named.message.find("\"nope.json\""), std::string::npos) << named.message;
+    // Without the member the server reads bridges.json; the issue sits at the document.
+    const DeploymentIssue& absent = search.issues[1];
+    EXPECT_EQ(absent.code, "missing_bridges_file");
+    EXPECT_EQ(absent.path, "/");
+    ASSERT_TRUE(absent.position.has_value());
+    EXPECT_EQ(absent.position->line, 1u);
+    EXPECT_NE(absent.message.find("t/bridges.json"), std::string::npos) << absent.message;
+}
+
+TEST_F(DeploymentTree, UnparsableServerFileIsLeftToTheCheck) {
+    write("s/orvexbridged_conf.json", "{\"mode\": ");
+    write("s/bridges.json", kBridges);
+    write("u/orvexbridged_conf.json", "[1,");
+    const DeploymentSearch search = findDeployments(root);
+    EXPECT_EQ(units(search),
+              (std::vector<std::string>{"Obs: s/orvexbridged_conf.json s/bridges.json",
+                                        "BridgingServerConfiguration: u/orvexbridged_conf.json"}));
+    EXPECT_TRUE(search.issues.empty());
+}
+
+TEST_F(DeploymentTree, ServerFileThatIsNoRegularFileIsNotReadBySearch) {
+    // Reading a FIFO would block until a writer comes; the check reports it instead.
+    fs::create_directories(root + "/f");
+    ASSERT_EQ(::mkfifo((root + "/f/orvexbridged_conf.json").c_str(), 0600), 0);
+    write("f/bridges.json", kBridges);
+    const DeploymentSearch search = findDeployments(root);
+    EXPECT_EQ(units(search),
+              (std::vector<std::string>{"Obs: f/orvexbridged_conf.json f/bridges.json"}));
+}
+
+TEST_F(DeploymentTree, SymbolicLinkLoopsAndHiddenFoldersAreNotFollowed) {
+    write("a/bridges.json", kBridges);
+    write(".git/bridges.json", kBridges);
+    fs::create_directory_symlink("..", fs::path(root) / "a" / "up");
+    fs::create_directory_symlink(root + "/a", fs::path(root) / "alias");
+    const DeploymentSearch search = findDeployments(root);
+    // "alias" leads to "a", already searched; "up" leads back to the root.
+    EXPECT_EQ(units(search), (std::vector<std::string>{"BridgingConfiguration: a/bridges.json"}));
+}
+
+TEST_F(DeploymentTree, EmptyAndUnreadableFolders) {
+    write("docs/readme.txt", "x");
+    DeploymentSearch search = findDeployments(root);
+    EXPECT_TRUE(search.units.empty());
+    ASSERT_EQ(search.issues.size(), 1u);
+    EXPECT_EQ(search.issues[0].code, "no_config_files");
+    EXPECT_TRUE(search.issues[0].ownEntry);
+    EXPECT_EQ(search.issues[0].fileName, root);
+
+    if (::geteuid() == 0) GTEST_SKIP() << "root reads any folder";
+    write("locked/bridges.json", kBridges);
+    fs::permissions(root + "/locked", fs::perms::none);
+    search = findDeployments(root);
+    ASSERT_EQ(search.issues.size(), 1u);
+    EXPECT_EQ(search.issues[0].code, "read_error");
+    EXPECT_EQ(search.issues[0].fileName, root + "/locked");
+}
+
+TEST_F(DeploymentTree, RunPlanAttachesTheSearchFindings) {
+    write("s/orvexbridged_conf.json", kServer);
+    write("empty/x.txt", "");
+    CommandLine line;
+    line.files = {root + "/s", root + "/empty"};
+    const InputPlan plan = planInputs(line, schemaIds());
+    ASSERT_EQ(plan.plan.error, "");
+    const Report report = runPlan(plan, CheckOptions{});
+    ASSERT_TRUE(report.deployments.has_value());
+    EXPECT_EQ(*report.deployments, 1u);
+    ASSERT_EQ(report.files.size(), 2u);
+    EXPECT_FALSE(report.files[0].ok);
+    EXPECT_FALSE(report.files[0].unreadable);
+    EXPECT_TRUE(report.files[1].unreadable);
+    ASSERT_EQ(report.diagnostics.size(), 2u);
+    EXPECT_EQ(report.diagnostics[0].code, "missing_bridges_file");
+    EXPECT_EQ(report.diagnostics[0].file, 0u);
+    EXPECT_EQ(report.diagnostics[1].code, "no_config_files");
+    EXPECT_EQ(report.diagnostics[1].file, 1u);
+    EXPECT_EQ(exitStatus(report), 2);
+}
+
+TEST_F(DeploymentTree, SchemaOptionDoesNotApplyToFolders) {
+    write("s/bridges.json", kBridges);
+    CommandLine line;
+    line.schemaId = "Group";
+    line.files = {root};
+    EXPECT_NE(planInputs(line, schemaIds()).plan.error.find("--schema applies to FILE"),
+              std::string::npos);
+}
+
+}  // namespace
+}  // namespace OrvexConfigValidate::Tool

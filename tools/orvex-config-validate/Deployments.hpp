@@ -1,0 +1,62 @@
+// Deployment folders: a directory argument stands for every deployment
+// under it. A folder holding orvexbridged_conf.json is checked as the
+// server/bridges pair, with the bridges file that the server names; a
+// bridges.json without a server file is checked alone.
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include <orvexconfigvalidate/OrvexConfigValidate.hpp>
+
+#include "Arguments.hpp"
+#include "Check.hpp"
+#include "Report.hpp"
+
+namespace OrvexConfigValidate::Tool {
+
+// A finding of the search itself, added to the report after the checks.
+struct DeploymentIssue {
+    std::string fileName;   // the report entry it belongs to (a server file, or a folder)
+    bool ownEntry = false;  // true: the folder gets an entry of its own, as unreadable input
+    std::string code;
+    std::string message;
+    std::optional<TextPosition> position;
+    std::string path;  // JSON pointer in the server file ("/" the whole file), "" for none
+};
+
+struct DeploymentSearch {
+    std::vector<CheckUnit> units;  // in sorted folder order
+    std::vector<DeploymentIssue> issues;
+    std::size_t deployments = 0;
+};
+
+// The bridges file a server file in folder names: relative names are taken
+// from the folder, absolute ones by their last component (the folder stands
+// for the server's configuration directory); "bridges.json" when the name
+// is absent or not a string. Empty when the name is an empty string.
+std::string bridgesFileFor(const std::string& folder, const nlohmann::json& server);
+
+// Searches directory recursively, in byte order of names. Folders whose
+// name starts with "." are skipped; a directory reached twice (through a
+// symbolic link) is searched once.
+DeploymentSearch findDeployments(const std::string& directory);
+
+// Everything a Check command line asks for: the pair and the files as
+// planChecks plans them, then the deployments of each directory argument.
+struct InputPlan {
+    CheckPlan plan;
+    std::vector<DeploymentIssue> issues;
+    std::size_t deployments = 0;
+    bool searched = false;  // some argument was a directory
+};
+
+InputPlan planInputs(const CommandLine& line, const std::vector<std::string>& knownIds);
+
+// Runs the plan's checks and adds the findings of the search; the
+// diagnostics come out sorted, as runChecks gives them.
+Report runPlan(const InputPlan& plan, const CheckOptions& options, KeptDocuments* keep = nullptr);
+
+}  // namespace OrvexConfigValidate::Tool

@@ -1,0 +1,135 @@
+#include "SarifFormat.hpp"
+
+#include <cstdio>
+#include <filesystem>
+#include <map>
+
+#include "OutputText.hpp"
+
+namespace OrvexConfigValidate::Tool {
+
+namespace {
+
+using Json = nlohmann::ordered_json;
+
+const char* const kStdinName = "<stdin>";
+
+const char* sarifLevel(Severity severity) {
+    switch (severity) {
+        case Severity::Error:
+            return "error";
+        case Severity::Warning:
+            return "warning";
+        default:
+            return "note";
+    }
+}
+
+bool unreserved(unsigned char c) {
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' ||
+           c == '.' || c == '_' || c == '~';
+}
+
+std::string percentEncoded(const std::string& path) {
+    std::string out;
+    for (const char c : path) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (unreserved(byte) || c == '/') {
+            out += c;
+        } else {
+            char buffer[4];
+            std::snprintf(buffer, sizeof buffer, "%%%02X", byte);
+            out += buffer;
+        }
+    }
+    return out;
+}
+
+Json ruleOf(const IssueCodeInfo& info) {
+    return {{"id", info.code},
+            {"shortDescription", {{"text", info.summary}}},
+            {"fullDescription", {{"text", info.explanation}}},
+            {"help", {{"text", std::string(info.impact) + " " + std::string(info.fix)}}},
+            {"defaultConfiguration", {{"level", sarifLevel(info.severity)}}}};
+}
+
+// The rules: every code of the table, then any code the report holds that
+// the table lacks, so that every result has its rule.
+struct Rules {
+    Json list = Json::array();
+    std::map<std::string, std::size_t, std::less<>> index;
+
+    void add(const std::string& code, Json rule) {
+        if (index.count(code) != 0) return;
+        index.emplace(code, list.size());
+        list.push_back(std::move(rule));
+    }
+};
+
+Rules rulesFor(const Report& report) {
+    Rules rules;
+    for (const auto& info : issueCodes()) rules.add(std::string(info.code), ruleOf(info));
+    for (const auto& d : report.diagnostics) {
+        rules.add(d.code, {{"id", d.code},
+                           {"shortDescription", {{"text", d.code}}},
+                           {"defaultConfiguration", {{"level", sarifLevel(d.severity)}}}});
+    }
+    return rules;
+}
+
+Json resultOf(const Report& report, const Diagnostic& d, const Rules& rules,
+              const std::string& workingDirectory) {
+    Json location = Json::object();
+    const std::string& name = report.files.at(d.file).name;
+    if (name != kStdinName) {
+        // A problem of the whole file (it cannot be read) is shown at its start,
+        // as code-scanning viewers place a result only by its region.
+        const std::size_t line = d.position ? d.position->line : 1;
+        const std::size_t column = d.position ? d.position->column : 1;
+        location["physicalLocation"] = {
+            {"artifactLocation", {{"uri", artifactUri(name, workingDirectory)}}},
+            {"region", {{"startLine", line}, {"startColumn", column}}}};
+    }
+    // The pointer of a place inside the file; the whole file ("/") has none.
+    if (!d.path.empty() && d.path != "/") {
+        location["logicalLocations"] =
+            Json::array({{{"fullyQualifiedName", printableText(d.path)}, {"kind", "element"}}});
+    }
+    Json result = {{"ruleId", d.code},
+                   {"ruleIndex", rules.index.find(d.code)->second},
+                   {"level", sarifLevel(d.severity)},
+                   {"message", {{"text", printableText(issueText(d, false))}}}};
+    if (!location.empty()) result["locations"] = Json::array({location});
+    return result;
+}
+
+}  // namespace
+
+std::string artifactUri(const std::string& fileName, const std::string& workingDirectory) {
+    namespace fs = std::filesystem;
+    fs::path path(fileName);
+    if (path.is_absolute()) path = path.lexically_relative(workingDirectory);
+    path = path.lexically_normal();
+    std::string text = path.generic_string();
+    if (text.empty()) text = ".";
+    return percentEncoded(text);
+}
+
+nlohmann::ordered_json formatSarif(const Report& report, const std::string& workingDirectory,
+                                   std::string_view toolVersion) {
+    const Rules rules = rulesFor(report);
+    Json results = Json::array();
+    for (const Diagnostic& d : report.diagnostics) {
+        results.push_back(resultOf(report, d, rules, workingDirectory));
+    }
+    Json driver = {
+        {"name", "orvex-config-validate"}, {"version", toolVersion}, {"rules", rules.list}};
+    // Columns are counted in bytes; for ASCII lines that equals code points.
+    Json run = {
+        {"tool", {{"driver", driver}}}, {"columnKind", "unicodeCodePoints"}, {"results", results}};
+    return {{"$schema", "https://json.schemastore.org/sarif-2.1.0.json"},
+            {"version", "2.1.0"},
+            {"runs", Json::array({run})}};
+}
+
+}  // namespace OrvexConfigValidate::Tool
