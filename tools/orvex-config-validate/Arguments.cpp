@@ -17,7 +17,7 @@ bool isValueOption(const std::string& name) {
 
 bool isFlagOption(const std::string& name) {
     return name == "--fail-on-warning" || name == "--fail-on-info" || name == "--list-schemas" ||
-           name == "--help" || name == "-h" || name == "--version";
+           name == "--help" || name == "-h" || name == "--version" || name == "--lsp";
 }
 
 std::string joined(const std::vector<std::string>& items) {
@@ -66,7 +66,7 @@ std::string applyOption(CommandLine& line, std::vector<std::string>& seen, const
         seen.push_back(name);
     } else if (name == "--help" || name == "-h") {
         seen.push_back("--help");
-    } else if (name == "--version") {
+    } else if (name == "--version" || name == "--lsp") {
         seen.push_back(name);
     }
     return "";
@@ -84,6 +84,16 @@ std::string chooseAction(CommandLine& line, const std::vector<std::string>& seen
     }
     if (contains(seen, "--version")) {
         line.action = Action::Version;
+        return "";
+    }
+    if (contains(seen, "--lsp")) {
+        // Files come from the editor; only the schema directory applies.
+        if (hasInputs(line)) return "--lsp takes no input files";
+        if (!line.schemaId.empty() || contains(seen, "--list-schemas") ||
+            contains(seen, "--print-schema")) {
+            return "--lsp cannot be combined with --schema, --list-schemas or --print-schema";
+        }
+        line.action = Action::LanguageServer;
         return "";
     }
     const bool list = contains(seen, "--list-schemas");
@@ -192,6 +202,7 @@ std::string helpText() {
     return R"(Usage: orvex-config-validate [OPTIONS] FILE...
        orvex-config-validate [OPTIONS] --server FILE --bridges FILE [FILE...]
        orvex-config-validate --list-schemas | --print-schema ID | --help | --version
+       orvex-config-validate --lsp [--schema-dir DIR]
 
 Checks orvexbridged configuration files and reports every issue as
 FILE:LINE:COLUMN: error|warning|note: MESSAGE [CODE].
@@ -216,6 +227,8 @@ Options:
                        json: one JSON report on standard output
   --list-schemas       print the schema ids
   --print-schema ID    print the built-in schema ID (for an editor)
+  --lsp                serve editors as a language server on standard input and
+                       output (with --schema-dir as its default schema directory)
   -h, --help           print this help
   --version            print the version
 

@@ -8,7 +8,7 @@
 
 namespace OrvexConfigValidate::Tool {
 
-enum class Action { Check, Help, Version, ListSchemas, PrintSchema };
+enum class Action { Check, Help, Version, ListSchemas, PrintSchema, LanguageServer };
 enum class OutputFormat { Text, Json };
 
 struct CommandLine {

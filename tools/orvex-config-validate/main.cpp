@@ -13,6 +13,7 @@
 #include "Arguments.hpp"
 #include "Check.hpp"
 #include "Report.hpp"
+#include "lsp/Run.hpp"
 
 namespace {
 
@@ -84,6 +85,12 @@ int main(int argc, char** argv) {
             return 0;
         case Action::PrintSchema:
             return printSchema(line.printSchemaId);
+        case Action::LanguageServer: {
+            OrvexConfigValidate::Lsp::CheckSettings defaults;
+            defaults.options = line.options;
+            return OrvexConfigValidate::Lsp::runLanguageServer(STDIN_FILENO, std::cout,
+                                                               ORVEX_TOOL_VERSION, defaults);
+        }
         case Action::Check:
             break;
     }
