@@ -7,6 +7,7 @@
 #include "Completion.hpp"
 #include "Diagnostics.hpp"
 #include "FileUri.hpp"
+#include "MessageParser.hpp"
 #include "Navigation.hpp"
 #include "TextPositions.hpp"
 
@@ -83,7 +84,7 @@ void Server::handleFramingError(const std::string& problem) {
 void Server::handleBody(std::string_view body) {
     nlohmann::json message;
     try {
-        message = nlohmann::json::parse(body.begin(), body.end());
+        message = parseMessage(body);
     } catch (const nlohmann::json::exception& e) {
         send(makeError(nullptr, ErrorCode::kParseError,
                        std::string("body is not JSON: ") + e.what()));
