@@ -156,6 +156,41 @@ std::string Checker::schemaIdFor(const Document& document) const {
     return serverOf(document.path) ? kBridgesSchema : "";
 }
 
+void Checker::rememberBridges(const Document& bridges, const ValidationResult& result, int source,
+                              const std::string& serverText) {
+    if (bridges.text.size() < IncrementalCheck::kMinimumSize ||
+        !IncrementalCheck::applies(settings.options, !serverText.empty())) {
+        incremental.erase(bridges.uri);
+        return;
+    }
+    if (!incremental[bridges.uri].remember(bridges.text, result, source, serverText,
+                                           settings.options)) {
+        incremental.erase(bridges.uri);
+    }
+}
+
+bool Checker::checkEdit(Document& bridges, const std::optional<Partner>& server,
+                        std::set<std::string>& done, std::vector<Publication>& out) {
+    const auto cache = incremental.find(bridges.uri);
+    if (cache == incremental.end()) return false;
+    std::optional<ParsedText> serverParse;
+    if (server) serverParse = parseText(server->text);
+    const std::optional<std::vector<Issue>> issues = cache->second.update(
+        bridges.text, server ? server->text : "", serverParse ? &serverParse->document() : nullptr,
+        validator, settings.options);
+    if (!issues) return false;
+    ValidationResult result;
+    result.issues = *issues;
+    const int source = issues->empty() ? 0 : issues->front().source;
+    out.push_back({bridges.uri, bridges.version, diagnosticsOf(result, source, bridges)});
+    // The server's own diagnostics depend on its text alone, which is
+    // unchanged: they stand as published.
+    if (server) {
+        if (const Document* open = store.findByPath(server->path)) done.insert(open->uri);
+    }
+    return true;
+}
+
 void Checker::check(Document& document, std::set<std::string>& done,
                     std::vector<Publication>& out) {
     done.insert(document.uri);
@@ -169,6 +204,9 @@ void Checker::check(Document& document, std::set<std::string>& done,
     if (document.schemaId == kServerSchema) partner = bridgesOf(document);
     if (document.schemaId == kBridgesSchema) partner = serverOf(document.path);
     try {
+        if (document.schemaId == kBridgesSchema && checkEdit(document, partner, done, out)) {
+            return;
+        }
         if (partner) {
             const std::string& serverText = partner->isServer ? partner->text : document.text;
             const std::string& bridgesText = partner->isServer ? document.text : partner->text;
@@ -179,6 +217,11 @@ void Checker::check(Document& document, std::set<std::string>& done,
             if (!hasParseError(result)) {
                 own.diagnostics = diagnosticsOf(result, partner->isServer ? 1 : 0, document);
                 out.push_back(own);
+                if (partner->isServer) {
+                    rememberBridges(document, result, 1, partner->text);
+                } else if (const Document* bridges = store.findByPath(partner->path)) {
+                    rememberBridges(*bridges, result, 1, document.text);
+                }
                 Document* other = nullptr;
                 for (const Document* open : store.inFolder(directoryOf(partner->path))) {
                     if (open->path == partner->path) other = store.find(open->uri);
@@ -195,7 +238,9 @@ void Checker::check(Document& document, std::set<std::string>& done,
         const ValidationResult result =
             validator.validateText(document.schemaId, document.text, settings.options);
         own.diagnostics = diagnosticsOf(result, 0, document);
+        if (document.schemaId == kBridgesSchema) rememberBridges(document, result, 0, "");
     } catch (const std::exception& e) {
+        incremental.erase(document.uri);
         // The rules stop on some malformed members (an "id" that is not a
         // string); say so rather than leave stale diagnostics.
         own.diagnostics = nlohmann::json::array({failureDiagnostic(e.what())});
@@ -211,6 +256,7 @@ std::vector<Publication> Checker::refresh(const std::string& uri) {
         check(*document, done, out);
         directory = directoryOf(document->path);
     } else {
+        incremental.erase(uri);
         out.push_back({uri, std::nullopt});
         done.insert(uri);
         directory = directoryOf(pathFromUri(uri));

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <optional>
 #include <set>
 #include <string>
@@ -13,6 +14,7 @@
 #include <orvexconfigvalidate/OrvexConfigValidate.hpp>
 
 #include "Documents.hpp"
+#include "IncrementalCheck.hpp"
 
 namespace OrvexConfigValidate::Lsp {
 
@@ -58,6 +60,10 @@ class Checker {
     };
 
     void check(Document& document, std::set<std::string>& done, std::vector<Publication>& out);
+    bool checkEdit(Document& bridges, const std::optional<Partner>& server,
+                   std::set<std::string>& done, std::vector<Publication>& out);
+    void rememberBridges(const Document& bridges, const ValidationResult& result, int source,
+                         const std::string& serverText);
     std::string chosenSchemaId(const std::string& uri, const std::string& path) const;
     std::optional<std::string> textAt(const std::string& path) const;
     std::optional<Partner> bridgesOf(const Document& server) const;
@@ -66,6 +72,8 @@ class Checker {
     DocumentStore& store;
     CheckSettings settings;
     Validator validator;
+    // Large open bridges texts, by URI.
+    std::map<std::string, IncrementalCheck> incremental;
 };
 
 }  // namespace OrvexConfigValidate::Lsp
