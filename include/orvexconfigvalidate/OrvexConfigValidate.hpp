@@ -61,8 +61,11 @@ struct ValidationResult {
     std::vector<Issue> issues;
 
     // Appends a copy of the issue; an Error makes the result not ok for good.
+    // The pointer is taken from the path ("/" meaning the whole document).
     void addIssue(Severity severity, const std::string& path, const std::string& code,
                   const std::string& message);
+    // Appends the issue with all its fields as given.
+    void addIssue(Issue issue);
     bool hasErrors() const;
 };
 

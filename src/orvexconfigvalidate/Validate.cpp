@@ -14,7 +14,7 @@ ValidationResult validate(const std::string& schemaId, const nlohmann::json& doc
         return result;
     }
     validateAgainstSchema(schemaId, document, result, options);
-    applySemanticRules(schemaId, document, result);
+    applySemanticRules(schemaId, document, result, options);
     applyVerdict(result, options);
     return result;
 }

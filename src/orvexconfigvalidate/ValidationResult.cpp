@@ -6,13 +6,20 @@ namespace OrvexConfigValidate {
 
 void ValidationResult::addIssue(Severity severity, const std::string& path, const std::string& code,
                                 const std::string& message) {
-    // ok changes only once the issue is stored, so a failed allocation
-    // leaves the result as it was.
     Issue issue;
     issue.severity = severity;
     issue.path = path;
     issue.code = code;
     issue.message = message;
+    // These callers write plain pointers, "/" standing for the document.
+    issue.pointer = path == "/" ? std::string() : path;
+    addIssue(std::move(issue));
+}
+
+void ValidationResult::addIssue(Issue issue) {
+    // ok changes only once the issue is stored, so a failed allocation
+    // leaves the result as it was.
+    const Severity severity = issue.severity;
     issues.push_back(std::move(issue));
     if (severity == Severity::Error) {
         ok = false;

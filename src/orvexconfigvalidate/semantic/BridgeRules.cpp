@@ -2,19 +2,33 @@
 
 #include <cstddef>
 
+#include "Suggestion.hpp"
 #include "semantic/MemberReaders.hpp"
 
 namespace OrvexConfigValidate {
 
 namespace {
 
+Issue bridgeIssue(Severity severity, std::string path, const char* code, std::string message,
+                  std::string pointer, std::string_view id) {
+    Issue issue;
+    issue.severity = severity;
+    issue.path = std::move(path);
+    issue.code = code;
+    issue.message = std::move(message);
+    issue.pointer = std::move(pointer);
+    issue.id = std::string(id);
+    return issue;
+}
+
 void checkBridge(const nlohmann::json& bridge, std::uint64_t index, const GroupIdIndex& groupIds,
-                 ValidationResult& result) {
+                 ValidationResult& result, const RuleContext& context) {
     const std::string_view id = readId(bridge);
     const nlohmann::json* groups = findMember(bridge, "groups");
     if (groups == nullptr || !groups->is_array() || groups->empty()) {
-        result.addIssue(Severity::Warning, makeBridgePath(index, id), "bridge_empty_groups",
-                        "Enabled bridge has no groups");
+        result.addIssue(bridgeIssue(Severity::Warning, makeBridgePath(index, id),
+                                    "bridge_empty_groups", "Enabled bridge has no groups",
+                                    context.bridgePointer(index), id));
         return;
     }
     const auto& entries = groups->get_ref<const nlohmann::json::array_t&>();
@@ -24,10 +38,16 @@ void checkBridge(const nlohmann::json& bridge, std::uint64_t index, const GroupI
         }
         const std::string& groupId = entries[j].get_ref<const std::string&>();
         if (!groupIds.contains(groupId)) {
-            result.addIssue(Severity::Error,
-                            makeBridgePath(index, id) + "/groups/" + std::to_string(j),
-                            "missing_group_ref",
-                            "Bridge references group id '" + groupId + "' which has no definition");
+            const std::string entry = "/groups/" + std::to_string(j);
+            Issue issue =
+                bridgeIssue(Severity::Error, makeBridgePath(index, id) + entry, "missing_group_ref",
+                            "Bridge references group id '" + groupId + "' which has no definition",
+                            context.bridgePointer(index) + entry, id);
+            if (context.strict) {
+                const std::string close = closestName(groupId, groupIds.ids());
+                if (!close.empty()) issue.hint = didYouMean(close);
+            }
+            result.addIssue(std::move(issue));
         }
     }
 }
@@ -43,7 +63,7 @@ std::string makeBridgePath(std::uint64_t index, std::string_view id) {
 }
 
 void checkBridges(const nlohmann::json& bridgingDocument, const GroupIdIndex& groupIds,
-                  ValidationResult& result) {
+                  ValidationResult& result, const RuleContext& context) {
     const nlohmann::json* bridges = findMember(bridgingDocument, "bridges");
     if (bridges == nullptr || !bridges->is_array()) {
         return;
@@ -51,7 +71,7 @@ void checkBridges(const nlohmann::json& bridgingDocument, const GroupIdIndex& gr
     const auto& elements = bridges->get_ref<const nlohmann::json::array_t&>();
     for (std::size_t i = 0; i < elements.size(); ++i) {
         if (elements[i].is_object() && isBridgeEnabled(elements[i])) {
-            checkBridge(elements[i], i, groupIds, result);
+            checkBridge(elements[i], i, groupIds, result, context);
         }
     }
 }

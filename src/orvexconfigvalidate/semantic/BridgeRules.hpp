@@ -10,6 +10,7 @@
 #include <orvexconfigvalidate/OrvexConfigValidate.hpp>
 
 #include "semantic/GroupIdIndex.hpp"
+#include "semantic/RuleContext.hpp"
 
 namespace OrvexConfigValidate {
 
@@ -19,6 +20,6 @@ std::string makeBridgePath(std::uint64_t index, std::string_view id);
 // Checks every enabled bridge of the document's "bridges" against the group
 // ids that the group phase found.
 void checkBridges(const nlohmann::json& bridgingDocument, const GroupIdIndex& groupIds,
-                  ValidationResult& result);
+                  ValidationResult& result, const RuleContext& context);
 
 }  // namespace OrvexConfigValidate

@@ -7,22 +7,34 @@ namespace OrvexConfigValidate {
 
 namespace {
 
-// Most groups draw no issue, so their path is only built on the first one.
+// Most groups draw no issue, so their path and pointer are only built on
+// the first one.
 class LazyGroupPath {
   public:
-    LazyGroupPath(std::uint64_t index, std::string_view id) : index_(index), id_(id) {}
+    LazyGroupPath(std::uint64_t index, std::string_view id, const RuleContext& context)
+        : index_(index), id_(id), context_(&context) {}
 
-    const std::string& get() {
+    void add(ValidationResult& result, Severity severity, const char* code, std::string message) {
         if (path_.empty()) {
             path_ = makeGroupPath(index_, id_);
+            pointer_ = context_->groupPointer(index_);
         }
-        return path_;
+        Issue issue;
+        issue.severity = severity;
+        issue.path = path_;
+        issue.code = code;
+        issue.message = std::move(message);
+        issue.pointer = pointer_;
+        issue.id = std::string(id_);
+        result.addIssue(std::move(issue));
     }
 
   private:
     std::uint64_t index_;
     std::string_view id_;
+    const RuleContext* context_;
     std::string path_;
+    std::string pointer_;
 };
 
 std::int32_t readOutputMode(const nlohmann::json& group) {
@@ -44,18 +56,18 @@ void checkDuplicateId(std::string_view id, std::uint64_t index, GroupIdIndex& id
         return;
     }
     if (const auto first = ids.enterFirst(id, index)) {
-        result.addIssue(Severity::Error, path.get(), "duplicate_group_id",
-                        "Duplicate group id '" + std::string(id) + "' (also at index " +
-                            std::to_string(*first) + ")");
+        path.add(result, Severity::Error, "duplicate_group_id",
+                 "Duplicate group id '" + std::string(id) + "' (also at index " +
+                     std::to_string(*first) + ")");
     }
 }
 
 void checkAudioRequirement(std::int32_t mode, std::int32_t type, LazyGroupPath& path,
                            ValidationResult& result) {
     if ((mode == omMultistream || mode == omMixedStream) && type != gtAudio) {
-        result.addIssue(Severity::Error, path.get(), "mode_requires_audio_group",
-                        "Server mode " + std::to_string(mode) +
-                            " requires group type gtAudio (1); found type " + std::to_string(type));
+        path.add(result, Severity::Error, "mode_requires_audio_group",
+                 "Server mode " + std::to_string(mode) +
+                     " requires group type gtAudio (1); found type " + std::to_string(type));
     }
 }
 
@@ -63,12 +75,12 @@ void checkAudioRequirement(std::int32_t mode, std::int32_t type, LazyGroupPath& 
 void checkDictatedOutputMode(std::int32_t type, std::int32_t outputMode, LazyGroupPath& path,
                              ValidationResult& result) {
     if (outputMode == bomRaw && type != gtRaw) {
-        result.addIssue(Severity::Error, path.get(), "bom_type_mismatch",
-                        "bomRaw requires group type gtRaw (3); found type " + std::to_string(type));
+        path.add(result, Severity::Error, "bom_type_mismatch",
+                 "bomRaw requires group type gtRaw (3); found type " + std::to_string(type));
     } else if ((outputMode == bomMultistream || outputMode == bomMixedStream) && type != gtAudio) {
-        result.addIssue(Severity::Error, path.get(), "bom_type_mismatch",
-                        "BOM " + std::to_string(outputMode) +
-                            " requires group type gtAudio (1); found type " + std::to_string(type));
+        path.add(result, Severity::Error, "bom_type_mismatch",
+                 "BOM " + std::to_string(outputMode) +
+                     " requires group type gtAudio (1); found type " + std::to_string(type));
     }
 }
 
@@ -78,23 +90,22 @@ void checkModeRule(std::int32_t mode, std::int32_t type, std::int32_t outputMode
     switch (mode) {
         case omRaw:
             if (type != gtRaw || outputMode != bomRaw) {
-                result.addIssue(
-                    Severity::Info, path.get(), "mode_force_raw",
-                    "Server mode omRaw will force group type=gtRaw and BOM=bomRaw at runtime");
+                path.add(result, Severity::Info, "mode_force_raw",
+                         "Server mode omRaw will force group type=gtRaw and BOM=bomRaw at runtime");
             }
             break;
         case omMultistream:
             if (outputMode != bomMultistream) {
-                result.addIssue(Severity::Info, path.get(), "mode_force_multistream",
-                                "Server mode omMultistream will force BOM=bomMultistream at "
-                                "runtime");
+                path.add(result, Severity::Info, "mode_force_multistream",
+                         "Server mode omMultistream will force BOM=bomMultistream at "
+                         "runtime");
             }
             break;
         case omMixedStream:
             if (outputMode != bomMixedStream) {
-                result.addIssue(Severity::Info, path.get(), "mode_force_mixed",
-                                "Server mode omMixedStream will force BOM=bomMixedStream at "
-                                "runtime");
+                path.add(result, Severity::Info, "mode_force_mixed",
+                         "Server mode omMixedStream will force BOM=bomMixedStream at "
+                         "runtime");
             }
             break;
         case omADictatedByGroup:
@@ -121,19 +132,20 @@ std::string makeGroupPath(std::uint64_t index, std::string_view id) {
 }
 
 void checkGroupNetworking(const nlohmann::json& group, std::uint64_t index,
-                          ValidationResult& result) {
+                          ValidationResult& result, const RuleContext& context) {
     const bool hasNetworking = hasNonEmptyArray(group, "vortapoints") ||
                                hasNonEmptyObject(group, "tx") || hasNonEmptyObject(group, "rx") ||
                                hasAppTransport(group);
     if (!hasNetworking) {
-        result.addIssue(Severity::Warning, makeGroupPath(index, readId(group)),
-                        "group_no_networking",
-                        "Group has no vortapoints, tx/rx, or appTransport \xE2\x80\x94 may "
-                        "blackhole");
+        LazyGroupPath path(index, readId(group), context);
+        path.add(result, Severity::Warning, "group_no_networking",
+                 "Group has no vortapoints, tx/rx, or appTransport \xE2\x80\x94 may "
+                 "blackhole");
     }
 }
 
-GroupIdIndex checkGroups(std::int32_t mode, GroupSpan groups, ValidationResult& result) {
+GroupIdIndex checkGroups(std::int32_t mode, GroupSpan groups, ValidationResult& result,
+                         const RuleContext& context) {
     GroupIdIndex ids;
     ids.reserve(groups.count);
     for (std::size_t i = 0; i < groups.count; ++i) {
@@ -144,12 +156,12 @@ GroupIdIndex checkGroups(std::int32_t mode, GroupSpan groups, ValidationResult& 
         const std::string_view id = readId(group);
         const std::int32_t type = getIntOr(group, "type", gtUnknown);
         const std::int32_t outputMode = readOutputMode(group);
-        LazyGroupPath path(i, id);
+        LazyGroupPath path(i, id, context);
 
         checkDuplicateId(id, i, ids, path, result);
         checkAudioRequirement(mode, type, path, result);
         checkModeRule(mode, type, outputMode, path, result);
-        checkGroupNetworking(group, i, result);
+        checkGroupNetworking(group, i, result, context);
     }
     return ids;
 }

@@ -11,6 +11,7 @@
 #include <orvexconfigvalidate/OrvexConfigValidate.hpp>
 
 #include "semantic/GroupIdIndex.hpp"
+#include "semantic/RuleContext.hpp"
 
 namespace OrvexConfigValidate {
 
@@ -29,10 +30,11 @@ std::string makeGroupPath(std::uint64_t index, std::string_view id);
 
 // Adds "group_no_networking" when the group has no usable networking member.
 void checkGroupNetworking(const nlohmann::json& group, std::uint64_t index,
-                          ValidationResult& result);
+                          ValidationResult& result, const RuleContext& context = RuleContext{});
 
 // Runs the group rules over every group object under the server mode and
 // returns the ids seen, for the bridge phase.
-GroupIdIndex checkGroups(std::int32_t mode, GroupSpan groups, ValidationResult& result);
+GroupIdIndex checkGroups(std::int32_t mode, GroupSpan groups, ValidationResult& result,
+                         const RuleContext& context);
 
 }  // namespace OrvexConfigValidate

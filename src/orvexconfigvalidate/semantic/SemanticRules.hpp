@@ -11,11 +11,14 @@ namespace OrvexConfigValidate {
 
 // Dispatches by schema id ("Obs", "BridgingConfiguration", "Group"; others
 // have no semantic rules). Reads the document only; never throws for it.
+// Of the options only `strict` matters here (suggestions in Issue::hint).
 void applySemanticRules(const std::string& schemaId, const nlohmann::json& document,
-                        ValidationResult& result);
+                        ValidationResult& result,
+                        const ValidateOptions& options = ValidateOptions{});
 
 // The rule pass: group phase, then bridge phase, under the "mode" of the
-// server settings (omRaw when it has no integer "mode").
+// server settings (omRaw when it has no integer "mode"). Pointers are
+// relative to the bridging document.
 void checkBridgingDocument(const nlohmann::json& serverSettings,
                            const nlohmann::json& bridgingDocument, ValidationResult& result);
 
