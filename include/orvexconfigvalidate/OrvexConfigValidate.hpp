@@ -88,7 +88,9 @@ bool failsVerdict(Severity severity, const ValidateOptions& options);
 ValidationResult validate(const std::string& schemaId, const nlohmann::json& document,
                           const ValidateOptions& options);
 
-// A JSON text parsed with the place of every value kept.
+// A JSON text parsed with the place of every value kept. The positions
+// describe the document as parsed: after a change to document() they may no
+// longer match it. The text itself is not kept.
 class ParsedText {
   public:
     ParsedText();
@@ -108,15 +110,20 @@ class ParsedText {
     // The pointer of the innermost value whose text holds the byte offset
     // (an object key counts as its member's value).
     std::string pointerAt(std::size_t offset) const;
+    // The line and column of a byte offset.
+    TextLocation position(std::size_t offset) const;
 
   private:
     friend ParsedText parseText(std::string_view text);
+    friend struct ParsedTextAccess;
     struct Impl;
     std::unique_ptr<Impl> impl;
 };
 
 // Parses exactly the bytes of the text: anything after the value (a NUL
-// byte included) is a parse error. Never throws for a bad text.
+// byte included) is a parse error. A UTF-8 byte-order mark is skipped and
+// not counted in columns. Never throws for a bad text; texts of 2 GiB and
+// more are refused with a parse error.
 ParsedText parseText(std::string_view text);
 
 // validate on a text: parse errors and duplicate members become issues, and
@@ -124,8 +131,15 @@ ParsedText parseText(std::string_view text);
 ValidationResult validateText(const std::string& schemaId, std::string_view text,
                               const ValidateOptions& options);
 // The server/bridges pair, judged together as the "Obs" envelope; each
-// issue's source, pointer and location refer to its own text.
+// issue's source, pointer and location refer to its own text. When one text
+// cannot be parsed, the other is judged alone under its own schema.
 ValidationResult validateTextPair(std::string_view serverText, std::string_view bridgesText,
+                                  const ValidateOptions& options);
+// The same on texts parsed already, validated in place; the caller keeps
+// the documents (the pair's are lent to the envelope and given back).
+ValidationResult validateText(const std::string& schemaId, ParsedText& parsed,
+                              const ValidateOptions& options);
+ValidationResult validateTextPair(ParsedText& server, ParsedText& bridges,
                                   const ValidateOptions& options);
 
 struct ValidatorOptions {
@@ -150,6 +164,10 @@ class Validator {
     ValidationResult validateText(const std::string& schemaId, std::string_view text,
                                   const ValidateOptions& options) const;
     ValidationResult validateTextPair(std::string_view serverText, std::string_view bridgesText,
+                                      const ValidateOptions& options) const;
+    ValidationResult validateText(const std::string& schemaId, ParsedText& parsed,
+                                  const ValidateOptions& options) const;
+    ValidationResult validateTextPair(ParsedText& server, ParsedText& bridges,
                                       const ValidateOptions& options) const;
 
   private:

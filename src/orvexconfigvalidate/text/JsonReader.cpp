@@ -1,0 +1,494 @@
+#include "text/JsonReader.hpp"
+
+#include <cmath>
+#include <cstdint>
+#include <cstdlib>
+#include <memory>
+#include <string>
+#include <unordered_map>
+
+#include "text/PointerText.hpp"
+
+namespace OrvexConfigValidate {
+
+namespace {
+
+using Json = nlohmann::json;
+
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+
+// An open object or array.
+struct Frame {
+    Json* value = nullptr;
+    std::uint32_t node = 0;
+    bool object = false;
+    bool empty = true;  // no member or element read yet
+    // Member -> nodes of its first and latest occurrence; built on the
+    // first duplicate, so that objects without one pay nothing.
+    std::unique_ptr<std::unordered_map<const JsonMember*, std::pair<std::uint32_t, std::uint32_t>>>
+        occurrences;
+};
+
+struct SyntaxError {
+    std::size_t offset;
+    std::string message;
+};
+
+struct Duplicate {
+    std::uint32_t later;  // node of the value kept
+    std::uint32_t first;  // node of the first occurrence
+};
+
+class Reader {
+  public:
+    Reader(std::string_view text, TextIndex& index) : text_(text), index_(index) {}
+
+    // Throws SyntaxError.
+    void read(Json& document) {
+        if (text_.substr(0, kByteOrderMark.size()) == kByteOrderMark) {
+            pos_ = kByteOrderMark.size();
+            index_.lineStarts[0] = static_cast<std::uint32_t>(pos_);
+        }
+        skipWhitespace();
+        beginValue(document, TextNode::kNoKey, nullptr);
+        while (!stack_.empty()) {
+            afterValue();
+        }
+        skipWhitespace();
+        if (pos_ < text_.size()) fail("the end of the text after the value");
+    }
+
+    const std::vector<Duplicate>& duplicates() const { return duplicates_; }
+
+  private:
+    [[noreturn]] void fail(const std::string& expected) const { failAt(pos_, expected); }
+
+    [[noreturn]] void failAt(std::size_t offset, const std::string& expected) const {
+        throw SyntaxError{offset, "expected " + expected + ", found " + describeAt(offset)};
+    }
+
+    std::string describeAt(std::size_t offset) const {
+        if (offset >= text_.size()) return "the end of the text";
+        const auto byte = static_cast<unsigned char>(text_[offset]);
+        if (byte >= 0x21 && byte < 0x7F) return std::string("'") + static_cast<char>(byte) + "'";
+        if (byte == ' ') return "a space";
+        static const char* const kHex = "0123456789abcdef";
+        return std::string("byte 0x") + kHex[byte >> 4] + kHex[byte & 0xF];
+    }
+
+    char peek() const { return pos_ < text_.size() ? text_[pos_] : '\0'; }
+    bool atEnd() const { return pos_ >= text_.size(); }
+
+    void skipWhitespace() {
+        while (pos_ < text_.size()) {
+            const char c = text_[pos_];
+            if (c == '\n') {
+                index_.lineStarts.push_back(static_cast<std::uint32_t>(pos_ + 1));
+            } else if (c != ' ' && c != '\t' && c != '\r') {
+                return;
+            }
+            ++pos_;
+        }
+    }
+
+    std::uint32_t newNode(std::uint32_t keyStart, const JsonMember* member) {
+        TextNode node;
+        node.start = static_cast<std::uint32_t>(pos_);
+        node.keyField = keyStart;
+        node.member = member;
+        index_.nodes.push_back(node);
+        return static_cast<std::uint32_t>(index_.nodes.size() - 1);
+    }
+
+    void finishNode(std::uint32_t node) {
+        TextNode& entry = index_.nodes[node];
+        entry.end = static_cast<std::uint32_t>(pos_);
+        entry.size = static_cast<std::uint32_t>(index_.nodes.size() - node);
+    }
+
+    // With the cursor on the first byte of a value: reads a scalar whole, or
+    // opens a container (its members are read by afterValue).
+    void beginValue(Json& target, std::uint32_t keyStart, const JsonMember* member) {
+        const std::uint32_t node = newNode(keyStart, member);
+        if (!stack_.empty()) noteMember(stack_.back(), member, node);
+        switch (peek()) {
+            case '{':
+            case '[':
+                openContainer(target, node);
+                return;
+            case '"':
+                target = readString();
+                break;
+            case 't':
+                readLiteral("true");
+                target = true;
+                break;
+            case 'f':
+                readLiteral("false");
+                target = false;
+                break;
+            case 'n':
+                readLiteral("null");
+                target = nullptr;
+                break;
+            default:
+                if (peek() == '-' || (peek() >= '0' && peek() <= '9')) {
+                    readNumber(target);
+                    break;
+                }
+                fail("a value (object, array, string, number, true, false or null)");
+        }
+        finishNode(node);
+    }
+
+    void openContainer(Json& target, std::uint32_t node) {
+        const bool object = peek() == '{';
+        target = object ? Json(Json::value_t::object) : Json(Json::value_t::array);
+        ++pos_;
+        // Its content is read by the loop in read(), never by recursion.
+        stack_.push_back(Frame{&target, node, object, true, nullptr});
+    }
+
+    void closeContainer() {
+        finishNode(stack_.back().node);
+        stack_.pop_back();
+    }
+
+    // Inside the innermost open container, at its start or after a value: a
+    // separator and the next member or element, or the container's end.
+    void afterValue() {
+        Frame& frame = stack_.back();
+        skipWhitespace();
+        const char close = frame.object ? '}' : ']';
+        if (frame.empty && peek() != close) {
+            frame.empty = false;
+            beginNext(frame);
+        } else if (!frame.empty && peek() == ',') {
+            ++pos_;
+            skipWhitespace();
+            beginNext(frame);
+        } else if (peek() == close) {
+            ++pos_;
+            closeContainer();
+        } else {
+            fail(frame.object ? "',' or '}' after an object member"
+                              : "',' or ']' after an array element");
+        }
+    }
+
+    void beginNext(Frame& frame) {
+        if (frame.object) {
+            beginMember();
+        } else {
+            beginValue(frame.value->get_ref<Json::array_t&>().emplace_back(), TextNode::kNoKey,
+                       nullptr);
+        }
+    }
+
+    void beginMember() {
+        if (peek() != '"') fail("a member name in double quotes");
+        const auto keyStart = static_cast<std::uint32_t>(pos_);
+        std::string key = readString();
+        skipWhitespace();
+        if (peek() != ':') fail("':' after the member name");
+        ++pos_;
+        skipWhitespace();
+        Frame& frame = stack_.back();
+        auto& members = frame.value->get_ref<Json::object_t&>();
+        const auto [it, inserted] = members.emplace(std::move(key), nullptr);
+        if (!inserted) {
+            // The later value is the one kept, as nlohmann::json::parse does.
+            it->second = nullptr;
+            noteDuplicate(frame, &*it);
+        }
+        beginValue(it->second, keyStart, &*it);
+    }
+
+    static void record(Frame& frame, const JsonMember* member, std::uint32_t node) {
+        const auto [it, first] = frame.occurrences->emplace(member, std::make_pair(node, node));
+        if (!first) it->second.second = node;
+    }
+
+    void noteMember(Frame& frame, const JsonMember* member, std::uint32_t node) {
+        if (frame.occurrences && member != nullptr) record(frame, member, node);
+    }
+
+    void noteDuplicate(Frame& frame, const JsonMember* member) {
+        if (!frame.occurrences) {
+            frame.occurrences = std::make_unique<
+                std::unordered_map<const JsonMember*, std::pair<std::uint32_t, std::uint32_t>>>();
+            for (std::uint32_t child = frame.node + 1; child < index_.nodes.size();
+                 child += index_.nodes[child].size) {
+                record(frame, index_.nodes[child].member, child);
+            }
+        }
+        const auto [first, latest] = frame.occurrences->at(member);
+        // Only the newest occurrence names the value the document holds.
+        index_.nodes[latest].keyField |= TextNode::kShadowedBit;
+        duplicates_.push_back({static_cast<std::uint32_t>(index_.nodes.size()), first});
+    }
+
+    void readLiteral(std::string_view word) {
+        for (const char c : word) {
+            if (peek() != c) fail(std::string("'") + std::string(word) + "'");
+            ++pos_;
+        }
+    }
+
+    std::size_t digits() {
+        const std::size_t from = pos_;
+        while (pos_ < text_.size() && text_[pos_] >= '0' && text_[pos_] <= '9') ++pos_;
+        return pos_ - from;
+    }
+
+    void readNumber(Json& target) {
+        const std::size_t from = pos_;
+        const bool negative = peek() == '-';
+        if (negative) ++pos_;
+        if (peek() == '0') {
+            ++pos_;
+        } else if (digits() == 0) {
+            fail("a digit after '-'");
+        }
+        bool integral = true;
+        if (peek() == '.') {
+            ++pos_;
+            integral = false;
+            if (digits() == 0) fail("a digit after the decimal point");
+        }
+        if (peek() == 'e' || peek() == 'E') {
+            ++pos_;
+            integral = false;
+            if (peek() == '+' || peek() == '-') ++pos_;
+            if (digits() == 0) fail("a digit in the exponent");
+        }
+        const std::string_view token = text_.substr(from, pos_ - from);
+        if (integral && readInteger(token, negative, target)) return;
+        const std::string copy(token);  // strtod needs the terminating NUL
+        const double value = std::strtod(copy.c_str(), nullptr);
+        if (!std::isfinite(value)) failAt(from, "a number within the range of a double");
+        target = value;
+    }
+
+    static bool readInteger(std::string_view token, bool negative, Json& target) {
+        std::uint64_t magnitude = 0;
+        for (std::size_t i = negative ? 1 : 0; i < token.size(); ++i) {
+            const auto digit = static_cast<std::uint64_t>(token[i] - '0');
+            if (magnitude > (UINT64_MAX - digit) / 10) return false;
+            magnitude = magnitude * 10 + digit;
+        }
+        if (!negative) {
+            target = magnitude;
+            return true;
+        }
+        if (magnitude > static_cast<std::uint64_t>(INT64_MAX) + 1) return false;
+        target = magnitude == static_cast<std::uint64_t>(INT64_MAX) + 1
+                     ? INT64_MIN
+                     : -static_cast<std::int64_t>(magnitude);
+        return true;
+    }
+
+    // Length of the well-formed UTF-8 sequence at pos_, or 0.
+    std::size_t utf8Length() const {
+        const auto at = [this](std::size_t k) {
+            return pos_ + k < text_.size() ? static_cast<unsigned char>(text_[pos_ + k]) : 0u;
+        };
+        const unsigned lead = at(0);
+        const auto cont = [&](std::size_t k, unsigned low = 0x80, unsigned high = 0xBF) {
+            return at(k) >= low && at(k) <= high;
+        };
+        if (lead >= 0xC2 && lead <= 0xDF) return cont(1) ? 2 : 0;
+        if (lead == 0xE0) return cont(1, 0xA0) && cont(2) ? 3 : 0;
+        if ((lead >= 0xE1 && lead <= 0xEC) || lead == 0xEE || lead == 0xEF) {
+            return cont(1) && cont(2) ? 3 : 0;
+        }
+        if (lead == 0xED) return cont(1, 0x80, 0x9F) && cont(2) ? 3 : 0;
+        if (lead == 0xF0) return cont(1, 0x90) && cont(2) && cont(3) ? 4 : 0;
+        if (lead >= 0xF1 && lead <= 0xF3) return cont(1) && cont(2) && cont(3) ? 4 : 0;
+        if (lead == 0xF4) return cont(1, 0x80, 0x8F) && cont(2) && cont(3) ? 4 : 0;
+        return 0;
+    }
+
+    // With the cursor on the opening quote.
+    std::string readString() {
+        ++pos_;
+        std::string out;
+        for (;;) {
+            const std::size_t runStart = pos_;
+            while (pos_ < text_.size()) {
+                const auto byte = static_cast<unsigned char>(text_[pos_]);
+                if (byte == '"' || byte == '\\' || byte < 0x20 || byte >= 0x80) break;
+                ++pos_;
+            }
+            out.append(text_.data() + runStart, pos_ - runStart);
+            if (atEnd()) fail("'\"' to close the string");
+            const auto byte = static_cast<unsigned char>(text_[pos_]);
+            if (byte == '"') {
+                ++pos_;
+                return out;
+            }
+            if (byte < 0x20)
+                fail("a character or '\"' in a string (control bytes must be escaped)");
+            if (byte >= 0x80) {
+                const std::size_t length = utf8Length();
+                if (length == 0) fail("UTF-8 text in a string");
+                out.append(text_.data() + pos_, length);
+                pos_ += length;
+                continue;
+            }
+            readEscape(out);
+        }
+    }
+
+    void readEscape(std::string& out) {
+        ++pos_;  // the backslash
+        const char c = peek();
+        switch (c) {
+            case '"':
+            case '\\':
+            case '/':
+                out += c;
+                break;
+            case 'b':
+                out += '\b';
+                break;
+            case 'f':
+                out += '\f';
+                break;
+            case 'n':
+                out += '\n';
+                break;
+            case 'r':
+                out += '\r';
+                break;
+            case 't':
+                out += '\t';
+                break;
+            case 'u':
+                ++pos_;
+                appendCodePoint(out, readUnicodeEscape());
+                return;
+            default:
+                fail("an escape (\\\", \\\\, \\/, \\b, \\f, \\n, \\r, \\t or \\u) after '\\'");
+        }
+        ++pos_;
+    }
+
+    std::uint32_t readHex4() {
+        std::uint32_t value = 0;
+        for (int i = 0; i < 4; ++i) {
+            const char c = peek();
+            std::uint32_t digit = 0;
+            if (c >= '0' && c <= '9') {
+                digit = static_cast<std::uint32_t>(c - '0');
+            } else if (c >= 'a' && c <= 'f') {
+                digit = static_cast<std::uint32_t>(c - 'a' + 10);
+            } else if (c >= 'A' && c <= 'F') {
+                digit = static_cast<std::uint32_t>(c - 'A' + 10);
+            } else {
+                fail("four hexadecimal digits after '\\u'");
+            }
+            value = value * 16 + digit;
+            ++pos_;
+        }
+        return value;
+    }
+
+    // With the cursor after "\u".
+    std::uint32_t readUnicodeEscape() {
+        const std::size_t escapeStart = pos_ - 2;
+        const std::uint32_t unit = readHex4();
+        if (unit >= 0xDC00 && unit <= 0xDFFF) {
+            failAt(escapeStart, "a high surrogate (\\uD800-\\uDBFF) before a low surrogate");
+        }
+        if (unit < 0xD800 || unit > 0xDBFF) return unit;
+        if (text_.substr(pos_, 2) != "\\u")
+            fail("'\\u' and a low surrogate after a high surrogate");
+        pos_ += 2;
+        const std::size_t lowStart = pos_;
+        const std::uint32_t low = readHex4();
+        if (low < 0xDC00 || low > 0xDFFF) failAt(lowStart, "a low surrogate (DC00-DFFF)");
+        return 0x10000 + ((unit - 0xD800) << 10) + (low - 0xDC00);
+    }
+
+    static void appendCodePoint(std::string& out, std::uint32_t codePoint) {
+        if (codePoint < 0x80) {
+            out += static_cast<char>(codePoint);
+        } else if (codePoint < 0x800) {
+            out += static_cast<char>(0xC0 | (codePoint >> 6));
+            out += static_cast<char>(0x80 | (codePoint & 0x3F));
+        } else if (codePoint < 0x10000) {
+            out += static_cast<char>(0xE0 | (codePoint >> 12));
+            out += static_cast<char>(0x80 | ((codePoint >> 6) & 0x3F));
+            out += static_cast<char>(0x80 | (codePoint & 0x3F));
+        } else {
+            out += static_cast<char>(0xF0 | (codePoint >> 18));
+            out += static_cast<char>(0x80 | ((codePoint >> 12) & 0x3F));
+            out += static_cast<char>(0x80 | ((codePoint >> 6) & 0x3F));
+            out += static_cast<char>(0x80 | (codePoint & 0x3F));
+        }
+    }
+
+    std::string_view text_;
+    TextIndex& index_;
+    std::size_t pos_ = 0;
+    std::vector<Frame> stack_;
+    std::vector<Duplicate> duplicates_;
+};
+
+Issue parseError(const TextIndex& index, std::size_t offset, std::string message) {
+    Issue issue;
+    issue.severity = Severity::Error;
+    issue.path = "/";
+    issue.code = "parse_error";
+    issue.message = std::move(message);
+    issue.location = index.at(offset, 0);
+    return issue;
+}
+
+void reportDuplicates(const std::vector<Duplicate>& duplicates, const TextIndex& index,
+                      std::vector<Issue>& issues) {
+    std::vector<std::uint32_t> nodes;
+    nodes.reserve(duplicates.size());
+    for (const Duplicate& duplicate : duplicates) nodes.push_back(duplicate.later);
+    const std::vector<std::string> pointers = pointersOfNodes(index, nodes);
+    for (std::size_t i = 0; i < duplicates.size(); ++i) {
+        const TextNode& first = index.nodes[duplicates[i].first];
+        const TextNode& later = index.nodes[duplicates[i].later];
+        Issue issue;
+        issue.severity = Severity::Warning;
+        issue.path = pointers[i];
+        issue.pointer = pointers[i];
+        issue.code = "duplicate_key";
+        issue.related = index.keyOf(first);
+        issue.message = "member \"" + later.member->first + "\" is also set at line " +
+                        std::to_string(issue.related.line) + "; the later value is the one used";
+        issue.location = index.keyOf(later);
+        issues.push_back(std::move(issue));
+    }
+}
+
+}  // namespace
+
+bool readJson(std::string_view text, nlohmann::json& document, TextIndex& index,
+              std::vector<Issue>& issues) {
+    if (text.size() > kMaxTextSize) {
+        issues.push_back(parseError(index, 0,
+                                    "expected a text of at most " + std::to_string(kMaxTextSize) +
+                                        " bytes, found " + std::to_string(text.size()) + " bytes"));
+        return false;
+    }
+    Reader reader(text, index);
+    try {
+        reader.read(document);
+    } catch (const SyntaxError& error) {
+        document = nullptr;
+        index.nodes.clear();
+        issues.push_back(parseError(index, error.offset, error.message));
+        return false;
+    }
+    reportDuplicates(reader.duplicates(), index, issues);
+    return true;
+}
+
+}  // namespace OrvexConfigValidate

@@ -1,0 +1,23 @@
+// A strict JSON (RFC 8259) reader that builds the document and its text
+// index in one pass, without recursion, so any nesting depth is read.
+#pragma once
+
+#include <string_view>
+#include <vector>
+
+#include <nlohmann/json.hpp>
+#include <orvexconfigvalidate/OrvexConfigValidate.hpp>
+
+#include "text/TextIndex.hpp"
+
+namespace OrvexConfigValidate {
+
+// Reads exactly one value from text; a UTF-8 byte-order mark before it is
+// skipped. Numbers become what nlohmann::json::parse makes of them (unsigned
+// when non-negative and it fits, else signed, else double). A member written
+// twice keeps the later value and adds a "duplicate_key" warning. Returns
+// false on the first syntax error, after adding one "parse_error" issue.
+bool readJson(std::string_view text, nlohmann::json& document, TextIndex& index,
+              std::vector<Issue>& issues);
+
+}  // namespace OrvexConfigValidate

@@ -1,0 +1,50 @@
+// Finds the text place of values named by JSON pointers, walking the
+// document and the text index side by side.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include <nlohmann/json.hpp>
+#include <orvexconfigvalidate/OrvexConfigValidate.hpp>
+
+#include "text/TextIndex.hpp"
+
+namespace OrvexConfigValidate {
+
+class Locator {
+  public:
+    // With `remember`, the children of every container it passes through
+    // are tabled once, so that locating many issues costs one look at each
+    // container plus a few steps per issue; without, nothing is kept and
+    // each call walks siblings.
+    Locator(const TextIndex& index, const nlohmann::json& document, bool remember)
+        : index_(index), document_(document), remember_(remember) {}
+
+    // The place of the value the pointer names; for an absent member or
+    // element, that of the nearest enclosing value (the root for a text that
+    // is no pointer). Unknown when the index is empty.
+    TextLocation locate(std::string_view pointer);
+
+    // The pointer of the innermost value, or member name, holding the byte.
+    std::string pointerAt(std::size_t offset) const;
+
+  private:
+    std::uint32_t elementNode(std::uint32_t container, std::size_t position);
+    std::uint32_t memberNode(std::uint32_t container, const JsonMember* member);
+    const std::vector<std::uint32_t>& childrenOf(std::uint32_t container);
+
+    static constexpr std::uint32_t kNone = UINT32_MAX;
+
+    const TextIndex& index_;
+    const nlohmann::json& document_;
+    bool remember_;
+    std::unordered_map<std::uint32_t, std::vector<std::uint32_t>> children_;
+    std::unordered_map<std::uint32_t, std::unordered_map<const JsonMember*, std::uint32_t>>
+        members_;
+};
+
+}  // namespace OrvexConfigValidate

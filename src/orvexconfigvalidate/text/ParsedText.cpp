@@ -1,0 +1,54 @@
+#include <orvexconfigvalidate/OrvexConfigValidate.hpp>
+
+#include <algorithm>
+
+#include "text/JsonReader.hpp"
+#include "text/Locator.hpp"
+#include "text/ParsedTextAccess.hpp"
+
+namespace OrvexConfigValidate {
+
+ParsedText::ParsedText() : impl(std::make_unique<Impl>()) {}
+ParsedText::~ParsedText() = default;
+ParsedText::ParsedText(ParsedText&&) noexcept = default;
+ParsedText& ParsedText::operator=(ParsedText&&) noexcept = default;
+
+bool ParsedText::ok() const {
+    return impl->ok;
+}
+
+const nlohmann::json& ParsedText::document() const {
+    return impl->document;
+}
+
+nlohmann::json& ParsedText::document() {
+    return impl->document;
+}
+
+const std::vector<Issue>& ParsedText::issues() const {
+    return impl->issues;
+}
+
+TextLocation ParsedText::locate(std::string_view pointer) const {
+    return Locator(impl->index, impl->document, false).locate(pointer);
+}
+
+std::string ParsedText::pointerAt(std::size_t offset) const {
+    return Locator(impl->index, impl->document, false).pointerAt(offset);
+}
+
+TextLocation ParsedText::position(std::size_t offset) const {
+    return impl->index.at(offset, 0);
+}
+
+ParsedText parseText(std::string_view text) {
+    ParsedText parsed;
+    ParsedText::Impl& impl = *parsed.impl;
+    // Address space only: pages the reader never writes are never touched,
+    // and JSON needs several bytes per value, so this rarely grows.
+    impl.index.nodes.reserve(std::min(text.size(), kMaxTextSize) / 6 + 16);
+    impl.ok = readJson(text, impl.document, impl.index, impl.issues);
+    return parsed;
+}
+
+}  // namespace OrvexConfigValidate

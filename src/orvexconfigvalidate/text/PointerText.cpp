@@ -1,0 +1,91 @@
+#include "text/PointerText.hpp"
+
+namespace OrvexConfigValidate {
+
+std::string escapePointerToken(std::string_view token) {
+    std::string out;
+    out.reserve(token.size());
+    for (const char c : token) {
+        if (c == '~') {
+            out += "~0";
+        } else if (c == '/') {
+            out += "~1";
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
+std::optional<std::vector<std::string>> splitPointer(std::string_view pointer) {
+    std::vector<std::string> tokens;
+    if (pointer.empty()) return tokens;
+    if (pointer[0] != '/') return std::nullopt;
+    std::string token;
+    for (std::size_t i = 1; i <= pointer.size(); ++i) {
+        if (i == pointer.size() || pointer[i] == '/') {
+            tokens.push_back(std::move(token));
+            token.clear();
+        } else if (pointer[i] == '~') {
+            if (i + 1 == pointer.size() || (pointer[i + 1] != '0' && pointer[i + 1] != '1')) {
+                return std::nullopt;
+            }
+            token += pointer[++i] == '0' ? '~' : '/';
+        } else {
+            token += pointer[i];
+        }
+    }
+    return tokens;
+}
+
+std::optional<std::size_t> arrayIndexOf(std::string_view token) {
+    if (token.empty() || token.size() > 18 || (token.size() > 1 && token[0] == '0')) {
+        return std::nullopt;
+    }
+    std::size_t value = 0;
+    for (const char c : token) {
+        if (c < '0' || c > '9') return std::nullopt;
+        value = value * 10 + static_cast<std::size_t>(c - '0');
+    }
+    return value;
+}
+
+std::vector<std::string> pointersOfNodes(const TextIndex& index,
+                                         const std::vector<std::uint32_t>& nodes) {
+    struct Level {
+        std::uint32_t end;
+        std::uint32_t ordinal;
+        std::size_t prefix;
+    };
+    std::vector<std::string> pointers(nodes.size());
+    std::vector<Level> open;
+    std::string pointer;
+    std::size_t next = 0;
+    std::uint32_t i = 0;
+    while (next < nodes.size() && i < index.nodes.size()) {
+        while (!open.empty() && open.back().end <= i) {
+            pointer.resize(open.back().prefix);
+            open.pop_back();
+        }
+        const TextNode& node = index.nodes[i];
+        const std::size_t prefix = pointer.size();
+        if (!open.empty()) {
+            pointer += '/';
+            pointer += node.member != nullptr ? escapePointerToken(node.member->first)
+                                              : std::to_string(open.back().ordinal);
+            ++open.back().ordinal;
+        }
+        const std::uint32_t end = i + node.size;
+        if (nodes[next] >= end) {
+            pointer.resize(prefix);
+            i = end;
+            continue;
+        }
+        while (next < nodes.size() && nodes[next] == i) pointers[next++] = pointer;
+        open.push_back({end, 0, prefix});
+        ++i;
+    }
+    return pointers;
+}
+
+}  // namespace OrvexConfigValidate

@@ -1,0 +1,230 @@
+#include <orvexconfigvalidate/OrvexConfigValidate.hpp>
+
+#include <functional>
+#include <string>
+#include <unordered_map>
+
+#include "Verdict.hpp"
+#include "text/Locator.hpp"
+#include "text/ParsedTextAccess.hpp"
+#include "text/PointerText.hpp"
+
+namespace OrvexConfigValidate {
+
+namespace {
+
+using Json = nlohmann::json;
+using TextParts = ParsedTextAccess::Impl;
+using ValidateFunction =
+    std::function<ValidationResult(const std::string&, const Json&, const ValidateOptions&)>;
+
+// Where in one text the issues of one document lie.
+class TextPlaces {
+  public:
+    explicit TextPlaces(const TextParts& text)
+        : text_(text), locator_(text.index, text.document, true) {}
+
+    void place(Issue& issue) {
+        issue.location = locator_.locate(issue.pointer);
+        if (issue.code == "duplicate_group_id") placeFirstDefinition(issue);
+    }
+
+  private:
+    // A duplicate group id is related to the first group that defines it.
+    void placeFirstDefinition(Issue& issue) {
+        const std::size_t slash = issue.pointer.rfind('/');
+        if (slash == std::string::npos) return;
+        const std::string groups = issue.pointer.substr(0, slash);
+        auto [it, added] = firstById_.try_emplace(groups);
+        if (added) {
+            const Json::json_pointer pointer(groups);
+            if (!text_.document.contains(pointer)) return;
+            const Json& array = text_.document.at(pointer);
+            if (!array.is_array()) return;
+            for (std::size_t i = 0; i < array.size(); ++i) {
+                const Json& group = array[i];
+                if (!group.is_object()) continue;
+                const auto id = group.find("id");
+                if (id != group.end() && id->is_string()) {
+                    it->second.try_emplace(id->get_ref<const std::string&>(), i);
+                }
+            }
+        }
+        const auto first = it->second.find(issue.id);
+        if (first != it->second.end()) {
+            issue.related = locator_.locate(groups + "/" + std::to_string(first->second));
+        }
+    }
+
+    const TextParts& text_;
+    Locator locator_;
+    std::unordered_map<std::string, std::unordered_map<std::string_view, std::size_t>> firstById_;
+};
+
+// The reader's own findings (duplicate members) go first, as they come
+// from reading the text, before any stage judged it.
+void prependReaderIssues(ValidationResult& result, const TextParts& text, int source) {
+    std::vector<Issue> issues = text.issues;
+    for (Issue& issue : issues) issue.source = source;
+    result.issues.insert(result.issues.begin(), std::make_move_iterator(issues.begin()),
+                         std::make_move_iterator(issues.end()));
+}
+
+ValidationResult unparsable(const TextParts& text, int source) {
+    ValidationResult result;
+    prependReaderIssues(result, text, source);
+    result.ok = false;
+    return result;
+}
+
+ValidationResult validateOne(const ValidateFunction& validate, const std::string& schemaId,
+                             ParsedText& parsed, const ValidateOptions& options, int source) {
+    TextParts& text = ParsedTextAccess::of(parsed);
+    if (!text.ok) return unparsable(text, source);
+    ValidationResult result = validate(schemaId, text.document, options);
+    TextPlaces places(text);
+    for (Issue& issue : result.issues) {
+        issue.source = source;
+        places.place(issue);
+    }
+    prependReaderIssues(result, text, source);
+    applyVerdict(result, options);
+    return result;
+}
+
+// Lends the two documents to the envelope and gives them back, also when
+// validation throws.
+class Envelope {
+  public:
+    Envelope(Json& server, Json& bridges) : server_(server), bridges_(bridges) {
+        envelope_ = Json::object();
+        envelope_["server"] = std::move(server_);
+        envelope_["bridges"] = std::move(bridges_);
+    }
+    ~Envelope() {
+        server_ = std::move(envelope_["server"]);
+        bridges_ = std::move(envelope_["bridges"]);
+    }
+    Envelope(const Envelope&) = delete;
+    Envelope& operator=(const Envelope&) = delete;
+
+    const Json& get() const { return envelope_; }
+
+  private:
+    Json& server_;
+    Json& bridges_;
+    Json envelope_;
+};
+
+// Which text an envelope pointer belongs to, and the pointer within it.
+// Issues about the envelope as a whole go to the server text.
+int splitEnvelopePointer(std::string& pointer) {
+    for (const auto& [member, source] :
+         {std::pair<std::string, int>{"/server", 0}, {"/bridges", 1}}) {
+        if (pointer.compare(0, member.size(), member) == 0 &&
+            (pointer.size() == member.size() || pointer[member.size()] == '/')) {
+            pointer.erase(0, member.size());
+            return source;
+        }
+    }
+    pointer.clear();
+    return 0;
+}
+
+ValidationResult validatePair(const ValidateFunction& validate, ParsedText& server,
+                              ParsedText& bridges, const ValidateOptions& options) {
+    TextParts& serverText = ParsedTextAccess::of(server);
+    TextParts& bridgesText = ParsedTextAccess::of(bridges);
+    if (!serverText.ok || !bridgesText.ok) {
+        // What can be read is still judged, on its own.
+        ValidationResult first =
+            serverText.ok ? validateOne(validate, "BridgingServerConfiguration", server, options, 0)
+                          : unparsable(serverText, 0);
+        ValidationResult second =
+            bridgesText.ok ? validateOne(validate, "BridgingConfiguration", bridges, options, 1)
+                           : unparsable(bridgesText, 1);
+        first.issues.insert(first.issues.end(), std::make_move_iterator(second.issues.begin()),
+                            std::make_move_iterator(second.issues.end()));
+        first.ok = false;
+        return first;
+    }
+    ValidationResult result;
+    {
+        const Envelope envelope(serverText.document, bridgesText.document);
+        result = validate("Obs", envelope.get(), options);
+    }
+    TextPlaces serverPlaces(serverText);
+    TextPlaces bridgesPlaces(bridgesText);
+    for (Issue& issue : result.issues) {
+        issue.source = splitEnvelopePointer(issue.pointer);
+        (issue.source == 0 ? serverPlaces : bridgesPlaces).place(issue);
+    }
+    prependReaderIssues(result, bridgesText, 1);
+    prependReaderIssues(result, serverText, 0);
+    applyVerdict(result, options);
+    return result;
+}
+
+ValidateFunction freeValidate() {
+    return [](const std::string& schemaId, const Json& document, const ValidateOptions& options) {
+        return validate(schemaId, document, options);
+    };
+}
+
+ValidateFunction memberValidate(const Validator& validator) {
+    return [&validator](const std::string& schemaId, const Json& document,
+                        const ValidateOptions& options) {
+        return validator.validate(schemaId, document, options);
+    };
+}
+
+}  // namespace
+
+ValidationResult validateText(const std::string& schemaId, ParsedText& parsed,
+                              const ValidateOptions& options) {
+    return validateOne(freeValidate(), schemaId, parsed, options, 0);
+}
+
+ValidationResult validateTextPair(ParsedText& server, ParsedText& bridges,
+                                  const ValidateOptions& options) {
+    return validatePair(freeValidate(), server, bridges, options);
+}
+
+ValidationResult validateText(const std::string& schemaId, std::string_view text,
+                              const ValidateOptions& options) {
+    ParsedText parsed = parseText(text);
+    return validateText(schemaId, parsed, options);
+}
+
+ValidationResult validateTextPair(std::string_view serverText, std::string_view bridgesText,
+                                  const ValidateOptions& options) {
+    ParsedText server = parseText(serverText);
+    ParsedText bridges = parseText(bridgesText);
+    return validateTextPair(server, bridges, options);
+}
+
+ValidationResult Validator::validateText(const std::string& schemaId, ParsedText& parsed,
+                                         const ValidateOptions& options) const {
+    return validateOne(memberValidate(*this), schemaId, parsed, options, 0);
+}
+
+ValidationResult Validator::validateTextPair(ParsedText& server, ParsedText& bridges,
+                                             const ValidateOptions& options) const {
+    return validatePair(memberValidate(*this), server, bridges, options);
+}
+
+ValidationResult Validator::validateText(const std::string& schemaId, std::string_view text,
+                                         const ValidateOptions& options) const {
+    ParsedText parsed = parseText(text);
+    return validateText(schemaId, parsed, options);
+}
+
+ValidationResult Validator::validateTextPair(std::string_view serverText,
+                                             std::string_view bridgesText,
+                                             const ValidateOptions& options) const {
+    ParsedText server = parseText(serverText);
+    ParsedText bridges = parseText(bridgesText);
+    return validateTextPair(server, bridges, options);
+}
+
+}  // namespace OrvexConfigValidate
