@@ -80,9 +80,9 @@ TEST(Framing, MissingLengthIsReportedAndTheNextMessageStillRead) {
 }
 
 TEST(Framing, BadLengthValuesAreErrors) {
-    for (const std::string value : {"-1", "abc", "", "1e3", "99999999999999999999999"}) {
+    for (const char* value : {"-1", "abc", "", "1e3", "99999999999999999999999"}) {
         FrameDecoder decoder;
-        decoder.feed("Content-Length: " + value + "\r\n\r\n");
+        decoder.feed(std::string("Content-Length: ") + value + "\r\n\r\n");
         const auto frames = drain(decoder);
         ASSERT_EQ(frames.size(), 1u) << value;
         EXPECT_EQ(frames[0].kind, Frame::Kind::Error) << value;

@@ -50,7 +50,7 @@ TEST(MessageParser, DecodesEveryEscapeOfALongString) {
 
 TEST(MessageParser, RejectsWhatTheGeneralParserRejects) {
     const std::string pad = padding();
-    for (const std::string bad :
+    for (const std::string& bad :
          {std::string("\x01"), std::string("\n"), std::string("\\x"), std::string("\\u12"),
           std::string("\\uD83D"), std::string("\\uDE00"), std::string("\\uD83D\\u0041"),
           std::string("\xC3"), std::string("\xC0\xAF"), std::string("\xED\xA0\x80"),
