@@ -65,8 +65,18 @@ void placeLines(std::vector<Issue>& issues, const std::string& text) {
         location.column = column;
     };
     for (auto& issue : issues) {
+        const std::size_t relatedLine = issue.related.line;
         place(issue.location);
         place(issue.related);
+        // A repeated member's message names the line of its first
+        // occurrence, which moves with the text.
+        if (issue.code == "duplicate_key" && relatedLine != issue.related.line) {
+            const std::string was = "line " + std::to_string(relatedLine);
+            const std::size_t at = issue.message.find(was);
+            if (at != std::string::npos) {
+                issue.message.replace(at, was.size(), "line " + std::to_string(issue.related.line));
+            }
+        }
     }
 }
 
