@@ -270,6 +270,60 @@ def pair_session(folder):
     equal(client.finish(), 1, "exit status without shutdown")
 
 
+def large_group(i):
+    return ('    {"id": "g%d", "type": 1, "name": "Gr\u00fcppe %d \U0001F4FB",\n'
+            '     "bridgeTargetOutputDetail": {"mode": 2},\n'
+            '     "vortapoints": [{"host": {"address": "vp.example.net", "port": 7443}}]}' % (i, i))
+
+
+def large_session(folder, other_folder):
+    """Edits of a large file are re-checked element by element; the result
+    must be what a fresh check of the same text gives."""
+    count = 1000
+    groups = ",\n".join(large_group(i) for i in range(count))
+    bridges = ",\n".join('    {"id": "b%d", "groups": ["g%d", "g%d"]}' % (i, i, (i + 1) % count)
+                          for i in range(count))
+    text = '{\n  "groups": [\n' + groups + '\n  ],\n  "bridges": [\n' + bridges + '\n  ]\n}\n'
+    check(len(text.encode("utf-8")) > 128 * 1024, "the large text is above the size checked by elements")
+    edited_path = os.path.join(folder, "bridges.json")
+    fresh_path = os.path.join(other_folder, "bridges.json")
+    client = Client([TOOL, "--lsp"])
+    initialize(client)
+    open_file(client, edited_path, text)
+    equal(client.diagnostics(uri_of(edited_path)), [], "the large text is clean")
+    edits = [
+        text.replace('"id": "g150", "type": 1', '"id": "g150", "type": 3'),
+        text.replace('"port": 7443}}]}', '"port": -1}}],\n "x": "\u00e9\n"}', 1),
+        text.replace('"id": "g7",', '"id": "g8",'),
+        text.replace('["g20", "g21"]', '["g20", "nope", 5, "g21"]'),
+        text.replace('"name": "Gr\u00fcppe 30 \U0001F4FB"', '"name": "x", "name": "y"'),
+        text,
+    ]
+    current = text
+    for version, edited in enumerate(edits, start=2):
+        check(edited != current, "edit %d changes the text" % version)
+        current = edited
+        change(client, edited_path, edited, version)
+        carried = client.diagnostics(uri_of(edited_path), version=version)
+        open_file(client, fresh_path, edited, version)
+        fresh = client.diagnostics(uri_of(fresh_path), version=version)
+        client.notify("textDocument/didClose", {"textDocument": {"uri": uri_of(fresh_path)}})
+        client.diagnostics(uri_of(fresh_path))
+        key = lambda d: json.dumps(d, sort_keys=True)
+        fresh = [dict(d, relatedInformation=[dict(r, location=dict(r["location"], uri="-"))
+                                             for r in d.get("relatedInformation", [])])
+                 for d in fresh]
+        carried = [dict(d, relatedInformation=[dict(r, location=dict(r["location"], uri="-"))
+                                               for r in d.get("relatedInformation", [])])
+                   for d in carried]
+        equal(sorted(carried, key=key), sorted(fresh, key=key),
+              "edit %d of the large file: carried diagnostics" % version)
+        check(version == len(edits) + 1 or len(fresh) > 0, "edit %d draws issues" % version)
+    client.request("shutdown")
+    client.notify("exit")
+    equal(client.finish(), 0, "large session exit status")
+
+
 def end_of_input_session():
     client = Client([TOOL, "--lsp"])
     initialize(client)
@@ -279,6 +333,8 @@ def end_of_input_session():
 with tempfile.TemporaryDirectory() as first, tempfile.TemporaryDirectory() as second:
     main_session(first)
     pair_session(second)
+    with tempfile.TemporaryDirectory() as third, tempfile.TemporaryDirectory() as fourth:
+        large_session(third, fourth)
     end_of_input_session()
 
 if failures:

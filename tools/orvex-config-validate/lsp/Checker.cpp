@@ -248,6 +248,11 @@ void Checker::check(Document& document, std::set<std::string>& done,
     out.push_back(own);
 }
 
+bool Checker::mayPair(const Document& document) const {
+    const std::string chosen = chosenSchemaId(document.uri, document.path);
+    return chosen.empty() || chosen == kServerSchema || chosen == kBridgesSchema;
+}
+
 std::vector<Publication> Checker::refresh(const std::string& uri) {
     std::vector<Publication> out;
     std::set<std::string> done;
@@ -262,8 +267,10 @@ std::vector<Publication> Checker::refresh(const std::string& uri) {
         directory = directoryOf(pathFromUri(uri));
     }
     if (directory.empty()) return out;
+    // The other files of the folder that can be one half of a deployment
+    // may have gained or lost their partner.
     for (const Document* open : store.inFolder(directory)) {
-        if (done.count(open->uri) == 0) check(*store.find(open->uri), done, out);
+        if (done.count(open->uri) == 0 && mayPair(*open)) check(*store.find(open->uri), done, out);
     }
     return out;
 }
@@ -272,7 +279,7 @@ std::vector<Publication> Checker::refreshFolder(const std::string& directory) {
     std::vector<Publication> out;
     std::set<std::string> done;
     for (const Document* open : store.inFolder(directory)) {
-        if (done.count(open->uri) == 0) check(*store.find(open->uri), done, out);
+        if (done.count(open->uri) == 0 && mayPair(*open)) check(*store.find(open->uri), done, out);
     }
     return out;
 }

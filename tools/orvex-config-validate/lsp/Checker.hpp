@@ -65,6 +65,8 @@ class Checker {
     void rememberBridges(const Document& bridges, const ValidationResult& result, int source,
                          const std::string& serverText);
     std::string chosenSchemaId(const std::string& uri, const std::string& path) const;
+    // Whether the document can be one half of a server/bridges pair.
+    bool mayPair(const Document& document) const;
     std::optional<std::string> textAt(const std::string& path) const;
     std::optional<Partner> bridgesOf(const Document& server) const;
     std::optional<Partner> serverOf(const std::string& bridgesPath) const;
