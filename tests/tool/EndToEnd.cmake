@@ -64,13 +64,37 @@ orvex_tool_test(input.pair_with_unreadable_bridges 2
     "--server|examples/broken/orvexbridged_conf.json|--bridges|${ORVEX_TOOL_INPUTS}/missing.json"
     STDOUT_FILE pair_unreadable.txt)
 orvex_tool_test(input.stdin 1 "--schema|BridgingConfiguration|-"
-    STDIN examples/broken/bridges.json STDOUT_REGEX "^<stdin>:66:22: error: ")
+    STDIN examples/broken/bridges.json
+    STDOUT_REGEX "^<stdin>:19:82: error: /groups/1/vortapoints/1/host/port: ")
 orvex_tool_test(input.stdin_as_pair_member 0
     "--server|-|--bridges|examples/good/bridges.json"
     STDIN examples/good/orvexbridged_conf.json STDOUT_FILE good.txt)
 orvex_tool_test(input.stdin_parse_error 2 "--schema|Group|-"
     STDIN ${ORVEX_TOOL_INPUTS}/trailing_comma.json
-    STDOUT_REGEX "^<stdin>:3:1: error: syntax error [^\n]* \\[parse_error\\]\n")
+    STDOUT_REGEX "^<stdin>:3:1: error: expected a member name [^\n]* \\[parse_error\\]\n")
+
+# Exactly the bytes of the file: what follows a NUL byte is read too.
+orvex_tool_test(input.nul_then_garbage 2 "--schema|BridgingConfiguration|${ORVEX_TOOL_INPUTS}/nul_garbage.json"
+    STDOUT_REGEX "^tests/tool/inputs/nul_garbage.json:1:30: error: expected the end of the text after the value, found byte 0x00 \\[parse_error\\]\n1 file checked")
+# Only regular files, within the size limit; the other files are still checked.
+orvex_tool_test(input.device_and_others 2 "--schema|BridgingConfiguration|/dev/zero|examples/good/bridges.json"
+    STDOUT_REGEX "^/dev/zero: error: cannot read file: not a regular file \\[read_error\\]\n2 files checked: 1 error")
+orvex_tool_test(input.max_size 2 "--max-size|1K|examples/good/bridges.json|${ORVEX_TOOL_INPUTS}/group.json|--schema|Group"
+    STDOUT_REGEX "^examples/good/bridges.json: error: cannot read file: larger than the limit of 1024 bytes \\(see --max-size\\) \\[read_error\\]\n2 files checked: 1 error")
+orvex_tool_test(usage.bad_max_size 2 "--max-size|lots|examples/good/bridges.json" STDOUT_REGEX "^$"
+    STDERR_REGEX "error: option '--max-size' needs a size in bytes")
+
+# Members written twice, and suggestions in strict mode.
+orvex_tool_test(report.duplicate_keys 0
+    "--schema|BridgingConfiguration|${ORVEX_TOOL_INPUTS}/duplicate_keys.json" STDOUT_FILE duplicate_keys.txt)
+orvex_tool_test(report.strict_suggestions 1
+    "--strict|--schema|BridgingConfiguration|${ORVEX_TOOL_INPUTS}/strict_refs.json" STDOUT_FILE strict_refs.txt)
+orvex_tool_test(report.strict_hint_in_json 1
+    "--strict|--format|json|--schema|BridgingConfiguration|${ORVEX_TOOL_INPUTS}/strict_refs.json"
+    JSON_MEMBER "files|0|issues|1|hint" JSON_VALUE "did you mean \"field-crews\"?")
+# Escape sequences in group ids reach the terminal only as text.
+orvex_tool_test(report.control_characters_escaped 1
+    "--schema|BridgingConfiguration|${ORVEX_TOOL_INPUTS}/escape_ids.json" STDOUT_FILE escape_ids.txt)
 
 # Positions: escapes, nested arrays, a byte-order mark, a schema violation of
 # a whole member.
@@ -128,4 +152,41 @@ if(ORVEX_SCRIPT_PROGRAM)
     set_tests_properties(tool.output.no_colour_with_NO_COLOR PROPERTIES LABELS "tool;e2e"
         PASS_REGULAR_EXPRESSION "examples/broken/bridges.json:66:22: error:"
         FAIL_REGULAR_EXPRESSION "${esc}")
+endif()
+
+# Nesting far deeper than any recursion could take: a schema error, no crash.
+string(REPEAT "[" 150000 deep_open)
+string(REPEAT "]" 150000 deep_close)
+file(WRITE ${CMAKE_CURRENT_BINARY_DIR}/deep.json "${deep_open}${deep_close}")
+orvex_tool_test(input.deep_nesting 1 "--schema|Group|${CMAKE_CURRENT_BINARY_DIR}/deep.json"
+    STDOUT_REGEX "deep.json:1:1: error: [^\n]*\\[schema\\]\n1 file checked: 1 error")
+# Enough warnings to fill a pipe, for the closed-pipe test.
+set(many_groups "")
+foreach(i RANGE 1999)
+    string(APPEND many_groups "{\"id\": \"g${i}\", \"type\": 3},\n")
+endforeach()
+file(WRITE ${CMAKE_CURRENT_BINARY_DIR}/many/bridges.json
+    "{\"groups\": [\n${many_groups}{\"type\": 3}\n]}\n")
+
+# Output failures: a full disk is an error, a reader that went away is not.
+find_program(ORVEX_BASH_PROGRAM bash)
+if(ORVEX_BASH_PROGRAM)
+    add_test(NAME tool.output.full_disk
+        COMMAND ${ORVEX_BASH_PROGRAM} -c "\"$0\" examples/broken/bridges.json > /dev/full; echo \"status $?\""
+            $<TARGET_FILE:orvex-config-validate>
+        WORKING_DIRECTORY ${PROJECT_SOURCE_DIR})
+    set_tests_properties(tool.output.full_disk PROPERTIES LABELS "tool;e2e"
+        PASS_REGULAR_EXPRESSION "orvex-config-validate: error: cannot write standard output: No space left on device\nstatus 2")
+    add_test(NAME tool.output.closed_pipe
+        COMMAND ${ORVEX_BASH_PROGRAM} -c "\"$0\" \"$1\" 2>&1 | head -1; echo \"status \${PIPESTATUS[0]}\""
+            $<TARGET_FILE:orvex-config-validate> ${CMAKE_CURRENT_BINARY_DIR}/many/bridges.json
+        WORKING_DIRECTORY ${PROJECT_SOURCE_DIR})
+    set_tests_properties(tool.output.closed_pipe PROPERTIES LABELS "tool;e2e"
+        PASS_REGULAR_EXPRESSION "^[^\n]*bridges.json:2:1: warning: /groups/0: [^\n]*\nstatus 141\n$")
+    add_test(NAME tool.input.closed_stdin
+        COMMAND ${ORVEX_BASH_PROGRAM} -c "\"$0\" --schema Group - <&-; echo \"status $?\""
+            $<TARGET_FILE:orvex-config-validate>
+        WORKING_DIRECTORY ${PROJECT_SOURCE_DIR})
+    set_tests_properties(tool.input.closed_stdin PROPERTIES LABELS "tool;e2e"
+        PASS_REGULAR_EXPRESSION "^<stdin>: error: cannot read file: standard input is closed \\[read_error\\]\n1 file checked: 1 error, 0 warnings, 0 notes\nstatus 2\n$")
 endif()

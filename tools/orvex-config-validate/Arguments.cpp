@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <cstdint>
 
 namespace OrvexConfigValidate::Tool {
 
@@ -12,12 +13,14 @@ const char* const kBridgesFileName = "bridges.json";
 
 bool isValueOption(const std::string& name) {
     return name == "--schema" || name == "--schema-dir" || name == "--format" ||
-           name == "--server" || name == "--bridges" || name == "--print-schema";
+           name == "--server" || name == "--bridges" || name == "--print-schema" ||
+           name == "--max-size";
 }
 
 bool isFlagOption(const std::string& name) {
     return name == "--fail-on-warning" || name == "--fail-on-info" || name == "--list-schemas" ||
-           name == "--help" || name == "-h" || name == "--version" || name == "--lsp";
+           name == "--help" || name == "-h" || name == "--version" || name == "--strict" ||
+           name == "--lsp";
 }
 
 std::string joined(const std::vector<std::string>& items) {
@@ -58,6 +61,16 @@ std::string applyOption(CommandLine& line, std::vector<std::string>& seen, const
         line.bridgesFile = value;
     } else if (name == "--print-schema") {
         line.printSchemaId = value;
+    } else if (name == "--max-size") {
+        const auto size = parseSize(value);
+        if (!size) {
+            return "option '--max-size' needs a size in bytes, optionally with K, M or G "
+                   "(for example 512M), not '" +
+                   value + "'";
+        }
+        line.maxSize = *size;
+    } else if (name == "--strict") {
+        line.options.strict = true;
     } else if (name == "--fail-on-warning") {
         line.options.failOnWarning = true;
     } else if (name == "--fail-on-info") {
@@ -122,6 +135,27 @@ std::string chooseAction(CommandLine& line, const std::vector<std::string>& seen
 }
 
 }  // namespace
+
+std::optional<std::size_t> parseSize(const std::string& text) {
+    std::size_t value = 0;
+    std::size_t i = 0;
+    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
+        const auto digit = static_cast<std::size_t>(text[i] - '0');
+        if (value > (SIZE_MAX - digit) / 10) return std::nullopt;
+        value = value * 10 + digit;
+    }
+    if (i == 0) return std::nullopt;
+    unsigned shift = 0;
+    if (i + 1 == text.size()) {
+        const char unit = text[i];
+        shift = unit == 'K' || unit == 'k' ? 10 : unit == 'M' ? 20 : unit == 'G' ? 30 : 64;
+        if (shift == 64) return std::nullopt;
+    } else if (i != text.size()) {
+        return std::nullopt;
+    }
+    if (shift != 0 && value > (SIZE_MAX >> shift)) return std::nullopt;
+    return value << shift;
+}
 
 ParsedArguments parseArguments(const std::vector<std::string>& args) {
     ParsedArguments parsed;
@@ -202,10 +236,11 @@ std::string helpText() {
     return R"(Usage: orvex-config-validate [OPTIONS] FILE...
        orvex-config-validate [OPTIONS] --server FILE --bridges FILE [FILE...]
        orvex-config-validate --list-schemas | --print-schema ID | --help | --version
-       orvex-config-validate --lsp [--schema-dir DIR]
+       orvex-config-validate --lsp [--schema-dir DIR] [--strict]
 
 Checks orvexbridged configuration files and reports every issue as
-FILE:LINE:COLUMN: error|warning|note: MESSAGE [CODE].
+FILE:LINE:COLUMN: error|warning|note: POINTER: MESSAGE [CODE], sorted by file
+and position (POINTER is the JSON pointer of the place in the file).
 
 Inputs:
   FILE                 a file to check; "-" reads standard input. Without --schema,
@@ -223,19 +258,28 @@ Options:
                        instead of the built-in schema of that id
   --fail-on-warning    a warning makes the file fail
   --fail-on-info       a note makes the file fail
+  --strict             also warn about members that the schema does not name
+                       (typing mistakes), with a suggestion when a known name is
+                       close; group ids of bridges get suggestions too
+  --max-size SIZE      refuse inputs larger than SIZE bytes (K, M, G suffixes;
+                       default 512M)
   --format text|json   text (default): one line per issue and a summary;
                        json: one JSON report on standard output
   --list-schemas       print the schema ids
   --print-schema ID    print the built-in schema ID (for an editor)
   --lsp                serve editors as a language server on standard input and
-                       output (with --schema-dir as its default schema directory)
+                       output (--schema-dir and --strict apply to every file)
   -h, --help           print this help
   --version            print the version
 
 Colour is used when standard output is a terminal and NO_COLOR is not set.
 
-Exit status: 0 every file is ok, 1 some file is not ok, 2 usage error or an
-input that cannot be read or is not one JSON document.
+A member written twice in one object is a warning (duplicate_key): the later
+value is the one the server uses.
+
+Exit status: 0 every file is ok, 1 some file is not ok, 2 usage error, an
+input that cannot be read or is not one JSON document, or a failed write of
+the report.
 )";
 }
 

@@ -1,10 +1,14 @@
 // Command-line handling of orvex-config-validate: what to do, on which files.
 #pragma once
 
+#include <cstddef>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include <orvexconfigvalidate/OrvexConfigValidate.hpp>
+
+#include "Input.hpp"
 
 namespace OrvexConfigValidate::Tool {
 
@@ -20,6 +24,7 @@ struct CommandLine {
     std::string bridgesFile;    // --bridges
     std::vector<std::string> files;
     ValidateOptions options;
+    std::size_t maxSize = kDefaultMaxSize;  // --max-size, in bytes
 };
 
 // One validation call: a single file, or the server/bridges pair checked as
@@ -40,6 +45,9 @@ struct CheckPlan {
     std::vector<CheckUnit> units;
     std::string error;
 };
+
+// A size such as "4096", "64K", "512M" or "2G" (powers of 1024).
+std::optional<std::size_t> parseSize(const std::string& text);
 
 // The arguments after the program name.
 ParsedArguments parseArguments(const std::vector<std::string>& args);

@@ -1,94 +1,111 @@
 #include "Check.hpp"
 
 #include <exception>
-
-#include "Input.hpp"
-#include "PathMapping.hpp"
+#include <new>
+#include <string>
 
 namespace OrvexConfigValidate::Tool {
 
 namespace {
-
-// The loaded inputs of one validation call and their entries in the report.
-struct Validation {
-    std::string schemaId;
-    std::vector<const LoadedInput*> inputs;
-    std::vector<std::size_t> entries;
-};
 
 void addDiagnostic(Report& report, Diagnostic diagnostic, const ValidateOptions& options) {
     if (failsVerdict(diagnostic.severity, options)) report.files.at(diagnostic.file).ok = false;
     report.diagnostics.push_back(std::move(diagnostic));
 }
 
-void runValidation(Report& report, const Validation& validation, const ValidateOptions& options) {
-    std::vector<const nlohmann::json*> documents;
-    for (const auto* input : validation.inputs) documents.push_back(&input->document);
-    nlohmann::json document;
-    if (documents.size() == 2) {
-        // Built as the library's own composite: "server" first, then "bridges".
-        document["server"] = *documents[0];
-        document["bridges"] = *documents[1];
-    } else {
-        document = *documents.front();
-    }
-    ValidationResult result;
+std::optional<TextPosition> positionOf(const TextLocation& location) {
+    if (!location.known()) return std::nullopt;
+    return TextPosition{location.line, location.column};
+}
+
+Diagnostic diagnosticOf(const Issue& issue, std::size_t entry) {
+    Diagnostic d;
+    d.file = entry;
+    d.severity = issue.severity;
+    // A parse error has no place in a document; "/" is the whole file.
+    if (issue.code != "parse_error") d.path = issue.pointer.empty() ? "/" : issue.pointer;
+    d.code = issue.code;
+    d.message = issue.message;
+    d.position = positionOf(issue.location);
+    d.hint = issue.hint;
+    d.related = positionOf(issue.related);
+    return d;
+}
+
+// One validation call: its readable inputs, their report entries and the
+// schema of a lone file.
+struct Unit {
+    std::string schemaId;
+    std::vector<LoadedInput*> inputs;
+    std::vector<std::size_t> entries;
+};
+
+void failUnit(Report& report, const Unit& unit, const std::string& code, const std::string& message,
+              const ValidateOptions& options) {
+    report.files.at(unit.entries.front()).unreadable = code == "out_of_memory";
+    addDiagnostic(report, {unit.entries.front(), Severity::Error, "/", code, message, {}}, options);
+}
+
+void runUnit(Report& report, Unit& unit, const ValidateOptions& options, KeptDocuments& parsed) {
     try {
-        result = validate(validation.schemaId, document, options);
+        for (LoadedInput* input : unit.inputs) {
+            parsed.push_back(parseText(input->text()));
+            // The text is not needed past parsing: every place is indexed.
+            input->release();
+        }
+        const ValidationResult result = parsed.size() == 2
+                                            ? validateTextPair(parsed[0], parsed[1], options)
+                                            : validateText(unit.schemaId, parsed[0], options);
+        for (const Issue& issue : result.issues) {
+            const std::size_t entry = unit.entries.at(static_cast<std::size_t>(issue.source));
+            if (issue.code == "parse_error") report.files.at(entry).unreadable = true;
+            addDiagnostic(report, diagnosticOf(issue, entry), options);
+        }
+    } catch (const std::bad_alloc&) {
+        parsed.clear();
+        failUnit(report, unit, "out_of_memory", "not enough memory to check this file", options);
     } catch (const std::exception& e) {
-        // The rules stop on some malformed members (an "id" that is not a
-        // string); report it against the document rather than crash.
-        const auto* input = validation.inputs.front();
-        addDiagnostic(
-            report,
-            {validation.entries.front(), Severity::Error, "/", "validation_failed",
-             std::string("validation stopped: ") + e.what(), locateValue(input->text, {}).position},
-            options);
-        return;
-    }
-    for (const auto& issue : result.issues) {
-        const FileLocation location = mapIssuePath(issue, validation.schemaId, documents);
-        const auto* input = validation.inputs.at(location.file);
-        addDiagnostic(
-            report,
-            {validation.entries.at(location.file), issue.severity, joinPointer(location.tokens),
-             issue.code, issue.message, locateValue(input->text, location.tokens).position},
-            options);
+        failUnit(report, unit, "validation_failed", std::string("validation stopped: ") + e.what(),
+                 options);
     }
 }
 
 }  // namespace
 
-Report runChecks(const std::vector<CheckUnit>& units, const ValidateOptions& options,
-                 std::istream& standardInput) {
+Report runChecks(const std::vector<CheckUnit>& units, const CheckOptions& options,
+                 KeptDocuments* keep) {
     Report report;
-    for (const auto& unit : units) {
+    KeptDocuments parsed;
+    for (const auto& check : units) {
+        parsed.clear();
         std::vector<LoadedInput> inputs;
-        for (const auto& path : unit.paths) inputs.push_back(loadInput(path, standardInput));
-        Validation validation;
-        validation.schemaId = unit.schemaId;
+        for (const auto& path : check.paths) {
+            inputs.push_back(loadInput(path, options.standardInput, options.maxSize));
+        }
+        Unit unit;
+        unit.schemaId = check.schemaId;
         for (std::size_t i = 0; i < inputs.size(); ++i) {
             const std::string fileSchema =
-                !unit.pair ? unit.schemaId
-                           : (i == 0 ? "BridgingServerConfiguration" : "BridgingConfiguration");
+                !check.pair ? check.schemaId
+                            : (i == 0 ? "BridgingServerConfiguration" : "BridgingConfiguration");
             report.files.push_back({inputs[i].name, fileSchema, true, false});
             const std::size_t entry = report.files.size() - 1;
             if (inputs[i].error) {
                 report.files[entry].unreadable = true;
                 const InputError& error = *inputs[i].error;
-                addDiagnostic(
-                    report, {entry, Severity::Error, "", error.code, error.message, error.position},
-                    options);
+                addDiagnostic(report, {entry, Severity::Error, "", error.code, error.message, {}},
+                              options.validate);
                 continue;
             }
-            validation.inputs.push_back(&inputs[i]);
-            validation.entries.push_back(entry);
-            if (unit.pair) validation.schemaId = fileSchema;
+            unit.inputs.push_back(&inputs[i]);
+            unit.entries.push_back(entry);
+            if (check.pair) unit.schemaId = fileSchema;
         }
-        if (validation.inputs.empty()) continue;
-        if (validation.inputs.size() == 2) validation.schemaId = "Obs";
-        runValidation(report, validation, options);
+        if (unit.inputs.empty()) continue;
+        runUnit(report, unit, options.validate, parsed);
     }
+    if (keep != nullptr) *keep = std::move(parsed);
+    sortDiagnostics(report);
     return report;
 }
 

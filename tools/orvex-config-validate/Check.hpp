@@ -1,19 +1,33 @@
-// Runs the planned validations and locates every issue in its file.
+// Runs the planned validations and turns their issues into diagnostics.
 #pragma once
 
-#include <istream>
+#include <unistd.h>
+
+#include <cstddef>
 #include <vector>
 
 #include <orvexconfigvalidate/OrvexConfigValidate.hpp>
 
 #include "Arguments.hpp"
+#include "Input.hpp"
 #include "Report.hpp"
 
 namespace OrvexConfigValidate::Tool {
 
-// Every unit is checked, also after one whose input cannot be read. When one
-// file of a pair cannot be read, the other is checked on its own.
-Report runChecks(const std::vector<CheckUnit>& units, const ValidateOptions& options,
-                 std::istream& standardInput);
+struct CheckOptions {
+    ValidateOptions validate;
+    std::size_t maxSize = kDefaultMaxSize;
+    int standardInput = STDIN_FILENO;
+};
+
+// The parsed documents of the last unit checked. A caller about to exit can
+// keep them here instead of tearing them down.
+using KeptDocuments = std::vector<ParsedText>;
+
+// Every unit is checked, also after one whose input cannot be read or runs
+// out of memory. When one file of a pair cannot be read, the other is
+// checked on its own. The diagnostics come out sorted.
+Report runChecks(const std::vector<CheckUnit>& units, const CheckOptions& options,
+                 KeptDocuments* keep = nullptr);
 
 }  // namespace OrvexConfigValidate::Tool

@@ -1,35 +1,38 @@
-// Reading and strictly parsing one input file (or standard input).
+// Reading one input file (or standard input) whole, within a size limit.
 #pragma once
 
-#include <istream>
+#include <cstddef>
+#include <memory>
 #include <optional>
 #include <string>
-
-#include <nlohmann/json.hpp>
-
-#include "SourceLocator.hpp"
+#include <string_view>
 
 namespace OrvexConfigValidate::Tool {
 
-// Why an input could not be checked.
+constexpr std::size_t kDefaultMaxSize = std::size_t{512} << 20;
+
+// Why an input could not be read.
 struct InputError {
-    std::string code;  // "read_error" or "parse_error"
+    std::string code;  // "read_error"
     std::string message;
-    std::optional<TextPosition> position;  // set for a parse error
 };
 
 struct LoadedInput {
     std::string name;  // as shown in reports; "<stdin>" for "-"
-    std::string text;
-    nlohmann::json document;
+    std::unique_ptr<char[]> buffer;
+    std::size_t size = 0;
     std::optional<InputError> error;
+
+    std::string_view text() const { return {buffer.get(), size}; }
+    void release() {
+        buffer.reset();
+        size = 0;
+    }
 };
 
-// Parses text as exactly one JSON document: no comments, no trailing commas,
-// nothing after the value; a UTF-8 byte-order mark is accepted.
-LoadedInput parseInput(const std::string& name, std::string text);
-
-// Reads the file at path ("-": standardInput) and parses it.
-LoadedInput loadInput(const std::string& path, std::istream& standardInput);
+// Reads the file at path ("-": the descriptor standardInput). Only regular
+// files and standard input are read, and none larger than maxSize bytes;
+// anything else, and running out of memory, is a read error of this input.
+LoadedInput loadInput(const std::string& path, int standardInput, std::size_t maxSize);
 
 }  // namespace OrvexConfigValidate::Tool

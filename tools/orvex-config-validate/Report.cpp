@@ -1,5 +1,10 @@
 #include "Report.hpp"
 
+#include <algorithm>
+#include <tuple>
+
+#include "SafeText.hpp"
+
 namespace OrvexConfigValidate::Tool {
 
 namespace {
@@ -62,10 +67,20 @@ int exitStatus(const Report& report) {
     return status;
 }
 
+void sortDiagnostics(Report& report) {
+    const auto place = [](const Diagnostic& d) {
+        return std::make_tuple(d.file, d.position ? d.position->line : 0,
+                               d.position ? d.position->column : 0);
+    };
+    std::stable_sort(
+        report.diagnostics.begin(), report.diagnostics.end(),
+        [&place](const Diagnostic& a, const Diagnostic& b) { return place(a) < place(b); });
+}
+
 std::string formatText(const Report& report, bool colour) {
     std::string out;
     for (const auto& d : report.diagnostics) {
-        std::string where = report.files.at(d.file).name;
+        std::string where = printable(report.files.at(d.file).name);
         if (d.position) {
             where +=
                 ":" + std::to_string(d.position->line) + ":" + std::to_string(d.position->column);
@@ -77,7 +92,12 @@ std::string formatText(const Report& report, bool colour) {
         } else {
             out += where + ": " + severity + ":";
         }
-        out += " " + d.message + " [" + d.code + "]\n";
+        out += " ";
+        // The pointer of a place inside the file; nothing for the file as a whole.
+        if (!d.path.empty() && d.path != "/") out += printable(d.path) + ": ";
+        out += printable(d.message);
+        if (!d.hint.empty()) out += " (" + printable(d.hint) + ")";
+        out += " [" + d.code + "]\n";
     }
     const Counts counts = countSeverities(report);
     out += counted(report.files.size(), "file") + " checked: " + counted(counts.errors, "error") +
@@ -105,6 +125,10 @@ nlohmann::ordered_json formatJson(const Report& report) {
         if (d.position) {
             issue["line"] = d.position->line;
             issue["column"] = d.position->column;
+        }
+        if (!d.hint.empty()) issue["hint"] = d.hint;
+        if (d.related) {
+            issue["related"] = {{"line", d.related->line}, {"column", d.related->column}};
         }
         files.at(d.file)["issues"].push_back(issue);
     }

@@ -9,9 +9,18 @@
 #include <nlohmann/json.hpp>
 #include <orvexconfigvalidate/OrvexConfigValidate.hpp>
 
-#include "SourceLocator.hpp"
-
 namespace OrvexConfigValidate::Tool {
+
+// 1-based; the column counts bytes. A UTF-8 byte-order mark is not part of
+// the first line, as editors do not show it.
+struct TextPosition {
+    std::size_t line = 1;
+    std::size_t column = 1;
+};
+
+inline bool operator==(const TextPosition& a, const TextPosition& b) {
+    return a.line == b.line && a.column == b.column;
+}
 
 struct FileEntry {
     std::string name;
@@ -23,13 +32,17 @@ struct FileEntry {
 struct Diagnostic {
     std::size_t file = 0;  // index into Report::files
     Severity severity = Severity::Error;
-    std::string path;  // JSON pointer in that file; "" when unknown
+    std::string path;  // JSON pointer in that file, "/" for the whole file; "" when none
     std::string code;
     std::string message;
     std::optional<TextPosition> position;
+    // Later fields have initializers, so that brace-initialising only the
+    // fields above stays warning-free.
+    std::string hint{};                                  // a suggestion, or empty
+    std::optional<TextPosition> related = std::nullopt;  // e.g. the first of a duplicated member
 };
 
-// Diagnostics are kept in the order of the library's issues.
+// Diagnostics are kept sorted by file, line and column (stable).
 struct Report {
     std::vector<FileEntry> files;
     std::vector<Diagnostic> diagnostics;
@@ -38,7 +51,12 @@ struct Report {
 // 0 every file ok, 1 some file not ok, 2 some input unreadable.
 int exitStatus(const Report& report);
 
+// Orders diagnostics by file, then line and column; those without a
+// position come first in their file. Equal places keep their order.
+void sortDiagnostics(Report& report);
+
 // One line per diagnostic, then a summary line; ANSI colours when asked.
+// Text from the files and their names is escaped (see printable()).
 std::string formatText(const Report& report, bool colour);
 
 nlohmann::ordered_json formatJson(const Report& report);

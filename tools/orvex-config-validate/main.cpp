@@ -2,6 +2,7 @@
 // compiler-style diagnostics or a JSON report.
 #include <unistd.h>
 
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <iostream>
@@ -12,6 +13,7 @@
 
 #include "Arguments.hpp"
 #include "Check.hpp"
+#include "Output.hpp"
 #include "Report.hpp"
 #include "lsp/Run.hpp"
 
@@ -21,9 +23,33 @@ using namespace OrvexConfigValidate::Tool;
 
 const char* const kProgram = "orvex-config-validate";
 
+// A reader that stopped reading (`| head -1`) ends the program quietly,
+// with the status a shell shows for a pipe closed under a writer.
+constexpr int kReaderGoneStatus = 128 + SIGPIPE;
+
+// The last documents checked are left to the end of the process instead of
+// being torn down piece by piece; reachable from here, so leak checkers do
+// not count them.
+KeptDocuments* keptDocuments = nullptr;
+
 int usageError(const std::string& message) {
     std::cerr << kProgram << ": error: " << message << "\n"
               << "Try '" << kProgram << " --help' for more information.\n";
+    return 2;
+}
+
+// Writes to standard output; the status to end with when that failed.
+int emit(const std::string& text, int status) {
+    const WriteResult written = writeAll(STDOUT_FILENO, text);
+    switch (written.outcome) {
+        case WriteOutcome::Written:
+            return status;
+        case WriteOutcome::ReaderGone:
+            return kReaderGoneStatus;
+        case WriteOutcome::Failed:
+            break;
+    }
+    std::cerr << kProgram << ": error: cannot write standard output: " << written.error << "\n";
     return 2;
 }
 
@@ -42,15 +68,17 @@ int check(const CommandLine& line) {
     if (!schemaDir.empty() && !std::filesystem::is_directory(schemaDir, ec)) {
         return usageError("schema directory '" + schemaDir + "' is not a directory");
     }
-    const Report report = runChecks(plan.units, line.options, std::cin);
+    CheckOptions options;
+    options.validate = line.options;
+    options.maxSize = line.maxSize;
+    keptDocuments = new KeptDocuments;
+    const Report report = runChecks(plan.units, options, keptDocuments);
     if (line.format == OutputFormat::Json) {
-        std::cout << formatJson(report).dump(2, ' ', false,
-                                             nlohmann::json::error_handler_t::replace)
-                  << "\n";
-    } else {
-        std::cout << formatText(report, useColour());
+        return emit(
+            formatJson(report).dump(2, ' ', false, nlohmann::json::error_handler_t::replace) + "\n",
+            exitStatus(report));
     }
-    return exitStatus(report);
+    return emit(formatText(report, useColour()), exitStatus(report));
 }
 
 int printSchema(const std::string& id) {
@@ -62,27 +90,28 @@ int printSchema(const std::string& id) {
         }
         return usageError("unknown schema id '" + id + "' (known: " + known + ")");
     }
-    std::cout << schema.dump(2) << "\n";
-    return 0;
+    return emit(schema.dump(2) + "\n", 0);
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
+    // A closed pipe shows as EPIPE from write(), handled where written.
+    std::signal(SIGPIPE, SIG_IGN);
     const std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + argc);
     const ParsedArguments parsed = parseArguments(args);
     if (!parsed.error.empty()) return usageError(parsed.error);
     const CommandLine& line = parsed.commandLine;
     switch (line.action) {
         case Action::Help:
-            std::cout << helpText();
-            return 0;
+            return emit(helpText(), 0);
         case Action::Version:
-            std::cout << kProgram << " " << ORVEX_TOOL_VERSION << "\n";
-            return 0;
-        case Action::ListSchemas:
-            for (const auto& id : OrvexConfigValidate::schemaIds()) std::cout << id << "\n";
-            return 0;
+            return emit(std::string(kProgram) + " " + ORVEX_TOOL_VERSION + "\n", 0);
+        case Action::ListSchemas: {
+            std::string ids;
+            for (const auto& id : OrvexConfigValidate::schemaIds()) ids += id + "\n";
+            return emit(ids, 0);
+        }
         case Action::PrintSchema:
             return printSchema(line.printSchemaId);
         case Action::LanguageServer: {

@@ -35,6 +35,8 @@ struct SyntaxError {
 };
 
 struct Duplicate {
+    std::string pointer;
+    std::string name;
     std::uint32_t later;  // node of the value kept
     std::uint32_t first;  // node of the first occurrence
 };
@@ -223,9 +225,29 @@ class Reader {
             }
         }
         const auto [first, latest] = frame.occurrences->at(member);
-        // Only the newest occurrence names the value the document holds.
-        index_.nodes[latest].keyField |= TextNode::kShadowedBit;
-        duplicates_.push_back({static_cast<std::uint32_t>(index_.nodes.size()), first});
+        // Only the newest occurrence names the value the document holds. The
+        // members below the replaced one are gone from the document.
+        TextNode& replaced = index_.nodes[latest];
+        replaced.keyField |= TextNode::kShadowedBit;
+        for (std::uint32_t k = latest + 1; k < latest + replaced.size; ++k) {
+            index_.nodes[k].member = nullptr;
+        }
+        duplicates_.push_back({openPointer() + "/" + escapePointerToken(member->first),
+                               member->first, static_cast<std::uint32_t>(index_.nodes.size()),
+                               first});
+    }
+
+    // The pointer of the innermost open container.
+    std::string openPointer() const {
+        std::string pointer;
+        for (std::size_t k = 1; k < stack_.size(); ++k) {
+            const Frame& parent = stack_[k - 1];
+            pointer += '/';
+            pointer += parent.object
+                           ? escapePointerToken(index_.nodes[stack_[k].node].member->first)
+                           : std::to_string(parent.value->size() - 1);
+        }
+        return pointer;
     }
 
     void readLiteral(std::string_view word) {
@@ -448,22 +470,16 @@ Issue parseError(const TextIndex& index, std::size_t offset, std::string message
 
 void reportDuplicates(const std::vector<Duplicate>& duplicates, const TextIndex& index,
                       std::vector<Issue>& issues) {
-    std::vector<std::uint32_t> nodes;
-    nodes.reserve(duplicates.size());
-    for (const Duplicate& duplicate : duplicates) nodes.push_back(duplicate.later);
-    const std::vector<std::string> pointers = pointersOfNodes(index, nodes);
-    for (std::size_t i = 0; i < duplicates.size(); ++i) {
-        const TextNode& first = index.nodes[duplicates[i].first];
-        const TextNode& later = index.nodes[duplicates[i].later];
+    for (const Duplicate& duplicate : duplicates) {
         Issue issue;
         issue.severity = Severity::Warning;
-        issue.path = pointers[i];
-        issue.pointer = pointers[i];
+        issue.path = duplicate.pointer;
+        issue.pointer = duplicate.pointer;
         issue.code = "duplicate_key";
-        issue.related = index.keyOf(first);
-        issue.message = "member \"" + later.member->first + "\" is also set at line " +
+        issue.related = index.keyOf(index.nodes[duplicate.first]);
+        issue.message = "member \"" + duplicate.name + "\" is also set at line " +
                         std::to_string(issue.related.line) + "; the later value is the one used";
-        issue.location = index.keyOf(later);
+        issue.location = index.keyOf(index.nodes[duplicate.later]);
         issues.push_back(std::move(issue));
     }
 }

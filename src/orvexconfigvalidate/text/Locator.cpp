@@ -96,6 +96,9 @@ std::string Locator::pointerAt(std::size_t offset) const {
         pointer += '/';
         pointer += found.member != nullptr ? escapePointerToken(found.member->first)
                                            : std::to_string(ordinal);
+        // What a later member of the same name replaced is no longer in the
+        // document: its name is as far as a pointer goes.
+        if (found.shadowed()) return pointer;
         node = inner;
     }
 }

@@ -50,42 +50,4 @@ std::optional<std::size_t> arrayIndexOf(std::string_view token) {
     return value;
 }
 
-std::vector<std::string> pointersOfNodes(const TextIndex& index,
-                                         const std::vector<std::uint32_t>& nodes) {
-    struct Level {
-        std::uint32_t end;
-        std::uint32_t ordinal;
-        std::size_t prefix;
-    };
-    std::vector<std::string> pointers(nodes.size());
-    std::vector<Level> open;
-    std::string pointer;
-    std::size_t next = 0;
-    std::uint32_t i = 0;
-    while (next < nodes.size() && i < index.nodes.size()) {
-        while (!open.empty() && open.back().end <= i) {
-            pointer.resize(open.back().prefix);
-            open.pop_back();
-        }
-        const TextNode& node = index.nodes[i];
-        const std::size_t prefix = pointer.size();
-        if (!open.empty()) {
-            pointer += '/';
-            pointer += node.member != nullptr ? escapePointerToken(node.member->first)
-                                              : std::to_string(open.back().ordinal);
-            ++open.back().ordinal;
-        }
-        const std::uint32_t end = i + node.size;
-        if (nodes[next] >= end) {
-            pointer.resize(prefix);
-            i = end;
-            continue;
-        }
-        while (next < nodes.size() && nodes[next] == i) pointers[next++] = pointer;
-        open.push_back({end, 0, prefix});
-        ++i;
-    }
-    return pointers;
-}
-
 }  // namespace OrvexConfigValidate

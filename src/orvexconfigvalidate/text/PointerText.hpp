@@ -1,14 +1,11 @@
-// JSON pointer texts (RFC 6901) and the pointers of nodes of a text index.
+// JSON pointer texts (RFC 6901).
 #pragma once
 
 #include <cstddef>
-#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
-
-#include "text/TextIndex.hpp"
 
 namespace OrvexConfigValidate {
 
@@ -21,10 +18,5 @@ std::optional<std::vector<std::string>> splitPointer(std::string_view pointer);
 
 // The array index a token stands for: digits without a leading zero.
 std::optional<std::size_t> arrayIndexOf(std::string_view token);
-
-// The pointer of each node, for node numbers in ascending order, found in
-// one walk that skips every subtree holding none of them.
-std::vector<std::string> pointersOfNodes(const TextIndex& index,
-                                         const std::vector<std::uint32_t>& nodes);
 
 }  // namespace OrvexConfigValidate

@@ -30,9 +30,9 @@ struct TextNode {
     // the same name replaced.
     std::uint32_t keyField = kNoKey;
     std::uint32_t size = 1;  // nodes in the subtree, this one included
-    // The document's member this node became (object members only). The
-    // document's objects own these; they stay put while it lives, moved or
-    // not.
+    // The document's member this node became (object members only; null
+    // inside a member that a later one replaced). The document's objects
+    // own these; they stay put while it lives, moved or not.
     const JsonMember* member = nullptr;
 
     bool hasKey() const { return (keyField & ~kShadowedBit) != kNoKey; }

@@ -316,5 +316,27 @@ TEST(JsonReader, DuplicatesInsideArraysAndNestedObjectsGetTheirPointers) {
     EXPECT_EQ(parsed.document()["groups"][1]["id"], "c");
 }
 
+TEST(JsonReader, AReplacedMemberTakesItsOwnDuplicatesAlong) {
+    // The first "groups" holds a duplicate of its own, and is then replaced
+    // whole: every warning still names its own member and place.
+    const std::string text =
+        "{\n  \"groups\": [{\"type\": 3,\n    \"type\": 3}],\n"
+        "  \"groups\": [{\"rx\": {\"port\": 1, \"port\": 2}}]\n}";
+    const ParsedText parsed = parseText(text);
+    ASSERT_TRUE(parsed.ok());
+    ASSERT_EQ(parsed.issues().size(), 3u);
+    EXPECT_EQ(parsed.issues()[0].pointer, "/groups/0/type");
+    EXPECT_EQ(parsed.issues()[0].message,
+              "member \"type\" is also set at line 2; the later value is the one used");
+    EXPECT_EQ(parsed.issues()[1].pointer, "/groups");
+    EXPECT_EQ(parsed.issues()[1].location.line, 4u);
+    EXPECT_EQ(parsed.issues()[2].pointer, "/groups/0/rx/port");
+    EXPECT_EQ(parsed.issues()[2].related.column, 22u);
+    // The replaced text names nothing in the document any more.
+    EXPECT_EQ(parsed.pointerAt(text.find("\"type\"")), "/groups");
+    EXPECT_EQ(parsed.pointerAt(text.find("\"port\"")), "/groups/0/rx/port");
+    EXPECT_EQ(parsed.locate("/groups/0/rx").line, 4u);
+}
+
 }  // namespace
 }  // namespace OrvexConfigValidate

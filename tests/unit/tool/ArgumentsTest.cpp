@@ -38,6 +38,34 @@ TEST(Arguments, OptionsMapOntoValidateOptions) {
     EXPECT_FALSE(defaults.options.failOnInfo);
     EXPECT_EQ(defaults.options.schemaDir, "");
     EXPECT_EQ(defaults.format, OutputFormat::Text);
+    EXPECT_FALSE(defaults.options.strict);
+    EXPECT_EQ(defaults.maxSize, std::size_t{512} << 20);
+}
+
+TEST(Arguments, StrictAndMaxSize) {
+    const auto parsed = parseArguments({"--strict", "--max-size=64K", "bridges.json"});
+    ASSERT_EQ(parsed.error, "");
+    EXPECT_TRUE(parsed.commandLine.options.strict);
+    EXPECT_EQ(parsed.commandLine.maxSize, 65536u);
+    EXPECT_EQ(parseArguments({"--max-size", "100", "bridges.json"}).commandLine.maxSize, 100u);
+    EXPECT_EQ(parseArguments({"--strict=yes", "bridges.json"}).error,
+              "option '--strict' takes no value");
+    EXPECT_NE(parseArguments({"--max-size", "lots", "bridges.json"}).error.find("'lots'"),
+              std::string::npos);
+}
+
+TEST(Arguments, SizesWithUnits) {
+    EXPECT_EQ(parseSize("0"), 0u);
+    EXPECT_EQ(parseSize("4096"), 4096u);
+    EXPECT_EQ(parseSize("2k"), 2048u);
+    EXPECT_EQ(parseSize("512M"), std::size_t{512} << 20);
+    EXPECT_EQ(parseSize("3G"), std::size_t{3} << 30);
+    EXPECT_FALSE(parseSize(""));
+    EXPECT_FALSE(parseSize("M"));
+    EXPECT_FALSE(parseSize("5MB"));
+    EXPECT_FALSE(parseSize("-1"));
+    EXPECT_FALSE(parseSize("99999999999999999999"));
+    EXPECT_FALSE(parseSize("99999999999999G"));
 }
 
 TEST(Arguments, DoubleDashEndsOptions) {

@@ -1,8 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <unistd.h>
 #include <cstdio>
 #include <fstream>
-#include <sstream>
+
+#include <algorithm>
 
 #include "Check.hpp"
 
@@ -23,6 +26,13 @@ class Check : public ::testing::Test {
     std::vector<std::string> written_;
 };
 
+CheckOptions withOptions(const ValidateOptions& validate) {
+    CheckOptions options;
+    options.validate = validate;
+    options.standardInput = -1;
+    return options;
+}
+
 const std::string kServerMode2 = "{\"mode\": 2,\n \"enginePolicy\": {}}";
 const std::string kRawGroup =
     "{\"groups\": [\n  {\"id\": \"r\", \"type\": 3, \"rx\": {\"p\": 1}}]}";
@@ -30,8 +40,8 @@ const std::string kRawGroup =
 TEST_F(Check, PairAppliesTheServerModeAndSplitsIssuesByFile) {
     const auto server = write("s.json", kServerMode2);
     const auto bridges = write("b.json", kRawGroup);
-    std::istringstream in;
-    const Report report = runChecks({{"Obs", {server, bridges}, true}}, ValidateOptions{}, in);
+    const Report report =
+        runChecks({{"Obs", {server, bridges}, true}}, withOptions(ValidateOptions{}));
     ASSERT_EQ(report.files.size(), 2u);
     EXPECT_EQ(report.files[0].schemaId, "BridgingServerConfiguration");
     EXPECT_TRUE(report.files[0].ok);
@@ -48,9 +58,8 @@ TEST_F(Check, PairAppliesTheServerModeAndSplitsIssuesByFile) {
 
 TEST_F(Check, SameBridgesFileAloneIsJudgedUnderModeThree) {
     const auto bridges = write("b.json", kRawGroup);
-    std::istringstream in;
     const Report report =
-        runChecks({{"BridgingConfiguration", {bridges}, false}}, ValidateOptions{}, in);
+        runChecks({{"BridgingConfiguration", {bridges}, false}}, withOptions(ValidateOptions{}));
     EXPECT_TRUE(report.diagnostics.empty());
     EXPECT_EQ(exitStatus(report), 0);
 }
@@ -61,14 +70,13 @@ TEST_F(Check, FlagsDecideWhetherNotesAndWarningsFail) {
     const auto pair = write("p.json",
                             "{\"server\": {\"mode\": 2, \"enginePolicy\": {}}, \"bridges\": "
                             "{\"groups\": [{\"id\": \"a\", \"type\": 1}]}}");
-    std::istringstream in;
     ValidateOptions options;
-    EXPECT_EQ(exitStatus(runChecks({{"Obs", {pair}, false}}, options, in)), 0);
+    EXPECT_EQ(exitStatus(runChecks({{"Obs", {pair}, false}}, withOptions(options))), 0);
     options.failOnInfo = true;
-    EXPECT_EQ(exitStatus(runChecks({{"Obs", {pair}, false}}, options, in)), 1);
+    EXPECT_EQ(exitStatus(runChecks({{"Obs", {pair}, false}}, withOptions(options))), 1);
     options = ValidateOptions{};
     options.failOnWarning = true;
-    const Report report = runChecks({{"Obs", {pair}, false}}, options, in);
+    const Report report = runChecks({{"Obs", {pair}, false}}, withOptions(options));
     EXPECT_EQ(exitStatus(report), 1);
     ASSERT_EQ(report.diagnostics.size(), 2u);
     EXPECT_EQ(report.diagnostics[0].path, "/bridges/groups/0");
@@ -77,30 +85,35 @@ TEST_F(Check, FlagsDecideWhetherNotesAndWarningsFail) {
 TEST_F(Check, UnreadablePairMemberLeavesTheOtherCheckedAlone) {
     const auto bridges = write("b.json", kRawGroup);
     const auto server = write("s.json", "{\"mode\": 2}");
-    std::istringstream in;
-    Report report =
-        runChecks({{"Obs", {"/nonexistent/s.json", bridges}, true}}, ValidateOptions{}, in);
+    Report report = runChecks({{"Obs", {"/nonexistent/s.json", bridges}, true}},
+                              withOptions(ValidateOptions{}));
     ASSERT_EQ(report.files.size(), 2u);
     EXPECT_TRUE(report.files[0].unreadable);
     EXPECT_TRUE(report.files[1].ok);  // mode 3 is assumed without the server file
     EXPECT_EQ(report.diagnostics.size(), 1u);
     EXPECT_EQ(exitStatus(report), 2);
 
-    report = runChecks({{"Obs", {server, "/nonexistent/b.json"}, true}}, ValidateOptions{}, in);
+    report =
+        runChecks({{"Obs", {server, "/nonexistent/b.json"}, true}}, withOptions(ValidateOptions{}));
     ASSERT_EQ(report.diagnostics.size(), 2u);
-    EXPECT_EQ(report.diagnostics[1].code, "schema");  // no enginePolicy
-    EXPECT_EQ(report.diagnostics[1].file, 0u);
-    EXPECT_EQ(report.diagnostics[1].path, "/");
+    // Sorted by file: the server's own issue before the bridges' read error.
+    EXPECT_EQ(report.diagnostics[0].code, "schema");  // no enginePolicy
+    EXPECT_EQ(report.diagnostics[0].file, 0u);
+    EXPECT_EQ(report.diagnostics[0].path, "/");
+    EXPECT_EQ(report.diagnostics[1].code, "read_error");
 }
 
 TEST_F(Check, LaterUnitsAreCheckedAfterAParseError) {
     const auto bad = write("bad.json", "{\"groups\": [],}");
     const auto good = write("good.json", "{\"groups\": []}");
-    std::istringstream in("{\"id\": \"g\", \"type\": 1, \"tx\": {\"a\": 1}}");
+    const auto group = write("group.json", "{\"id\": \"g\", \"type\": 1, \"tx\": {\"a\": 1}}");
+    CheckOptions options = withOptions(ValidateOptions{});
+    options.standardInput = open(group.c_str(), O_RDONLY);
     const Report report = runChecks({{"BridgingConfiguration", {bad}, false},
                                      {"BridgingConfiguration", {good}, false},
                                      {"Group", {"-"}, false}},
-                                    ValidateOptions{}, in);
+                                    options);
+    close(options.standardInput);
     ASSERT_EQ(report.files.size(), 3u);
     EXPECT_TRUE(report.files[0].unreadable);
     EXPECT_TRUE(report.files[1].ok);
@@ -112,6 +125,75 @@ TEST_F(Check, LaterUnitsAreCheckedAfterAParseError) {
     EXPECT_EQ(report.diagnostics[1].file, 2u);
     EXPECT_EQ(report.diagnostics[1].path, "/");
     EXPECT_EQ(report.diagnostics[1].position, (TextPosition{1, 1}));
+}
+
+TEST_F(Check, DiagnosticsAreSortedByFileThenPosition) {
+    const auto bridges = write("sorted.json",
+                               "{\"groups\": [\n"
+                               "  {\"id\": \"a\", \"type\": 1, \"tx\": {\"p\": 1}},\n"
+                               "  {\"id\": \"a\", \"type\": \"x\"}\n"
+                               "],\n"
+                               "\"bridges\": [{\"groups\": [\"nope\"]}]}");
+    const Report report =
+        runChecks({{"BridgingConfiguration", {bridges}, false}}, withOptions(ValidateOptions{}));
+    ASSERT_GE(report.diagnostics.size(), 4u);
+    for (std::size_t i = 1; i < report.diagnostics.size(); ++i) {
+        const auto& before = *report.diagnostics[i - 1].position;
+        const auto& after = *report.diagnostics[i].position;
+        EXPECT_TRUE(before.line < after.line ||
+                    (before.line == after.line && before.column <= after.column))
+            << i;
+    }
+    // Equal places keep the library's order: the duplicate before the
+    // group's other rules.
+    std::vector<std::string> lineThree;
+    for (const auto& d : report.diagnostics) {
+        if (d.position->line == 3 && d.position->column == 3) lineThree.push_back(d.code);
+    }
+    ASSERT_GE(lineThree.size(), 2u);
+    EXPECT_EQ(lineThree[0], "duplicate_group_id");
+    const auto duplicate =
+        std::find_if(report.diagnostics.begin(), report.diagnostics.end(),
+                     [](const Diagnostic& d) { return d.code == "duplicate_group_id"; });
+    ASSERT_TRUE(duplicate->related.has_value());
+    EXPECT_EQ(*duplicate->related, (TextPosition{2, 3}));
+}
+
+TEST_F(Check, StrictModeReachesTheLibraryAndKeepsTheHint) {
+    const auto bridges = write("strict.json",
+                               "{\"groups\": [{\"id\": \"g1\", \"type\": 3, \"tx\": {\"p\": 1}}],\n"
+                               " \"bridges\": [{\"groups\": [\"G1\"]}]}");
+    ValidateOptions strict;
+    strict.strict = true;
+    const Report report =
+        runChecks({{"BridgingConfiguration", {bridges}, false}}, withOptions(strict));
+    const auto missing =
+        std::find_if(report.diagnostics.begin(), report.diagnostics.end(),
+                     [](const Diagnostic& d) { return d.code == "missing_group_ref"; });
+    ASSERT_NE(missing, report.diagnostics.end());
+    EXPECT_EQ(missing->hint, "did you mean \"g1\"?");
+    EXPECT_EQ(missing->path, "/bridges/0/groups/0");
+}
+
+TEST_F(Check, KeptDocumentsAreThoseOfTheLastUnit) {
+    const auto first = write("first.json", "{\"groups\": []}");
+    const auto second = write("second.json", "{\"groups\": [], \"bridges\": []}");
+    KeptDocuments kept;
+    runChecks(
+        {{"BridgingConfiguration", {first}, false}, {"BridgingConfiguration", {second}, false}},
+        withOptions(ValidateOptions{}), &kept);
+    ASSERT_EQ(kept.size(), 1u);
+    EXPECT_TRUE(kept[0].document().contains("bridges"));
+}
+
+TEST_F(Check, TrailingBytesAfterNulAreAParseError) {
+    const auto path = write("nul.json", std::string("{\"groups\": []}\0{\"x\": 1}", 24));
+    const Report report =
+        runChecks({{"BridgingConfiguration", {path}, false}}, withOptions(ValidateOptions{}));
+    ASSERT_EQ(report.diagnostics.size(), 1u);
+    EXPECT_EQ(report.diagnostics[0].code, "parse_error");
+    EXPECT_EQ(report.diagnostics[0].position, (TextPosition{1, 15}));
+    EXPECT_EQ(exitStatus(report), 2);
 }
 
 }  // namespace

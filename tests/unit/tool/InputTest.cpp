@@ -1,67 +1,107 @@
 #include <gtest/gtest.h>
 
-#include <sstream>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <fstream>
+#include <string>
 
 #include "Input.hpp"
 
 namespace OrvexConfigValidate::Tool {
 namespace {
 
-TextPosition parseErrorAt(const std::string& text) {
-    const auto input = parseInput("f", text);
-    EXPECT_TRUE(input.error.has_value()) << text;
-    if (!input.error) return {};
-    EXPECT_EQ(input.error->code, "parse_error");
-    EXPECT_TRUE(input.error->position.has_value());
-    return input.error->position.value_or(TextPosition{});
+constexpr std::size_t kLimit = 1 << 20;
+
+class Input : public ::testing::Test {
+  protected:
+    std::string write(const std::string& name, const std::string& text) {
+        const std::string path = ::testing::TempDir() + "input_" + name;
+        std::ofstream(path, std::ios::binary) << text;
+        written_.push_back(path);
+        return path;
+    }
+    void TearDown() override {
+        for (const auto& path : written_) std::remove(path.c_str());
+    }
+    std::vector<std::string> written_;
+};
+
+TEST_F(Input, RegularFilesAreReadWholeNulBytesIncluded) {
+    const std::string text("{}\0garbage", 10);
+    const auto input = loadInput(write("nul.json", text), -1, kLimit);
+    ASSERT_FALSE(input.error);
+    EXPECT_EQ(input.text(), text);
+    const auto empty = loadInput(write("empty.json", ""), -1, kLimit);
+    ASSERT_FALSE(empty.error);
+    EXPECT_EQ(empty.size, 0u);
 }
 
-TEST(Input, StrictParsingRejectsWhatTheLibraryRejects) {
-    EXPECT_EQ(parseErrorAt("{\n  /* c */ \"a\": 1\n}"), (TextPosition{2, 3}));
-    EXPECT_EQ(parseErrorAt("[1, 2,]"), (TextPosition{1, 7}));
-    EXPECT_EQ(parseErrorAt("{} []"), (TextPosition{1, 4}));
-    EXPECT_EQ(parseErrorAt("   "), (TextPosition{1, 4}));
-    EXPECT_EQ(parseErrorAt("{\"a\":\n  tru}"), (TextPosition{2, 6}));
-    EXPECT_EQ(parseErrorAt("\xEF\xBB\xBF{\"a\": }"), (TextPosition{1, 7}));
-}
-
-TEST(Input, ReasonHasNoParserPrefixAndStaysUtf8) {
-    auto input = parseInput("f", "[\"\xFF\"]");
-    ASSERT_TRUE(input.error);
-    EXPECT_EQ(input.error->message.rfind("syntax error while parsing value - invalid string", 0),
-              0u)
-        << input.error->message;
-    EXPECT_EQ(input.error->message.find('\xFF'), std::string::npos);
-    EXPECT_NE(input.error->message.find("\xEF\xBF\xBD"), std::string::npos);
-
-    input = parseInput("f", "{\"a\": 1,}");
-    ASSERT_TRUE(input.error);
-    EXPECT_EQ(input.error->message,
-              "syntax error while parsing object key - unexpected '}'; expected string literal");
-}
-
-TEST(Input, ByteOrderMarkIsAccepted) {
-    const auto input = parseInput("f", "\xEF\xBB\xBF{\"a\": [1]}");
-    EXPECT_FALSE(input.error);
-    EXPECT_EQ(input.document["a"][0], 1);
-}
-
-TEST(Input, StandardInputAndUnreadableFiles) {
-    std::istringstream in("{\"x\": true}");
-    auto input = loadInput("-", in);
-    EXPECT_EQ(input.name, "<stdin>");
-    EXPECT_FALSE(input.error);
-    EXPECT_EQ(input.document["x"], true);
-
-    input = loadInput("/nonexistent/dir/bridges.json", in);
+TEST_F(Input, SizeLimitIsAReadErrorOfThatFile) {
+    const auto path = write("big.json", std::string(2000, ' ') + "1");
+    EXPECT_FALSE(loadInput(path, -1, 2001).error);
+    const auto input = loadInput(path, -1, 2000);
     ASSERT_TRUE(input.error);
     EXPECT_EQ(input.error->code, "read_error");
-    EXPECT_EQ(input.error->message, "cannot read file: No such file or directory");
-    EXPECT_FALSE(input.error->position);
+    EXPECT_EQ(input.error->message,
+              "cannot read file: larger than the limit of 2000 bytes (see --max-size)");
+}
 
-    input = loadInput("/", in);
+TEST_F(Input, OnlyRegularFilesAreRead) {
+    auto input = loadInput("/dev/zero", -1, kLimit);
+    ASSERT_TRUE(input.error);
+    EXPECT_EQ(input.error->message, "cannot read file: not a regular file");
+
+    input = loadInput("/nonexistent/dir/bridges.json", -1, kLimit);
+    ASSERT_TRUE(input.error);
+    EXPECT_EQ(input.error->message, "cannot read file: No such file or directory");
+
+    input = loadInput("/", -1, kLimit);
     ASSERT_TRUE(input.error);
     EXPECT_EQ(input.error->message, "cannot read file: is a directory");
+
+    // A named pipe with no writer would block a plain open.
+    const std::string fifo = ::testing::TempDir() + "input_fifo";
+    std::remove(fifo.c_str());
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    input = loadInput(fifo, -1, kLimit);
+    std::remove(fifo.c_str());
+    ASSERT_TRUE(input.error);
+    EXPECT_EQ(input.error->message, "cannot read file: not a regular file");
+}
+
+TEST_F(Input, StandardInputFromAPipeWithinTheLimit) {
+    int fds[2];
+    ASSERT_EQ(pipe(fds), 0);
+    const std::string text = "{\"x\": true}";
+    ASSERT_EQ(::write(fds[1], text.data(), text.size()), static_cast<ssize_t>(text.size()));
+    close(fds[1]);
+    const auto input = loadInput("-", fds[0], kLimit);
+    close(fds[0]);
+    EXPECT_EQ(input.name, "<stdin>");
+    ASSERT_FALSE(input.error);
+    EXPECT_EQ(input.text(), text);
+
+    // /dev/zero never ends: the limit stops it.
+    const int zero = open("/dev/zero", O_RDONLY);
+    ASSERT_GE(zero, 0);
+    const auto endless = loadInput("-", zero, 300000);
+    close(zero);
+    ASSERT_TRUE(endless.error);
+    EXPECT_EQ(endless.error->message,
+              "cannot read file: larger than the limit of 300000 bytes (see --max-size)");
+}
+
+TEST_F(Input, ClosedStandardInputIsAReadError) {
+    const int fd = open("/dev/null", O_RDONLY);
+    ASSERT_GE(fd, 0);
+    close(fd);  // now a descriptor number that is not open
+    const auto input = loadInput("-", fd, kLimit);
+    ASSERT_TRUE(input.error);
+    EXPECT_EQ(input.error->code, "read_error");
+    EXPECT_EQ(input.error->message, "cannot read file: standard input is closed");
 }
 
 }  // namespace

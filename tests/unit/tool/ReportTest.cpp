@@ -18,12 +18,54 @@ Report sample() {
     return report;
 }
 
-TEST(TextReport, OneLinePerIssueThenSummary) {
+TEST(TextReport, OneLinePerIssueWithItsPointerThenSummary) {
     EXPECT_EQ(formatText(sample(), false),
-              "conf/bridges.json:12:5: error: Duplicate group id 'a' [duplicate_group_id]\n"
-              "conf/bridges.json:12:5: warning: no net [group_no_networking]\n"
-              "conf/bridges.json:3:5: note: forced [mode_force_mixed]\n"
+              "conf/bridges.json:12:5: error: /groups/1: Duplicate group id 'a' "
+              "[duplicate_group_id]\n"
+              "conf/bridges.json:12:5: warning: /groups/1: no net [group_no_networking]\n"
+              "conf/bridges.json:3:5: note: /groups/0: forced [mode_force_mixed]\n"
               "2 files checked: 1 error, 1 warning, 1 note\n");
+}
+
+TEST(TextReport, WholeFileIssuesHaveNoPointerAndHintsFollowTheMessage) {
+    Report report;
+    report.files = {{"b.json", "BridgingConfiguration", false, false}};
+    report.diagnostics = {{0, Severity::Error, "/", "schema", "not an object", TextPosition{1, 1}},
+                          {0, Severity::Error, "/bridges/0/groups/0", "missing_group_ref",
+                           "Bridge references group id 'G1' which has no definition",
+                           TextPosition{2, 20}, "did you mean \"g1\"?"}};
+    EXPECT_EQ(formatText(report, false),
+              "b.json:1:1: error: not an object [schema]\n"
+              "b.json:2:20: error: /bridges/0/groups/0: Bridge references group id 'G1' which "
+              "has no definition (did you mean \"g1\"?) [missing_group_ref]\n"
+              "1 file checked: 2 errors, 0 warnings, 0 notes\n");
+}
+
+TEST(TextReport, TextFromFilesCannotForgeLinesOrDriveTheTerminal) {
+    Report report;
+    report.files = {{"evil\nx.json:1:1: error: forged\xff", "Group", false, false}};
+    report.diagnostics = {{0, Severity::Error, "/id", "schema", "id '\x1b]0;pwned\x07' bad",
+                           TextPosition{1, 8}, "did you mean \"\x1b[2J\"?"}};
+    const std::string text = formatText(report, false);
+    EXPECT_EQ(text,
+              "evil\\u000ax.json:1:1: error: forged\\xff:1:8: error: /id: id "
+              "'\\u001b]0;pwned\\u0007' bad (did you mean \"\\u001b[2J\"?) [schema]\n"
+              "1 file checked: 1 error, 0 warnings, 0 notes\n");
+}
+
+TEST(SortDiagnostics, ByFileLineColumnStable) {
+    Report report;
+    report.files = {{"a", "Group", true, false}, {"b", "Group", true, false}};
+    report.diagnostics = {{1, Severity::Error, "", "c1", "m", TextPosition{1, 1}},
+                          {0, Severity::Error, "", "c2", "m", TextPosition{66, 22}},
+                          {0, Severity::Error, "", "c3", "m", TextPosition{19, 82}},
+                          {0, Severity::Error, "", "c4", "m", TextPosition{19, 5}},
+                          {0, Severity::Error, "", "c5", "m", TextPosition{19, 5}},
+                          {0, Severity::Error, "", "c6", "m", std::nullopt}};
+    sortDiagnostics(report);
+    std::string order;
+    for (const auto& d : report.diagnostics) order += d.code + " ";
+    EXPECT_EQ(order, "c6 c4 c5 c3 c2 c1 ");
 }
 
 TEST(TextReport, PluralsAndMissingPosition) {
@@ -39,8 +81,9 @@ TEST(TextReport, ColourWrapsLocationAndSeverityOnly) {
     Report report = sample();
     report.diagnostics.resize(1);
     EXPECT_EQ(formatText(report, true),
-              "\033[1mconf/bridges.json:12:5:\033[0m \033[1;31merror:\033[0m Duplicate group id "
-              "'a' [duplicate_group_id]\n2 files checked: 1 error, 0 warnings, 0 notes\n");
+              "\033[1mconf/bridges.json:12:5:\033[0m \033[1;31merror:\033[0m /groups/1: "
+              "Duplicate group id 'a' [duplicate_group_id]\n2 files checked: 1 error, 0 "
+              "warnings, 0 notes\n");
 }
 
 TEST(JsonReport, FilesWithTheirIssuesAndSummary) {
@@ -62,6 +105,12 @@ TEST(JsonReport, FilesWithTheirIssuesAndSummary) {
     EXPECT_EQ(issues[1]["severity"], "warning");
     EXPECT_EQ(issues[2]["severity"], "info");
     EXPECT_EQ(json["summary"].dump(), R"({"files":2,"errors":2,"warnings":1,"info":1})");
+
+    report.diagnostics[0].hint = "did you mean \"x\"?";
+    report.diagnostics[0].related = TextPosition{4, 2};
+    const auto withExtras = formatJson(report)["files"][1]["issues"][0];
+    EXPECT_EQ(withExtras["hint"], "did you mean \"x\"?");
+    EXPECT_EQ(withExtras["related"].dump(), R"({"line":4,"column":2})");
 }
 
 TEST(ExitStatus, UnreadableBeatsNotOk) {

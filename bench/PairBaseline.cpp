@@ -1,0 +1,87 @@
+// The end-to-end yardstick for the tool on a server/bridges pair: read both
+// files, parse them with nlohmann::json, validate the "Obs" envelope (built
+// by moving the documents in). Prints the times, the resident size of the
+// parsed documents and the peak.
+//   orvexconfigvalidate_pair_baseline generate DIR GROUPS
+//   orvexconfigvalidate_pair_baseline run SERVER BRIDGES
+#include <malloc.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <fstream>
+#include <iostream>
+#include <sstream>
+#include <string>
+
+#include <orvexconfigvalidate/OrvexConfigValidate.hpp>
+
+#include "ConfigGenerator.hpp"
+
+namespace {
+
+long statusKb(const std::string& field) {
+    std::ifstream status("/proc/self/status");
+    std::string key;
+    long value = -1;
+    while (status >> key) {
+        if (key == field + ":") {
+            status >> value;
+            return value;
+        }
+        status.ignore(4096, '\n');
+    }
+    return -1;
+}
+
+std::string readFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+double msSince(std::chrono::steady_clock::time_point start) {
+    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
+        .count();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 4) {
+        std::cerr << "usage: " << argv[0] << " generate DIR GROUPS | run SERVER BRIDGES\n";
+        return 2;
+    }
+    const std::string mode = argv[1];
+    if (mode == "generate") {
+        const std::string dir = argv[2];
+        const auto groups = std::strtoull(argv[3], nullptr, 10);
+        std::ofstream(dir + "/orvexbridged_conf.json")
+            << OrvexConfigValidate::generateServerConfiguration(3) << "\n";
+        std::ofstream(dir + "/bridges.json")
+            << OrvexConfigValidate::generateBridgingConfiguration(groups);
+        return 0;
+    }
+    const auto start = std::chrono::steady_clock::now();
+    nlohmann::json server;
+    nlohmann::json bridges;
+    {
+        const std::string serverText = readFile(argv[2]);
+        const std::string bridgesText = readFile(argv[3]);
+        server = nlohmann::json::parse(serverText);
+        bridges = nlohmann::json::parse(bridgesText);
+    }
+    const double parsed = msSince(start);
+    malloc_trim(0);
+    const long documentKb = statusKb("VmRSS");
+    nlohmann::json envelope = nlohmann::json::object();
+    envelope["server"] = std::move(server);
+    envelope["bridges"] = std::move(bridges);
+    const auto validateStart = std::chrono::steady_clock::now();
+    const auto result = OrvexConfigValidate::validate("Obs", envelope, {});
+    const double validated = msSince(validateStart);
+    std::cout << "read_parse_ms " << parsed << "\nvalidate_ms " << validated << "\ntotal_ms "
+              << msSince(start) << "\ndocument_rss_kb " << documentKb << "\npeak_rss_kb "
+              << statusKb("VmHWM") << "\nissues " << result.issues.size() << "\n";
+    return result.ok ? 0 : 1;
+}
