@@ -1,6 +1,7 @@
 #include "IncrementalCheck.hpp"
 
 #include <algorithm>
+#include <cstring>
 #include <exception>
 
 #include "Navigation.hpp"
@@ -41,6 +42,31 @@ std::optional<ElementOf> elementOf(const std::string& pointer) {
     return element;
 }
 
+// Whole blocks are compared first; that is what keeps a change of a
+// megabyte text cheap.
+const std::size_t kBlock = 4096;
+
+std::size_t commonPrefix(const char* a, const char* b, std::size_t limit) {
+    std::size_t at = 0;
+    while (at + kBlock <= limit && std::memcmp(a + at, b + at, kBlock) == 0) at += kBlock;
+    while (at < limit && a[at] == b[at]) ++at;
+    return at;
+}
+
+// The common length before the two ends, at most limit.
+std::size_t commonSuffix(const char* aEnd, const char* bEnd, std::size_t limit) {
+    std::size_t at = 0;
+    while (at + kBlock <= limit &&
+           std::memcmp(aEnd - at - kBlock, bEnd - at - kBlock, kBlock) == 0) {
+        at += kBlock;
+    }
+    while (at < limit && aEnd[-static_cast<std::ptrdiff_t>(at) - 1] ==
+                             bEnd[-static_cast<std::ptrdiff_t>(at) - 1]) {
+        ++at;
+    }
+    return at;
+}
+
 void shift(TextLocation& location, std::size_t from, std::ptrdiff_t delta) {
     if (location.known() && location.offset >= from) {
         location.offset =
@@ -50,9 +76,13 @@ void shift(TextLocation& location, std::size_t from, std::ptrdiff_t delta) {
 
 // Line and byte column of every issue, from its offset in the text.
 void placeLines(std::vector<Issue>& issues, const std::string& text) {
+    if (issues.empty()) return;
     std::vector<std::size_t> lineStarts{0};
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '\n') lineStarts.push_back(i + 1);
+    for (const char* at = text.data();
+         const void* found =
+             std::memchr(at, '\n', static_cast<std::size_t>(text.data() + text.size() - at));) {
+        at = static_cast<const char*>(found) + 1;
+        lineStarts.push_back(static_cast<std::size_t>(at - text.data()));
     }
     const bool bom = text.compare(0, kBom.size(), kBom) == 0;
     const auto place = [&](TextLocation& location) {
@@ -181,13 +211,9 @@ std::optional<std::vector<Issue>> IncrementalCheck::update(const std::string& ne
     if (!valid || newServerText != serverText) return std::nullopt;
     // The edited stretch: what lies between the common start and end.
     const std::size_t limit = std::min(text.size(), newText.size());
-    std::size_t prefix = 0;
-    while (prefix < limit && text[prefix] == newText[prefix]) ++prefix;
-    std::size_t suffix = 0;
-    while (suffix < limit - prefix &&
-           text[text.size() - 1 - suffix] == newText[newText.size() - 1 - suffix]) {
-        ++suffix;
-    }
+    const std::size_t prefix = commonPrefix(text.data(), newText.data(), limit);
+    const std::size_t suffix =
+        commonSuffix(text.data() + text.size(), newText.data() + newText.size(), limit - prefix);
     const std::size_t oldEnd = text.size() - suffix;
     const auto delta =
         static_cast<std::ptrdiff_t>(newText.size()) - static_cast<std::ptrdiff_t>(text.size());
@@ -276,13 +302,14 @@ std::optional<std::vector<Issue>> IncrementalCheck::update(const std::string& ne
         valid = false;
         throw;
     }
-    const std::vector<GroupEntry> defined =
-        definedGroups(layoutOf("BridgingConfiguration"), document);
+    // The first group of each id, looked up only when an id is repeated.
+    std::optional<std::vector<GroupEntry>> defined;
     for (auto& issue : rules) {
         issue.source = source;
         issue.location = locate(issue.pointer);
         if (issue.code == "duplicate_group_id") {
-            for (const auto& group : defined) {
+            if (!defined) defined = definedGroups(layoutOf("BridgingConfiguration"), document);
+            for (const auto& group : *defined) {
                 if (group.id == issue.id)
                     issue.related = locate("/groups/" + std::to_string(group.index));
             }

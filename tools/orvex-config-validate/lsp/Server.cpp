@@ -234,7 +234,9 @@ void Server::didChange(const nlohmann::json& params) {
     Document& document = openDocument(params);
     const nlohmann::json& changes = member(params, "contentChanges", "params");
     if (!changes.is_array()) throw badParams("params.contentChanges must be an array");
-    std::string text = document.text;
+    // Most clients send the whole text once; a copy of the old text is made
+    // only for ranged changes.
+    std::optional<std::string> text;
     for (const auto& change : changes) {
         std::string replacement = stringMember(change, "text", "contentChanges[]");
         if (!change.contains("range")) {
@@ -242,19 +244,21 @@ void Server::didChange(const nlohmann::json& params) {
             continue;
         }
         // A client may send ranged changes although full text was asked for.
+        if (!text) text = document.text;
         const nlohmann::json& range = change["range"];
-        const TextPositions positions(text);
+        const TextPositions positions(*text);
+        const nlohmann::json& start = member(range, "start", "range");
+        const nlohmann::json& end = member(range, "end", "range");
         const std::size_t begin = positions.offsetOf(
-            {unsignedMember(member(range, "start", "range"), "line", "start"),
-             unsignedMember(member(range, "start", "range"), "character", "start")});
-        const std::size_t end =
-            positions.offsetOf({unsignedMember(member(range, "end", "range"), "line", "end"),
-                                unsignedMember(member(range, "end", "range"), "character", "end")});
-        if (end < begin) throw badParams("a change range ends before it starts");
-        text.replace(begin, end - begin, replacement);
+            {unsignedMember(start, "line", "start"), unsignedMember(start, "character", "start")});
+        const std::size_t finish = positions.offsetOf(
+            {unsignedMember(end, "line", "end"), unsignedMember(end, "character", "end")});
+        if (finish < begin) throw badParams("a change range ends before it starts");
+        text->replace(begin, finish - begin, replacement);
     }
+    if (!text) return;
     document.version = versionOf(member(params, "textDocument", "params"));
-    document.setText(std::move(text));
+    document.setText(std::move(*text));
     publish(checker->refresh(document.uri));
 }
 

@@ -1,6 +1,8 @@
 #include "TextPositions.hpp"
 
 #include <algorithm>
+#include <cstdint>
+#include <cstring>
 
 namespace OrvexConfigValidate::Lsp {
 
@@ -34,22 +36,49 @@ Character characterAt(std::string_view text, std::size_t offset) {
     return {length, length == 4 ? 2u : 1u};
 }
 
+bool isAscii(const char* from, const char* to) {
+    std::uint64_t high = 0;
+    for (; from + 8 <= to; from += 8) {
+        std::uint64_t word;
+        std::memcpy(&word, from, sizeof word);
+        high |= word;
+    }
+    for (; from < to; ++from) high |= static_cast<unsigned char>(*from);
+    return (high & 0x8080808080808080ULL) == 0;
+}
+
 }  // namespace
 
 TextPositions::TextPositions(std::string_view text) : text(text) {
+    // Line by line with memchr, and eight bytes at a time for the ASCII
+    // test: a change of a large text builds this anew.
     lineStarts.push_back(0);
-    bool ascii = true;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const char c = text[i];
-        if (c == '\n' || (c == '\r' && (i + 1 == text.size() || text[i + 1] != '\n'))) {
-            lineStarts.push_back(i + 1);
-            asciiLines.push_back(ascii);
-            ascii = true;
-        } else if (static_cast<unsigned char>(c) >= 0x80) {
-            ascii = false;
-        }
+    if (text.empty()) {
+        asciiLines.push_back(true);
+        return;
     }
-    asciiLines.push_back(ascii);
+    const char* const begin = text.data();
+    const char* const end = begin + text.size();
+    const char* line = begin;
+    while (true) {
+        const void* newline = std::memchr(line, '\n', static_cast<std::size_t>(end - line));
+        const char* lineEnd = newline != nullptr ? static_cast<const char*>(newline) : end;
+        // A lone "\r" ends a line as well.
+        const char* from = line;
+        while (const void* found =
+                   std::memchr(from, '\r', static_cast<std::size_t>(lineEnd - from))) {
+            const char* cr = static_cast<const char*>(found);
+            if (cr + 1 == lineEnd && newline != nullptr) break;  // "\r\n"
+            asciiLines.push_back(isAscii(line, cr));
+            line = cr + 1;
+            lineStarts.push_back(static_cast<std::size_t>(line - begin));
+            from = line;
+        }
+        asciiLines.push_back(isAscii(line, lineEnd));
+        if (newline == nullptr) break;
+        line = lineEnd + 1;
+        lineStarts.push_back(static_cast<std::size_t>(line - begin));
+    }
 }
 
 std::size_t TextPositions::lineEnd(std::size_t line) const {
