@@ -187,11 +187,17 @@ nlohmann::json Server::initialize(const nlohmann::json& params) {
     std::vector<std::string> warnings;
     CheckSettings settings = defaults;
     if (params.is_object() && params.contains("initializationOptions")) {
-        CheckSettings chosen = readCheckSettings(params["initializationOptions"], warnings);
+        const nlohmann::json& options = params["initializationOptions"];
+        CheckSettings chosen = readCheckSettings(options, warnings);
         settings.schemaChoices = std::move(chosen.schemaChoices);
-        if (!chosen.options.schemaDir.empty())
+        // What the editor sets wins over the command line.
+        if (options.is_object() && options.contains("schemaDir") &&
+            options["schemaDir"].is_string()) {
             settings.options.schemaDir = chosen.options.schemaDir;
-        settings.options.strict = settings.options.strict || chosen.options.strict;
+        }
+        if (options.is_object() && options.contains("strict") && options["strict"].is_boolean()) {
+            settings.options.strict = chosen.options.strict;
+        }
     }
     checker = std::make_unique<Checker>(store, std::move(settings));
     state = State::Running;
