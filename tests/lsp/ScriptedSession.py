@@ -265,6 +265,17 @@ def pair_session(folder):
     equal([d["code"] for d in client.diagnostics(uri_of(bridges))],
           ["mode_requires_audio_group", "mode_force_mixed"], "back to the file on disk")
 
+    # Saving re-checks; a server file changed on disk is taken up when the
+    # editor reports the change.
+    client.notify("textDocument/didSave", {"textDocument": {"uri": uri_of(bridges)}})
+    equal([d["code"] for d in client.diagnostics(uri_of(bridges))],
+          ["mode_requires_audio_group", "mode_force_mixed"], "after a save")
+    with open(server, "w") as f:
+        f.write(server_text.replace('"mode": 2', '"mode": 0'))
+    client.notify("workspace/didChangeWatchedFiles",
+                  {"changes": [{"uri": uri_of(server), "type": 2}]})
+    equal(client.diagnostics(uri_of(bridges)), [], "after the server file changed on disk")
+
     # Exit without shutdown.
     client.notify("exit")
     equal(client.finish(), 1, "exit status without shutdown")
