@@ -49,11 +49,13 @@ struct Session {
     std::size_t published = 0;
     std::size_t diagnostics = 0;
     std::size_t bytesSent = 0;
+    std::string directory;
     Lsp::Server server;
     std::string uri;
 
     explicit Session(bool paired)
-        : server(
+        : directory(folder(paired)),
+          server(
               [this](const Json& message) {
                   bytesSent += Lsp::serialise(message).size();
                   if (message.value("method", "") == "textDocument/publishDiagnostics") {
@@ -62,10 +64,16 @@ struct Session {
                   }
               },
               "bench"),
-          uri(Lsp::uriFromPath(folder(paired) + "/bridges.json")) {
+          uri(Lsp::uriFromPath(directory + "/bridges.json")) {
         server.handleBody(Lsp::serialise(
             {{"jsonrpc", "2.0"}, {"id", 1}, {"method", "initialize"}, {"params", Json::object()}}));
     }
+    ~Session() {
+        std::remove((directory + "/orvexbridged_conf.json").c_str());
+        rmdir(directory.c_str());
+    }
+    Session(const Session&) = delete;
+    Session& operator=(const Session&) = delete;
 };
 
 // The text with group `index`'s type set to `type`.
