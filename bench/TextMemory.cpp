@@ -1,7 +1,8 @@
 // Resident size of one generated bridging configuration parsed by
 // nlohmann::json::parse ("dom") or by parseText ("text": the same document
 // plus its position index), the text itself freed first.
-//   orvexconfigvalidate_text_memory dom|text GROUPS
+// With "validate", also the peak while validateText checks the parsed text.
+//   orvexconfigvalidate_text_memory dom|text|validate GROUPS
 #include <malloc.h>
 
 #include <cstdlib>
@@ -33,24 +34,35 @@ long statusKb(const std::string& field) {
 
 int main(int argc, char** argv) {
     if (argc != 3) {
-        std::cerr << "usage: " << argv[0] << " dom|text GROUPS\n";
+        std::cerr << "usage: " << argv[0] << " dom|text|validate GROUPS\n";
         return 2;
     }
     const std::string mode = argv[1];
     std::string text =
         OrvexConfigValidate::generateBridgingConfiguration(std::strtoull(argv[2], nullptr, 10));
+    text.shrink_to_fit();
     malloc_trim(0);
+    // The high-water mark from here on, the text counted in both.
+    std::ofstream("/proc/self/clear_refs") << "5";
     const long before = statusKb("VmRSS");
     if (mode == "dom") {
         const nlohmann::json document = nlohmann::json::parse(text);
+        std::cout << "text_and_dom_peak_kb " << statusKb("VmHWM") - before << "\n";
         std::string().swap(text);
         malloc_trim(0);
         std::cout << "dom_kb " << statusKb("VmRSS") - before << "\n";
         return document.is_object() ? 0 : 1;
     }
-    const OrvexConfigValidate::ParsedText parsed = OrvexConfigValidate::parseText(text);
+    OrvexConfigValidate::ParsedText parsed = OrvexConfigValidate::parseText(text);
+    std::cout << "text_dom_and_index_peak_kb " << statusKb("VmHWM") - before << "\n";
     std::string().swap(text);
     malloc_trim(0);
     std::cout << "dom_and_index_kb " << statusKb("VmRSS") - before << "\n";
+    if (mode == "validate") {
+        std::ofstream("/proc/self/clear_refs") << "5";  // resets VmHWM to the current size
+        const auto result = OrvexConfigValidate::validateText("BridgingConfiguration", parsed, {});
+        std::cout << "validate_peak_kb " << statusKb("VmHWM") - before << "\n";
+        std::cout << "issues " << result.issues.size() << "\n";
+    }
     return parsed.ok() ? 0 : 1;
 }

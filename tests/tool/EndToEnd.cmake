@@ -190,3 +190,17 @@ if(ORVEX_BASH_PROGRAM)
     set_tests_properties(tool.input.closed_stdin PROPERTIES LABELS "tool;e2e"
         PASS_REGULAR_EXPRESSION "^<stdin>: error: cannot read file: standard input is closed \\[read_error\\]\n1 file checked: 1 error, 0 warnings, 0 notes\nstatus 2\n$")
 endif()
+
+# Running out of memory on one file is an error of that file; the next one
+# is still checked. Address space is capped with ulimit, which sanitizer
+# builds cannot run under.
+if(ORVEX_BASH_PROGRAM AND NOT ORVEX_SANITIZE)
+    string(REPEAT "[0]," 1500000 many_arrays)
+    file(WRITE ${CMAKE_CURRENT_BINARY_DIR}/huge/bridges.json "[${many_arrays}0]")
+    add_test(NAME tool.input.out_of_memory_is_one_files_error
+        COMMAND ${ORVEX_BASH_PROGRAM} -c "ulimit -v 150000; \"$0\" \"$1\" examples/good/bridges.json; echo \"status $?\""
+            $<TARGET_FILE:orvex-config-validate> ${CMAKE_CURRENT_BINARY_DIR}/huge/bridges.json
+        WORKING_DIRECTORY ${PROJECT_SOURCE_DIR})
+    set_tests_properties(tool.input.out_of_memory_is_one_files_error PROPERTIES LABELS "tool;e2e"
+        PASS_REGULAR_EXPRESSION "huge/bridges.json: error: not enough memory to check this file \\[out_of_memory\\]\n2 files checked: 1 error, 0 warnings, 0 notes\nstatus 2\n$")
+endif()

@@ -141,4 +141,8 @@ nlohmann::ordered_json formatJson(const Report& report) {
               {"info", counts.notes}}}};
 }
 
+std::string formatJsonText(const Report& report) {
+    return formatJson(report).dump(2, ' ', false, nlohmann::json::error_handler_t::replace) + "\n";
+}
+
 }  // namespace OrvexConfigValidate::Tool

@@ -61,4 +61,8 @@ std::string formatText(const Report& report, bool colour);
 
 nlohmann::ordered_json formatJson(const Report& report);
 
+// formatJson as text: always valid UTF-8 (bytes that are not become U+FFFD;
+// control characters are JSON escapes), ending in a newline.
+std::string formatJsonText(const Report& report);
+
 }  // namespace OrvexConfigValidate::Tool

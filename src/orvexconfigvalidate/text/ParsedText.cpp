@@ -44,9 +44,9 @@ TextLocation ParsedText::position(std::size_t offset) const {
 ParsedText parseText(std::string_view text) {
     ParsedText parsed;
     ParsedText::Impl& impl = *parsed.impl;
-    // Address space only: pages the reader never writes are never touched,
-    // and JSON needs several bytes per value, so this rarely grows.
-    impl.index.nodes.reserve(std::min(text.size(), kMaxTextSize) / 6 + 16);
+    // Configuration files spend well over ten bytes per value; a denser
+    // text only makes the index grow once or twice more.
+    impl.index.nodes.reserve(std::min(text.size(), kMaxTextSize) / 16 + 16);
     impl.ok = readJson(text, impl.document, impl.index, impl.issues);
     return parsed;
 }

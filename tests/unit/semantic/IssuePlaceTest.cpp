@@ -81,7 +81,7 @@ TEST(IssuePlace, BridgingConfigurationPointsIntoItsOwnArrays) {
 }
 
 TEST(IssuePlace, ObsPointsBelowItsBridgesMember) {
-    for (const int mode : {0, 1, 2}) {
+    for (const int mode : {0, 1, 2, 3}) {
         const nlohmann::json document = {{"server", {{"mode", mode}}},
                                          {"bridges", bridgingDocument()}};
         const auto result = semantic("Obs", document);
@@ -95,12 +95,15 @@ TEST(IssuePlace, ObsPointsBelowItsBridgesMember) {
             EXPECT_EQ(element.value("id", std::string()), issue.id) << issue.pointer;
         }
         expectPointersResolve(document, result);
-        const std::map<int, std::string> modeCode = {
-            {0, "mode_force_raw"}, {1, "mode_force_multistream"}, {2, "mode_force_mixed"}};
+        const std::map<int, std::string> modeCode = {{0, "mode_force_raw"},
+                                                     {1, "mode_force_multistream"},
+                                                     {2, "mode_force_mixed"},
+                                                     {3, "bom_type_mismatch"}};
         EXPECT_EQ(codes.count(modeCode.at(mode)), 1u) << mode;
-        if (mode != 0) {
+        if (mode == 1 || mode == 2) {
             EXPECT_EQ(codes.count("mode_requires_audio_group"), 1u) << mode;
         }
+        EXPECT_EQ(codes.count("group_no_networking"), 1u);
         EXPECT_EQ(codes.count("missing_group_ref"), 1u);
         EXPECT_EQ(codes.count("bridge_empty_groups"), 1u);
         EXPECT_EQ(codes.count("duplicate_group_id"), 1u);

@@ -113,6 +113,19 @@ TEST(JsonReport, FilesWithTheirIssuesAndSummary) {
     EXPECT_EQ(withExtras["related"].dump(), R"({"line":4,"column":2})");
 }
 
+TEST(JsonReport, TextIsValidUtf8WhateverTheNames) {
+    Report report;
+    report.files = {{"caf\xE9\n.json", "Group", false, false}};
+    report.diagnostics = {
+        {0, Severity::Error, "/id", "schema", "id '\x1b[2J' bad", TextPosition{1, 8}}};
+    const std::string text = formatJsonText(report);
+    EXPECT_NE(text.find("\"caf\xEF\xBF\xBD\\n.json\""), std::string::npos) << text;
+    EXPECT_NE(text.find("id '\\u001b[2J' bad"), std::string::npos) << text;
+    EXPECT_EQ(text.find('\x1b'), std::string::npos);
+    EXPECT_EQ(text.back(), '\n');
+    EXPECT_EQ(nlohmann::json::parse(text)["files"][0]["issues"][0]["line"], 1);
+}
+
 TEST(ExitStatus, UnreadableBeatsNotOk) {
     Report report = sample();
     EXPECT_EQ(exitStatus(report), 1);
