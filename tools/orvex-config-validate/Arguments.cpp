@@ -19,7 +19,8 @@ bool isValueOption(const std::string& name) {
 
 bool isFlagOption(const std::string& name) {
     return name == "--fail-on-warning" || name == "--fail-on-info" || name == "--list-schemas" ||
-           name == "--help" || name == "-h" || name == "--version" || name == "--strict";
+           name == "--help" || name == "-h" || name == "--version" || name == "--strict" ||
+           name == "--lsp";
 }
 
 std::string joined(const std::vector<std::string>& items) {
@@ -86,7 +87,7 @@ std::string applyOption(CommandLine& line, std::vector<std::string>& seen, const
         seen.push_back(name);
     } else if (name == "--help" || name == "-h") {
         seen.push_back("--help");
-    } else if (name == "--version") {
+    } else if (name == "--version" || name == "--lsp") {
         seen.push_back(name);
     }
     return "";
@@ -109,6 +110,16 @@ std::string chooseAction(CommandLine& line, const std::vector<std::string>& seen
     if (contains(seen, "--explain")) {
         if (hasInputs(line)) return "--explain takes no input files";
         line.action = Action::Explain;
+        return "";
+    }
+    if (contains(seen, "--lsp")) {
+        // Files come from the editor; only the schema directory applies.
+        if (hasInputs(line)) return "--lsp takes no input files";
+        if (!line.schemaId.empty() || contains(seen, "--list-schemas") ||
+            contains(seen, "--print-schema")) {
+            return "--lsp cannot be combined with --schema, --list-schemas or --print-schema";
+        }
+        line.action = Action::LanguageServer;
         return "";
     }
     const bool list = contains(seen, "--list-schemas");
@@ -238,6 +249,7 @@ std::string helpText() {
     return R"(Usage: orvex-config-validate [OPTIONS] FILE...
        orvex-config-validate [OPTIONS] --server FILE --bridges FILE [FILE...]
        orvex-config-validate --list-schemas | --print-schema ID | --explain CODE
+       orvex-config-validate --lsp [--schema-dir DIR] [--strict]
        orvex-config-validate --help | --version
 
 Checks orvexbridged configuration files and reports every issue as
@@ -276,6 +288,8 @@ Options:
   --list-schemas       print the schema ids
   --print-schema ID    print the built-in schema ID (for an editor)
   --explain CODE       what an issue code means, why it matters, how to fix it
+  --lsp                serve editors as a language server on standard input and
+                       output (--schema-dir and --strict apply to every file)
   -h, --help           print this help
   --version            print the version
 

@@ -12,7 +12,7 @@
 
 namespace OrvexConfigValidate::Tool {
 
-enum class Action { Check, Help, Version, ListSchemas, PrintSchema, Explain };
+enum class Action { Check, Help, Version, ListSchemas, PrintSchema, Explain, LanguageServer };
 enum class OutputFormat { Text, Json, Github, Sarif, Junit };
 
 struct CommandLine {

@@ -20,6 +20,7 @@
 #include "Output.hpp"
 #include "Report.hpp"
 #include "SarifFormat.hpp"
+#include "lsp/Run.hpp"
 
 namespace {
 
@@ -140,6 +141,12 @@ int main(int argc, char** argv) {
             return printSchema(line.printSchemaId);
         case Action::Explain:
             return explain(line.explainCode);
+        case Action::LanguageServer: {
+            OrvexConfigValidate::Lsp::CheckSettings defaults;
+            defaults.options = line.options;
+            return OrvexConfigValidate::Lsp::runLanguageServer(STDIN_FILENO, std::cout,
+                                                               ORVEX_TOOL_VERSION, defaults);
+        }
         case Action::Check:
             break;
     }

@@ -138,6 +138,26 @@ TEST(Arguments, UsageErrors) {
     }
 }
 
+TEST(Arguments, LanguageServerTakesOptionsButNoInputs) {
+    const auto parsed = parseArguments({"--lsp", "--schema-dir", "/s", "--strict"});
+    ASSERT_EQ(parsed.error, "");
+    EXPECT_EQ(parsed.commandLine.action, Action::LanguageServer);
+    EXPECT_EQ(parsed.commandLine.options.schemaDir, "/s");
+    EXPECT_TRUE(parsed.commandLine.options.strict);
+    EXPECT_EQ(parseArguments({"--lsp", "bridges.json"}).error, "--lsp takes no input files");
+    EXPECT_EQ(parseArguments({"--server", "a", "--bridges", "b", "--lsp"}).error,
+              "--lsp takes no input files");
+    for (const auto& args :
+         std::vector<std::vector<std::string>>{{"--lsp", "--list-schemas"},
+                                               {"--lsp", "--print-schema", "Obs"},
+                                               {"--lsp", "--schema", "Obs"}}) {
+        EXPECT_NE(parseArguments(args).error.find("--lsp cannot be combined"), std::string::npos);
+    }
+    EXPECT_EQ(parseArguments({"--lsp=1"}).error, "option '--lsp' takes no value");
+    // --help still wins, as with every other action.
+    EXPECT_EQ(parseArguments({"--lsp", "--help"}).commandLine.action, Action::Help);
+}
+
 TEST(Arguments, SchemaByFileName) {
     EXPECT_EQ(schemaIdForFileName("bridges.json"), "BridgingConfiguration");
     EXPECT_EQ(schemaIdForFileName("/etc/orvexbridged/bridges.json"), "BridgingConfiguration");

@@ -1,0 +1,155 @@
+// Latency of the language server's diagnostics after a change of a large
+// bridges file: from the didChange body to the published diagnostics,
+// message parsing and the encoding of what is sent included.
+#include <benchmark/benchmark.h>
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include <nlohmann/json.hpp>
+
+#include "ConfigGenerator.hpp"
+#include "lsp/FileUri.hpp"
+#include "lsp/JsonRpc.hpp"
+#include "lsp/Server.hpp"
+
+namespace {
+
+using namespace OrvexConfigValidate;
+using Json = nlohmann::json;
+
+const std::size_t kGroups = 10000;
+
+// A folder for the edited file (and the server file of a pair), made once.
+std::string folder(bool paired) {
+    std::string pattern = "/tmp/orvex-lsp-bench-XXXXXX";
+    if (mkdtemp(pattern.data()) == nullptr) std::abort();
+    if (paired) {
+        std::ofstream(pattern + "/orvexbridged_conf.json") << generateServerConfiguration(2);
+    }
+    return pattern;
+}
+
+std::string body(const std::string& method, Json params) {
+    return Lsp::serialise(Lsp::makeNotification(method, std::move(params)));
+}
+
+std::string changeBody(const std::string& uri, const std::string& text, int version) {
+    return body("textDocument/didChange", {{"textDocument", {{"uri", uri}, {"version", version}}},
+                                           {"contentChanges", Json::array({{{"text", text}}})}});
+}
+
+struct Session {
+    std::size_t published = 0;
+    std::size_t diagnostics = 0;
+    std::size_t bytesSent = 0;
+    std::string directory;
+    Lsp::Server server;
+    std::string uri;
+
+    explicit Session(bool paired)
+        : directory(folder(paired)),
+          server(
+              [this](const Json& message) {
+                  bytesSent += Lsp::serialise(message).size();
+                  if (message.value("method", "") == "textDocument/publishDiagnostics") {
+                      ++published;
+                      diagnostics = message["params"]["diagnostics"].size();
+                  }
+              },
+              "bench"),
+          uri(Lsp::uriFromPath(directory + "/bridges.json")) {
+        server.handleBody(Lsp::serialise(
+            {{"jsonrpc", "2.0"}, {"id", 1}, {"method", "initialize"}, {"params", Json::object()}}));
+    }
+    ~Session() {
+        std::remove((directory + "/orvexbridged_conf.json").c_str());
+        rmdir(directory.c_str());
+    }
+    Session(const Session&) = delete;
+    Session& operator=(const Session&) = delete;
+};
+
+// The text with group `index`'s type set to `type`.
+std::string withType(std::string text, std::size_t index, int type) {
+    const std::string key = "{\"id\": \"{grp-" + std::to_string(index) + "}\", \"type\": ";
+    const std::size_t at = text.find(key);
+    if (at == std::string::npos) std::abort();
+    text[at + key.size()] = static_cast<char>('0' + type);
+    return text;
+}
+
+// Alternates one group between a fitting and a clashing type: each change
+// adds or removes an error, so every run publishes different diagnostics.
+void changeInsideGroup(benchmark::State& state, bool paired) {
+    Session session(paired);
+    const std::string text = generateBridgingConfiguration(kGroups);
+    session.server.handleBody(
+        body("textDocument/didOpen",
+             {{"textDocument",
+               {{"uri", session.uri}, {"languageId", "json"}, {"version", 1}, {"text", text}}}}));
+    const std::vector<std::string> bodies = {
+        changeBody(session.uri, withType(text, kGroups / 2, 3), 2),
+        changeBody(session.uri, text, 3)};
+    std::size_t turn = 0;
+    std::vector<std::size_t> counts;
+    for (auto _ : state) {
+        const std::size_t before = session.published;
+        session.server.handleBody(bodies[turn++ % 2]);
+        if (session.published == before) state.SkipWithError("no diagnostics published");
+        counts.push_back(session.diagnostics);
+    }
+    state.counters["bytes"] = static_cast<double>(text.size());
+    state.counters["diagnostics_max"] =
+        counts.empty() ? 0.0 : static_cast<double>(*std::max_element(counts.begin(), counts.end()));
+}
+
+// A change that adds a group: no single element holds it, so the whole text
+// is checked again.
+void changeAddsGroup(benchmark::State& state) {
+    Session session(false);
+    const std::string text = generateBridgingConfiguration(kGroups);
+    session.server.handleBody(
+        body("textDocument/didOpen",
+             {{"textDocument",
+               {{"uri", session.uri}, {"languageId", "json"}, {"version", 1}, {"text", text}}}}));
+    std::string grown = text;
+    const std::size_t groups = grown.find("\"groups\": [");
+    grown.insert(groups + 11, "{\"id\": \"{new}\", \"type\": 3, \"rx\": {\"a\": 1}},");
+    const std::vector<std::string> bodies = {changeBody(session.uri, grown, 2),
+                                             changeBody(session.uri, text, 3)};
+    std::size_t turn = 0;
+    for (auto _ : state) session.server.handleBody(bodies[turn++ % 2]);
+    state.counters["bytes"] = static_cast<double>(text.size());
+}
+
+void openFile(benchmark::State& state) {
+    const std::string text = generateBridgingConfiguration(kGroups);
+    int version = 1;
+    for (auto _ : state) {
+        state.PauseTiming();
+        Session session(false);
+        const std::string open = body("textDocument/didOpen", {{"textDocument",
+                                                                {{"uri", session.uri},
+                                                                 {"languageId", "json"},
+                                                                 {"version", version++},
+                                                                 {"text", text}}}});
+        state.ResumeTiming();
+        session.server.handleBody(open);
+    }
+}
+
+BENCHMARK_CAPTURE(changeInsideGroup, alone, false)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(changeInsideGroup, paired, true)->Unit(benchmark::kMillisecond);
+BENCHMARK(changeAddsGroup)->Unit(benchmark::kMillisecond);
+BENCHMARK(openFile)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+}  // namespace
+
+BENCHMARK_MAIN();

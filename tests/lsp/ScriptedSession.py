@@ -1,0 +1,354 @@
+"""Drives orvex-config-validate --lsp through whole sessions over pipes and
+checks every answer: diagnostics with exact ranges, their refresh and
+clearing, hover, definition, completion, deployment pairs, malformed input,
+shutdown and exit.
+
+Usage: ScriptedSession.py TOOL"""
+
+import json
+import os
+import sys
+import tempfile
+
+from lspclient import Client
+
+TOOL = sys.argv[1]
+
+BROKEN = "\n".join([
+    '{',
+    '  "groups": [',
+    '    {"id": "g1", "type": 1, "name": "Dispatch", "tx": {"a": 1}, "bridgeTargetOutputDetail": {"mode": 1}},',
+    '    {"id": "g1", "type": 1, "tx": {"a": 1}, "bridgeTargetOutputDetail": {"mode": 1}},',
+    '    {"id": "g2", "name": "Radio \u00e9\U0001F600", "type": 3, "bridgeTargetOutputDetail": {"mode": 7}, "rx": {"a": 1}}',
+    '  ],',
+    '  "bridges": [',
+    '    {"id": "b1", "groups": ["g1", "zz"]}',
+    '  ]',
+    '}',
+    ''])
+
+FIXED = BROKEN.replace(
+    '    {"id": "g1", "type": 1, "tx": {"a": 1}, "bridgeTargetOutputDetail": {"mode": 1}},\n', ''
+).replace('{"mode": 7}', '{"mode": 0}').replace('"zz"', '"g2"')
+
+failures = []
+
+
+def check(condition, what):
+    if not condition:
+        failures.append(what)
+        print("FAIL:", what)
+
+
+def equal(actual, expected, what):
+    check(actual == expected, "%s:\n  got      %s\n  expected %s" % (
+        what, json.dumps(actual, ensure_ascii=False), json.dumps(expected, ensure_ascii=False)))
+
+
+def rng(line, start, end, end_line=None):
+    return {"start": {"line": line, "character": start},
+            "end": {"line": line if end_line is None else end_line, "character": end}}
+
+
+def at(uri, line, character):
+    return {"textDocument": {"uri": uri}, "position": {"line": line, "character": character}}
+
+
+def uri_of(path):
+    return "file://" + path
+
+
+def summary(diagnostics):
+    """The fields compared exactly; schema messages belong to the validator."""
+    out = []
+    for d in diagnostics:
+        entry = {"range": d["range"], "severity": d["severity"], "code": d["code"],
+                 "source": d["source"]}
+        if d["code"] != "schema":
+            entry["message"] = d["message"]
+        if "relatedInformation" in d:
+            entry["related"] = [(r["location"]["uri"], r["location"]["range"])
+                                for r in d["relatedInformation"]]
+        out.append(entry)
+    return out
+
+
+def initialize(client, options=None):
+    params = {"processId": os.getpid(), "rootUri": None, "capabilities": {}}
+    if options is not None:
+        params["initializationOptions"] = options
+    response = client.request("initialize", params)
+    client.notify("initialized", {})
+    return response
+
+
+def open_file(client, path, text, version=1):
+    client.notify("textDocument/didOpen", {"textDocument": {
+        "uri": uri_of(path), "languageId": "json", "version": version, "text": text}})
+
+
+def change(client, path, text, version):
+    client.notify("textDocument/didChange", {
+        "textDocument": {"uri": uri_of(path), "version": version},
+        "contentChanges": [{"text": text}]})
+
+
+def main_session(folder):
+    bridges = os.path.join(folder, "bridges.json")
+    uri = uri_of(bridges)
+    client = Client([TOOL, "--lsp"])
+
+    # Requests before initialize are refused; the server stays usable.
+    early = client.request("textDocument/hover", at(uri, 0, 0))
+    equal(early.get("error", {}).get("code"), -32002, "request before initialize")
+
+    response = initialize(client, {"schemas": {"group.json": "Group", "typo.json": "NoSuch"}})
+    capabilities = response["result"]["capabilities"]
+    equal(capabilities["textDocumentSync"]["change"], 1, "full text sync")
+    equal(capabilities["textDocumentSync"]["openClose"], True, "open/close notifications")
+    for provider in ("hoverProvider", "definitionProvider"):
+        equal(capabilities.get(provider), True, provider)
+    check("completionProvider" in capabilities, "completion announced")
+    warning = client.wait_for(lambda m: m.get("method") == "window/logMessage")
+    check("typo.json" in warning["params"]["message"], "unknown schema id in options is logged")
+
+    # A broken bridges file: exact diagnostics, ranges in UTF-16 units.
+    open_file(client, bridges, BROKEN)
+    diagnostics = client.diagnostics(uri, version=1)
+    equal(summary(diagnostics), [
+        {"range": rng(4, 86, 87), "severity": 1, "code": "schema", "source": "orvex"},
+        {"range": rng(3, 4, 84), "severity": 1, "code": "duplicate_group_id", "source": "orvex",
+         "message": "Duplicate group id 'g1' (also at index 0)",
+         "related": [(uri, rng(2, 4, 104))]},
+        {"range": rng(7, 34, 38), "severity": 1, "code": "missing_group_ref", "source": "orvex",
+         "message": "Bridge references group id 'zz' which has no definition"},
+    ], "diagnostics of the broken file")
+
+    # Hover.
+    hover = client.request("textDocument/hover", at(uri, 4, 46))["result"]
+    equal(hover["contents"]["value"], "3 = gtRaw", "hover on a group type")
+    equal(hover["range"], rng(4, 46, 47), "hover range")
+    hover = client.request("textDocument/hover", at(uri, 2, 94))["result"]
+    equal(hover["contents"]["value"], "1 = bomMultistream", "hover on an output mode key")
+    hover = client.request("textDocument/hover", at(uri, 4, 86))["result"]
+    equal(hover["contents"]["value"], "7 = no bridge target output mode", "hover on a bad mode")
+    hover = client.request("textDocument/hover", at(uri, 7, 30))["result"]
+    equal(hover["contents"]["value"], "Group 'Dispatch' at index 0", "hover on a bridge's group id")
+    hover = client.request("textDocument/hover", at(uri, 7, 35))["result"]
+    equal(hover["contents"]["value"], "No group defines id 'zz'", "hover on an undefined id")
+    equal(client.request("textDocument/hover", at(uri, 0, 0))["result"], None, "hover elsewhere")
+
+    # Definition: the first group that carries the id.
+    definition = client.request("textDocument/definition", at(uri, 7, 29))["result"]
+    equal(definition, {"uri": uri, "range": rng(2, 4, 104)}, "definition of a bridge's group id")
+    equal(client.request("textDocument/definition", at(uri, 7, 36))["result"], None,
+          "definition of an undefined id")
+
+    # Completion inside a string of a bridge's "groups".
+    result = client.request("textDocument/completion", at(uri, 7, 36))["result"]
+    items = result["items"]
+    equal([i["label"] for i in items], ["g1", "g2"], "completion labels")
+    equal(items[0]["textEdit"], {"range": rng(7, 35, 36), "newText": "g1"}, "completion edit")
+    equal(items[1]["detail"], "Radio \u00e9\U0001F600 (index 2)", "completion detail")
+    equal(client.request("textDocument/completion", at(uri, 2, 10))["result"]["items"], [],
+          "no completion outside a bridge's groups")
+
+    # Half typed: one parse error; completion still offers the ids.
+    typing = BROKEN.split("\n")
+    typing[7] = '    {"id": "b1", "groups": ["g1", "'
+    typing = "\n".join(typing[:8])
+    change(client, bridges, typing, 2)
+    diagnostics = client.diagnostics(uri, version=2)
+    equal([(d["code"], d["range"]["start"]["line"]) for d in diagnostics], [("parse_error", 7)],
+          "a text that does not parse has one diagnostic")
+    result = client.request("textDocument/completion", at(uri, 7, 35))["result"]
+    equal([(i["label"], i["textEdit"]) for i in result["items"]],
+          [("g1", {"range": rng(7, 35, 35), "newText": "g1"}),
+           ("g2", {"range": rng(7, 35, 35), "newText": "g2"})],
+          "completion in a text that does not parse")
+
+    # Fixed: the diagnostics are cleared.
+    change(client, bridges, FIXED, 3)
+    equal(client.diagnostics(uri, version=3), [], "diagnostics after the fix")
+
+    # A file given a schema in the options, and one nobody recognises.
+    group = os.path.join(folder, "group.json")
+    open_file(client, group, '{"type": 1, "bridgeTargetOutputDetail": {"mode": 1},\n "tx": {"a": 1}}')
+    diagnostics = client.diagnostics(uri_of(group))
+    equal([(d["code"], d["range"]["start"]) for d in diagnostics],
+          [("schema", {"line": 0, "character": 0})], "schema chosen in the options")
+    other = os.path.join(folder, "other.json")
+    open_file(client, other, '{"groups": 5}')
+    equal(client.diagnostics(uri_of(other)), [], "a file of no known kind")
+
+    # Closing clears. (Everything published so far is read once an answer
+    # to a later request has come.)
+    client.request("textDocument/hover", at(uri, 0, 0))
+    client.drop_pending("textDocument/publishDiagnostics")
+    client.notify("textDocument/didClose", {"textDocument": {"uri": uri_of(group)}})
+    equal(client.diagnostics(uri_of(group)), [], "diagnostics cleared on close")
+
+    # Malformed input never ends the session.
+    client.send_raw(b"Content-Length: 8\r\n\r\nnot json")
+    error = client.wait_for(lambda m: "error" in m and m.get("id") is None)
+    equal(error["error"]["code"], -32700, "body that is not JSON")
+    client.send_raw(b"Content-Type: text/plain\r\n\r\n")
+    logged = client.wait_for(lambda m: m.get("method") == "window/logMessage")
+    check("Content-Length" in logged["params"]["message"], "header without length is logged")
+    client.send({"jsonrpc": "1.0", "id": 51, "method": "shutdown"})
+    error = client.wait_for(lambda m: m.get("id") == 51)
+    equal(error["error"]["code"], -32600, "wrong jsonrpc version")
+    error = client.request("no/such/method", {})
+    equal(error["error"]["code"], -32601, "unknown method")
+    error = client.request("textDocument/hover", {"textDocument": {"uri": uri}})
+    equal(error["error"]["code"], -32602, "hover without a position")
+    error = client.request("textDocument/hover", at("file:///not/open.json", 0, 0))
+    equal(error["error"]["code"], -32602, "hover on a document that is not open")
+    # The fixed text lost line 3: the raw group now sits on line 3.
+    client.send([{"jsonrpc": "2.0", "id": 60, "method": "textDocument/hover",
+                  "params": at(uri, 3, 46)},
+                 {"jsonrpc": "2.0", "method": "$/cancelRequest", "params": {"id": 1}},
+                 5])
+    batch = client.wait_for(lambda m: isinstance(m, list))
+    equal(len(batch), 2, "batch answers: the request and the bad element")
+    equal(batch[0]["result"]["contents"]["value"], "3 = gtRaw", "batch request answered")
+    equal(batch[1]["error"]["code"], -32600, "batch element that is no message")
+    client.send_raw(b"Content-Length: 70000000\r\n\r\n" + b" " * 70000000)
+    logged = client.wait_for(lambda m: m.get("method") == "window/logMessage")
+    check("refused" in logged["params"]["message"], "oversized message refused")
+    hover = client.request("textDocument/hover", at(uri, 3, 46))
+    equal(hover["result"]["contents"]["value"], "3 = gtRaw", "served after the oversized message")
+
+    # Orderly end.
+    equal(client.request("shutdown"), {"jsonrpc": "2.0", "id": client.next_id - 1, "result": None},
+          "shutdown")
+    error = client.request("textDocument/hover", at(uri, 4, 46))
+    equal(error["error"]["code"], -32600, "requests after shutdown")
+    client.notify("exit")
+    equal(client.finish(), 0, "exit status after shutdown and exit")
+
+
+def pair_session(folder):
+    server = os.path.join(folder, "orvexbridged_conf.json")
+    bridges = os.path.join(folder, "bridges.json")
+    server_text = '{\n  "mode": 2,\n  "enginePolicy": {}\n}\n'
+    with open(server, "w") as f:
+        f.write(server_text)
+    bridges_text = '{"groups": [\n  {"id": "r1", "type": 3, "rx": {"a": 1}}\n]}\n'
+    client = Client([TOOL, "--lsp"])
+    initialize(client)
+
+    # The server file on disk decides the mode.
+    open_file(client, bridges, bridges_text)
+    equal([(d["code"], d["range"]) for d in client.diagnostics(uri_of(bridges))],
+          [("mode_requires_audio_group", rng(1, 2, 41)), ("mode_force_mixed", rng(1, 2, 41))],
+          "bridges judged with the server file on disk")
+
+    # The open server text decides, and a change to it refreshes the bridges.
+    open_file(client, server, server_text)
+    equal(client.diagnostics(uri_of(server)), [], "server file diagnostics")
+    equal([d["code"] for d in client.diagnostics(uri_of(bridges))],
+          ["mode_requires_audio_group", "mode_force_mixed"], "bridges with the open server text")
+    change(client, server, server_text.replace('"mode": 2', '"mode": 0'), 2)
+    equal(client.diagnostics(uri_of(server), version=2), [], "server file after its change")
+    equal([d["code"] for d in client.diagnostics(uri_of(bridges))], [],
+          "bridges refreshed when the server's mode changes to omRaw with a raw group")
+    change(client, server, server_text.replace('"mode": 2', '"mode": 1'), 3)
+    equal([d["code"] for d in client.diagnostics(uri_of(bridges))],
+          ["mode_requires_audio_group", "mode_force_multistream"], "bridges under mode 1")
+    # The server names another bridges file: this one is judged alone.
+    change(client, server, server_text.replace(
+        '"mode": 2', '"mode": 1, "bridgingConfigurationFileName": "/etc/x/other.json"'), 4)
+    equal(client.diagnostics(uri_of(bridges)), [], "bridges no longer paired")
+    client.notify("textDocument/didClose", {"textDocument": {"uri": uri_of(server)}})
+    equal(client.diagnostics(uri_of(server)), [], "server closed")
+    equal([d["code"] for d in client.diagnostics(uri_of(bridges))],
+          ["mode_requires_audio_group", "mode_force_mixed"], "back to the file on disk")
+
+    # Saving re-checks; a server file changed on disk is taken up when the
+    # editor reports the change.
+    client.notify("textDocument/didSave", {"textDocument": {"uri": uri_of(bridges)}})
+    equal([d["code"] for d in client.diagnostics(uri_of(bridges))],
+          ["mode_requires_audio_group", "mode_force_mixed"], "after a save")
+    with open(server, "w") as f:
+        f.write(server_text.replace('"mode": 2', '"mode": 0'))
+    client.notify("workspace/didChangeWatchedFiles",
+                  {"changes": [{"uri": uri_of(server), "type": 2}]})
+    equal(client.diagnostics(uri_of(bridges)), [], "after the server file changed on disk")
+
+    # Exit without shutdown.
+    client.notify("exit")
+    equal(client.finish(), 1, "exit status without shutdown")
+
+
+def large_group(i):
+    return ('    {"id": "g%d", "type": 1, "name": "Gr\u00fcppe %d \U0001F4FB",\n'
+            '     "bridgeTargetOutputDetail": {"mode": 2},\n'
+            '     "vortapoints": [{"host": {"address": "vp.example.net", "port": 7443}}]}' % (i, i))
+
+
+def large_session(folder, other_folder):
+    """Edits of a large file are re-checked element by element; the result
+    must be what a fresh check of the same text gives."""
+    count = 1000
+    groups = ",\n".join(large_group(i) for i in range(count))
+    bridges = ",\n".join('    {"id": "b%d", "groups": ["g%d", "g%d"]}' % (i, i, (i + 1) % count)
+                          for i in range(count))
+    text = '{\n  "groups": [\n' + groups + '\n  ],\n  "bridges": [\n' + bridges + '\n  ]\n}\n'
+    check(len(text.encode("utf-8")) > 128 * 1024, "the large text is above the size checked by elements")
+    edited_path = os.path.join(folder, "bridges.json")
+    fresh_path = os.path.join(other_folder, "bridges.json")
+    client = Client([TOOL, "--lsp"])
+    initialize(client)
+    open_file(client, edited_path, text)
+    equal(client.diagnostics(uri_of(edited_path)), [], "the large text is clean")
+    edits = [
+        text.replace('"id": "g150", "type": 1', '"id": "g150", "type": 3'),
+        text.replace('"port": 7443}}]}', '"port": -1}}],\n "x": "\u00e9\n"}', 1),
+        text.replace('"id": "g7",', '"id": "g8",'),
+        text.replace('["g20", "g21"]', '["g20", "nope", 5, "g21"]'),
+        text.replace('"name": "Gr\u00fcppe 30 \U0001F4FB"', '"name": "x", "name": "y"'),
+        text,
+    ]
+    current = text
+    for version, edited in enumerate(edits, start=2):
+        check(edited != current, "edit %d changes the text" % version)
+        current = edited
+        change(client, edited_path, edited, version)
+        carried = client.diagnostics(uri_of(edited_path), version=version)
+        open_file(client, fresh_path, edited, version)
+        fresh = client.diagnostics(uri_of(fresh_path), version=version)
+        client.notify("textDocument/didClose", {"textDocument": {"uri": uri_of(fresh_path)}})
+        client.diagnostics(uri_of(fresh_path))
+        key = lambda d: json.dumps(d, sort_keys=True)
+        fresh = [dict(d, relatedInformation=[dict(r, location=dict(r["location"], uri="-"))
+                                             for r in d.get("relatedInformation", [])])
+                 for d in fresh]
+        carried = [dict(d, relatedInformation=[dict(r, location=dict(r["location"], uri="-"))
+                                               for r in d.get("relatedInformation", [])])
+                   for d in carried]
+        equal(sorted(carried, key=key), sorted(fresh, key=key),
+              "edit %d of the large file: carried diagnostics" % version)
+        check(version == len(edits) + 1 or len(fresh) > 0, "edit %d draws issues" % version)
+    client.request("shutdown")
+    client.notify("exit")
+    equal(client.finish(), 0, "large session exit status")
+
+
+def end_of_input_session():
+    client = Client([TOOL, "--lsp"])
+    initialize(client)
+    equal(client.finish(), 1, "exit status when the input ends")
+
+
+with tempfile.TemporaryDirectory() as first, tempfile.TemporaryDirectory() as second:
+    main_session(first)
+    pair_session(second)
+    with tempfile.TemporaryDirectory() as third, tempfile.TemporaryDirectory() as fourth:
+        large_session(third, fourth)
+    end_of_input_session()
+
+if failures:
+    print("%d check(s) failed" % len(failures))
+    sys.exit(1)
+print("all checks passed")

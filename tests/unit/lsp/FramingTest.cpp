@@ -1,0 +1,156 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "lsp/Framing.hpp"
+
+namespace OrvexConfigValidate::Lsp {
+namespace {
+
+// Everything the decoder yields for the input fed so far.
+std::vector<Frame> drain(FrameDecoder& decoder) {
+    std::vector<Frame> frames;
+    while (auto frame = decoder.next()) frames.push_back(*frame);
+    return frames;
+}
+
+TEST(Framing, EncodesLengthInBytes) {
+    EXPECT_EQ(frameMessage("{\"a\":\"\xC3\xA9\"}"),
+              "Content-Length: 10\r\n\r\n{\"a\":\"\xC3\xA9\"}");
+}
+
+TEST(Framing, DecodesBackToBackMessages) {
+    FrameDecoder decoder;
+    decoder.feed(frameMessage("{\"n\":1}") + frameMessage("[2]"));
+    const auto frames = drain(decoder);
+    ASSERT_EQ(frames.size(), 2u);
+    EXPECT_EQ(frames[0].kind, Frame::Kind::Body);
+    EXPECT_EQ(frames[0].text, "{\"n\":1}");
+    EXPECT_EQ(frames[1].text, "[2]");
+    EXPECT_FALSE(decoder.hasPartialFrame());
+}
+
+TEST(Framing, WaitsForHeadersAndBodiesCutAnywhere) {
+    const std::string wire = frameMessage("{\"method\":\"x\"}") + frameMessage("{}");
+    // Byte by byte: every cut through header and body.
+    FrameDecoder decoder;
+    std::vector<Frame> frames;
+    for (char c : wire) {
+        decoder.feed(std::string(1, c));
+        for (auto& frame : drain(decoder)) frames.push_back(frame);
+    }
+    ASSERT_EQ(frames.size(), 2u);
+    EXPECT_EQ(frames[0].text, "{\"method\":\"x\"}");
+    EXPECT_EQ(frames[1].text, "{}");
+}
+
+TEST(Framing, PartialHeaderIsHeldNotReported) {
+    FrameDecoder decoder;
+    decoder.feed("Content-Len");
+    EXPECT_TRUE(drain(decoder).empty());
+    EXPECT_TRUE(decoder.hasPartialFrame());
+    decoder.feed("gth: 2\r\n");
+    EXPECT_TRUE(drain(decoder).empty());
+    decoder.feed("\r\n{}");
+    const auto frames = drain(decoder);
+    ASSERT_EQ(frames.size(), 1u);
+    EXPECT_EQ(frames[0].text, "{}");
+}
+
+TEST(Framing, AcceptsOtherHeadersAnyCaseAndBareLineFeeds) {
+    FrameDecoder decoder;
+    decoder.feed(
+        "content-type: application/vscode-jsonrpc; charset=utf-8\ncontent-length:  3 \n\n[1]");
+    const auto frames = drain(decoder);
+    ASSERT_EQ(frames.size(), 1u);
+    EXPECT_EQ(frames[0].kind, Frame::Kind::Body);
+    EXPECT_EQ(frames[0].text, "[1]");
+}
+
+TEST(Framing, MissingLengthIsReportedAndTheNextMessageStillRead) {
+    FrameDecoder decoder;
+    decoder.feed("Content-Type: x\r\n\r\n{\"lost\":true}" + frameMessage("{\"kept\":1}"));
+    const auto frames = drain(decoder);
+    ASSERT_EQ(frames.size(), 2u);
+    EXPECT_EQ(frames[0].kind, Frame::Kind::Error);
+    EXPECT_NE(frames[0].text.find("without Content-Length"), std::string::npos);
+    EXPECT_EQ(frames[1].kind, Frame::Kind::Body);
+    EXPECT_EQ(frames[1].text, "{\"kept\":1}");
+}
+
+TEST(Framing, BadLengthValuesAreErrors) {
+    for (const char* value : {"-1", "abc", "", "1e3", "99999999999999999999999"}) {
+        FrameDecoder decoder;
+        decoder.feed(std::string("Content-Length: ") + value + "\r\n\r\n");
+        const auto frames = drain(decoder);
+        ASSERT_EQ(frames.size(), 1u) << value;
+        EXPECT_EQ(frames[0].kind, Frame::Kind::Error) << value;
+    }
+}
+
+TEST(Framing, HeaderLineWithoutColonIsAnError) {
+    FrameDecoder decoder;
+    decoder.feed("Content-Length: 2\r\ngarbage\r\n\r\n{}" + frameMessage("[]"));
+    const auto frames = drain(decoder);
+    ASSERT_EQ(frames.size(), 2u);
+    EXPECT_EQ(frames[0].kind, Frame::Kind::Error);
+    EXPECT_NE(frames[0].text.find("garbage"), std::string::npos);
+    EXPECT_EQ(frames[1].text, "[]");
+}
+
+TEST(Framing, EmptyBodyIsAnError) {
+    FrameDecoder decoder;
+    decoder.feed("Content-Length: 0\r\n\r\n" + frameMessage("{}"));
+    const auto frames = drain(decoder);
+    ASSERT_EQ(frames.size(), 2u);
+    EXPECT_EQ(frames[0].kind, Frame::Kind::Error);
+    EXPECT_EQ(frames[1].text, "{}");
+}
+
+TEST(Framing, OversizedBodyIsRefusedSkippedAndNotBuffered) {
+    FrameDecoder decoder(16);
+    decoder.feed("Content-Length: 40\r\n\r\n");
+    auto frames = drain(decoder);
+    ASSERT_EQ(frames.size(), 1u);
+    EXPECT_EQ(frames[0].kind, Frame::Kind::Error);
+    EXPECT_NE(frames[0].text.find("40 bytes refused"), std::string::npos);
+    // The refused body arrives in pieces and is dropped; the next message is read.
+    decoder.feed(std::string(25, 'x'));
+    EXPECT_TRUE(drain(decoder).empty());
+    decoder.feed(std::string(15, 'y') + frameMessage("{\"ok\":1}"));
+    frames = drain(decoder);
+    ASSERT_EQ(frames.size(), 1u);
+    EXPECT_EQ(frames[0].text, "{\"ok\":1}");
+    // A body exactly at the limit is accepted.
+    decoder.feed(frameMessage(std::string(16, ' ')));
+    frames = drain(decoder);
+    ASSERT_EQ(frames.size(), 1u);
+    EXPECT_EQ(frames[0].kind, Frame::Kind::Body);
+}
+
+TEST(Framing, EndlessHeaderIsCutOffAndRecovered) {
+    FrameDecoder decoder;
+    decoder.feed(std::string(FrameDecoder::kMaxHeader + 1, 'h'));
+    auto frames = drain(decoder);
+    ASSERT_EQ(frames.size(), 1u);
+    EXPECT_EQ(frames[0].kind, Frame::Kind::Error);
+    decoder.feed("more junk" + frameMessage("{}"));
+    frames = drain(decoder);
+    ASSERT_EQ(frames.size(), 1u);
+    EXPECT_EQ(frames[0].text, "{}");
+}
+
+TEST(Framing, BodyIsPassedOnUninterpreted) {
+    // Framing does not judge the body: JSON errors and batches are the
+    // server's to answer.
+    FrameDecoder decoder;
+    decoder.feed(frameMessage("not json") + frameMessage("[{\"a\":1},{\"b\":2}]"));
+    const auto frames = drain(decoder);
+    ASSERT_EQ(frames.size(), 2u);
+    EXPECT_EQ(frames[0].text, "not json");
+    EXPECT_EQ(frames[1].text, "[{\"a\":1},{\"b\":2}]");
+}
+
+}  // namespace
+}  // namespace OrvexConfigValidate::Lsp

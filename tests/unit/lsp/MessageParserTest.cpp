@@ -1,0 +1,91 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "lsp/MessageParser.hpp"
+
+namespace OrvexConfigValidate::Lsp {
+namespace {
+
+// A didChange-like body whose text member is the given literal contents.
+std::string bodyWith(const std::string& literal, const std::string& tail = "") {
+    return R"({"jsonrpc": "2.0", "method": "textDocument/didChange", "params": {"contentChanges": [{"text": ")" +
+           literal + R"("}], "other": "short \" \\ string")" + tail + "}}";
+}
+
+// Long enough for the fast path.
+std::string padding() {
+    return std::string(kFastPathBody, 'a');
+}
+
+// parseMessage must agree with the general parser: the same value, or an
+// error for the same bodies.
+void expectSameAsGeneralParser(const std::string& body) {
+    nlohmann::json expected;
+    bool expectedError = false;
+    try {
+        expected = nlohmann::json::parse(body);
+    } catch (const nlohmann::json::parse_error&) {
+        expectedError = true;
+    }
+    if (expectedError) {
+        EXPECT_THROW(parseMessage(body), nlohmann::json::parse_error) << body.substr(0, 200);
+    } else {
+        EXPECT_EQ(parseMessage(body), expected) << body.substr(0, 200);
+    }
+}
+
+TEST(MessageParser, DecodesEveryEscapeOfALongString) {
+    const std::string literal = padding() +
+                                R"(\" \\ \/ \b \f \n \r \t \u00e9 \u2014 \uD83D\uDE00 \u0000 )" +
+                                "\xC3\xA9\xE2\x80\x94\xF0\x9F\x98\x80" + padding();
+    const nlohmann::json message = parseMessage(bodyWith(literal));
+    const std::string text = message["params"]["contentChanges"][0]["text"];
+    const std::string middle = text.substr(kFastPathBody, text.size() - 2 * kFastPathBody);
+    EXPECT_EQ(middle,
+              std::string("\" \\ / \b \f \n \r \t \xC3\xA9 \xE2\x80\x94 \xF0\x9F\x98\x80 ") +
+                  std::string(1, '\0') + " \xC3\xA9\xE2\x80\x94\xF0\x9F\x98\x80");
+    expectSameAsGeneralParser(bodyWith(literal));
+}
+
+TEST(MessageParser, RejectsWhatTheGeneralParserRejects) {
+    const std::string pad = padding();
+    for (const std::string& bad :
+         {std::string("\x01"), std::string("\n"), std::string("\\x"), std::string("\\u12"),
+          std::string("\\uD83D"), std::string("\\uDE00"), std::string("\\uD83D\\u0041"),
+          std::string("\xC3"), std::string("\xC0\xAF"), std::string("\xED\xA0\x80"),
+          std::string("\xF4\x90\x80\x80"), std::string("\xFF"), std::string("\\")}) {
+        expectSameAsGeneralParser(bodyWith(pad + bad + pad));
+    }
+    // Faults outside the long string.
+    expectSameAsGeneralParser(bodyWith(pad, ", }"));
+    expectSameAsGeneralParser(bodyWith(pad, ", \"x\": tru"));
+    expectSameAsGeneralParser(bodyWith(pad).substr(0, kFastPathBody + 200));
+    expectSameAsGeneralParser(bodyWith(pad) + " 1");
+}
+
+TEST(MessageParser, LongMemberNamesAndSeveralLongStrings) {
+    const std::string pad = padding();
+    expectSameAsGeneralParser("{\"" + pad + "\" : \"" + pad + "b\", \"list\": [\"" + pad +
+                              "c\", \"" + pad + "d\", 5]}");
+}
+
+TEST(MessageParser, TextThatLooksLikeItsPlaceholdersIsStillRead) {
+    const std::string pad = padding();
+    expectSameAsGeneralParser(bodyWith(pad, R"(, "trap": "\u0000orvex-text-0")"));
+    expectSameAsGeneralParser(bodyWith(pad, R"(, "trap": "\u0000\u006frvex-text-0")"));
+    expectSameAsGeneralParser(bodyWith(pad, R"(, "trap": "\u0000\u006frvex-text-7")"));
+    const nlohmann::json message =
+        parseMessage(bodyWith(pad, R"(, "trap": "\u0000\u006frvex-text-0")"));
+    EXPECT_EQ(message["params"]["trap"], std::string(1, '\0') + "orvex-text-0");
+    EXPECT_EQ(message["params"]["contentChanges"][0]["text"], pad);
+}
+
+TEST(MessageParser, SmallBodiesAndShortStrings) {
+    expectSameAsGeneralParser(R"({"a": "\u00e9", "b": [1, 2.5, null, true]})");
+    expectSameAsGeneralParser("not json");
+    expectSameAsGeneralParser("[" + std::string(kFastPathBody, ' ') + "\"short\"]");
+}
+
+}  // namespace
+}  // namespace OrvexConfigValidate::Lsp

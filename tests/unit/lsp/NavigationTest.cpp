@@ -1,0 +1,129 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include <orvexconfigvalidate/OrvexConfigValidate.hpp>
+
+#include "lsp/Navigation.hpp"
+
+namespace OrvexConfigValidate::Lsp {
+namespace {
+
+// The offset of the first byte of `needle` (after `skip` earlier matches).
+std::size_t offsetOf(const std::string& text, const std::string& needle, int skip = 0) {
+    std::size_t at = text.find(needle);
+    while (skip-- > 0) at = text.find(needle, at + 1);
+    EXPECT_NE(at, std::string::npos) << needle;
+    return at;
+}
+
+std::string hoverText(const std::string& schemaId, const std::string& text, std::size_t offset) {
+    const ParsedText parsed = parseText(text);
+    const auto hover = hoverAt(schemaId, parsed, offset);
+    return hover ? hover->text : "<none>";
+}
+
+TEST(Pointers, TokensUnescapeAndRoundTrip) {
+    EXPECT_EQ(pointerTokens(""), std::vector<std::string>{});
+    EXPECT_EQ(pointerTokens("/a~1b/~0c/"), (std::vector<std::string>{"a/b", "~c", ""}));
+    EXPECT_EQ(pointerTokens("/~01"), (std::vector<std::string>{"~1"}));
+    EXPECT_EQ(pointerFromTokens({"a/b", "~c", ""}), "/a~1b/~0c/");
+}
+
+TEST(Hover, EnumeratorsInEachKindOfDocument) {
+    const std::string obs =
+        R"({"server": {"mode": 3}, "bridges": {"groups": [{"id": "g", "type": 2, )"
+        R"("bridgeTargetOutputDetail": {"mode": 3}}]}})";
+    EXPECT_EQ(hoverText("Obs", obs, offsetOf(obs, "3}")), "3 = omADictatedByGroup");
+    EXPECT_EQ(hoverText("Obs", obs, offsetOf(obs, "2,")), "2 = gtPresence");
+    EXPECT_EQ(hoverText("Obs", obs, offsetOf(obs, "3}}")), "3 = bomNone");
+    // The key names its member's value as well.
+    EXPECT_EQ(hoverText("Obs", obs, offsetOf(obs, "\"type\"")), "2 = gtPresence");
+
+    const std::string server = R"({"mode": 0, "other": {"mode": 1}})";
+    EXPECT_EQ(hoverText("BridgingServerConfiguration", server, offsetOf(server, "0")), "0 = omRaw");
+    EXPECT_EQ(hoverText("BridgingServerConfiguration", server, offsetOf(server, "1")), "<none>");
+
+    const std::string group = R"({"type": 1, "bridgeTargetOutputDetail": {"mode": 2}})";
+    EXPECT_EQ(hoverText("Group", group, offsetOf(group, "1")), "1 = gtAudio");
+    EXPECT_EQ(hoverText("Group", group, offsetOf(group, "2")), "2 = bomMixedStream");
+}
+
+TEST(Hover, SameMembersElsewhereOrOfAnotherSchemaShowNothing) {
+    const std::string bridges = R"({"groups": [{"type": 3}], "bridges": [{"type": 1}], "mode": 2})";
+    EXPECT_EQ(hoverText("BridgingConfiguration", bridges, offsetOf(bridges, "3")), "3 = gtRaw");
+    EXPECT_EQ(hoverText("BridgingConfiguration", bridges, offsetOf(bridges, "1")), "<none>");
+    EXPECT_EQ(hoverText("BridgingConfiguration", bridges, offsetOf(bridges, "2")), "<none>");
+    EXPECT_EQ(hoverText("", bridges, offsetOf(bridges, "3")), "<none>");
+    EXPECT_EQ(hoverText("NetworkAddress", bridges, offsetOf(bridges, "3")), "<none>");
+}
+
+TEST(Hover, ValuesOutsideAnEnumerationOrNotIntegers) {
+    const std::string text =
+        R"({"groups": [{"type": -1}, {"type": 1.0}, {"type": "1"}, {"type": 9}]})";
+    EXPECT_EQ(hoverText("BridgingConfiguration", text, offsetOf(text, "-1")), "-1 = no group type");
+    EXPECT_EQ(hoverText("BridgingConfiguration", text, offsetOf(text, "1.0")), "<none>");
+    EXPECT_EQ(hoverText("BridgingConfiguration", text, offsetOf(text, "\"1\"")), "<none>");
+    EXPECT_EQ(hoverText("BridgingConfiguration", text, offsetOf(text, "9")), "9 = no group type");
+}
+
+const std::string kGroups =
+    R"({"groups": ["g1", {"id": "g0"}, {"id": "g1", "name": "First"}, {"id": "g1", "name": "Copy"},)"
+    R"( {"id": ""}, {"id": "g2"}],)"
+    R"( "bridges": [{"groups": ["g1", "g2", "G1", ""]}]})";
+
+TEST(Hover, BridgeGroupIdNamesTheFirstDefiningGroupObject) {
+    const std::size_t ref = offsetOf(kGroups, "\"g1\"", 3);
+    EXPECT_EQ(hoverText("BridgingConfiguration", kGroups, ref), "Group 'First' at index 2");
+    EXPECT_EQ(hoverText("BridgingConfiguration", kGroups, offsetOf(kGroups, "\"g2\"", 1)),
+              "Group (no name) at index 5");
+    EXPECT_EQ(hoverText("BridgingConfiguration", kGroups, offsetOf(kGroups, "\"G1\"")),
+              "No group defines id 'G1'");
+    EXPECT_EQ(hoverText("BridgingConfiguration", kGroups, offsetOf(kGroups, "\"\"]")),
+              "No group defines id ''");
+}
+
+TEST(Definition, LeadsToTheFirstGroupObjectWithTheId) {
+    const ParsedText parsed = parseText(kGroups);
+    EXPECT_EQ(definitionAt("BridgingConfiguration", parsed, offsetOf(kGroups, "\"g1\"", 3)),
+              std::optional<std::string>("/groups/2"));
+    EXPECT_EQ(definitionAt("BridgingConfiguration", parsed, offsetOf(kGroups, "\"G1\"")),
+              std::nullopt);
+    // Not from a group's own id.
+    EXPECT_EQ(definitionAt("BridgingConfiguration", parsed, offsetOf(kGroups, "\"g2\"")),
+              std::nullopt);
+    const std::string obs =
+        R"({"bridges": {"groups": [{"id": "x"}], "bridges": [{"groups": ["x"]}]}})";
+    EXPECT_EQ(definitionAt("Obs", parseText(obs), offsetOf(obs, "\"x\"", 1)),
+              std::optional<std::string>("/bridges/groups/0"));
+}
+
+TEST(Definition, NothingInATextThatDoesNotParse) {
+    const std::string broken = R"({"groups": [{"id": "x"}], "bridges": [{"groups": ["x"]})";
+    const ParsedText parsed = parseText(broken);
+    ASSERT_FALSE(parsed.ok());
+    EXPECT_EQ(definitionAt("BridgingConfiguration", parsed, offsetOf(broken, "\"x\"", 1)),
+              std::nullopt);
+    EXPECT_FALSE(hoverAt("BridgingConfiguration", parsed, 2).has_value());
+}
+
+TEST(DefinedGroups, FirstOfEachIdInArrayOrder) {
+    const auto groups =
+        definedGroups(layoutOf("BridgingConfiguration"), nlohmann::json::parse(kGroups));
+    ASSERT_EQ(groups.size(), 3u);
+    EXPECT_EQ(groups[0].id, "g0");
+    EXPECT_EQ(groups[0].index, 1u);
+    EXPECT_EQ(groups[1].id, "g1");
+    EXPECT_EQ(groups[1].name, "First");
+    EXPECT_EQ(groups[1].index, 2u);
+    EXPECT_EQ(groups[2].id, "g2");
+    EXPECT_TRUE(
+        definedGroups(layoutOf("BridgingServerConfiguration"), nlohmann::json::parse(kGroups))
+            .empty());
+    EXPECT_TRUE(
+        definedGroups(layoutOf("BridgingConfiguration"), nlohmann::json::parse(R"({"groups": {}})"))
+            .empty());
+}
+
+}  // namespace
+}  // namespace OrvexConfigValidate::Lsp

@@ -1,0 +1,287 @@
+#include "Checker.hpp"
+
+#include <algorithm>
+#include <exception>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+
+#include "Arguments.hpp"
+#include "Diagnostics.hpp"
+#include "FileUri.hpp"
+#include "Framing.hpp"
+
+namespace OrvexConfigValidate::Lsp {
+
+namespace {
+
+const char* const kServerSchema = "BridgingServerConfiguration";
+const char* const kBridgesSchema = "BridgingConfiguration";
+const char* const kServerFileName = "orvexbridged_conf.json";
+const char* const kDefaultBridgesFileName = "bridges.json";
+
+bool hasParseError(const ValidationResult& result) {
+    return std::any_of(result.issues.begin(), result.issues.end(),
+                       [](const Issue& issue) { return issue.code == "parse_error"; });
+}
+
+nlohmann::json diagnosticsOf(const ValidationResult& result, int source, const Document& document) {
+    const TextPositions positions(document.text);
+    nlohmann::json diagnostics = nlohmann::json::array();
+    for (const auto& issue : result.issues) {
+        if (issue.source != source) continue;
+        diagnostics.push_back(toDiagnostic(issue, document.text, positions, document.uri));
+    }
+    return diagnostics;
+}
+
+}  // namespace
+
+CheckSettings readCheckSettings(const nlohmann::json& initializationOptions,
+                                std::vector<std::string>& warnings) {
+    CheckSettings settings;
+    if (!initializationOptions.is_object()) return settings;
+    const std::vector<std::string> known = schemaIds();
+    const auto schemas = initializationOptions.find("schemas");
+    if (schemas != initializationOptions.end()) {
+        if (!schemas->is_object()) {
+            warnings.push_back("initializationOptions.schemas must be an object");
+        } else {
+            for (const auto& [key, id] : schemas->items()) {
+                if (!id.is_string() ||
+                    std::find(known.begin(), known.end(), id.get<std::string>()) == known.end()) {
+                    warnings.push_back("initializationOptions.schemas: '" + key +
+                                       "' names no known schema id");
+                    continue;
+                }
+                settings.schemaChoices.emplace_back(key, id.get<std::string>());
+            }
+        }
+    }
+    const auto schemaDir = initializationOptions.find("schemaDir");
+    if (schemaDir != initializationOptions.end()) {
+        if (schemaDir->is_string()) {
+            settings.options.schemaDir = schemaDir->get<std::string>();
+        } else {
+            warnings.push_back("initializationOptions.schemaDir must be a string");
+        }
+    }
+    const auto strict = initializationOptions.find("strict");
+    if (strict != initializationOptions.end()) {
+        if (strict->is_boolean()) {
+            settings.options.strict = strict->get<bool>();
+        } else {
+            warnings.push_back("initializationOptions.strict must be true or false");
+        }
+    }
+    return settings;
+}
+
+std::string bridgesFileNameOf(const nlohmann::json& server) {
+    if (server.is_object()) {
+        const auto name = server.find("bridgingConfigurationFileName");
+        if (name != server.end() && name->is_string()) {
+            // The server names the file where it is deployed; while editing,
+            // its bridges file sits next to it.
+            std::string fileName = fileNameOf(name->get<std::string>());
+            if (!fileName.empty()) return fileName;
+        }
+    }
+    return kDefaultBridgesFileName;
+}
+
+Checker::Checker(DocumentStore& store, CheckSettings settings)
+    : store(store),
+      settings(std::move(settings)),
+      validator(ValidatorOptions{this->settings.options.schemaDir}) {}
+
+std::string Checker::chosenSchemaId(const std::string& uri, const std::string& path) const {
+    for (const auto& [key, id] : settings.schemaChoices) {
+        if (key == uri || (!path.empty() && (key == path || key == fileNameOf(path)))) return id;
+    }
+    return Tool::schemaIdForFileName(path.empty() ? uri : path);
+}
+
+std::optional<std::string> Checker::textAt(const std::string& path) const {
+    if (const Document* open = store.findByPath(path)) return open->text;
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return std::nullopt;
+    std::string text;
+    char chunk[65536];
+    while (in.read(chunk, sizeof chunk) || in.gcount() > 0) {
+        text.append(chunk, static_cast<std::size_t>(in.gcount()));
+        // A partner larger than any message is not a configuration file.
+        if (text.size() > FrameDecoder::kDefaultMaxBody) return std::nullopt;
+    }
+    if (in.bad()) return std::nullopt;
+    return text;
+}
+
+std::optional<Checker::Partner> Checker::bridgesOf(const Document& server) const {
+    if (server.path.empty() || !server.parsed().ok()) return std::nullopt;
+    const std::string path =
+        directoryOf(server.path) + "/" + bridgesFileNameOf(server.parsed().document());
+    if (path == server.path) return std::nullopt;
+    std::optional<std::string> text = textAt(path);
+    if (!text) return std::nullopt;
+    return Partner{path, std::move(*text), false};
+}
+
+std::optional<Checker::Partner> Checker::serverOf(const std::string& bridgesPath) const {
+    if (bridgesPath.empty()) return std::nullopt;
+    const std::string directory = directoryOf(bridgesPath);
+    std::vector<std::string> candidates{directory + "/" + kServerFileName};
+    for (const Document* open : store.inFolder(directory)) {
+        if (chosenSchemaId(open->uri, open->path) == kServerSchema &&
+            open->path != candidates.front()) {
+            candidates.push_back(open->path);
+        }
+    }
+    for (const auto& path : candidates) {
+        if (path == bridgesPath) continue;
+        std::optional<std::string> text = textAt(path);
+        if (!text) continue;
+        const ParsedText parsed = parseText(*text);
+        if (parsed.ok() && bridgesFileNameOf(parsed.document()) == fileNameOf(bridgesPath)) {
+            return Partner{path, std::move(*text), true};
+        }
+    }
+    return std::nullopt;
+}
+
+std::string Checker::schemaIdFor(const Document& document) const {
+    const std::string chosen = chosenSchemaId(document.uri, document.path);
+    if (!chosen.empty()) return chosen;
+    // Any file that a server in its folder names as its bridges file.
+    return serverOf(document.path) ? kBridgesSchema : "";
+}
+
+void Checker::rememberBridges(const Document& bridges, const ValidationResult& result, int source,
+                              const std::string& serverText) {
+    if (bridges.text.size() < IncrementalCheck::kMinimumSize ||
+        !IncrementalCheck::applies(settings.options, !serverText.empty())) {
+        incremental.erase(bridges.uri);
+        return;
+    }
+    if (!incremental[bridges.uri].remember(bridges.text, result, source, serverText,
+                                           settings.options)) {
+        incremental.erase(bridges.uri);
+    }
+}
+
+bool Checker::checkEdit(Document& bridges, const std::optional<Partner>& server,
+                        std::set<std::string>& done, std::vector<Publication>& out) {
+    const auto cache = incremental.find(bridges.uri);
+    if (cache == incremental.end()) return false;
+    std::optional<ParsedText> serverParse;
+    if (server) serverParse = parseText(server->text);
+    const std::optional<std::vector<Issue>> issues = cache->second.update(
+        bridges.text, server ? server->text : "", serverParse ? &serverParse->document() : nullptr,
+        validator, settings.options);
+    if (!issues) return false;
+    ValidationResult result;
+    result.issues = *issues;
+    const int source = issues->empty() ? 0 : issues->front().source;
+    out.push_back({bridges.uri, bridges.version, diagnosticsOf(result, source, bridges)});
+    // The server's own diagnostics depend on its text alone, which is
+    // unchanged: they stand as published.
+    if (server) {
+        if (const Document* open = store.findByPath(server->path)) done.insert(open->uri);
+    }
+    return true;
+}
+
+void Checker::check(Document& document, std::set<std::string>& done,
+                    std::vector<Publication>& out) {
+    done.insert(document.uri);
+    document.schemaId = schemaIdFor(document);
+    Publication own{document.uri, document.version};
+    if (document.schemaId.empty()) {
+        out.push_back(own);
+        return;
+    }
+    std::optional<Partner> partner;
+    if (document.schemaId == kServerSchema) partner = bridgesOf(document);
+    if (document.schemaId == kBridgesSchema) partner = serverOf(document.path);
+    try {
+        if (document.schemaId == kBridgesSchema && checkEdit(document, partner, done, out)) {
+            return;
+        }
+        if (partner) {
+            const std::string& serverText = partner->isServer ? partner->text : document.text;
+            const std::string& bridgesText = partner->isServer ? document.text : partner->text;
+            const ValidationResult result =
+                validator.validateTextPair(serverText, bridgesText, settings.options);
+            // A text that does not parse cannot take part in the cross-file
+            // rules; each file is then judged on its own.
+            if (!hasParseError(result)) {
+                own.diagnostics = diagnosticsOf(result, partner->isServer ? 1 : 0, document);
+                out.push_back(own);
+                if (partner->isServer) {
+                    rememberBridges(document, result, 1, partner->text);
+                } else if (const Document* bridges = store.findByPath(partner->path)) {
+                    rememberBridges(*bridges, result, 1, document.text);
+                }
+                Document* other = nullptr;
+                for (const Document* open : store.inFolder(directoryOf(partner->path))) {
+                    if (open->path == partner->path) other = store.find(open->uri);
+                }
+                if (other != nullptr && done.count(other->uri) == 0) {
+                    done.insert(other->uri);
+                    other->schemaId = partner->isServer ? kServerSchema : kBridgesSchema;
+                    out.push_back({other->uri, other->version,
+                                   diagnosticsOf(result, partner->isServer ? 0 : 1, *other)});
+                }
+                return;
+            }
+        }
+        const ValidationResult result =
+            validator.validateText(document.schemaId, document.text, settings.options);
+        own.diagnostics = diagnosticsOf(result, 0, document);
+        if (document.schemaId == kBridgesSchema) rememberBridges(document, result, 0, "");
+    } catch (const std::exception& e) {
+        incremental.erase(document.uri);
+        // The rules stop on some malformed members (an "id" that is not a
+        // string); say so rather than leave stale diagnostics.
+        own.diagnostics = nlohmann::json::array({failureDiagnostic(e.what())});
+    }
+    out.push_back(own);
+}
+
+bool Checker::mayPair(const Document& document) const {
+    const std::string chosen = chosenSchemaId(document.uri, document.path);
+    return chosen.empty() || chosen == kServerSchema || chosen == kBridgesSchema;
+}
+
+std::vector<Publication> Checker::refresh(const std::string& uri) {
+    std::vector<Publication> out;
+    std::set<std::string> done;
+    std::string directory;
+    if (Document* document = store.find(uri)) {
+        check(*document, done, out);
+        directory = directoryOf(document->path);
+    } else {
+        incremental.erase(uri);
+        out.push_back({uri, std::nullopt});
+        done.insert(uri);
+        directory = directoryOf(pathFromUri(uri));
+    }
+    if (directory.empty()) return out;
+    // The other files of the folder that can be one half of a deployment
+    // may have gained or lost their partner.
+    for (const Document* open : store.inFolder(directory)) {
+        if (done.count(open->uri) == 0 && mayPair(*open)) check(*store.find(open->uri), done, out);
+    }
+    return out;
+}
+
+std::vector<Publication> Checker::refreshFolder(const std::string& directory) {
+    std::vector<Publication> out;
+    std::set<std::string> done;
+    for (const Document* open : store.inFolder(directory)) {
+        if (done.count(open->uri) == 0 && mayPair(*open)) check(*store.find(open->uri), done, out);
+    }
+    return out;
+}
+
+}  // namespace OrvexConfigValidate::Lsp

@@ -1,0 +1,95 @@
+#include "CursorContext.hpp"
+
+#include <algorithm>
+
+namespace OrvexConfigValidate::Lsp {
+
+namespace {
+
+struct Frame {
+    bool isArray = false;
+    std::size_t index = 0;  // arrays: the element being read
+    std::string key;        // objects: the member whose value is being read
+    bool expectingKey = true;
+};
+
+// The end of the string literal whose opening quote is at start, or npos
+// when it is not closed before limit.
+std::size_t stringEnd(std::string_view text, std::size_t start, std::size_t limit) {
+    for (std::size_t i = start + 1; i < limit; ++i) {
+        if (text[i] == '\\') {
+            ++i;
+        } else if (text[i] == '"') {
+            return i;
+        } else if (text[i] == '\n') {
+            // A string never spans lines; a quote left open ends here.
+            return i;
+        }
+    }
+    return std::string_view::npos;
+}
+
+// Decodes the simple escapes of a key; others are kept as written, which is
+// enough for the member names that matter here.
+std::string keyText(std::string_view raw) {
+    std::string key;
+    for (std::size_t i = 0; i < raw.size(); ++i) {
+        if (raw[i] == '\\' && i + 1 < raw.size() &&
+            (raw[i + 1] == '"' || raw[i + 1] == '\\' || raw[i + 1] == '/')) {
+            key += raw[++i];
+        } else {
+            key += raw[i];
+        }
+    }
+    return key;
+}
+
+}  // namespace
+
+CursorContext cursorContext(std::string_view text, std::size_t offset) {
+    offset = std::min(offset, text.size());
+    std::vector<Frame> frames;
+    CursorContext context;
+    for (std::size_t i = 0; i < offset; ++i) {
+        const char c = text[i];
+        if (c == '"') {
+            const std::size_t end = stringEnd(text, i, offset);
+            if (end == std::string_view::npos) {
+                const bool isKey =
+                    !frames.empty() && !frames.back().isArray && frames.back().expectingKey;
+                if (!isKey) {
+                    context.inString = true;
+                    context.stringContentStart = i + 1;
+                }
+                break;
+            }
+            if (!frames.empty() && !frames.back().isArray && frames.back().expectingKey) {
+                frames.back().key = keyText(text.substr(i + 1, end - i - 1));
+                frames.back().expectingKey = false;
+            }
+            i = end;
+        } else if (c == '{' || c == '[') {
+            frames.push_back(Frame{c == '[', 0, "", c == '{'});
+        } else if (c == '}' || c == ']') {
+            if (!frames.empty()) frames.pop_back();
+        } else if (c == ',') {
+            if (!frames.empty()) {
+                if (frames.back().isArray) {
+                    ++frames.back().index;
+                } else {
+                    frames.back().expectingKey = true;
+                }
+            }
+        }
+    }
+    if (frames.empty()) return context;
+    context.inContainer = true;
+    context.containerIsArray = frames.back().isArray;
+    for (std::size_t f = 0; f + 1 < frames.size(); ++f) {
+        const Frame& frame = frames[f];
+        context.containerPath.push_back(frame.isArray ? std::to_string(frame.index) : frame.key);
+    }
+    return context;
+}
+
+}  // namespace OrvexConfigValidate::Lsp

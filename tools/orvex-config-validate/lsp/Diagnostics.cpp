@@ -1,0 +1,77 @@
+#include "Diagnostics.hpp"
+
+#include <algorithm>
+
+namespace OrvexConfigValidate::Lsp {
+
+namespace {
+
+const char* const kSource = "orvex";
+
+int severityOf(Severity severity) {
+    switch (severity) {
+        case Severity::Error:
+            return 1;
+        case Severity::Warning:
+            return 2;
+        case Severity::Info:
+            return 3;
+    }
+    return 1;
+}
+
+nlohmann::json positionJson(const Position& position) {
+    return {{"line", position.line}, {"character", position.character}};
+}
+
+std::string relatedMessage(const std::string& code) {
+    if (code == "duplicate_group_id") return "first group with this id";
+    if (code == "duplicate_key") return "first occurrence of this member";
+    return "related place";
+}
+
+}  // namespace
+
+nlohmann::json rangeBetween(std::size_t begin, std::size_t end, const TextPositions& positions) {
+    return {{"start", positionJson(positions.positionOf(begin))},
+            {"end", positionJson(positions.positionOf(end))}};
+}
+
+nlohmann::json rangeOf(const TextLocation& location, std::string_view text,
+                       const TextPositions& positions) {
+    if (!location.known()) return rangeBetween(0, 0, positions);
+    const std::size_t begin = std::min(location.offset, text.size());
+    std::size_t end = std::min(begin + location.length, text.size());
+    if (end == begin) end = positions.nextCharacter(begin);
+    const Position start = positions.positionOf(begin);
+    if (positions.positionOf(end).line != start.line) end = positions.lineEnd(start.line);
+    return rangeBetween(begin, end, positions);
+}
+
+nlohmann::json toDiagnostic(const Issue& issue, std::string_view text,
+                            const TextPositions& positions, const std::string& uri) {
+    std::string message = issue.message;
+    if (!issue.hint.empty()) message += "\n" + issue.hint;
+    nlohmann::json diagnostic = {{"range", rangeOf(issue.location, text, positions)},
+                                 {"severity", severityOf(issue.severity)},
+                                 {"code", issue.code},
+                                 {"source", kSource},
+                                 {"message", message}};
+    if (issue.related.known()) {
+        diagnostic["relatedInformation"] = nlohmann::json::array(
+            {{{"location", {{"uri", uri}, {"range", rangeOf(issue.related, text, positions)}}},
+              {"message", relatedMessage(issue.code)}}});
+    }
+    return diagnostic;
+}
+
+nlohmann::json failureDiagnostic(const std::string& what) {
+    const nlohmann::json origin = {{"line", 0}, {"character", 0}};
+    return {{"range", {{"start", origin}, {"end", origin}}},
+            {"severity", 1},
+            {"code", "validation_failed"},
+            {"source", kSource},
+            {"message", "validation stopped: " + what}};
+}
+
+}  // namespace OrvexConfigValidate::Lsp

@@ -1,0 +1,47 @@
+// The texts the editor has open, by URI.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <orvexconfigvalidate/OrvexConfigValidate.hpp>
+
+namespace OrvexConfigValidate::Lsp {
+
+struct Document {
+    std::string uri;
+    std::string path;  // "" when the URI names no local file
+    std::string text;
+    std::int64_t version = 0;
+    // The schema the document was last checked against ("" when none applies).
+    std::string schemaId;
+
+    // The text parsed with positions, made on first use after each change.
+    const ParsedText& parsed() const;
+    // The last parse that succeeded, possibly of an earlier text; null if none.
+    const ParsedText* lastGoodParse() const;
+    void setText(std::string newText);
+
+  private:
+    mutable std::shared_ptr<ParsedText> current;
+    mutable std::shared_ptr<ParsedText> lastGood;
+};
+
+class DocumentStore {
+  public:
+    Document& open(const std::string& uri, std::string text, std::int64_t version);
+    void close(const std::string& uri);
+    Document* find(const std::string& uri);
+    const Document* find(const std::string& uri) const;
+    const Document* findByPath(const std::string& path) const;
+    // Open documents whose path lies directly in this folder.
+    std::vector<const Document*> inFolder(const std::string& directory) const;
+
+  private:
+    std::map<std::string, Document> documents;
+};
+
+}  // namespace OrvexConfigValidate::Lsp

@@ -1,0 +1,142 @@
+#include "Framing.hpp"
+
+#include <algorithm>
+#include <cctype>
+#include <limits>
+
+namespace OrvexConfigValidate::Lsp {
+
+namespace {
+
+const std::string_view kLengthHeader = "content-length";
+
+std::string lowered(std::string_view text) {
+    std::string out(text);
+    std::transform(out.begin(), out.end(), out.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return out;
+}
+
+std::string_view trimmed(std::string_view text) {
+    while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
+    while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
+    return text;
+}
+
+// A decimal length; nothing for an empty, signed, non-digit or overflowing text.
+std::optional<std::size_t> parseLength(std::string_view text) {
+    if (text.empty()) return std::nullopt;
+    std::size_t value = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9') return std::nullopt;
+        const auto digit = static_cast<std::size_t>(c - '0');
+        if (value > (std::numeric_limits<std::size_t>::max() - digit) / 10) return std::nullopt;
+        value = value * 10 + digit;
+    }
+    return value;
+}
+
+Frame error(std::string text) {
+    return Frame{Frame::Kind::Error, std::move(text)};
+}
+
+}  // namespace
+
+void FrameDecoder::resync() {
+    // A fault in a header leaves us not knowing where its body ends; the
+    // next message starts at the next Content-Length header.
+    const std::string lower = lowered(buffer);
+    const std::size_t at = lower.find(kLengthHeader);
+    if (at != std::string::npos) {
+        buffer.erase(0, at);
+        resyncing = false;
+    } else if (buffer.size() > kLengthHeader.size()) {
+        buffer.erase(0, buffer.size() - kLengthHeader.size());
+    }
+}
+
+std::optional<Frame> FrameDecoder::readHeader() {
+    // Header lines end with CRLF; a bare LF is accepted as well.
+    std::size_t lineStart = 0;
+    std::optional<std::size_t> length;
+    std::string fault;
+    while (true) {
+        const std::size_t lineEnd = buffer.find('\n', lineStart);
+        if (lineEnd == std::string::npos) {
+            if (buffer.size() > kMaxHeader) {
+                buffer.clear();
+                resyncing = true;
+                return error("message header longer than " + std::to_string(kMaxHeader) + " bytes");
+            }
+            return std::nullopt;
+        }
+        std::string_view line(buffer.data() + lineStart, lineEnd - lineStart);
+        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+        lineStart = lineEnd + 1;
+        if (lineStart > kMaxHeader && fault.empty()) {
+            fault = "message header longer than " + std::to_string(kMaxHeader) + " bytes";
+        }
+        if (line.empty()) break;
+        const std::size_t colon = line.find(':');
+        if (colon == std::string_view::npos) {
+            if (fault.empty()) fault = "malformed header line '" + std::string(line) + "'";
+            continue;
+        }
+        const std::string name = lowered(trimmed(line.substr(0, colon)));
+        const std::string_view value = trimmed(line.substr(colon + 1));
+        if (name == kLengthHeader) {
+            length = parseLength(value);
+            if (!length && fault.empty()) {
+                fault = "bad Content-Length '" + std::string(value) + "'";
+            }
+        }
+    }
+    buffer.erase(0, lineStart);
+    if (fault.empty() && !length) fault = "message header without Content-Length";
+    if (!fault.empty()) {
+        resyncing = true;
+        return error(fault);
+    }
+    if (*length > maxBody) {
+        skipping = *length;
+        return error("message of " + std::to_string(*length) + " bytes refused (limit " +
+                     std::to_string(maxBody) + " bytes)");
+    }
+    bodyLength = *length;
+    if (bodyLength == 0) return error("message with an empty body");
+    return std::nullopt;
+}
+
+std::optional<Frame> FrameDecoder::next() {
+    while (true) {
+        if (skipping != 0) {
+            const std::size_t drop = std::min(skipping, buffer.size());
+            buffer.erase(0, drop);
+            skipping -= drop;
+            if (skipping != 0) return std::nullopt;
+        }
+        if (bodyLength != 0) {
+            if (buffer.size() < bodyLength) return std::nullopt;
+            Frame frame{Frame::Kind::Body, buffer.substr(0, bodyLength)};
+            buffer.erase(0, bodyLength);
+            bodyLength = 0;
+            return frame;
+        }
+        if (resyncing) {
+            resync();
+            if (resyncing) return std::nullopt;
+        }
+        if (buffer.empty()) return std::nullopt;
+        std::optional<Frame> fault = readHeader();
+        if (fault) return fault;
+        if (bodyLength == 0) return std::nullopt;  // header incomplete
+    }
+}
+
+std::string frameMessage(std::string_view body) {
+    std::string framed = "Content-Length: " + std::to_string(body.size()) + "\r\n\r\n";
+    framed.append(body.data(), body.size());
+    return framed;
+}
+
+}  // namespace OrvexConfigValidate::Lsp

@@ -1,0 +1,48 @@
+// Content-Length framing of the language server's messages: a decoder fed
+// with whatever bytes arrive, and the encoder for outgoing bodies.
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace OrvexConfigValidate::Lsp {
+
+// What the decoder took out of its input: a whole body, or a framing fault
+// that was skipped so that the next message can still be read.
+struct Frame {
+    enum class Kind { Body, Error };
+    Kind kind = Kind::Body;
+    std::string text;  // the body, or a description of the fault
+};
+
+class FrameDecoder {
+  public:
+    static constexpr std::size_t kDefaultMaxBody = 64u * 1024u * 1024u;
+    static constexpr std::size_t kMaxHeader = 8192;
+
+    explicit FrameDecoder(std::size_t maxBody = kDefaultMaxBody) : maxBody(maxBody) {}
+
+    void feed(std::string_view bytes) { buffer.append(bytes.data(), bytes.size()); }
+    // The next frame, or nothing until more bytes arrive.
+    std::optional<Frame> next();
+    // Bytes held that do not yet form a frame (a cut-off message at the end
+    // of the input).
+    bool hasPartialFrame() const { return !buffer.empty() || bodyLength != 0 || skipping != 0; }
+
+  private:
+    std::optional<Frame> readHeader();
+    void resync();
+
+    std::size_t maxBody;
+    std::string buffer;
+    std::size_t bodyLength = 0;  // > 0 while waiting for a body
+    std::size_t skipping = 0;    // bytes of a refused body still to drop
+    bool resyncing = false;      // after a bad header: drop up to the next "Content-Length"
+};
+
+// The framed form of one outgoing body.
+std::string frameMessage(std::string_view body);
+
+}  // namespace OrvexConfigValidate::Lsp

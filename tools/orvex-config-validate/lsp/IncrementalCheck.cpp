@@ -1,0 +1,323 @@
+#include "IncrementalCheck.hpp"
+
+#include <algorithm>
+#include <cstring>
+#include <exception>
+
+#include "Navigation.hpp"
+#include "semantic/SemanticRules.hpp"
+
+namespace OrvexConfigValidate::Lsp {
+
+namespace {
+
+const std::string_view kBom = "\xEF\xBB\xBF";
+
+bool isElementCode(const std::string& code) {
+    return code == "schema" || code == "duplicate_key" || code == "unknown_member";
+}
+
+bool isIndex(const std::string& token) {
+    return !token.empty() && token.size() < 19 &&
+           token.find_first_not_of("0123456789") == std::string::npos;
+}
+
+// Which element of "groups" or "bridges" a pointer lies in, if any.
+struct ElementOf {
+    bool groups = false;
+    std::size_t index = 0;
+    std::vector<std::string> rest;
+};
+
+std::optional<ElementOf> elementOf(const std::string& pointer) {
+    std::vector<std::string> tokens = pointerTokens(pointer);
+    if (tokens.size() < 2 || (tokens[0] != "groups" && tokens[0] != "bridges") ||
+        !isIndex(tokens[1])) {
+        return std::nullopt;
+    }
+    ElementOf element;
+    element.groups = tokens[0] == "groups";
+    element.index = std::stoull(tokens[1]);
+    element.rest.assign(tokens.begin() + 2, tokens.end());
+    return element;
+}
+
+// Whole blocks are compared first; that is what keeps a change of a
+// megabyte text cheap.
+const std::size_t kBlock = 4096;
+
+std::size_t commonPrefix(const char* a, const char* b, std::size_t limit) {
+    std::size_t at = 0;
+    while (at + kBlock <= limit && std::memcmp(a + at, b + at, kBlock) == 0) at += kBlock;
+    while (at < limit && a[at] == b[at]) ++at;
+    return at;
+}
+
+// The common length before the two ends, at most limit.
+std::size_t commonSuffix(const char* aEnd, const char* bEnd, std::size_t limit) {
+    std::size_t at = 0;
+    while (at + kBlock <= limit &&
+           std::memcmp(aEnd - at - kBlock, bEnd - at - kBlock, kBlock) == 0) {
+        at += kBlock;
+    }
+    while (at < limit && aEnd[-static_cast<std::ptrdiff_t>(at) - 1] ==
+                             bEnd[-static_cast<std::ptrdiff_t>(at) - 1]) {
+        ++at;
+    }
+    return at;
+}
+
+void shift(TextLocation& location, std::size_t from, std::ptrdiff_t delta) {
+    if (location.known() && location.offset >= from) {
+        location.offset =
+            static_cast<std::size_t>(static_cast<std::ptrdiff_t>(location.offset) + delta);
+    }
+}
+
+// Line and byte column of every issue, from its offset in the text.
+void placeLines(std::vector<Issue>& issues, const std::string& text) {
+    if (issues.empty()) return;
+    std::vector<std::size_t> lineStarts{0};
+    for (const char* at = text.data();
+         const void* found =
+             std::memchr(at, '\n', static_cast<std::size_t>(text.data() + text.size() - at));) {
+        at = static_cast<const char*>(found) + 1;
+        lineStarts.push_back(static_cast<std::size_t>(at - text.data()));
+    }
+    const bool bom = text.compare(0, kBom.size(), kBom) == 0;
+    const auto place = [&](TextLocation& location) {
+        if (!location.known()) return;
+        const auto after = std::upper_bound(lineStarts.begin(), lineStarts.end(), location.offset);
+        const auto line = static_cast<std::size_t>(after - lineStarts.begin());
+        location.line = line;
+        std::size_t column = location.offset - lineStarts[line - 1] + 1;
+        if (line == 1 && bom && column > kBom.size()) column -= kBom.size();
+        location.column = column;
+    };
+    for (auto& issue : issues) {
+        const std::size_t relatedLine = issue.related.line;
+        place(issue.location);
+        place(issue.related);
+        // A repeated member's message names the line of its first
+        // occurrence, which moves with the text.
+        if (issue.code == "duplicate_key" && relatedLine != issue.related.line) {
+            const std::string was = "line " + std::to_string(relatedLine);
+            const std::size_t at = issue.message.find(was);
+            if (at != std::string::npos) {
+                issue.message.replace(at, was.size(), "line " + std::to_string(issue.related.line));
+            }
+        }
+    }
+}
+
+}  // namespace
+
+bool IncrementalCheck::applies(const ValidateOptions& options, bool paired) {
+    // Replaced schemas may relate elements to each other; suggestions of a
+    // pair come from a pass this class does not run.
+    return options.schemaDir.empty() && !(paired && options.strict);
+}
+
+bool IncrementalCheck::remember(const std::string& newText, const ValidationResult& result,
+                                int newSource, const std::string& newServerText,
+                                const ValidateOptions& options) {
+    valid = false;
+    ParsedText parsed = parseText(newText);
+    if (!parsed.ok() || !parsed.document().is_object()) return false;
+    groups.clear();
+    bridges.clear();
+    for (const Array array : {Array::Groups, Array::Bridges}) {
+        const char* name = array == Array::Groups ? "groups" : "bridges";
+        const auto member = parsed.document().find(name);
+        if (member == parsed.document().end()) continue;
+        if (!member->is_array()) return false;
+        for (std::size_t i = 0; i < member->size(); ++i) {
+            const TextLocation location =
+                parsed.locate("/" + std::string(name) + "/" + std::to_string(i));
+            spansOf(array).push_back({location.offset, location.length});
+        }
+    }
+    elementIssues.clear();
+    std::size_t others = 0;
+    for (const auto& issue : result.issues) {
+        if (issue.source != newSource) continue;
+        if (!isElementCode(issue.code)) {
+            ++others;
+            continue;
+        }
+        const auto element = elementOf(issue.pointer);
+        if (!element || element->index >= (element->groups ? groups : bridges).size()) {
+            return false;
+        }
+        elementIssues.push_back(issue);
+    }
+    document = std::move(parsed.document());
+    text = newText;
+    serverText = newServerText;
+    source = newSource;
+    // Every other issue must be one the rule pass gives again.
+    const ParsedText server = parseText(serverText);
+    const nlohmann::json* settings = serverText.empty() ? nullptr : &server.document();
+    if (!serverText.empty() && !server.ok()) return false;
+    try {
+        if (semanticIssues(settings, options).size() != others) return false;
+    } catch (const std::exception&) {
+        return false;
+    }
+    valid = true;
+    return true;
+}
+
+std::vector<Issue> IncrementalCheck::semanticIssues(const nlohmann::json* serverSettings,
+                                                    const ValidateOptions& options) const {
+    ValidationResult result;
+    if (serverSettings != nullptr) {
+        checkBridgingDocument(*serverSettings, document, result);
+    } else {
+        applySemanticRules("BridgingConfiguration", document, result, options);
+    }
+    return std::move(result.issues);
+}
+
+TextLocation IncrementalCheck::locate(const std::string& pointer) const {
+    TextLocation location;
+    const auto element = elementOf(pointer);
+    const std::vector<Span>* spans = element ? (element->groups ? &groups : &bridges) : nullptr;
+    if (!element || element->index >= spans->size()) {
+        // The whole document.
+        location.line = 1;
+        location.offset = text.compare(0, kBom.size(), kBom) == 0 ? kBom.size() : 0;
+        location.length = text.size() - location.offset;
+        return location;
+    }
+    const Span& span = (*spans)[element->index];
+    if (element->rest.empty()) {
+        location.line = 1;
+        location.offset = span.offset;
+        location.length = span.length;
+        return location;
+    }
+    const ParsedText parsed = parseText(std::string_view(text).substr(span.offset, span.length));
+    location = parsed.locate(pointerFromTokens(element->rest));
+    location.offset += span.offset;
+    return location;
+}
+
+std::optional<std::vector<Issue>> IncrementalCheck::update(const std::string& newText,
+                                                           const std::string& newServerText,
+                                                           const nlohmann::json* serverSettings,
+                                                           const Validator& validator,
+                                                           const ValidateOptions& options) {
+    if (!valid || newServerText != serverText) return std::nullopt;
+    // The edited stretch: what lies between the common start and end.
+    const std::size_t limit = std::min(text.size(), newText.size());
+    const std::size_t prefix = commonPrefix(text.data(), newText.data(), limit);
+    const std::size_t suffix =
+        commonSuffix(text.data() + text.size(), newText.data() + newText.size(), limit - prefix);
+    const std::size_t oldEnd = text.size() - suffix;
+    const auto delta =
+        static_cast<std::ptrdiff_t>(newText.size()) - static_cast<std::ptrdiff_t>(text.size());
+
+    // The element whose inside holds the whole stretch (its first and last
+    // bytes unchanged).
+    std::optional<Array> array;
+    std::size_t index = 0;
+    for (const Array candidate : {Array::Groups, Array::Bridges}) {
+        const std::vector<Span>& spans = spansOf(candidate);
+        const auto after = std::upper_bound(
+            spans.begin(), spans.end(), prefix,
+            [](std::size_t offset, const Span& span) { return offset < span.offset; });
+        if (after == spans.begin()) continue;
+        const Span& span = *(after - 1);
+        if (span.offset < prefix && oldEnd < span.offset + span.length) {
+            array = candidate;
+            index = static_cast<std::size_t>(after - 1 - spans.begin());
+        }
+    }
+    if (!array) return std::nullopt;
+    Span& span = spansOf(*array)[index];
+    const std::size_t newLength =
+        static_cast<std::size_t>(static_cast<std::ptrdiff_t>(span.length) + delta);
+    const std::string_view elementText = std::string_view(newText).substr(span.offset, newLength);
+    ParsedText element = parseText(elementText);
+    if (!element.ok()) return std::nullopt;
+
+    // The element checked alone, as the only element of its array.
+    const std::string name = *array == Array::Groups ? "groups" : "bridges";
+    const std::string head = "{\"" + name + "\":[";
+    const ValidationResult alone = validator.validateText(
+        "BridgingConfiguration", head + std::string(elementText) + "]}", options);
+    std::vector<Issue> fresh;
+    for (Issue issue : alone.issues) {
+        if (!isElementCode(issue.code)) continue;
+        const auto place = elementOf(issue.pointer);
+        if (!place || place->index != 0 || place->groups != (*array == Array::Groups)) {
+            return std::nullopt;
+        }
+        std::vector<std::string> tokens{name, std::to_string(index)};
+        tokens.insert(tokens.end(), place->rest.begin(), place->rest.end());
+        issue.pointer = pointerFromTokens(tokens);
+        // The path names the place the same way; the element's own issues
+        // never carry an id suffix.
+        issue.path = issue.pointer;
+        issue.source = source;
+        for (TextLocation* location : {&issue.location, &issue.related}) {
+            if (location->known()) location->offset = location->offset - head.size() + span.offset;
+        }
+        fresh.push_back(std::move(issue));
+    }
+
+    // From here on the new text is taken over.
+    const std::size_t oldElementEnd = span.offset + span.length;
+    std::vector<Issue> kept;
+    for (auto& issue : elementIssues) {
+        const auto place = elementOf(issue.pointer);
+        if (place && place->groups == (*array == Array::Groups) && place->index == index) continue;
+        shift(issue.location, oldElementEnd, delta);
+        shift(issue.related, oldElementEnd, delta);
+        kept.push_back(std::move(issue));
+    }
+    for (Array each : {Array::Groups, Array::Bridges}) {
+        for (auto& other : spansOf(each)) {
+            if (other.offset >= oldElementEnd) {
+                other.offset =
+                    static_cast<std::size_t>(static_cast<std::ptrdiff_t>(other.offset) + delta);
+            }
+        }
+    }
+    span.length = newLength;
+    document[name][index] = std::move(element.document());
+    text = newText;
+    kept.insert(kept.end(), fresh.begin(), fresh.end());
+    std::stable_sort(kept.begin(), kept.end(), [](const Issue& a, const Issue& b) {
+        return a.location.offset < b.location.offset;
+    });
+    elementIssues = kept;
+
+    std::vector<Issue> issues = std::move(kept);
+    std::vector<Issue> rules;
+    try {
+        rules = semanticIssues(serverSettings, options);
+    } catch (const std::exception&) {
+        valid = false;
+        throw;
+    }
+    // The first group of each id, looked up only when an id is repeated.
+    std::optional<std::vector<GroupEntry>> defined;
+    for (auto& issue : rules) {
+        issue.source = source;
+        issue.location = locate(issue.pointer);
+        if (issue.code == "duplicate_group_id") {
+            if (!defined) defined = definedGroups(layoutOf("BridgingConfiguration"), document);
+            for (const auto& group : *defined) {
+                if (group.id == issue.id)
+                    issue.related = locate("/groups/" + std::to_string(group.index));
+            }
+        }
+        issues.push_back(std::move(issue));
+    }
+    placeLines(issues, text);
+    return issues;
+}
+
+}  // namespace OrvexConfigValidate::Lsp

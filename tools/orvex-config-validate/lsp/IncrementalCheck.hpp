@@ -1,0 +1,67 @@
+// Re-checks a large bridges text after an edit that stays inside one group
+// or one bridge, without reading the rest of the text again: the edited
+// element is parsed and checked against the schema on its own, the other
+// elements keep their schema issues (moved by the edit's length), and the
+// cross-group rules run again over the whole, already parsed, document.
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include <nlohmann/json.hpp>
+#include <orvexconfigvalidate/OrvexConfigValidate.hpp>
+
+namespace OrvexConfigValidate::Lsp {
+
+class IncrementalCheck {
+  public:
+    // Smaller texts are checked whole; that is fast enough.
+    static constexpr std::size_t kMinimumSize = 128 * 1024;
+
+    // Whether edits can be carried over under these options at all: the
+    // embedded schemas say what one element's issues depend on.
+    static bool applies(const ValidateOptions& options, bool paired);
+
+    // Takes over the full check of a bridges text: the issues of `result`
+    // whose source is `source`, and the server text it was paired with (""
+    // alone). False when the result holds issues that an edit could not
+    // carry; nothing is kept then.
+    bool remember(const std::string& text, const ValidationResult& result, int source,
+                  const std::string& serverText, const ValidateOptions& options);
+    void forget() { valid = false; }
+
+    // The issues of the new text, or nothing when the edit cannot be carried
+    // this way (the caller then checks the whole text). The server settings
+    // must be those of serverText.
+    std::optional<std::vector<Issue>> update(const std::string& newText,
+                                             const std::string& serverText,
+                                             const nlohmann::json* serverSettings,
+                                             const Validator& validator,
+                                             const ValidateOptions& options);
+
+  private:
+    struct Span {
+        std::size_t offset = 0;
+        std::size_t length = 0;
+    };
+    enum class Array { Groups, Bridges };
+
+    std::vector<Issue> semanticIssues(const nlohmann::json* serverSettings,
+                                      const ValidateOptions& options) const;
+    TextLocation locate(const std::string& pointer) const;
+    std::vector<Span>& spansOf(Array array) { return array == Array::Groups ? groups : bridges; }
+
+    bool valid = false;
+    int source = 0;
+    std::string text;
+    std::string serverText;
+    nlohmann::json document;
+    std::vector<Span> groups;
+    std::vector<Span> bridges;
+    // Issues that belong to one element: schema and parse findings.
+    std::vector<Issue> elementIssues;
+};
+
+}  // namespace OrvexConfigValidate::Lsp

@@ -1,0 +1,73 @@
+#include "JsonRpc.hpp"
+
+namespace OrvexConfigValidate::Lsp {
+
+namespace {
+
+bool isValidId(const nlohmann::json& id) {
+    return id.is_string() || id.is_number_integer() || id.is_null();
+}
+
+Incoming invalid(nlohmann::json id, std::string problem) {
+    Incoming incoming;
+    incoming.id = std::move(id);
+    incoming.problem = std::move(problem);
+    return incoming;
+}
+
+}  // namespace
+
+Incoming classify(const nlohmann::json& message) {
+    if (!message.is_object()) return invalid(nullptr, "a message must be a JSON object");
+    const auto idMember = message.find("id");
+    const bool hasId = idMember != message.end();
+    nlohmann::json id = hasId && isValidId(*idMember) ? *idMember : nlohmann::json();
+    if (hasId && !isValidId(*idMember)) {
+        return invalid(nullptr, "\"id\" must be a string, an integer or null");
+    }
+    const auto version = message.find("jsonrpc");
+    if (version == message.end() || *version != "2.0") {
+        return invalid(id, "\"jsonrpc\" must be \"2.0\"");
+    }
+    const auto method = message.find("method");
+    if (method == message.end()) {
+        if (hasId && (message.contains("result") || message.contains("error"))) {
+            Incoming response;
+            response.kind = Incoming::Kind::Response;
+            response.id = id;
+            return response;
+        }
+        return invalid(id, "a message needs a \"method\"");
+    }
+    if (!method->is_string()) return invalid(id, "\"method\" must be a string");
+    Incoming incoming;
+    incoming.kind = hasId ? Incoming::Kind::Request : Incoming::Kind::Notification;
+    incoming.id = id;
+    incoming.method = method->get<std::string>();
+    const auto params = message.find("params");
+    if (params != message.end()) {
+        if (!params->is_object() && !params->is_array()) {
+            return invalid(id, "\"params\" must be an object or an array");
+        }
+        incoming.params = *params;
+    }
+    return incoming;
+}
+
+nlohmann::json makeResult(const nlohmann::json& id, nlohmann::json result) {
+    return {{"jsonrpc", "2.0"}, {"id", id}, {"result", std::move(result)}};
+}
+
+nlohmann::json makeError(const nlohmann::json& id, int code, const std::string& message) {
+    return {{"jsonrpc", "2.0"}, {"id", id}, {"error", {{"code", code}, {"message", message}}}};
+}
+
+nlohmann::json makeNotification(const std::string& method, nlohmann::json params) {
+    return {{"jsonrpc", "2.0"}, {"method", method}, {"params", std::move(params)}};
+}
+
+std::string serialise(const nlohmann::json& message) {
+    return message.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+}
+
+}  // namespace OrvexConfigValidate::Lsp

@@ -1,0 +1,245 @@
+#include "MessageParser.hpp"
+
+#include <algorithm>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace OrvexConfigValidate::Lsp {
+
+namespace {
+
+// A string value that cannot be told from a placeholder makes the fast path
+// give way; so does any body that writes the placeholder's start.
+const std::string_view kMarkerEscaped = "\\u0000orvex-text-";
+const std::string kMarker = std::string(1, '\0') + "orvex-text-";
+
+int hexDigit(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+}
+
+std::optional<unsigned> hex4(std::string_view raw, std::size_t at) {
+    if (at + 4 > raw.size()) return std::nullopt;
+    unsigned value = 0;
+    for (std::size_t i = 0; i < 4; ++i) {
+        const int digit = hexDigit(raw[at + i]);
+        if (digit < 0) return std::nullopt;
+        value = value * 16 + static_cast<unsigned>(digit);
+    }
+    return value;
+}
+
+char* appendUtf8(char* out, unsigned codePoint) {
+    if (codePoint < 0x80) {
+        *out++ = static_cast<char>(codePoint);
+    } else if (codePoint < 0x800) {
+        *out++ = static_cast<char>(0xC0 | (codePoint >> 6));
+        *out++ = static_cast<char>(0x80 | (codePoint & 0x3F));
+    } else if (codePoint < 0x10000) {
+        *out++ = static_cast<char>(0xE0 | (codePoint >> 12));
+        *out++ = static_cast<char>(0x80 | ((codePoint >> 6) & 0x3F));
+        *out++ = static_cast<char>(0x80 | (codePoint & 0x3F));
+    } else {
+        *out++ = static_cast<char>(0xF0 | (codePoint >> 18));
+        *out++ = static_cast<char>(0x80 | ((codePoint >> 12) & 0x3F));
+        *out++ = static_cast<char>(0x80 | ((codePoint >> 6) & 0x3F));
+        *out++ = static_cast<char>(0x80 | (codePoint & 0x3F));
+    }
+    return out;
+}
+
+// The length of the well-formed UTF-8 sequence at `at` (RFC 3629 ranges), or
+// 0 when it is not one.
+std::size_t utf8Length(std::string_view raw, std::size_t at) {
+    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(raw[at + i]); };
+    const unsigned char lead = byte(0);
+    std::size_t length = 0;
+    unsigned char low = 0x80;
+    unsigned char high = 0xBF;
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        length = 2;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        length = 3;
+        if (lead == 0xE0) low = 0xA0;
+        if (lead == 0xED) high = 0x9F;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        length = 4;
+        if (lead == 0xF0) low = 0x90;
+        if (lead == 0xF4) high = 0x8F;
+    } else {
+        return 0;
+    }
+    if (at + length > raw.size()) return 0;
+    if (byte(1) < low || byte(1) > high) return 0;
+    for (std::size_t i = 2; i < length; ++i) {
+        if (byte(i) < 0x80 || byte(i) > 0xBF) return 0;
+    }
+    return length;
+}
+
+// The contents of a string literal (between its quotes) decoded, or nothing
+// when the general parser would reject them. Decoding never lengthens a
+// string, so the result is written in place of a copy of its size.
+std::optional<std::string> decodeString(std::string_view raw) {
+    std::string out(raw.size(), '\0');
+    char* write = out.data();
+    std::size_t i = 0;
+    while (i < raw.size()) {
+        const auto c = static_cast<unsigned char>(raw[i]);
+        if (c >= 0x20 && c < 0x80 && c != '\\') {
+            *write++ = static_cast<char>(c);
+            ++i;
+            continue;
+        }
+        if (c < 0x20) return std::nullopt;
+        if (c >= 0x80) {
+            const std::size_t length = utf8Length(raw, i);
+            if (length == 0) return std::nullopt;
+            for (std::size_t k = 0; k < length; ++k) *write++ = raw[i + k];
+            i += length;
+            continue;
+        }
+        // An escape.
+        if (i + 1 >= raw.size()) return std::nullopt;
+        const char kind = raw[i + 1];
+        i += 2;
+        switch (kind) {
+            case '"':
+            case '\\':
+            case '/':
+                *write++ = kind;
+                break;
+            case 'b':
+                *write++ = '\b';
+                break;
+            case 'f':
+                *write++ = '\f';
+                break;
+            case 'n':
+                *write++ = '\n';
+                break;
+            case 'r':
+                *write++ = '\r';
+                break;
+            case 't':
+                *write++ = '\t';
+                break;
+            case 'u': {
+                const auto first = hex4(raw, i);
+                if (!first) return std::nullopt;
+                i += 4;
+                unsigned codePoint = *first;
+                if (codePoint >= 0xDC00 && codePoint <= 0xDFFF) return std::nullopt;
+                if (codePoint >= 0xD800 && codePoint <= 0xDBFF) {
+                    if (i + 1 >= raw.size() || raw[i] != '\\' || raw[i + 1] != 'u') {
+                        return std::nullopt;
+                    }
+                    const auto second = hex4(raw, i + 2);
+                    if (!second || *second < 0xDC00 || *second > 0xDFFF) return std::nullopt;
+                    i += 6;
+                    codePoint = 0x10000 + ((codePoint - 0xD800) << 10) + (*second - 0xDC00);
+                }
+                write = appendUtf8(write, codePoint);
+                break;
+            }
+            default:
+                return std::nullopt;
+        }
+    }
+    out.resize(static_cast<std::size_t>(write - out.data()));
+    return out;
+}
+
+// The closing quote of the string literal opened at `open`, or npos.
+std::size_t closingQuote(std::string_view body, std::size_t open) {
+    std::size_t at = open + 1;
+    while (true) {
+        const std::size_t quote = body.find('"', at);
+        if (quote == std::string_view::npos) return quote;
+        // Escaped when an odd number of backslashes stands before it.
+        std::size_t backslashes = 0;
+        while (quote - backslashes > open + 1 && body[quote - backslashes - 1] == '\\') {
+            ++backslashes;
+        }
+        if (backslashes % 2 == 0) return quote;
+        at = quote + 1;
+    }
+}
+
+// Puts the long strings back in place of their placeholders; false when
+// the placeholders found are not exactly the ones written.
+bool substitute(nlohmann::json& value, std::vector<std::string>& strings, std::vector<bool>& used) {
+    if (value.is_string()) {
+        const std::string& text = value.get_ref<const std::string&>();
+        if (text.compare(0, kMarker.size(), kMarker) != 0) return true;
+        const std::string index = text.substr(kMarker.size());
+        if (index.empty() || index.find_first_not_of("0123456789") != std::string::npos ||
+            index.size() > 9) {
+            return false;
+        }
+        const auto at = std::stoul(index);
+        if (at >= strings.size() || used[at]) return false;
+        used[at] = true;
+        value = std::move(strings[at]);
+        return true;
+    }
+    if (value.is_structured()) {
+        for (auto& element : value) {
+            if (!substitute(element, strings, used)) return false;
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
+nlohmann::json parseMessage(std::string_view body) {
+    if (body.size() < kFastPathBody || body.find(kMarkerEscaped) != std::string_view::npos) {
+        return nlohmann::json::parse(body.begin(), body.end());
+    }
+    std::string skeleton;
+    std::vector<std::string> strings;
+    std::size_t copied = 0;
+    std::size_t at = 0;
+    while (true) {
+        const std::size_t open = body.find('"', at);
+        if (open == std::string_view::npos) break;
+        const std::size_t close = closingQuote(body, open);
+        if (close == std::string_view::npos) break;  // unterminated: the general parser says so
+        at = close + 1;
+        if (close - open - 1 < kFastPathString) continue;
+        std::size_t next = at;
+        while (next < body.size() && (body[next] == ' ' || body[next] == '\t' ||
+                                      body[next] == '\n' || body[next] == '\r')) {
+            ++next;
+        }
+        if (next < body.size() && body[next] == ':') continue;  // a member name
+        std::optional<std::string> decoded = decodeString(body.substr(open + 1, close - open - 1));
+        if (!decoded) return nlohmann::json::parse(body.begin(), body.end());
+        skeleton.append(body.data() + copied, open - copied);
+        skeleton += "\"" + std::string(kMarkerEscaped) + std::to_string(strings.size()) + "\"";
+        strings.push_back(std::move(*decoded));
+        copied = close + 1;
+    }
+    if (strings.empty()) return nlohmann::json::parse(body.begin(), body.end());
+    skeleton.append(body.data() + copied, body.size() - copied);
+    nlohmann::json message;
+    try {
+        message = nlohmann::json::parse(skeleton);
+    } catch (const nlohmann::json::parse_error&) {
+        // The fault lies outside the long strings; report it where it is.
+        return nlohmann::json::parse(body.begin(), body.end());
+    }
+    std::vector<bool> used(strings.size(), false);
+    const std::size_t count = strings.size();
+    if (!substitute(message, strings, used) ||
+        std::count(used.begin(), used.end(), true) != static_cast<std::ptrdiff_t>(count)) {
+        return nlohmann::json::parse(body.begin(), body.end());
+    }
+    return message;
+}
+
+}  // namespace OrvexConfigValidate::Lsp

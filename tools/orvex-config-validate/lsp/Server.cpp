@@ -1,0 +1,325 @@
+#include "Server.hpp"
+
+#include <exception>
+#include <set>
+#include <utility>
+
+#include "Completion.hpp"
+#include "Diagnostics.hpp"
+#include "FileUri.hpp"
+#include "MessageParser.hpp"
+#include "Navigation.hpp"
+#include "TextPositions.hpp"
+
+namespace OrvexConfigValidate::Lsp {
+
+namespace {
+
+const int kLogError = 1;
+const int kLogWarning = 2;
+
+// Fails a request with a JSON-RPC error.
+struct RequestError {
+    int code;
+    std::string message;
+};
+
+RequestError badParams(const std::string& message) {
+    return {ErrorCode::kInvalidParams, message};
+}
+
+const nlohmann::json& member(const nlohmann::json& object, const char* name, const char* owner) {
+    if (!object.is_object()) throw badParams(std::string(owner) + " must be an object");
+    const auto found = object.find(name);
+    if (found == object.end()) {
+        throw badParams(std::string(owner) + " has no \"" + name + "\"");
+    }
+    return *found;
+}
+
+std::string stringMember(const nlohmann::json& object, const char* name, const char* owner) {
+    const nlohmann::json& value = member(object, name, owner);
+    if (!value.is_string()) throw badParams(std::string(owner) + "." + name + " must be a string");
+    return value.get<std::string>();
+}
+
+std::string uriOf(const nlohmann::json& params) {
+    return stringMember(member(params, "textDocument", "params"), "uri", "textDocument");
+}
+
+std::size_t unsignedMember(const nlohmann::json& object, const char* name, const char* owner) {
+    const nlohmann::json& value = member(object, name, owner);
+    if (!value.is_number_unsigned() &&
+        !(value.is_number_integer() && value.get<std::int64_t>() >= 0)) {
+        throw badParams(std::string(owner) + "." + name + " must be a non-negative integer");
+    }
+    return value.get<std::size_t>();
+}
+
+Position positionOf(const nlohmann::json& params) {
+    const nlohmann::json& position = member(params, "position", "params");
+    return {unsignedMember(position, "line", "position"),
+            unsignedMember(position, "character", "position")};
+}
+
+std::int64_t versionOf(const nlohmann::json& textDocument) {
+    const auto version = textDocument.find("version");
+    if (version == textDocument.end() || !version->is_number_integer()) return 0;
+    return version->get<std::int64_t>();
+}
+
+}  // namespace
+
+Server::Server(Sender send, std::string version, CheckSettings defaults)
+    : send(std::move(send)), version(std::move(version)), defaults(std::move(defaults)) {}
+
+void Server::log(int type, const std::string& message) {
+    send(makeNotification("window/logMessage", {{"type", type}, {"message", message}}));
+}
+
+void Server::handleFramingError(const std::string& problem) {
+    log(kLogError, "dropped a message: " + problem);
+}
+
+void Server::handleBody(std::string_view body) {
+    nlohmann::json message;
+    try {
+        message = parseMessage(body);
+    } catch (const nlohmann::json::exception& e) {
+        send(makeError(nullptr, ErrorCode::kParseError,
+                       std::string("body is not JSON: ") + e.what()));
+        return;
+    }
+    if (!message.is_array()) {
+        if (auto response = handleMessage(message)) send(*response);
+        return;
+    }
+    if (message.empty()) {
+        send(makeError(nullptr, ErrorCode::kInvalidRequest, "empty batch"));
+        return;
+    }
+    nlohmann::json responses = nlohmann::json::array();
+    for (const auto& element : message) {
+        if (exited) break;
+        if (auto response = handleMessage(element)) responses.push_back(std::move(*response));
+    }
+    if (!responses.empty()) send(responses);
+}
+
+std::optional<nlohmann::json> Server::handleMessage(const nlohmann::json& message) {
+    const Incoming incoming = classify(message);
+    switch (incoming.kind) {
+        case Incoming::Kind::Invalid:
+            return makeError(incoming.id, ErrorCode::kInvalidRequest, incoming.problem);
+        case Incoming::Kind::Response:
+            // The server sends no requests; a stray answer needs nothing.
+            return std::nullopt;
+        case Incoming::Kind::Notification:
+            try {
+                handleNotification(incoming);
+            } catch (const RequestError& e) {
+                log(kLogError, incoming.method + ": " + e.message);
+            } catch (const std::exception& e) {
+                log(kLogError, incoming.method + " failed: " + e.what());
+            }
+            return std::nullopt;
+        case Incoming::Kind::Request:
+            try {
+                return makeResult(incoming.id, handleRequest(incoming));
+            } catch (const RequestError& e) {
+                return makeError(incoming.id, e.code, e.message);
+            } catch (const std::exception& e) {
+                return makeError(incoming.id, ErrorCode::kInternalError,
+                                 incoming.method + " failed: " + e.what());
+            }
+    }
+    return std::nullopt;
+}
+
+nlohmann::json Server::handleRequest(const Incoming& request) {
+    const std::string& method = request.method;
+    if (state == State::Uninitialized && method != "initialize") {
+        throw RequestError{ErrorCode::kServerNotInitialized, "initialize first"};
+    }
+    if (state == State::ShutDown) {
+        throw RequestError{ErrorCode::kInvalidRequest, "the server is shut down"};
+    }
+    if (method == "initialize") {
+        if (state != State::Uninitialized) {
+            throw RequestError{ErrorCode::kInvalidRequest, "already initialized"};
+        }
+        return initialize(request.params);
+    }
+    if (method == "shutdown") {
+        state = State::ShutDown;
+        return nullptr;
+    }
+    if (method == "textDocument/hover") return hover(request.params);
+    if (method == "textDocument/definition") return definition(request.params);
+    if (method == "textDocument/completion") return completion(request.params);
+    throw RequestError{ErrorCode::kMethodNotFound, "unknown method '" + method + "'"};
+}
+
+void Server::handleNotification(const Incoming& notification) {
+    const std::string& method = notification.method;
+    if (method == "exit") {
+        exited = true;
+        return;
+    }
+    // Before initialize and after shutdown, notifications are dropped.
+    if (state != State::Running) return;
+    const nlohmann::json& params = notification.params;
+    if (method == "textDocument/didOpen") {
+        didOpen(params);
+    } else if (method == "textDocument/didChange") {
+        didChange(params);
+    } else if (method == "textDocument/didSave") {
+        didSave(params);
+    } else if (method == "textDocument/didClose") {
+        didClose(params);
+    } else if (method == "workspace/didChangeWatchedFiles") {
+        didChangeWatchedFiles(params);
+    }
+    // Anything else ("initialized", "$/cancelRequest", settings) needs no action.
+}
+
+nlohmann::json Server::initialize(const nlohmann::json& params) {
+    std::vector<std::string> warnings;
+    CheckSettings settings = defaults;
+    if (params.is_object() && params.contains("initializationOptions")) {
+        const nlohmann::json& options = params["initializationOptions"];
+        CheckSettings chosen = readCheckSettings(options, warnings);
+        settings.schemaChoices = std::move(chosen.schemaChoices);
+        // What the editor sets wins over the command line.
+        if (options.is_object() && options.contains("schemaDir") &&
+            options["schemaDir"].is_string()) {
+            settings.options.schemaDir = chosen.options.schemaDir;
+        }
+        if (options.is_object() && options.contains("strict") && options["strict"].is_boolean()) {
+            settings.options.strict = chosen.options.strict;
+        }
+    }
+    checker = std::make_unique<Checker>(store, std::move(settings));
+    state = State::Running;
+    for (const auto& warning : warnings) log(kLogWarning, warning);
+    return {{"capabilities",
+             {{"positionEncoding", "utf-16"},
+              {"textDocumentSync",
+               {{"openClose", true}, {"change", 1}, {"save", {{"includeText", false}}}}},
+              {"hoverProvider", true},
+              {"definitionProvider", true},
+              {"completionProvider", {{"triggerCharacters", {"\"", "[", ","}}}}}},
+            {"serverInfo", {{"name", "orvex-config-validate"}, {"version", version}}}};
+}
+
+void Server::publish(const std::vector<Publication>& publications) {
+    for (const auto& publication : publications) {
+        nlohmann::json params = {{"uri", publication.uri},
+                                 {"diagnostics", publication.diagnostics}};
+        if (publication.version) params["version"] = *publication.version;
+        send(makeNotification("textDocument/publishDiagnostics", std::move(params)));
+    }
+}
+
+Document& Server::openDocument(const nlohmann::json& params) {
+    const std::string uri = uriOf(params);
+    Document* document = store.find(uri);
+    if (document == nullptr) throw badParams("'" + uri + "' is not open");
+    return *document;
+}
+
+void Server::didOpen(const nlohmann::json& params) {
+    const nlohmann::json& textDocument = member(params, "textDocument", "params");
+    const std::string uri = stringMember(textDocument, "uri", "textDocument");
+    std::string text = stringMember(textDocument, "text", "textDocument");
+    store.open(uri, std::move(text), versionOf(textDocument));
+    publish(checker->refresh(uri));
+}
+
+void Server::didChange(const nlohmann::json& params) {
+    Document& document = openDocument(params);
+    const nlohmann::json& changes = member(params, "contentChanges", "params");
+    if (!changes.is_array()) throw badParams("params.contentChanges must be an array");
+    // Most clients send the whole text once; a copy of the old text is made
+    // only for ranged changes.
+    std::optional<std::string> text;
+    for (const auto& change : changes) {
+        std::string replacement = stringMember(change, "text", "contentChanges[]");
+        if (!change.contains("range")) {
+            text = std::move(replacement);
+            continue;
+        }
+        // A client may send ranged changes although full text was asked for.
+        if (!text) text = document.text;
+        const nlohmann::json& range = change["range"];
+        const TextPositions positions(*text);
+        const nlohmann::json& start = member(range, "start", "range");
+        const nlohmann::json& end = member(range, "end", "range");
+        const std::size_t begin = positions.offsetOf(
+            {unsignedMember(start, "line", "start"), unsignedMember(start, "character", "start")});
+        const std::size_t finish = positions.offsetOf(
+            {unsignedMember(end, "line", "end"), unsignedMember(end, "character", "end")});
+        if (finish < begin) throw badParams("a change range ends before it starts");
+        text->replace(begin, finish - begin, replacement);
+    }
+    if (!text) return;
+    document.version = versionOf(member(params, "textDocument", "params"));
+    document.setText(std::move(*text));
+    publish(checker->refresh(document.uri));
+}
+
+void Server::didSave(const nlohmann::json& params) {
+    Document& document = openDocument(params);
+    if (params.contains("text") && params["text"].is_string()) {
+        document.setText(params["text"].get<std::string>());
+    }
+    publish(checker->refresh(document.uri));
+}
+
+void Server::didClose(const nlohmann::json& params) {
+    const std::string uri = uriOf(params);
+    store.close(uri);
+    publish(checker->refresh(uri));
+}
+
+void Server::didChangeWatchedFiles(const nlohmann::json& params) {
+    const nlohmann::json& changes = member(params, "changes", "params");
+    if (!changes.is_array()) throw badParams("params.changes must be an array");
+    std::set<std::string> folders;
+    for (const auto& change : changes) {
+        const std::string path = pathFromUri(stringMember(change, "uri", "changes[]"));
+        if (!path.empty()) folders.insert(directoryOf(path));
+    }
+    for (const auto& folder : folders) publish(checker->refreshFolder(folder));
+}
+
+nlohmann::json Server::hover(const nlohmann::json& params) {
+    const Document& document = openDocument(params);
+    const TextPositions positions(document.text);
+    const std::size_t offset = positions.offsetOf(positionOf(params));
+    const auto found = hoverAt(document.schemaId, document.parsed(), offset);
+    if (!found) return nullptr;
+    return {{"contents", {{"kind", "plaintext"}, {"value", found->text}}},
+            {"range", rangeOf(document.parsed().locate(found->pointer), document.text, positions)}};
+}
+
+nlohmann::json Server::definition(const nlohmann::json& params) {
+    const Document& document = openDocument(params);
+    const TextPositions positions(document.text);
+    const std::size_t offset = positions.offsetOf(positionOf(params));
+    const auto target = definitionAt(document.schemaId, document.parsed(), offset);
+    if (!target) return nullptr;
+    const TextLocation location = document.parsed().locate(*target);
+    return {{"uri", document.uri},
+            {"range", rangeBetween(location.offset, location.offset + location.length, positions)}};
+}
+
+nlohmann::json Server::completion(const nlohmann::json& params) {
+    const Document& document = openDocument(params);
+    const TextPositions positions(document.text);
+    const std::size_t offset = positions.offsetOf(positionOf(params));
+    return {{"isIncomplete", false},
+            {"items", completionAt(document.schemaId, document, positions, offset)}};
+}
+
+}  // namespace OrvexConfigValidate::Lsp

@@ -1,0 +1,64 @@
+// The language server: lifecycle, dispatch of requests and notifications,
+// and the diagnostics it publishes. Transport-free: bodies in, messages out.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include <nlohmann/json.hpp>
+
+#include "Checker.hpp"
+#include "Documents.hpp"
+#include "JsonRpc.hpp"
+
+namespace OrvexConfigValidate::Lsp {
+
+class Server {
+  public:
+    using Sender = std::function<void(const nlohmann::json&)>;
+
+    Server(Sender send, std::string version, CheckSettings defaults = {});
+
+    // One message body as it came off the wire.
+    void handleBody(std::string_view body);
+    // A fault of the framing; it is logged to the client.
+    void handleFramingError(const std::string& problem);
+
+    bool exitRequested() const { return exited; }
+    // 0 when "shutdown" came before "exit", 1 otherwise.
+    int exitStatus() const { return state == State::ShutDown ? 0 : 1; }
+
+  private:
+    enum class State { Uninitialized, Running, ShutDown };
+
+    std::optional<nlohmann::json> handleMessage(const nlohmann::json& message);
+    nlohmann::json handleRequest(const Incoming& request);
+    void handleNotification(const Incoming& notification);
+
+    nlohmann::json initialize(const nlohmann::json& params);
+    nlohmann::json hover(const nlohmann::json& params);
+    nlohmann::json definition(const nlohmann::json& params);
+    nlohmann::json completion(const nlohmann::json& params);
+    void didOpen(const nlohmann::json& params);
+    void didChange(const nlohmann::json& params);
+    void didSave(const nlohmann::json& params);
+    void didClose(const nlohmann::json& params);
+    void didChangeWatchedFiles(const nlohmann::json& params);
+
+    Document& openDocument(const nlohmann::json& params);
+    void publish(const std::vector<Publication>& publications);
+    void log(int type, const std::string& message);
+
+    Sender send;
+    std::string version;
+    CheckSettings defaults;
+    State state = State::Uninitialized;
+    bool exited = false;
+    DocumentStore store;
+    std::unique_ptr<Checker> checker;
+};
+
+}  // namespace OrvexConfigValidate::Lsp
