@@ -1,5 +1,7 @@
 #include "Explain.hpp"
 
+#include "Report.hpp"
+
 #include <sstream>
 
 namespace OrvexConfigValidate::Tool {
@@ -8,17 +10,6 @@ namespace {
 
 constexpr std::size_t kWidth = 80;
 const char* const kIndent = "  ";
-
-const char* severityWord(Severity severity) {
-    switch (severity) {
-        case Severity::Error:
-            return "error";
-        case Severity::Warning:
-            return "warning";
-        default:
-            return "note";
-    }
-}
 
 // Words filled into indented lines of at most kWidth columns; a word longer
 // than a line gets a line of its own.
@@ -41,8 +32,8 @@ std::string wrapped(std::string_view text) {
 }  // namespace
 
 std::string explainText(const IssueCodeInfo& info) {
-    std::string out =
-        std::string(info.code) + " (" + severityWord(info.severity) + ")\n" + wrapped(info.summary);
+    std::string out = std::string(info.code) + " (" + severityName(info.severity, "note") + ")\n" +
+                      wrapped(info.summary);
     out += "\nWhat it means:\n" + wrapped(info.explanation);
     out += "\nWhy it matters:\n" + wrapped(info.impact);
     out += "\nHow to fix it:\n" + wrapped(info.fix);

@@ -6,17 +6,6 @@ namespace OrvexConfigValidate::Tool {
 
 namespace {
 
-const char* commandName(Severity severity) {
-    switch (severity) {
-        case Severity::Error:
-            return "error";
-        case Severity::Warning:
-            return "warning";
-        default:
-            return "notice";
-    }
-}
-
 std::string escapeWorkflow(std::string_view text, bool property) {
     std::string out;
     for (const char c : printableText(text)) {
@@ -51,7 +40,7 @@ std::string formatGithub(const Report& report) {
     std::string out;
     for (const Diagnostic& d : report.diagnostics) {
         out += "::";
-        out += commandName(d.severity);
+        out += severityName(d.severity, "notice");
         out += " file=" + escapeWorkflowProperty(report.files.at(d.file).name);
         if (d.position) {
             out += ",line=" + std::to_string(d.position->line) +

@@ -8,17 +8,6 @@ namespace OrvexConfigValidate::Tool {
 
 namespace {
 
-const char* severityWord(Severity severity) {
-    switch (severity) {
-        case Severity::Error:
-            return "error";
-        case Severity::Warning:
-            return "warning";
-        default:
-            return "note";
-    }
-}
-
 std::string counted(std::size_t count, const std::string& noun) {
     return std::to_string(count) + " " + noun + (count == 1 ? "" : "s");
 }
@@ -36,8 +25,8 @@ std::string issueLines(const std::string& fileName, const std::vector<const Diag
             text +=
                 ":" + std::to_string(d->position->line) + ":" + std::to_string(d->position->column);
         }
-        text += std::string(": ") + severityWord(d->severity) + ": " + issueText(*d, true) + " [" +
-                d->code + "]\n";
+        text += std::string(": ") + severityName(d->severity, "note") + ": " + issueText(*d, true) +
+                " [" + d->code + "]\n";
     }
     return text;
 }

@@ -12,19 +12,6 @@ namespace {
 const char* const kBold = "\033[1m";
 const char* const kReset = "\033[0m";
 
-// Compilers call the lowest level a "note"; the JSON report keeps the
-// library's own name for it.
-const char* severityName(Severity severity, const char* infoName) {
-    switch (severity) {
-        case Severity::Error:
-            return "error";
-        case Severity::Warning:
-            return "warning";
-        default:
-            return infoName;
-    }
-}
-
 const char* severityColour(Severity severity) {
     switch (severity) {
         case Severity::Error:
@@ -57,6 +44,17 @@ std::string counted(std::size_t count, const std::string& noun) {
 }
 
 }  // namespace
+
+const char* severityName(Severity severity, const char* infoName) {
+    switch (severity) {
+        case Severity::Error:
+            return "error";
+        case Severity::Warning:
+            return "warning";
+        default:
+            return infoName;
+    }
+}
 
 int exitStatus(const Report& report) {
     int status = 0;

@@ -57,6 +57,10 @@ int exitStatus(const Report& report);
 // deployments when directories were searched; ends with a newline.
 std::string summaryLine(const Report& report);
 
+// "error", "warning", or the given word for the lowest level: compilers and
+// SARIF call it a "note", GitHub a "notice", the JSON report "info".
+const char* severityName(Severity severity, const char* infoName);
+
 // Orders diagnostics by file, then line and column; those without a
 // position come first in their file. Equal places keep their order.
 void sortDiagnostics(Report& report);

@@ -14,17 +14,6 @@ using Json = nlohmann::ordered_json;
 
 const char* const kStdinName = "<stdin>";
 
-const char* sarifLevel(Severity severity) {
-    switch (severity) {
-        case Severity::Error:
-            return "error";
-        case Severity::Warning:
-            return "warning";
-        default:
-            return "note";
-    }
-}
-
 bool unreserved(unsigned char c) {
     return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' ||
            c == '.' || c == '_' || c == '~';
@@ -50,7 +39,7 @@ Json ruleOf(const IssueCodeInfo& info) {
             {"shortDescription", {{"text", info.summary}}},
             {"fullDescription", {{"text", info.explanation}}},
             {"help", {{"text", std::string(info.impact) + " " + std::string(info.fix)}}},
-            {"defaultConfiguration", {{"level", sarifLevel(info.severity)}}}};
+            {"defaultConfiguration", {{"level", severityName(info.severity, "note")}}}};
 }
 
 // The rules: every code of the table, then any code the report holds that
@@ -70,9 +59,10 @@ Rules rulesFor(const Report& report) {
     Rules rules;
     for (const auto& info : issueCodes()) rules.add(std::string(info.code), ruleOf(info));
     for (const auto& d : report.diagnostics) {
-        rules.add(d.code, {{"id", d.code},
-                           {"shortDescription", {{"text", d.code}}},
-                           {"defaultConfiguration", {{"level", sarifLevel(d.severity)}}}});
+        rules.add(d.code,
+                  {{"id", d.code},
+                   {"shortDescription", {{"text", d.code}}},
+                   {"defaultConfiguration", {{"level", severityName(d.severity, "note")}}}});
     }
     return rules;
 }
@@ -97,7 +87,7 @@ Json resultOf(const Report& report, const Diagnostic& d, const Rules& rules,
     }
     Json result = {{"ruleId", d.code},
                    {"ruleIndex", rules.index.find(d.code)->second},
-                   {"level", sarifLevel(d.severity)},
+                   {"level", severityName(d.severity, "note")},
                    {"message", {{"text", printableText(issueText(d, false))}}}};
     if (!location.empty()) result["locations"] = Json::array({location});
     return result;
