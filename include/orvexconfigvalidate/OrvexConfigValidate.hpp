@@ -9,6 +9,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -114,7 +115,6 @@ class ParsedText {
     TextLocation position(std::size_t offset) const;
 
   private:
-    friend ParsedText parseText(std::string_view text);
     friend struct ParsedTextAccess;
     struct Impl;
     std::unique_ptr<Impl> impl;
@@ -125,6 +125,13 @@ class ParsedText {
 // not counted in columns. Never throws for a bad text; texts of 2 GiB and
 // more are refused with a parse error.
 ParsedText parseText(std::string_view text);
+
+// Called while a text is parsed, about once per MiB, with the count of its
+// leading bytes that the parser will not look at again: the owner of a
+// large text may hand that memory back before the parse ends. What it
+// throws leaves parseText.
+using ReadProgress = std::function<void(std::size_t bytesDone)>;
+ParsedText parseText(std::string_view text, const ReadProgress& progress);
 
 // validate on a text: parse errors and duplicate members become issues, and
 // every issue carries its place in the text.

@@ -49,8 +49,10 @@ void failUnit(Report& report, const Unit& unit, const std::string& code, const s
 void runUnit(Report& report, Unit& unit, const ValidateOptions& options, KeptDocuments& parsed) {
     try {
         for (LoadedInput* input : unit.inputs) {
-            parsed.push_back(parseText(input->text()));
-            // The text is not needed past parsing: every place is indexed.
+            // The text is not needed past parsing (every place is indexed), so
+            // what the reader has passed goes back to the system at once.
+            parsed.push_back(parseText(input->text(),
+                                       [input](std::size_t done) { input->discardBefore(done); }));
             input->release();
         }
         const ValidationResult result = parsed.size() == 2

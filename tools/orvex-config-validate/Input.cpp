@@ -34,9 +34,9 @@ LoadedInput readWhole(const std::string& name, int fd, bool regular, std::size_t
     LoadedInput input;
     input.name = name;
     std::size_t capacity = regular ? knownSize + 1 : std::min(kFirstChunk, maxSize + 1);
-    input.buffer.reset(new char[capacity]);
+    input.buffer = TextBuffer(capacity);
     for (;;) {
-        const ssize_t got = ::read(fd, input.buffer.get() + input.size, capacity - input.size);
+        const ssize_t got = ::read(fd, input.buffer.data() + input.size, capacity - input.size);
         if (got < 0) {
             if (errno == EINTR) continue;
             return readError(name, std::strerror(errno));
@@ -46,8 +46,8 @@ LoadedInput readWhole(const std::string& name, int fd, bool regular, std::size_t
         if (input.size > maxSize) return readError(name, tooLarge(maxSize));
         if (input.size == capacity) {
             const std::size_t grown = std::min(capacity * 2, maxSize + 1);
-            std::unique_ptr<char[]> bigger(new char[grown]);
-            std::memcpy(bigger.get(), input.buffer.get(), input.size);
+            TextBuffer bigger(grown);
+            std::memcpy(bigger.data(), input.buffer.data(), input.size);
             input.buffer = std::move(bigger);
             capacity = grown;
         }

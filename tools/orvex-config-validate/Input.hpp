@@ -2,10 +2,11 @@
 #pragma once
 
 #include <cstddef>
-#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
+
+#include "TextBuffer.hpp"
 
 namespace OrvexConfigValidate::Tool {
 
@@ -19,11 +20,13 @@ struct InputError {
 
 struct LoadedInput {
     std::string name;  // as shown in reports; "<stdin>" for "-"
-    std::unique_ptr<char[]> buffer;
+    TextBuffer buffer;
     std::size_t size = 0;
     std::optional<InputError> error;
 
-    std::string_view text() const { return {buffer.get(), size}; }
+    std::string_view text() const { return {buffer.data(), size}; }
+    // For a parse that is done with the first `offset` bytes.
+    void discardBefore(std::size_t offset) { buffer.discardBefore(offset); }
     void release() {
         buffer.reset();
         size = 0;

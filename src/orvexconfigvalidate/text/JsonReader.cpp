@@ -1,8 +1,10 @@
 #include "text/JsonReader.hpp"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
+#include <functional>
 #include <memory>
 #include <string>
 #include <unordered_map>
@@ -14,6 +16,7 @@ namespace OrvexConfigValidate {
 namespace {
 
 using Json = nlohmann::json;
+using JsonMember = Json::object_t::value_type;
 
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
@@ -23,10 +26,19 @@ struct Frame {
     std::uint32_t node = 0;
     bool object = false;
     bool empty = true;  // no member or element read yet
-    // Member -> nodes of its first and latest occurrence; built on the
-    // first duplicate, so that objects without one pay nothing.
-    std::unique_ptr<std::unordered_map<const JsonMember*, std::pair<std::uint32_t, std::uint32_t>>>
+    // Where this object's members start in Reader::members_.
+    std::size_t membersFrom = 0;
+    // Member -> its first and latest entry in Reader::members_; built on
+    // the first duplicate, so that objects without one pay nothing.
+    std::unique_ptr<std::unordered_map<const JsonMember*, std::pair<std::size_t, std::size_t>>>
         occurrences;
+};
+
+// A member of an open object and its node, kept until the object closes and
+// its members' ranks are known.
+struct MemberEntry {
+    const JsonMember* member;
+    std::uint32_t node;
 };
 
 struct SyntaxError {
@@ -43,7 +55,8 @@ struct Duplicate {
 
 class Reader {
   public:
-    Reader(std::string_view text, TextIndex& index) : text_(text), index_(index) {}
+    Reader(std::string_view text, TextIndex& index, const ReadProgress& progress)
+        : text_(text), index_(index), progress_(progress) {}
 
     // Throws SyntaxError.
     void read(Json& document) {
@@ -55,6 +68,11 @@ class Reader {
         beginValue(document, TextNode::kNoKey, nullptr);
         while (!stack_.empty()) {
             afterValue();
+            // Nothing before the cursor is looked at again.
+            if (progress_ && pos_ >= nextProgress_) {
+                progress_(pos_);
+                nextProgress_ = pos_ + kProgressStep;
+            }
         }
         skipWhitespace();
         if (pos_ < text_.size()) fail("the end of the text after the value");
@@ -93,26 +111,23 @@ class Reader {
         }
     }
 
-    std::uint32_t newNode(std::uint32_t keyStart, const JsonMember* member) {
+    std::uint32_t newNode(std::uint32_t keyStart) {
         TextNode node;
         node.start = static_cast<std::uint32_t>(pos_);
         node.keyField = keyStart;
-        node.member = member;
         index_.nodes.push_back(node);
         return static_cast<std::uint32_t>(index_.nodes.size() - 1);
     }
 
     void finishNode(std::uint32_t node) {
-        TextNode& entry = index_.nodes[node];
-        entry.end = static_cast<std::uint32_t>(pos_);
-        entry.size = static_cast<std::uint32_t>(index_.nodes.size() - node);
+        index_.nodes[node].end = static_cast<std::uint32_t>(pos_);
     }
 
     // With the cursor on the first byte of a value: reads a scalar whole, or
     // opens a container (its members are read by afterValue).
     void beginValue(Json& target, std::uint32_t keyStart, const JsonMember* member) {
-        const std::uint32_t node = newNode(keyStart, member);
-        if (!stack_.empty()) noteMember(stack_.back(), member, node);
+        const std::uint32_t node = newNode(keyStart);
+        if (member != nullptr) noteMember(stack_.back(), member, node);
         switch (peek()) {
             case '{':
             case '[':
@@ -148,12 +163,34 @@ class Reader {
         target = object ? Json(Json::value_t::object) : Json(Json::value_t::array);
         ++pos_;
         // Its content is read by the loop in read(), never by recursion.
-        stack_.push_back(Frame{&target, node, object, true, nullptr});
+        stack_.push_back(Frame{&target, node, object, true, members_.size(), nullptr});
     }
 
     void closeContainer() {
-        finishNode(stack_.back().node);
+        Frame& frame = stack_.back();
+        finishNode(frame.node);
+        if (frame.object) rankMembers(frame);
         stack_.pop_back();
+    }
+
+    // Gives each member node of a closed object its member's place in the
+    // object's key order.
+    void rankMembers(const Frame& frame) {
+        const auto first = members_.begin() + static_cast<std::ptrdiff_t>(frame.membersFrom);
+        std::sort(first, members_.end(), [](const MemberEntry& a, const MemberEntry& b) {
+            return std::less<const JsonMember*>()(a.member, b.member);
+        });
+        std::uint32_t rank = 0;
+        for (const JsonMember& member : frame.value->get_ref<const Json::object_t&>()) {
+            const auto same =
+                std::equal_range(first, members_.end(), MemberEntry{&member, 0},
+                                 [](const MemberEntry& a, const MemberEntry& b) {
+                                     return std::less<const JsonMember*>()(a.member, b.member);
+                                 });
+            for (auto it = same.first; it != same.second; ++it) index_.nodes[it->node].rank = rank;
+            ++rank;
+        }
+        members_.erase(first, members_.end());
     }
 
     // Inside the innermost open container, at its start or after a value: a
@@ -206,35 +243,31 @@ class Reader {
         beginValue(it->second, keyStart, &*it);
     }
 
-    static void record(Frame& frame, const JsonMember* member, std::uint32_t node) {
-        const auto [it, first] = frame.occurrences->emplace(member, std::make_pair(node, node));
-        if (!first) it->second.second = node;
+    void noteMember(Frame& frame, const JsonMember* member, std::uint32_t node) {
+        members_.push_back({member, node});
+        if (frame.occurrences) record(frame, members_.size() - 1);
     }
 
-    void noteMember(Frame& frame, const JsonMember* member, std::uint32_t node) {
-        if (frame.occurrences && member != nullptr) record(frame, member, node);
+    void record(Frame& frame, std::size_t entry) {
+        const auto [it, first] =
+            frame.occurrences->emplace(members_[entry].member, std::make_pair(entry, entry));
+        if (!first) it->second.second = entry;
     }
 
     void noteDuplicate(Frame& frame, const JsonMember* member) {
         if (!frame.occurrences) {
             frame.occurrences = std::make_unique<
-                std::unordered_map<const JsonMember*, std::pair<std::uint32_t, std::uint32_t>>>();
-            for (std::uint32_t child = frame.node + 1; child < index_.nodes.size();
-                 child += index_.nodes[child].size) {
-                record(frame, index_.nodes[child].member, child);
+                std::unordered_map<const JsonMember*, std::pair<std::size_t, std::size_t>>>();
+            for (std::size_t entry = frame.membersFrom; entry < members_.size(); ++entry) {
+                record(frame, entry);
             }
         }
         const auto [first, latest] = frame.occurrences->at(member);
-        // Only the newest occurrence names the value the document holds. The
-        // members below the replaced one are gone from the document.
-        TextNode& replaced = index_.nodes[latest];
-        replaced.keyField |= TextNode::kShadowedBit;
-        for (std::uint32_t k = latest + 1; k < latest + replaced.size; ++k) {
-            index_.nodes[k].member = nullptr;
-        }
+        // Only the newest occurrence names the value the document holds.
+        index_.nodes[members_[latest].node].keyField |= TextNode::kShadowedBit;
         duplicates_.push_back({openPointer() + "/" + escapePointerToken(member->first),
                                member->first, static_cast<std::uint32_t>(index_.nodes.size()),
-                               first});
+                               members_[first].node});
     }
 
     // The pointer of the innermost open container.
@@ -243,8 +276,9 @@ class Reader {
         for (std::size_t k = 1; k < stack_.size(); ++k) {
             const Frame& parent = stack_[k - 1];
             pointer += '/';
+            // An open container's own entry is the last of its parent's.
             pointer += parent.object
-                           ? escapePointerToken(index_.nodes[stack_[k].node].member->first)
+                           ? escapePointerToken(members_[stack_[k].membersFrom - 1].member->first)
                            : std::to_string(parent.value->size() - 1);
         }
         return pointer;
@@ -451,10 +485,15 @@ class Reader {
         }
     }
 
+    static constexpr std::size_t kProgressStep = std::size_t{1} << 20;
+
     std::string_view text_;
     TextIndex& index_;
+    const ReadProgress& progress_;
+    std::size_t nextProgress_ = kProgressStep;
     std::size_t pos_ = 0;
     std::vector<Frame> stack_;
+    std::vector<MemberEntry> members_;
     std::vector<Duplicate> duplicates_;
 };
 
@@ -487,14 +526,14 @@ void reportDuplicates(const std::vector<Duplicate>& duplicates, const TextIndex&
 }  // namespace
 
 bool readJson(std::string_view text, nlohmann::json& document, TextIndex& index,
-              std::vector<Issue>& issues) {
+              std::vector<Issue>& issues, const ReadProgress& progress) {
     if (text.size() > kMaxTextSize) {
         issues.push_back(parseError(index, 0,
                                     "expected a text of at most " + std::to_string(kMaxTextSize) +
                                         " bytes, found " + std::to_string(text.size()) + " bytes"));
         return false;
     }
-    Reader reader(text, index);
+    Reader reader(text, index, progress);
     try {
         reader.read(document);
     } catch (const SyntaxError& error) {

@@ -17,7 +17,8 @@ namespace OrvexConfigValidate {
 // when non-negative and it fits, else signed, else double). A member written
 // twice keeps the later value and adds a "duplicate_key" warning. Returns
 // false on the first syntax error, after adding one "parse_error" issue.
+// `progress`, when set, hears now and then how many leading bytes are done.
 bool readJson(std::string_view text, nlohmann::json& document, TextIndex& index,
-              std::vector<Issue>& issues);
+              std::vector<Issue>& issues, const ReadProgress& progress);
 
 }  // namespace OrvexConfigValidate

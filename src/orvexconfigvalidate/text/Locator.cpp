@@ -1,5 +1,7 @@
 #include "text/Locator.hpp"
 
+#include <iterator>
+
 #include "text/PointerText.hpp"
 
 namespace OrvexConfigValidate {
@@ -7,8 +9,8 @@ namespace OrvexConfigValidate {
 const std::vector<std::uint32_t>& Locator::childrenOf(std::uint32_t container) {
     auto [it, added] = children_.try_emplace(container);
     if (added) {
-        const std::uint32_t end = container + index_.nodes[container].size;
-        for (std::uint32_t child = container + 1; child < end; child += index_.nodes[child].size) {
+        const std::uint32_t end = index_.after(container);
+        for (std::uint32_t child = container + 1; child < end; child = index_.after(child)) {
             it->second.push_back(child);
         }
     }
@@ -20,27 +22,33 @@ std::uint32_t Locator::elementNode(std::uint32_t container, std::size_t position
         const auto& children = childrenOf(container);
         return position < children.size() ? children[position] : kNone;
     }
-    const std::uint32_t end = container + index_.nodes[container].size;
+    const std::uint32_t end = index_.after(container);
     std::uint32_t child = container + 1;
-    for (std::size_t k = 0; k < position && child < end; ++k) child += index_.nodes[child].size;
+    for (std::size_t k = 0; k < position && child < end; ++k) child = index_.after(child);
     return child < end ? child : kNone;
 }
 
-std::uint32_t Locator::memberNode(std::uint32_t container, const JsonMember* member) {
+std::uint32_t Locator::memberNode(std::uint32_t container, const Members& members,
+                                  Members::const_iterator member) {
     if (remember_) {
         auto [it, added] = members_.try_emplace(container);
         if (added) {
+            std::vector<std::uint32_t> byRank(members.size(), kNone);
             for (const std::uint32_t child : childrenOf(container)) {
-                if (!index_.nodes[child].shadowed()) it->second[index_.nodes[child].member] = child;
+                const TextNode& node = index_.nodes[child];
+                if (!node.shadowed() && node.rank < byRank.size()) byRank[node.rank] = child;
             }
+            std::size_t rank = 0;
+            for (const JsonMember& entry : members) it->second[&entry] = byRank[rank++];
         }
-        const auto found = it->second.find(member);
+        const auto found = it->second.find(&*member);
         return found == it->second.end() ? kNone : found->second;
     }
-    const std::uint32_t end = container + index_.nodes[container].size;
-    for (std::uint32_t child = container + 1; child < end; child += index_.nodes[child].size) {
+    const auto rank = static_cast<std::uint32_t>(std::distance(members.begin(), member));
+    const std::uint32_t end = index_.after(container);
+    for (std::uint32_t child = container + 1; child < end; child = index_.after(child)) {
         const TextNode& node = index_.nodes[child];
-        if (node.member == member && !node.shadowed()) return child;
+        if (node.rank == rank && !node.shadowed()) return child;
     }
     return kNone;
 }
@@ -55,10 +63,10 @@ TextLocation Locator::locate(std::string_view pointer) {
         std::uint32_t next = kNone;
         const nlohmann::json* nextValue = nullptr;
         if (value->is_object()) {
-            const auto& members = value->get_ref<const nlohmann::json::object_t&>();
+            const auto& members = value->get_ref<const Members&>();
             const auto it = members.find(token);
             if (it != members.end()) {
-                next = memberNode(node, &*it);
+                next = memberNode(node, members, it);
                 nextValue = &it->second;
             }
         } else if (value->is_array()) {
@@ -79,12 +87,12 @@ std::string Locator::pointerAt(std::size_t offset) const {
     std::string pointer;
     if (index_.nodes.empty()) return pointer;
     std::uint32_t node = 0;
+    const nlohmann::json* value = &document_;
     for (;;) {
-        const std::uint32_t end = node + index_.nodes[node].size;
+        const std::uint32_t end = index_.after(node);
         std::uint32_t ordinal = 0;
         std::uint32_t inner = kNone;
-        for (std::uint32_t child = node + 1; child < end;
-             child += index_.nodes[child].size, ++ordinal) {
+        for (std::uint32_t child = node + 1; child < end; child = index_.after(child), ++ordinal) {
             const TextNode& candidate = index_.nodes[child];
             if (offset >= candidate.spanStart() && offset < candidate.end) {
                 inner = child;
@@ -93,9 +101,21 @@ std::string Locator::pointerAt(std::size_t offset) const {
         }
         if (inner == kNone) return pointer;
         const TextNode& found = index_.nodes[inner];
-        pointer += '/';
-        pointer += found.member != nullptr ? escapePointerToken(found.member->first)
-                                           : std::to_string(ordinal);
+        // A document changed since parsing may no longer have the value.
+        if (value->is_object()) {
+            const auto& members = value->get_ref<const Members&>();
+            if (found.rank >= members.size()) return pointer;
+            const auto member = std::next(members.begin(), found.rank);
+            pointer += '/';
+            pointer += escapePointerToken(member->first);
+            value = &member->second;
+        } else if (value->is_array() && ordinal < value->size()) {
+            pointer += '/';
+            pointer += std::to_string(ordinal);
+            value = &(*value)[ordinal];
+        } else {
+            return pointer;
+        }
         // What a later member of the same name replaced is no longer in the
         // document: its name is as far as a pointer goes.
         if (found.shadowed()) return pointer;

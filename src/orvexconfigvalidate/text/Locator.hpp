@@ -15,6 +15,8 @@
 
 namespace OrvexConfigValidate {
 
+using JsonMember = nlohmann::json::object_t::value_type;
+
 class Locator {
   public:
     // With `remember`, the children of every container it passes through
@@ -33,8 +35,11 @@ class Locator {
     std::string pointerAt(std::size_t offset) const;
 
   private:
+    using Members = nlohmann::json::object_t;
+
     std::uint32_t elementNode(std::uint32_t container, std::size_t position);
-    std::uint32_t memberNode(std::uint32_t container, const JsonMember* member);
+    std::uint32_t memberNode(std::uint32_t container, const Members& members,
+                             Members::const_iterator member);
     const std::vector<std::uint32_t>& childrenOf(std::uint32_t container);
 
     static constexpr std::uint32_t kNone = UINT32_MAX;

@@ -42,12 +42,16 @@ TextLocation ParsedText::position(std::size_t offset) const {
 }
 
 ParsedText parseText(std::string_view text) {
+    return parseText(text, nullptr);
+}
+
+ParsedText parseText(std::string_view text, const ReadProgress& progress) {
     ParsedText parsed;
-    ParsedText::Impl& impl = *parsed.impl;
+    ParsedTextAccess::Impl& impl = ParsedTextAccess::of(parsed);
     // Configuration files spend well over ten bytes per value; a denser
     // text only makes the index grow once or twice more.
     impl.index.nodes.reserve(std::min(text.size(), kMaxTextSize) / 16 + 16);
-    impl.ok = readJson(text, impl.document, impl.index, impl.issues);
+    impl.ok = readJson(text, impl.document, impl.index, impl.issues, progress);
     return parsed;
 }
 

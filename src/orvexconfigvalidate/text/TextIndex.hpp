@@ -1,7 +1,7 @@
 // The places of the values of one parsed JSON text: a flat pre-order array
-// of nodes, one per value, each knowing the size of its subtree, so that a
-// subtree is skipped in one step. Offsets are 32-bit (texts under 2 GiB)
-// to keep the index small beside the document.
+// of 16-byte nodes, one per value. Offsets are 32-bit (texts under 2 GiB),
+// and no node points into the document, so that the index stays small
+// beside it and a changed document can never make it dangle.
 #pragma once
 
 #include <algorithm>
@@ -9,12 +9,9 @@
 #include <cstdint>
 #include <vector>
 
-#include <nlohmann/json.hpp>
 #include <orvexconfigvalidate/OrvexConfigValidate.hpp>
 
 namespace OrvexConfigValidate {
-
-using JsonMember = nlohmann::json::object_t::value_type;
 
 // The largest text the index can describe.
 constexpr std::size_t kMaxTextSize = (std::size_t{1} << 31) - 1;
@@ -29,11 +26,10 @@ struct TextNode {
     // elements and the root; the top bit marks a member that a later one of
     // the same name replaced.
     std::uint32_t keyField = kNoKey;
-    std::uint32_t size = 1;  // nodes in the subtree, this one included
-    // The document's member this node became (object members only; null
-    // inside a member that a later one replaced). The document's objects
-    // own these; they stay put while it lives, moved or not.
-    const JsonMember* member = nullptr;
+    // Object members: the member's place in its object's key order, which
+    // is the order of nlohmann's (sorted) objects, so the rank names the
+    // document's member. A replaced member has the rank of its name.
+    std::uint32_t rank = 0;
 
     bool hasKey() const { return (keyField & ~kShadowedBit) != kNoKey; }
     std::uint32_t keyStart() const { return keyField & ~kShadowedBit; }
@@ -46,6 +42,27 @@ struct TextIndex {
     // Offset of the first byte of every line; the first line starts after a
     // byte-order mark.
     std::vector<std::uint32_t> lineStarts{0};
+
+    // The node after the subtree of `node` (nodes.size() past the last).
+    // Starts grow in pre-order and a subtree's starts lie before its end,
+    // so this is the first node starting at or after that end: the very
+    // next one for a scalar, a galloping search past a container's content.
+    std::uint32_t after(std::uint32_t node) const {
+        const std::uint32_t end = nodes[node].end;
+        const auto count = static_cast<std::uint32_t>(nodes.size());
+        std::uint32_t low = node + 1;
+        if (low >= count || nodes[low].start >= end) return low;
+        std::uint32_t step = 1;
+        while (low + step < count && nodes[low + step].start < end) {
+            low += step;
+            step *= 2;
+        }
+        const auto first = nodes.begin() + low + 1;
+        const auto last = nodes.begin() + std::min(count, low + step);
+        return static_cast<std::uint32_t>(
+            std::partition_point(first, last, [end](const TextNode& n) { return n.start < end; }) -
+            nodes.begin());
+    }
 
     TextLocation at(std::size_t offset, std::size_t length) const {
         const auto next = std::upper_bound(lineStarts.begin(), lineStarts.end(), offset);

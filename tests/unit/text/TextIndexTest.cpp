@@ -1,0 +1,85 @@
+// The index names members by their place in the document's key order, not
+// by pointers into it: these cases mix text order and key order.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include <orvexconfigvalidate/OrvexConfigValidate.hpp>
+
+namespace OrvexConfigValidate {
+namespace {
+
+const std::string kUnsorted =
+    "{\"zeta\": [1, 2],\n"
+    " \"alpha\": {\"y\": 1, \"b\": {\"deep\": true}},\n"
+    " \"mid\": \"m\",\n"
+    " \"alpha\": {\"q\": [null, {\"b\": 5}]},\n"
+    " \"Alpha\": 0}";
+
+std::size_t offsetOf(const std::string& needle, std::size_t from = 0) {
+    const std::size_t at = kUnsorted.find(needle, from);
+    EXPECT_NE(at, std::string::npos) << needle;
+    return at;
+}
+
+TEST(TextIndex, MembersAreFoundWhateverTheirTextOrder) {
+    const ParsedText parsed = parseText(kUnsorted);
+    ASSERT_TRUE(parsed.ok());
+    EXPECT_EQ(parsed.locate("/zeta/1").offset, offsetOf("2]"));
+    EXPECT_EQ(parsed.locate("/mid").offset, offsetOf("\"m\""));
+    EXPECT_EQ(parsed.locate("/Alpha").offset, offsetOf("0}"));
+    // The later "alpha" is the one the document holds.
+    const std::size_t later = offsetOf("{\"q\"");
+    EXPECT_EQ(parsed.locate("/alpha").offset, later);
+    EXPECT_EQ(parsed.locate("/alpha/q/1/b").offset, offsetOf("5}"));
+    // "y" lived only in the replaced one: its nearest holder is the later.
+    EXPECT_EQ(parsed.locate("/alpha/y").offset, later);
+}
+
+TEST(TextIndex, PointerAtNamesMembersWhateverTheirTextOrder) {
+    const ParsedText parsed = parseText(kUnsorted);
+    EXPECT_EQ(parsed.pointerAt(offsetOf("2]")), "/zeta/1");
+    EXPECT_EQ(parsed.pointerAt(offsetOf("5}")), "/alpha/q/1/b");
+    EXPECT_EQ(parsed.pointerAt(offsetOf("\"Alpha\"") + 2), "/Alpha");
+    EXPECT_EQ(parsed.pointerAt(offsetOf("\"m\"")), "/mid");
+    // Inside the replaced member: its name, and no further.
+    EXPECT_EQ(parsed.pointerAt(offsetOf("true")), "/alpha");
+}
+
+TEST(TextIndex, AChangedDocumentNeverLeadsOutOfIt) {
+    ParsedText parsed = parseText(kUnsorted);
+    parsed.document().erase("zeta");
+    parsed.document().erase("alpha");
+    parsed.document()["mid"] = nlohmann::json::array();
+    // Every answer is a pointer into the document as it now is, or a
+    // prefix of one; none may read what was erased.
+    for (std::size_t offset = 0; offset <= kUnsorted.size(); ++offset) {
+        const std::string pointer = parsed.pointerAt(offset);
+        EXPECT_TRUE(parsed.document().contains(nlohmann::json::json_pointer(pointer)))
+            << offset << " " << pointer;
+    }
+    EXPECT_TRUE(parsed.locate("/mid/0").known());
+    EXPECT_TRUE(parsed.locate("/alpha/q").known());
+}
+
+TEST(TextIndex, ManyMembersAndDeepSubtreesAreSkippedExactly) {
+    std::string text = "{";
+    for (int k = 2999; k >= 0; --k) {
+        text += "\"m" + std::to_string(k) + "\": ";
+        text += k % 3 == 0 ? "[[[" + std::to_string(k) + "]]]" : std::to_string(k);
+        text += k == 0 ? "}" : ",\n";
+    }
+    const ParsedText parsed = parseText(text);
+    ASSERT_TRUE(parsed.ok());
+    for (int k : {0, 1, 3, 1500, 2997, 2999}) {
+        const std::string name = "\"m" + std::to_string(k) + "\": ";
+        const std::size_t value = text.find(name) + name.size();
+        const std::string pointer = "/m" + std::to_string(k) + (k % 3 == 0 ? "/0/0/0" : "");
+        const std::size_t inner = k % 3 == 0 ? value + 3 : value;
+        EXPECT_EQ(parsed.locate(pointer).offset, inner) << pointer;
+        EXPECT_EQ(parsed.pointerAt(inner), pointer);
+    }
+}
+
+}  // namespace
+}  // namespace OrvexConfigValidate
