@@ -1,5 +1,6 @@
 #include "Check.hpp"
 
+#include <algorithm>
 #include <exception>
 #include <new>
 #include <string>
@@ -16,6 +17,18 @@ void addDiagnostic(Report& report, Diagnostic diagnostic, const ValidateOptions&
 std::optional<TextPosition> positionOf(const TextLocation& location) {
     if (!location.known()) return std::nullopt;
     return TextPosition{location.line, location.column};
+}
+
+// Code points between the line's start and the place: every byte that is
+// not a UTF-8 continuation byte starts one.
+std::size_t characterColumn(std::string_view text, const TextLocation& location) {
+    const std::size_t end = std::min(location.offset, text.size());
+    const std::size_t start = end - std::min(end, location.column - 1);
+    std::size_t column = 1;
+    for (std::size_t k = start; k < end; ++k) {
+        if ((static_cast<unsigned char>(text[k]) & 0xC0) != 0x80) ++column;
+    }
+    return column;
 }
 
 Diagnostic diagnosticOf(const Issue& issue, std::size_t entry) {
@@ -46,9 +59,14 @@ void failUnit(Report& report, const Unit& unit, const std::string& code, const s
     addDiagnostic(report, {unit.entries.front(), Severity::Error, "/", code, message, {}}, options);
 }
 
-void runUnit(Report& report, Unit& unit, const ValidateOptions& options, KeptDocuments& parsed) {
+void runUnit(Report& report, Unit& unit, const CheckOptions& check, KeptDocuments& parsed) {
+    const ValidateOptions& options = check.validate;
     try {
         for (LoadedInput* input : unit.inputs) {
+            if (check.countCharacters) {
+                parsed.push_back(parseText(input->text()));
+                continue;
+            }
             // The text is not needed past parsing (every place is indexed), so
             // what the reader has passed goes back to the system at once.
             parsed.push_back(parseText(input->text(),
@@ -59,9 +77,15 @@ void runUnit(Report& report, Unit& unit, const ValidateOptions& options, KeptDoc
                                             ? validateTextPair(parsed[0], parsed[1], options)
                                             : validateText(unit.schemaId, parsed[0], options);
         for (const Issue& issue : result.issues) {
-            const std::size_t entry = unit.entries.at(static_cast<std::size_t>(issue.source));
+            const auto source = static_cast<std::size_t>(issue.source);
+            const std::size_t entry = unit.entries.at(source);
             if (issue.code == "parse_error") report.files.at(entry).unreadable = true;
-            addDiagnostic(report, diagnosticOf(issue, entry), options);
+            Diagnostic diagnostic = diagnosticOf(issue, entry);
+            if (check.countCharacters && diagnostic.position) {
+                diagnostic.position->characterColumn =
+                    characterColumn(unit.inputs.at(source)->text(), issue.location);
+            }
+            addDiagnostic(report, std::move(diagnostic), options);
         }
     } catch (const std::bad_alloc&) {
         parsed.clear();
@@ -104,7 +128,7 @@ Report runChecks(const std::vector<CheckUnit>& units, const CheckOptions& option
             if (check.pair) unit.schemaId = fileSchema;
         }
         if (unit.inputs.empty()) continue;
-        runUnit(report, unit, options.validate, parsed);
+        runUnit(report, unit, options, parsed);
     }
     if (keep != nullptr) *keep = std::move(parsed);
     sortDiagnostics(report);

@@ -18,6 +18,9 @@ struct CheckOptions {
     ValidateOptions validate;
     std::size_t maxSize = kDefaultMaxSize;
     int standardInput = STDIN_FILENO;
+    // Keep each text until its diagnostics' columns are also counted in code
+    // points (SARIF wants them); otherwise a text goes as it is parsed.
+    bool countCharacters = false;
 };
 
 // The parsed documents of the last unit checked. A caller about to exit can

@@ -16,6 +16,9 @@ namespace OrvexConfigValidate::Tool {
 struct TextPosition {
     std::size_t line = 1;
     std::size_t column = 1;
+    // The column counted in Unicode code points, when the text was kept to
+    // count them (see CheckOptions::countCharacters); 0 when not counted.
+    std::size_t characterColumn = 0;
 };
 
 inline bool operator==(const TextPosition& a, const TextPosition& b) {

@@ -75,7 +75,11 @@ Json resultOf(const Report& report, const Diagnostic& d, const Rules& rules,
         // A problem of the whole file (it cannot be read) is shown at its start,
         // as code-scanning viewers place a result only by its region.
         const std::size_t line = d.position ? d.position->line : 1;
-        const std::size_t column = d.position ? d.position->column : 1;
+        std::size_t column = 1;
+        if (d.position) {
+            column =
+                d.position->characterColumn != 0 ? d.position->characterColumn : d.position->column;
+        }
         location["physicalLocation"] = {
             {"artifactLocation", {{"uri", artifactUri(name, workingDirectory)}}},
             {"region", {{"startLine", line}, {"startColumn", column}}}};
@@ -114,7 +118,8 @@ nlohmann::ordered_json formatSarif(const Report& report, const std::string& work
     }
     Json driver = {
         {"name", "orvex-config-validate"}, {"version", toolVersion}, {"rules", rules.list}};
-    // Columns are counted in bytes; for ASCII lines that equals code points.
+    // Columns are code points when the texts were kept to count them (the
+    // tool does so for this format); bytes otherwise, the same on ASCII lines.
     Json run = {
         {"tool", {{"driver", driver}}}, {"columnKind", "unicodeCodePoints"}, {"results", results}};
     return {{"$schema", "https://json.schemastore.org/sarif-2.1.0.json"},

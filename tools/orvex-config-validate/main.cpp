@@ -76,6 +76,7 @@ int check(const CommandLine& line) {
     CheckOptions options;
     options.validate = line.options;
     options.maxSize = line.maxSize;
+    options.countCharacters = line.format == OutputFormat::Sarif;
     keptDocuments = new KeptDocuments;
     const Report report = runPlan(plan, options, keptDocuments);
     const auto dumped = [](const nlohmann::ordered_json& json) {

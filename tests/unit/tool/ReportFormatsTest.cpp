@@ -1,9 +1,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
+#include <fstream>
 #include <sstream>
 #include <string>
 
+#include "Check.hpp"
 #include "Explain.hpp"
 #include "GithubFormat.hpp"
 #include "JunitFormat.hpp"
@@ -157,6 +160,39 @@ TEST(SarifFormat, CodesOutsideTheTableGetARuleAndStandardInputNoArtifact) {
     EXPECT_EQ(result["ruleIndex"], issueCodes().size());
     EXPECT_FALSE(result["locations"][0].contains("physicalLocation"));
     EXPECT_EQ(result["locations"][0]["logicalLocations"][0]["fullyQualifiedName"], "/a");
+}
+
+// SARIF columns are code points: "é" and "ü" before the value are two bytes
+// each but one column each.
+TEST(SarifFormat, ColumnsCountCodePointsOfTheKeptText) {
+    const std::string text = "{\"groups\": [{\"id\": \"\u00e9\u00fc\", \"type\": 99}]}";
+    const std::string path = ::testing::TempDir() + "sarif_columns.json";
+    std::ofstream(path, std::ios::binary) << text;
+    CheckOptions options;
+    options.standardInput = -1;
+    options.countCharacters = true;
+    const Report report = runChecks({CheckUnit{"BridgingConfiguration", {path}, false}}, options);
+    options.countCharacters = false;
+    const Report bytes = runChecks({CheckUnit{"BridgingConfiguration", {path}, false}}, options);
+    std::remove(path.c_str());
+    // The type member's issue; the others sit on the group object.
+    const auto typeIssue = [](const Report& r) {
+        return std::find_if(r.diagnostics.begin(), r.diagnostics.end(),
+                            [](const Diagnostic& d) { return d.path == "/groups/0/type"; });
+    };
+    const auto counted = typeIssue(report);
+    ASSERT_NE(counted, report.diagnostics.end());
+    const TextPosition& position = *counted->position;
+    EXPECT_EQ(position.column, text.find("99") + 1);
+    EXPECT_EQ(position.characterColumn, position.column - 2);
+    ASSERT_NE(typeIssue(bytes), bytes.diagnostics.end());
+    EXPECT_EQ(typeIssue(bytes)->position->characterColumn, 0u);
+    const auto log = formatSarif(report, "/", "1");
+    EXPECT_EQ(log["runs"][0]["columnKind"], "unicodeCodePoints");
+    const auto index = static_cast<std::size_t>(counted - report.diagnostics.begin());
+    EXPECT_EQ(log["runs"][0]["results"][index]["locations"][0]["physicalLocation"]["region"]
+                 ["startColumn"],
+              position.column - 2);
 }
 
 TEST(JunitFormat, EscapesMarkupAndWhatXmlCannotCarry) {
