@@ -7,33 +7,14 @@
 #include <malloc.h>
 
 #include <cstdlib>
-#include <fstream>
 #include <iostream>
 #include <string>
 
 #include <orvexconfigvalidate/OrvexConfigValidate.hpp>
 
 #include "ConfigGenerator.hpp"
+#include "ResidentMemory.hpp"
 #include "baseline/BaselineValidate.hpp"
-
-namespace {
-
-// A field of /proc/self/status in kB, e.g. "VmRSS" or "VmHWM".
-long statusKb(const std::string& field) {
-    std::ifstream status("/proc/self/status");
-    std::string key;
-    long value = -1;
-    while (status >> key) {
-        if (key == field + ":") {
-            status >> value;
-            return value;
-        }
-        status.ignore(4096, '\n');
-    }
-    return -1;
-}
-
-}  // namespace
 
 int main(int argc, char** argv) {
     using namespace OrvexConfigValidate;
@@ -53,19 +34,19 @@ int main(int argc, char** argv) {
         dense ? generateDenseBridgingConfiguration(groups) : generateBridgingConfiguration(groups);
     if (obs) text = composeObs(generateServerConfiguration(3), text);
     const std::size_t bytes = text.size();
-    const long before = statusKb("VmRSS");
+    const long before = residentKb();
     const nlohmann::json document = nlohmann::json::parse(text);
     std::string().swap(text);  // the text is not part of either figure
     malloc_trim(0);
-    const long withDocument = statusKb("VmRSS");
+    const long withDocument = residentKb();
     const std::string schemaId = obs ? "Obs" : "BridgingConfiguration";
     // Schemas compiled (and any one-time set-up done) before measuring.
     (mode == "before" ? baseline::validate : validate)(schemaId, nlohmann::json::object(), {});
     malloc_trim(0);
-    const long settled = statusKb("VmRSS");
-    std::ofstream("/proc/self/clear_refs") << "5";  // resets VmHWM to the current size
+    const long settled = residentKb();
+    resetPeakResident();
     const auto result = (mode == "before" ? baseline::validate : validate)(schemaId, document, {});
-    const long peak = statusKb("VmHWM");
+    const long peak = peakResidentKb();
     std::cout << "bytes " << bytes << "\n";
     std::cout << "document_kb " << (withDocument - before) << "\n";
     std::cout << "extra_peak_kb " << (peak - settled) << "\n";

@@ -16,22 +16,9 @@
 #include <orvexconfigvalidate/OrvexConfigValidate.hpp>
 
 #include "ConfigGenerator.hpp"
+#include "ResidentMemory.hpp"
 
 namespace {
-
-long statusKb(const std::string& field) {
-    std::ifstream status("/proc/self/status");
-    std::string key;
-    long value = -1;
-    while (status >> key) {
-        if (key == field + ":") {
-            status >> value;
-            return value;
-        }
-        status.ignore(4096, '\n');
-    }
-    return -1;
-}
 
 std::string readFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
@@ -73,7 +60,7 @@ int main(int argc, char** argv) {
     }
     const double parsed = cpuMs() - start;
     malloc_trim(0);
-    const long documentKb = statusKb("VmRSS");
+    const long documentKb = OrvexConfigValidate::residentKb();
     nlohmann::json envelope = nlohmann::json::object();
     envelope["server"] = std::move(server);
     envelope["bridges"] = std::move(bridges);
@@ -82,7 +69,7 @@ int main(int argc, char** argv) {
     const double validated = cpuMs() - validateStart;
     std::cout << "read_parse_cpu_ms " << parsed << "\nvalidate_cpu_ms " << validated
               << "\ntotal_cpu_ms " << cpuMs() - start << "\ndocument_rss_kb " << documentKb
-              << "\npeak_rss_kb " << statusKb("VmHWM") << "\nissues " << result.issues.size()
-              << "\n";
+              << "\npeak_rss_kb " << OrvexConfigValidate::peakResidentKb() << "\nissues "
+              << result.issues.size() << "\n";
     return result.ok ? 0 : 1;
 }

@@ -6,31 +6,13 @@
 #include <malloc.h>
 
 #include <cstdlib>
-#include <fstream>
 #include <iostream>
 #include <string>
 
 #include <orvexconfigvalidate/OrvexConfigValidate.hpp>
 
 #include "ConfigGenerator.hpp"
-
-namespace {
-
-long statusKb(const std::string& field) {
-    std::ifstream status("/proc/self/status");
-    std::string key;
-    long value = -1;
-    while (status >> key) {
-        if (key == field + ":") {
-            status >> value;
-            return value;
-        }
-        status.ignore(4096, '\n');
-    }
-    return -1;
-}
-
-}  // namespace
+#include "ResidentMemory.hpp"
 
 int main(int argc, char** argv) {
     if (argc != 3) {
@@ -43,25 +25,27 @@ int main(int argc, char** argv) {
     text.shrink_to_fit();
     malloc_trim(0);
     // The high-water mark from here on, the text counted in both.
-    std::ofstream("/proc/self/clear_refs") << "5";
-    const long before = statusKb("VmRSS");
+    OrvexConfigValidate::resetPeakResident();
+    const long before = OrvexConfigValidate::residentKb();
     if (mode == "dom") {
         const nlohmann::json document = nlohmann::json::parse(text);
-        std::cout << "text_and_dom_peak_kb " << statusKb("VmHWM") - before << "\n";
+        std::cout << "text_and_dom_peak_kb " << OrvexConfigValidate::peakResidentKb() - before
+                  << "\n";
         std::string().swap(text);
         malloc_trim(0);
-        std::cout << "dom_kb " << statusKb("VmRSS") - before << "\n";
+        std::cout << "dom_kb " << OrvexConfigValidate::residentKb() - before << "\n";
         return document.is_object() ? 0 : 1;
     }
     OrvexConfigValidate::ParsedText parsed = OrvexConfigValidate::parseText(text);
-    std::cout << "text_dom_and_index_peak_kb " << statusKb("VmHWM") - before << "\n";
+    std::cout << "text_dom_and_index_peak_kb " << OrvexConfigValidate::peakResidentKb() - before
+              << "\n";
     std::string().swap(text);
     malloc_trim(0);
-    std::cout << "dom_and_index_kb " << statusKb("VmRSS") - before << "\n";
+    std::cout << "dom_and_index_kb " << OrvexConfigValidate::residentKb() - before << "\n";
     if (mode == "validate") {
-        std::ofstream("/proc/self/clear_refs") << "5";  // resets VmHWM to the current size
+        OrvexConfigValidate::resetPeakResident();
         const auto result = OrvexConfigValidate::validateText("BridgingConfiguration", parsed, {});
-        std::cout << "validate_peak_kb " << statusKb("VmHWM") - before << "\n";
+        std::cout << "validate_peak_kb " << OrvexConfigValidate::peakResidentKb() - before << "\n";
         std::cout << "issues " << result.issues.size() << "\n";
     }
     return parsed.ok() ? 0 : 1;

@@ -4,15 +4,16 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cctype>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <map>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "SuiteWalk.hpp"
 #include "engine/CompiledSchema.hpp"
 #include "engine/Draft07MetaSchema.hpp"
 
@@ -22,7 +23,6 @@ namespace {
 using nlohmann::json;
 namespace fs = std::filesystem;
 
-const char kSuiteRoot[] = "/usr/share/json-schema-test-suite";
 const char kRemoteHost[] = "http://localhost:1234/";
 
 std::shared_ptr<const json> readJson(const fs::path& path) {
@@ -44,7 +44,7 @@ class SuiteSource {
         } else if (uri.rfind(kRemoteHost, 0) == 0) {
             const std::string relative = uri.substr(std::string(kRemoteHost).size());
             if (relative.find("..") == std::string::npos)
-                document = readJson(fs::path(kSuiteRoot) / "remotes" / relative);
+                document = readJson(Suite::kRoot / "remotes" / relative);
         }
         cache.emplace(uri, document);
         return document;
@@ -54,122 +54,76 @@ class SuiteSource {
     std::map<std::string, std::shared_ptr<const json>> cache;
 };
 
-struct Tally {
-    int cases = 0;
-    int held = 0;
-    std::vector<std::string> failures;
-};
-
-std::string describe(const ValidationResult& result) {
-    std::string text;
-    for (const Issue& issue : result.issues)
-        text += "\n      [" + issue.path + "] " + issue.code + ": " + issue.message;
-    return text;
-}
-
-void runFile(const fs::path& file, Tally& tally) {
-    const auto groups = readJson(file);
-    ASSERT_TRUE(groups) << file;
+void runFile(const fs::path& file, Suite::Tally& tally) {
     SuiteSource suiteSource;
     const SchemaDocumentSource source = [&suiteSource](const std::string& uri) {
         return suiteSource(uri);
     };
-    for (const json& group : *groups) {
-        const auto schema = std::make_shared<const json>(group.at("schema"));
-        const SchemaCompilation compilation = compileSchema(schema, "", source);
-        for (const json& test : group.at("tests")) {
+    Suite::walkFile(file, [&tally, &source](const json& group) {
+        SchemaCompilation compilation =
+            compileSchema(std::make_shared<const json>(group.at("schema")), "", source);
+        return [&tally, compilation = std::move(compilation)](const Suite::Case& test) {
             ++tally.cases;
-            const bool expectValid = test.at("valid").get<bool>();
-            const std::string name = file.filename().string() + ": " +
-                                     group.at("description").get<std::string>() + " / " +
-                                     test.at("description").get<std::string>();
             if (!compilation.schema) {
-                tally.failures.push_back(name + " (compile error: " + compilation.error + ")");
-                continue;
+                tally.failures.push_back(test.name + " (compile error: " + compilation.error + ")");
+                return;
             }
             ValidationResult result;
-            evaluateSchema(*compilation.schema, test.at("data"), result, {});
+            evaluateSchema(*compilation.schema, test.data, result, {});
             // An invalid document has at least one "schema" issue, a valid
             // one none at all.
             const bool anySchemaIssue =
                 std::any_of(result.issues.begin(), result.issues.end(),
                             [](const Issue& issue) { return issue.code == "schema"; });
-            const bool right =
-                expectValid ? result.issues.empty() && result.ok : anySchemaIssue && !result.ok;
+            const bool right = test.expectValid ? result.issues.empty() && result.ok
+                                                : anySchemaIssue && !result.ok;
             if (right) {
                 ++tally.held;
             } else {
-                tally.failures.push_back(name + (expectValid ? " (valid)" : " (invalid)") +
-                                         describe(result));
+                tally.failures.push_back(test.name +
+                                         (test.expectValid ? " (valid)" : " (invalid)") +
+                                         Suite::describe(result));
             }
-        }
-    }
+        };
+    });
 }
-
-std::vector<fs::path> jsonFiles(const fs::path& dir) {
-    std::vector<fs::path> files;
-    std::error_code error;
-    for (const auto& entry : fs::directory_iterator(dir, error))
-        if (entry.is_regular_file() && entry.path().extension() == ".json")
-            files.push_back(entry.path());
-    std::sort(files.begin(), files.end());
-    return files;
-}
-
-std::string joined(const std::vector<std::string>& lines) {
-    std::string text;
-    for (const std::string& line : lines) text += "  " + line + "\n";
-    return text;
-}
-
-const fs::path kDraft7 = fs::path(kSuiteRoot) / "tests" / "draft7";
 
 class EngineSuiteFile : public ::testing::TestWithParam<fs::path> {};
 
 TEST_P(EngineSuiteFile, EveryCaseHolds) {
-    Tally tally;
+    Suite::Tally tally;
     runFile(GetParam(), tally);
-    EXPECT_GT(tally.cases, 0);
-    EXPECT_TRUE(tally.failures.empty())
-        << tally.failures.size() << " of " << tally.cases << " cases failed:\n"
-        << joined(tally.failures);
+    Suite::expectEveryCaseHeld(tally);
 }
 
-std::string testName(const ::testing::TestParamInfo<fs::path>& info) {
-    std::string name = info.param.stem().string();
-    for (char& c : name)
-        if (std::isalnum(static_cast<unsigned char>(c)) == 0) c = '_';
-    return name;
-}
-
-INSTANTIATE_TEST_SUITE_P(Draft7, EngineSuiteFile, ::testing::ValuesIn(jsonFiles(kDraft7)),
-                         testName);
+INSTANTIATE_TEST_SUITE_P(Draft7, EngineSuiteFile,
+                         ::testing::ValuesIn(Suite::jsonFiles(Suite::kDraft7)), Suite::testName);
 
 TEST(EngineSuite, AllRequiredCasesHold) {
-    const std::vector<fs::path> files = jsonFiles(kDraft7);
+    const std::vector<fs::path> files = Suite::jsonFiles(Suite::kDraft7);
     // The set-up installs the suite; its absence is a failure, not a skip.
-    ASSERT_GE(files.size(), 30u) << "draft-07 suite not found at " << kDraft7;
-    Tally tally;
+    ASSERT_GE(files.size(), 30u) << "draft-07 suite not found at " << Suite::kDraft7;
+    Suite::Tally tally;
     for (const fs::path& file : files) runFile(file, tally);
     std::cout << "draft-07 suite on the engine: " << tally.held << " of " << tally.cases
               << " cases held\n";
     EXPECT_EQ(tally.cases, 423);
-    EXPECT_EQ(tally.held, tally.cases) << joined(tally.failures);
+    EXPECT_EQ(tally.held, tally.cases) << Suite::joined(tally.failures);
 }
 
 // The optional cases are not required of a draft-07 validator ("format" is
 // an annotation here); their counts are printed so that they stay visible.
 TEST(EngineSuite, OptionalCasesAreCounted) {
-    std::vector<fs::path> files = jsonFiles(kDraft7 / "optional");
-    const std::vector<fs::path> formats = jsonFiles(kDraft7 / "optional" / "format");
+    std::vector<fs::path> files = Suite::jsonFiles(Suite::kDraft7 / "optional");
+    const std::vector<fs::path> formats = Suite::jsonFiles(Suite::kDraft7 / "optional" / "format");
     files.insert(files.end(), formats.begin(), formats.end());
     ASSERT_FALSE(files.empty());
     int cases = 0;
     for (const fs::path& file : files) {
-        Tally tally;
+        Suite::Tally tally;
         runFile(file, tally);
         cases += tally.cases;
-        std::cout << "optional " << fs::relative(file, kDraft7 / "optional").string() << ": "
+        std::cout << "optional " << fs::relative(file, Suite::kDraft7 / "optional").string() << ": "
                   << tally.held << " of " << tally.cases << " held\n";
         for (const std::string& failure : tally.failures)
             std::cout << "    not held: " << failure.substr(0, failure.find('\n')) << "\n";

@@ -2,12 +2,11 @@
 
 #include <atomic>
 #include <string>
-#include <thread>
-#include <vector>
 
 #include <orvexconfigvalidate/OrvexConfigValidate.hpp>
 
 #include "ConfigGenerator.hpp"
+#include "RunTogether.hpp"
 #include "SchemaIssues.hpp"
 #include "TempSchemaDir.hpp"
 
@@ -18,23 +17,7 @@ namespace {
 
 using nlohmann::json;
 
-constexpr int kThreads = 4;
 constexpr int kRounds = 12;
-
-// Starts all workers at once so that their first calls overlap.
-template <typename Work>
-void runTogether(Work work) {
-    std::atomic<int> waiting{kThreads};
-    std::vector<std::thread> threads;
-    for (int t = 0; t < kThreads; ++t) {
-        threads.emplace_back([&, t] {
-            waiting.fetch_sub(1);
-            while (waiting.load() > 0) std::this_thread::yield();
-            work(t);
-        });
-    }
-    for (std::thread& thread : threads) thread.join();
-}
 
 struct Outcome {
     std::atomic<int> valid{0};

@@ -4,11 +4,10 @@
 
 #include <atomic>
 #include <string>
-#include <thread>
-#include <vector>
 
 #include <orvexconfigvalidate/OrvexConfigValidate.hpp>
 
+#include "RunTogether.hpp"
 #include "SchemaIssues.hpp"
 #include "TempSchemaDir.hpp"
 
@@ -17,22 +16,7 @@ namespace {
 
 using nlohmann::json;
 
-constexpr int kThreads = 4;
 constexpr int kRounds = 40;
-
-template <typename Work>
-void runTogether(Work work) {
-    std::atomic<int> waiting{kThreads};
-    std::vector<std::thread> threads;
-    for (int t = 0; t < kThreads; ++t) {
-        threads.emplace_back([&, t] {
-            waiting.fetch_sub(1);
-            while (waiting.load() > 0) std::this_thread::yield();
-            work(t);
-        });
-    }
-    for (std::thread& thread : threads) thread.join();
-}
 
 // Two directories whose group schemas each demand a member of their own.
 struct TwoDirectories {

@@ -4,12 +4,12 @@
 
 #include <malloc.h>
 
-#include <fstream>
 #include <string>
 
 #include <orvexconfigvalidate/OrvexConfigValidate.hpp>
 
 #include "ConfigGenerator.hpp"
+#include "ResidentMemory.hpp"
 
 #if defined(__SANITIZE_ADDRESS__)
 // The sanitizer keeps freed blocks in a quarantine of up to 256 MB, which
@@ -21,20 +21,6 @@ extern "C" const char* __asan_default_options() {
 
 namespace OrvexConfigValidate {
 namespace {
-
-long statusKb(const std::string& field) {
-    std::ifstream status("/proc/self/status");
-    std::string key;
-    while (status >> key) {
-        if (key == field + ":") {
-            long value = -1;
-            status >> value;
-            return value;
-        }
-        status.ignore(4096, '\n');
-    }
-    return -1;
-}
 
 TEST(LargeDocument, FiftyMegabytesValidateWithinASmallShareOfTheDocumentsMemory) {
     constexpr std::size_t kGroups = 72000;  // about 50 MB of text
@@ -48,12 +34,12 @@ TEST(LargeDocument, FiftyMegabytesValidateWithinASmallShareOfTheDocumentsMemory)
     // one issue proves the whole document was walked.
     document["bridges"].push_back({{"id", "late"}, {"groups", {"{grp-missing}"}}});
     malloc_trim(0);
-    const long documentKb = statusKb("VmRSS");
-    std::ofstream("/proc/self/clear_refs") << "5";  // restart the peak from here
+    const long documentKb = residentKb();
+    resetPeakResident();  // restart the peak from here
 
     const ValidationResult result = validate("BridgingConfiguration", document, ValidateOptions{});
 
-    const long peakKb = statusKb("VmHWM");
+    const long peakKb = peakResidentKb();
     ASSERT_EQ(result.issues.size(), 1u);
     EXPECT_EQ(result.issues[0].path, "/bridges/bridges/72000 (id=late)/groups/0");
     ASSERT_GT(documentKb, 0);

@@ -2,28 +2,20 @@
 
 #include <fcntl.h>
 #include <unistd.h>
-#include <cstdio>
-#include <fstream>
 
 #include <algorithm>
+#include <string>
+#include <vector>
 
 #include "Check.hpp"
+#include "FileFixture.hpp"
 
 namespace OrvexConfigValidate::Tool {
 namespace {
 
-class Check : public ::testing::Test {
+class Check : public FileFixture {
   protected:
-    std::string write(const std::string& name, const std::string& text) {
-        const std::string path = ::testing::TempDir() + "check_" + name;
-        std::ofstream(path, std::ios::binary) << text;
-        written_.push_back(path);
-        return path;
-    }
-    void TearDown() override {
-        for (const auto& path : written_) std::remove(path.c_str());
-    }
-    std::vector<std::string> written_;
+    Check() : FileFixture("check_") {}
 };
 
 CheckOptions withOptions(const ValidateOptions& validate) {

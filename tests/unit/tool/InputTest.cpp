@@ -5,9 +5,9 @@
 #include <unistd.h>
 
 #include <cstdio>
-#include <fstream>
 #include <string>
 
+#include "FileFixture.hpp"
 #include "Input.hpp"
 
 namespace OrvexConfigValidate::Tool {
@@ -15,18 +15,9 @@ namespace {
 
 constexpr std::size_t kLimit = 1 << 20;
 
-class Input : public ::testing::Test {
+class Input : public FileFixture {
   protected:
-    std::string write(const std::string& name, const std::string& text) {
-        const std::string path = ::testing::TempDir() + "input_" + name;
-        std::ofstream(path, std::ios::binary) << text;
-        written_.push_back(path);
-        return path;
-    }
-    void TearDown() override {
-        for (const auto& path : written_) std::remove(path.c_str());
-    }
-    std::vector<std::string> written_;
+    Input() : FileFixture("input_") {}
 };
 
 TEST_F(Input, RegularFilesAreReadWholeNulBytesIncluded) {

@@ -1,13 +1,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdio>
-#include <fstream>
 #include <sstream>
 #include <string>
 
 #include "Check.hpp"
 #include "Explain.hpp"
+#include "FileFixture.hpp"
 #include "GithubFormat.hpp"
 #include "JunitFormat.hpp"
 #include "OutputText.hpp"
@@ -164,17 +163,20 @@ TEST(SarifFormat, CodesOutsideTheTableGetARuleAndStandardInputNoArtifact) {
 
 // SARIF columns are code points: "é" and "ü" before the value are two bytes
 // each but one column each.
-TEST(SarifFormat, ColumnsCountCodePointsOfTheKeptText) {
+class SarifColumns : public FileFixture {
+  protected:
+    SarifColumns() : FileFixture("sarif_") {}
+};
+
+TEST_F(SarifColumns, CountCodePointsOfTheKeptText) {
     const std::string text = "{\"groups\": [{\"id\": \"\u00e9\u00fc\", \"type\": 99}]}";
-    const std::string path = ::testing::TempDir() + "sarif_columns.json";
-    std::ofstream(path, std::ios::binary) << text;
+    const std::string path = write("columns.json", text);
     CheckOptions options;
     options.standardInput = -1;
     options.countCharacters = true;
     const Report report = runChecks({CheckUnit{"BridgingConfiguration", {path}, false}}, options);
     options.countCharacters = false;
     const Report bytes = runChecks({CheckUnit{"BridgingConfiguration", {path}, false}}, options);
-    std::remove(path.c_str());
     // The type member's issue; the others sit on the group object.
     const auto typeIssue = [](const Report& r) {
         return std::find_if(r.diagnostics.begin(), r.diagnostics.end(),

@@ -6,14 +6,13 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdint>
-#include <cstdio>
 #include <cstring>
-#include <fstream>
 #include <string>
 #include <vector>
 
 #include "Check.hpp"
 #include "ConfigGenerator.hpp"
+#include "FileFixture.hpp"
 #include "TextBuffer.hpp"
 
 namespace OrvexConfigValidate::Tool {
@@ -57,21 +56,24 @@ TEST(TextBuffer, MovingHandsOverTheMapping) {
     EXPECT_EQ(first.data()[2 * kPage], 'y');
 }
 
+class LargeInput : public FileFixture {
+  protected:
+    LargeInput() : FileFixture("large_") {}
+};
+
 // The tool parses a large file while giving its text back: every place must
 // still be the one validateText finds on the whole text.
-TEST(TextBuffer, LargeFileIsLocatedAsIfKeptWhole) {
+TEST_F(LargeInput, IsLocatedAsIfKeptWhole) {
     std::string text = generateBridgingConfiguration(5000);
     text.insert(text.find('{') + 1, "\"groups\": [], ");
     const std::size_t port = text.rfind("\"port\": 7443");
     ASSERT_NE(port, std::string::npos);
     text.replace(port, 12, "\"port\": 74430");
-    const std::string path = ::testing::TempDir() + "textbuffer_large.json";
-    std::ofstream(path, std::ios::binary) << text;
+    const std::string path = write("bridges.json", text);
 
     CheckOptions options;
     options.standardInput = -1;
     const Report report = runChecks({CheckUnit{"BridgingConfiguration", {path}, false}}, options);
-    std::remove(path.c_str());
     const ValidationResult expected =
         validateText("BridgingConfiguration", text, ValidateOptions{});
     ASSERT_EQ(report.diagnostics.size(), expected.issues.size());

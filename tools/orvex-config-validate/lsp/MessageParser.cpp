@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "Utf8.hpp"
+
 namespace OrvexConfigValidate::Lsp {
 
 namespace {
@@ -51,35 +53,6 @@ char* appendUtf8(char* out, unsigned codePoint) {
     return out;
 }
 
-// The length of the well-formed UTF-8 sequence at `at` (RFC 3629 ranges), or
-// 0 when it is not one.
-std::size_t utf8Length(std::string_view raw, std::size_t at) {
-    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(raw[at + i]); };
-    const unsigned char lead = byte(0);
-    std::size_t length = 0;
-    unsigned char low = 0x80;
-    unsigned char high = 0xBF;
-    if (lead >= 0xC2 && lead <= 0xDF) {
-        length = 2;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-        length = 3;
-        if (lead == 0xE0) low = 0xA0;
-        if (lead == 0xED) high = 0x9F;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        length = 4;
-        if (lead == 0xF0) low = 0x90;
-        if (lead == 0xF4) high = 0x8F;
-    } else {
-        return 0;
-    }
-    if (at + length > raw.size()) return 0;
-    if (byte(1) < low || byte(1) > high) return 0;
-    for (std::size_t i = 2; i < length; ++i) {
-        if (byte(i) < 0x80 || byte(i) > 0xBF) return 0;
-    }
-    return length;
-}
-
 // The contents of a string literal (between its quotes) decoded, or nothing
 // when the general parser would reject them. Decoding never lengthens a
 // string, so the result is written in place of a copy of its size.
@@ -96,7 +69,7 @@ std::optional<std::string> decodeString(std::string_view raw) {
         }
         if (c < 0x20) return std::nullopt;
         if (c >= 0x80) {
-            const std::size_t length = utf8Length(raw, i);
+            const std::size_t length = Tool::utf8SequenceLength(raw, i);
             if (length == 0) return std::nullopt;
             for (std::size_t k = 0; k < length; ++k) *write++ = raw[i + k];
             i += length;

@@ -4,13 +4,11 @@
 #include <cstdint>
 #include <cstring>
 
+#include "Utf8.hpp"
+
 namespace OrvexConfigValidate::Lsp {
 
 namespace {
-
-bool isContinuation(unsigned char byte) {
-    return (byte & 0xC0) == 0x80;
-}
 
 // Bytes and UTF-16 units of the character at offset; an invalid or cut-off
 // sequence is one byte and one unit.
@@ -20,19 +18,8 @@ struct Character {
 };
 
 Character characterAt(std::string_view text, std::size_t offset) {
-    const auto lead = static_cast<unsigned char>(text[offset]);
-    std::size_t length = 1;
-    if (lead >= 0xC2 && lead <= 0xDF) {
-        length = 2;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-        length = 3;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        length = 4;
-    }
-    if (length == 1 || offset + length > text.size()) return {};
-    for (std::size_t i = 1; i < length; ++i) {
-        if (!isContinuation(static_cast<unsigned char>(text[offset + i]))) return {};
-    }
+    const std::size_t length = Tool::utf8SequenceLength(text, offset, Tool::Utf8Check::Shape);
+    if (length <= 1) return {};
     return {length, length == 4 ? 2u : 1u};
 }
 
