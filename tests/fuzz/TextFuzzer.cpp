@@ -1,9 +1,11 @@
 // Arbitrary bytes as a text: the library's reader must agree with
 // nlohmann::json::parse on whether it is JSON and on the value, place every
-// value inside the text, and validateText must place every issue.
+// value inside the text, name a value of the document at every offset and
+// find it again, and validateText must place every issue.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <string>
 #include <string_view>
 
 #include <orvexconfigvalidate/OrvexConfigValidate.hpp>
@@ -37,7 +39,21 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     require(parsed.document() == expected);
     const TextLocation root = parsed.locate("");
     require(root.known() && root.offset + root.length <= size);
-    (void)parsed.pointerAt(size / 2);
+    // Every offset names a value the document has; without duplicated
+    // members (whose replaced text names no value), locating that pointer
+    // finds the value again.
+    const bool duplicates = !parsed.issues().empty();
+    const std::size_t step = size <= 512 ? 1 : size / 512;
+    for (std::size_t offset = 0; offset < size; offset += step) {
+        const std::string pointer = parsed.pointerAt(offset);
+        require(parsed.document().contains(nlohmann::json::json_pointer(pointer)));
+        const TextLocation place = parsed.locate(pointer);
+        require(place.known() && place.offset + place.length <= size);
+        if (!duplicates && !pointer.empty()) {
+            require(offset < place.offset + place.length);
+            require(parsed.pointerAt(place.offset) == pointer);
+        }
+    }
     const auto result = validateText("BridgingConfiguration", text, ValidateOptions{});
     for (const Issue& issue : result.issues) {
         require(issue.location.known() && issue.location.offset <= size);

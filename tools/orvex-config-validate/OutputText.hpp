@@ -6,13 +6,16 @@
 #include <string_view>
 
 #include "Report.hpp"
+#include "SafeText.hpp"
 
 namespace OrvexConfigValidate::Tool {
 
-// Control characters other than tab, line feed and carriage return (C0, DEL
-// and C1) become "\u001b"; bytes that are not well-formed UTF-8 become
-// "\xff". Everything else is kept as it is.
-std::string printableText(std::string_view text);
+// printable() for the formats that quote tabs and line breaks themselves
+// (JSON, XML, workflow commands): control characters other than those
+// become "\u001b", bytes that are not well-formed UTF-8 "\xff".
+inline std::string printableText(std::string_view text) {
+    return printable(text, LineBreaks::Keep);
+}
 
 // What a diagnostic says, unescaped: "POINTER: MESSAGE (HINT)", as the text
 // report writes it; the pointer only when asked and when it names a place

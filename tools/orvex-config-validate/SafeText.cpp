@@ -18,7 +18,7 @@ void appendCodeEscape(std::string& out, unsigned code) {
 
 }  // namespace
 
-std::string printable(std::string_view text) {
+std::string printable(std::string_view text, LineBreaks lineBreaks) {
     std::string out;
     out.reserve(text.size());
     for (std::size_t i = 0; i < text.size();) {
@@ -29,7 +29,9 @@ std::string printable(std::string_view text) {
             out += kHex[byte >> 4];
             out += kHex[byte & 0xF];
             ++i;
-        } else if (byte < 0x20 || byte == 0x7F) {
+        } else if ((byte < 0x20 || byte == 0x7F) &&
+                   !(lineBreaks == LineBreaks::Keep &&
+                     (byte == '\t' || byte == '\n' || byte == '\r'))) {
             appendCodeEscape(out, byte);
             ++i;
         } else if (byte == 0xC2 && static_cast<unsigned char>(text[i + 1]) < 0xA0) {

@@ -7,9 +7,14 @@
 
 namespace OrvexConfigValidate::Tool {
 
-// Control characters (C0, DEL and C1, so also newlines and escape
-// sequences) become \u001b-style escapes and bytes that are not UTF-8
-// become \xff-style escapes; everything else is kept as it is.
-std::string printable(std::string_view text);
+enum class LineBreaks {
+    Escape,  // for line-based output, where a line break could forge a line
+    Keep,    // tab, line feed and carriage return kept, for formats that quote them
+};
+
+// Control characters (C0, DEL and C1, so also escape sequences) become
+// \u001b-style escapes and bytes that are not well-formed UTF-8 become
+// \xff-style escapes; everything else is kept as it is.
+std::string printable(std::string_view text, LineBreaks lineBreaks = LineBreaks::Escape);
 
 }  // namespace OrvexConfigValidate::Tool

@@ -17,6 +17,7 @@
 #include "engine/SchemaNode.hpp"
 #include "engine/UriReference.hpp"
 #include "engine/ValueText.hpp"
+#include "text/PointerText.hpp"
 
 namespace OrvexConfigValidate {
 namespace {

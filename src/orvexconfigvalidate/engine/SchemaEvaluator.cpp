@@ -19,6 +19,7 @@
 #include "engine/MemberHint.hpp"
 #include "engine/SchemaNode.hpp"
 #include "engine/ValueText.hpp"
+#include "text/PointerText.hpp"
 
 namespace OrvexConfigValidate {
 namespace {

@@ -207,17 +207,4 @@ std::string jsonTypeName(const json& value) {
     }
 }
 
-void appendPointerToken(std::string& pointer, const std::string& token) {
-    pointer += '/';
-    for (const char c : token) {
-        if (c == '~') {
-            pointer += "~0";
-        } else if (c == '/') {
-            pointer += "~1";
-        } else {
-            pointer += c;
-        }
-    }
-}
-
 }  // namespace OrvexConfigValidate

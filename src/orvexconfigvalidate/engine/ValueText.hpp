@@ -22,7 +22,4 @@ std::string quotedText(const std::string& text, std::size_t limit = kShortTextLi
 // "string", "integer", "number", "object", ...
 std::string jsonTypeName(const nlohmann::json& value);
 
-// One RFC 6901 reference token ("~" as "~0", "/" as "~1"), appended.
-void appendPointerToken(std::string& pointer, const std::string& token);
-
 }  // namespace OrvexConfigValidate

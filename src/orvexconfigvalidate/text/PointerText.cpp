@@ -2,9 +2,9 @@
 
 namespace OrvexConfigValidate {
 
-std::string escapePointerToken(std::string_view token) {
-    std::string out;
-    out.reserve(token.size());
+namespace {
+
+void appendEscapedToken(std::string& out, std::string_view token) {
     for (const char c : token) {
         if (c == '~') {
             out += "~0";
@@ -14,7 +14,20 @@ std::string escapePointerToken(std::string_view token) {
             out += c;
         }
     }
+}
+
+}  // namespace
+
+std::string escapePointerToken(std::string_view token) {
+    std::string out;
+    out.reserve(token.size());
+    appendEscapedToken(out, token);
     return out;
+}
+
+void appendPointerToken(std::string& pointer, std::string_view token) {
+    pointer += '/';
+    appendEscapedToken(pointer, token);
 }
 
 std::optional<std::vector<std::string>> splitPointer(std::string_view pointer) {

@@ -11,6 +11,8 @@ namespace OrvexConfigValidate {
 
 // "~" and "/" escaped as "~0" and "~1".
 std::string escapePointerToken(std::string_view token);
+// "/" and the escaped token, appended.
+void appendPointerToken(std::string& pointer, std::string_view token);
 
 // The unescaped reference tokens; nullopt for a text that is no pointer
 // (not starting with "/", or a "~" not followed by 0 or 1).

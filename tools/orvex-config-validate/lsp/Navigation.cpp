@@ -178,20 +178,9 @@ std::vector<std::string> pointerTokens(std::string_view pointer) {
 }
 
 std::string pointerFromTokens(const std::vector<std::string>& tokens) {
-    std::string pointer;
-    for (const auto& token : tokens) {
-        pointer += '/';
-        for (char c : token) {
-            if (c == '~') {
-                pointer += "~0";
-            } else if (c == '/') {
-                pointer += "~1";
-            } else {
-                pointer += c;
-            }
-        }
-    }
-    return pointer;
+    nlohmann::json::json_pointer pointer;
+    for (const auto& token : tokens) pointer /= token;
+    return pointer.to_string();
 }
 
 std::vector<GroupEntry> definedGroups(const DocumentLayout& layout,
