@@ -176,17 +176,15 @@ class Reader {
     // Gives each member node of a closed object its member's place in the
     // object's key order.
     void rankMembers(const Frame& frame) {
-        const auto first = members_.begin() + static_cast<std::ptrdiff_t>(frame.membersFrom);
-        std::sort(first, members_.end(), [](const MemberEntry& a, const MemberEntry& b) {
+        const auto byMember = [](const MemberEntry& a, const MemberEntry& b) {
             return std::less<const JsonMember*>()(a.member, b.member);
-        });
+        };
+        const auto first = members_.begin() + static_cast<std::ptrdiff_t>(frame.membersFrom);
+        std::sort(first, members_.end(), byMember);
         std::uint32_t rank = 0;
         for (const JsonMember& member : frame.value->get_ref<const Json::object_t&>()) {
             const auto same =
-                std::equal_range(first, members_.end(), MemberEntry{&member, 0},
-                                 [](const MemberEntry& a, const MemberEntry& b) {
-                                     return std::less<const JsonMember*>()(a.member, b.member);
-                                 });
+                std::equal_range(first, members_.end(), MemberEntry{&member, 0}, byMember);
             for (auto it = same.first; it != same.second; ++it) index_.nodes[it->node].rank = rank;
             ++rank;
         }
