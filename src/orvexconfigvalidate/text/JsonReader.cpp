@@ -28,6 +28,9 @@ struct Frame {
     bool empty = true;  // no member or element read yet
     // Where this object's members start in Reader::members_.
     std::size_t membersFrom = 0;
+    // Length of this container's JSON pointer, kept so that a duplicate's
+    // pointer can be priced before it is built.
+    std::size_t pointerLength = 0;
     // Member -> its first and latest entry in Reader::members_; built on
     // the first duplicate, so that objects without one pay nothing.
     std::unique_ptr<std::unordered_map<const JsonMember*, std::pair<std::size_t, std::size_t>>>
@@ -53,10 +56,30 @@ struct Duplicate {
     std::uint32_t first;  // node of the first occurrence
 };
 
+// Duplicates past the pointer budget: counted, and the first one placed.
+struct UnlistedDuplicates {
+    std::size_t count = 0;
+    std::uint32_t first = 0;  // node of the first one's value kept
+};
+
+// Each duplicate's pointer is as long as its depth, so a deeply nested text
+// with a duplicate at every level would need pointers quadratic in its size.
+// Pointers are listed up to a budget linear in the text; no ordinary file
+// comes near it.
+std::size_t pointerBudget(std::size_t textSize) {
+    return 4 * textSize + (std::size_t{1} << 20);
+}
+
+std::size_t escapedLength(std::string_view token) {
+    std::size_t length = token.size();
+    for (const char c : token) length += c == '~' || c == '/';
+    return length;
+}
+
 class Reader {
   public:
     Reader(std::string_view text, TextIndex& index, const ReadProgress& progress)
-        : text_(text), index_(index), progress_(progress) {}
+        : text_(text), index_(index), progress_(progress), budget_(pointerBudget(text.size())) {}
 
     // Throws SyntaxError.
     void read(Json& document) {
@@ -79,6 +102,7 @@ class Reader {
     }
 
     const std::vector<Duplicate>& duplicates() const { return duplicates_; }
+    const UnlistedDuplicates& unlisted() const { return unlisted_; }
 
   private:
     [[noreturn]] void fail(const std::string& expected) const { failAt(pos_, expected); }
@@ -162,8 +186,17 @@ class Reader {
         const bool object = peek() == '{';
         target = object ? Json(Json::value_t::object) : Json(Json::value_t::array);
         ++pos_;
+        std::size_t pointerLength = 0;
+        if (!stack_.empty()) {
+            // An open container's own entry is the last of its parent's.
+            const Frame& parent = stack_.back();
+            pointerLength = parent.pointerLength + 1 +
+                            (parent.object ? escapedLength(members_.back().member->first)
+                                           : std::to_string(parent.value->size() - 1).size());
+        }
         // Its content is read by the loop in read(), never by recursion.
-        stack_.push_back(Frame{&target, node, object, true, members_.size(), nullptr});
+        stack_.push_back(
+            Frame{&target, node, object, true, members_.size(), pointerLength, nullptr});
     }
 
     void closeContainer() {
@@ -263,9 +296,15 @@ class Reader {
         const auto [first, latest] = frame.occurrences->at(member);
         // Only the newest occurrence names the value the document holds.
         index_.nodes[members_[latest].node].keyField |= TextNode::kShadowedBit;
+        const auto later = static_cast<std::uint32_t>(index_.nodes.size());
+        const std::size_t length = frame.pointerLength + 1 + escapedLength(member->first);
+        if (unlisted_.count > 0 || length > budget_) {
+            if (unlisted_.count++ == 0) unlisted_.first = later;
+            return;
+        }
+        budget_ -= length;
         duplicates_.push_back({openPointer() + "/" + escapePointerToken(member->first),
-                               member->first, static_cast<std::uint32_t>(index_.nodes.size()),
-                               members_[first].node});
+                               member->first, later, members_[first].node});
     }
 
     // The pointer of the innermost open container.
@@ -493,6 +532,8 @@ class Reader {
     std::vector<Frame> stack_;
     std::vector<MemberEntry> members_;
     std::vector<Duplicate> duplicates_;
+    std::size_t budget_;  // pointer bytes still to be spent on duplicates
+    UnlistedDuplicates unlisted_;
 };
 
 Issue parseError(const TextIndex& index, std::size_t offset, std::string message) {
@@ -521,6 +562,20 @@ void reportDuplicates(const std::vector<Duplicate>& duplicates, const TextIndex&
     }
 }
 
+void reportUnlisted(const UnlistedDuplicates& unlisted, const TextIndex& index,
+                    std::vector<Issue>& issues) {
+    if (unlisted.count == 0) return;
+    Issue issue;
+    issue.severity = Severity::Warning;
+    issue.path = "/";
+    issue.code = "duplicate_key";
+    issue.message = std::to_string(unlisted.count) +
+                    " more members are written twice from here on; they are not listed, as "
+                    "their pointers would outgrow the text";
+    issue.location = index.keyOf(index.nodes[unlisted.first]);
+    issues.push_back(std::move(issue));
+}
+
 }  // namespace
 
 bool readJson(std::string_view text, nlohmann::json& document, TextIndex& index,
@@ -541,6 +596,7 @@ bool readJson(std::string_view text, nlohmann::json& document, TextIndex& index,
         return false;
     }
     reportDuplicates(reader.duplicates(), index, issues);
+    reportUnlisted(reader.unlisted(), index, issues);
     return true;
 }
 

@@ -316,6 +316,36 @@ TEST(JsonReader, DuplicatesInsideArraysAndNestedObjectsGetTheirPointers) {
     EXPECT_EQ(parsed.document()["groups"][1]["id"], "c");
 }
 
+// A duplicate at every level of a deep text: listing every pointer would
+// take bytes quadratic in the text, so they are listed up to a budget linear
+// in it and the rest counted in one last warning.
+TEST(JsonReader, DeeplyNestedDuplicatesCostBytesLinearInTheText) {
+    constexpr std::size_t kDepth = 30000;
+    std::string text;
+    for (std::size_t k = 0; k < kDepth; ++k) text += "{\"a\":0,\"a\":";
+    text += "0" + std::string(kDepth, '}');
+    const ParsedText parsed = parseText(text);
+    ASSERT_TRUE(parsed.ok());
+    const auto& issues = parsed.issues();
+    ASSERT_GT(issues.size(), 100u);
+    ASSERT_LT(issues.size(), kDepth);
+    std::size_t pointerBytes = 0;
+    for (std::size_t k = 0; k + 1 < issues.size(); ++k) {
+        EXPECT_EQ(issues[k].pointer, issues[k].path);
+        EXPECT_EQ(issues[k].pointer.size(), 2 * (k + 1));
+        pointerBytes += issues[k].pointer.size();
+    }
+    EXPECT_LE(pointerBytes, 4 * text.size() + (std::size_t{1} << 20));
+    const Issue& rest = issues.back();
+    EXPECT_EQ(rest.code, "duplicate_key");
+    EXPECT_EQ(rest.pointer, "");
+    EXPECT_EQ(rest.message, std::to_string(kDepth - (issues.size() - 1)) +
+                                " more members are written twice from here on; they are not "
+                                "listed, as their pointers would outgrow the text");
+    // It sits at the first member it does not list.
+    EXPECT_EQ(rest.location.offset, 11 * (issues.size() - 1) + 7);
+}
+
 TEST(JsonReader, AReplacedMemberTakesItsOwnDuplicatesAlong) {
     // The first "groups" holds a duplicate of its own, and is then replaced
     // whole: every warning still names its own member and place.
