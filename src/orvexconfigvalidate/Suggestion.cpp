@@ -12,12 +12,12 @@ char lower(char c) {
     return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
+}  // namespace
+
 bool equalIgnoringCase(std::string_view a, std::string_view b) {
     return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
                                               [](char x, char y) { return lower(x) == lower(y); });
 }
-
-}  // namespace
 
 std::size_t editDistance(std::string_view a, std::string_view b, std::size_t limit) {
     const std::size_t gap = a.size() > b.size() ? a.size() - b.size() : b.size() - a.size();

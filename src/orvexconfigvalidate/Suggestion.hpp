@@ -11,6 +11,9 @@ namespace OrvexConfigValidate {
 // Levenshtein distance of a and b, or limit + 1 when it exceeds limit.
 std::size_t editDistance(std::string_view a, std::string_view b, std::size_t limit);
 
+// Equal but for ASCII letter case.
+bool equalIgnoringCase(std::string_view a, std::string_view b);
+
 // The candidate that name was most likely meant to be: one equal to it but
 // for letter case, else the nearest within two edits; the first such one in
 // candidate order, and never more edits than the name has characters
