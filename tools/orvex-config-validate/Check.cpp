@@ -1,6 +1,7 @@
 #include "Check.hpp"
 
 #include <algorithm>
+#include <cstdint>
 #include <exception>
 #include <new>
 #include <string>
@@ -19,16 +20,36 @@ std::optional<TextPosition> positionOf(const TextLocation& location) {
     return TextPosition{location.line, location.column};
 }
 
-// Code points between the line's start and the place: every byte that is
-// not a UTF-8 continuation byte starts one.
-std::size_t characterColumn(std::string_view text, const TextLocation& location) {
-    const std::size_t end = std::min(location.offset, text.size());
-    const std::size_t start = end - std::min(end, location.column - 1);
+// A diagnostic's place in one of the unit's texts, for counting its column
+// in code points.
+struct Place {
+    std::size_t offset;
+    std::size_t lineStart;
+    TextPosition* position;
+};
+
+// Code-point columns of many places of one text in one sweep: in offset
+// order, a place on the same line as the one before goes on counting from
+// there, so a long one-line text costs one pass, not one per place. Every
+// byte that is not a UTF-8 continuation byte starts a code point.
+void countCharacterColumns(std::string_view text, std::vector<Place>& places) {
+    std::sort(places.begin(), places.end(),
+              [](const Place& a, const Place& b) { return a.offset < b.offset; });
+    std::size_t from = 0;
+    std::size_t lineStart = SIZE_MAX;
     std::size_t column = 1;
-    for (std::size_t k = start; k < end; ++k) {
-        if ((static_cast<unsigned char>(text[k]) & 0xC0) != 0x80) ++column;
+    for (const Place& place : places) {
+        const std::size_t end = std::min(place.offset, text.size());
+        if (place.lineStart != lineStart) {
+            lineStart = place.lineStart;
+            from = std::min(lineStart, end);
+            column = 1;
+        }
+        for (; from < end; ++from) {
+            if ((static_cast<unsigned char>(text[from]) & 0xC0) != 0x80) ++column;
+        }
+        place.position->characterColumn = column;
     }
-    return column;
 }
 
 Diagnostic diagnosticOf(const Issue& issue, std::size_t entry) {
@@ -76,17 +97,28 @@ void runUnit(Report& report, Unit& unit, const CheckOptions& check, KeptDocument
         const ValidationResult result = parsed.size() == 2
                                             ? validateTextPair(parsed[0], parsed[1], options)
                                             : validateText(unit.schemaId, parsed[0], options);
+        std::vector<Diagnostic> made;
+        made.reserve(result.issues.size());
         for (const Issue& issue : result.issues) {
-            const auto source = static_cast<std::size_t>(issue.source);
-            const std::size_t entry = unit.entries.at(source);
+            const std::size_t entry = unit.entries.at(static_cast<std::size_t>(issue.source));
             if (issue.code == "parse_error") report.files.at(entry).unreadable = true;
-            Diagnostic diagnostic = diagnosticOf(issue, entry);
-            if (check.countCharacters && diagnostic.position) {
-                diagnostic.position->characterColumn =
-                    characterColumn(unit.inputs.at(source)->text(), issue.location);
-            }
-            addDiagnostic(report, std::move(diagnostic), options);
+            made.push_back(diagnosticOf(issue, entry));
         }
+        if (check.countCharacters) {
+            for (std::size_t source = 0; source < unit.inputs.size(); ++source) {
+                std::vector<Place> places;
+                for (std::size_t k = 0; k < made.size(); ++k) {
+                    const TextLocation& at = result.issues[k].location;
+                    if (made[k].position &&
+                        static_cast<std::size_t>(result.issues[k].source) == source) {
+                        places.push_back(
+                            {at.offset, at.offset - (at.column - 1), &*made[k].position});
+                    }
+                }
+                countCharacterColumns(unit.inputs[source]->text(), places);
+            }
+        }
+        for (Diagnostic& diagnostic : made) addDiagnostic(report, std::move(diagnostic), options);
     } catch (const std::bad_alloc&) {
         parsed.clear();
         failUnit(report, unit, "out_of_memory", "not enough memory to check this file", options);

@@ -197,6 +197,34 @@ TEST_F(SarifColumns, CountCodePointsOfTheKeptText) {
               position.column - 2);
 }
 
+// Several places on one line, with two-byte characters between them: each
+// column is its own byte column less the continuation bytes before it.
+TEST_F(SarifColumns, PlacesSharingALineAreEachCountedFromTheLineStart) {
+    const std::string text =
+        "{\"groups\": [{\"id\": \"\u00e9\", \"type\": 99, \"name\": \"\u00fc\u00fc\", "
+        "\"tx\": 5,\n \"rx\": \"\u00e9\", \"vortapoints\": 7}]}";
+    CheckOptions options;
+    options.standardInput = -1;
+    options.countCharacters = true;
+    const Report report = runChecks(
+        {CheckUnit{"BridgingConfiguration", {write("one_line.json", text)}, false}}, options);
+    std::size_t counted = 0;
+    for (const Diagnostic& d : report.diagnostics) {
+        if (!d.position) continue;
+        std::size_t lineStart = 0;
+        for (std::size_t line = 1; line < d.position->line; ++line) {
+            lineStart = text.find('\n', lineStart) + 1;
+        }
+        std::size_t continuation = 0;
+        for (std::size_t k = lineStart; k < lineStart + d.position->column - 1; ++k) {
+            continuation += (static_cast<unsigned char>(text[k]) & 0xC0) == 0x80;
+        }
+        EXPECT_EQ(d.position->characterColumn, d.position->column - continuation) << d.path;
+        counted += continuation > 0;
+    }
+    EXPECT_GE(counted, 3u);
+}
+
 TEST(JunitFormat, EscapesMarkupAndWhatXmlCannotCarry) {
     EXPECT_EQ(escapeXml("<a href=\"x\">&'</a>", false), "&lt;a href=\"x\"&gt;&amp;'&lt;/a&gt;");
     EXPECT_EQ(escapeXml("<\"&>", true), "&lt;&quot;&amp;&gt;");
