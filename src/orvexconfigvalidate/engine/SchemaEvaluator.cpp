@@ -267,11 +267,14 @@ class Evaluation {
         const SchemaNode& node = *frame.node;
         if (!frame.instance->is_object() || node.memberNamers.empty() || node.forbidsOtherMembers)
             return;
+        // The declared names, gathered once for all unknown members here.
+        std::vector<const std::string*> candidates;
         for (auto it = frame.instance->begin(); it != frame.instance->end(); ++it) {
             if (isNamed(node, it.key())) continue;
-            std::vector<const std::string*> candidates;
-            for (const SchemaNode* namer : node.memberNamers)
-                for (const auto& entry : namer->properties) candidates.push_back(&entry.first);
+            if (candidates.empty()) {
+                for (const SchemaNode* namer : node.memberNamers)
+                    for (const auto& entry : namer->properties) candidates.push_back(&entry.first);
+            }
             const std::string suggestion = closestMemberName(it.key(), candidates);
             Issue issue;
             issue.severity = Severity::Warning;
