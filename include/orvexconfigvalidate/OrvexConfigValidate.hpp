@@ -108,6 +108,9 @@ class ParsedText {
     // The place of the value a pointer names; for an absent member or
     // element, the place of the nearest enclosing value that exists.
     TextLocation locate(std::string_view pointer) const;
+    // The places of many pointers, in their order: each container passed is
+    // looked at once, where a locate() per pointer walks siblings anew.
+    std::vector<TextLocation> locateAll(const std::vector<std::string>& pointers) const;
     // The pointer of the innermost value whose text holds the byte offset
     // (an object key counts as its member's value).
     std::string pointerAt(std::size_t offset) const;

@@ -33,6 +33,14 @@ TextLocation ParsedText::locate(std::string_view pointer) const {
     return Locator(impl->index, impl->document, false).locate(pointer);
 }
 
+std::vector<TextLocation> ParsedText::locateAll(const std::vector<std::string>& pointers) const {
+    Locator locator(impl->index, impl->document, true);
+    std::vector<TextLocation> places;
+    places.reserve(pointers.size());
+    for (const std::string& pointer : pointers) places.push_back(locator.locate(pointer));
+    return places;
+}
+
 std::string ParsedText::pointerAt(std::size_t offset) const {
     return Locator(impl->index, impl->document, false).pointerAt(offset);
 }

@@ -2,6 +2,7 @@
 
 #include <string>
 #include <utility>
+#include <vector>
 
 #include <orvexconfigvalidate/OrvexConfigValidate.hpp>
 
@@ -31,6 +32,22 @@ TEST(Locate, RootAndMembers) {
     EXPECT_EQ(at(text, "/b/1/c"), LineColumn(3, 23));
     EXPECT_EQ(text.locate("/b/1").length, 11u);
     EXPECT_EQ(text.locate("/b/1/c").offset, 34u);
+}
+
+TEST(Locate, ManyAtOnceAgreeWithOneAtATime) {
+    const auto text = parsed("{\"b\": [1, [2, {\"c\": 3}], 4],\n \"a\": {\"x\": [true]}}");
+    const std::vector<std::string> pointers = {
+        "/b/2", "", "/a/x/0", "/b/1/1/c", "/b/1", "/a/missing", "/b/9", "no pointer", "/b/0"};
+    const std::vector<TextLocation> places = text.locateAll(pointers);
+    ASSERT_EQ(places.size(), pointers.size());
+    for (std::size_t k = 0; k < pointers.size(); ++k) {
+        const TextLocation one = text.locate(pointers[k]);
+        EXPECT_EQ(places[k].offset, one.offset) << pointers[k];
+        EXPECT_EQ(places[k].length, one.length) << pointers[k];
+        EXPECT_EQ(places[k].line, one.line) << pointers[k];
+    }
+    EXPECT_EQ(places[0].column, 26u);
+    EXPECT_EQ(parseText("[").locateAll({"", "/0"}).at(1).line, 0u);
 }
 
 TEST(Locate, NestedArraysAreSkippedWhole) {

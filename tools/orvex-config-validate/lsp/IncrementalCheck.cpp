@@ -131,9 +131,12 @@ bool IncrementalCheck::remember(const std::string& newText, const ValidationResu
         const auto member = parsed.document().find(name);
         if (member == parsed.document().end()) continue;
         if (!member->is_array()) return false;
+        std::vector<std::string> pointers;
+        pointers.reserve(member->size());
         for (std::size_t i = 0; i < member->size(); ++i) {
-            const TextLocation location =
-                parsed.locate("/" + std::string(name) + "/" + std::to_string(i));
+            pointers.push_back("/" + std::string(name) + "/" + std::to_string(i));
+        }
+        for (const TextLocation& location : parsed.locateAll(pointers)) {
             spansOf(array).push_back({location.offset, location.length});
         }
     }
