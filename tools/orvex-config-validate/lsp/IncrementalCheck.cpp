@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 #include <exception>
+#include <unordered_map>
 
 #include "Navigation.hpp"
 #include "semantic/SemanticRules.hpp"
@@ -305,16 +306,22 @@ std::optional<std::vector<Issue>> IncrementalCheck::update(const std::string& ne
         valid = false;
         throw;
     }
-    // The first group of each id, looked up only when an id is repeated.
-    std::optional<std::vector<GroupEntry>> defined;
+    // The first group of each id, tabled only when an id is repeated.
+    std::optional<std::unordered_map<std::string, std::size_t>> firstById;
     for (auto& issue : rules) {
         issue.source = source;
         issue.location = locate(issue.pointer);
         if (issue.code == "duplicate_group_id") {
-            if (!defined) defined = definedGroups(layoutOf("BridgingConfiguration"), document);
-            for (const auto& group : *defined) {
-                if (group.id == issue.id)
-                    issue.related = locate("/groups/" + std::to_string(group.index));
+            if (!firstById) {
+                firstById.emplace();
+                for (const auto& group :
+                     definedGroups(layoutOf("BridgingConfiguration"), document)) {
+                    firstById->try_emplace(group.id, group.index);
+                }
+            }
+            const auto first = firstById->find(issue.id);
+            if (first != firstById->end()) {
+                issue.related = locate("/groups/" + std::to_string(first->second));
             }
         }
         issues.push_back(std::move(issue));
