@@ -28,9 +28,8 @@ struct Frame {
     bool empty = true;  // no member or element read yet
     // Where this object's members start in Reader::members_.
     std::size_t membersFrom = 0;
-    // Length of this container's JSON pointer, kept so that a duplicate's
-    // pointer can be priced before it is built.
-    std::size_t pointerLength = 0;
+    // Length of Reader::openPointer_ before this container's own token.
+    std::size_t pointerFrom = 0;
     // Member -> its first and latest entry in Reader::members_; built on
     // the first duplicate, so that objects without one pay nothing.
     std::unique_ptr<std::unordered_map<const JsonMember*, std::pair<std::size_t, std::size_t>>>
@@ -68,12 +67,6 @@ struct UnlistedDuplicates {
 // comes near it.
 std::size_t pointerBudget(std::size_t textSize) {
     return 4 * textSize + (std::size_t{1} << 20);
-}
-
-std::size_t escapedLength(std::string_view token) {
-    std::size_t length = token.size();
-    for (const char c : token) length += c == '~' || c == '/';
-    return length;
 }
 
 class Reader {
@@ -186,23 +179,23 @@ class Reader {
         const bool object = peek() == '{';
         target = object ? Json(Json::value_t::object) : Json(Json::value_t::array);
         ++pos_;
-        std::size_t pointerLength = 0;
+        const std::size_t pointerFrom = openPointer_.size();
         if (!stack_.empty()) {
             // An open container's own entry is the last of its parent's.
             const Frame& parent = stack_.back();
-            pointerLength = parent.pointerLength + 1 +
-                            (parent.object ? escapedLength(members_.back().member->first)
-                                           : std::to_string(parent.value->size() - 1).size());
+            appendPointerToken(openPointer_, parent.object
+                                                 ? members_.back().member->first
+                                                 : std::to_string(parent.value->size() - 1));
         }
         // Its content is read by the loop in read(), never by recursion.
-        stack_.push_back(
-            Frame{&target, node, object, true, members_.size(), pointerLength, nullptr});
+        stack_.push_back(Frame{&target, node, object, true, members_.size(), pointerFrom, nullptr});
     }
 
     void closeContainer() {
         Frame& frame = stack_.back();
         finishNode(frame.node);
         if (frame.object) rankMembers(frame);
+        openPointer_.resize(frame.pointerFrom);
         stack_.pop_back();
     }
 
@@ -297,28 +290,16 @@ class Reader {
         // Only the newest occurrence names the value the document holds.
         index_.nodes[members_[latest].node].keyField |= TextNode::kShadowedBit;
         const auto later = static_cast<std::uint32_t>(index_.nodes.size());
-        const std::size_t length = frame.pointerLength + 1 + escapedLength(member->first);
-        if (unlisted_.count > 0 || length > budget_) {
+        // Priced before it is built; escapes at most double a name.
+        const std::size_t price = openPointer_.size() + 1 + 2 * member->first.size();
+        if (unlisted_.count > 0 || price > budget_) {
             if (unlisted_.count++ == 0) unlisted_.first = later;
             return;
         }
-        budget_ -= length;
-        duplicates_.push_back({openPointer() + "/" + escapePointerToken(member->first),
-                               member->first, later, members_[first].node});
-    }
-
-    // The pointer of the innermost open container.
-    std::string openPointer() const {
-        std::string pointer;
-        for (std::size_t k = 1; k < stack_.size(); ++k) {
-            const Frame& parent = stack_[k - 1];
-            pointer += '/';
-            // An open container's own entry is the last of its parent's.
-            pointer += parent.object
-                           ? escapePointerToken(members_[stack_[k].membersFrom - 1].member->first)
-                           : std::to_string(parent.value->size() - 1);
-        }
-        return pointer;
+        budget_ -= price;
+        std::string pointer = openPointer_;
+        appendPointerToken(pointer, member->first);
+        duplicates_.push_back({std::move(pointer), member->first, later, members_[first].node});
     }
 
     void readLiteral(std::string_view word) {
@@ -532,7 +513,8 @@ class Reader {
     std::vector<Frame> stack_;
     std::vector<MemberEntry> members_;
     std::vector<Duplicate> duplicates_;
-    std::size_t budget_;  // pointer bytes still to be spent on duplicates
+    std::string openPointer_;  // the JSON pointer of the innermost open container
+    std::size_t budget_;       // pointer bytes still to be spent on duplicates
     UnlistedDuplicates unlisted_;
 };
 
