@@ -21,6 +21,31 @@ namespace OrvexConfigValidate {
 
 enum class Severity : std::int32_t { Error = 0, Warning = 1, Info = 2 };
 
+// The issue codes, each named once: programs branch on these, never on
+// spelled-out strings. issueCodes() describes every one of them.
+namespace IssueCode {
+inline constexpr char kInvalidParameters[] = "invalid_parameters";
+inline constexpr char kUnknownSchema[] = "unknown_schema";
+inline constexpr char kSchema[] = "schema";
+inline constexpr char kSchemaEngine[] = "schema_engine";
+inline constexpr char kParseError[] = "parse_error";
+inline constexpr char kDuplicateKey[] = "duplicate_key";
+inline constexpr char kDuplicateGroupId[] = "duplicate_group_id";
+inline constexpr char kModeRequiresAudioGroup[] = "mode_requires_audio_group";
+inline constexpr char kBomTypeMismatch[] = "bom_type_mismatch";
+inline constexpr char kModeForceRaw[] = "mode_force_raw";
+inline constexpr char kModeForceMultistream[] = "mode_force_multistream";
+inline constexpr char kModeForceMixed[] = "mode_force_mixed";
+inline constexpr char kGroupNoNetworking[] = "group_no_networking";
+inline constexpr char kBridgeEmptyGroups[] = "bridge_empty_groups";
+inline constexpr char kMissingGroupRef[] = "missing_group_ref";
+inline constexpr char kUnknownMember[] = "unknown_member";
+inline constexpr char kReadError[] = "read_error";
+inline constexpr char kOutOfMemory[] = "out_of_memory";
+inline constexpr char kMissingBridgesFile[] = "missing_bridges_file";
+inline constexpr char kNoConfigFiles[] = "no_config_files";
+}  // namespace IssueCode
+
 // Where an issue sits in a JSON text; filled by validateText and parseText.
 struct TextLocation {
     std::size_t line = 0;    // 1-based; 0 when the issue has no place in a text
@@ -50,6 +75,9 @@ struct Issue {
     // text (or the only text), 1 the bridges text. With validateTextPair
     // the pointer is relative to that text's own document.
     int source = 0;
+    // The pointer of a related place in the same document, such as the
+    // first group that defines a repeated group id; "" when there is none.
+    std::string relatedPointer;
     // Filled by validateText: the place of the value named by the pointer
     // (a missing member: its parent object), and of a related place such as
     // the first occurrence of a duplicated key or group id.
@@ -159,8 +187,12 @@ struct ValidatorOptions {
 
 // Owns its compiled schemas: cheap to call repeatedly, safe to share
 // between threads. Validators with different schema directories never see
-// each other's schemas. The free functions above use one process-wide
-// default validator.
+// each other's schemas, and a Validator forgets replacements that its
+// directory no longer holds: it is the way to independent schema sets. The
+// free functions above use one process-wide default validator, which
+// remembers: a schema replaced from any directory stays in force for every
+// later call of the process (also calls naming no directory or another one
+// without that file, and after the file is removed).
 class Validator {
   public:
     Validator();
@@ -181,6 +213,7 @@ class Validator {
                                       const ValidateOptions& options) const;
 
   private:
+    friend struct ValidatorAccess;
     struct State;
     ValidatorOptions validatorOptions;
     std::shared_ptr<State> state;

@@ -1,18 +1,14 @@
-// The process-wide validator behind the free validate().
+// The process-wide validator behind the free functions.
 #pragma once
-
-#include <string>
 
 #include <orvexconfigvalidate/OrvexConfigValidate.hpp>
 
 namespace OrvexConfigValidate {
 
-// Like Validator::validate, with one difference kept for existing callers:
-// the replacements that calls with a schemaDir made stay in force for later
-// calls without one (the most recent file of each id wins). A call with a
-// schemaDir is judged by the embedded schemas and that directory only.
-ValidationResult validateWithDefaultValidator(const std::string& schemaId,
-                                              const nlohmann::json& document,
-                                              const ValidateOptions& options);
+// Unlike a Validator object, it remembers: a schema replaced from any
+// directory stays in force for every later call of the process, also calls
+// naming no directory or another directory without that file, and also
+// after the file is removed. Each call sees one consistent set.
+const Validator& defaultValidator();
 
 }  // namespace OrvexConfigValidate

@@ -124,17 +124,12 @@ const std::vector<IssueCodeInfo>& table() {
          "Nothing in that file was checked.",
          "Check the file on a machine with more memory, or look for a runaway generated "
          "file; --max-size refuses such files up front."},
-        {"validation_failed", Severity::Error, "the rules stopped on a malformed member",
-         "The cross-field rules stopped on a member they cannot read, such as a group or bridge "
-         "\"id\" that is not a string.",
-         "Issues after that member are not reported, so the file may hold more than is shown.",
-         "Make every \"id\" a string (the schema issues of the same file point at it), then check "
-         "again."},
         {"missing_bridges_file", Severity::Error, "the bridges file the server names is not there",
          "In a deployment folder, the bridges file that the server's "
-         "\"bridgingConfigurationFileName\" names does not exist: a relative name is taken from "
-         "the folder, an absolute one by its last component, and bridges.json stands for an "
-         "absent member.",
+         "\"bridgingConfigurationFileName\" names does not exist or may not be read: a relative "
+         "name is taken under the server file's folder and never outside it (\"../\" that climbs "
+         "out, or a symbolic link that leads out, is refused), an absolute one by its last "
+         "component, and bridges.json stands for an absent member.",
          "The server would not find its groups and bridges, and the cross-file rules could not "
          "be applied.",
          "Put the bridges file into the folder under that name, or correct "

@@ -11,12 +11,13 @@ void validateAgainstSchema(const SchemaSet& schemas, const std::string& schemaId
                            const ValidateOptions& options) {
     const auto index = catalogIndex(schemaId);
     if (!index) {
-        result.addIssue(Severity::Error, "/", "unknown_schema", "Unknown schema id: " + schemaId);
+        result.addIssue(Severity::Error, "/", IssueCode::kUnknownSchema,
+                        "Unknown schema id: " + schemaId);
         return;
     }
     const SchemaCompilation& compilation = schemas.compiled(*index);
     if (!compilation.schema) {
-        result.addIssue(Severity::Error, "/", "schema_engine", compilation.error);
+        result.addIssue(Severity::Error, "/", IssueCode::kSchemaEngine, compilation.error);
         return;
     }
     EvaluationOptions evaluation;
@@ -25,7 +26,7 @@ void validateAgainstSchema(const SchemaSet& schemas, const std::string& schemaId
         evaluateSchema(*compilation.schema, document, result, evaluation);
     } catch (const std::exception& failure) {
         // Only exhaustion gets here; the issues found so far stay.
-        result.addIssue(Severity::Error, "/", "schema_engine", failure.what());
+        result.addIssue(Severity::Error, "/", IssueCode::kSchemaEngine, failure.what());
     }
 }
 

@@ -1,3 +1,4 @@
+#include <orvexconfigvalidate/Configuration.hpp>
 #include <orvexconfigvalidate/OrvexConfigValidate.hpp>
 
 #include "DefaultValidator.hpp"
@@ -6,7 +7,31 @@ namespace OrvexConfigValidate {
 
 ValidationResult validate(const std::string& schemaId, const nlohmann::json& document,
                           const ValidateOptions& options) {
-    return validateWithDefaultValidator(schemaId, document, options);
+    return defaultValidator().validate(schemaId, document, options);
+}
+
+ValidationResult validateText(const std::string& schemaId, ParsedText& parsed,
+                              const ValidateOptions& options) {
+    return defaultValidator().validateText(schemaId, parsed, options);
+}
+
+ValidationResult validateTextPair(ParsedText& server, ParsedText& bridges,
+                                  const ValidateOptions& options) {
+    return defaultValidator().validateTextPair(server, bridges, options);
+}
+
+ValidationResult validateText(const std::string& schemaId, std::string_view text,
+                              const ValidateOptions& options) {
+    return defaultValidator().validateText(schemaId, text, options);
+}
+
+ValidationResult validateTextPair(std::string_view serverText, std::string_view bridgesText,
+                                  const ValidateOptions& options) {
+    return defaultValidator().validateTextPair(serverText, bridgesText, options);
+}
+
+Deployment checkDeployment(const std::string& serverFile, const DeploymentOptions& options) {
+    return checkDeployment(defaultValidator(), serverFile, options);
 }
 
 }  // namespace OrvexConfigValidate

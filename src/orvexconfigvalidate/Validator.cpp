@@ -17,14 +17,15 @@ namespace {
 // Chooses the schema set of each call and runs the stages on it.
 class ValidatorCore {
   public:
-    ValidatorCore(std::string ownDir, bool keepsReplacements)
-        : ownDir(std::move(ownDir)), keepsReplacements(keepsReplacements) {}
+    ValidatorCore(std::string dir, bool keeps)
+        : ownDir(std::move(dir)), keepsReplacements(keeps) {}
 
     ValidationResult validate(const std::string& schemaId, const nlohmann::json& document,
                               const ValidateOptions& options) {
         ValidationResult result;
         if (schemaId.empty()) {
-            result.addIssue(Severity::Error, "/", "invalid_parameters", "schemaId is empty");
+            result.addIssue(Severity::Error, "/", IssueCode::kInvalidParameters,
+                            "schemaId is empty");
             return result;
         }
         // Held for the whole call: a concurrent change of the directory
@@ -45,14 +46,15 @@ class ValidatorCore {
             return kept ? kept : SchemaSet::embedded();
         }
         const std::shared_ptr<const DirectorySnapshot> snapshot = directories.snapshot(dir);
-        if (keepsReplacements) keepReplacements(*snapshot);
+        if (keepsReplacements) return keepReplacements(*snapshot);
         return snapshot->schemas;
     }
 
-    // Merges the directory's replacements into the set of later calls
-    // without a directory. A new set (compiled afresh) only when a document
-    // actually changed.
-    void keepReplacements(const DirectorySnapshot& snapshot) {
+    // Merges the directory's replacements into what this validator keeps,
+    // and returns the merged set, all under one lock so that the call sees
+    // exactly the set it made. A new set (compiled afresh) only when a
+    // document actually changed.
+    std::shared_ptr<const SchemaSet> keepReplacements(const DirectorySnapshot& snapshot) {
         const std::lock_guard<std::mutex> lock(keptMutex);
         const SchemaSet::Documents& current =
             kept ? kept->documents() : SchemaSet::embeddedDocuments();
@@ -67,6 +69,7 @@ class ValidatorCore {
             }
         }
         if (changed) kept = std::make_shared<const SchemaSet>(std::move(merged));
+        return kept ? kept : SchemaSet::embedded();
     }
 
     const std::string ownDir;
@@ -79,27 +82,33 @@ class ValidatorCore {
 }  // namespace
 
 struct Validator::State {
-    explicit State(const std::string& dir) : core(dir, false) {}
+    State(const std::string& dir, bool keepsReplacements) : core(dir, keepsReplacements) {}
     // Calls are const on the Validator; the core's caches change inside.
     mutable ValidatorCore core;
+};
+
+struct ValidatorAccess {
+    static Validator remembering() {
+        Validator validator;
+        validator.state = std::make_shared<Validator::State>(std::string(), true);
+        return validator;
+    }
 };
 
 Validator::Validator() : Validator(ValidatorOptions{}) {}
 
 Validator::Validator(ValidatorOptions options)
     : validatorOptions(std::move(options)),
-      state(std::make_shared<State>(validatorOptions.schemaDir)) {}
+      state(std::make_shared<State>(validatorOptions.schemaDir, false)) {}
 
 ValidationResult Validator::validate(const std::string& schemaId, const nlohmann::json& document,
                                      const ValidateOptions& options) const {
     return state->core.validate(schemaId, document, options);
 }
 
-ValidationResult validateWithDefaultValidator(const std::string& schemaId,
-                                              const nlohmann::json& document,
-                                              const ValidateOptions& options) {
-    static ValidatorCore core(std::string(), true);
-    return core.validate(schemaId, document, options);
+const Validator& defaultValidator() {
+    static const Validator kDefault = ValidatorAccess::remembering();
+    return kDefault;
 }
 
 }  // namespace OrvexConfigValidate

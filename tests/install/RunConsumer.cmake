@@ -21,3 +21,13 @@ run(${CMAKE_COMMAND} -S ${SOURCE_DIR}/tests/install/consumer -B ${WORK_DIR}/buil
     "-DCMAKE_CXX_FLAGS=${flags}" "-DCMAKE_EXE_LINKER_FLAGS=${flags}")
 run(${CMAKE_COMMAND} --build ${WORK_DIR}/build)
 run(${WORK_DIR}/build/consumer)
+
+# The tool built against the installed package checks the good example.
+run(${CMAKE_COMMAND} -S ${SOURCE_DIR}/tests/install/tool-consumer -B ${WORK_DIR}/tool
+    -DCMAKE_PREFIX_PATH=${prefix} -DCMAKE_CXX_COMPILER=${CXX_COMPILER}
+    -DTOOL_DIR=${SOURCE_DIR}/tools/orvex-config-validate
+    "-DCMAKE_CXX_FLAGS=${flags}" "-DCMAKE_EXE_LINKER_FLAGS=${flags}")
+run(${CMAKE_COMMAND} --build ${WORK_DIR}/tool -j 2)
+run(${WORK_DIR}/tool/orvex-config-validate --server
+    ${SOURCE_DIR}/examples/good/orvexbridged_conf.json
+    --bridges ${SOURCE_DIR}/examples/good/bridges.json)

@@ -70,10 +70,28 @@ try_hook orvex-config-validate-deployments --all-files --verbose
 grep -q '^1 deployment, 2 files checked: 0 errors' "$scratch/out" ||
     fail "good deployment: the tool did not check the folder"
 
+# A bridges file of another name, named by its server: the file hook does not
+# know it, the deployment hook checks it.
+mkdir south
+sed 's/"bridgingConfigurationFileName": "[^"]*"/"bridgingConfigurationFileName": "north-bridges.json"/' \
+    "$source_dir/examples/good/orvexbridged_conf.json" >south/orvexbridged_conf.json
+grep -q '"north-bridges.json"' south/orvexbridged_conf.json || fail "could not name north-bridges.json"
+cp "$source_dir/examples/good/bridges.json" south/north-bridges.json
+git add south
+git commit -qm "a custom bridges file name"
+cp "$source_dir/examples/broken/bridges.json" south/north-bridges.json
+git add south
+try_hook orvex-config-validate-deployments
+[ "$status" -eq 1 ] || fail "broken north-bridges.json: exit status $status"
+grep -q '^south/north-bridges\.json:[0-9]*:[0-9]*: error: .*\[missing_group_ref\]$' "$scratch/out" ||
+    fail "broken north-bridges.json: the deployment hook did not check it"
+git reset -q --hard HEAD~1
+rm -rf south
+
 echo '{"not": "a configuration file"}' >notes.json
 git add notes.json
 try_hook
 [ "$status" -eq 0 ] || fail "other JSON file: exit status $status"
 grep -q '^orvex-config-validate\.*(no files to check)Skipped' "$scratch/out" ||
     fail "other JSON file: hook was not skipped"
-echo "pre-commit hooks: good commit passed, broken commit and broken deployment stopped, other files skipped"
+echo "pre-commit hooks: good commit passed, broken commit and broken deployment stopped, a custom-named bridges file checked, other files skipped"

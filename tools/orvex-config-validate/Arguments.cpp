@@ -8,9 +8,6 @@ namespace OrvexConfigValidate::Tool {
 
 namespace {
 
-const char* const kServerFileName = "orvexbridged_conf.json";
-const char* const kBridgesFileName = "bridges.json";
-
 bool isValueOption(const std::string& name) {
     return name == "--schema" || name == "--schema-dir" || name == "--format" ||
            name == "--server" || name == "--bridges" || name == "--print-schema" ||
@@ -211,14 +208,6 @@ ParsedArguments parseArguments(const std::vector<std::string>& args) {
     }
     parsed.error = chooseAction(line, seen);
     return parsed;
-}
-
-std::string schemaIdForFileName(const std::string& path) {
-    const std::size_t slash = path.find_last_of('/');
-    const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
-    if (name == kBridgesFileName) return "BridgingConfiguration";
-    if (name == kServerFileName) return "BridgingServerConfiguration";
-    return "";
 }
 
 CheckPlan planChecks(const CommandLine& line, const std::vector<std::string>& knownIds) {

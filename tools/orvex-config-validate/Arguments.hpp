@@ -1,6 +1,8 @@
 // Command-line handling of orvex-config-validate: what to do, on which files.
 #pragma once
 
+#include <orvexconfigvalidate/Configuration.hpp>
+
 #include <cstddef>
 #include <optional>
 #include <string>
@@ -34,6 +36,9 @@ struct CheckUnit {
     std::string schemaId;            // "Obs" for a pair
     std::vector<std::string> paths;  // one path, or server then bridges
     bool pair = false;
+    // A server file of a deployment folder: its bridges file is the one it
+    // names, found and read by the library's deployment rule.
+    bool deployment = false;
 };
 
 // A non-empty error is a usage error; the other fields are then unspecified.
@@ -52,9 +57,6 @@ std::optional<std::size_t> parseSize(const std::string& text);
 
 // The arguments after the program name.
 ParsedArguments parseArguments(const std::vector<std::string>& args);
-
-// The schema id a file of this name follows, or "" when the name tells nothing.
-std::string schemaIdForFileName(const std::string& path);
 
 // Turns the inputs of a Check command line into validation calls, checking
 // schema ids against the known ones.

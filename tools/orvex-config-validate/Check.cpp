@@ -6,6 +6,8 @@
 #include <new>
 #include <string>
 
+#include <orvexconfigvalidate/Configuration.hpp>
+
 namespace OrvexConfigValidate::Tool {
 
 namespace {
@@ -57,7 +59,9 @@ Diagnostic diagnosticOf(const Issue& issue, std::size_t entry) {
     d.file = entry;
     d.severity = issue.severity;
     // A parse error has no place in a document; "/" is the whole file.
-    if (issue.code != "parse_error") d.path = issue.pointer.empty() ? "/" : issue.pointer;
+    if (issue.code != IssueCode::kParseError && issue.code != IssueCode::kReadError) {
+        d.path = issue.pointer.empty() ? "/" : issue.pointer;
+    }
     d.code = issue.code;
     d.message = issue.message;
     d.position = positionOf(issue.location);
@@ -76,7 +80,7 @@ struct Unit {
 
 void failUnit(Report& report, const Unit& unit, const std::string& code, const std::string& message,
               const ValidateOptions& options) {
-    report.files.at(unit.entries.front()).unreadable = code == "out_of_memory";
+    report.files.at(unit.entries.front()).unreadable = code == IssueCode::kOutOfMemory;
     addDiagnostic(report, {unit.entries.front(), Severity::Error, "/", code, message, {}}, options);
 }
 
@@ -101,7 +105,7 @@ void runUnit(Report& report, Unit& unit, const CheckOptions& check, KeptDocument
         made.reserve(result.issues.size());
         for (const Issue& issue : result.issues) {
             const std::size_t entry = unit.entries.at(static_cast<std::size_t>(issue.source));
-            if (issue.code == "parse_error") report.files.at(entry).unreadable = true;
+            if (issue.code == IssueCode::kParseError) report.files.at(entry).unreadable = true;
             made.push_back(diagnosticOf(issue, entry));
         }
         if (check.countCharacters) {
@@ -121,10 +125,44 @@ void runUnit(Report& report, Unit& unit, const CheckOptions& check, KeptDocument
         for (Diagnostic& diagnostic : made) addDiagnostic(report, std::move(diagnostic), options);
     } catch (const std::bad_alloc&) {
         parsed.clear();
-        failUnit(report, unit, "out_of_memory", "not enough memory to check this file", options);
-    } catch (const std::exception& e) {
-        failUnit(report, unit, "validation_failed", std::string("validation stopped: ") + e.what(),
+        failUnit(report, unit, IssueCode::kOutOfMemory, "not enough memory to check this file",
                  options);
+    }
+}
+
+// A server file of a deployment folder, with the bridges file it names, as
+// the library's deployment rule finds and reads them.
+void runDeployment(Report& report, const std::string& serverFile, const CheckOptions& check) {
+    DeploymentOptions options;
+    options.validate = check.validate;
+    options.maxFileSize = check.maxSize;
+    std::vector<std::size_t> entries{report.files.size()};
+    report.files.push_back({serverFile, kServerSchemaId, true, false});
+    Deployment deployment;
+    try {
+        deployment = checkDeployment(serverFile, options);
+    } catch (const std::bad_alloc&) {
+        report.files.back().unreadable = true;
+        addDiagnostic(report,
+                      {entries.front(),
+                       Severity::Error,
+                       "/",
+                       IssueCode::kOutOfMemory,
+                       "not enough memory to check this file",
+                       {}},
+                      check.validate);
+        return;
+    }
+    if (deployment.bridgesFound) {
+        entries.push_back(report.files.size());
+        report.files.push_back({deployment.bridgesFile, kBridgesSchemaId, true, false});
+    }
+    for (const Issue& issue : deployment.result.issues) {
+        const std::size_t entry = entries.at(static_cast<std::size_t>(issue.source));
+        if (issue.code == IssueCode::kParseError || issue.code == IssueCode::kReadError) {
+            report.files.at(entry).unreadable = true;
+        }
+        addDiagnostic(report, diagnosticOf(issue, entry), check.validate);
     }
 }
 
@@ -136,6 +174,10 @@ Report runChecks(const std::vector<CheckUnit>& units, const CheckOptions& option
     KeptDocuments parsed;
     for (const auto& check : units) {
         parsed.clear();
+        if (check.deployment) {
+            runDeployment(report, check.paths.front(), options);
+            continue;
+        }
         std::vector<LoadedInput> inputs;
         for (const auto& path : check.paths) {
             inputs.push_back(loadInput(path, options.standardInput, options.maxSize));
@@ -144,8 +186,7 @@ Report runChecks(const std::vector<CheckUnit>& units, const CheckOptions& option
         unit.schemaId = check.schemaId;
         for (std::size_t i = 0; i < inputs.size(); ++i) {
             const std::string fileSchema =
-                !check.pair ? check.schemaId
-                            : (i == 0 ? "BridgingServerConfiguration" : "BridgingConfiguration");
+                !check.pair ? check.schemaId : (i == 0 ? kServerSchemaId : kBridgesSchemaId);
             report.files.push_back({inputs[i].name, fileSchema, true, false});
             const std::size_t entry = report.files.size() - 1;
             if (inputs[i].error) {

@@ -5,11 +5,12 @@
 #include <algorithm>
 #include <cstdint>
 #include <filesystem>
-#include <fstream>
 #include <iterator>
 #include <set>
 #include <system_error>
 #include <utility>
+
+#include <orvexconfigvalidate/Configuration.hpp>
 
 #include "Check.hpp"
 
@@ -18,10 +19,6 @@ namespace OrvexConfigValidate::Tool {
 namespace {
 
 namespace fs = std::filesystem;
-
-const char* const kServerFileName = "orvexbridged_conf.json";
-const char* const kBridgesFileName = "bridges.json";
-const char* const kBridgesMember = "bridgingConfigurationFileName";
 
 struct Folder {
     std::string path;
@@ -36,10 +33,24 @@ std::string joinPath(const std::string& folder, const std::string& name) {
     return (fs::path(folder) / name).generic_string();
 }
 
+// Whether a path, once its links are followed, lies inside root (canonical).
+bool liesInside(const fs::path& root, const std::string& path) {
+    std::error_code ec;
+    const fs::path target = fs::canonical(path, ec);
+    if (ec) return true;  // a dangling link leads nowhere to read
+    const auto [rootEnd, unused] = std::mismatch(root.begin(), root.end(), target.begin());
+    (void)unused;
+    return rootEnd == root.end();
+}
+
 // Walks the tree depth first, folders and their subfolders in byte order.
+// Nothing outside the root is followed or read.
 class FolderWalk {
   public:
-    explicit FolderWalk(DeploymentSearch& search) : search_(search) {}
+    FolderWalk(DeploymentSearch& search, const std::string& root) : search_(search) {
+        std::error_code ec;
+        root_ = fs::canonical(root, ec);
+    }
 
     void walk(const std::string& directory) {
         struct stat info {};
@@ -53,8 +64,12 @@ class FolderWalk {
             names.push_back(it->path().filename().string());
         }
         if (ec) {
-            search_.issues.push_back(
-                {directory, true, "read_error", "cannot read folder: " + ec.message(), {}, ""});
+            search_.issues.push_back({directory,
+                                      true,
+                                      IssueCode::kReadError,
+                                      "cannot read folder: " + ec.message(),
+                                      {},
+                                      ""});
             return;
         }
         std::sort(names.begin(), names.end());
@@ -62,6 +77,7 @@ class FolderWalk {
         std::vector<std::string> subfolders;
         for (const auto& name : names) {
             const std::string path = joinPath(directory, name);
+            if (!followable(path)) continue;
             if (fs::is_directory(path, ec)) {
                 if (name[0] != '.') subfolders.push_back(path);
             } else if (name == kServerFileName) {
@@ -77,7 +93,16 @@ class FolderWalk {
     std::vector<Folder> folders;
 
   private:
+    // A symbolic link is followed only where it stays inside the root.
+    bool followable(const std::string& path) {
+        std::error_code ec;
+        if (!fs::is_symlink(path, ec) || liesInside(root_, path)) return true;
+        search_.skippedLinks.push_back(path);
+        return false;
+    }
+
     DeploymentSearch& search_;
+    fs::path root_;
     std::set<std::pair<dev_t, ino_t>> visited_;
 };
 
@@ -88,76 +113,28 @@ std::string identity(const std::string& path) {
 }
 
 // Larger server files are left to the check, which reports them.
-constexpr std::uintmax_t kLargestServerFile = 64u << 20;
+constexpr std::uint64_t kLargestServerFile = 64u << 20;
 
-// The server file's text, or "" when it cannot be read: the check itself
-// reports that. Only a regular file is opened, so that a FIFO or device
-// under the name cannot stall the search.
-std::string readText(const std::string& path) {
-    std::error_code ec;
-    if (!fs::is_regular_file(path, ec) || fs::file_size(path, ec) > kLargestServerFile || ec) {
-        return "";
-    }
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-// Plans one server folder: the pair, or the server alone with an issue when
-// the bridges file it names is not there.
+// Plans one server folder: its deployment, and which bridges file that
+// claims, so that the file is not checked a second time alone.
 void planServerFolder(const Folder& folder, DeploymentSearch& search,
                       std::set<std::string>& claimed) {
     const std::string server = joinPath(folder.path, kServerFileName);
-    const ParsedText parsed = parseText(readText(server));
-    const nlohmann::json& document = parsed.document();
-    std::string bridges = joinPath(folder.path, kBridgesFileName);
-    if (parsed.ok()) bridges = bridgesFileFor(folder.path, document);
+    search.units.push_back({kEnvelopeSchemaId, {server}, true, true});
+    const FileText text = readConfigurationFile(server, kLargestServerFile);
+    if (!text.text) return;
+    const ParsedText parsed = parseText(*text.text);
+    const BridgesFileChoice choice =
+        bridgesFileFor(server, parsed.ok() ? parsed.document() : nlohmann::json());
     std::error_code ec;
-    if (!bridges.empty() && fs::exists(bridges, ec)) {
-        claimed.insert(identity(bridges));
-        search.units.push_back({"Obs", {server, bridges}, true});
-        return;
-    }
-    search.units.push_back({"BridgingServerConfiguration", {server}, false});
-    if (!parsed.ok()) return;  // its parse error is reported by the check
-    const bool named = document.is_object() && document.contains(kBridgesMember) &&
-                       document[kBridgesMember].is_string();
-    const std::string pointer = std::string("/") + kBridgesMember;
-    const TextLocation place = parsed.locate(pointer);
-    std::string message;
-    if (!named) {
-        message = std::string("the server reads \"") + kBridgesFileName + "\" when \"" +
-                  kBridgesMember + "\" is not set, and there is no " + bridges;
-    } else if (bridges.empty()) {
-        message = std::string("\"") + kBridgesMember + "\" names no file";
-    } else {
-        message = "bridges file " +
-                  document[kBridgesMember].dump(-1, ' ', false,
-                                                nlohmann::json::error_handler_t::replace) +
-                  " not found (looked for " + bridges + ")";
-    }
-    search.issues.push_back({server, false, "missing_bridges_file", message,
-                             TextPosition{place.line, place.column}, named ? pointer : "/"});
+    if (!choice.path.empty() && fs::exists(choice.path, ec)) claimed.insert(identity(choice.path));
 }
 
 }  // namespace
 
-std::string bridgesFileFor(const std::string& folder, const nlohmann::json& server) {
-    if (!server.is_object() || !server.contains(kBridgesMember) ||
-        !server[kBridgesMember].is_string()) {
-        return joinPath(folder, kBridgesFileName);
-    }
-    const fs::path name(server[kBridgesMember].get<std::string>());
-    if (name.empty()) return "";
-    if (name.is_absolute()) {
-        if (!name.has_filename()) return "";
-        return joinPath(folder, name.filename().string());
-    }
-    return (fs::path(folder) / name).lexically_normal().generic_string();
-}
-
 DeploymentSearch findDeployments(const std::string& directory) {
     DeploymentSearch search;
-    FolderWalk walk(search);
+    FolderWalk walk(search, directory);
     walk.walk(directory);
     // Server folders first, so that a bridges file that some server names is
     // checked with it and not a second time alone.
@@ -177,7 +154,7 @@ DeploymentSearch findDeployments(const std::string& directory) {
         if (folder.hasServer || !folder.hasBridges) continue;
         const std::string bridges = joinPath(folder.path, kBridgesFileName);
         if (claimed.count(identity(bridges)) != 0) continue;
-        ordered.emplace_back(i, CheckUnit{"BridgingConfiguration", {bridges}, false});
+        ordered.emplace_back(i, CheckUnit{kBridgesSchemaId, {bridges}, false});
     }
     std::stable_sort(ordered.begin(), ordered.end(),
                      [](const auto& a, const auto& b) { return a.first < b.first; });
@@ -186,7 +163,7 @@ DeploymentSearch findDeployments(const std::string& directory) {
     if (search.units.empty() && search.issues.empty()) {
         search.issues.push_back({directory,
                                  true,
-                                 "no_config_files",
+                                 IssueCode::kNoConfigFiles,
                                  std::string("no ") + kServerFileName + " or " + kBridgesFileName +
                                      " in this folder or below",
                                  {},
@@ -221,6 +198,8 @@ InputPlan planInputs(const CommandLine& line, const std::vector<std::string>& kn
         input.deployments += search.deployments;
         std::move(search.units.begin(), search.units.end(), std::back_inserter(input.plan.units));
         std::move(search.issues.begin(), search.issues.end(), std::back_inserter(input.issues));
+        std::move(search.skippedLinks.begin(), search.skippedLinks.end(),
+                  std::back_inserter(input.skippedLinks));
     }
     return input;
 }

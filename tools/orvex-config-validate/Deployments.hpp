@@ -31,17 +31,14 @@ struct DeploymentSearch {
     std::vector<CheckUnit> units;  // in sorted folder order
     std::vector<DeploymentIssue> issues;
     std::size_t deployments = 0;
+    // Symbolic links that lead outside the searched folder, skipped.
+    std::vector<std::string> skippedLinks;
 };
-
-// The bridges file a server file in folder names: relative names are taken
-// from the folder, absolute ones by their last component (the folder stands
-// for the server's configuration directory); "bridges.json" when the name
-// is absent or not a string. Empty when the name is an empty string.
-std::string bridgesFileFor(const std::string& folder, const nlohmann::json& server);
 
 // Searches directory recursively, in byte order of names. Folders whose
 // name starts with "." are skipped; a directory reached twice (through a
-// symbolic link) is searched once.
+// symbolic link) is searched once; a symbolic link that leads outside the
+// directory is not followed and nothing outside it is read.
 DeploymentSearch findDeployments(const std::string& directory);
 
 // Everything a Check command line asks for: the pair and the files as
@@ -51,6 +48,7 @@ struct InputPlan {
     std::vector<DeploymentIssue> issues;
     std::size_t deployments = 0;
     bool searched = false;  // some argument was a directory
+    std::vector<std::string> skippedLinks;
 };
 
 InputPlan planInputs(const CommandLine& line, const std::vector<std::string>& knownIds);

@@ -1,5 +1,7 @@
 #include "Input.hpp"
 
+#include <orvexconfigvalidate/OrvexConfigValidate.hpp>
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -18,7 +20,7 @@ constexpr std::size_t kFirstChunk = std::size_t{64} << 10;
 LoadedInput readError(const std::string& name, const std::string& reason) {
     LoadedInput input;
     input.name = name;
-    input.error = InputError{"read_error", "cannot read file: " + reason};
+    input.error = InputError{IssueCode::kReadError, "cannot read file: " + reason};
     return input;
 }
 

@@ -19,6 +19,7 @@
 #include "JunitFormat.hpp"
 #include "Output.hpp"
 #include "Report.hpp"
+#include "SafeText.hpp"
 #include "SarifFormat.hpp"
 #include "lsp/Run.hpp"
 
@@ -72,6 +73,11 @@ int check(const CommandLine& line) {
     const std::string& schemaDir = line.options.schemaDir;
     if (!schemaDir.empty() && !std::filesystem::is_directory(schemaDir, ec)) {
         return usageError("schema directory '" + schemaDir + "' is not a directory");
+    }
+    for (const std::string& link : plan.skippedLinks) {
+        std::cerr << kProgram << ": warning: skipped symbolic link '"
+                  << printable(link, LineBreaks::Escape)
+                  << "': it leads outside the folder that was named\n";
     }
     CheckOptions options;
     options.validate = line.options;

@@ -17,7 +17,7 @@
 #include "engine/SchemaNode.hpp"
 #include "engine/UriReference.hpp"
 #include "engine/ValueText.hpp"
-#include "text/PointerText.hpp"
+#include "json/PointerText.hpp"
 
 namespace OrvexConfigValidate {
 namespace {

@@ -19,7 +19,7 @@
 #include "engine/MemberHint.hpp"
 #include "engine/SchemaNode.hpp"
 #include "engine/ValueText.hpp"
-#include "text/PointerText.hpp"
+#include "json/PointerText.hpp"
 
 namespace OrvexConfigValidate {
 namespace {
@@ -198,7 +198,7 @@ class Evaluation {
         Issue issue;
         issue.severity = Severity::Error;
         issue.path = "/";
-        issue.code = "schema_engine";
+        issue.code = IssueCode::kSchemaEngine;
         issue.message =
             "the schema needs too much work for this document: evaluation stopped after " +
             std::to_string(budget) + " steps";
@@ -250,7 +250,7 @@ class Evaluation {
         issue.severity = Severity::Error;
         issue.pointer = pointerText(extraKey);
         issue.path = issue.pointer.empty() ? "/" : issue.pointer;
-        issue.code = "schema";
+        issue.code = IssueCode::kSchema;
         issue.message = message();
         add(std::move(issue));
     }
@@ -280,7 +280,7 @@ class Evaluation {
             issue.severity = Severity::Warning;
             issue.pointer = pointerText(&it.key());
             issue.path = issue.pointer;
-            issue.code = "unknown_member";
+            issue.code = IssueCode::kUnknownMember;
             issue.message = "unknown member " + quotedText(it.key());
             if (!suggestion.empty()) issue.hint = "did you mean " + quotedText(suggestion) + "?";
             add(std::move(issue));

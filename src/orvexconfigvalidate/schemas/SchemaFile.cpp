@@ -29,7 +29,7 @@ bool sameTime(const std::timespec& a, const std::timespec& b) {
 // Closes the descriptor on every way out.
 class Descriptor {
   public:
-    explicit Descriptor(int fd) : fd(fd) {}
+    explicit Descriptor(int descriptor) : fd(descriptor) {}
     ~Descriptor() {
         if (fd >= 0) ::close(fd);
     }

@@ -1,9 +1,6 @@
 #include "semantic/BridgeRules.hpp"
 
-#include <cstddef>
-
 #include "Suggestion.hpp"
-#include "semantic/MemberReaders.hpp"
 
 namespace OrvexConfigValidate {
 
@@ -21,34 +18,28 @@ Issue bridgeIssue(Severity severity, std::string path, const char* code, std::st
     return issue;
 }
 
-void checkBridge(const nlohmann::json& bridge, std::uint64_t index, const GroupIdIndex& groupIds,
-                 ValidationResult& result, const RuleContext& context) {
-    const std::string_view id = readId(bridge);
-    const nlohmann::json* groups = findMember(bridge, "groups");
-    if (groups == nullptr || !groups->is_array() || groups->empty()) {
-        result.addIssue(bridgeIssue(Severity::Warning, makeBridgePath(index, id),
-                                    "bridge_empty_groups", "Enabled bridge has no groups",
-                                    context.bridgePointer(index), id));
+void checkBridge(const ConfigBridge& bridge, const Configuration& configuration,
+                 ValidationResult& result, bool strict) {
+    if (!bridge.namesGroups) {
+        result.addIssue(bridgeIssue(Severity::Warning, makeBridgePath(bridge.index, bridge.id),
+                                    IssueCode::kBridgeEmptyGroups, "Enabled bridge has no groups",
+                                    configuration.bridgePointer(bridge.index), bridge.id));
         return;
     }
-    const auto& entries = groups->get_ref<const nlohmann::json::array_t&>();
-    for (std::size_t j = 0; j < entries.size(); ++j) {
-        if (!entries[j].is_string()) {
-            continue;
+    for (const ConfigGroupReference& reference : bridge.references) {
+        if (configuration.group(reference.groupId) != nullptr) continue;
+        const std::string entry = "/groups/" + std::to_string(reference.position);
+        Issue issue = bridgeIssue(Severity::Error, makeBridgePath(bridge.index, bridge.id) + entry,
+                                  IssueCode::kMissingGroupRef,
+                                  "Bridge references group id '" + std::string(reference.groupId) +
+                                      "' which has no definition",
+                                  configuration.referencePointer(bridge.index, reference.position),
+                                  bridge.id);
+        if (strict) {
+            const std::string close = closestName(reference.groupId, configuration.groupIds());
+            if (!close.empty()) issue.hint = didYouMean(close);
         }
-        const std::string& groupId = entries[j].get_ref<const std::string&>();
-        if (!groupIds.contains(groupId)) {
-            const std::string entry = "/groups/" + std::to_string(j);
-            Issue issue =
-                bridgeIssue(Severity::Error, makeBridgePath(index, id) + entry, "missing_group_ref",
-                            "Bridge references group id '" + groupId + "' which has no definition",
-                            context.bridgePointer(index) + entry, id);
-            if (context.strict) {
-                const std::string close = closestName(groupId, groupIds.ids());
-                if (!close.empty()) issue.hint = didYouMean(close);
-            }
-            result.addIssue(std::move(issue));
-        }
+        result.addIssue(std::move(issue));
     }
 }
 
@@ -62,17 +53,9 @@ std::string makeBridgePath(std::uint64_t index, std::string_view id) {
     return path;
 }
 
-void checkBridges(const nlohmann::json& bridgingDocument, const GroupIdIndex& groupIds,
-                  ValidationResult& result, const RuleContext& context) {
-    const nlohmann::json* bridges = findMember(bridgingDocument, "bridges");
-    if (bridges == nullptr || !bridges->is_array()) {
-        return;
-    }
-    const auto& elements = bridges->get_ref<const nlohmann::json::array_t&>();
-    for (std::size_t i = 0; i < elements.size(); ++i) {
-        if (elements[i].is_object() && isBridgeEnabled(elements[i])) {
-            checkBridge(elements[i], i, groupIds, result, context);
-        }
+void checkBridges(const Configuration& configuration, ValidationResult& result, bool strict) {
+    for (const ConfigBridge& bridge : configuration.bridges()) {
+        if (bridge.enabled) checkBridge(bridge, configuration, result, strict);
     }
 }
 

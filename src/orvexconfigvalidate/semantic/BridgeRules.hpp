@@ -6,20 +6,16 @@
 #include <string>
 #include <string_view>
 
-#include <nlohmann/json.hpp>
+#include <orvexconfigvalidate/Configuration.hpp>
 #include <orvexconfigvalidate/OrvexConfigValidate.hpp>
-
-#include "semantic/GroupIdIndex.hpp"
-#include "semantic/RuleContext.hpp"
 
 namespace OrvexConfigValidate {
 
 // "/bridges/bridges/<index>", plus " (id=<id>)" for a non-empty id.
 std::string makeBridgePath(std::uint64_t index, std::string_view id);
 
-// Checks every enabled bridge of the document's "bridges" against the group
-// ids that the group phase found.
-void checkBridges(const nlohmann::json& bridgingDocument, const GroupIdIndex& groupIds,
-                  ValidationResult& result, const RuleContext& context);
+// Checks every enabled bridge against the groups the configuration defines;
+// `strict` adds suggestions for unresolved references.
+void checkBridges(const Configuration& configuration, ValidationResult& result, bool strict);
 
 }  // namespace OrvexConfigValidate

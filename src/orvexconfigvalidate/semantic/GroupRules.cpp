@@ -1,7 +1,6 @@
 #include "semantic/GroupRules.hpp"
 
-#include "semantic/ConfigEnums.hpp"
-#include "semantic/MemberReaders.hpp"
+#include "model/MemberReaders.hpp"
 
 namespace OrvexConfigValidate {
 
@@ -9,15 +8,16 @@ namespace {
 
 // Most groups draw no issue, so their path and pointer are only built on
 // the first one.
-class LazyGroupPath {
+class GroupIssues {
   public:
-    LazyGroupPath(std::uint64_t index, std::string_view id, const RuleContext& context)
-        : index_(index), id_(id), context_(&context) {}
+    GroupIssues(const ConfigGroup& group, const Configuration& configuration,
+                ValidationResult& result)
+        : group_(group), configuration_(configuration), result_(result) {}
 
-    void add(ValidationResult& result, Severity severity, const char* code, std::string message) {
+    Issue& add(Severity severity, const char* code, std::string message) {
         if (path_.empty()) {
-            path_ = makeGroupPath(index_, id_);
-            pointer_ = context_->groupPointer(index_);
+            path_ = makeGroupPath(group_.index, group_.id);
+            pointer_ = configuration_.groupPointer(group_.index);
         }
         Issue issue;
         issue.severity = severity;
@@ -25,103 +25,97 @@ class LazyGroupPath {
         issue.code = code;
         issue.message = std::move(message);
         issue.pointer = pointer_;
-        issue.id = std::string(id_);
-        result.addIssue(std::move(issue));
+        issue.id = std::string(group_.id);
+        result_.addIssue(std::move(issue));
+        return result_.issues.back();
     }
 
   private:
-    std::uint64_t index_;
-    std::string_view id_;
-    const RuleContext* context_;
+    const ConfigGroup& group_;
+    const Configuration& configuration_;
+    ValidationResult& result_;
     std::string path_;
     std::string pointer_;
 };
-
-std::int32_t readOutputMode(const nlohmann::json& group) {
-    const nlohmann::json* detail = findMember(group, "bridgeTargetOutputDetail");
-    if (detail == nullptr || !detail->is_object()) {
-        return bomRaw;
-    }
-    return getIntOr(*detail, "mode", bomRaw);
-}
 
 bool hasAppTransport(const nlohmann::json& group) {
     const nlohmann::json* transport = findMember(group, "appTransport");
     return transport != nullptr && !readId(*transport).empty();
 }
 
-void checkDuplicateId(std::string_view id, std::uint64_t index, GroupIdIndex& ids,
-                      LazyGroupPath& path, ValidationResult& result) {
-    if (id.empty()) {
-        return;
-    }
-    if (const auto first = ids.enterFirst(id, index)) {
-        path.add(result, Severity::Error, "duplicate_group_id",
-                 "Duplicate group id '" + std::string(id) + "' (also at index " +
-                     std::to_string(*first) + ")");
-    }
+void checkDuplicateId(const ConfigGroup& group, const Configuration& configuration,
+                      GroupIssues& issues) {
+    if (group.id.empty()) return;
+    const ConfigGroup* first = configuration.group(group.id);
+    if (first == nullptr || first->index == group.index) return;
+    Issue& issue = issues.add(Severity::Error, IssueCode::kDuplicateGroupId,
+                              "Duplicate group id '" + std::string(group.id) + "' (also at index " +
+                                  std::to_string(first->index) + ")");
+    issue.relatedPointer = configuration.groupPointer(first->index);
 }
 
-void checkAudioRequirement(std::int32_t mode, std::int32_t type, LazyGroupPath& path,
-                           ValidationResult& result) {
-    if ((mode == omMultistream || mode == omMixedStream) && type != gtAudio) {
-        path.add(result, Severity::Error, "mode_requires_audio_group",
-                 "Server mode " + std::to_string(mode) +
-                     " requires group type gtAudio (1); found type " + std::to_string(type));
+void checkAudioRequirement(std::int32_t mode, const ConfigGroup& group, GroupIssues& issues) {
+    if ((mode == omMultistream || mode == omMixedStream) && group.type != gtAudio) {
+        issues.add(Severity::Error, IssueCode::kModeRequiresAudioGroup,
+                   "Server mode " + std::to_string(mode) +
+                       " requires group type gtAudio (1); found type " +
+                       std::to_string(group.type));
     }
 }
 
 // Under omADictatedByGroup the group's own output mode must fit its type.
-void checkDictatedOutputMode(std::int32_t type, std::int32_t outputMode, LazyGroupPath& path,
-                             ValidationResult& result) {
+void checkDictatedOutputMode(const ConfigGroup& group, GroupIssues& issues) {
+    const std::int32_t type = group.type;
+    const std::int32_t outputMode = group.outputMode;
     if (outputMode == bomRaw && type != gtRaw) {
-        path.add(result, Severity::Error, "bom_type_mismatch",
-                 "bomRaw requires group type gtRaw (3); found type " + std::to_string(type));
+        issues.add(Severity::Error, IssueCode::kBomTypeMismatch,
+                   "bomRaw requires group type gtRaw (3); found type " + std::to_string(type));
     } else if ((outputMode == bomMultistream || outputMode == bomMixedStream) && type != gtAudio) {
-        path.add(result, Severity::Error, "bom_type_mismatch",
-                 "BOM " + std::to_string(outputMode) +
-                     " requires group type gtAudio (1); found type " + std::to_string(type));
+        issues.add(Severity::Error, IssueCode::kBomTypeMismatch,
+                   "BOM " + std::to_string(outputMode) +
+                       " requires group type gtAudio (1); found type " + std::to_string(type));
     }
 }
 
 // The forcing modes only tell what the server will override at run time.
-void checkModeRule(std::int32_t mode, std::int32_t type, std::int32_t outputMode,
-                   LazyGroupPath& path, ValidationResult& result) {
+void checkModeRule(std::int32_t mode, const ConfigGroup& group, GroupIssues& issues) {
     switch (mode) {
         case omRaw:
-            if (type != gtRaw || outputMode != bomRaw) {
-                path.add(result, Severity::Info, "mode_force_raw",
-                         "Server mode omRaw will force group type=gtRaw and BOM=bomRaw at runtime");
+            if (group.type != gtRaw || group.outputMode != bomRaw) {
+                issues.add(Severity::Info, IssueCode::kModeForceRaw,
+                           "Server mode omRaw will force group type=gtRaw and BOM=bomRaw at "
+                           "runtime");
             }
             break;
         case omMultistream:
-            if (outputMode != bomMultistream) {
-                path.add(result, Severity::Info, "mode_force_multistream",
-                         "Server mode omMultistream will force BOM=bomMultistream at "
-                         "runtime");
+            if (group.outputMode != bomMultistream) {
+                issues.add(Severity::Info, IssueCode::kModeForceMultistream,
+                           "Server mode omMultistream will force BOM=bomMultistream at runtime");
             }
             break;
         case omMixedStream:
-            if (outputMode != bomMixedStream) {
-                path.add(result, Severity::Info, "mode_force_mixed",
-                         "Server mode omMixedStream will force BOM=bomMixedStream at "
-                         "runtime");
+            if (group.outputMode != bomMixedStream) {
+                issues.add(Severity::Info, IssueCode::kModeForceMixed,
+                           "Server mode omMixedStream will force BOM=bomMixedStream at runtime");
             }
             break;
         case omADictatedByGroup:
-            checkDictatedOutputMode(type, outputMode, path, result);
+            checkDictatedOutputMode(group, issues);
             break;
         default:
             break;
     }
 }
 
-}  // namespace
-
-GroupSpan GroupSpan::ofArray(const nlohmann::json& array) {
-    const auto& elements = array.get_ref<const nlohmann::json::array_t&>();
-    return GroupSpan{elements.data(), elements.size()};
+bool hasNetworking(const nlohmann::json& group) {
+    return hasNonEmptyArray(group, "vortapoints") || hasNonEmptyObject(group, "tx") ||
+           hasNonEmptyObject(group, "rx") || hasAppTransport(group);
 }
+
+const char* const kNoNetworking =
+    "Group has no vortapoints, tx/rx, or appTransport \xE2\x80\x94 may blackhole";
+
+}  // namespace
 
 std::string makeGroupPath(std::uint64_t index, std::string_view id) {
     std::string path = "/bridges/groups/" + std::to_string(index);
@@ -132,38 +126,30 @@ std::string makeGroupPath(std::uint64_t index, std::string_view id) {
 }
 
 void checkGroupNetworking(const nlohmann::json& group, std::uint64_t index,
-                          ValidationResult& result, const RuleContext& context) {
-    const bool hasNetworking = hasNonEmptyArray(group, "vortapoints") ||
-                               hasNonEmptyObject(group, "tx") || hasNonEmptyObject(group, "rx") ||
-                               hasAppTransport(group);
-    if (!hasNetworking) {
-        LazyGroupPath path(index, readId(group), context);
-        path.add(result, Severity::Warning, "group_no_networking",
-                 "Group has no vortapoints, tx/rx, or appTransport \xE2\x80\x94 may "
-                 "blackhole");
-    }
+                          ValidationResult& result, const std::string& pointer) {
+    if (hasNetworking(group)) return;
+    const std::string_view id = readId(group);
+    Issue issue;
+    issue.severity = Severity::Warning;
+    issue.path = makeGroupPath(index, id);
+    issue.code = IssueCode::kGroupNoNetworking;
+    issue.message = kNoNetworking;
+    issue.pointer = pointer;
+    issue.id = std::string(id);
+    result.addIssue(std::move(issue));
 }
 
-GroupIdIndex checkGroups(std::int32_t mode, GroupSpan groups, ValidationResult& result,
-                         const RuleContext& context) {
-    GroupIdIndex ids;
-    ids.reserve(groups.count);
-    for (std::size_t i = 0; i < groups.count; ++i) {
-        const nlohmann::json& group = groups.first[i];
-        if (!group.is_object()) {
-            continue;
+void checkGroups(const Configuration& configuration, ValidationResult& result) {
+    const std::int32_t mode = configuration.serverMode();
+    for (const ConfigGroup& group : configuration.groups()) {
+        GroupIssues issues(group, configuration, result);
+        checkDuplicateId(group, configuration, issues);
+        checkAudioRequirement(mode, group, issues);
+        checkModeRule(mode, group, issues);
+        if (!hasNetworking(*group.value)) {
+            issues.add(Severity::Warning, IssueCode::kGroupNoNetworking, kNoNetworking);
         }
-        const std::string_view id = readId(group);
-        const std::int32_t type = getIntOr(group, "type", gtUnknown);
-        const std::int32_t outputMode = readOutputMode(group);
-        LazyGroupPath path(i, id, context);
-
-        checkDuplicateId(id, i, ids, path, result);
-        checkAudioRequirement(mode, type, path, result);
-        checkModeRule(mode, type, outputMode, path, result);
-        checkGroupNetworking(group, i, result, context);
     }
-    return ids;
 }
 
 }  // namespace OrvexConfigValidate

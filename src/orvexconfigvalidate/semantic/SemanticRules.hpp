@@ -5,6 +5,7 @@
 #include <string>
 
 #include <nlohmann/json.hpp>
+#include <orvexconfigvalidate/Configuration.hpp>
 #include <orvexconfigvalidate/OrvexConfigValidate.hpp>
 
 namespace OrvexConfigValidate {
@@ -14,6 +15,10 @@ namespace OrvexConfigValidate {
 // Of the options only `strict` matters here (suggestions in Issue::hint).
 void applySemanticRules(const std::string& schemaId, const nlohmann::json& document,
                         ValidationResult& result,
+                        const ValidateOptions& options = ValidateOptions{});
+
+// The rule pass over a configuration read already.
+void applySemanticRules(const Configuration& configuration, ValidationResult& result,
                         const ValidateOptions& options = ValidateOptions{});
 
 // The rule pass: group phase, then bridge phase, under the "mode" of the

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <filesystem>
 #include <string>
 
 #include <orvexconfigvalidate/OrvexConfigValidate.hpp>
@@ -91,6 +92,34 @@ TEST(ConcurrentValidation, ReplacementSeenByAllOnceLoaded) {
         }
     });
     EXPECT_EQ(outcome.wrong.load(), 0);
+}
+
+TEST(ConcurrentValidation, ReplacementsOutliveOtherDirectoriesAndTheirFile) {
+    TempSchemaDir strict;
+    strict.write("NetworkAddress.schema.json", R"({"required": ["address"]})");
+    TempSchemaDir other;
+    other.write("Group.schema.json", R"({"type": "object"})");
+    ValidateOptions inStrict;
+    inStrict.schemaDir = strict.path();
+    ValidateOptions inOther;
+    inOther.schemaDir = other.path();
+    ASSERT_EQ(schemaIssues("NetworkAddress", json::object(), inStrict).size(), 1u);
+    // Neither a directory without that file nor the file's removal brings
+    // the built-in document back, whichever call comes first.
+    std::filesystem::remove(std::filesystem::path(strict.path()) / "NetworkAddress.schema.json");
+    Outcome outcome;
+    runTogether([&](int thread) {
+        const ValidateOptions options =
+            thread % 3 == 0 ? inStrict : (thread % 3 == 1 ? inOther : ValidateOptions{});
+        for (int round = 0; round < kRounds; ++round) {
+            const auto issues = schemaIssues("NetworkAddress", json{{"port", 1}}, options);
+            expectOutcome(outcome, issues.size() == 1 &&
+                                       issues[0].message == R"(missing required member "address")");
+        }
+    });
+    EXPECT_EQ(outcome.wrong.load(), 0);
+    // A Validator object keeps its own set: the built-in one here.
+    EXPECT_TRUE(Validator().validate("NetworkAddress", json{{"port", 1}}, {}).issues.empty());
 }
 
 }  // namespace

@@ -1,26 +1,113 @@
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <string>
 #include <vector>
 
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <optional>
+
+#include "Check.hpp"
+#include "DeploymentCases.hpp"
+#include "JunitFormat.hpp"
+#include "SarifFormat.hpp"
 #include "lsp/Checker.hpp"
+#include "lsp/FileUri.hpp"
 
 namespace OrvexConfigValidate::Lsp {
 namespace {
 
-TEST(Checker, BridgesFileNameComesFromTheServerFileName) {
-    EXPECT_EQ(bridgesFileNameOf(nlohmann::json::parse(R"({})")), "bridges.json");
-    EXPECT_EQ(bridgesFileNameOf(nlohmann::json::parse(
-                  R"({"bridgingConfigurationFileName": "/etc/orvexbridged/north.json"})")),
-              "north.json");
-    EXPECT_EQ(
-        bridgesFileNameOf(nlohmann::json::parse(R"({"bridgingConfigurationFileName": "b.json"})")),
-        "b.json");
-    for (const char* odd : {R"({"bridgingConfigurationFileName": ""})",
-                            R"({"bridgingConfigurationFileName": "/etc/"})",
-                            R"({"bridgingConfigurationFileName": 5})", "[]"}) {
-        EXPECT_EQ(bridgesFileNameOf(nlohmann::json::parse(odd)), "bridges.json") << odd;
+std::string fileText(const std::string& path) {
+    std::ifstream in(path);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+bool hasCode(const Publication& publication, const char* code) {
+    for (const auto& diagnostic : publication.diagnostics) {
+        if (diagnostic["code"] == code) return true;
     }
+    return false;
+}
+
+TEST(Checker, EachCaseOfTheSharedTableIsPairedAsTheToolPairsIt) {
+    namespace fs = std::filesystem;
+    for (const auto& c : Testing::deploymentCases()) {
+        char pattern[] = "/tmp/orvex-lsp-pairs-XXXXXX";
+        ASSERT_NE(::mkdtemp(pattern), nullptr);
+        const std::string folder = Testing::writeDeploymentCase(pattern, c);
+        const std::string serverPath = folder + "/orvexbridged_conf.json";
+        const std::string bridgesPath = (fs::path(folder) / c.bridges).lexically_normal().string();
+        DocumentStore store;
+        Checker checker(store, CheckSettings{});
+        store.open(uriFromPath(bridgesPath), fileText(bridgesPath), 1);
+        store.open(uriFromPath(serverPath), fileText(serverPath), 1);
+        bool paired = false;
+        for (const Publication& publication : checker.refresh(uriFromPath(serverPath))) {
+            if (publication.uri == uriFromPath(bridgesPath)) {
+                paired = paired || hasCode(publication, IssueCode::kModeRequiresAudioGroup);
+            }
+        }
+        EXPECT_EQ(paired, c.paired) << c.name;
+        std::error_code ec;
+        fs::remove_all(pattern, ec);
+    }
+}
+
+// (code, 1-based line) of every diagnostic, in order.
+using Lines = std::vector<std::pair<std::string, std::size_t>>;
+
+TEST(Checker, LfCrLfAndLoneCrFilesGiveTheSameLinesEverywhere) {
+    namespace fs = std::filesystem;
+    const std::string lf =
+        "{\n  \"groups\": [\n    {\"id\": \"g\", \"type\": 3, \"tx\": {\"p\": 1}},\n"
+        "    {\"id\": \"g\", \"type\": 1},\n    {\"type\": \"x\"}\n  ],\n"
+        "  \"bridges\": [{\"groups\": [\"nope\"]}]\n}\n";
+    char pattern[] = "/tmp/orvex-lines-XXXXXX";
+    ASSERT_NE(::mkdtemp(pattern), nullptr);
+    const std::string path = std::string(pattern) + "/bridges.json";
+    std::optional<Lines> expected;
+    for (const std::string eol : {"\n", "\r\n", "\r"}) {
+        std::string text;
+        for (const char c : lf) text += c == '\n' ? eol : std::string(1, c);
+        std::ofstream(path, std::ios::binary) << text;
+        const Tool::Report report =
+            Tool::runChecks({{kBridgesSchemaId, {path}, false}}, Tool::CheckOptions{});
+        Lines tool;
+        for (const auto& d : report.diagnostics) tool.emplace_back(d.code, d.position->line);
+        const std::string shown = Tool::formatText(report, false);
+        const std::string json = Tool::formatJsonText(report);
+        const std::string sarif = Tool::formatSarif(report, "/", "0").dump();
+        const std::string junit = Tool::formatJunit(report);
+        for (const auto& [code, line] : tool) {
+            const std::string at = ":" + std::to_string(line) + ":";
+            EXPECT_NE(shown.find(at), std::string::npos) << code;
+            EXPECT_NE(junit.find(at), std::string::npos) << code;
+            EXPECT_NE(json.find("\"line\": " + std::to_string(line)), std::string::npos) << code;
+            EXPECT_NE(sarif.find("\"startLine\":" + std::to_string(line)), std::string::npos)
+                << code;
+        }
+        DocumentStore store;
+        Checker checker(store, CheckSettings{});
+        store.open(uriFromPath(path), text, 1);
+        Lines editor;
+        for (const auto& diagnostic : checker.refresh(uriFromPath(path)).front().diagnostics) {
+            editor.emplace_back(diagnostic["code"].get<std::string>(),
+                                diagnostic["range"]["start"]["line"].get<std::size_t>() + 1);
+        }
+        std::sort(editor.begin(), editor.end());
+        Lines sortedTool = tool;
+        std::sort(sortedTool.begin(), sortedTool.end());
+        EXPECT_EQ(editor, sortedTool) << "line ends of length " << eol.size();
+        if (!expected) expected = tool;
+        EXPECT_EQ(tool, *expected) << "line ends of length " << eol.size();
+    }
+    ASSERT_TRUE(expected.has_value());
+    EXPECT_GE(expected->size(), 4u);
+    std::error_code ec;
+    fs::remove_all(pattern, ec);
 }
 
 TEST(Checker, SettingsFromInitializationOptions) {

@@ -23,13 +23,6 @@ std::string hoverText(const std::string& schemaId, const std::string& text, std:
     return hover ? hover->text : "<none>";
 }
 
-TEST(Pointers, TokensUnescapeAndRoundTrip) {
-    EXPECT_EQ(pointerTokens(""), std::vector<std::string>{});
-    EXPECT_EQ(pointerTokens("/a~1b/~0c/"), (std::vector<std::string>{"a/b", "~c", ""}));
-    EXPECT_EQ(pointerTokens("/~01"), (std::vector<std::string>{"~1"}));
-    EXPECT_EQ(pointerFromTokens({"a/b", "~c", ""}), "/a~1b/~0c/");
-}
-
 TEST(Hover, EnumeratorsInEachKindOfDocument) {
     const std::string obs =
         R"({"server": {"mode": 3}, "bridges": {"groups": [{"id": "g", "type": 2, )"
@@ -108,21 +101,19 @@ TEST(Definition, NothingInATextThatDoesNotParse) {
 }
 
 TEST(DefinedGroups, FirstOfEachIdInArrayOrder) {
-    const auto groups =
-        definedGroups(layoutOf("BridgingConfiguration"), nlohmann::json::parse(kGroups));
-    ASSERT_EQ(groups.size(), 3u);
-    EXPECT_EQ(groups[0].id, "g0");
-    EXPECT_EQ(groups[0].index, 1u);
-    EXPECT_EQ(groups[1].id, "g1");
-    EXPECT_EQ(groups[1].name, "First");
-    EXPECT_EQ(groups[1].index, 2u);
-    EXPECT_EQ(groups[2].id, "g2");
-    EXPECT_TRUE(
-        definedGroups(layoutOf("BridgingServerConfiguration"), nlohmann::json::parse(kGroups))
-            .empty());
-    EXPECT_TRUE(
-        definedGroups(layoutOf("BridgingConfiguration"), nlohmann::json::parse(R"({"groups": {}})"))
-            .empty());
+    const auto document = nlohmann::json::parse(kGroups);
+    const Configuration groups("BridgingConfiguration", document);
+    ASSERT_EQ(groups.groupIds().size(), 3u);
+    EXPECT_EQ(groups.groupIds()[0], "g0");
+    EXPECT_EQ(groups.group("g0")->index, 1u);
+    EXPECT_EQ(groups.groupIds()[1], "g1");
+    EXPECT_EQ(groups.group("g1")->name, "First");
+    EXPECT_EQ(groups.group("g1")->index, 2u);
+    EXPECT_EQ(groups.groupIds()[2], "g2");
+    EXPECT_TRUE(Configuration("BridgingServerConfiguration", document).groupIds().empty());
+    EXPECT_TRUE(Configuration("BridgingConfiguration", nlohmann::json::parse(R"({"groups": {}})"))
+                    .groupIds()
+                    .empty());
 }
 
 }  // namespace

@@ -34,10 +34,10 @@ TEST(SchemaDirectory, StricterGroupAppliesEverywhereAndStaysInForce) {
     json named = kGroup;
     named["name"] = "n";
     EXPECT_TRUE(schemaIssues("Group", named).empty());
-    // A call with another directory is judged by that directory alone...
+    // A call with another directory that lacks the file keeps it in force...
     TempSchemaDir other;
-    EXPECT_TRUE(schemaIssues("Group", kGroup, inDir(other.path())).empty());
-    // ...and does not take back what the first one replaced.
+    EXPECT_EQ(schemaIssues("Group", kGroup, inDir(other.path())).size(), 1u);
+    // ...and so do later calls without a directory.
     EXPECT_EQ(schemaIssues("Group", kGroup).size(), 1u);
 }
 
@@ -65,9 +65,11 @@ TEST(SchemaDirectory, ChangedFilesAreReadAgain) {
     EXPECT_EQ(schemaIssues("Group", kGroup, inDir(dir.path())).size(), 1u);
     dir.write("Group.schema.json", R"({"type": "object"})");
     EXPECT_TRUE(schemaIssues("Group", kGroup, inDir(dir.path())).empty());
-    // Gone: the embedded document for calls naming this directory.
+    // Gone: what it last held stays in force; the built-in document does not
+    // come back.
     std::filesystem::remove(std::filesystem::path(dir.path()) / "Group.schema.json");
-    EXPECT_EQ(schemaIssues("Group", json::object(), inDir(dir.path())).size(), 2u);
+    EXPECT_TRUE(schemaIssues("Group", json::object(), inDir(dir.path())).empty());
+    EXPECT_TRUE(schemaIssues("Group", json::object()).empty());
     dir.write("common/Group.schema.json", R"({"type": "string"})");
     EXPECT_TRUE(schemaIssues("Group", "text", inDir(dir.path())).empty());
 }

@@ -169,21 +169,33 @@ TEST(ModeRules, UnknownServerModesHaveNoModeIssues) {
     EXPECT_EQ(bridgingIssues(-1, bridging), Lines{});
 }
 
-TEST(ModeRules, MistypedTypeAndOutputModeReadAsZero) {
+TEST(ModeRules, MistypedTypeAndOutputModeReadAsZeroButIntegralNumbersCount) {
+    // 1.0 and 2.0 are the integers the schema stage counts them as; "3" and
+    // [] are not numbers and read as their defaults.
     const auto bridging = R"({"groups": [
         {"type": 1.0, "bridgeTargetOutputDetail": {"mode": 2}, "tx": {"p": 1}},
         {"type": 1, "bridgeTargetOutputDetail": [], "tx": {"p": 1}},
         {"type": 1, "bridgeTargetOutputDetail": {"mode": 2.0}, "tx": {"p": 1}},
-        {"type": "3", "bridgeTargetOutputDetail": {"mode": 0}, "tx": {"p": 1}}]})"_json;
+        {"type": "3", "bridgeTargetOutputDetail": {"mode": 0}, "tx": {"p": 1}},
+        {"type": 1.5, "bridgeTargetOutputDetail": {"mode": 1}, "tx": {"p": 1}}]})"_json;
     EXPECT_EQ(bridgingIssues(3, bridging),
-              (Lines{"0|/bridges/groups/0|bom_type_mismatch|"
-                     "BOM 2 requires group type gtAudio (1); found type 0",
-                     "0|/bridges/groups/1|bom_type_mismatch|"
-                     "bomRaw requires group type gtRaw (3); found type 1",
-                     "0|/bridges/groups/2|bom_type_mismatch|"
+              (Lines{"0|/bridges/groups/1|bom_type_mismatch|"
                      "bomRaw requires group type gtRaw (3); found type 1",
                      "0|/bridges/groups/3|bom_type_mismatch|"
-                     "bomRaw requires group type gtRaw (3); found type 0"}));
+                     "bomRaw requires group type gtRaw (3); found type 0",
+                     "0|/bridges/groups/4|bom_type_mismatch|"
+                     "BOM 1 requires group type gtAudio (1); found type 0"}));
+}
+
+TEST(ModeRules, AnIntegralServerModeCountsAsThatMode) {
+    // "mode": 2.0 is omMixedStream, so a raw group is an error there.
+    ValidationResult result;
+    applySemanticRules("Obs", R"({"server": {"mode": 2.0},
+        "bridges": {"groups": [{"type": 3, "tx": {"p": 1}}]}})"_json,
+                       result);
+    ASSERT_EQ(result.issues.size(), 2u);
+    EXPECT_EQ(result.issues[0].code, "mode_requires_audio_group");
+    EXPECT_EQ(result.issues[1].code, "mode_force_mixed");
 }
 
 TEST(GroupNetworking, MessageIsSixtySixBytesWithAnEmDash) {

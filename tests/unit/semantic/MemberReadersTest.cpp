@@ -2,7 +2,7 @@
 
 #include <nlohmann/json.hpp>
 
-#include "semantic/MemberReaders.hpp"
+#include "model/MemberReaders.hpp"
 
 namespace OrvexConfigValidate {
 namespace {
@@ -32,9 +32,17 @@ TEST(GetIntOr, KeepsTheLowThirtyTwoBitsOfWideIntegers) {
     EXPECT_EQ(getIntOr(value, "int32Min", 0), -2147483647 - 1);
 }
 
-TEST(GetIntOr, AnythingButAnIntegerGivesTheDefault) {
+TEST(GetIntOr, IntegralNumbersReadAsTheirInteger) {
+    const auto value = R"({"two": 2.0, "negative": -3.0, "big": 4294967298.0, "huge": 1e300})"_json;
+    EXPECT_EQ(getIntOr(value, "two", 0), 2);
+    EXPECT_EQ(getIntOr(value, "negative", 0), -3);
+    EXPECT_EQ(getIntOr(value, "big", 0), 2);   // the low 32 bits, as for integers
+    EXPECT_EQ(getIntOr(value, "huge", 7), 0);  // a multiple of 2^32
+}
+
+TEST(GetIntOr, AnythingButAnIntegralNumberGivesTheDefault) {
     const auto value = R"({
-        "float": 1.0, "string": "1", "bool": true, "null": null, "array": [1], "object": {"a": 1}
+        "float": 1.5, "string": "1", "bool": true, "null": null, "array": [1], "object": {"a": 1}
     })"_json;
     for (const char* key : {"float", "string", "bool", "null", "array", "object", "absent"}) {
         EXPECT_EQ(getIntOr(value, key, -42), -42) << key;

@@ -5,6 +5,8 @@
 #include <filesystem>
 #include <fstream>
 
+#include "Arguments.hpp"
+#include "DeploymentCases.hpp"
 #include "Deployments.hpp"
 
 namespace OrvexConfigValidate::Tool {
@@ -48,22 +50,58 @@ class DeploymentTree : public ::testing::Test {
 const char* const kServer = R"({"mode": 3, "enginePolicy": {}})";
 const char* const kBridges = R"({"groups": []})";
 
-TEST(BridgesFileFor, RelativeAbsoluteAbsentAndMistypedNames) {
-    using nlohmann::json;
-    EXPECT_EQ(bridgesFileFor("d", json::object()), "d/bridges.json");
-    EXPECT_EQ(bridgesFileFor("d", json::array()), "d/bridges.json");
-    EXPECT_EQ(bridgesFileFor("d", {{"bridgingConfigurationFileName", 5}}), "d/bridges.json");
-    EXPECT_EQ(bridgesFileFor("d", {{"bridgingConfigurationFileName", "b2.json"}}), "d/b2.json");
-    EXPECT_EQ(bridgesFileFor("d/", {{"bridgingConfigurationFileName", "./conf/../b.json"}}),
-              "d/b.json");
-    EXPECT_EQ(bridgesFileFor("d", {{"bridgingConfigurationFileName", "../shared/b.json"}}),
-              "shared/b.json");
-    EXPECT_EQ(bridgesFileFor("d", {{"bridgingConfigurationFileName", "/etc/orvex/b.json"}}),
-              "d/b.json");
-    EXPECT_EQ(bridgesFileFor("d", {{"bridgingConfigurationFileName", ""}}), "");
-    EXPECT_EQ(bridgesFileFor(".", json::object()), "bridges.json");
-    EXPECT_EQ(bridgesFileFor("./", {{"bridgingConfigurationFileName", "b2.json"}}), "b2.json");
-    EXPECT_EQ(bridgesFileFor("d", {{"bridgingConfigurationFileName", "/etc/orvex/"}}), "");
+TEST_F(DeploymentTree, EachCaseOfTheSharedTableIsPairedAsTheEditorPairsIt) {
+    for (const auto& c : Testing::deploymentCases()) {
+        const std::string folder = Testing::writeDeploymentCase(root, c);
+        CheckOptions options;
+        const Report report =
+            runPlan(planInputs(parseArguments({folder}).commandLine, schemaIds()), options);
+        bool audio = false;
+        bool missing = false;
+        for (const auto& d : report.diagnostics) {
+            audio = audio || d.code == IssueCode::kModeRequiresAudioGroup;
+            missing = missing || d.code == IssueCode::kMissingBridgesFile;
+        }
+        EXPECT_EQ(audio, c.paired) << c.name;
+        EXPECT_EQ(missing, !c.paired) << c.name;
+        // Nothing outside the folder is read: no entry names such a file.
+        for (const auto& file : report.files) {
+            EXPECT_EQ(file.name.find("outside"), std::string::npos) << c.name;
+            EXPECT_EQ(file.name.find("target"), std::string::npos) << c.name;
+        }
+        std::error_code ec;
+        fs::remove_all(root, ec);
+        fs::create_directories(root);
+    }
+}
+
+TEST_F(DeploymentTree, ALinkToTheRootIsNotFollowed) {
+    write("d/orvexbridged_conf.json", kServer);
+    write("d/bridges.json", kBridges);
+    fs::create_directory_symlink("/", fs::path(root) / "d" / "root");
+    const DeploymentSearch search = findDeployments(root);
+    EXPECT_EQ(units(search), std::vector<std::string>{"Obs: d/orvexbridged_conf.json"});
+    ASSERT_EQ(search.skippedLinks.size(), 1u);
+    EXPECT_NE(search.skippedLinks[0].find("root"), std::string::npos);
+}
+
+TEST_F(DeploymentTree, ABridgesNameThatClimbsOutIsNeverRead) {
+    write(
+        "d/orvexbridged_conf.json",
+        R"({"mode": 3, "enginePolicy": {}, "bridgingConfigurationFileName": "../../../../etc/passwd"})");
+    CheckOptions options;
+    const Report report =
+        runPlan(planInputs(parseArguments({root + "/d"}).commandLine, schemaIds()), options);
+    ASSERT_EQ(report.files.size(), 1u);
+    bool refused = false;
+    for (const auto& d : report.diagnostics) {
+        if (d.code == IssueCode::kMissingBridgesFile) {
+            refused = true;
+            EXPECT_NE(d.message.find("outside the server file's folder"), std::string::npos);
+            EXPECT_EQ(d.path, "/bridgingConfigurationFileName");
+        }
+    }
+    EXPECT_TRUE(refused);
 }
 
 TEST_F(DeploymentTree, NestedDeploymentsInSortedOrder) {
@@ -74,11 +112,11 @@ TEST_F(DeploymentTree, NestedDeploymentsInSortedOrder) {
     write("a/B/bridges.json", kBridges);
     write("c/notes.txt", "not a configuration");
     const DeploymentSearch search = findDeployments(root);
-    EXPECT_EQ(units(search),
-              (std::vector<std::string>{"BridgingConfiguration: a/bridges.json",
-                                        "BridgingConfiguration: a/B/bridges.json",
-                                        "Obs: b/orvexbridged_conf.json b/bridges.json",
-                                        "BridgingConfiguration: b/lab/bridges.json"}));
+    EXPECT_EQ(
+        units(search),
+        (std::vector<std::string>{
+            "BridgingConfiguration: a/bridges.json", "BridgingConfiguration: a/B/bridges.json",
+            "Obs: b/orvexbridged_conf.json", "BridgingConfiguration: b/lab/bridges.json"}));
     EXPECT_EQ(search.deployments, 4u);
     EXPECT_TRUE(search.issues.empty());
 }
@@ -91,35 +129,31 @@ TEST_F(DeploymentTree, NamedBridgesFileIsCheckedOnceWithItsServer) {
     write("site/conf/bridges.json", kBridges);
     write("site/bridges.json", kBridges);
     const DeploymentSearch search = findDeployments(root);
-    EXPECT_EQ(
-        units(search),
-        (std::vector<std::string>{"Obs: site/orvexbridged_conf.json site/conf/bridges.json"}));
+    EXPECT_EQ(units(search), (std::vector<std::string>{"Obs: site/orvexbridged_conf.json"}));
 }
 
 TEST_F(DeploymentTree, MissingBridgesFileIsAnIssueAtTheMember) {
     write("s/orvexbridged_conf.json",
           "{\n  \"enginePolicy\": {},\n  \"bridgingConfigurationFileName\": \"nope.json\"\n}\n");
     write("t/orvexbridged_conf.json", kServer);
-    const DeploymentSearch search = findDeployments(root);
-    EXPECT_EQ(units(search),
-              (std::vector<std::string>{"BridgingServerConfiguration: s/orvexbridged_conf.json",
-                                        "BridgingServerConfiguration: t/orvexbridged_conf.json"}));
-    ASSERT_EQ(search.issues.size(), 2u);
-    const DeploymentIssue& named = search.issues[0];
-    EXPECT_EQ(named.fileName, root + "/s/orvexbridged_conf.json");
-    EXPECT_FALSE(named.ownEntry);
-    EXPECT_EQ(named.code, "missing_bridges_file");
+    CheckOptions options;
+    const Report report =
+        runPlan(planInputs(parseArguments({root}).commandLine, schemaIds()), options);
+    std::vector<const Diagnostic*> missing;
+    for (const auto& d : report.diagnostics) {
+        if (d.code == IssueCode::kMissingBridgesFile) missing.push_back(&d);
+    }
+    ASSERT_EQ(missing.size(), 2u);
+    const Diagnostic& named = *missing[0];
+    EXPECT_EQ(report.files[named.file].name, root + "/s/orvexbridged_conf.json");
     ASSERT_TRUE(named.position.has_value());
     EXPECT_EQ(named.position->line, 3u);
     EXPECT_EQ(named.position->column, 36u);
     EXPECT_EQ(named.path, "/bridgingConfigurationFileName");
     EXPECT_NE(named.message.find("\"nope.json\""), std::string::npos) << named.message;
     // Without the member the server reads bridges.json; the issue sits at the document.
-    const DeploymentIssue& absent = search.issues[1];
-    EXPECT_EQ(absent.code, "missing_bridges_file");
+    const Diagnostic& absent = *missing[1];
     EXPECT_EQ(absent.path, "/");
-    ASSERT_TRUE(absent.position.has_value());
-    EXPECT_EQ(absent.position->line, 1u);
     EXPECT_NE(absent.message.find("t/bridges.json"), std::string::npos) << absent.message;
 }
 
@@ -128,9 +162,8 @@ TEST_F(DeploymentTree, UnparsableServerFileIsLeftToTheCheck) {
     write("s/bridges.json", kBridges);
     write("u/orvexbridged_conf.json", "[1,");
     const DeploymentSearch search = findDeployments(root);
-    EXPECT_EQ(units(search),
-              (std::vector<std::string>{"Obs: s/orvexbridged_conf.json s/bridges.json",
-                                        "BridgingServerConfiguration: u/orvexbridged_conf.json"}));
+    EXPECT_EQ(units(search), (std::vector<std::string>{"Obs: s/orvexbridged_conf.json",
+                                                       "Obs: u/orvexbridged_conf.json"}));
     EXPECT_TRUE(search.issues.empty());
 }
 
@@ -140,8 +173,7 @@ TEST_F(DeploymentTree, ServerFileThatIsNoRegularFileIsNotReadBySearch) {
     ASSERT_EQ(::mkfifo((root + "/f/orvexbridged_conf.json").c_str(), 0600), 0);
     write("f/bridges.json", kBridges);
     const DeploymentSearch search = findDeployments(root);
-    EXPECT_EQ(units(search),
-              (std::vector<std::string>{"Obs: f/orvexbridged_conf.json f/bridges.json"}));
+    EXPECT_EQ(units(search), (std::vector<std::string>{"Obs: f/orvexbridged_conf.json"}));
 }
 
 TEST_F(DeploymentTree, SymbolicLinkLoopsAndHiddenFoldersAreNotFollowed) {

@@ -6,7 +6,10 @@
 #include <iterator>
 #include <sstream>
 
-#include "Arguments.hpp"
+#include <new>
+
+#include <orvexconfigvalidate/Configuration.hpp>
+
 #include "Diagnostics.hpp"
 #include "FileUri.hpp"
 #include "Framing.hpp"
@@ -15,14 +18,18 @@ namespace OrvexConfigValidate::Lsp {
 
 namespace {
 
-const char* const kServerSchema = "BridgingServerConfiguration";
-const char* const kBridgesSchema = "BridgingConfiguration";
-const char* const kServerFileName = "orvexbridged_conf.json";
-const char* const kDefaultBridgesFileName = "bridges.json";
+const char* const kServerSchema = kServerSchemaId;
+const char* const kBridgesSchema = kBridgesSchemaId;
 
 bool hasParseError(const ValidationResult& result) {
     return std::any_of(result.issues.begin(), result.issues.end(),
-                       [](const Issue& issue) { return issue.code == "parse_error"; });
+                       [](const Issue& issue) { return issue.code == IssueCode::kParseError; });
+}
+
+// The bridges file the server at serverPath names, by the one deployment
+// rule; "" when it names none that may be read.
+std::string bridgesPathOf(const std::string& serverPath, const nlohmann::json& server) {
+    return bridgesFileFor(serverPath, server).path;
 }
 
 nlohmann::json diagnosticsOf(const ValidationResult& result, int source, const Document& document) {
@@ -77,19 +84,6 @@ CheckSettings readCheckSettings(const nlohmann::json& initializationOptions,
     return settings;
 }
 
-std::string bridgesFileNameOf(const nlohmann::json& server) {
-    if (server.is_object()) {
-        const auto name = server.find("bridgingConfigurationFileName");
-        if (name != server.end() && name->is_string()) {
-            // The server names the file where it is deployed; while editing,
-            // its bridges file sits next to it.
-            std::string fileName = fileNameOf(name->get<std::string>());
-            if (!fileName.empty()) return fileName;
-        }
-    }
-    return kDefaultBridgesFileName;
-}
-
 Checker::Checker(DocumentStore& store, CheckSettings settings)
     : store(store),
       settings(std::move(settings)),
@@ -99,7 +93,7 @@ std::string Checker::chosenSchemaId(const std::string& uri, const std::string& p
     for (const auto& [key, id] : settings.schemaChoices) {
         if (key == uri || (!path.empty() && (key == path || key == fileNameOf(path)))) return id;
     }
-    return Tool::schemaIdForFileName(path.empty() ? uri : path);
+    return schemaIdForFileName(path.empty() ? uri : path);
 }
 
 std::optional<std::string> Checker::textAt(const std::string& path) const {
@@ -119,9 +113,8 @@ std::optional<std::string> Checker::textAt(const std::string& path) const {
 
 std::optional<Checker::Partner> Checker::bridgesOf(const Document& server) const {
     if (server.path.empty() || !server.parsed().ok()) return std::nullopt;
-    const std::string path =
-        directoryOf(server.path) + "/" + bridgesFileNameOf(server.parsed().document());
-    if (path == server.path) return std::nullopt;
+    const std::string path = bridgesPathOf(server.path, server.parsed().document());
+    if (path.empty() || path == server.path) return std::nullopt;
     std::optional<std::string> text = textAt(path);
     if (!text) return std::nullopt;
     return Partner{path, std::move(*text), false};
@@ -142,7 +135,7 @@ std::optional<Checker::Partner> Checker::serverOf(const std::string& bridgesPath
         std::optional<std::string> text = textAt(path);
         if (!text) continue;
         const ParsedText parsed = parseText(*text);
-        if (parsed.ok() && bridgesFileNameOf(parsed.document()) == fileNameOf(bridgesPath)) {
+        if (parsed.ok() && bridgesPathOf(path, parsed.document()) == bridgesPath) {
             return Partner{path, std::move(*text), true};
         }
     }
@@ -239,11 +232,10 @@ void Checker::check(Document& document, std::set<std::string>& done,
             validator.validateText(document.schemaId, document.text, settings.options);
         own.diagnostics = diagnosticsOf(result, 0, document);
         if (document.schemaId == kBridgesSchema) rememberBridges(document, result, 0, "");
-    } catch (const std::exception& e) {
+    } catch (const std::bad_alloc&) {
         incremental.erase(document.uri);
-        // The rules stop on some malformed members (an "id" that is not a
-        // string); say so rather than leave stale diagnostics.
-        own.diagnostics = nlohmann::json::array({failureDiagnostic(e.what())});
+        // Say so rather than leave stale diagnostics.
+        own.diagnostics = nlohmann::json::array({failureDiagnostic("not enough memory")});
     }
     out.push_back(own);
 }

@@ -11,10 +11,10 @@
 #include <vector>
 
 #include <nlohmann/json.hpp>
+#include <orvexconfigvalidate/IncrementalCheck.hpp>
 #include <orvexconfigvalidate/OrvexConfigValidate.hpp>
 
 #include "Documents.hpp"
-#include "IncrementalCheck.hpp"
 
 namespace OrvexConfigValidate::Lsp {
 
@@ -34,11 +34,6 @@ struct Publication {
     std::optional<std::int64_t> version;  // absent for a closed document
     nlohmann::json diagnostics = nlohmann::json::array();
 };
-
-// The name of the bridges file a server document names, in the server's own
-// folder: the last component of "bridgingConfigurationFileName", or
-// "bridges.json" when it names none.
-std::string bridgesFileNameOf(const nlohmann::json& server);
 
 class Checker {
   public:

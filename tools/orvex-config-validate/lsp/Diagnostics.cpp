@@ -25,8 +25,8 @@ nlohmann::json positionJson(const Position& position) {
 }
 
 std::string relatedMessage(const std::string& code) {
-    if (code == "duplicate_group_id") return "first group with this id";
-    if (code == "duplicate_key") return "first occurrence of this member";
+    if (code == IssueCode::kDuplicateGroupId) return "first group with this id";
+    if (code == IssueCode::kDuplicateKey) return "first occurrence of this member";
     return "related place";
 }
 
@@ -69,9 +69,9 @@ nlohmann::json failureDiagnostic(const std::string& what) {
     const nlohmann::json origin = {{"line", 0}, {"character", 0}};
     return {{"range", {{"start", origin}, {"end", origin}}},
             {"severity", 1},
-            {"code", "validation_failed"},
+            {"code", IssueCode::kOutOfMemory},
             {"source", kSource},
-            {"message", "validation stopped: " + what}};
+            {"message", what}};
 }
 
 }  // namespace OrvexConfigValidate::Lsp

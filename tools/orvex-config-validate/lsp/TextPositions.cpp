@@ -36,57 +36,27 @@ bool isAscii(const char* from, const char* to) {
 
 }  // namespace
 
-TextPositions::TextPositions(std::string_view text) : text(text) {
-    // Line by line with memchr, and eight bytes at a time for the ASCII
-    // test: a change of a large text builds this anew.
-    lineStarts.push_back(0);
-    if (text.empty()) {
-        asciiLines.push_back(true);
-        return;
-    }
-    const char* const begin = text.data();
-    const char* const end = begin + text.size();
-    const char* line = begin;
-    while (true) {
-        const void* newline = std::memchr(line, '\n', static_cast<std::size_t>(end - line));
-        const char* lineEnd = newline != nullptr ? static_cast<const char*>(newline) : end;
-        // A lone "\r" ends a line as well.
-        const char* from = line;
-        while (const void* found =
-                   std::memchr(from, '\r', static_cast<std::size_t>(lineEnd - from))) {
-            const char* cr = static_cast<const char*>(found);
-            if (cr + 1 == lineEnd && newline != nullptr) break;  // "\r\n"
-            asciiLines.push_back(isAscii(line, cr));
-            line = cr + 1;
-            lineStarts.push_back(static_cast<std::size_t>(line - begin));
-            from = line;
-        }
-        asciiLines.push_back(isAscii(line, lineEnd));
-        if (newline == nullptr) break;
-        line = lineEnd + 1;
-        lineStarts.push_back(static_cast<std::size_t>(line - begin));
+TextPositions::TextPositions(std::string_view text) : text(text), lines(text) {
+    asciiLines.reserve(lines.lineCount());
+    for (std::size_t line = 0; line < lines.lineCount(); ++line) {
+        asciiLines.push_back(
+            isAscii(text.data() + lines.lineStart(line), text.data() + lines.lineEnd(line)));
     }
 }
 
 std::size_t TextPositions::lineEnd(std::size_t line) const {
-    if (line + 1 >= lineStarts.size()) return text.size();
-    std::size_t end = lineStarts[line + 1];
-    // Step back over the line break ("\n", "\r\n" or "\r").
-    if (end > lineStarts[line] && text[end - 1] == '\n') --end;
-    if (end > lineStarts[line] && text[end - 1] == '\r') --end;
-    return end;
+    return lines.lineEnd(line);
 }
 
 Position TextPositions::positionOf(std::size_t offset) const {
     offset = std::min(offset, text.size());
-    const auto after = std::upper_bound(lineStarts.begin(), lineStarts.end(), offset);
-    const auto line = static_cast<std::size_t>(after - lineStarts.begin()) - 1;
+    const std::size_t line = lines.lineOf(offset);
     Position position{line, 0};
     if (asciiLines[line]) {
-        position.character = offset - lineStarts[line];
+        position.character = offset - lines.lineStart(line);
         return position;
     }
-    std::size_t at = lineStarts[line];
+    std::size_t at = lines.lineStart(line);
     while (at < offset) {
         const Character c = characterAt(text, at);
         at += c.bytes;
@@ -97,9 +67,9 @@ Position TextPositions::positionOf(std::size_t offset) const {
 }
 
 std::size_t TextPositions::offsetOf(const Position& position) const {
-    if (position.line >= lineStarts.size()) return text.size();
+    if (position.line >= lines.lineCount()) return text.size();
     const std::size_t end = lineEnd(position.line);
-    std::size_t at = lineStarts[position.line];
+    std::size_t at = lines.lineStart(position.line);
     if (asciiLines[position.line]) return std::min(end, at + position.character);
     std::size_t units = 0;
     while (at < end) {

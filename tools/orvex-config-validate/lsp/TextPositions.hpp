@@ -6,6 +6,8 @@
 #include <string_view>
 #include <vector>
 
+#include <orvexconfigvalidate/Configuration.hpp>
+
 namespace OrvexConfigValidate::Lsp {
 
 struct Position {
@@ -16,7 +18,7 @@ struct Position {
     }
 };
 
-// Lines end at "\n", "\r\n" or a lone "\r". A byte that does not start a
+// Lines are the library's (LineTable). A byte that does not start a
 // valid UTF-8 sequence counts as one code unit, as its replacement
 // character would.
 class TextPositions {
@@ -35,7 +37,7 @@ class TextPositions {
 
   private:
     std::string_view text;
-    std::vector<std::size_t> lineStarts;
+    LineTable lines;
     // Lines of ASCII only convert by subtraction, which keeps long
     // (minified) lines cheap.
     std::vector<bool> asciiLines;

@@ -2,13 +2,15 @@
 // index in one pass, without recursion, so any nesting depth is read.
 #pragma once
 
+#include <cstddef>
+#include <string>
 #include <string_view>
 #include <vector>
 
 #include <nlohmann/json.hpp>
 #include <orvexconfigvalidate/OrvexConfigValidate.hpp>
 
-#include "text/TextIndex.hpp"
+#include "json/TextIndex.hpp"
 
 namespace OrvexConfigValidate {
 
@@ -18,6 +20,10 @@ namespace OrvexConfigValidate {
 // twice keeps the later value and adds a "duplicate_key" warning. Returns
 // false on the first syntax error, after adding one "parse_error" issue.
 // `progress`, when set, hears now and then how many leading bytes are done.
+// The message of a "duplicate_key" warning: the member's name and the line
+// of its first occurrence.
+std::string duplicateKeyMessage(std::string_view name, std::size_t firstLine);
+
 bool readJson(std::string_view text, nlohmann::json& document, TextIndex& index,
               std::vector<Issue>& issues, const ReadProgress& progress);
 

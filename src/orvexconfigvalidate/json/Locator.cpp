@@ -1,8 +1,8 @@
-#include "text/Locator.hpp"
+#include "json/Locator.hpp"
 
 #include <iterator>
 
-#include "text/PointerText.hpp"
+#include "json/PointerText.hpp"
 
 namespace OrvexConfigValidate {
 

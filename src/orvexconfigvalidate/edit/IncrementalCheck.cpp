@@ -1,14 +1,16 @@
-#include "IncrementalCheck.hpp"
+#include <orvexconfigvalidate/IncrementalCheck.hpp>
 
 #include <algorithm>
 #include <cstring>
 #include <exception>
-#include <unordered_map>
 
-#include "Navigation.hpp"
+#include <orvexconfigvalidate/Configuration.hpp>
+
+#include "json/JsonReader.hpp"
+#include "json/PointerText.hpp"
 #include "semantic/SemanticRules.hpp"
 
-namespace OrvexConfigValidate::Lsp {
+namespace OrvexConfigValidate {
 
 namespace {
 
@@ -16,11 +18,6 @@ const std::string_view kBom = "\xEF\xBB\xBF";
 
 bool isElementCode(const std::string& code) {
     return code == "schema" || code == "duplicate_key" || code == "unknown_member";
-}
-
-bool isIndex(const std::string& token) {
-    return !token.empty() && token.size() < 19 &&
-           token.find_first_not_of("0123456789") == std::string::npos;
 }
 
 // Which element of "groups" or "bridges" a pointer lies in, if any.
@@ -31,16 +28,23 @@ struct ElementOf {
 };
 
 std::optional<ElementOf> elementOf(const std::string& pointer) {
-    std::vector<std::string> tokens = pointerTokens(pointer);
-    if (tokens.size() < 2 || (tokens[0] != "groups" && tokens[0] != "bridges") ||
-        !isIndex(tokens[1])) {
+    const auto tokens = splitPointer(pointer);
+    if (!tokens || tokens->size() < 2 || ((*tokens)[0] != "groups" && (*tokens)[0] != "bridges")) {
         return std::nullopt;
     }
+    const auto index = arrayIndexOf((*tokens)[1]);
+    if (!index) return std::nullopt;
     ElementOf element;
-    element.groups = tokens[0] == "groups";
-    element.index = std::stoull(tokens[1]);
-    element.rest.assign(tokens.begin() + 2, tokens.end());
+    element.groups = (*tokens)[0] == "groups";
+    element.index = *index;
+    element.rest.assign(tokens->begin() + 2, tokens->end());
     return element;
+}
+
+std::string pointerFromTokens(const std::vector<std::string>& tokens) {
+    std::string pointer;
+    for (const auto& token : tokens) appendPointerToken(pointer, token);
+    return pointer;
 }
 
 // Whole blocks are compared first; that is what keeps a change of a
@@ -78,21 +82,14 @@ void shift(TextLocation& location, std::size_t from, std::ptrdiff_t delta) {
 // Line and byte column of every issue, from its offset in the text.
 void placeLines(std::vector<Issue>& issues, const std::string& text) {
     if (issues.empty()) return;
-    std::vector<std::size_t> lineStarts{0};
-    for (const char* at = text.data();
-         const void* found =
-             std::memchr(at, '\n', static_cast<std::size_t>(text.data() + text.size() - at));) {
-        at = static_cast<const char*>(found) + 1;
-        lineStarts.push_back(static_cast<std::size_t>(at - text.data()));
-    }
+    const LineTable lines(text);
     const bool bom = text.compare(0, kBom.size(), kBom) == 0;
     const auto place = [&](TextLocation& location) {
         if (!location.known()) return;
-        const auto after = std::upper_bound(lineStarts.begin(), lineStarts.end(), location.offset);
-        const auto line = static_cast<std::size_t>(after - lineStarts.begin());
-        location.line = line;
-        std::size_t column = location.offset - lineStarts[line - 1] + 1;
-        if (line == 1 && bom && column > kBom.size()) column -= kBom.size();
+        const std::size_t line = lines.lineOf(location.offset);
+        location.line = line + 1;
+        std::size_t column = location.offset - lines.lineStart(line) + 1;
+        if (line == 0 && bom && column > kBom.size()) column -= kBom.size();
         location.column = column;
     };
     for (auto& issue : issues) {
@@ -100,13 +97,12 @@ void placeLines(std::vector<Issue>& issues, const std::string& text) {
         place(issue.location);
         place(issue.related);
         // A repeated member's message names the line of its first
-        // occurrence, which moves with the text.
-        if (issue.code == "duplicate_key" && relatedLine != issue.related.line) {
-            const std::string was = "line " + std::to_string(relatedLine);
-            const std::size_t at = issue.message.find(was);
-            if (at != std::string::npos) {
-                issue.message.replace(at, was.size(), "line " + std::to_string(issue.related.line));
-            }
+        // occurrence, which moves with the text: it is made anew from the
+        // member's name and that line.
+        const auto tokens = splitPointer(issue.pointer);
+        if (issue.code == IssueCode::kDuplicateKey && relatedLine != issue.related.line && tokens &&
+            !tokens->empty()) {
+            issue.message = duplicateKeyMessage(tokens->back(), issue.related.line);
         }
     }
 }
@@ -178,7 +174,7 @@ std::vector<Issue> IncrementalCheck::semanticIssues(const nlohmann::json* server
     if (serverSettings != nullptr) {
         checkBridgingDocument(*serverSettings, document, result);
     } else {
-        applySemanticRules("BridgingConfiguration", document, result, options);
+        applySemanticRules(kBridgesSchemaId, document, result, options);
     }
     return std::move(result.issues);
 }
@@ -249,8 +245,8 @@ std::optional<std::vector<Issue>> IncrementalCheck::update(const std::string& ne
     // The element checked alone, as the only element of its array.
     const std::string name = *array == Array::Groups ? "groups" : "bridges";
     const std::string head = "{\"" + name + "\":[";
-    const ValidationResult alone = validator.validateText(
-        "BridgingConfiguration", head + std::string(elementText) + "]}", options);
+    const ValidationResult alone =
+        validator.validateText(kBridgesSchemaId, head + std::string(elementText) + "]}", options);
     std::vector<Issue> fresh;
     for (Issue issue : alone.issues) {
         if (!isElementCode(issue.code)) continue;
@@ -306,28 +302,14 @@ std::optional<std::vector<Issue>> IncrementalCheck::update(const std::string& ne
         valid = false;
         throw;
     }
-    // The first group of each id, tabled only when an id is repeated.
-    std::optional<std::unordered_map<std::string, std::size_t>> firstById;
     for (auto& issue : rules) {
         issue.source = source;
         issue.location = locate(issue.pointer);
-        if (issue.code == "duplicate_group_id") {
-            if (!firstById) {
-                firstById.emplace();
-                for (const auto& group :
-                     definedGroups(layoutOf("BridgingConfiguration"), document)) {
-                    firstById->try_emplace(group.id, group.index);
-                }
-            }
-            const auto first = firstById->find(issue.id);
-            if (first != firstById->end()) {
-                issue.related = locate("/groups/" + std::to_string(first->second));
-            }
-        }
+        if (!issue.relatedPointer.empty()) issue.related = locate(issue.relatedPointer);
         issues.push_back(std::move(issue));
     }
     placeLines(issues, text);
     return issues;
 }
 
-}  // namespace OrvexConfigValidate::Lsp
+}  // namespace OrvexConfigValidate

@@ -6,7 +6,7 @@
 #include <nlohmann/json.hpp>
 #include <orvexconfigvalidate/OrvexConfigValidate.hpp>
 
-#include "text/TextIndex.hpp"
+#include "json/TextIndex.hpp"
 
 namespace OrvexConfigValidate {
 

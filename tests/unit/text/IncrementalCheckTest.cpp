@@ -5,12 +5,12 @@
 #include <tuple>
 #include <vector>
 
+#include <orvexconfigvalidate/IncrementalCheck.hpp>
 #include <orvexconfigvalidate/OrvexConfigValidate.hpp>
 
 #include "ConfigGenerator.hpp"
-#include "lsp/IncrementalCheck.hpp"
 
-namespace OrvexConfigValidate::Lsp {
+namespace OrvexConfigValidate {
 namespace {
 
 using Place = std::tuple<std::size_t, std::size_t, std::size_t, std::size_t>;
@@ -104,6 +104,14 @@ class IncrementalCheckTest : public ::testing::Test {
         expectCarried(replaced(text,
                                "\"id\": \"{grp-11}\", \"type\": 1, \"name\": \"Talk group 12\"",
                                "\"id\": \"{grp-12}\", \"type\": 1, \"name\": \"Talk group 12\""));
+        // A member written twice whose name reads like a line number, then
+        // lines added before it (lone CR and CR LF among them): the message
+        // names the new line of its first occurrence, made anew, not patched.
+        expectCarried(replaced(text, "\"name\": \"Talk group 26\"",
+                               "\"name\": \"Talk group 26\", \"line 1\": 1,\r\n \"line 1\": 2"),
+                      1);
+        expectCarried(replaced(text, "\"name\": \"Talk group 2\"",
+                               "\"name\": \"Talk group 2\",\r\r\n\n \"x\": 1"));
     }
 };
 
@@ -147,4 +155,4 @@ TEST_F(IncrementalCheckTest, TextsWhoseIssuesCannotBeCarriedAreNotTaken) {
 }
 
 }  // namespace
-}  // namespace OrvexConfigValidate::Lsp
+}  // namespace OrvexConfigValidate

@@ -13,9 +13,12 @@ namespace OrvexConfigValidate {
 // object or lacks the key. Never inserts.
 const nlohmann::json* findMember(const nlohmann::json& value, std::string_view key);
 
-// An integer member (signed or unsigned) truncated to its low 32 bits;
-// `fallback` for anything else, floating-point numbers included.
+// An integral number member (2.0 counts) truncated to its low 32 bits;
+// `fallback` for anything else.
 std::int32_t getIntOr(const nlohmann::json& value, std::string_view key, std::int32_t fallback);
+
+// A string member's text, else empty. The view points into the document.
+std::string_view readString(const nlohmann::json& value, std::string_view key);
 
 // The "id" member when it is a string, else empty. The view points into the
 // document and lives as long as it does.

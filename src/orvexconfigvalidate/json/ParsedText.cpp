@@ -2,9 +2,9 @@
 
 #include <algorithm>
 
-#include "text/JsonReader.hpp"
-#include "text/Locator.hpp"
-#include "text/ParsedTextAccess.hpp"
+#include "json/JsonReader.hpp"
+#include "json/Locator.hpp"
+#include "json/ParsedTextAccess.hpp"
 
 namespace OrvexConfigValidate {
 

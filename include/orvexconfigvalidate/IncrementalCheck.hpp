@@ -1,4 +1,4 @@
-// Re-checks a large bridges text after an edit that stays inside one group
+// Re-checks a large bridges text (an editor's buffer) after an edit that stays inside one group
 // or one bridge, without reading the rest of the text again: the edited
 // element is parsed and checked against the schema on its own, the other
 // elements keep their schema issues (moved by the edit's length), and the
@@ -13,12 +13,12 @@
 #include <nlohmann/json.hpp>
 #include <orvexconfigvalidate/OrvexConfigValidate.hpp>
 
-namespace OrvexConfigValidate::Lsp {
+namespace OrvexConfigValidate {
 
 class IncrementalCheck {
   public:
     // Smaller texts are checked whole; that is fast enough.
-    static constexpr std::size_t kMinimumSize = 128 * 1024;
+    static constexpr std::size_t kMinimumSize = std::size_t{128} << 10;
 
     // Whether edits can be carried over under these options at all: the
     // embedded schemas say what one element's issues depend on.
@@ -64,4 +64,4 @@ class IncrementalCheck {
     std::vector<Issue> elementIssues;
 };
 
-}  // namespace OrvexConfigValidate::Lsp
+}  // namespace OrvexConfigValidate

@@ -1,4 +1,4 @@
-#include "text/JsonReader.hpp"
+#include "json/JsonReader.hpp"
 
 #include <algorithm>
 #include <cmath>
@@ -9,7 +9,9 @@
 #include <string>
 #include <unordered_map>
 
-#include "text/PointerText.hpp"
+#include <orvexconfigvalidate/Configuration.hpp>
+
+#include "json/PointerText.hpp"
 
 namespace OrvexConfigValidate {
 
@@ -119,11 +121,12 @@ class Reader {
     void skipWhitespace() {
         while (pos_ < text_.size()) {
             const char c = text_[pos_];
-            if (c == '\n') {
-                index_.lineStarts.push_back(static_cast<std::uint32_t>(pos_ + 1));
-            } else if (c != ' ' && c != '\t' && c != '\r') {
-                return;
+            if (const std::size_t lineBreak = lineBreakAt(text_, pos_)) {
+                pos_ += lineBreak;
+                index_.lineStarts.push_back(static_cast<std::uint32_t>(pos_));
+                continue;
             }
+            if (c != ' ' && c != '\t') return;
             ++pos_;
         }
     }
@@ -522,7 +525,7 @@ Issue parseError(const TextIndex& index, std::size_t offset, std::string message
     Issue issue;
     issue.severity = Severity::Error;
     issue.path = "/";
-    issue.code = "parse_error";
+    issue.code = IssueCode::kParseError;
     issue.message = std::move(message);
     issue.location = index.at(offset, 0);
     return issue;
@@ -535,10 +538,9 @@ void reportDuplicates(const std::vector<Duplicate>& duplicates, const TextIndex&
         issue.severity = Severity::Warning;
         issue.path = duplicate.pointer;
         issue.pointer = duplicate.pointer;
-        issue.code = "duplicate_key";
+        issue.code = IssueCode::kDuplicateKey;
         issue.related = index.keyOf(index.nodes[duplicate.first]);
-        issue.message = "member \"" + duplicate.name + "\" is also set at line " +
-                        std::to_string(issue.related.line) + "; the later value is the one used";
+        issue.message = duplicateKeyMessage(duplicate.name, issue.related.line);
         issue.location = index.keyOf(index.nodes[duplicate.later]);
         issues.push_back(std::move(issue));
     }
@@ -550,7 +552,7 @@ void reportUnlisted(const UnlistedDuplicates& unlisted, const TextIndex& index,
     Issue issue;
     issue.severity = Severity::Warning;
     issue.path = "/";
-    issue.code = "duplicate_key";
+    issue.code = IssueCode::kDuplicateKey;
     issue.message = std::to_string(unlisted.count) +
                     " more members are written twice from here on; they are not listed, as "
                     "their pointers would outgrow the text";
@@ -559,6 +561,11 @@ void reportUnlisted(const UnlistedDuplicates& unlisted, const TextIndex& index,
 }
 
 }  // namespace
+
+std::string duplicateKeyMessage(std::string_view name, std::size_t firstLine) {
+    return "member \"" + std::string(name) + "\" is also set at line " + std::to_string(firstLine) +
+           "; the later value is the one used";
+}
 
 bool readJson(std::string_view text, nlohmann::json& document, TextIndex& index,
               std::vector<Issue>& issues, const ReadProgress& progress) {

@@ -1,4 +1,4 @@
-#include "text/PointerText.hpp"
+#include "json/PointerText.hpp"
 
 namespace OrvexConfigValidate {
 

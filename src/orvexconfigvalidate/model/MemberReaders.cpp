@@ -1,19 +1,10 @@
-#include "semantic/MemberReaders.hpp"
+#include "model/MemberReaders.hpp"
 
 #include <string>
 
+#include <orvexconfigvalidate/Configuration.hpp>
+
 namespace OrvexConfigValidate {
-
-namespace {
-
-// Two's-complement reading of the low 32 bits, without relying on
-// implementation-defined narrowing.
-std::int32_t lowBitsAsInt32(std::uint64_t value) {
-    const std::int64_t low = static_cast<std::int64_t>(value & 0xFFFFFFFFu);
-    return static_cast<std::int32_t>(low > INT32_MAX ? low - (std::int64_t{1} << 32) : low);
-}
-
-}  // namespace
 
 const nlohmann::json* findMember(const nlohmann::json& value, std::string_view key) {
     if (!value.is_object()) {
@@ -28,21 +19,17 @@ std::int32_t getIntOr(const nlohmann::json& value, std::string_view key, std::in
     if (member == nullptr) {
         return fallback;
     }
-    if (member->is_number_unsigned()) {
-        return lowBitsAsInt32(member->get<std::uint64_t>());
-    }
-    if (member->is_number_integer()) {
-        return lowBitsAsInt32(static_cast<std::uint64_t>(member->get<std::int64_t>()));
-    }
-    return fallback;
+    return readInt32(*member).value_or(fallback);
+}
+
+std::string_view readString(const nlohmann::json& value, std::string_view key) {
+    const nlohmann::json* found = findMember(value, key);
+    if (found == nullptr || !found->is_string()) return {};
+    return found->get_ref<const std::string&>();
 }
 
 std::string_view readId(const nlohmann::json& value) {
-    const nlohmann::json* id = findMember(value, "id");
-    if (id == nullptr || !id->is_string()) {
-        return {};
-    }
-    return id->get_ref<const std::string&>();
+    return readString(value, "id");
 }
 
 bool isBridgeEnabled(const nlohmann::json& bridge) {

@@ -2,12 +2,11 @@
 
 #include <functional>
 #include <string>
-#include <unordered_map>
 
 #include "Verdict.hpp"
-#include "text/Locator.hpp"
-#include "text/ParsedTextAccess.hpp"
-#include "text/PointerText.hpp"
+#include "json/Locator.hpp"
+#include "json/ParsedTextAccess.hpp"
+#include "json/PointerText.hpp"
 
 namespace OrvexConfigValidate {
 
@@ -21,44 +20,15 @@ using ValidateFunction =
 // Where in one text the issues of one document lie.
 class TextPlaces {
   public:
-    explicit TextPlaces(const TextParts& text)
-        : text_(text), locator_(text.index, text.document, true) {}
+    explicit TextPlaces(const TextParts& text) : locator_(text.index, text.document, true) {}
 
     void place(Issue& issue) {
         issue.location = locator_.locate(issue.pointer);
-        if (issue.code == "duplicate_group_id") placeFirstDefinition(issue);
+        if (!issue.relatedPointer.empty()) issue.related = locator_.locate(issue.relatedPointer);
     }
 
   private:
-    // A duplicate group id is related to the first group that defines it.
-    void placeFirstDefinition(Issue& issue) {
-        const std::size_t slash = issue.pointer.rfind('/');
-        if (slash == std::string::npos) return;
-        const std::string groups = issue.pointer.substr(0, slash);
-        auto [it, added] = firstById_.try_emplace(groups);
-        if (added) {
-            const Json::json_pointer pointer(groups);
-            if (!text_.document.contains(pointer)) return;
-            const Json& array = text_.document.at(pointer);
-            if (!array.is_array()) return;
-            for (std::size_t i = 0; i < array.size(); ++i) {
-                const Json& group = array[i];
-                if (!group.is_object()) continue;
-                const auto id = group.find("id");
-                if (id != group.end() && id->is_string()) {
-                    it->second.try_emplace(id->get_ref<const std::string&>(), i);
-                }
-            }
-        }
-        const auto first = it->second.find(issue.id);
-        if (first != it->second.end()) {
-            issue.related = locator_.locate(groups + "/" + std::to_string(first->second));
-        }
-    }
-
-    const TextParts& text_;
     Locator locator_;
-    std::unordered_map<std::string, std::unordered_map<std::string_view, std::size_t>> firstById_;
 };
 
 // The reader's own findings (duplicate members) go first, as they come
@@ -157,18 +127,13 @@ ValidationResult validatePair(const ValidateFunction& validate, ParsedText& serv
     TextPlaces bridgesPlaces(bridgesText);
     for (Issue& issue : result.issues) {
         issue.source = splitEnvelopePointer(issue.pointer);
+        if (!issue.relatedPointer.empty()) splitEnvelopePointer(issue.relatedPointer);
         (issue.source == 0 ? serverPlaces : bridgesPlaces).place(issue);
     }
     prependReaderIssues(result, bridgesText, 1);
     prependReaderIssues(result, serverText, 0);
     applyVerdict(result, options);
     return result;
-}
-
-ValidateFunction freeValidate() {
-    return [](const std::string& schemaId, const Json& document, const ValidateOptions& options) {
-        return validate(schemaId, document, options);
-    };
 }
 
 ValidateFunction memberValidate(const Validator& validator) {
@@ -179,29 +144,6 @@ ValidateFunction memberValidate(const Validator& validator) {
 }
 
 }  // namespace
-
-ValidationResult validateText(const std::string& schemaId, ParsedText& parsed,
-                              const ValidateOptions& options) {
-    return validateOne(freeValidate(), schemaId, parsed, options, 0);
-}
-
-ValidationResult validateTextPair(ParsedText& server, ParsedText& bridges,
-                                  const ValidateOptions& options) {
-    return validatePair(freeValidate(), server, bridges, options);
-}
-
-ValidationResult validateText(const std::string& schemaId, std::string_view text,
-                              const ValidateOptions& options) {
-    ParsedText parsed = parseText(text);
-    return validateText(schemaId, parsed, options);
-}
-
-ValidationResult validateTextPair(std::string_view serverText, std::string_view bridgesText,
-                                  const ValidateOptions& options) {
-    ParsedText server = parseText(serverText);
-    ParsedText bridges = parseText(bridgesText);
-    return validateTextPair(server, bridges, options);
-}
 
 ValidationResult Validator::validateText(const std::string& schemaId, ParsedText& parsed,
                                          const ValidateOptions& options) const {

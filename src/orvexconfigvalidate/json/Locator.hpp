@@ -11,7 +11,7 @@
 #include <nlohmann/json.hpp>
 #include <orvexconfigvalidate/OrvexConfigValidate.hpp>
 
-#include "text/TextIndex.hpp"
+#include "json/TextIndex.hpp"
 
 namespace OrvexConfigValidate {
 

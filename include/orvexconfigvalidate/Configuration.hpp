@@ -1,0 +1,247 @@
+// What a deployment of the bridging server is, in one place: where the
+// server, the groups and the bridges sit in each kind of document, the names
+// of the format's enumerations, which bridges file a server file names, and
+// what a line of a text is. The rules, the text functions, the tool and the
+// language server all read documents through this model.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <utility>
+#include <vector>
+
+#include <nlohmann/json.hpp>
+#include <orvexconfigvalidate/OrvexConfigValidate.hpp>
+
+namespace OrvexConfigValidate {
+
+// Server "mode".
+enum OpMode : std::int32_t {
+    omRaw = 0,
+    omMultistream = 1,
+    omMixedStream = 2,
+    omADictatedByGroup = 3,
+};
+
+// Group "type".
+enum GroupType : std::int32_t {
+    gtUnknown = 0,
+    gtAudio = 1,
+    gtPresence = 2,
+    gtRaw = 3,
+};
+
+// A group's "bridgeTargetOutputDetail" "mode" (BOM).
+enum BridgingOpMode : std::int32_t {
+    bomRaw = 0,
+    bomMultistream = 1,
+    bomMixedStream = 2,
+    bomNone = 3,
+};
+
+// The enumerator's name ("omRaw", "gtAudio", "bomNone"), or empty for a value
+// outside the enumeration.
+std::string_view opModeName(std::int64_t value);
+std::string_view groupTypeName(std::int64_t value);
+std::string_view bridgingOpModeName(std::int64_t value);
+
+// The file names a deployment folder uses, and the server member that names
+// its bridges file.
+inline constexpr char kServerFileName[] = "orvexbridged_conf.json";
+inline constexpr char kBridgesFileName[] = "bridges.json";
+inline constexpr char kBridgesFileMember[] = "bridgingConfigurationFileName";
+inline constexpr char kServerSchemaId[] = "BridgingServerConfiguration";
+inline constexpr char kBridgesSchemaId[] = "BridgingConfiguration";
+inline constexpr char kEnvelopeSchemaId[] = "Obs";
+inline constexpr char kGroupSchemaId[] = "Group";
+
+// The schema a file of this name follows when nothing else says ("" for
+// none): the server file and the default bridges file.
+std::string schemaIdForFileName(std::string_view path);
+
+// How a member of a document that may break its schema is read: absent or
+// mistyped reads as the default. An integral number reads as that integer
+// (2.0 as 2), kept to its low 32 bits as the server does.
+std::optional<std::int32_t> readInt32(const nlohmann::json& value);
+
+struct ConfigGroup {
+    std::size_t index = 0;  // position in "groups", skipped elements counted
+    const nlohmann::json* value = nullptr;
+    std::string_view id;    // "" when absent or not a string
+    std::string_view name;  // "" when absent or not a string
+    std::int32_t type = gtUnknown;
+    std::int32_t outputMode = bomRaw;  // bridgeTargetOutputDetail.mode
+};
+
+struct ConfigGroupReference {
+    std::size_t position = 0;  // in the bridge's "groups", skipped entries counted
+    std::string_view groupId;
+};
+
+struct ConfigBridge {
+    std::size_t index = 0;  // position in "bridges", skipped elements counted
+    const nlohmann::json* value = nullptr;
+    std::string_view id;
+    std::string_view name;
+    bool enabled = true;  // false only for "enabled": false
+    // "groups" is a non-empty array; its string entries are the references.
+    bool namesGroups = false;
+    std::vector<ConfigGroupReference> references;
+};
+
+// What a pointer names in a configuration document.
+struct ConfigPlace {
+    enum Kind {
+        Other,
+        ServerMode,       // the server "mode"
+        Group,            // a group object (or inside it, see the kinds below)
+        GroupType,        // a group's "type"
+        GroupOutputMode,  // a group's "bridgeTargetOutputDetail" "mode"
+        Bridge,           // a bridge object or something inside it
+        GroupReference,   // an entry of a bridge's "groups"
+    };
+    Kind kind = Other;
+    std::size_t group = 0;     // index in "groups", for the group kinds
+    std::size_t bridge = 0;    // index in "bridges", for Bridge and GroupReference
+    std::size_t position = 0;  // entry of the bridge's "groups", for GroupReference
+};
+
+// The value an RFC 6901 pointer names in a document, or null.
+const nlohmann::json* valueAt(const nlohmann::json& document, std::string_view pointer);
+
+// One document read as a configuration. Views point into the document,
+// which must outlive the model and stay unchanged.
+class Configuration {
+  public:
+    // Reads a document of the given schema id: "Obs", "BridgingConfiguration",
+    // "BridgingServerConfiguration" or "Group"; any other id has neither
+    // server nor groups.
+    Configuration(std::string_view schemaId, const nlohmann::json& document);
+    // A server's settings and a bridges document held apart (an editor's two
+    // files): pointers are those of the bridges document.
+    static Configuration ofPair(const nlohmann::json& server, const nlohmann::json& bridging);
+
+    // The server settings, or null when the document has none.
+    const nlohmann::json* server() const { return server_; }
+    // The server "mode"; omRaw without a server, omADictatedByGroup for a
+    // bridges file or a group judged alone.
+    std::int32_t serverMode() const { return mode_; }
+    // False when there is no "groups" array (nothing is then checked).
+    bool hasGroups() const { return hasGroups_; }
+
+    const std::vector<ConfigGroup>& groups() const { return groups_; }
+    const std::vector<ConfigBridge>& bridges() const { return bridges_; }
+
+    // The first group object defining a non-empty id, or null.
+    const ConfigGroup* group(std::string_view id) const;
+    // The ids in the order of their first definition.
+    const std::vector<std::string_view>& groupIds() const { return ids_; }
+    // Every reference to an id, in bridge and entry order, as (bridge,
+    // reference) positions into bridges().
+    std::vector<std::pair<std::size_t, std::size_t>> referencesTo(std::string_view id) const;
+
+    // What the pointer names, by the layout of this kind of document.
+    ConfigPlace placeOf(std::string_view pointer) const;
+
+    // RFC 6901 pointers into the document read.
+    std::string serverPointer() const;
+    std::string groupPointer(std::size_t index) const;
+    std::string bridgePointer(std::size_t index) const;
+    std::string referencePointer(std::size_t bridgeIndex, std::size_t position) const;
+
+  private:
+    Configuration() = default;
+    void readGroups(const nlohmann::json& array);
+    void readBridges(const nlohmann::json& bridging);
+
+    const nlohmann::json* server_ = nullptr;
+    std::int32_t mode_ = omRaw;
+    bool hasGroups_ = false;
+    bool singleGroup_ = false;
+    std::string base_;        // pointer of the bridging document
+    std::string serverBase_;  // pointer of the server settings
+    bool serverInDocument_ = false;
+    std::vector<ConfigGroup> groups_;
+    std::vector<ConfigBridge> bridges_;
+    std::vector<std::string_view> ids_;
+    std::unordered_map<std::string_view, std::size_t> first_;  // id -> position in groups_
+};
+
+// Lines end at "\n", "\r\n" or a lone "\r", in the library's positions,
+// every report and the language server alike.
+// The length of the line break at offset (1 or 2), or 0 when none starts there.
+inline std::size_t lineBreakAt(std::string_view text, std::size_t offset) {
+    if (offset >= text.size()) return 0;
+    if (text[offset] == '\n') return 1;
+    if (text[offset] != '\r') return 0;
+    return offset + 1 < text.size() && text[offset + 1] == '\n' ? 2 : 1;
+}
+
+class LineTable {
+  public:
+    explicit LineTable(std::string_view text);
+    std::size_t lineCount() const { return starts_.size(); }
+    // 0-based line of a byte offset (an offset past the end: the last line).
+    std::size_t lineOf(std::size_t offset) const;
+    std::size_t lineStart(std::size_t line) const;
+    // Where the line's text ends, before its line break.
+    std::size_t lineEnd(std::size_t line) const;
+
+  private:
+    std::string_view text_;
+    std::vector<std::size_t> starts_;
+};
+
+// ---- Deployments ----
+
+// The bridges file a server file names: "bridges.json" beside it when the
+// member is absent or not a string; a relative name under the server file's
+// folder (never outside it); an absolute name by its last component, as the
+// folder stands for the server's configuration directory.
+struct BridgesFileChoice {
+    std::string path;     // "" when no usable file is named
+    bool named = false;   // the server sets the member to a string
+    std::string problem;  // why no path, for a missing_bridges_file message
+};
+BridgesFileChoice bridgesFileFor(const std::string& serverFile, const nlohmann::json& server);
+
+// A file's text, or why it could not be had.
+struct FileText {
+    std::optional<std::string> text;
+    std::string error;  // "cannot read file: ..." when there is no text
+};
+
+// Reads a regular file of at most maxSize bytes (no FIFO or device).
+FileText readConfigurationFile(const std::string& path, std::uint64_t maxSize);
+
+struct DeploymentOptions {
+    ValidateOptions validate;
+    std::uint64_t maxFileSize = std::uint64_t{512} << 20;
+    // Where texts come from; by default readConfigurationFile. An editor
+    // hands in its open buffers here.
+    std::function<FileText(const std::string& path)> read;
+};
+
+// A server file and the bridges file it names, read and judged together.
+// The issues' source is 0 for the server file and 1 for the bridges file;
+// read_error and missing_bridges_file are issues too. A server that keeps
+// its last good configuration takes the documents only from an ok result.
+struct Deployment {
+    std::string serverFile;
+    std::string bridgesFile;  // "" when the server names no usable file
+    bool bridgesFound = false;
+    std::optional<ParsedText> server;   // absent when the file could not be read
+    std::optional<ParsedText> bridges;  // absent when not found or not read
+    ValidationResult result;
+};
+
+Deployment checkDeployment(const std::string& serverFile, const DeploymentOptions& options);
+Deployment checkDeployment(const Validator& validator, const std::string& serverFile,
+                           const DeploymentOptions& options);
+
+}  // namespace OrvexConfigValidate

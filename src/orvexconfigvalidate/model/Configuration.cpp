@@ -1,0 +1,313 @@
+#include <orvexconfigvalidate/Configuration.hpp>
+
+#include <algorithm>
+#include <cmath>
+
+#include "json/PointerText.hpp"
+#include "model/MemberReaders.hpp"
+
+namespace OrvexConfigValidate {
+
+namespace {
+
+using Json = nlohmann::json;
+
+// Two's-complement reading of the low 32 bits, without relying on
+// implementation-defined narrowing.
+std::int32_t lowBitsAsInt32(std::uint64_t value) {
+    const std::int64_t low = static_cast<std::int64_t>(value & 0xFFFFFFFFu);
+    return static_cast<std::int32_t>(low > INT32_MAX ? low - (std::int64_t{1} << 32) : low);
+}
+
+// The low 32 bits of an integral double of any size: fmod is exact.
+std::int32_t integralDoubleAsInt32(double value) {
+    double low = std::fmod(value, 4294967296.0);
+    if (low < 0) low += 4294967296.0;
+    return lowBitsAsInt32(static_cast<std::uint64_t>(low));
+}
+
+std::int32_t outputModeOf(const Json& group) {
+    const Json* detail = findMember(group, "bridgeTargetOutputDetail");
+    if (detail == nullptr || !detail->is_object()) return bomRaw;
+    return getIntOr(*detail, "mode", bomRaw);
+}
+
+std::string_view nameIn(const char* const* names, std::size_t count, std::int64_t value) {
+    if (value < 0 || static_cast<std::uint64_t>(value) >= count) return {};
+    return names[value];
+}
+
+std::string lastComponent(const std::string& path) {
+    const std::size_t slash = path.find_last_of('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+}  // namespace
+
+std::string_view opModeName(std::int64_t value) {
+    static const char* const kNames[] = {"omRaw", "omMultistream", "omMixedStream",
+                                         "omADictatedByGroup"};
+    return nameIn(kNames, 4, value);
+}
+
+std::string_view groupTypeName(std::int64_t value) {
+    static const char* const kNames[] = {"gtUnknown", "gtAudio", "gtPresence", "gtRaw"};
+    return nameIn(kNames, 4, value);
+}
+
+std::string_view bridgingOpModeName(std::int64_t value) {
+    static const char* const kNames[] = {"bomRaw", "bomMultistream", "bomMixedStream", "bomNone"};
+    return nameIn(kNames, 4, value);
+}
+
+std::string schemaIdForFileName(std::string_view path) {
+    const std::string name = lastComponent(std::string(path));
+    if (name == kBridgesFileName) return kBridgesSchemaId;
+    if (name == kServerFileName) return kServerSchemaId;
+    return "";
+}
+
+std::optional<std::int32_t> readInt32(const Json& value) {
+    if (value.is_number_unsigned()) return lowBitsAsInt32(value.get<std::uint64_t>());
+    if (value.is_number_integer()) {
+        return lowBitsAsInt32(static_cast<std::uint64_t>(value.get<std::int64_t>()));
+    }
+    if (value.is_number_float()) {
+        const double number = value.get<double>();
+        if (std::isfinite(number) && std::trunc(number) == number) {
+            return integralDoubleAsInt32(number);
+        }
+    }
+    return std::nullopt;
+}
+
+Configuration::Configuration(std::string_view schemaId, const Json& document) {
+    if (schemaId == kEnvelopeSchemaId) {
+        if (!document.is_object()) return;
+        server_ = findMember(document, "server");
+        serverBase_ = "/server";
+        serverInDocument_ = server_ != nullptr;
+        if (server_ != nullptr) mode_ = getIntOr(*server_, "mode", omRaw);
+        base_ = "/bridges";
+        if (const Json* bridging = findMember(document, "bridges")) readBridges(*bridging);
+    } else if (schemaId == kBridgesSchemaId) {
+        // A bridges file alone is judged as the server's group-dictated mode
+        // would see it; its own "mode" member means nothing here.
+        mode_ = omADictatedByGroup;
+        readBridges(document);
+    } else if (schemaId == kServerSchemaId) {
+        server_ = &document;
+        serverInDocument_ = true;
+        mode_ = getIntOr(document, "mode", omRaw);
+    } else if (schemaId == kGroupSchemaId) {
+        // A lone group is element 0 of a bridging document without bridges.
+        mode_ = omADictatedByGroup;
+        singleGroup_ = true;
+        hasGroups_ = true;
+        readGroups(document);
+    }
+}
+
+Configuration Configuration::ofPair(const Json& server, const Json& bridging) {
+    Configuration configuration;
+    configuration.server_ = &server;
+    configuration.mode_ = getIntOr(server, "mode", omRaw);
+    configuration.readBridges(bridging);
+    return configuration;
+}
+
+void Configuration::readGroups(const Json& groups) {
+    const Json* first = &groups;
+    std::size_t count = 1;
+    if (!singleGroup_) {
+        const auto& elements = groups.get_ref<const Json::array_t&>();
+        first = elements.data();
+        count = elements.size();
+    }
+    groups_.reserve(count);
+    first_.reserve(count);
+    for (std::size_t i = 0; i < count; ++i) {
+        const Json& group = first[i];
+        if (!group.is_object()) continue;
+        ConfigGroup entry;
+        entry.index = i;
+        entry.value = &group;
+        entry.id = readId(group);
+        entry.name = readString(group, "name");
+        entry.type = getIntOr(group, "type", gtUnknown);
+        entry.outputMode = outputModeOf(group);
+        if (!entry.id.empty() && first_.emplace(entry.id, groups_.size()).second) {
+            ids_.push_back(entry.id);
+        }
+        groups_.push_back(entry);
+    }
+}
+
+void Configuration::readBridges(const Json& bridging) {
+    // Without a "groups" array there is nothing to resolve bridges against.
+    const Json* groups = findMember(bridging, "groups");
+    if (groups == nullptr || !groups->is_array()) return;
+    hasGroups_ = true;
+    readGroups(*groups);
+    const Json* bridges = findMember(bridging, "bridges");
+    if (bridges == nullptr || !bridges->is_array()) return;
+    const auto& elements = bridges->get_ref<const Json::array_t&>();
+    bridges_.reserve(elements.size());
+    for (std::size_t i = 0; i < elements.size(); ++i) {
+        const Json& bridge = elements[i];
+        if (!bridge.is_object()) continue;
+        ConfigBridge entry;
+        entry.index = i;
+        entry.value = &bridge;
+        entry.id = readId(bridge);
+        entry.name = readString(bridge, "name");
+        entry.enabled = isBridgeEnabled(bridge);
+        const Json* names = findMember(bridge, "groups");
+        entry.namesGroups = names != nullptr && names->is_array() && !names->empty();
+        if (entry.namesGroups) {
+            const auto& entries = names->get_ref<const Json::array_t&>();
+            for (std::size_t j = 0; j < entries.size(); ++j) {
+                if (entries[j].is_string()) {
+                    entry.references.push_back({j, entries[j].get_ref<const std::string&>()});
+                }
+            }
+        }
+        bridges_.push_back(std::move(entry));
+    }
+}
+
+const ConfigGroup* Configuration::group(std::string_view id) const {
+    const auto found = first_.find(id);
+    return found == first_.end() ? nullptr : &groups_[found->second];
+}
+
+std::vector<std::pair<std::size_t, std::size_t>> Configuration::referencesTo(
+    std::string_view id) const {
+    std::vector<std::pair<std::size_t, std::size_t>> found;
+    for (std::size_t b = 0; b < bridges_.size(); ++b) {
+        const auto& references = bridges_[b].references;
+        for (std::size_t r = 0; r < references.size(); ++r) {
+            if (references[r].groupId == id) found.emplace_back(b, r);
+        }
+    }
+    return found;
+}
+
+std::string Configuration::serverPointer() const {
+    return serverBase_;
+}
+
+namespace {
+
+using Tokens = std::vector<std::string>;
+
+// The tokens after `base` when the pointer starts with it.
+std::optional<Tokens> tokensAfter(const Tokens& tokens, std::string_view base) {
+    const auto prefix = splitPointer(base);
+    if (!prefix || prefix->size() > tokens.size() ||
+        !std::equal(prefix->begin(), prefix->end(), tokens.begin())) {
+        return std::nullopt;
+    }
+    return Tokens(tokens.begin() + static_cast<std::ptrdiff_t>(prefix->size()), tokens.end());
+}
+
+ConfigPlace groupPlace(std::size_t index, const Tokens& rest) {
+    ConfigPlace place{ConfigPlace::Group, index, 0, 0};
+    if (rest == Tokens{"type"}) place.kind = ConfigPlace::GroupType;
+    if (rest == Tokens{"bridgeTargetOutputDetail", "mode"}) {
+        place.kind = ConfigPlace::GroupOutputMode;
+    }
+    return place;
+}
+
+ConfigPlace bridgingPlace(const Tokens& rest) {
+    if (rest.size() < 2) return {};
+    const auto index = arrayIndexOf(rest[1]);
+    if (!index) return {};
+    const Tokens inside(rest.begin() + 2, rest.end());
+    if (rest[0] == "groups") return groupPlace(*index, inside);
+    if (rest[0] != "bridges") return {};
+    ConfigPlace place{ConfigPlace::Bridge, 0, *index, 0};
+    if (inside.size() == 2 && inside[0] == "groups") {
+        if (const auto position = arrayIndexOf(inside[1])) {
+            place.kind = ConfigPlace::GroupReference;
+            place.position = *position;
+        }
+    }
+    return place;
+}
+
+}  // namespace
+
+ConfigPlace Configuration::placeOf(std::string_view pointer) const {
+    const auto tokens = splitPointer(pointer);
+    if (!tokens) return {};
+    if (serverInDocument_) {
+        const auto rest = tokensAfter(*tokens, serverBase_);
+        if (rest && *rest == Tokens{"mode"}) return {ConfigPlace::ServerMode, 0, 0, 0};
+    }
+    if (singleGroup_) return groupPlace(0, *tokens);
+    if (!hasGroups_) return {};
+    const auto rest = tokensAfter(*tokens, base_);
+    return rest ? bridgingPlace(*rest) : ConfigPlace{};
+}
+
+const Json* valueAt(const Json& document, std::string_view pointer) {
+    const auto tokens = splitPointer(pointer);
+    if (!tokens) return nullptr;
+    const Json* value = &document;
+    for (const std::string& token : *tokens) {
+        if (value->is_object()) {
+            const auto found = value->find(token);
+            if (found == value->end()) return nullptr;
+            value = &*found;
+        } else if (const auto index = arrayIndexOf(token);
+                   value->is_array() && index && *index < value->size()) {
+            value = &(*value)[*index];
+        } else {
+            return nullptr;
+        }
+    }
+    return value;
+}
+
+std::string Configuration::groupPointer(std::size_t index) const {
+    if (singleGroup_) return {};
+    return base_ + "/groups/" + std::to_string(index);
+}
+
+std::string Configuration::bridgePointer(std::size_t index) const {
+    return base_ + "/bridges/" + std::to_string(index);
+}
+
+std::string Configuration::referencePointer(std::size_t bridgeIndex, std::size_t position) const {
+    return bridgePointer(bridgeIndex) + "/groups/" + std::to_string(position);
+}
+
+LineTable::LineTable(std::string_view text) : text_(text) {
+    starts_.push_back(0);
+    for (std::size_t at = text.find_first_of("\r\n"); at != std::string_view::npos;
+         at = text.find_first_of("\r\n", at)) {
+        at += lineBreakAt(text, at);
+        starts_.push_back(at);
+    }
+}
+
+std::size_t LineTable::lineOf(std::size_t offset) const {
+    const auto next = std::upper_bound(starts_.begin(), starts_.end(), offset);
+    return static_cast<std::size_t>(next - starts_.begin()) - 1;
+}
+
+std::size_t LineTable::lineStart(std::size_t line) const {
+    return line < starts_.size() ? starts_[line] : text_.size();
+}
+
+std::size_t LineTable::lineEnd(std::size_t line) const {
+    if (line + 1 >= starts_.size()) return text_.size();
+    std::size_t end = starts_[line + 1];
+    if (end > starts_[line] && text_[end - 1] == '\n') --end;
+    if (end > starts_[line] && text_[end - 1] == '\r') --end;
+    return end;
+}
+
+}  // namespace OrvexConfigValidate
