@@ -1,3 +1,4 @@
+# shellcheck shell=bash disable=SC2154  # work, source, version, codes: set by tests/package/run
 # Sourced by tests/package/run: the installed bash completion, loaded the way
 # an interactive shell loads it, completes options, formats, schema ids,
 # issue codes, folders and files.
@@ -8,7 +9,7 @@ touch "$completion_dir/bridges.json" "$completion_dir/notes.txt"
 # Prints the completions of a command line (the last word is completed).
 complete_line() {
     (
-        cd "$completion_dir"
+        cd "$completion_dir" || exit 2
         # shellcheck disable=SC1091
         source /usr/share/bash-completion/bash_completion
         __load_completion orvex-config-validate || exit 3
@@ -29,7 +30,7 @@ expect_completion() {
     local line=$1 expected=$2 got
     got=$(complete_line "$line") || fail "completion of '$line' failed"
     [ "$got" = "$expected" ] ||
-        fail "completion of '$line': expected [$(echo $expected)], got [$(echo $got)]"
+        fail "completion of '$line': expected [$(tr "\n" " " <<<"$expected")], got [$(tr "\n" " " <<<"$got")]"
 }
 
 expect_completion "orvex-config-validate --form" "--format"

@@ -1,3 +1,4 @@
+# shellcheck shell=bash disable=SC2154  # work, source, version, codes: set by tests/package/run
 # Sourced by tests/package/run: programs build against the installed -dev
 # package through pkg-config and through CMake's find_package, and run.
 consumer=$source/tests/install/consumer

@@ -1,3 +1,4 @@
+# shellcheck shell=bash disable=SC2154  # work, source, version, codes: set by tests/package/run
 # Sourced by tests/package/run: the installed manual page renders without a
 # warning and lists every option and issue code of the installed tool.
 page=/usr/share/man/man1/orvex-config-validate.1.gz
