@@ -142,7 +142,7 @@ void judgeServerAlone(const Validator& validator, Deployment& deployment,
                   kBridgesFileMember + "\" is not set, and there is no " + choice.path;
     } else if (message.empty()) {
         message = "bridges file " +
-                  quoted(server.document()[kBridgesFileMember].get<std::string>()) +
+                  quoted(server.document().at(kBridgesFileMember).get<std::string>()) +
                   " not found (looked for " + choice.path + ")";
     }
     Issue issue = fileIssue(0, IssueCode::kMissingBridgesFile, std::move(message));
