@@ -10,50 +10,50 @@ namespace {
 
 const std::vector<IssueCodeInfo>& table() {
     static const std::vector<IssueCodeInfo> codes = {
-        {"invalid_parameters", Severity::Error, "the schema id is empty",
+        {IssueCode::kInvalidParameters, Severity::Error, "the schema id is empty",
          "validate was called without a schema id, so the document was not checked against "
          "anything.",
          "Nothing is known about the configuration: a check that passes no id checks nothing.",
          "Pass one of the schema ids; orvex-config-validate --list-schemas prints them."},
-        {"unknown_schema", Severity::Error, "no schema is registered under the id",
+        {IssueCode::kUnknownSchema, Severity::Error, "no schema is registered under the id",
          "The schema id names none of the six built-in schemas and no replacement file of the "
          "schema directory.",
          "The document was not checked, so a wrong id lets any configuration through unseen.",
          "Use an id that --list-schemas prints (ids are case-sensitive and carry no "
          "\".schema.json\"), or put ID.schema.json into the schema directory."},
-        {"schema", Severity::Error, "a JSON Schema violation",
+        {IssueCode::kSchema, Severity::Error, "a JSON Schema violation",
          "A value breaks the schema of its file: a wrong JSON type, a number out of range, a "
          "missing required member, a value outside its enumeration.",
          "The server reads its files with the same expectations; a value it cannot use makes it "
          "refuse the file or run without the setting that was meant.",
          "Correct the value at the reported place so that it fits; orvex-config-validate "
          "--print-schema ID shows the schema."},
-        {"schema_engine", Severity::Error,
+        {IssueCode::kSchemaEngine, Severity::Error,
          "the schema could not be compiled or a $ref not resolved",
          "The schema itself failed: a replacement file in the schema directory is not a usable "
          "draft-07 schema, or one of its references does not resolve.",
          "The document was not checked, so nothing is known about it.",
          "Fix or remove the replacement schema in the schema directory; with the built-in "
          "schemas alone this is a fault of the validator and worth reporting."},
-        {"parse_error", Severity::Error, "the input is not one JSON document",
+        {IssueCode::kParseError, Severity::Error, "the input is not one JSON document",
          "The text breaks JSON syntax at the reported place: a comment, a trailing comma, a "
          "truncated file, bytes that are not UTF-8, or anything after the value.",
          "The server cannot load a file that it cannot parse, so none of its settings take "
          "effect; nothing else in the file was checked.",
          "Correct the syntax at the reported place and check the file again."},
-        {"duplicate_key", Severity::Warning, "a member is written twice in one object",
+        {IssueCode::kDuplicateKey, Severity::Warning, "a member is written twice in one object",
          "The same member name appears twice in one JSON object; the message names the line of "
          "the first.",
          "Only the later value is used and the earlier one is silently dropped, which is "
          "usually an editing mistake.",
          "Remove one of the two members, keeping the value that is meant."},
-        {"duplicate_group_id", Severity::Error, "a group id used by an earlier group",
+        {IssueCode::kDuplicateGroupId, Severity::Error, "a group id used by an earlier group",
          "Two group objects in \"groups\" carry the same \"id\"; the message names the index of "
          "the first.",
          "Bridges name groups by id, so a bridge cannot tell the two groups apart and one of them "
          "is not bridged as intended.",
          "Give every group its own \"id\" and point the bridges at the one they mean."},
-        {"mode_requires_audio_group", Severity::Error,
+        {IssueCode::kModeRequiresAudioGroup, Severity::Error,
          "server mode 1 or 2 needs group type gtAudio (1)",
          "The server runs in omMultistream (1) or omMixedStream (2), and the group's \"type\" is "
          "not gtAudio (1).",
@@ -61,7 +61,7 @@ const std::vector<IssueCodeInfo>& table() {
          "cannot be bridged as configured.",
          "Set the group's \"type\" to 1, or run the server in a mode that fits the group (the "
          "\"mode\" of orvexbridged_conf.json)."},
-        {"bom_type_mismatch", Severity::Error,
+        {IssueCode::kBomTypeMismatch, Severity::Error,
          "under mode 3, the group's output mode does not fit its type",
          "With the server in omADictatedByGroup (3), each group's \"bridgeTargetOutputDetail\" "
          "\"mode\" decides its output: bomRaw (0, also when the member is absent) needs type "
@@ -69,62 +69,67 @@ const std::vector<IssueCodeInfo>& table() {
          "The server would bridge the group in an output mode that its type cannot produce.",
          "Change the group's \"type\" or its \"bridgeTargetOutputDetail\" \"mode\" so that they "
          "fit; bomNone (3) fits any type."},
-        {"mode_force_raw", Severity::Info, "mode 0 will force type gtRaw and output mode bomRaw",
+        {IssueCode::kModeForceRaw, Severity::Info,
+         "mode 0 will force type gtRaw and output mode bomRaw",
          "The server runs in omRaw (0), and the group is not already of type gtRaw (3) with output "
          "mode bomRaw (0).",
          "At run time the server treats the group as gtRaw with bomRaw, whatever the file says: "
          "the group's own type and output mode have no effect.",
          "Nothing is broken. To make the file say what the server does, set \"type\": 3 and "
          "\"bridgeTargetOutputDetail\": {\"mode\": 0}; --fail-on-info makes such notes fail."},
-        {"mode_force_multistream", Severity::Info, "mode 1 will force output mode bomMultistream",
+        {IssueCode::kModeForceMultistream, Severity::Info,
+         "mode 1 will force output mode bomMultistream",
          "The server runs in omMultistream (1), and the group's output mode is not bomMultistream "
          "(1).",
          "At run time the server bridges the group as bomMultistream, whatever its "
          "\"bridgeTargetOutputDetail\" says.",
          "Nothing is broken. To make the file say what the server does, set "
          "\"bridgeTargetOutputDetail\": {\"mode\": 1}; --fail-on-info makes such notes fail."},
-        {"mode_force_mixed", Severity::Info, "mode 2 will force output mode bomMixedStream",
+        {IssueCode::kModeForceMixed, Severity::Info, "mode 2 will force output mode bomMixedStream",
          "The server runs in omMixedStream (2), and the group's output mode is not bomMixedStream "
          "(2).",
          "At run time the server bridges the group as bomMixedStream, whatever its "
          "\"bridgeTargetOutputDetail\" says.",
          "Nothing is broken. To make the file say what the server does, set "
          "\"bridgeTargetOutputDetail\": {\"mode\": 2}; --fail-on-info makes such notes fail."},
-        {"group_no_networking", Severity::Warning, "no vortapoints, tx/rx or appTransport",
+        {IssueCode::kGroupNoNetworking, Severity::Warning, "no vortapoints, tx/rx or appTransport",
          "The group has no non-empty \"vortapoints\", no non-empty \"tx\" or \"rx\", and no "
          "\"appTransport\" with a non-empty \"id\".",
          "The group cannot reach the network: what is bridged into it goes nowhere (it may "
          "blackhole) and nothing arrives from it.",
          "Give the group vortapoints, a tx/rx address or an appTransport, or remove it."},
-        {"bridge_empty_groups", Severity::Warning, "an enabled bridge names no groups",
+        {IssueCode::kBridgeEmptyGroups, Severity::Warning, "an enabled bridge names no groups",
          "An enabled bridge (\"enabled\" absent or not false) has no \"groups\" array, or an "
          "empty one.",
          "The bridge is active but connects nothing.",
          "List the ids of the groups to bridge in its \"groups\", or set \"enabled\": false."},
-        {"missing_group_ref", Severity::Error, "a bridge names a group id that no group defines",
+        {IssueCode::kMissingGroupRef, Severity::Error,
+         "a bridge names a group id that no group defines",
          "An entry of an enabled bridge's \"groups\" matches the \"id\" of no group object in the "
          "same configuration; ids are compared exactly, case included.",
          "The bridge cannot connect that group: what should reach it is not bridged.",
          "Correct the id in the bridge (--strict suggests a close one), or define the group."},
-        {"unknown_member", Severity::Warning, "a member the schema does not name (--strict)",
+        {IssueCode::kUnknownMember, Severity::Warning,
+         "a member the schema does not name (--strict)",
          "With --strict, a member that the schema at its place does not declare; the schemas "
          "allow additional members, so it is otherwise accepted without a word.",
          "The server ignores members it does not know: a misspelt name leaves its setting at the "
          "default without any sign.",
          "Correct the name (the suggestion names a close declared one), or remove the member."},
-        {"read_error", Severity::Error, "the input could not be read",
+        {IssueCode::kReadError, Severity::Error, "the input could not be read",
          "The file does not exist, is not a regular file, cannot be opened or read, or is larger "
          "than the size limit.",
          "Nothing in it was checked.",
          "Check the path and its permissions; name a regular file, or \"-\" for standard "
          "input."},
-        {"out_of_memory", Severity::Error, "the tool ran out of memory on a file",
+        {IssueCode::kOutOfMemory, Severity::Error, "the tool ran out of memory on a file",
          "Checking the file needed more memory than the tool could get; the other files were "
          "still checked.",
          "Nothing in that file was checked.",
          "Check the file on a machine with more memory, or look for a runaway generated "
          "file; --max-size refuses such files up front."},
-        {"missing_bridges_file", Severity::Error, "the bridges file the server names is not there",
+        {IssueCode::kMissingBridgesFile, Severity::Error,
+         "the bridges file the server names is not there",
          "In a deployment folder, the bridges file that the server's "
          "\"bridgingConfigurationFileName\" names does not exist or may not be read: a relative "
          "name is taken under the server file's folder and never outside it (\"../\" that climbs "
@@ -134,7 +139,7 @@ const std::vector<IssueCodeInfo>& table() {
          "be applied.",
          "Put the bridges file into the folder under that name, or correct "
          "\"bridgingConfigurationFileName\"."},
-        {"no_config_files", Severity::Error, "a folder holds no configuration files",
+        {IssueCode::kNoConfigFiles, Severity::Error, "a folder holds no configuration files",
          "A folder given as an argument holds no orvexbridged_conf.json and no bridges.json, at "
          "any depth.",
          "Nothing was checked; a pipeline pointed at the wrong folder would otherwise pass.",

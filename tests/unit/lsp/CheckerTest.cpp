@@ -93,7 +93,9 @@ TEST(Checker, LfCrLfAndLoneCrFilesGiveTheSameLinesEverywhere) {
         Checker checker(store, CheckSettings{});
         store.open(uriFromPath(path), text, 1);
         Lines editor;
-        for (const auto& diagnostic : checker.refresh(uriFromPath(path)).front().diagnostics) {
+        const std::vector<Publication> published = checker.refresh(uriFromPath(path));
+        ASSERT_FALSE(published.empty());
+        for (const auto& diagnostic : published.front().diagnostics) {
             editor.emplace_back(diagnostic["code"].get<std::string>(),
                                 diagnostic["range"]["start"]["line"].get<std::size_t>() + 1);
         }

@@ -36,7 +36,7 @@ TEST(ObsDispatch, MissingOrUnreadableServerModeMeansRaw) {
     const auto bridges = R"({"groups": [{"type": 1, "tx": {"p": 1}},
                                         {"type": 3, "tx": {"p": 1}}]})"_json;
     const Lines expected{"2|/bridges/groups/0" + kForceRaw};
-    for (const auto& server : {nlohmann::json(), R"({"mode": 2.0})"_json, R"({"mode": "2"})"_json,
+    for (const auto& server : {nlohmann::json(), R"({"mode": 2.5})"_json, R"({"mode": "2"})"_json,
                                R"({})"_json, R"("mode")"_json, R"([2])"_json}) {
         nlohmann::json obs = {{"bridges", bridges}};
         if (!server.is_null()) {

@@ -84,10 +84,10 @@ CheckSettings readCheckSettings(const nlohmann::json& initializationOptions,
     return settings;
 }
 
-Checker::Checker(DocumentStore& store, CheckSettings settings)
-    : store(store),
-      settings(std::move(settings)),
-      validator(ValidatorOptions{this->settings.options.schemaDir}) {}
+Checker::Checker(DocumentStore& documents, CheckSettings checkSettings)
+    : store(documents),
+      settings(std::move(checkSettings)),
+      validator(ValidatorOptions{settings.options.schemaDir}) {}
 
 std::string Checker::chosenSchemaId(const std::string& uri, const std::string& path) const {
     for (const auto& [key, id] : settings.schemaChoices) {

@@ -22,7 +22,7 @@ class FrameDecoder {
     static constexpr std::size_t kDefaultMaxBody = 64u * 1024u * 1024u;
     static constexpr std::size_t kMaxHeader = 8192;
 
-    explicit FrameDecoder(std::size_t maxBody = kDefaultMaxBody) : maxBody(maxBody) {}
+    explicit FrameDecoder(std::size_t largestBody = kDefaultMaxBody) : maxBody(largestBody) {}
 
     void feed(std::string_view bytes) { buffer.append(bytes.data(), bytes.size()); }
     // The next frame, or nothing until more bytes arrive.

@@ -70,8 +70,8 @@ std::int64_t versionOf(const nlohmann::json& textDocument) {
 
 }  // namespace
 
-Server::Server(Sender send, std::string version, CheckSettings defaults)
-    : send(std::move(send)), version(std::move(version)), defaults(std::move(defaults)) {}
+Server::Server(Sender sender, std::string toolVersion, CheckSettings settings)
+    : send(std::move(sender)), version(std::move(toolVersion)), defaults(std::move(settings)) {}
 
 void Server::log(int type, const std::string& message) {
     send(makeNotification("window/logMessage", {{"type", type}, {"message", message}}));

@@ -36,7 +36,7 @@ bool isAscii(const char* from, const char* to) {
 
 }  // namespace
 
-TextPositions::TextPositions(std::string_view text) : text(text), lines(text) {
+TextPositions::TextPositions(std::string_view whole) : text(whole), lines(whole) {
     asciiLines.reserve(lines.lineCount());
     for (std::size_t line = 0; line < lines.lineCount(); ++line) {
         asciiLines.push_back(

@@ -1,0 +1,186 @@
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include <orvexconfigvalidate/Configuration.hpp>
+
+namespace OrvexConfigValidate {
+namespace {
+
+using nlohmann::json;
+
+const json kBridging = json::parse(R"({
+    "groups": [5, {"id": "a", "name": "Alpha", "type": 1.0,
+                   "bridgeTargetOutputDetail": {"mode": 2}},
+               {"id": "b", "type": 3}, {"id": "a", "type": 2}],
+    "bridges": [{"id": "x", "groups": ["a", 7, "zz", "a"]}, "junk",
+                {"enabled": false, "groups": []}]})");
+
+TEST(Configuration, GroupsBridgesAndLookupsOfABridgesFile) {
+    const Configuration config(kBridgesSchemaId, kBridging);
+    EXPECT_EQ(config.serverMode(), omADictatedByGroup);
+    ASSERT_EQ(config.groups().size(), 3u);  // the number is skipped, its index still counts
+    const ConfigGroup& alpha = config.groups()[0];
+    EXPECT_EQ(alpha.index, 1u);
+    EXPECT_EQ(alpha.name, "Alpha");
+    EXPECT_EQ(alpha.type, gtAudio);  // 1.0 is the integer 1
+    EXPECT_EQ(alpha.outputMode, bomMixedStream);
+    EXPECT_EQ(config.group("a")->index, 1u);  // the first definition
+    EXPECT_EQ(config.group("zz"), nullptr);
+    EXPECT_EQ(config.groupIds(), (std::vector<std::string_view>{"a", "b"}));
+    ASSERT_EQ(config.bridges().size(), 2u);
+    EXPECT_FALSE(config.bridges()[1].enabled);
+    EXPECT_FALSE(config.bridges()[1].namesGroups);
+    const auto& references = config.bridges()[0].references;
+    ASSERT_EQ(references.size(), 3u);
+    EXPECT_EQ(references[1].position, 2u);
+    EXPECT_EQ(config.referencesTo("a"),
+              (std::vector<std::pair<std::size_t, std::size_t>>{{0, 0}, {0, 2}}));
+    EXPECT_EQ(config.groupPointer(3), "/groups/3");
+    EXPECT_EQ(config.referencePointer(0, 3), "/bridges/0/groups/3");
+}
+
+TEST(Configuration, WhereEachKindOfDocumentKeepsItsParts) {
+    const json envelope = {{"server", {{"mode", 2}}}, {"bridges", kBridging}};
+    const Configuration obs(kEnvelopeSchemaId, envelope);
+    EXPECT_EQ(obs.serverMode(), omMixedStream);
+    EXPECT_EQ(obs.groupPointer(1), "/bridges/groups/1");
+    EXPECT_EQ(obs.placeOf("/server/mode").kind, ConfigPlace::ServerMode);
+    EXPECT_EQ(obs.placeOf("/bridges/groups/1/type").kind, ConfigPlace::GroupType);
+    const ConfigPlace reference = obs.placeOf("/bridges/bridges/0/groups/2");
+    EXPECT_EQ(reference.kind, ConfigPlace::GroupReference);
+    EXPECT_EQ(reference.bridge, 0u);
+    EXPECT_EQ(reference.position, 2u);
+    EXPECT_EQ(obs.placeOf("/bridges/groups/01/type").kind, ConfigPlace::Other);
+    EXPECT_EQ(obs.placeOf("/bridges/groups/1/bridgeTargetOutputDetail/mode").kind,
+              ConfigPlace::GroupOutputMode);
+
+    const Configuration server(kServerSchemaId, json{{"mode", 1}});
+    EXPECT_EQ(server.serverMode(), omMultistream);
+    EXPECT_FALSE(server.hasGroups());
+    EXPECT_EQ(server.placeOf("/mode").kind, ConfigPlace::ServerMode);
+
+    const Configuration group(kGroupSchemaId, json{{"id", "g"}, {"type", 3}});
+    ASSERT_EQ(group.groups().size(), 1u);
+    EXPECT_EQ(group.groupPointer(0), "");
+    EXPECT_EQ(group.placeOf("/type").kind, ConfigPlace::GroupType);
+
+    EXPECT_FALSE(Configuration(kEnvelopeSchemaId, json::array()).hasGroups());
+    EXPECT_FALSE(Configuration("NetworkAddress", kBridging).hasGroups());
+}
+
+TEST(Configuration, EnumeratorNamesAndIntegralNumbers) {
+    EXPECT_EQ(opModeName(3), "omADictatedByGroup");
+    EXPECT_EQ(groupTypeName(2), "gtPresence");
+    EXPECT_EQ(bridgingOpModeName(0), "bomRaw");
+    EXPECT_EQ(groupTypeName(4), "");
+    EXPECT_EQ(opModeName(-1), "");
+    EXPECT_EQ(readInt32(json(2.0)), 2);
+    EXPECT_EQ(readInt32(json(-4294967297.0)), -1);
+    EXPECT_EQ(readInt32(json(2.5)), std::nullopt);
+    EXPECT_EQ(readInt32(json("2")), std::nullopt);
+}
+
+TEST(LineTable, LfCrLfAndALoneCrEachEndOneLine) {
+    const std::string text = "a\nb\r\nc\rd\r\r\ne";
+    const LineTable lines(text);
+    ASSERT_EQ(lines.lineCount(), 6u);
+    EXPECT_EQ(lines.lineOf(text.find('b')), 1u);
+    EXPECT_EQ(lines.lineOf(text.find('c')), 2u);
+    EXPECT_EQ(lines.lineOf(text.find('d')), 3u);
+    EXPECT_EQ(lines.lineOf(text.find('e')), 5u);
+    EXPECT_EQ(lines.lineEnd(1), text.find('b') + 1);    // before "\r\n"
+    EXPECT_EQ(lines.lineStart(4), text.find('d') + 2);  // the empty line between "\r" and "\r\n"
+    // The reader counts lines the same way.
+    const ParsedText parsed = parseText("{\r\"a\":\r\n1,\n\"b\":\r\rx}");
+    EXPECT_EQ(parsed.issues().at(0).location.line, 6u);
+}
+
+class DeploymentFolder : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        char pattern[] = "/tmp/orvex-model-XXXXXX";
+        ASSERT_NE(::mkdtemp(pattern), nullptr);
+        root = pattern;
+    }
+    void TearDown() override {
+        std::error_code ec;
+        std::filesystem::remove_all(root, ec);
+    }
+    void write(const std::string& name, const std::string& text) const {
+        std::ofstream(root + "/" + name) << text;
+    }
+    std::string root;
+};
+
+TEST_F(DeploymentFolder, AGoodPairGivesBothDocumentsAndAnOkResult) {
+    write("orvexbridged_conf.json",
+          R"({"mode": 3, "enginePolicy": {}, "bridgingConfigurationFileName": "b.json"})");
+    write("b.json", R"({"groups": [{"id": "g", "type": 3, "tx": {"p": 1}}]})");
+    const Deployment deployment = checkDeployment(root + "/orvexbridged_conf.json", {});
+    EXPECT_TRUE(deployment.result.ok);
+    EXPECT_TRUE(deployment.bridgesFound);
+    EXPECT_EQ(deployment.bridgesFile, root + "/b.json");
+    ASSERT_TRUE(deployment.server && deployment.bridges);
+    EXPECT_EQ(deployment.bridges->document()["groups"][0]["id"], "g");
+}
+
+TEST_F(DeploymentFolder, WhatCannotBeReadIsAnIssueOfItsFile) {
+    write("orvexbridged_conf.json", R"({"mode": 3, "enginePolicy": {}})");
+    std::filesystem::create_directory(root + "/bridges.json");
+    Deployment deployment = checkDeployment(root + "/orvexbridged_conf.json", {});
+    EXPECT_FALSE(deployment.result.ok);
+    ASSERT_FALSE(deployment.result.issues.empty());
+    EXPECT_EQ(deployment.result.issues.back().code, IssueCode::kReadError);
+    EXPECT_EQ(deployment.result.issues.back().source, 1);
+
+    deployment = checkDeployment(root + "/absent.json", {});
+    ASSERT_EQ(deployment.result.issues.size(), 1u);
+    EXPECT_EQ(deployment.result.issues[0].code, IssueCode::kReadError);
+    EXPECT_FALSE(deployment.server.has_value());
+}
+
+TEST_F(DeploymentFolder, AnEditorHandsInItsOwnTexts) {
+    DeploymentOptions options;
+    options.read = [&](const std::string& path) -> FileText {
+        if (path == root + "/orvexbridged_conf.json") return {std::string(R"({"mode": 2})"), ""};
+        if (path == root + "/bridges.json") {
+            return {std::string(R"({"groups": [{"id": "g", "type": 3}]})"), ""};
+        }
+        return {std::nullopt, "cannot read file: not open"};
+    };
+    const Deployment deployment = checkDeployment(root + "/orvexbridged_conf.json", options);
+    bool audio = false;
+    for (const Issue& issue : deployment.result.issues) {
+        audio = audio || issue.code == IssueCode::kModeRequiresAudioGroup;
+    }
+    EXPECT_TRUE(audio);
+}
+
+TEST(BridgesFileFor, NamesThatStayInTheFolderAndNamesThatDoNot) {
+    const auto pathFor = [](const char* member) {
+        return bridgesFileFor("d/orvexbridged_conf.json",
+                              json{{"bridgingConfigurationFileName", json::parse(member)}})
+            .path;
+    };
+    EXPECT_EQ(bridgesFileFor("d/orvexbridged_conf.json", json::object()).path, "d/bridges.json");
+    EXPECT_EQ(bridgesFileFor("orvexbridged_conf.json", json::array()).path, "bridges.json");
+    EXPECT_EQ(pathFor("5"), "d/bridges.json");
+    EXPECT_EQ(pathFor(R"("b2.json")"), "d/b2.json");
+    EXPECT_EQ(pathFor(R"("./conf/../b.json")"), "d/b.json");
+    EXPECT_EQ(pathFor(R"("/etc/orvex/b.json")"), "d/b.json");
+    for (const char* refused : {R"("../shared/b.json")", R"("conf/../../b.json")", R"("")",
+                                R"("/etc/orvex/")", R"(".")", R"("a\u0000b")"}) {
+        const BridgesFileChoice choice =
+            bridgesFileFor("d/orvexbridged_conf.json",
+                           json{{"bridgingConfigurationFileName", json::parse(refused)}});
+        EXPECT_EQ(choice.path, "") << refused;
+        EXPECT_TRUE(choice.named) << refused;
+        EXPECT_FALSE(choice.problem.empty()) << refused;
+    }
+}
+
+}  // namespace
+}  // namespace OrvexConfigValidate
