@@ -19,7 +19,9 @@
 #include "JunitFormat.hpp"
 #include "Output.hpp"
 #include "Report.hpp"
+#include "SafeText.hpp"
 #include "SarifFormat.hpp"
+#include "SchemaWarnings.hpp"
 #include "lsp/Run.hpp"
 
 namespace {
@@ -37,8 +39,9 @@ constexpr int kReaderGoneStatus = 128 + SIGPIPE;
 // not count them.
 KeptDocuments* keptDocuments = nullptr;
 
+// The message quotes arguments, which may hold escape sequences.
 int usageError(const std::string& message) {
-    std::cerr << kProgram << ": error: " << message << "\n"
+    std::cerr << kProgram << ": error: " << printable(message) << "\n"
               << "Try '" << kProgram << " --help' for more information.\n";
     return 2;
 }
@@ -72,6 +75,9 @@ int check(const CommandLine& line) {
     const std::string& schemaDir = line.options.schemaDir;
     if (!schemaDir.empty() && !std::filesystem::is_directory(schemaDir, ec)) {
         return usageError("schema directory '" + schemaDir + "' is not a directory");
+    }
+    for (const std::string& warning : schemaDirectoryWarnings(schemaDir)) {
+        std::cerr << kProgram << ": warning: " << warning << "\n";
     }
     CheckOptions options;
     options.validate = line.options;
