@@ -1,6 +1,7 @@
 #include "ChangedText.hpp"
 
 #include <algorithm>
+#include <chrono>
 #include <cstdint>
 #include <utility>
 #include <vector>
@@ -104,6 +105,10 @@ class Rope {
   public:
     Rope(std::string_view text, std::size_t pieceBytes)
         : pieceBytes(std::max(pieceBytes, kMinPieceBytes)) {
+        // A client that knew the priorities could order its changes to
+        // unbalance the tree; the clock makes them its own for each message.
+        const auto ticks = std::chrono::steady_clock::now().time_since_epoch().count();
+        seed = static_cast<std::uint32_t>(ticks ^ (ticks >> 32)) | 1u;
         root = build(text);
     }
 
@@ -359,7 +364,7 @@ class Rope {
     std::vector<Node> nodes;
     std::vector<Index> unused;
     Index root = kNone;
-    std::uint32_t seed = 2463534242u;
+    std::uint32_t seed = 1;
 };
 
 }  // namespace
