@@ -219,6 +219,25 @@ class Validator {
     std::shared_ptr<State> state;
 };
 
+// What a schema directory holds for one schema id.
+struct SchemaDirectoryEntry {
+    struct IgnoredFile {
+        std::string path;
+        std::string problem;  // why it is not used, such as its parse error
+    };
+    std::string schemaId;
+    // The file whose schema validation uses; "" for the embedded schema.
+    std::string usedFile;
+    // Files that are there but are not used, as they are not JSON.
+    std::vector<IgnoredFile> ignored;
+};
+
+// Reads a schema directory as validation with that schemaDir would, and
+// tells per schema id (in catalog order) which file it takes and which
+// files it passes over and why; validation itself stays silent about them.
+// An empty or missing directory leaves every id with its embedded schema.
+std::vector<SchemaDirectoryEntry> describeSchemaDirectory(const std::string& dir);
+
 // The six schema ids, in catalog order.
 std::vector<std::string> schemaIds();
 

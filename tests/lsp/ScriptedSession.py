@@ -335,6 +335,44 @@ def large_session(folder, other_folder):
     equal(client.finish(), 0, "large session exit status")
 
 
+def hostile_session(folder):
+    """Messages no editor sends: nested a million levels deep, a schema
+    directory whose replacement is not JSON, ranged changes by the
+    thousand, and "params": null on shutdown and exit."""
+    with open(os.path.join(folder, "Group.schema.json"), "w") as schema:
+        schema.write('{"type": "object",}')
+    client = Client([TOOL, "--lsp"])
+    initialize(client, {"schemaDir": folder})
+    shown = client.wait_for(lambda m: m.get("method") == "window/showMessage")
+    check("Group.schema.json' is not used, it is not JSON: parse error at line 1, column 19"
+          in shown["params"]["message"], "ignored schema file shown: %r" % shown["params"])
+
+    deep = b'{"jsonrpc": "2.0", "method": "textDocument/didOpen", "params": ' + \
+        b"[" * 1000000 + b"]" * 1000000 + b"}"
+    deep_request = b'{"jsonrpc": "2.0", "id": 41, "method": "textDocument/hover", "params": ' + \
+        b"[" * 100000 + b'"' + b"x" * 5000 + b'"' + b"]" * 100000 + b"}"
+    for body in (deep, deep_request):
+        client.send_raw(b"Content-Length: %d\r\n\r\n" % len(body) + body)
+        answer = client.wait_for(lambda m: "error" in m and m.get("id") is None)
+        equal(answer["error"]["code"], -32600, "deeply nested message refused")
+
+    path = os.path.join(folder, "notes.txt")
+    line = "x" * 99 + "\n"
+    open_file(client, path, line * 30000)
+    changes = [{"range": rng(i, 99, 0, i + 1), "text": "\u00e9\n"} for i in range(0, 30000, 2)]
+    client.notify("textDocument/didChange", {
+        "textDocument": {"uri": uri_of(path), "version": 2}, "contentChanges": changes})
+    # Answered at once after the change: the server was not stuck on it.
+    hover = client.request("textDocument/hover", at(uri_of(path), 0, 0))
+    equal(hover.get("result"), None, "hover after many ranged changes")
+
+    client.send({"jsonrpc": "2.0", "id": 99, "method": "shutdown", "params": None})
+    reply = client.wait_for(lambda m: m.get("id") == 99)
+    equal(reply, {"jsonrpc": "2.0", "id": 99, "result": None}, "shutdown with null params")
+    client.send({"jsonrpc": "2.0", "method": "exit", "params": None})
+    equal(client.finish(), 0, "exit status after shutdown with null params")
+
+
 def end_of_input_session():
     client = Client([TOOL, "--lsp"])
     initialize(client)
@@ -347,6 +385,8 @@ with tempfile.TemporaryDirectory() as first, tempfile.TemporaryDirectory() as se
     with tempfile.TemporaryDirectory() as third, tempfile.TemporaryDirectory() as fourth:
         large_session(third, fourth)
     end_of_input_session()
+    with tempfile.TemporaryDirectory() as fifth:
+        hostile_session(fifth)
 
 if failures:
     print("%d check(s) failed" % len(failures))

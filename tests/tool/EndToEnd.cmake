@@ -50,6 +50,11 @@ orvex_tool_test(verdict.fail_on_info 1 "--fail-on-info|${ORVEX_MILD}"
 orvex_tool_test(verdict.schema_dir_replaces_a_schema 1
     "--schema-dir|${ORVEX_TOOL_INPUTS}/schemas|--schema|Group|${ORVEX_TOOL_INPUTS}/group.json"
     STDOUT_REGEX "^tests/tool/inputs/group.json:1:1: error: [^\n]*member .name.[^\n]* \\[schema\\]\n1 file")
+# A replacement that is not JSON is passed over, with a warning naming it.
+orvex_tool_test(verdict.schema_file_not_json_warns 0
+    "--schema-dir|${ORVEX_TOOL_INPUTS}/schemas_not_json|--schema|Group|${ORVEX_TOOL_INPUTS}/group.json"
+    STDOUT_REGEX "^1 file checked: 0 errors"
+    STDERR_REGEX "^orvex-config-validate: warning: schema file 'tests/tool/inputs/schemas_not_json/Group.schema.json' is not used, it is not JSON: parse error at line 1, column 41: [^\n]*; the built-in Group schema applies\n$")
 orvex_tool_test(verdict.embedded_schema_without_schema_dir 0
     "--schema|Group|${ORVEX_TOOL_INPUTS}/group.json" STDOUT_REGEX "^1 file checked: 0 errors")
 
@@ -81,6 +86,9 @@ orvex_tool_test(input.device_and_others 2 "--schema|BridgingConfiguration|/dev/z
     STDOUT_REGEX "^/dev/zero: error: cannot read file: not a regular file \\[read_error\\]\n2 files checked: 1 error")
 orvex_tool_test(input.max_size 2 "--max-size|1K|examples/good/bridges.json|${ORVEX_TOOL_INPUTS}/group.json|--schema|Group"
     STDOUT_REGEX "^examples/good/bridges.json: error: cannot read file: larger than the limit of 1024 bytes \\(see --max-size\\) \\[read_error\\]\n2 files checked: 1 error")
+# The largest limit there is: nothing wraps around, standard input is read.
+orvex_tool_test(input.stdin_largest_max_size 0 "--max-size|18446744073709551615|--schema|Group|-"
+    STDIN ${ORVEX_TOOL_INPUTS}/group.json STDOUT_REGEX "^1 file checked: 0 errors")
 orvex_tool_test(usage.bad_max_size 2 "--max-size|lots|examples/good/bridges.json" STDOUT_REGEX "^$"
     STDERR_REGEX "error: option '--max-size' needs a size in bytes")
 
@@ -133,6 +141,19 @@ orvex_tool_test(usage.half_pair 2 "--server|examples/good/orvexbridged_conf.json
     STDERR_REGEX "error: --server and --bridges must be given together")
 orvex_tool_test(usage.schema_dir_missing 2 "--schema-dir|no/such/dir|examples/good/bridges.json"
     STDOUT_REGEX "^$" STDERR_REGEX "error: schema directory 'no/such/dir' is not a directory")
+# Arguments quoted in usage errors reach the terminal only as text.
+string(ASCII 27 esc)
+# (No "[" in arguments: CMake would not split the list at it.)
+set(ORVEX_ESCAPED_ESC "\\\\u001bc")
+orvex_tool_test(usage.unknown_option_escaped 2 "--colour${esc}c|examples/good/bridges.json"
+    STDOUT_REGEX "^$" STDERR_REGEX "error: unknown option '--colour${ORVEX_ESCAPED_ESC}'")
+orvex_tool_test(usage.unknown_schema_escaped 2 "--schema|Group${esc}c|${ORVEX_TOOL_INPUTS}/group.json"
+    STDOUT_REGEX "^$" STDERR_REGEX "error: unknown schema id 'Group${ORVEX_ESCAPED_ESC}' \\(known: ")
+orvex_tool_test(usage.unknown_code_escaped 2 "--explain|schema${esc}c" STDOUT_REGEX "^$"
+    STDERR_REGEX "error: unknown issue code 'schema${ORVEX_ESCAPED_ESC}' \\(known: ")
+orvex_tool_test(usage.file_name_tells_no_schema_escaped 2 "examples/good/bridges.json|no${esc}c.json"
+    STDOUT_REGEX "^$"
+    STDERR_REGEX "error: cannot tell which schema 'no${ORVEX_ESCAPED_ESC}.json' follows: pass --schema ID")
 orvex_tool_test(usage.bad_format 2 "--format|xml|examples/good/bridges.json" STDOUT_REGEX "^$"
     STDERR_REGEX "error: unknown format 'xml'")
 

@@ -48,6 +48,23 @@ orvex_junit_test(examples_good 0 "1;2;0;0" "${ORVEX_GOOD}")
 orvex_junit_test(errors_and_failures 2 "1;5;1;2"
     "--schema|BridgingConfiguration|${ORVEX_TOOL_INPUTS}/control_characters.json|${ORVEX_TOOL_INPUTS}/truncated.json|${ORVEX_TOOL_INPUTS}/missing.json|examples/good/bridges.json|${ORVEX_TOOL_INPUTS}/deployments/renamed/bridges-renamed.json")
 
+# Ids holding U+FFFE, U+FFFF and line breaks: still well-formed XML, and no
+# forged issue lines.
+orvex_junit_test(forged_lines 1 "1;1;1;0"
+    "--schema|BridgingConfiguration|${ORVEX_TOOL_INPUTS}/forged_lines.json")
+
+# File names that are not UTF-8 stay told apart in the JSON report.
+if(ORVEX_BASH_PROGRAM)
+    add_test(NAME tool.json.file_names_not_utf8
+        COMMAND ${ORVEX_BASH_PROGRAM} -c [[
+            dir=$(mktemp -d) && trap 'rm -rf "$dir"' EXIT &&
+            cp "$1" "$dir"/$'\xff.json' && cp "$1" "$dir"/$'\xfe.json' && cd "$dir" &&
+            "$0" --format json --schema Group $'\xff.json' $'\xfe.json' | grep '"file"']]
+            $<TARGET_FILE:orvex-config-validate> ${PROJECT_SOURCE_DIR}/${ORVEX_TOOL_INPUTS}/group.json)
+    set_tests_properties(tool.json.file_names_not_utf8 PROPERTIES LABELS "tool;e2e"
+        PASS_REGULAR_EXPRESSION "\"file\": \"\\\\\\\\xff.json\",\n *\"file\": \"\\\\\\\\xfe.json\",")
+endif()
+
 # --explain prints the library's table entry; an unknown code is a usage error.
 orvex_tool_test(explain.known_code 0 "--explain|missing_group_ref"
     STDOUT_FILE explain_missing_group_ref.txt)

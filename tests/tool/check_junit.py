@@ -31,6 +31,10 @@ def main():
                     counted["errors"] += 1
                 if not (result.message or "").strip() or not (result.text or "").strip():
                     problems.append(f"{case.name}: {result._tag} without message or issue lines")
+                # Each issue is one line of its own file: document text cannot forge more.
+                for line in (result.text or "").splitlines():
+                    if not line.startswith(case.name + ":"):
+                        problems.append(f"{case.name}: line not of this file: {line!r}")
         if (suite.tests, suite.failures, suite.errors) != (
                 counted["cases"], counted["failures"], counted["errors"]):
             problems.append(f"suite attributes {suite.tests}/{suite.failures}/{suite.errors} "

@@ -41,7 +41,7 @@ std::string formatGithub(const Report& report) {
     for (const Diagnostic& d : report.diagnostics) {
         out += "::";
         out += severityName(d.severity, "notice");
-        out += " file=" + escapeWorkflowProperty(report.files.at(d.file).name);
+        out += " file=" + escapeWorkflowProperty(printable(report.files.at(d.file).name));
         if (d.position) {
             out += ",line=" + std::to_string(d.position->line) +
                    ",col=" + std::to_string(d.position->column);

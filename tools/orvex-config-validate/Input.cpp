@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
 #include <new>
 
@@ -28,6 +29,12 @@ std::string tooLarge(std::size_t maxSize) {
     return "larger than the limit of " + std::to_string(maxSize) + " bytes (see --max-size)";
 }
 
+// Room for one byte past the limit, to tell an input that exceeds it; the
+// largest limit has no byte past it and cannot be exceeded anyway.
+std::size_t pastLimit(std::size_t maxSize) {
+    return maxSize == SIZE_MAX ? maxSize : maxSize + 1;
+}
+
 // Reads until the end of the input into one buffer. A regular file of known
 // size is read in one call into a buffer one byte larger than the file, so
 // that a file that grew meanwhile is noticed; other inputs grow the buffer.
@@ -35,7 +42,7 @@ LoadedInput readWhole(const std::string& name, int fd, bool regular, std::size_t
                       std::size_t maxSize) {
     LoadedInput input;
     input.name = name;
-    std::size_t capacity = regular ? knownSize + 1 : std::min(kFirstChunk, maxSize + 1);
+    std::size_t capacity = regular ? knownSize + 1 : std::min(kFirstChunk, pastLimit(maxSize));
     input.buffer = TextBuffer(capacity);
     for (;;) {
         const ssize_t got = ::read(fd, input.buffer.data() + input.size, capacity - input.size);
@@ -47,7 +54,7 @@ LoadedInput readWhole(const std::string& name, int fd, bool regular, std::size_t
         if (got == 0 || (regular && input.size < capacity)) break;
         if (input.size > maxSize) return readError(name, tooLarge(maxSize));
         if (input.size == capacity) {
-            const std::size_t grown = std::min(capacity * 2, maxSize + 1);
+            const std::size_t grown = std::min(capacity * 2, pastLimit(maxSize));
             TextBuffer bigger(grown);
             std::memcpy(bigger.data(), input.buffer.data(), input.size);
             input.buffer = std::move(bigger);

@@ -17,32 +17,25 @@ std::string attribute(const std::string& name, std::string_view value) {
 }
 
 // The lines of one file's issues, as the text format writes them.
-std::string issueLines(const std::string& fileName, const std::vector<const Diagnostic*>& issues) {
+std::string issueLines(const Report& report, const std::vector<const Diagnostic*>& issues) {
     std::string text;
-    for (const Diagnostic* d : issues) {
-        text += fileName;
-        if (d->position) {
-            text +=
-                ":" + std::to_string(d->position->line) + ":" + std::to_string(d->position->column);
-        }
-        text += std::string(": ") + severityName(d->severity, "note") + ": " + issueText(*d, true) +
-                " [" + d->code + "]\n";
-    }
+    for (const Diagnostic* d : issues) text += issueLine(report, *d);
     return text;
 }
 
-std::string testCase(const FileEntry& file, const std::vector<const Diagnostic*>& issues) {
-    std::string out = "    <testcase" + attribute("name", file.name) +
+std::string testCase(const Report& report, const FileEntry& file,
+                     const std::vector<const Diagnostic*>& issues) {
+    std::string out = "    <testcase" + attribute("name", printable(file.name)) +
                       attribute("classname", file.schemaId.empty() ? "file" : file.schemaId) +
                       " time=\"0\"";
     if (issues.empty()) return out + "/>\n";
     out += ">\n";
-    const std::string lines = escapeXml(issueLines(file.name, issues), false);
+    const std::string lines = escapeXml(issueLines(report, issues), false);
     if (file.unreadable || !file.ok) {
         const char* element = file.unreadable ? "error" : "failure";
         const std::string& first = issues.front()->code;
         out += std::string("      <") + element +
-               attribute("message", issues.size() == 1 ? issues.front()->message
+               attribute("message", issues.size() == 1 ? printable(issues.front()->message)
                                                        : counted(issues.size(), "issue")) +
                attribute("type", issues.size() == 1 ? first : "issues") + ">" + lines + "</" +
                element + ">\n";
@@ -107,7 +100,7 @@ std::string formatJunit(const Report& report) {
     out += "  <testsuite" + attribute("name", "orvex-config-validate") + counts +
            " skipped=\"0\" time=\"0\">\n";
     for (std::size_t i = 0; i < report.files.size(); ++i) {
-        out += testCase(report.files[i], byFile[i]);
+        out += testCase(report, report.files[i], byFile[i]);
     }
     out += "  </testsuite>\n</testsuites>\n";
     return out;

@@ -17,9 +17,13 @@ inline std::string printableText(std::string_view text) {
     return printable(text, LineBreaks::Keep);
 }
 
-// What a diagnostic says, unescaped: "POINTER: MESSAGE (HINT)", as the text
-// report writes it; the pointer only when asked and when it names a place
-// inside the file.
+// What a diagnostic says: "POINTER: MESSAGE (HINT)", escaped as the text
+// report writes it (ids and member names in messages included), so no
+// format carries a raw line break or control character from a document;
+// the pointer only when asked and when it names a place inside the file.
 std::string issueText(const Diagnostic& diagnostic, bool withPointer);
+
+// The text report's line of a diagnostic, without colour, ending in "\n".
+std::string issueLine(const Report& report, const Diagnostic& diagnostic);
 
 }  // namespace OrvexConfigValidate::Tool

@@ -114,23 +114,23 @@ nlohmann::ordered_json formatJson(const Report& report) {
     using Json = nlohmann::ordered_json;
     Json files = Json::array();
     for (const auto& file : report.files) {
-        files.push_back({{"file", file.name},
+        files.push_back({{"file", printable(file.name)},
                          {"schema", file.schemaId},
                          {"ok", file.ok},
                          {"issues", Json::array()}});
     }
     for (const auto& d : report.diagnostics) {
         Json issue = {{"severity", severityName(d.severity, "info")},
-                      {"path", d.path.empty() ? Json() : Json(d.path)},
+                      {"path", d.path.empty() ? Json() : Json(printable(d.path))},
                       {"code", d.code},
-                      {"message", d.message},
+                      {"message", printable(d.message)},
                       {"line", nullptr},
                       {"column", nullptr}};
         if (d.position) {
             issue["line"] = d.position->line;
             issue["column"] = d.position->column;
         }
-        if (!d.hint.empty()) issue["hint"] = d.hint;
+        if (!d.hint.empty()) issue["hint"] = printable(d.hint);
         if (d.related) {
             issue["related"] = {{"line", d.related->line}, {"column", d.related->column}};
         }

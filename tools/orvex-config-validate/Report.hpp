@@ -74,8 +74,10 @@ std::string formatText(const Report& report, bool colour);
 
 nlohmann::ordered_json formatJson(const Report& report);
 
-// formatJson as text: always valid UTF-8 (bytes that are not become U+FFFD;
-// control characters are JSON escapes), ending in a newline.
+// formatJson as text, ending in a newline. Text from the files and their
+// names is escaped as in the text report (see printable()): control
+// characters, U+FFFE/U+FFFF and bytes that are not UTF-8 (as "\xff", so
+// file names stay told apart) never reach it raw.
 std::string formatJsonText(const Report& report);
 
 }  // namespace OrvexConfigValidate::Tool

@@ -11,9 +11,16 @@ namespace {
 const char* const kHex = "0123456789abcdef";
 
 void appendCodeEscape(std::string& out, unsigned code) {
-    out += "\\u00";
-    out += kHex[(code >> 4) & 0xF];
-    out += kHex[code & 0xF];
+    out += "\\u";
+    for (int shift = 12; shift >= 0; shift -= 4) out += kHex[(code >> shift) & 0xF];
+}
+
+// U+FFFE and U+FFFF (EF BF BE, EF BF BF): well-formed, but no XML document
+// may hold them, so a report that carries them raw is not well-formed.
+bool isXmlNoncharacter(std::string_view text, std::size_t at, std::size_t length) {
+    return length == 3 && static_cast<unsigned char>(text[at]) == 0xEF &&
+           static_cast<unsigned char>(text[at + 1]) == 0xBF &&
+           static_cast<unsigned char>(text[at + 2]) >= 0xBE;
 }
 
 }  // namespace
@@ -38,6 +45,10 @@ std::string printable(std::string_view text, LineBreaks lineBreaks) {
             // U+0080 to U+009F: C1 controls, which some terminals obey.
             appendCodeEscape(out, static_cast<unsigned char>(text[i + 1]));
             i += 2;
+        } else if (isXmlNoncharacter(text, i, length)) {
+            appendCodeEscape(out,
+                             static_cast<unsigned char>(text[i + 2]) == 0xBE ? 0xFFFE : 0xFFFF);
+            i += length;
         } else {
             out.append(text, i, length);
             i += length;

@@ -87,12 +87,12 @@ Json resultOf(const Report& report, const Diagnostic& d, const Rules& rules,
     // The pointer of a place inside the file; the whole file ("/") has none.
     if (!d.path.empty() && d.path != "/") {
         location["logicalLocations"] =
-            Json::array({{{"fullyQualifiedName", printableText(d.path)}, {"kind", "element"}}});
+            Json::array({{{"fullyQualifiedName", printable(d.path)}, {"kind", "element"}}});
     }
     Json result = {{"ruleId", d.code},
                    {"ruleIndex", rules.index.find(d.code)->second},
                    {"level", severityName(d.severity, "note")},
-                   {"message", {{"text", printableText(issueText(d, false))}}}};
+                   {"message", {{"text", issueText(d, false)}}}};
     if (!location.empty()) result["locations"] = Json::array({location});
     return result;
 }

@@ -21,6 +21,7 @@
 #include "Report.hpp"
 #include "SafeText.hpp"
 #include "SarifFormat.hpp"
+#include "SchemaWarnings.hpp"
 #include "lsp/Run.hpp"
 
 namespace {
@@ -38,8 +39,9 @@ constexpr int kReaderGoneStatus = 128 + SIGPIPE;
 // not count them.
 KeptDocuments* keptDocuments = nullptr;
 
+// The message quotes arguments, which may hold escape sequences.
 int usageError(const std::string& message) {
-    std::cerr << kProgram << ": error: " << message << "\n"
+    std::cerr << kProgram << ": error: " << printable(message) << "\n"
               << "Try '" << kProgram << " --help' for more information.\n";
     return 2;
 }
@@ -78,6 +80,9 @@ int check(const CommandLine& line) {
         std::cerr << kProgram << ": warning: skipped symbolic link '"
                   << printable(link, LineBreaks::Escape)
                   << "': it leads outside the folder that was named\n";
+    }
+    for (const std::string& warning : schemaDirectoryWarnings(schemaDir)) {
+        std::cerr << kProgram << ": warning: " << warning << "\n";
     }
     CheckOptions options;
     options.validate = line.options;

@@ -14,27 +14,29 @@ ParsedText::ParsedText(ParsedText&&) noexcept = default;
 ParsedText& ParsedText::operator=(ParsedText&&) noexcept = default;
 
 bool ParsedText::ok() const {
-    return impl->ok;
+    return ParsedTextAccess::of(*this).ok;
 }
 
 const nlohmann::json& ParsedText::document() const {
-    return impl->document;
+    return ParsedTextAccess::of(*this).document;
 }
 
 nlohmann::json& ParsedText::document() {
-    return impl->document;
+    return ParsedTextAccess::of(*this).document;
 }
 
 const std::vector<Issue>& ParsedText::issues() const {
-    return impl->issues;
+    return ParsedTextAccess::of(*this).issues;
 }
 
 TextLocation ParsedText::locate(std::string_view pointer) const {
-    return Locator(impl->index, impl->document, false).locate(pointer);
+    const ParsedTextAccess::Impl& parts = ParsedTextAccess::of(*this);
+    return Locator(parts.index, parts.document, false).locate(pointer);
 }
 
 std::vector<TextLocation> ParsedText::locateAll(const std::vector<std::string>& pointers) const {
-    Locator locator(impl->index, impl->document, true);
+    const ParsedTextAccess::Impl& parts = ParsedTextAccess::of(*this);
+    Locator locator(parts.index, parts.document, true);
     std::vector<TextLocation> places;
     places.reserve(pointers.size());
     for (const std::string& pointer : pointers) places.push_back(locator.locate(pointer));
@@ -42,11 +44,12 @@ std::vector<TextLocation> ParsedText::locateAll(const std::vector<std::string>& 
 }
 
 std::string ParsedText::pointerAt(std::size_t offset) const {
-    return Locator(impl->index, impl->document, false).pointerAt(offset);
+    const ParsedTextAccess::Impl& parts = ParsedTextAccess::of(*this);
+    return Locator(parts.index, parts.document, false).pointerAt(offset);
 }
 
 TextLocation ParsedText::position(std::size_t offset) const {
-    return impl->index.at(offset, 0);
+    return ParsedTextAccess::of(*this).index.at(offset, 0);
 }
 
 ParsedText parseText(std::string_view text) {

@@ -1,6 +1,7 @@
 // The library's own view of a ParsedText's parts.
 #pragma once
 
+#include <memory>
 #include <vector>
 
 #include <nlohmann/json.hpp>
@@ -17,10 +18,18 @@ struct ParsedText::Impl {
     bool ok = false;
 };
 
+// A moved-from ParsedText has no parts; it reads as an empty one that
+// failed to parse, and gets parts of its own when written to.
 struct ParsedTextAccess {
     using Impl = ParsedText::Impl;
-    static ParsedText::Impl& of(ParsedText& parsed) { return *parsed.impl; }
-    static const ParsedText::Impl& of(const ParsedText& parsed) { return *parsed.impl; }
+    static ParsedText::Impl& of(ParsedText& parsed) {
+        if (!parsed.impl) parsed.impl = std::make_unique<Impl>();
+        return *parsed.impl;
+    }
+    static const ParsedText::Impl& of(const ParsedText& parsed) {
+        static const Impl empty;
+        return parsed.impl ? *parsed.impl : empty;
+    }
 };
 
 }  // namespace OrvexConfigValidate

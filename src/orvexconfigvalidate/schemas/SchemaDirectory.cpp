@@ -52,8 +52,9 @@ std::shared_ptr<const DirectorySnapshot> readSchemaDirectory(const std::string& 
             // after share it.
             if (before != nullptr && before->stamp == file.stamp && before->bytes == file.bytes) {
                 file.parsed = before->parsed;
+                file.problem = before->problem;
             } else {
-                file.parsed = parseSchemaFile(file.bytes);
+                file.parsed = parseSchemaFile(file.bytes, &file.problem);
             }
             if (file.parsed) {
                 documents[row] = file.parsed;
@@ -64,6 +65,29 @@ std::shared_ptr<const DirectorySnapshot> readSchemaDirectory(const std::string& 
     snapshot->schemas = std::make_shared<const SchemaSet>(std::move(documents));
     snapshot->settled = allOldEnough(*snapshot, snapshot->readAt);
     return snapshot;
+}
+
+std::vector<SchemaDirectoryEntry> describeSnapshot(const DirectorySnapshot& snapshot) {
+    std::vector<SchemaDirectoryEntry> entries;
+    for (std::size_t row = 0; row < kEmbeddedSchemaCount; ++row) {
+        SchemaDirectoryEntry entry;
+        entry.schemaId = kEmbeddedSchemas[row].id;
+        const auto paths = schemaFilePaths(snapshot.dir, row);
+        for (std::size_t k = 0; k < paths.size(); ++k) {
+            const DirectorySnapshot::File& file = snapshot.files[2 * row + k];
+            // Reading order: a later file that parses takes the place of an earlier one.
+            if (file.parsed) entry.usedFile = paths[k];
+            if (!file.parsed && !file.problem.empty())
+                entry.ignored.push_back({paths[k], file.problem});
+        }
+        entries.push_back(std::move(entry));
+    }
+    return entries;
+}
+
+std::vector<SchemaDirectoryEntry> describeSchemaDirectory(const std::string& dir) {
+    if (dir.empty()) return describeSnapshot(DirectorySnapshot{});
+    return describeSnapshot(*readSchemaDirectory(dir, nullptr));
 }
 
 bool snapshotIsCurrent(const DirectorySnapshot& snapshot) {

@@ -11,6 +11,9 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <vector>
+
+#include <orvexconfigvalidate/OrvexConfigValidate.hpp>
 
 #include "schemas/SchemaFile.hpp"
 #include "schemas/SchemaSet.hpp"
@@ -28,6 +31,7 @@ struct DirectorySnapshot {
         FileStamp stamp;
         std::string bytes;                             // as read, when usable
         std::shared_ptr<const nlohmann::json> parsed;  // null unless one JSON value
+        std::string problem;                           // why a file that was read has no document
     };
     std::string dir;
     // Catalog row i has files 2i and 2i + 1.
@@ -41,6 +45,9 @@ struct DirectorySnapshot {
     std::timespec readAt{};
     mutable std::atomic<bool> settled{false};
 };
+
+// What the snapshot's directory held, row by row (see describeSchemaDirectory).
+std::vector<SchemaDirectoryEntry> describeSnapshot(const DirectorySnapshot& snapshot);
 
 // Reads the directory afresh; `previous` (may be null) lends the parsed
 // documents of files that did not change.

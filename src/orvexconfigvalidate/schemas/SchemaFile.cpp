@@ -88,13 +88,22 @@ bool readSchemaFile(const std::string& path, FileStamp& stamp, std::string& byte
     return true;
 }
 
-std::shared_ptr<const nlohmann::json> parseSchemaFile(const std::string& bytes) {
+std::shared_ptr<const nlohmann::json> parseSchemaFile(const std::string& bytes,
+                                                      std::string* problem) {
     // Stream input reads one value and never looks at what follows it.
     std::istringstream stream(bytes);
     auto document = std::make_shared<nlohmann::json>();
     try {
         stream >> *document;
-    } catch (const std::exception&) {
+    } catch (const std::exception& e) {
+        if (problem != nullptr) {
+            // Without the parser's "[json.exception.parse_error.101] " tag.
+            const std::string what = e.what();
+            const std::size_t tagEnd = what.rfind("] ", what.find(' '));
+            *problem = what.compare(0, 1, "[") == 0 && tagEnd != std::string::npos
+                           ? what.substr(tagEnd + 2)
+                           : what;
+        }
         return nullptr;
     }
     return document;

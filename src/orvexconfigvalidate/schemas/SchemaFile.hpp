@@ -37,7 +37,9 @@ FileStamp stampSchemaFile(const std::string& path);
 bool readSchemaFile(const std::string& path, FileStamp& stamp, std::string& bytes);
 
 // The first JSON value of the bytes (a UTF-8 byte order mark skipped,
-// whatever follows the value ignored), or null when there is none.
-std::shared_ptr<const nlohmann::json> parseSchemaFile(const std::string& bytes);
+// whatever follows the value ignored), or null when there is none; then
+// `problem` (when given) says why.
+std::shared_ptr<const nlohmann::json> parseSchemaFile(const std::string& bytes,
+                                                      std::string* problem = nullptr);
 
 }  // namespace OrvexConfigValidate

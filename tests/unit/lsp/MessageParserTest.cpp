@@ -87,5 +87,30 @@ TEST(MessageParser, SmallBodiesAndShortStrings) {
     expectSameAsGeneralParser("[" + std::string(kFastPathBody, ' ') + "\"short\"]");
 }
 
+TEST(MessageParser, NestingDepthSkipsStringsAndStopsAtTheLimit) {
+    EXPECT_EQ(nestingDepth(R"({"a": [1, {"b": []}]})", 100), 4u);
+    // Brackets inside strings, also after escaped quotes, do not count.
+    EXPECT_EQ(nestingDepth(R"(["[[{", "\"[[", "\\", []])", 100), 2u);
+    EXPECT_EQ(nestingDepth("", 100), 0u);
+    // A stray closing bracket never lowers the count below zero.
+    EXPECT_EQ(nestingDepth("]]][[", 100), 2u);
+    // The scan ends once past the limit.
+    EXPECT_EQ(nestingDepth(std::string(1000, '['), 10), 11u);
+}
+
+TEST(MessageParser, RefusesBodiesNestedBeyondTheLimitBeforeParsing) {
+    const auto nested = [](std::size_t levels, const std::string& inner) {
+        return R"({"jsonrpc": "2.0", "method": "m", "params": )" + std::string(levels, '[') +
+               inner + std::string(levels, ']') + "}";
+    };
+    // The message object is one level; its params fill the rest.
+    EXPECT_NO_THROW(parseMessage(nested(kMaxMessageDepth - 1, "1")));
+    EXPECT_THROW(parseMessage(nested(kMaxMessageDepth, "1")), MessageTooDeep);
+    // Far past the limit, on the general parser and on the fast path.
+    EXPECT_THROW(parseMessage(nested(1000000, "1")), MessageTooDeep);
+    EXPECT_THROW(parseMessage(nested(100000, "\"" + std::string(5000, 'x') + "\"")),
+                 MessageTooDeep);
+}
+
 }  // namespace
 }  // namespace OrvexConfigValidate::Lsp

@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "TempSchemaDir.hpp"
 #include "lsp/JsonRpc.hpp"
 #include "lsp/Server.hpp"
 
@@ -65,6 +66,96 @@ TEST(Server, ExitStatusFollowsShutdown) {
         EXPECT_TRUE(server.exitRequested());
         EXPECT_EQ(server.exitStatus(), shutdownFirst ? 0 : 1);
     }
+}
+
+// A server that records what it sends.
+struct RecordingServer {
+    std::vector<Json> sent;
+    Server server{[this](const Json& message) { sent.push_back(message); }, "test"};
+
+    void initialize() {
+        server.handleBody(R"({"jsonrpc": "2.0", "id": 1, "method": "initialize", "params": {}})");
+    }
+};
+
+TEST(Server, ShutdownWithNullParamsEndsWithStatusZero) {
+    RecordingServer recording;
+    recording.initialize();
+    recording.server.handleBody(
+        R"({"jsonrpc": "2.0", "id": 2, "method": "shutdown", "params": null})");
+    ASSERT_EQ(recording.sent.size(), 2u);
+    EXPECT_EQ(recording.sent[1], makeResult(2, nullptr));
+    recording.server.handleBody(R"({"jsonrpc": "2.0", "method": "exit", "params": null})");
+    EXPECT_TRUE(recording.server.exitRequested());
+    EXPECT_EQ(recording.server.exitStatus(), 0);
+}
+
+TEST(Server, ParamsOfAScalarTypeAreStillInvalid) {
+    RecordingServer recording;
+    recording.initialize();
+    recording.server.handleBody(
+        R"({"jsonrpc": "2.0", "id": 2, "method": "shutdown", "params": 3})");
+    ASSERT_EQ(recording.sent.size(), 2u);
+    EXPECT_EQ(recording.sent[1]["error"]["code"], ErrorCode::kInvalidRequest);
+}
+
+// Messages nested far deeper than any real one are answered with an error
+// and the server carries on (a recursion per level would overflow the stack).
+TEST(Server, SurvivesDeeplyNestedMessages) {
+    const auto nested = [](const std::string& head, std::size_t levels, const std::string& inner) {
+        return head + std::string(levels, '[') + inner + std::string(levels, ']') + "}";
+    };
+    RecordingServer recording;
+    recording.initialize();
+    const std::vector<std::string> bodies{
+        nested(R"({"jsonrpc": "2.0", "method": "textDocument/didOpen", "params": )", 1000000, ""),
+        nested(R"({"jsonrpc": "2.0", "id": 7, "method": "textDocument/hover", "params": )", 100000,
+               "\"" + std::string(5000, 'x') + "\""),
+        "[" + nested(R"({"jsonrpc": "2.0", "id": 8, "method": "shutdown", "params": )", 600, "") +
+            "]"};
+    for (const std::string& body : bodies) {
+        recording.sent.clear();
+        recording.server.handleBody(body);
+        ASSERT_EQ(recording.sent.size(), 1u);
+        EXPECT_EQ(recording.sent[0]["error"]["code"], ErrorCode::kInvalidRequest);
+        EXPECT_EQ(recording.sent[0]["error"]["message"],
+                  "the message nests deeper than 512 levels");
+    }
+    // Still serving: a shutdown is answered, exit ends cleanly.
+    recording.sent.clear();
+    recording.server.handleBody(R"({"jsonrpc": "2.0", "id": 9, "method": "shutdown"})");
+    ASSERT_EQ(recording.sent.size(), 1u);
+    EXPECT_EQ(recording.sent[0], makeResult(9, nullptr));
+}
+
+// A schema file that is not JSON is passed over by validation; the editor
+// is told which and why.
+TEST(Server, WarnsOfSchemaFilesThatAreNotJson) {
+    TempSchemaDir dir;
+    dir.write("common/Group.schema.json", "{\"type\": \"object\",}");
+    RecordingServer recording;
+    recording.server.handleBody(
+        serialise({{"jsonrpc", "2.0"},
+                   {"id", 1},
+                   {"method", "initialize"},
+                   {"params", {{"initializationOptions", {{"schemaDir", dir.path()}}}}}}));
+    std::vector<std::string> shown;
+    for (const Json& message : recording.sent) {
+        if (message.value("method", "") == "window/showMessage") {
+            EXPECT_EQ(message["params"]["type"], 2);
+            shown.push_back(message["params"]["message"]);
+        }
+    }
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].rfind("schema file '" + dir.path() +
+                                 "/common/Group.schema.json' is not used, "
+                                 "it is not JSON: parse error at line 1, column 19: ",
+                             0),
+              0u)
+        << shown[0];
+    EXPECT_NE(shown[0].find("; the built-in Group schema applies"), std::string::npos) << shown[0];
+    // The initialize request is still answered.
+    EXPECT_TRUE(recording.sent.back().contains("result"));
 }
 
 }  // namespace

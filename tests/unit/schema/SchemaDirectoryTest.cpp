@@ -176,3 +176,68 @@ TEST(SchemaDirectoryRefs, ReferencesNeverLeaveTheDirectory) {
 
 }  // namespace
 }  // namespace OrvexConfigValidate
+
+namespace OrvexConfigValidate {
+namespace {
+
+const SchemaDirectoryEntry& entryOf(const std::vector<SchemaDirectoryEntry>& entries,
+                                    const std::string& id) {
+    for (const auto& entry : entries) {
+        if (entry.schemaId == id) return entry;
+    }
+    throw std::runtime_error("no entry for " + id);
+}
+
+// Validation keeps passing over files that are not JSON without a word;
+// describeSchemaDirectory tells which file each id takes and why others
+// were passed over.
+TEST(SchemaDirectoryDescription, NamesTheUsedFileAndWhyOthersAreIgnored) {
+    TempSchemaDir dir;
+    dir.write("Group.schema.json", R"({"type": "object", "required": ["name"],})");
+    dir.write("common/Group.schema.json", R"({"type": "object", "required": ["name"]})");
+    dir.write("Obs.schema.json", "\xEF\xBB\xBF\xEF\xBB\xBF{}");
+    dir.write("NetworkAddress.schema.json", R"({"title": "\ud800"})");
+    dir.write("enums.schema.json", "not json");
+    const auto entries = describeSchemaDirectory(dir.path());
+    ASSERT_EQ(entries.size(), schemaIds().size());
+    for (std::size_t i = 0; i < entries.size(); ++i) EXPECT_EQ(entries[i].schemaId, schemaIds()[i]);
+
+    const SchemaDirectoryEntry& group = entryOf(entries, "Group");
+    EXPECT_EQ(group.usedFile, dir.path() + "/common/Group.schema.json");
+    ASSERT_EQ(group.ignored.size(), 1u);
+    EXPECT_EQ(group.ignored[0].path, dir.path() + "/Group.schema.json");
+    EXPECT_EQ(group.ignored[0].problem.rfind("parse error at line 1, column 41: ", 0), 0u)
+        << group.ignored[0].problem;
+    for (const char* id : {"Obs", "NetworkAddress", "enums"}) {
+        const SchemaDirectoryEntry& entry = entryOf(entries, id);
+        EXPECT_EQ(entry.usedFile, "") << id;
+        ASSERT_EQ(entry.ignored.size(), 1u) << id;
+        EXPECT_EQ(entry.ignored[0].path, dir.path() + "/" + id + ".schema.json");
+        EXPECT_NE(entry.ignored[0].problem.find("parse error"), std::string::npos)
+            << entry.ignored[0].problem;
+    }
+    EXPECT_NE(entryOf(entries, "NetworkAddress").ignored[0].problem.find("surrogate"),
+              std::string::npos);
+    const SchemaDirectoryEntry& server = entryOf(entries, "BridgingServerConfiguration");
+    EXPECT_EQ(server.usedFile, "");
+    EXPECT_TRUE(server.ignored.empty());
+
+    // Validation itself: the common file applies, the others keep the embedded schema.
+    EXPECT_EQ(schemaIssues("Group", kGroup, inDir(dir.path())).size(), 1u);
+    EXPECT_EQ(describe(schemaIssues("NetworkAddress", json::object(), inDir(dir.path()))),
+              describe(schemaIssues("NetworkAddress", json::object())));
+}
+
+TEST(SchemaDirectoryDescription, MissingOrEmptyDirectoryUsesTheEmbeddedSchemas) {
+    for (const std::string dir : {"", "/nonexistent/orvex-schemas"}) {
+        const auto entries = describeSchemaDirectory(dir);
+        ASSERT_EQ(entries.size(), schemaIds().size());
+        for (const auto& entry : entries) {
+            EXPECT_EQ(entry.usedFile, "");
+            EXPECT_TRUE(entry.ignored.empty());
+        }
+    }
+}
+
+}  // namespace
+}  // namespace OrvexConfigValidate

@@ -4,8 +4,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <string>
+#include <thread>
 
 #include "FileFixture.hpp"
 #include "Input.hpp"
@@ -83,6 +85,24 @@ TEST_F(Input, StandardInputFromAPipeWithinTheLimit) {
     ASSERT_TRUE(endless.error);
     EXPECT_EQ(endless.error->message,
               "cannot read file: larger than the limit of 300000 bytes (see --max-size)");
+}
+
+// The largest limit has no byte past it: reading must not wrap around.
+TEST_F(Input, StandardInputUnderTheLargestLimit) {
+    int fds[2];
+    ASSERT_EQ(pipe(fds), 0);
+    const std::string text(100000, ' ');
+    ASSERT_EQ(::write(fds[1], text.data(), 60000), 60000);
+    // More than the first read buffer holds, so that it must grow.
+    std::thread writer([&] {
+        EXPECT_EQ(::write(fds[1], text.data() + 60000, 40000), 40000);
+        close(fds[1]);
+    });
+    const auto input = loadInput("-", fds[0], SIZE_MAX);
+    writer.join();
+    close(fds[0]);
+    ASSERT_FALSE(input.error) << input.error->message;
+    EXPECT_EQ(input.text(), text);
 }
 
 TEST_F(Input, ClosedStandardInputIsAReadError) {

@@ -73,6 +73,21 @@ TEST(PrintableText, EscapesControlCharactersAndBrokenUtf8Only) {
               "\\x80|\\xe2\\x80|\\xc0\\xaf|\\xed\\xa0\\x80|\\xf4\\x90\\x80\\x80");
 }
 
+// XML 1.0 cannot carry U+FFFE and U+FFFF at all; every format escapes
+// them as the text format does. Other noncharacters are legal XML.
+TEST(PrintableText, EscapesTheCodePointsXmlCannotCarry) {
+    for (const LineBreaks mode : {LineBreaks::Escape, LineBreaks::Keep}) {
+        EXPECT_EQ(printable("a\xEF\xBF\xBE"
+                            "b\xEF\xBF\xBF"
+                            "c",
+                            mode),
+                  "a\\ufffeb\\uffffc");
+        EXPECT_EQ(printable("\xEF\xBF\xBD\xEF\xB7\x90\xF0\x9F\xBF\xBE", mode),
+                  "\xEF\xBF\xBD\xEF\xB7\x90\xF0\x9F\xBF\xBE");
+    }
+    EXPECT_EQ(printable("\xEF\xBF"), "\\xef\\xbf");
+}
+
 TEST(GithubFormat, EscapesDataAndProperties) {
     EXPECT_EQ(escapeWorkflowData("100% a:b,c\r\nd"), "100%25 a:b,c%0D%0Ad");
     EXPECT_EQ(escapeWorkflowProperty("100% a:b,c\r\nd"), "100%25 a%3Ab%2Cc%0D%0Ad");
@@ -99,8 +114,8 @@ TEST(GithubFormat, FileNamesCannotForgeCommands) {
     report.diagnostics = {
         diagnostic(0, Severity::Error, "schema", "m\n::error::forged", TextPosition{2, 3})};
     EXPECT_EQ(formatGithub(report),
-              "::error file=a%2Cline=1%3A%3Ab%0A%3A%3Aerror file=x,line=2,col=3,title=schema::"
-              "m%0A::error::forged\n"
+              "::error file=a%2Cline=1%3A%3Ab\\u000a%3A%3Aerror file=x,line=2,col=3,title=schema::"
+              "m\\u000a::error::forged\n"
               "1 file checked: 1 error, 0 warnings, 0 notes\n");
 }
 
@@ -260,6 +275,92 @@ TEST(JunitFormat, OneCasePerFileWithFailureOrError) {
         "    </testcase>\n"
         "  </testsuite>\n"
         "</testsuites>\n");
+}
+
+// True when the text is well-formed UTF-8 of characters that XML 1.0 allows.
+bool onlyXmlCharacters(const std::string& text) {
+    for (std::size_t i = 0; i < text.size();) {
+        const auto byte = static_cast<unsigned char>(text[i]);
+        const std::size_t length = byte < 0x80 ? 1 : byte >= 0xF0 ? 4 : byte >= 0xE0 ? 3 : 2;
+        if (i + length > text.size()) return false;
+        unsigned code = length == 1 ? byte : byte & (0x7F >> length);
+        for (std::size_t k = 1; k < length; ++k) {
+            const auto next = static_cast<unsigned char>(text[i + k]);
+            if ((next & 0xC0) != 0x80) return false;
+            code = (code << 6) | (next & 0x3F);
+        }
+        const bool allowed = code == 0x9 || code == 0xA || code == 0xD ||
+                             (code >= 0x20 && code <= 0xD7FF) ||
+                             (code >= 0xE000 && code <= 0xFFFD) || code >= 0x10000;
+        if (!allowed) return false;
+        i += length;
+    }
+    return true;
+}
+
+// Ids, member names and file names from hostile documents: whatever they
+// hold, the XML stays well-formed and each issue stays one line.
+Report hostileReport() {
+    Report report;
+    report.files = {fileEntry("\xff\xEF\xBF\xBE.json", "BridgingConfiguration", false, false),
+                    fileEntry("\xfe\xEF\xBF\xBF.json", "BridgingConfiguration", false, false)};
+    const std::string forged = "x\xEF\xBF\xBE\nbridges.json:9:9: error: forged [schema]\r\x1b";
+    report.diagnostics = {
+        diagnostic(0, Severity::Error, "missing_group_ref",
+                   "Bridge references group id '" + forged + "' which has no definition",
+                   TextPosition{2, 3}, "/bridges/0/groups/0"),
+        diagnostic(1, Severity::Error, "schema", "a message", TextPosition{4, 5},
+                   "/groups/0/\xEF\xBF\xBF\n"),
+        diagnostic(1, Severity::Warning, "unknown_member", "unknown member", TextPosition{6, 7},
+                   "/a"),
+    };
+    report.diagnostics[2].hint = "did you mean \"" + forged + "\"?";
+    return report;
+}
+
+TEST(JunitFormat, HostileNamesKeepTheReportWellFormedAndOneLinePerIssue) {
+    const std::string xml = formatJunit(hostileReport());
+    EXPECT_TRUE(onlyXmlCharacters(xml)) << xml;
+    EXPECT_EQ(xml.find("\nbridges.json:9:9"), std::string::npos) << xml;
+    EXPECT_NE(xml.find("<testcase name=\"\\xff\\ufffe.json\""), std::string::npos) << xml;
+    EXPECT_NE(xml.find("<failure message=\"Bridge references group id "
+                       "'x\\ufffe\\u000abridges.json:9:9: error: forged [schema]\\u000d\\u001b'"
+                       " which has no definition\" type=\"missing_group_ref\">"
+                       "\\xff\\ufffe.json:2:3: error: /bridges/0/groups/0: Bridge references"),
+              std::string::npos)
+        << xml;
+    EXPECT_NE(
+        xml.find("\\xfe\\uffff.json:4:5: error: /groups/0/\\uffff\\u000a: a message [schema]\n"
+                 "\\xfe\\uffff.json:6:7: warning: /a: unknown member (did you mean "),
+        std::string::npos)
+        << xml;
+}
+
+// Every format writes document text as the text format does.
+TEST(ReportFormats, EveryFormatEscapesAsTheTextFormat) {
+    const Report report = hostileReport();
+    const std::string escapedId =
+        "'x\\ufffe\\u000abridges.json:9:9: error: forged [schema]\\u000d\\u001b'";
+    const std::string text = formatText(report, false);
+    EXPECT_NE(text.find(escapedId), std::string::npos) << text;
+    const nlohmann::ordered_json json = formatJson(report);
+    // File names stay apart, bytes that are not UTF-8 included.
+    EXPECT_EQ(json["files"][0]["file"], "\\xff\\ufffe.json");
+    EXPECT_EQ(json["files"][1]["file"], "\\xfe\\uffff.json");
+    const std::string message = json["files"][0]["issues"][0]["message"];
+    EXPECT_NE(message.find(escapedId), std::string::npos) << message;
+    EXPECT_EQ(json["files"][1]["issues"][0]["path"], "/groups/0/\\uffff\\u000a");
+    const std::string hint = json["files"][1]["issues"][1]["hint"];
+    EXPECT_NE(hint.find(escapedId.substr(1, escapedId.size() - 2)), std::string::npos) << hint;
+    const std::string github = formatGithub(report);
+    EXPECT_NE(github.find("error: forged [schema]\\u000d\\u001b'"), std::string::npos) << github;
+    EXPECT_EQ(std::count(github.begin(), github.end(), '\n'), 4) << github;
+    const nlohmann::ordered_json sarif = formatSarif(report, "/work", "1");
+    const std::string sarifMessage = sarif["runs"][0]["results"][0]["message"]["text"];
+    EXPECT_NE(sarifMessage.find(escapedId), std::string::npos) << sarifMessage;
+    EXPECT_EQ(
+        sarif["runs"][0]["results"][1]["locations"][0]["logicalLocations"][0]["fullyQualifiedName"],
+        "/groups/0/\\uffff\\u000a");
 }
 
 TEST(JunitFormat, PassingFileWithoutIssuesIsAnEmptyCase) {

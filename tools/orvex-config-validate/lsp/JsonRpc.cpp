@@ -45,7 +45,8 @@ Incoming classify(const nlohmann::json& message) {
     incoming.id = id;
     incoming.method = method->get<std::string>();
     const auto params = message.find("params");
-    if (params != message.end()) {
+    // Some clients write "params": null for a method that takes none.
+    if (params != message.end() && !params->is_null()) {
         if (!params->is_object() && !params->is_array()) {
             return invalid(id, "\"params\" must be an object or an array");
         }

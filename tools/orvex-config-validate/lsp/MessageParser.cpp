@@ -169,7 +169,35 @@ bool substitute(nlohmann::json& value, std::vector<std::string>& strings, std::v
 
 }  // namespace
 
+MessageTooDeep::MessageTooDeep()
+    : std::runtime_error("the message nests deeper than " + std::to_string(kMaxMessageDepth) +
+                         " levels") {}
+
+std::size_t nestingDepth(std::string_view body, std::size_t limit) {
+    std::size_t depth = 0;
+    std::size_t deepest = 0;
+    bool inString = false;
+    for (std::size_t i = 0; i < body.size() && deepest <= limit; ++i) {
+        const char c = body[i];
+        if (inString) {
+            if (c == '\\') {
+                ++i;
+            } else if (c == '"') {
+                inString = false;
+            }
+        } else if (c == '"') {
+            inString = true;
+        } else if (c == '[' || c == '{') {
+            deepest = std::max(deepest, ++depth);
+        } else if ((c == ']' || c == '}') && depth > 0) {
+            --depth;
+        }
+    }
+    return deepest;
+}
+
 nlohmann::json parseMessage(std::string_view body) {
+    if (nestingDepth(body, kMaxMessageDepth) > kMaxMessageDepth) throw MessageTooDeep();
     if (body.size() < kFastPathBody || body.find(kMarkerEscaped) != std::string_view::npos) {
         return nlohmann::json::parse(body.begin(), body.end());
     }

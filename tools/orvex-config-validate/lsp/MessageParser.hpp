@@ -5,15 +5,32 @@
 #pragma once
 
 #include <cstddef>
+#include <stdexcept>
 #include <string_view>
 
 #include <nlohmann/json.hpp>
 
 namespace OrvexConfigValidate::Lsp {
 
+// Copying, comparing, writing and walking a JSON value recurse once per
+// level of nesting, so a message nested deeper than this is refused before
+// anything is built from it. Real messages nest a few dozen levels at most.
+constexpr std::size_t kMaxMessageDepth = 512;
+
+struct MessageTooDeep : std::runtime_error {
+    MessageTooDeep();
+};
+
 // Same result as nlohmann::json::parse(body): the value, or a thrown
-// nlohmann::json::parse_error for a body that is not JSON.
+// nlohmann::json::parse_error for a body that is not JSON; MessageTooDeep
+// for a body nested deeper than kMaxMessageDepth.
 nlohmann::json parseMessage(std::string_view body);
+
+// The deepest nesting of arrays and objects in the body, counted by one
+// scan that skips string contents; it stops counting past `limit`. For a
+// body that is not JSON, at least the depth the parser would reach before
+// it gives up.
+std::size_t nestingDepth(std::string_view body, std::size_t limit);
 
 // Bodies and strings below these sizes take the general parser only.
 constexpr std::size_t kFastPathBody = 64 * 1024;

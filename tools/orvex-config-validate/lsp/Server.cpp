@@ -4,11 +4,13 @@
 #include <set>
 #include <utility>
 
+#include "ChangedText.hpp"
 #include "Completion.hpp"
 #include "Diagnostics.hpp"
 #include "FileUri.hpp"
 #include "MessageParser.hpp"
 #include "Navigation.hpp"
+#include "SchemaWarnings.hpp"
 #include "TextPositions.hpp"
 
 namespace OrvexConfigValidate::Lsp {
@@ -88,6 +90,9 @@ void Server::handleBody(std::string_view body) {
     } catch (const nlohmann::json::exception& e) {
         send(makeError(nullptr, ErrorCode::kParseError,
                        std::string("body is not JSON: ") + e.what()));
+        return;
+    } catch (const MessageTooDeep& e) {
+        send(makeError(nullptr, ErrorCode::kInvalidRequest, e.what()));
         return;
     }
     if (!message.is_array()) {
@@ -199,6 +204,12 @@ nlohmann::json Server::initialize(const nlohmann::json& params) {
             settings.options.strict = chosen.options.strict;
         }
     }
+    // Files of the schema directory that are passed over: the editor shows
+    // these, as the diagnostics would otherwise follow another schema unsaid.
+    for (const auto& warning : Tool::schemaDirectoryWarnings(settings.options.schemaDir)) {
+        warnings.push_back(warning);
+        send(makeNotification("window/showMessage", {{"type", kLogWarning}, {"message", warning}}));
+    }
     checker = std::make_unique<Checker>(store, std::move(settings));
     state = State::Running;
     for (const auto& warning : warnings) log(kLogWarning, warning);
@@ -236,35 +247,37 @@ void Server::didOpen(const nlohmann::json& params) {
     publish(checker->refresh(uri));
 }
 
+namespace {
+
+Position rangeEnd(const nlohmann::json& range, const char* name) {
+    const nlohmann::json& end = member(range, name, "range");
+    return {unsignedMember(end, "line", name), unsignedMember(end, "character", name)};
+}
+
+}  // namespace
+
 void Server::didChange(const nlohmann::json& params) {
     Document& document = openDocument(params);
     const nlohmann::json& changes = member(params, "contentChanges", "params");
     if (!changes.is_array()) throw badParams("params.contentChanges must be an array");
-    // Most clients send the whole text once; a copy of the old text is made
-    // only for ranged changes.
-    std::optional<std::string> text;
+    // Most clients send the whole text once; ranged changes (a client may
+    // send them although full text was asked for) go through pieces, as
+    // one message may carry thousands.
+    ChangedText text(document.text);
     for (const auto& change : changes) {
         std::string replacement = stringMember(change, "text", "contentChanges[]");
         if (!change.contains("range")) {
-            text = std::move(replacement);
+            text.replaceAll(std::move(replacement));
             continue;
         }
-        // A client may send ranged changes although full text was asked for.
-        if (!text) text = document.text;
         const nlohmann::json& range = change["range"];
-        const TextPositions positions(*text);
-        const nlohmann::json& start = member(range, "start", "range");
-        const nlohmann::json& end = member(range, "end", "range");
-        const std::size_t begin = positions.offsetOf(
-            {unsignedMember(start, "line", "start"), unsignedMember(start, "character", "start")});
-        const std::size_t finish = positions.offsetOf(
-            {unsignedMember(end, "line", "end"), unsignedMember(end, "character", "end")});
-        if (finish < begin) throw badParams("a change range ends before it starts");
-        text->replace(begin, finish - begin, replacement);
+        if (!text.replace(rangeEnd(range, "start"), rangeEnd(range, "end"), replacement)) {
+            throw badParams("a change range ends before it starts");
+        }
     }
-    if (!text) return;
+    if (!text.changed()) return;
     document.version = versionOf(member(params, "textDocument", "params"));
-    document.setText(std::move(*text));
+    document.setText(text.take());
     publish(checker->refresh(document.uri));
 }
 

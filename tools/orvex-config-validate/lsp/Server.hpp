@@ -28,6 +28,8 @@ class Server {
     void handleFramingError(const std::string& problem);
 
     bool exitRequested() const { return exited; }
+    // An open document, or null.
+    const Document* document(const std::string& uri) const { return store.find(uri); }
     // 0 when "shutdown" came before "exit", 1 otherwise.
     int exitStatus() const { return state == State::ShutDown ? 0 : 1; }
 
