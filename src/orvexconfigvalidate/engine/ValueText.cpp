@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "engine/JsonNumbers.hpp"
+#include "engine/WrittenNumbers.hpp"
 
 namespace OrvexConfigValidate {
 namespace {
@@ -20,7 +21,7 @@ class Writer {
     bool full() const { return cut; }
 
     void raw(const std::string& text) {
-        for (const char c : text) put(c);
+        for (std::size_t i = 0; i < text.size() && !cut; ++i) put(text[i]);
     }
 
     // A JSON string body: quotes, backslashes and control characters escaped,
@@ -126,6 +127,8 @@ void writeScalar(Writer& writer, const json& value) {
         writer.raw("\"");
         writer.stringBody(value.get_ref<const std::string&>());
         writer.raw("\"");
+    } else if (const WrittenNumber* written = WrittenNumbersInUse::lookUp(value)) {
+        writer.raw(written->text);
     } else if (value.is_number() || value.is_boolean() || value.is_null()) {
         writer.raw(value.dump());
     } else {

@@ -9,6 +9,7 @@
 #include <string>
 #include <unordered_map>
 
+#include "engine/WrittenNumbers.hpp"
 #include "text/PointerText.hpp"
 
 namespace OrvexConfigValidate {
@@ -96,6 +97,7 @@ class Reader {
 
     const std::vector<Duplicate>& duplicates() const { return duplicates_; }
     const UnlistedDuplicates& unlisted() const { return unlisted_; }
+    WrittenNumberLog& writtenNumbers() { return written_; }
 
   private:
     [[noreturn]] void fail(const std::string& expected) const { failAt(pos_, expected); }
@@ -342,6 +344,10 @@ class Reader {
         const double value = std::strtod(copy.c_str(), nullptr);
         if (!std::isfinite(value)) failAt(from, "a number within the range of a double");
         target = value;
+        const bool element = !stack_.empty() && !stack_.back().object;
+        written_.note(token, target,
+                      element ? &stack_.back().value->get_ref<const Json::array_t&>() : nullptr,
+                      static_cast<std::uint32_t>(index_.nodes.size() - 1));
     }
 
     static bool readInteger(std::string_view token, bool negative, Json& target) {
@@ -516,6 +522,7 @@ class Reader {
     std::string openPointer_;  // the JSON pointer of the innermost open container
     std::size_t budget_;       // pointer bytes still to be spent on duplicates
     UnlistedDuplicates unlisted_;
+    WrittenNumberLog written_;
 };
 
 Issue parseError(const TextIndex& index, std::size_t offset, std::string message) {
@@ -561,7 +568,8 @@ void reportUnlisted(const UnlistedDuplicates& unlisted, const TextIndex& index,
 }  // namespace
 
 bool readJson(std::string_view text, nlohmann::json& document, TextIndex& index,
-              std::vector<Issue>& issues, const ReadProgress& progress) {
+              std::vector<Issue>& issues, const ReadProgress& progress,
+              WrittenNumbers* writtenNumbers) {
     if (text.size() > kMaxTextSize) {
         issues.push_back(parseError(index, 0,
                                     "expected a text of at most " + std::to_string(kMaxTextSize) +
@@ -579,6 +587,7 @@ bool readJson(std::string_view text, nlohmann::json& document, TextIndex& index,
     }
     reportDuplicates(reader.duplicates(), index, issues);
     reportUnlisted(reader.unlisted(), index, issues);
+    if (writtenNumbers != nullptr) reader.writtenNumbers().finish(index, *writtenNumbers);
     return true;
 }
 

@@ -12,13 +12,18 @@
 
 namespace OrvexConfigValidate {
 
+class WrittenNumbers;
+
 // Reads exactly one value from text; a UTF-8 byte-order mark before it is
 // skipped. Numbers become what nlohmann::json::parse makes of them (unsigned
 // when non-negative and it fits, else signed, else double). A member written
 // twice keeps the later value and adds a "duplicate_key" warning. Returns
 // false on the first syntax error, after adding one "parse_error" issue.
 // `progress`, when set, hears now and then how many leading bytes are done.
+// `writtenNumbers`, when set, gets the numbers whose double is not the
+// number written.
 bool readJson(std::string_view text, nlohmann::json& document, TextIndex& index,
-              std::vector<Issue>& issues, const ReadProgress& progress);
+              std::vector<Issue>& issues, const ReadProgress& progress,
+              WrittenNumbers* writtenNumbers = nullptr);
 
 }  // namespace OrvexConfigValidate

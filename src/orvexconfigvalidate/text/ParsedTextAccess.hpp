@@ -6,6 +6,7 @@
 #include <nlohmann/json.hpp>
 #include <orvexconfigvalidate/OrvexConfigValidate.hpp>
 
+#include "engine/WrittenNumbers.hpp"
 #include "text/TextIndex.hpp"
 
 namespace OrvexConfigValidate {
@@ -15,6 +16,8 @@ struct ParsedText::Impl {
     TextIndex index;
     std::vector<Issue> issues;
     bool ok = false;
+    // Numbers whose double is not what the text says, by holding value.
+    WrittenNumbers numbers;
 };
 
 struct ParsedTextAccess {

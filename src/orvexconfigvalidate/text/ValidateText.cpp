@@ -5,6 +5,7 @@
 #include <unordered_map>
 
 #include "Verdict.hpp"
+#include "engine/WrittenNumbers.hpp"
 #include "text/Locator.hpp"
 #include "text/ParsedTextAccess.hpp"
 #include "text/PointerText.hpp"
@@ -81,7 +82,11 @@ ValidationResult validateOne(const ValidateFunction& validate, const std::string
                              ParsedText& parsed, const ValidateOptions& options, int source) {
     TextParts& text = ParsedTextAccess::of(parsed);
     if (!text.ok) return unparsable(text, source);
-    ValidationResult result = validate(schemaId, text.document, options);
+    ValidationResult result;
+    {
+        const WrittenNumbersInUse numbers(text.numbers, text.document, text.document);
+        result = validate(schemaId, text.document, options);
+    }
     TextPlaces places(text);
     for (Issue& issue : result.issues) {
         issue.source = source;
@@ -151,6 +156,10 @@ ValidationResult validatePair(const ValidateFunction& validate, ParsedText& serv
     ValidationResult result;
     {
         const Envelope envelope(serverText.document, bridgesText.document);
+        const WrittenNumbersInUse serverNumbers(serverText.numbers, serverText.document,
+                                                envelope.get()["server"]);
+        const WrittenNumbersInUse bridgesNumbers(bridgesText.numbers, bridgesText.document,
+                                                 envelope.get()["bridges"]);
         result = validate("Obs", envelope.get(), options);
     }
     TextPlaces serverPlaces(serverText);
