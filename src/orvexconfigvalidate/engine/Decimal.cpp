@@ -3,12 +3,16 @@
 #include <algorithm>
 #include <cmath>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace OrvexConfigValidate {
 namespace {
 
-// Products of two values below 2^64.
+// Products of two values up to 2^64.
 __extension__ typedef unsigned __int128 Wide;
+
+constexpr double kTwoTo64 = 18446744073709551616.0;
 
 bool isDigit(char c) {
     return c >= '0' && c <= '9';
@@ -68,9 +72,12 @@ int compareMagnitudes(const Decimal& a, const Decimal& b) {
     return order < 0 ? -1 : (order > 0 ? 1 : 0);
 }
 
-std::uint64_t remainderOf(const std::string& digits, std::uint64_t modulus) {
-    // Nineteen digits at a time: the remainder times 10^19 plus a chunk
-    // stays below 2^128.
+// Moduli up to 2^64: products of two residues stay below 2^128.
+constexpr Wide kLargestModulus = Wide{1} << 64;
+
+Wide remainderOf(const std::string& digits, Wide modulus) {
+    // Nineteen digits at a time: a remainder below 2^64 times 10^19 plus a
+    // chunk stays below 2^128.
     constexpr std::size_t kChunk = 19;
     Wide remainder = 0;
     for (std::size_t at = 0; at < digits.size(); at += kChunk) {
@@ -83,17 +90,49 @@ std::uint64_t remainderOf(const std::string& digits, std::uint64_t modulus) {
         }
         remainder = (remainder * scale + chunk) % modulus;
     }
-    return static_cast<std::uint64_t>(remainder);
+    return remainder;
 }
 
-std::uint64_t powerOfTen(std::int64_t exponent, std::uint64_t modulus) {
+Wide powerOfTen(std::int64_t exponent, Wide modulus) {
     Wide result = 1 % modulus;
     Wide base = 10 % modulus;
     for (auto rest = static_cast<std::uint64_t>(exponent); rest > 0; rest >>= 1) {
         if ((rest & 1) != 0) result = result * base % modulus;
         base = base * base % modulus;
     }
-    return static_cast<std::uint64_t>(result);
+    return result;
+}
+
+// The integer an integral double holds, exactly: its mantissa times a
+// power of two, worked out in base-10^9 limbs (at most 35 for 2^1024).
+std::string integralDigits(double value) {
+    int binaryExponent = 0;
+    const double fraction = std::frexp(std::fabs(value), &binaryExponent);
+    // |value| = mantissa × 2^shift with a 53-bit mantissa.
+    auto mantissa = static_cast<std::uint64_t>(std::ldexp(fraction, 53));
+    int shift = binaryExponent - 53;
+    if (shift <= 0) return std::to_string(mantissa >> -shift);
+    constexpr std::uint64_t kLimb = 1'000'000'000;
+    std::vector<std::uint64_t> limbs;  // least significant first
+    for (; mantissa > 0; mantissa /= kLimb) limbs.push_back(mantissa % kLimb);
+    while (shift > 0) {
+        const int step = std::min(shift, 29);  // a limb times 2^29 stays below 2^59
+        std::uint64_t carry = 0;
+        for (std::uint64_t& limb : limbs) {
+            const std::uint64_t product = (limb << step) + carry;
+            limb = product % kLimb;
+            carry = product / kLimb;
+        }
+        for (; carry > 0; carry /= kLimb) limbs.push_back(carry % kLimb);
+        shift -= step;
+    }
+    std::string digits = std::to_string(limbs.back());
+    for (auto it = limbs.rbegin() + 1; it != limbs.rend(); ++it) {
+        const std::string limb = std::to_string(*it);
+        digits.append(9 - limb.size(), '0');
+        digits += limb;
+    }
+    return digits;
 }
 
 }  // namespace
@@ -140,8 +179,16 @@ bool decimalOf(const nlohmann::json& value, Decimal& out) {
                                          : static_cast<std::uint64_t>(v));
         return true;
     }
-    if (!value.is_number_float() || !std::isfinite(value.get<double>())) return false;
-    return parseDecimal(value.dump(), out);
+    if (!value.is_number_float()) return false;
+    const double d = value.get<double>();
+    if (!std::isfinite(d)) return false;
+    if (d != std::floor(d) || std::fabs(d) > kTwoTo64) return parseDecimal(value.dump(), out);
+    Decimal integer;
+    integer.negative = d < 0;
+    integer.digits = integralDigits(d);
+    normalize(integer);
+    out = std::move(integer);
+    return true;
 }
 
 int compareDecimals(const Decimal& a, const Decimal& b) {
@@ -175,16 +222,17 @@ bool integerOf(const Decimal& value, bool& negative, std::uint64_t& magnitude) {
     return true;
 }
 
-bool isMultipleOf(const Decimal& value, std::uint64_t mantissa, std::int64_t exponent) {
-    if (mantissa == 0) return false;
+bool isMultipleOf(const Decimal& value, const Decimal& divisor) {
+    if (divisor.zero() || divisor.negative || divisor.digits.size() > 20) return false;
+    Wide mantissa = 0;
+    for (const char c : divisor.digits) mantissa = mantissa * 10 + static_cast<unsigned>(c - '0');
+    if (mantissa > kLargestModulus) return false;
     if (value.zero()) return true;
     // value / divisor = digits × 10^shift / mantissa. A negative shift
     // would need digits to end in a zero, which normalized digits never do.
-    const std::int64_t shift = value.exponent - exponent;
+    const std::int64_t shift = value.exponent - divisor.exponent;
     if (shift < 0) return false;
-    const Wide remainder =
-        Wide{remainderOf(value.digits, mantissa)} * powerOfTen(shift, mantissa) % mantissa;
-    return remainder == 0;
+    return remainderOf(value.digits, mantissa) * powerOfTen(shift, mantissa) % mantissa == 0;
 }
 
 }  // namespace OrvexConfigValidate

@@ -28,9 +28,11 @@ constexpr std::int64_t kDecimalExponentLimit = 1'000'000'000'000'000;
 // A JSON number token (RFC 8259); false when the text is not exactly one.
 bool parseDecimal(std::string_view text, Decimal& out);
 
-// A number as nlohmann holds it: an integer exactly, a double as the
-// shortest text that reads back as it (what dump() writes). False for NaN
-// and the infinities, and for values that are not numbers.
+// A number as nlohmann holds it. A double that holds an integer up to 2^64
+// is that integer exactly (2^64 is 18446744073709551616, the bound people
+// write); any other is the shortest text that reads back as it, what dump()
+// writes (0.1 is 0.1, 1e300 is 1e300). False for NaN and the infinities, and
+// for non-numbers.
 bool decimalOf(const nlohmann::json& value, Decimal& out);
 
 // -1, 0 or 1 as a is less than, equal to or greater than b.
@@ -42,8 +44,9 @@ bool isIntegral(const Decimal& value);
 // fits.
 bool integerOf(const Decimal& value, bool& negative, std::uint64_t& magnitude);
 
-// Whether value is an integer multiple of mantissa × 10^exponent
-// (mantissa > 0). Time linear in value's digits, logarithmic in exponents.
-bool isMultipleOf(const Decimal& value, std::uint64_t mantissa, std::int64_t exponent);
+// Whether value is an integer multiple of divisor, which must be positive
+// with digits up to 2^64, as those of any number nlohmann holds are (false
+// otherwise). Time linear in value's digits, logarithmic in the exponents.
+bool isMultipleOf(const Decimal& value, const Decimal& divisor);
 
 }  // namespace OrvexConfigValidate

@@ -72,19 +72,7 @@ bool isMultipleOf(const json& value, const json& divisor) {
     }
     const ExactNumber x(value);
     const ExactNumber y(divisor);
-    if (!x.finite() || !y.finite() || y.decimal().negative) return false;
-    // A schema's divisor is as nlohmann holds it: at most twenty digits.
-    bool negative = false;
-    std::uint64_t mantissa = 0;
-    Decimal digitsOnly = y.decimal();
-    digitsOnly.exponent = 0;
-    if (!integerOf(digitsOnly, negative, mantissa)) return false;
-    return isMultipleOf(x.decimal(), mantissa, y.decimal().exponent);
-}
-
-std::size_t writtenDigits(const json& value) {
-    const WrittenNumber* found = WrittenNumbersInUse::lookUp(value);
-    return found == nullptr ? 0 : found->decimal.digits.size();
+    return x.finite() && y.finite() && isMultipleOf(x.decimal(), y.decimal());
 }
 
 }  // namespace OrvexConfigValidate

@@ -36,8 +36,4 @@ bool isIntegralNumber(const nlohmann::json& value);
 // Whether `value` is an integer multiple of `divisor` (> 0), exactly.
 bool isMultipleOf(const nlohmann::json& value, const nlohmann::json& divisor);
 
-// The digits of the written text behind a number (0 when there is none):
-// arithmetic on it costs time in proportion.
-std::size_t writtenDigits(const nlohmann::json& value);
-
 }  // namespace OrvexConfigValidate

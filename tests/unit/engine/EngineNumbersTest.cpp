@@ -153,27 +153,44 @@ TEST(EngineDecimal, ComparisonIsExact) {
     Decimal tenth;
     ASSERT_TRUE(decimalOf(json(0.1), tenth));
     EXPECT_EQ(compareDecimals(tenth, decimal("0.1")), 0);
+    // One that holds an integer up to 2^64 is that integer, exactly.
+    Decimal bound;
+    ASSERT_TRUE(decimalOf(json(18446744073709551616.0), bound));
+    EXPECT_EQ(compareDecimals(bound, decimal("18446744073709551616")), 0);
+    ASSERT_TRUE(decimalOf(json(-9007199254740994.0), bound));
+    EXPECT_EQ(compareDecimals(bound, decimal("-9007199254740994")), 0);
+    // Beyond, the shortest text: 1e300 as written, not its binary expansion.
+    ASSERT_TRUE(decimalOf(json(1e300), bound));
+    EXPECT_EQ(compareDecimals(bound, decimal("1e300")), 0);
     EXPECT_FALSE(decimalOf(json(std::numeric_limits<double>::infinity()), tenth));
     EXPECT_FALSE(decimalOf(json("1"), tenth));
+}
+
+Decimal divisor(const std::string& mantissa, int exponent) {
+    return decimal(mantissa + "e" + std::to_string(exponent));
 }
 
 TEST(EngineDecimal, MultiplesOfLongWrittenNumbers) {
     // 10^4000 + 7 is odd; 10^4000 * 3 is a multiple of 3 and of 2^4000.
     const Decimal odd = decimal("1" + std::string(3999, '0') + "7");
-    EXPECT_FALSE(isMultipleOf(odd, 2, 0));
-    EXPECT_TRUE(isMultipleOf(odd, 1, 0));
+    EXPECT_FALSE(isMultipleOf(odd, divisor("2", 0)));
+    EXPECT_TRUE(isMultipleOf(odd, divisor("1", 0)));
     const Decimal big = decimal("3e4000");
-    EXPECT_TRUE(isMultipleOf(big, 3, 0));
+    EXPECT_TRUE(isMultipleOf(big, divisor("3", 0)));
     // Divisors up to 2^64 - 1: the remainder arithmetic needs 128 bits.
-    EXPECT_TRUE(isMultipleOf(big, 9223372036854775808ULL, 0));
-    EXPECT_FALSE(isMultipleOf(big, 18446744073709551615ULL, 0));  // has the factor 17
-    EXPECT_TRUE(isMultipleOf(decimal("36893488147419103230"), 18446744073709551615ULL, 0));
-    EXPECT_FALSE(isMultipleOf(big, 7, 0));
-    EXPECT_TRUE(isMultipleOf(decimal("1e-300"), 1, -300));
-    EXPECT_FALSE(isMultipleOf(decimal("1e-301"), 1, -300));
-    EXPECT_TRUE(isMultipleOf(decimal("1e999999999999999999"), 5, 0));
-    EXPECT_FALSE(isMultipleOf(decimal("1e999999999999999999"), 3, 0));
-    EXPECT_FALSE(isMultipleOf(decimal("5"), 0, 0));
+    EXPECT_TRUE(isMultipleOf(big, divisor("9223372036854775808", 0)));
+    EXPECT_FALSE(isMultipleOf(big, divisor("18446744073709551615", 0)));  // has the factor 17
+    EXPECT_TRUE(isMultipleOf(decimal("36893488147419103230"), divisor("18446744073709551615", 0)));
+    EXPECT_FALSE(isMultipleOf(big, divisor("7", 0)));
+    EXPECT_TRUE(isMultipleOf(decimal("1e-300"), divisor("1", -300)));
+    EXPECT_FALSE(isMultipleOf(decimal("1e-301"), divisor("1", -300)));
+    EXPECT_TRUE(isMultipleOf(decimal("1e999999999999999999"), divisor("5", 0)));
+    EXPECT_FALSE(isMultipleOf(decimal("1e999999999999999999"), divisor("3", 0)));
+    EXPECT_FALSE(isMultipleOf(decimal("5"), divisor("0", 0)));
+    EXPECT_FALSE(isMultipleOf(decimal("5"), decimal("-5")));
+    // 2^64 itself is a divisor nlohmann can hold (as a double).
+    EXPECT_TRUE(isMultipleOf(decimal("36893488147419103232"), decimal("18446744073709551616")));
+    EXPECT_FALSE(isMultipleOf(decimal("36893488147419103231"), decimal("18446744073709551616")));
 }
 
 TEST(EngineEquality, NumbersByValueObjectsByMembers) {
