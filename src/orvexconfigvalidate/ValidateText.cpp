@@ -7,6 +7,7 @@
 #include "json/Locator.hpp"
 #include "json/ParsedTextAccess.hpp"
 #include "json/PointerText.hpp"
+#include "json/WrittenNumbers.hpp"
 
 namespace OrvexConfigValidate {
 
@@ -51,7 +52,11 @@ ValidationResult validateOne(const ValidateFunction& validate, const std::string
                              ParsedText& parsed, const ValidateOptions& options, int source) {
     TextParts& text = ParsedTextAccess::of(parsed);
     if (!text.ok) return unparsable(text, source);
-    ValidationResult result = validate(schemaId, text.document, options);
+    ValidationResult result;
+    {
+        const WrittenNumbersInUse numbers(text.numbers, text.document, text.document);
+        result = validate(schemaId, text.document, options);
+    }
     TextPlaces places(text);
     for (Issue& issue : result.issues) {
         issue.source = source;
@@ -121,6 +126,10 @@ ValidationResult validatePair(const ValidateFunction& validate, ParsedText& serv
     ValidationResult result;
     {
         const Envelope envelope(serverText.document, bridgesText.document);
+        const WrittenNumbersInUse serverNumbers(serverText.numbers, serverText.document,
+                                                envelope.get()["server"]);
+        const WrittenNumbersInUse bridgesNumbers(bridgesText.numbers, bridgesText.document,
+                                                 envelope.get()["bridges"]);
         result = validate("Obs", envelope.get(), options);
     }
     TextPlaces serverPlaces(serverText);

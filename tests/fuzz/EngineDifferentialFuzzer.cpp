@@ -36,8 +36,12 @@ class Choices {
 
 const char* const kKeys[] = {"a", "b", "c"};
 const char* const kTypes[] = {"null", "boolean", "object", "array", "number", "integer", "string"};
-const char* const kPatterns[] = {"^a", "b$", "[0-9]", "^[a-c]*$", "x|y", "^.$"};
-const char* const kStrings[] = {"", "a", "ab", "b1", "abc", "x", "cab", "9"};
+// The last ones are classes that RE2 cannot take as written: sets negated
+// inside a class, "-" beside a set.
+const char* const kPatterns[] = {"^a",        "b$",       "[0-9]",      "^[a-c]*$",
+                                 "x|y",       "^.$",      "^[\\s\\S]$", "^[\\S]+$",
+                                 "^[^\\S]*$", "[\\W\\d]", "^[^\\D]",    "^[\\w-]+$"};
+const char* const kStrings[] = {"", "a", "ab", "b1", "abc", "x", "cab", "9", " ", "a-b", "\n"};
 
 json scalar(Choices& in) {
     switch (in.next(5)) {
@@ -48,7 +52,7 @@ json scalar(Choices& in) {
         case 2:
             return static_cast<int>(in.next(13)) - 4;
         case 3:
-            return kStrings[in.next(8)];
+            return kStrings[in.next(sizeof kStrings / sizeof kStrings[0])];
         default:
             return 2.5;
     }
@@ -109,7 +113,7 @@ void addKeyword(json& out, Choices& in, int depth) {
             out["multipleOf"] = in.next(4) + 1;
             break;
         case 9:
-            out["pattern"] = kPatterns[in.next(6)];
+            out["pattern"] = kPatterns[in.next(sizeof kPatterns / sizeof kPatterns[0])];
             break;
         case 10:
             out[in.next(2) == 0 ? "minItems" : "maxItems"] = in.next(3);

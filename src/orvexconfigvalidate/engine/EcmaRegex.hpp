@@ -17,9 +17,14 @@ struct EcmaRegexCompilation {
 };
 
 // The pattern in RE2's syntax, or an error naming the construct that RE2
-// cannot express (back-references, look-around).
+// cannot express (back-references, look-around). Patterns have no flags, so
+// "\\p" is "p" and classes hold code points: surrogates, which UTF-8 text
+// never holds alone, are left out of them.
 bool translateEcmaRegex(const std::string& pattern, std::string& translated, std::string& error);
 
+// A pattern past RE2's own limits (1000 repetitions, nested counted repeats
+// multiplied; its memory for a program) fails with a message naming the
+// limit.
 EcmaRegexCompilation compileEcmaRegex(const std::string& pattern);
 
 // ECMA `test`: true when the pattern matches anywhere in the text.

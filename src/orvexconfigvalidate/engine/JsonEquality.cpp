@@ -1,9 +1,8 @@
 #include "engine/JsonEquality.hpp"
 
-#include <cmath>
 #include <cstdint>
-#include <cstring>
 #include <functional>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -31,26 +30,28 @@ std::size_t mix(std::size_t seed, std::size_t value) {
     return seed ^ (value + 0x9e3779b97f4a7c15ULL + (seed << 6) + (seed >> 2));
 }
 
-// Numbers that compare equal hash alike: integral values by their integer,
-// the rest by their bits.
+std::size_t integerHash(bool negative, std::uint64_t magnitude) {
+    return std::hash<std::uint64_t>{}(negative ? std::uint64_t{0} - magnitude : magnitude);
+}
+
+// Numbers that compare equal hash alike: integers that fit 64 bits by their
+// integer, the rest by their exact decimal digits.
 std::size_t numberHash(const json& value) {
-    if (isIntegralNumber(value)) {
-        if (value.is_number_unsigned())
-            return std::hash<std::uint64_t>{}(value.get<std::uint64_t>());
-        if (value.is_number_integer())
-            return std::hash<std::uint64_t>{}(
-                static_cast<std::uint64_t>(value.get<std::int64_t>()));
-        const double d = value.get<double>();
-        if (d >= -9223372036854775808.0 && d < 9223372036854775808.0)
-            return std::hash<std::uint64_t>{}(
-                static_cast<std::uint64_t>(static_cast<std::int64_t>(d)));
-        if (d >= 0 && d < 18446744073709551616.0)
-            return std::hash<std::uint64_t>{}(static_cast<std::uint64_t>(d));
+    if (value.is_number_unsigned()) return integerHash(false, value.get<std::uint64_t>());
+    if (value.is_number_integer()) {
+        const std::int64_t v = value.get<std::int64_t>();
+        return integerHash(v < 0, v < 0 ? std::uint64_t{0} - static_cast<std::uint64_t>(v)
+                                        : static_cast<std::uint64_t>(v));
     }
-    double d = value.get<double>();
-    std::uint64_t bits = 0;
-    std::memcpy(&bits, &d, sizeof bits);
-    return std::hash<std::uint64_t>{}(bits);
+    const ExactNumber exact(value);
+    if (!exact.finite()) return std::hash<double>{}(value.get<double>());
+    const Decimal& decimal = exact.decimal();
+    bool negative = false;
+    std::uint64_t magnitude = 0;
+    if (integerOf(decimal, negative, magnitude)) return integerHash(negative, magnitude);
+    std::size_t seed = std::hash<std::string>{}(decimal.digits);
+    seed = mix(seed, static_cast<std::size_t>(decimal.exponent));
+    return mix(seed, decimal.negative ? 1 : 0);
 }
 
 }  // namespace

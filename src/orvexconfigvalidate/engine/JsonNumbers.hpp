@@ -1,10 +1,30 @@
 // Exact arithmetic on JSON numbers whatever their storage: int64, uint64 or
 // double. Converting all of them to double would make 2^63 + 1 equal 2^63.
+// A double counts as the shortest text that reads back as it, and a number
+// whose text a parsed text kept (see WrittenNumbers) as that text.
 #pragma once
+
+#include <cstddef>
 
 #include <nlohmann/json.hpp>
 
+#include "json/Decimal.hpp"
+
 namespace OrvexConfigValidate {
+
+// The exact value of a JSON number: as written when its text is known.
+class ExactNumber {
+  public:
+    explicit ExactNumber(const nlohmann::json& value);
+    // False for NaN and the infinities, which have no decimal value.
+    bool finite() const { return known; }
+    const Decimal& decimal() const { return written != nullptr ? *written : own; }
+
+  private:
+    const Decimal* written = nullptr;
+    Decimal own;
+    bool known = false;
+};
 
 // -1, 0 or 1 as a is less than, equal to or greater than b. Both must be
 // numbers.
@@ -13,8 +33,7 @@ int compareNumbers(const nlohmann::json& a, const nlohmann::json& b);
 // A number with zero fractional part (3.0 and 1e2 count).
 bool isIntegralNumber(const nlohmann::json& value);
 
-// Whether `value` is an integer multiple of `divisor` (> 0): exact when both
-// are integral, within a small relative tolerance otherwise.
+// Whether `value` is an integer multiple of `divisor` (> 0), exactly.
 bool isMultipleOf(const nlohmann::json& value, const nlohmann::json& divisor);
 
 }  // namespace OrvexConfigValidate

@@ -1,9 +1,12 @@
 #include "engine/ValueText.hpp"
 
+#include <cmath>
 #include <utility>
 #include <vector>
 
+#include "json/Decimal.hpp"
 #include "engine/JsonNumbers.hpp"
+#include "json/WrittenNumbers.hpp"
 
 namespace OrvexConfigValidate {
 namespace {
@@ -20,7 +23,7 @@ class Writer {
     bool full() const { return cut; }
 
     void raw(const std::string& text) {
-        for (const char c : text) put(c);
+        for (std::size_t i = 0; i < text.size() && !cut; ++i) put(text[i]);
     }
 
     // A JSON string body: quotes, backslashes and control characters escaped,
@@ -121,12 +124,31 @@ class Writer {
     std::string out;
 };
 
+// A double from 2^53 to 2^64 holding an integer shows as that integer,
+// which is what it is compared as: 18446744073709551616, not
+// 1.8446744073709552e+19.
+std::string numberText(const json& value) {
+    const double d = std::fabs(value.get<double>());
+    Decimal exact;
+    if (!value.is_number_float() || !(d >= 9007199254740992.0 && d <= 18446744073709551616.0) ||
+        !decimalOf(value, exact) || !isIntegral(exact))
+        return value.dump();
+    std::string text = exact.negative ? "-" : "";
+    text += exact.digits;
+    text.append(static_cast<std::size_t>(exact.exponent), '0');
+    return text;
+}
+
 void writeScalar(Writer& writer, const json& value) {
     if (value.is_string()) {
         writer.raw("\"");
         writer.stringBody(value.get_ref<const std::string&>());
         writer.raw("\"");
-    } else if (value.is_number() || value.is_boolean() || value.is_null()) {
+    } else if (const WrittenNumber* written = WrittenNumbersInUse::lookUp(value)) {
+        writer.raw(written->text);
+    } else if (value.is_number()) {
+        writer.raw(numberText(value));
+    } else if (value.is_boolean() || value.is_null()) {
         writer.raw(value.dump());
     } else {
         writer.raw("<binary>");

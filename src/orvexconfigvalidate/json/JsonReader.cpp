@@ -12,6 +12,7 @@
 #include <orvexconfigvalidate/Configuration.hpp>
 
 #include "json/PointerText.hpp"
+#include "json/WrittenNumbers.hpp"
 
 namespace OrvexConfigValidate {
 
@@ -98,6 +99,7 @@ class Reader {
 
     const std::vector<Duplicate>& duplicates() const { return duplicates_; }
     const UnlistedDuplicates& unlisted() const { return unlisted_; }
+    WrittenNumberLog& writtenNumbers() { return written_; }
 
   private:
     [[noreturn]] void fail(const std::string& expected) const { failAt(pos_, expected); }
@@ -345,6 +347,10 @@ class Reader {
         const double value = std::strtod(copy.c_str(), nullptr);
         if (!std::isfinite(value)) failAt(from, "a number within the range of a double");
         target = value;
+        const bool element = !stack_.empty() && !stack_.back().object;
+        written_.note(token, target,
+                      element ? &stack_.back().value->get_ref<const Json::array_t&>() : nullptr,
+                      static_cast<std::uint32_t>(index_.nodes.size() - 1));
     }
 
     static bool readInteger(std::string_view token, bool negative, Json& target) {
@@ -519,6 +525,7 @@ class Reader {
     std::string openPointer_;  // the JSON pointer of the innermost open container
     std::size_t budget_;       // pointer bytes still to be spent on duplicates
     UnlistedDuplicates unlisted_;
+    WrittenNumberLog written_;
 };
 
 Issue parseError(const TextIndex& index, std::size_t offset, std::string message) {
@@ -568,7 +575,8 @@ std::string duplicateKeyMessage(std::string_view name, std::size_t firstLine) {
 }
 
 bool readJson(std::string_view text, nlohmann::json& document, TextIndex& index,
-              std::vector<Issue>& issues, const ReadProgress& progress) {
+              std::vector<Issue>& issues, const ReadProgress& progress,
+              WrittenNumbers* writtenNumbers) {
     if (text.size() > kMaxTextSize) {
         issues.push_back(parseError(index, 0,
                                     "expected a text of at most " + std::to_string(kMaxTextSize) +
@@ -586,6 +594,7 @@ bool readJson(std::string_view text, nlohmann::json& document, TextIndex& index,
     }
     reportDuplicates(reader.duplicates(), index, issues);
     reportUnlisted(reader.unlisted(), index, issues);
+    if (writtenNumbers != nullptr) reader.writtenNumbers().finish(index, *writtenNumbers);
     return true;
 }
 

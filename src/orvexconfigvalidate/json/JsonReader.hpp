@@ -14,6 +14,8 @@
 
 namespace OrvexConfigValidate {
 
+class WrittenNumbers;
+
 // Reads exactly one value from text; a UTF-8 byte-order mark before it is
 // skipped. Numbers become what nlohmann::json::parse makes of them (unsigned
 // when non-negative and it fits, else signed, else double). A member written
@@ -24,7 +26,10 @@ namespace OrvexConfigValidate {
 // of its first occurrence.
 std::string duplicateKeyMessage(std::string_view name, std::size_t firstLine);
 
+// `writtenNumbers`, when set, gets the numbers whose double is not the
+// number written.
 bool readJson(std::string_view text, nlohmann::json& document, TextIndex& index,
-              std::vector<Issue>& issues, const ReadProgress& progress);
+              std::vector<Issue>& issues, const ReadProgress& progress,
+              WrittenNumbers* writtenNumbers = nullptr);
 
 }  // namespace OrvexConfigValidate

@@ -62,7 +62,7 @@ ParsedText parseText(std::string_view text, const ReadProgress& progress) {
     // Configuration files spend well over ten bytes per value; a denser
     // text only makes the index grow once or twice more.
     impl.index.nodes.reserve(std::min(text.size(), kMaxTextSize) / 16 + 16);
-    impl.ok = readJson(text, impl.document, impl.index, impl.issues, progress);
+    impl.ok = readJson(text, impl.document, impl.index, impl.issues, progress, &impl.numbers);
     return parsed;
 }
 

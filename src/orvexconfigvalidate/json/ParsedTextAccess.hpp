@@ -8,6 +8,7 @@
 #include <orvexconfigvalidate/OrvexConfigValidate.hpp>
 
 #include "json/TextIndex.hpp"
+#include "json/WrittenNumbers.hpp"
 
 namespace OrvexConfigValidate {
 
@@ -16,6 +17,8 @@ struct ParsedText::Impl {
     TextIndex index;
     std::vector<Issue> issues;
     bool ok = false;
+    // Numbers whose double is not what the text says, by holding value.
+    WrittenNumbers numbers;
 };
 
 // A moved-from ParsedText has no parts; it reads as an empty one that

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdio>
 #include <string>
 
 #include <re2/re2.h>
@@ -68,6 +69,83 @@ TEST(EngineRegex, UnsupportedConstructsAreNamed) {
     EXPECT_FALSE(translateEcmaRegex("a\\", translated, error));
     EXPECT_FALSE(translateEcmaRegex("\\uD800", translated, error));
     EXPECT_TRUE(translateEcmaRegex("a(?:b)c", translated, error)) << error;
+}
+
+TEST(EngineRegex, NegatedSetsInsideClasses) {
+    // The common idiom for any character at all, line terminators included.
+    EXPECT_TRUE(matches("^[\\s\\S]+$", "a\n\xE2\x80\xA8 \xF0\x9F\x98\x80"));
+    EXPECT_TRUE(matches("^[\\S]+$", "ab\xC3\xA9"));
+    EXPECT_FALSE(matches("^[\\S]+$", "a b"));
+    EXPECT_FALSE(matches("^[\\S]$", "\xC2\xA0"));  // no-break space
+    EXPECT_FALSE(matches("^[\\S]$", "\x0B"));
+    EXPECT_TRUE(matches("^[^\\S]+$", " \t\xE3\x80\x80\xEF\xBB\xBF"));
+    EXPECT_FALSE(matches("^[^\\S]$", "a"));
+    EXPECT_TRUE(matches("^[\\W]+$", "-\xC3\xA9"));
+    EXPECT_FALSE(matches("^[\\W]$", "_"));
+    EXPECT_TRUE(matches("^[\\D]+$", "a-"));
+    EXPECT_FALSE(matches("^[\\D]$", "5"));
+    EXPECT_TRUE(matches("^[^\\D]$", "5"));
+    EXPECT_TRUE(matches("^[\\S\\d]$", "7"));
+}
+
+TEST(EngineRegex, ClassRangesAndLiterals) {
+    // Beside a set, "-" is itself.
+    EXPECT_TRUE(matches("^[\\d-z]+$", "1-z"));
+    EXPECT_FALSE(matches("^[\\d-z]$", "a"));
+    EXPECT_TRUE(matches("^[a-]+$", "a-"));
+    EXPECT_TRUE(matches("^[\\]\\\\^-]+$", "]\\^-"));
+    EXPECT_TRUE(matches("^[\xC3\xA0-\xC3\xBC]$", "\xC3\xA9"));  // a range of two-byte letters
+    EXPECT_FALSE(matches("^[\xC3\xA0-\xC3\xBC]$", "\xC3\xBD"));
+    EXPECT_TRUE(matches("^[\\x41-\\u0043]+$", "ABC"));
+    EXPECT_TRUE(matches("^[\\cJ]$", "\n"));
+    EXPECT_TRUE(matches("^[\\c_]$", "\x1F"));
+    EXPECT_TRUE(matches("^[\\c]+$", "\\c"));
+    std::string translated;
+    std::string error;
+    EXPECT_FALSE(translateEcmaRegex("[b-a]", translated, error));
+    EXPECT_NE(error.find("out of order"), std::string::npos) << error;
+    EXPECT_FALSE(translateEcmaRegex("[a", translated, error));
+    EXPECT_EQ(error, "a character class is not closed");
+}
+
+TEST(EngineRegex, SurrogatesAreNoCodePoints) {
+    // Excluding only surrogates excludes no character of UTF-8 text.
+    EXPECT_TRUE(matches("^[^\\uD800-\\uDFFF]+$", "a\xC3\xA9\xF0\x9F\x98\x80\xEF\xBF\xBF\n"));
+    EXPECT_FALSE(matches("[\\uD800-\\uDFFF]", "a\xF0\x9F\x98\x80"));
+    // A range that reaches into them keeps its other characters.
+    EXPECT_TRUE(matches("^[\\uD000-\\uDFFF]$", "\xED\x80\x80"));     // U+D000
+    EXPECT_TRUE(matches("^[\\uDC00-\\uE000]$", "\xEE\x80\x80"));     // U+E000
+    EXPECT_TRUE(matches("^[\\uD83D\\uDE00]$", "\xF0\x9F\x98\x80"));  // a pair is one character
+}
+
+TEST(EngineRegex, PropertyEscapesNeedTheUnicodeFlag) {
+    // Without the u flag ECMA reads "\\p" as "p".
+    EXPECT_TRUE(matches("^\\pL$", "pL"));
+    EXPECT_FALSE(matches("^\\pL$", "a"));
+    EXPECT_TRUE(matches("^\\P{L}$", "P{L}"));
+    EXPECT_TRUE(matches("^[\\p]$", "p"));
+}
+
+TEST(EngineRegex, RepeatsPastTheEngineLimitSaySo) {
+    EXPECT_TRUE(matches("^a{1000}$", std::string(1000, 'a')));
+    for (const char* pattern : {"a{1001}", "(\\w{1,100}\\.){1,100}"}) {
+        const EcmaRegexCompilation compiled = compileEcmaRegex(pattern);
+        EXPECT_EQ(compiled.regex, nullptr) << pattern;
+        EXPECT_NE(compiled.error.find("limit of 1000 repetitions"), std::string::npos)
+            << compiled.error;
+    }
+    EXPECT_EQ(compileEcmaRegex("a{2,1}").error,
+              "the counted repeat {2,1} has its bounds out of order");
+    // A class of 768 separate characters, repeated: too large a program.
+    std::string scattered = "[";
+    for (unsigned c = 0x100; c < 0x700; c += 2) {
+        char escape[8];
+        std::snprintf(escape, sizeof escape, "\\u%04X", c);
+        scattered += escape;
+    }
+    const EcmaRegexCompilation large = compileEcmaRegex(scattered + "]{1000}");
+    ASSERT_EQ(large.regex, nullptr);
+    EXPECT_NE(large.error.find("MiB of memory"), std::string::npos) << large.error;
 }
 
 // Both once crashed or hung a backtracking matcher.
