@@ -101,7 +101,6 @@ class Compiler {
         checkChainLength(rootNode);
         redirectReferences();
         out->root = finalTarget(rootNode);
-        collectMemberNamers();
         return out;
     }
 
@@ -622,40 +621,6 @@ class Compiler {
                 dependency.schema = finalTarget(dependency.schema);
             for (auto& entry : node.properties) entry.second = finalTarget(entry.second);
             for (auto& entry : node.patternProperties) entry.second = finalTarget(entry.second);
-        }
-    }
-
-    static bool isFalseSchema(const SchemaNode* node) {
-        return node != nullptr && node->checks.size() == 1 && node->checks[0] == Check::False;
-    }
-
-    // For each node that an instance member or item is first judged by, the
-    // nodes that judge the same instance and name members.
-    void collectMemberNamers() {
-        std::set<const SchemaNode*> entries{out->root};
-        for (const SchemaNode& node : out->nodes) {
-            if (node.ref != nullptr) continue;
-            for (const auto& entry : node.properties) entries.insert(entry.second);
-            for (const auto& entry : node.patternProperties) entries.insert(entry.second);
-            entries.insert(node.itemList.begin(), node.itemList.end());
-            for (const auto* single : {node.additionalProperties, node.items, node.additionalItems})
-                if (single != nullptr) entries.insert(single);
-        }
-        for (const SchemaNode* entry : entries) {
-            auto& node = const_cast<SchemaNode&>(*entry);
-            std::set<const SchemaNode*> seen{entry};
-            std::vector<const SchemaNode*> pending{entry};
-            while (!pending.empty()) {
-                const SchemaNode* current = pending.back();
-                pending.pop_back();
-                if (current->namesMembers()) node.memberNamers.push_back(current);
-                if (isFalseSchema(current->additionalProperties)) node.forbidsOtherMembers = true;
-                std::vector<const SchemaNode*> next = sameValueEdges(*current);
-                // What must not match names nothing the instance may hold.
-                next.erase(std::remove(next.begin(), next.end(), current->notSchema), next.end());
-                for (const SchemaNode* child : next)
-                    if (seen.insert(child).second) pending.push_back(child);
-            }
         }
     }
 

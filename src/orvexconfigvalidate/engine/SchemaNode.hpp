@@ -115,11 +115,6 @@ struct SchemaNode {
     const SchemaNode* additionalItems = nullptr;
     const SchemaNode* contains = nullptr;
 
-    // For strict mode: the nodes that apply to the same instance as this
-    // one (itself included) and name members, and whether one of them
-    // forbids unnamed members anyway.
-    std::vector<const SchemaNode*> memberNamers;
-    bool forbidsOtherMembers = false;
     bool namesMembers() const { return !properties.empty() || !patternProperties.empty(); }
 };
 
