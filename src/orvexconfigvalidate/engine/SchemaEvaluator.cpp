@@ -348,7 +348,7 @@ class Evaluation {
     }
 
     bool search(const PatternCheck& pattern, const std::string& text) {
-        work.chargeSearch(text.size());
+        work.chargeSearch(text.size(), pattern.cost);
         return ecmaRegexSearch(*pattern.regex, text);
     }
 

@@ -11,11 +11,13 @@
 
 namespace OrvexConfigValidate {
 
-// Bytes scanned, copied or written per unit.
+// Bytes scanned or compared per unit.
 constexpr std::size_t kBytesPerWorkUnit = 16;
 // A regex search costs this much on top of the bytes it scans: RE2 sets up
 // its machine for every search, however short the text.
 constexpr std::uint64_t kRegexSearchUnits = 8;
+// Bytes searched times regex instructions, per unit.
+constexpr std::uint64_t kRegexStepsPerUnit = 4;
 
 // Thrown by WorkBudget::charge once the budget is spent; the evaluation
 // unwinds to its top and reports that it stopped.
@@ -33,7 +35,11 @@ class WorkBudget {
         if (used > limitValue) overrun();
     }
     void chargeBytes(std::size_t bytes) { charge(1 + bytes / kBytesPerWorkUnit); }
-    void chargeSearch(std::size_t bytes) { charge(kRegexSearchUnits + bytes / kBytesPerWorkUnit); }
+    // A search of `bytes` with a regex of `cost` (regexCost) per byte, charged
+    // before it runs: a search cannot be stopped halfway.
+    void chargeSearch(std::size_t bytes, std::size_t cost) {
+        charge(kRegexSearchUnits + static_cast<std::uint64_t>(bytes) * cost / kRegexStepsPerUnit);
+    }
 
     std::uint64_t limit() const { return limitValue; }
 

@@ -135,7 +135,7 @@ TEST(WorkBudget, InertPaddingDoesNotBuyWork) {
 }
 
 TEST(WorkBudget, EnumComparisonsCostTheirSize) {
-    constexpr int kSize = 700;
+    constexpr int kSize = 500;
     json alternatives = json::array();
     for (int a = 0; a < kSize; ++a) {
         std::vector<int> items(kSize, 0);
@@ -157,7 +157,11 @@ TEST(WorkBudget, UniqueItemsOnADeepNestingIsLinear) {
     Hostile schema(json::parse(R"({"items": {"$ref": "#"}, "uniqueItems": true})"));
     const auto nested = [] {
         json value = json::array();
-        for (int i = 0; i < 100000; ++i) value = json::array({std::move(value)});  // 200 KB
+        for (int i = 0; i < 100000; ++i) {  // 200 KB
+            json outer = json::array();
+            outer.push_back(std::move(value));
+            value = std::move(outer);
+        }
         return value;
     };
     const ValidationResult result = schema.run(nested());
@@ -189,11 +193,11 @@ TEST(WorkBudget, StrictHintsAreCounted) {
 }
 
 TEST(WorkBudget, CompilingManyEntriesThatShareNamersIsLinear) {
-    // 8,000 member schemas, each reaching the same 8,000 subschemas that
-    // name members.
+    // 6,000 member schemas, each reaching the same 6,000 subschemas that
+    // name members: 36 M steps to list them all for each.
     json all = json::array();
     json schema = json::object();
-    for (int i = 0; i < 8000; ++i) {
+    for (int i = 0; i < 6000; ++i) {
         const std::string name = "n" + std::to_string(i);
         schema["definitions"][name] = {{"properties", {{name, true}}}};
         all.push_back({{"$ref", "#/definitions/" + name}});
@@ -220,6 +224,52 @@ TEST(WorkBudget, PatternsThatDoNotMatchAreCounted) {
     for (int i = 0; i < 20000; ++i) document["member" + std::to_string(i)] = 0;
     const ValidationResult result = schema.run(document);
     EXPECT_LT(schema.seconds, kQuick);
+    EXPECT_TRUE(stoppedByBudget(result));
+}
+
+bool compileStopped(const ValidationResult& result) {
+    return result.issues.size() == 1 && result.issues[0].code == "schema_engine" &&
+           result.issues[0].message.find("too much work to compile") != std::string::npos;
+}
+
+TEST(WorkBudget, ReferencesUnderALongBaseAreCounted) {
+    // Every subschema used to keep its own copy of the 400 KB base, and
+    // every reference resolved against it: 8 GB.
+    json schema = {{"$id", "http://example.com/" + std::string(400000, 'a')},
+                   {"definitions", {{"x", json::object()}}}};
+    for (int i = 0; i < 20000; ++i)
+        schema["properties"]["p" + std::to_string(i)] = {{"$ref", "#/definitions/x"}};
+    Hostile hostile(schema);
+    const ValidationResult result = hostile.run(json{{"p1", 1}});
+    EXPECT_LT(hostile.seconds, kQuick);
+    EXPECT_TRUE(compileStopped(result)) << result.issues.front().message;
+    // A long base with a few references still compiles.
+    schema["properties"] = {{"p", {{"$ref", "#/definitions/x"}}}, {"q", {{"type", "string"}}}};
+    Hostile few(schema);
+    const ValidationResult fine = few.run(json{{"p", 1}, {"q", 2}});
+    ASSERT_EQ(fine.issues.size(), 1u);
+    EXPECT_EQ(fine.issues[0].pointer, "/q");
+}
+
+TEST(WorkBudget, CompilingLargePatternsIsCounted) {
+    // Each of these takes RE2 milliseconds to compile.
+    json patterns = json::object();
+    for (int i = 0; i < 2000; ++i) patterns["[a-z]{1,999}" + std::to_string(i)] = true;
+    Hostile hostile(json{{"patternProperties", patterns}});
+    const ValidationResult result = hostile.run(json::object());
+    EXPECT_LT(hostile.seconds, kQuick);
+    EXPECT_TRUE(compileStopped(result)) << result.issues.front().message;
+}
+
+TEST(WorkBudget, SearchesAreChargedForTheRegexSize) {
+    // RE2 cannot keep this pattern as a DFA and simulates all its 2,000
+    // instructions on every byte: seconds per string.
+    Hostile hostile(json{{"items", {{"pattern", "[a-z]{1,999}x"}}}});
+    EXPECT_FALSE(hostile.run(json::array({"0123456789"})).ok);
+    EXPECT_TRUE(hostile.run(json::array({"abcx"})).ok);
+    const ValidationResult result =
+        hostile.run(json(std::vector<std::string>(10, std::string(100000, 'a'))));
+    EXPECT_LT(hostile.seconds, kQuick);
     EXPECT_TRUE(stoppedByBudget(result));
 }
 
