@@ -219,9 +219,9 @@ class Compiler {
     // ---- references ----
 
     const json* resolve(const std::string& written, const Place& from) {
-        // Each reference is resolved against its base: a long base costs
-        // as often as it is used.
-        work.chargeBytes(from.base->size() + written.size() + from.pointer.size());
+        // Each reference is resolved against its base, in several passes
+        // over it: a long base costs as often as it is used.
+        work.charge(from.base->size() + written.size() + from.pointer.size());
         const std::string full = resolveUriReference(*from.base, written);
         const std::string location = withoutFragment(full);
         const std::string fragment = fragmentOf(full);
