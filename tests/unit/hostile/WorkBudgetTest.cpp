@@ -172,6 +172,14 @@ TEST(WorkBudget, UniqueItemsOnADeepNestingIsLinear) {
     const ValidationResult equal = schema.run(twins);
     ASSERT_EQ(countCode(equal, "schema"), 1u);
     EXPECT_NE(equal.issues[0].message.find("items 0 and 1 are equal"), std::string::npos);
+    // Items alike in all the values a hash looks at are still told apart.
+    std::vector<int> long1(200), long2(200);
+    for (int i = 0; i < 200; ++i) long1[i] = long2[i] = i;
+    long2.back() = 1000;
+    EXPECT_TRUE(schema.run(json::array({long1, long2, long1[0]})).ok);
+    const ValidationResult repeated = schema.run(json::array({long1, long2, long1}));
+    ASSERT_EQ(countCode(repeated, "schema"), 1u);
+    EXPECT_NE(repeated.issues[0].message.find("items 0 and 2 are equal"), std::string::npos);
 }
 
 TEST(WorkBudget, StrictHintsAreCounted) {
