@@ -3,15 +3,33 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
 #include "engine/JsonNumbers.hpp"
+#include "engine/WorkBudget.hpp"
 
 namespace OrvexConfigValidate {
 namespace {
 
 using nlohmann::json;
+
+// Values a hash looks at: enough to tell apart the items of ordinary arrays.
+constexpr std::size_t kHashedValues = 64;
+// Bytes of a string a hash looks at.
+constexpr std::size_t kHashedBytes = 256;
+
+void charge(WorkBudget* work, std::uint64_t units) {
+    if (work != nullptr) work->charge(units);
+}
+
+std::size_t stringHash(const std::string& text) {
+    if (text.size() <= kHashedBytes) return std::hash<std::string>{}(text);
+    const std::size_t prefix =
+        std::hash<std::string_view>{}(std::string_view(text.data(), kHashedBytes));
+    return prefix ^ (text.size() * 0x9e3779b97f4a7c15ULL);
+}
 
 bool sameKind(const json& a, const json& b) {
     if (a.is_number() && b.is_number()) return true;
@@ -56,11 +74,18 @@ std::size_t numberHash(const json& value) {
 
 }  // namespace
 
-bool jsonEqual(const json& a, const json& b) {
+bool jsonEqual(const json& a, const json& b, WorkBudget* work) {
+    // Every pair queued is charged when queued: a mismatch found early
+    // does not make the queueing free.
+    charge(work, 1);
     std::vector<std::pair<const json*, const json*>> pending{{&a, &b}};
     while (!pending.empty()) {
         const auto [x, y] = pending.back();
         pending.pop_back();
+        if (x->is_structured() && sameKind(*x, *y) && x->size() == y->size())
+            charge(work, x->size());
+        if (x->is_string() && y->is_string())
+            charge(work, x->get_ref<const std::string&>().size() / kBytesPerWorkUnit);
         if (!sameKind(*x, *y)) return false;
         if (x->is_object()) {
             if (x->size() != y->size()) return false;
@@ -81,27 +106,34 @@ bool jsonEqual(const json& a, const json& b) {
     return true;
 }
 
-std::size_t jsonHash(const json& value) {
+std::size_t jsonHash(const json& value, WorkBudget* work) {
     std::size_t seed = 0;
     std::vector<const json*> pending{&value};
+    // Values taken into the hash, queued ones included: equal values queue
+    // the same ones in the same order, so they still hash alike.
+    std::size_t taken = 1;
     while (!pending.empty()) {
         const json* current = pending.back();
         pending.pop_back();
+        charge(work, 1);
         seed = mix(seed, static_cast<std::size_t>(current->is_number() ? json::value_t::number_float
                                                                        : current->type()));
         if (current->is_object()) {
             seed = mix(seed, current->size());
-            for (auto it = current->begin(); it != current->end(); ++it) {
-                seed = mix(seed, std::hash<std::string>{}(it.key()));
+            for (auto it = current->begin(); it != current->end() && taken < kHashedValues;
+                 ++it, ++taken) {
+                seed = mix(seed, stringHash(it.key()));
                 pending.push_back(&it.value());
             }
         } else if (current->is_array()) {
             seed = mix(seed, current->size());
-            for (const json& element : *current) pending.push_back(&element);
+            for (auto it = current->begin(); it != current->end() && taken < kHashedValues;
+                 ++it, ++taken)
+                pending.push_back(&*it);
         } else if (current->is_number()) {
             seed = mix(seed, numberHash(*current));
         } else if (current->is_string()) {
-            seed = mix(seed, std::hash<std::string>{}(current->get_ref<const std::string&>()));
+            seed = mix(seed, stringHash(current->get_ref<const std::string&>()));
         } else if (current->is_boolean()) {
             seed = mix(seed, current->get<bool>() ? 1 : 2);
         }

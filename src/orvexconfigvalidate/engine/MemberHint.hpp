@@ -6,9 +6,13 @@
 
 namespace OrvexConfigValidate {
 
+class WorkBudget;
+
 // The declared name closest to `name`: equal but for case, or at most two
 // edits away; "" when none is that close. Ties go to the first candidate.
+// Each comparison is charged to `work` as the product of the lengths it
+// may compare.
 std::string closestMemberName(const std::string& name,
-                              const std::vector<const std::string*>& candidates);
+                              const std::vector<const std::string*>& candidates, WorkBudget& work);
 
 }  // namespace OrvexConfigValidate

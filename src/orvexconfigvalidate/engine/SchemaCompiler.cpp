@@ -5,10 +5,13 @@
 #include <cstdint>
 #include <limits>
 #include <map>
+#include <memory>
 #include <set>
 #include <stdexcept>
 #include <utility>
 #include <vector>
+
+#include <re2/re2.h>
 
 #include "engine/CompiledSchema.hpp"
 #include "engine/EcmaRegex.hpp"
@@ -17,12 +20,22 @@
 #include "engine/SchemaNode.hpp"
 #include "engine/UriReference.hpp"
 #include "engine/ValueText.hpp"
+#include "engine/WorkBudget.hpp"
 #include "json/PointerText.hpp"
 
 namespace OrvexConfigValidate {
 namespace {
 
 using nlohmann::json;
+
+// Units of work a compilation may take, whatever the schema: stored bytes
+// of places and labels count one each, so this bounds their memory too.
+constexpr std::uint64_t kCompileWork = 32'000'000;
+// What indexing a subschema keeps beside its pointer.
+constexpr std::size_t kPlaceBytes = 96;
+// Units per regex program instruction compiled: RE2 takes up to a couple
+// of microseconds for each.
+constexpr std::uint64_t kRegexCompileUnits = 128;
 
 bool isSchemaValue(const json& value) {
     return value.is_object() || value.is_boolean();
@@ -101,7 +114,6 @@ class Compiler {
         checkChainLength(rootNode);
         redirectReferences();
         out->root = finalTarget(rootNode);
-        collectMemberNamers();
         return out;
     }
 
@@ -109,7 +121,9 @@ class Compiler {
     struct Place {
         std::size_t doc = 0;
         std::string pointer;  // RFC 6901 inside the document
-        std::string base;     // base URI in force
+        // The base URI in force, shared by every subschema under one "$id":
+        // a long one is not copied per subschema.
+        std::shared_ptr<const std::string> base;
     };
 
     [[noreturn]] void fail(const std::string& message) { throw std::invalid_argument(message); }
@@ -146,13 +160,15 @@ class Compiler {
         docUris.push_back(uri);
         docByIdentity.emplace(value, doc);
         resources.emplace(uri, value);
-        index(doc, *value, "", uri);
+        index(doc, *value, "", std::make_shared<const std::string>(uri));
         return value;
     }
 
     // Records the place of every subschema and the names that "$id" gives.
     // Nesting is bounded above, so recursion is safe here.
-    void index(std::size_t doc, const json& value, const std::string& pointer, std::string base) {
+    void index(std::size_t doc, const json& value, const std::string& pointer,
+               std::shared_ptr<const std::string> base) {
+        work.charge(kPlaceBytes + pointer.size());
         if (!places.emplace(&value, Place{doc, pointer, base}).second) return;
         if (!value.is_object()) return;
         // Everything beside a reference is ignored, "$id" included.
@@ -161,17 +177,18 @@ class Compiler {
         const auto ownId = value.find("$id");
         if (ownId != value.end() && ownId->is_string()) {
             const std::string& text = ownId->get_ref<const std::string&>();
-            const std::string resolved = resolveUriReference(base, text);
+            work.charge(2 * (base->size() + text.size()));
+            const std::string resolved = resolveUriReference(*base, text);
             const std::string fragment = fragmentOf(resolved);
             if (!text.empty() && text[0] == '#') {
                 if (!fragment.empty())
-                    anchors.emplace(withoutFragment(base) + "#" + fragment, &value);
+                    anchors.emplace(withoutFragment(*base) + "#" + fragment, &value);
             } else {
-                base = withoutFragment(resolved);
+                base = std::make_shared<const std::string>(withoutFragment(resolved));
                 places[&value].base = base;
-                resources.emplace(base, &value);
+                resources.emplace(*base, &value);
                 if (!fragment.empty() && fragment[0] != '/')
-                    anchors.emplace(base + "#" + fragment, &value);
+                    anchors.emplace(*base + "#" + fragment, &value);
             }
         }
         for (const SubschemaKeyword& keyword : kSubschemaKeywords) {
@@ -202,7 +219,10 @@ class Compiler {
     // ---- references ----
 
     const json* resolve(const std::string& written, const Place& from) {
-        const std::string full = resolveUriReference(from.base, written);
+        // Each reference is resolved against its base, in several passes
+        // over it: a long base costs as often as it is used.
+        work.charge(from.base->size() + written.size() + from.pointer.size());
+        const std::string full = resolveUriReference(*from.base, written);
         const std::string location = withoutFragment(full);
         const std::string fragment = fragmentOf(full);
         const json* start = nullptr;
@@ -250,6 +270,7 @@ class Compiler {
         out->nodes.emplace_back();
         SchemaNode* node = &out->nodes.back();
         node->label = label(places.at(value));
+        work.charge(sizeof(SchemaNode) + node->label.size());
         nodes.emplace(value, node);
         worklist.emplace_back(value, node);
         order.push_back(node);
@@ -278,14 +299,18 @@ class Compiler {
         }
         auto cached = regexes.find(text);
         if (cached == regexes.end()) {
+            work.chargeBytes(text.size());
             EcmaRegexCompilation compiled = compileEcmaRegex(text);
             if (!compiled.regex) {
                 fail("schema pattern " + quotedText(text, kMaxPatternLength) + " at " + at.label +
                      " cannot be used: " + compiled.error);
             }
+            // Compiling costs about as much per instruction as it makes; a
+            // schema of many large patterns cannot take seconds.
+            work.charge(kRegexCompileUnits * regexCost(*compiled.regex));
             cached = regexes.emplace(text, compiled.regex).first;
         }
-        return PatternCheck{text, cached->second};
+        return PatternCheck{text, cached->second, regexCost(*cached->second)};
     }
 
     std::vector<std::string> names(const json& value, const char* keyword, const SchemaNode& at) {
@@ -625,41 +650,8 @@ class Compiler {
         }
     }
 
-    static bool isFalseSchema(const SchemaNode* node) {
-        return node != nullptr && node->checks.size() == 1 && node->checks[0] == Check::False;
-    }
-
-    // For each node that an instance member or item is first judged by, the
-    // nodes that judge the same instance and name members.
-    void collectMemberNamers() {
-        std::set<const SchemaNode*> entries{out->root};
-        for (const SchemaNode& node : out->nodes) {
-            if (node.ref != nullptr) continue;
-            for (const auto& entry : node.properties) entries.insert(entry.second);
-            for (const auto& entry : node.patternProperties) entries.insert(entry.second);
-            entries.insert(node.itemList.begin(), node.itemList.end());
-            for (const auto* single : {node.additionalProperties, node.items, node.additionalItems})
-                if (single != nullptr) entries.insert(single);
-        }
-        for (const SchemaNode* entry : entries) {
-            auto& node = const_cast<SchemaNode&>(*entry);
-            std::set<const SchemaNode*> seen{entry};
-            std::vector<const SchemaNode*> pending{entry};
-            while (!pending.empty()) {
-                const SchemaNode* current = pending.back();
-                pending.pop_back();
-                if (current->namesMembers()) node.memberNamers.push_back(current);
-                if (isFalseSchema(current->additionalProperties)) node.forbidsOtherMembers = true;
-                std::vector<const SchemaNode*> next = sameValueEdges(*current);
-                // What must not match names nothing the instance may hold.
-                next.erase(std::remove(next.begin(), next.end(), current->notSchema), next.end());
-                for (const SchemaNode* child : next)
-                    if (seen.insert(child).second) pending.push_back(child);
-            }
-        }
-    }
-
     const SchemaDocumentSource& source;
+    WorkBudget work{kCompileWork, nullptr};
     std::shared_ptr<CompiledSchema> out;
     std::vector<std::shared_ptr<const json>> docs;
     std::vector<std::string> docUris;
@@ -675,6 +667,10 @@ class Compiler {
 
 }  // namespace
 
+std::size_t regexCost(const re2::RE2& regex) {
+    return static_cast<std::size_t>(std::max(1, regex.ProgramSize()));
+}
+
 SchemaCompilation compileSchema(std::shared_ptr<const json> root, const std::string& retrievalUri,
                                 const SchemaDocumentSource& source) {
     SchemaCompilation compilation;
@@ -686,6 +682,9 @@ SchemaCompilation compileSchema(std::shared_ptr<const json> root, const std::str
         compilation.schema = Compiler(source).run(std::move(root), retrievalUri);
     } catch (const std::exception& error) {
         compilation.error = error.what();
+    } catch (const WorkExhausted&) {
+        compilation.error = "the schema needs too much work to compile: compiling stopped after " +
+                            std::to_string(kCompileWork) + " steps";
     }
     return compilation;
 }

@@ -6,7 +6,9 @@
 #include <cstdint>
 #include <deque>
 #include <memory>
+#include <string>
 #include <unordered_map>
+#include <unordered_set>
 #include <utility>
 #include <vector>
 
@@ -17,8 +19,10 @@
 #include "engine/JsonEquality.hpp"
 #include "engine/JsonNumbers.hpp"
 #include "engine/MemberHint.hpp"
+#include "engine/MemberNamers.hpp"
 #include "engine/SchemaNode.hpp"
 #include "engine/ValueText.hpp"
+#include "engine/WorkBudget.hpp"
 #include "json/PointerText.hpp"
 
 namespace OrvexConfigValidate {
@@ -26,10 +30,15 @@ namespace {
 
 using nlohmann::json;
 
-// Steps allowed whatever the sizes; past it the budget grows with
-// document size times schema size.
-constexpr std::uint64_t kStepFloor = 2'000'000;
-constexpr std::uint64_t kStepsPerValueAndNode = 4;
+// Units of work allowed whatever the sizes. Past it the budget grows
+// with the number of values in the document, never with the schema: a
+// padded document buys a fixed amount of work per value it adds, and a
+// padded schema buys none.
+constexpr std::uint64_t kWorkFloor = 8'000'000;
+constexpr std::uint64_t kWorkPerValue = 16;
+// Issues are charged by the bytes they keep, a unit a byte, so that their
+// memory is bounded by the budget; this much beside the bytes of the text.
+constexpr std::size_t kIssueBytes = 64;
 
 // Frames reserved up front: most documents are shallower than this.
 constexpr std::size_t kInitialFrames = 32;
@@ -117,6 +126,26 @@ std::string valueList(const std::vector<json>& values) {
     return text;
 }
 
+// Issues by index into the result, compared by what a reader sees as the
+// same issue: its code, pointer and message.
+struct IssueHash {
+    const std::vector<Issue>* issues;
+    std::size_t operator()(std::size_t index) const {
+        const Issue& issue = (*issues)[index];
+        const std::hash<std::string> hash;
+        return hash(issue.code) ^ (hash(issue.pointer) * 31) ^ (hash(issue.message) * 1009);
+    }
+};
+
+struct IssueEqual {
+    const std::vector<Issue>* issues;
+    bool operator()(std::size_t a, std::size_t b) const {
+        const Issue& x = (*issues)[a];
+        const Issue& y = (*issues)[b];
+        return x.code == y.code && x.pointer == y.pointer && x.message == y.message;
+    }
+};
+
 class Evaluation {
   public:
     Evaluation(const CompiledSchema& schema, const json& document, ValidationResult& result,
@@ -124,11 +153,28 @@ class Evaluation {
         : schema(schema), document(document), result(result), options(options) {}
 
     void run() {
+        try {
+            evaluate();
+        } catch (const WorkExhausted&) {
+            Issue issue;
+            issue.severity = Severity::Error;
+            issue.path = "/";
+            issue.code = IssueCode::kSchemaEngine;
+            issue.message =
+                "the schema needs too much work for this document: evaluation stopped after " +
+                std::to_string(work.limit()) + " steps";
+            result.ok = false;
+            result.issues.push_back(std::move(issue));
+        }
+    }
+
+  private:
+    void evaluate() {
         stack.reserve(kInitialFrames);
         stack.push_back(frameFor({schema.root, &document, Via::Same, nullptr, 0, false}));
         bool lastResult = true;
         while (!stack.empty()) {
-            if (++steps > budget && !withinBudget()) return;
+            work.charge(1);
             Frame& frame = stack.back();
             if (!frame.started) {
                 frame.started = true;
@@ -142,6 +188,7 @@ class Evaluation {
             bool pushed = false;
             while (frame.check < checks.size()) {
                 if (frame.silent && !frame.valid) break;
+                work.charge(1);
                 const Check check = checks[frame.check];
                 if (check < Check::AllOf) {
                     simpleCheck(frame, check);
@@ -154,7 +201,6 @@ class Evaluation {
                         // The schema true or {}: valid without a frame.
                         hasResult = true;
                         lastResult = true;
-                        ++steps;
                         continue;
                     }
                     frame.awaiting = true;
@@ -174,7 +220,6 @@ class Evaluation {
         }
     }
 
-  private:
     static Frame frameFor(const Child& child) {
         Frame frame;
         frame.node = child.node;
@@ -184,26 +229,6 @@ class Evaluation {
         frame.index = child.index;
         frame.silent = child.silent;
         return frame;
-    }
-
-    // Sizes the budget once the floor is passed; false when it is spent.
-    bool withinBudget() {
-        if (!budgetSized) {
-            budgetSized = true;
-            const std::uint64_t values = documentSize();
-            budget = std::max(kStepFloor, values * static_cast<std::uint64_t>(schema.size()) *
-                                              kStepsPerValueAndNode);
-            if (steps <= budget) return true;
-        }
-        Issue issue;
-        issue.severity = Severity::Error;
-        issue.path = "/";
-        issue.code = IssueCode::kSchemaEngine;
-        issue.message =
-            "the schema needs too much work for this document: evaluation stopped after " +
-            std::to_string(budget) + " steps";
-        add(std::move(issue));
-        return false;
     }
 
     std::uint64_t documentSize() const {
@@ -221,7 +246,8 @@ class Evaluation {
 
     // ---- issues ----
 
-    std::string pointerText(const std::string* extraKey) const {
+    std::string pointerText(const std::string* extraKey) {
+        work.charge(stack.size());
         std::string pointer;
         for (const Frame& frame : stack) {
             if (frame.via == Via::Member) {
@@ -235,9 +261,19 @@ class Evaluation {
         return pointer;
     }
 
+    // Issue text is charged as written, so the reports of a document are
+    // bounded with its work; an issue written before (several paths through
+    // the schema can reach one violation) is kept once.
     void add(Issue issue) {
-        if (issue.severity == Severity::Error) result.ok = false;
+        work.charge(kIssueBytes + issue.path.size() + issue.pointer.size() + issue.message.size() +
+                    issue.hint.size());
+        const std::size_t index = result.issues.size();
         result.issues.push_back(std::move(issue));
+        if (!written.insert(index).second) {
+            result.issues.pop_back();
+            return;
+        }
+        if (result.issues.back().severity == Severity::Error) result.ok = false;
     }
 
     // The message is built only when it is written: silent evaluations and
@@ -257,25 +293,29 @@ class Evaluation {
 
     // How the instance of the top frame was reached, past frames that only
     // apply more schemas to the same value.
-    const Frame& descent() const {
-        for (auto it = stack.rbegin(); it != stack.rend(); ++it)
+    const Frame& descent() {
+        for (auto it = stack.rbegin(); it != stack.rend(); ++it) {
+            work.charge(1);
             if (it->via != Via::Same) return *it;
+        }
         return stack.front();
     }
 
     void reportUnknownMembers(const Frame& frame) {
-        const SchemaNode& node = *frame.node;
-        if (!frame.instance->is_object() || node.memberNamers.empty() || node.forbidsOtherMembers)
-            return;
+        if (!frame.instance->is_object()) return;
+        const MemberNamers& namers = namersOf(*frame.node);
+        if (namers.nodes.empty() || namers.forbidsOtherMembers) return;
         // The declared names, gathered once for all unknown members here.
         std::vector<const std::string*> candidates;
         for (auto it = frame.instance->begin(); it != frame.instance->end(); ++it) {
-            if (isNamed(node, it.key())) continue;
+            if (isNamed(namers, it.key())) continue;
             if (candidates.empty()) {
-                for (const SchemaNode* namer : node.memberNamers)
+                for (const SchemaNode* namer : namers.nodes) {
+                    work.charge(1 + namer->properties.size());
                     for (const auto& entry : namer->properties) candidates.push_back(&entry.first);
+                }
             }
-            const std::string suggestion = closestMemberName(it.key(), candidates);
+            const std::string suggestion = closestMemberName(it.key(), candidates, work);
             Issue issue;
             issue.severity = Severity::Warning;
             issue.pointer = pointerText(&it.key());
@@ -287,17 +327,34 @@ class Evaluation {
         }
     }
 
-    static bool isNamed(const SchemaNode& node, const std::string& name) {
-        for (const SchemaNode* namer : node.memberNamers) {
+    const MemberNamers& namersOf(const SchemaNode& node) {
+        const auto known = namerCache.find(&node);
+        if (known != namerCache.end()) return known->second;
+        return namerCache.emplace(&node, collectMemberNamers(node, work)).first->second;
+    }
+
+    bool isNamed(const MemberNamers& namers, const std::string& name) {
+        for (const SchemaNode* namer : namers.nodes) {
             const auto& properties = namer->properties;
+            work.chargeBytes(name.size());
             const auto found = std::lower_bound(
                 properties.begin(), properties.end(), name,
                 [](const auto& entry, const std::string& key) { return entry.first < key; });
             if (found != properties.end() && found->first == name) return true;
             for (const auto& [pattern, child] : namer->patternProperties)
-                if (ecmaRegexSearch(*pattern.regex, name)) return true;
+                if (search(pattern, name)) return true;
         }
         return false;
+    }
+
+    bool search(const PatternCheck& pattern, const std::string& text) {
+        work.chargeSearch(text.size(), pattern.cost);
+        return ecmaRegexSearch(*pattern.regex, text);
+    }
+
+    std::uint64_t countCodePoints(const std::string& text) {
+        work.chargeBytes(text.size());
+        return codePoints(text);
     }
 
     // ---- checks without subschemas ----
@@ -314,16 +371,15 @@ class Evaluation {
                     report(frame, [&] { return typeMismatch(node, value); });
                 return;
             case Check::Enum: {
-                steps += node.enumValues.size();
                 for (const json& allowed : node.enumValues)
-                    if (jsonEqual(allowed, value)) return;
+                    if (jsonEqual(allowed, value, &work)) return;
                 report(frame, [&] {
                     return shortValueText(value) + " is not one of " + valueList(node.enumValues);
                 });
                 return;
             }
             case Check::Const:
-                if (!jsonEqual(node.constValue, value))
+                if (!jsonEqual(node.constValue, value, &work))
                     report(frame, [&] {
                         return shortValueText(value) + " is not the required value " +
                                shortValueText(node.constValue);
@@ -406,21 +462,21 @@ class Evaluation {
         switch (check) {
             case Check::MaxLength:
                 // A byte count within the limit bounds the code points too.
-                if (text.size() > node.maxLength && codePoints(text) > node.maxLength)
+                if (text.size() > node.maxLength && countCodePoints(text) > node.maxLength)
                     report(frame, [&] {
                         return quotedText(text) + " is longer than " +
                                plural(node.maxLength, "character", "characters");
                     });
                 return;
             case Check::MinLength:
-                if (text.size() < node.minLength || codePoints(text) < node.minLength)
+                if (text.size() < node.minLength || countCodePoints(text) < node.minLength)
                     report(frame, [&] {
                         return quotedText(text) + " is shorter than " +
                                plural(node.minLength, "character", "characters");
                     });
                 return;
             case Check::Pattern:
-                if (!ecmaRegexSearch(*node.pattern.regex, text))
+                if (!search(node.pattern, text))
                     report(frame, [&] {
                         return quotedText(text) + " does not match the pattern \"" +
                                node.pattern.text + "\"";
@@ -464,10 +520,9 @@ class Evaluation {
         std::unordered_map<std::size_t, std::vector<std::size_t>> seen;
         seen.reserve(value.size());
         for (std::size_t j = 0; j < value.size(); ++j) {
-            ++steps;
-            auto& bucket = seen[jsonHash(value[j])];
+            auto& bucket = seen[jsonHash(value[j], &work)];
             for (const std::size_t i : bucket) {
-                if (jsonEqual(value[i], value[j])) {
+                if (jsonEqual(value[i], value[j], &work)) {
                     report(frame, [&] {
                         return "items " + std::to_string(i) + " and " + std::to_string(j) +
                                " are equal, but items must be unique";
@@ -499,18 +554,17 @@ class Evaluation {
                 return;
             case Check::Required:
                 for (const std::string& name : node.required) {
-                    if (value.find(name) != value.end()) continue;
+                    if (has(value, name)) continue;
                     report(frame, [&] { return "missing required member " + quotedText(name); });
                     if (frame.silent) return;
                 }
                 return;
             case Check::DependentRequired:
                 for (const Dependency& dependency : node.dependencies) {
-                    if (dependency.schema != nullptr ||
-                        value.find(dependency.member) == value.end())
-                        continue;
+                    work.charge(1);
+                    if (dependency.schema != nullptr || !has(value, dependency.member)) continue;
                     for (const std::string& name : dependency.required) {
-                        if (value.find(name) != value.end()) continue;
+                        if (has(value, name)) continue;
                         report(frame, [&] {
                             return "member " + quotedText(name) + " is required when " +
                                    quotedText(dependency.member) + " is present";
@@ -522,6 +576,12 @@ class Evaluation {
             default:
                 return;
         }
+    }
+
+    // A member lookup; the names compared are as long as the one sought.
+    bool has(const json& object, const std::string& name) {
+        work.chargeBytes(name.size());
+        return object.find(name) != object.end();
     }
 
     // ---- checks with subschemas ----
@@ -622,8 +682,8 @@ class Evaluation {
         if (frame.silent && !frame.valid) return false;
         for (; frame.position < dependencies.size(); ++frame.position) {
             const Dependency& dependency = dependencies[frame.position];
-            if (dependency.schema == nullptr || value.find(dependency.member) == value.end())
-                continue;
+            work.charge(1);
+            if (dependency.schema == nullptr || !has(value, dependency.member)) continue;
             child = {dependency.schema, &value, Via::Same, nullptr, 0, frame.silent};
             return true;
         }
@@ -652,6 +712,7 @@ class Evaluation {
         if (frame.member == object.end()) return false;
         // The name is evaluated as a string value of its own.
         if (!names) names = std::make_unique<std::deque<json>>();
+        work.chargeBytes(frame.member->first.size());
         names->emplace_back(frame.member->first);
         child = {frame.node->propertyNames, &names->back(), Via::Same, nullptr, 0, true};
         return true;
@@ -681,15 +742,18 @@ class Evaluation {
             if (frame.phase == 0) {
                 frame.phase = 1;
                 auto& cursor = frame.position;
-                while (cursor < node.properties.size() && node.properties[cursor].first < key)
+                while (cursor < node.properties.size() && node.properties[cursor].first < key) {
+                    work.chargeBytes(key.size());
                     ++cursor;
+                }
+                work.chargeBytes(key.size());
                 if (cursor < node.properties.size() && node.properties[cursor].first == key)
                     return descend(node.properties[cursor].second);
             }
             while (frame.phase <= patterns) {
                 const auto& [pattern, next] = node.patternProperties[frame.phase - 1];
                 ++frame.phase;
-                if (ecmaRegexSearch(*pattern.regex, key)) return descend(next);
+                if (search(pattern, key)) return descend(next);
             }
             if (frame.phase == patterns + 1) {
                 frame.phase = static_cast<std::uint16_t>(patterns + 2);
@@ -756,9 +820,12 @@ class Evaluation {
     // in place while more are added. Made on first use: most schemas have
     // no "propertyNames".
     std::unique_ptr<std::deque<json>> names;
-    std::uint64_t steps = 0;
-    std::uint64_t budget = kStepFloor;
-    bool budgetSized = false;
+    WorkBudget work{kWorkFloor, [this] { return kWorkFloor + kWorkPerValue * documentSize(); }};
+    // Indices of the issues written, by code, pointer and message.
+    std::unordered_set<std::size_t, IssueHash, IssueEqual> written{0, IssueHash{&result.issues},
+                                                                   IssueEqual{&result.issues}};
+    // Strict mode's namers of each entry subschema met so far.
+    std::unordered_map<const SchemaNode*, MemberNamers> namerCache;
 };
 
 }  // namespace

@@ -70,7 +70,15 @@ struct SchemaNode;
 struct PatternCheck {
     std::string text;  // as the schema wrote it
     std::shared_ptr<const re2::RE2> regex;
+    // Work units per byte searched, at worst (see regexCost).
+    std::size_t cost = 1;
 };
+
+// What searching one byte may cost with this regex: RE2 runs a DFA in a
+// few nanoseconds per byte, but falls back to simulating the program, at
+// about ten nanoseconds per instruction per byte, when the DFA's states
+// outgrow its memory. Searches are charged this bound before they run.
+std::size_t regexCost(const re2::RE2& regex);
 
 struct Dependency {
     std::string member;
@@ -115,11 +123,6 @@ struct SchemaNode {
     const SchemaNode* additionalItems = nullptr;
     const SchemaNode* contains = nullptr;
 
-    // For strict mode: the nodes that apply to the same instance as this
-    // one (itself included) and name members, and whether one of them
-    // forbids unnamed members anyway.
-    std::vector<const SchemaNode*> memberNamers;
-    bool forbidsOtherMembers = false;
     bool namesMembers() const { return !properties.empty() || !patternProperties.empty(); }
 };
 
