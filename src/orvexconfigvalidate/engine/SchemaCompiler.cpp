@@ -41,36 +41,6 @@ bool isSchemaValue(const json& value) {
     return value.is_object() || value.is_boolean();
 }
 
-std::vector<std::string> pointerTokens(const std::string& pointer) {
-    std::vector<std::string> tokens;
-    std::size_t start = 1;
-    while (start <= pointer.size()) {
-        const auto end = pointer.find('/', start);
-        const std::string token =
-            pointer.substr(start, end == std::string::npos ? std::string::npos : end - start);
-        std::string unescaped;
-        for (std::size_t i = 0; i < token.size(); ++i) {
-            if (token[i] == '~' && i + 1 < token.size() &&
-                (token[i + 1] == '0' || token[i + 1] == '1')) {
-                unescaped += token[i + 1] == '0' ? '~' : '/';
-                ++i;
-            } else {
-                unescaped += token[i];
-            }
-        }
-        tokens.push_back(std::move(unescaped));
-        if (end == std::string::npos) break;
-        start = end + 1;
-    }
-    return tokens;
-}
-
-bool isArrayIndex(const std::string& token) {
-    return !token.empty() && token.size() < 10 &&
-           token.find_first_not_of("0123456789") == std::string::npos &&
-           (token == "0" || token[0] != '0');
-}
-
 // Subschema positions: keyword and how its value holds schemas.
 enum class Holds { One, List, Map, OneOrList };
 struct SubschemaKeyword {
@@ -243,12 +213,14 @@ class Compiler {
         const Place startPlace = places.at(start);
         const json* value = start;
         std::string pointer = startPlace.pointer;
-        for (const std::string& token : pointerTokens(percentDecode(fragment))) {
+        const auto tokens = splitPointer(percentDecode(fragment));
+        if (!tokens) fail("schema $ref target not found: " + full);
+        for (const std::string& token : *tokens) {
+            const auto index = arrayIndexOf(token);
             if (value->is_object() && value->contains(token)) {
                 value = &(*value)[token];
-            } else if (value->is_array() && isArrayIndex(token) &&
-                       std::stoul(token) < value->size()) {
-                value = &(*value)[std::stoul(token)];
+            } else if (value->is_array() && index && *index < value->size()) {
+                value = &(*value)[*index];
             } else {
                 fail("schema $ref target not found: " + full);
             }
