@@ -17,8 +17,7 @@ namespace {
 // Chooses the schema set of each call and runs the stages on it.
 class ValidatorCore {
   public:
-    ValidatorCore(std::string dir, bool keeps)
-        : ownDir(std::move(dir)), keepsReplacements(keeps) {}
+    ValidatorCore(std::string dir, bool keeps) : ownDir(std::move(dir)), keepsReplacements(keeps) {}
 
     ValidationResult validate(const std::string& schemaId, const nlohmann::json& document,
                               const ValidateOptions& options) {

@@ -4,8 +4,8 @@
 #include <utility>
 #include <vector>
 
-#include "json/Decimal.hpp"
 #include "engine/JsonNumbers.hpp"
+#include "json/Decimal.hpp"
 #include "json/WrittenNumbers.hpp"
 
 namespace OrvexConfigValidate {

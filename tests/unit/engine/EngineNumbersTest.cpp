@@ -6,9 +6,9 @@
 #include <limits>
 
 #include "EngineHarness.hpp"
-#include "json/Decimal.hpp"
 #include "engine/JsonEquality.hpp"
 #include "engine/JsonNumbers.hpp"
+#include "json/Decimal.hpp"
 
 namespace OrvexConfigValidate {
 namespace {
