@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <exception>
+#include <map>
 #include <new>
 #include <string>
 
@@ -136,6 +137,15 @@ void runDeployment(Report& report, const std::string& serverFile, const CheckOpt
     DeploymentOptions options;
     options.validate = check.validate;
     options.maxFileSize = check.maxSize;
+    // SARIF counts columns in code points, for which the texts are kept.
+    std::map<std::string, std::string> texts;
+    if (check.countCharacters) {
+        options.read = [&texts, &check](const std::string& path) {
+            FileText read = readConfigurationFile(path, check.maxSize);
+            if (read.text) texts[path] = *read.text;
+            return read;
+        };
+    }
     std::vector<std::size_t> entries{report.files.size()};
     report.files.push_back({serverFile, kServerSchemaId, true, false});
     Deployment deployment;
@@ -157,13 +167,30 @@ void runDeployment(Report& report, const std::string& serverFile, const CheckOpt
         entries.push_back(report.files.size());
         report.files.push_back({deployment.bridgesFile, kBridgesSchemaId, true, false});
     }
-    for (const Issue& issue : deployment.result.issues) {
+    const std::vector<Issue>& issues = deployment.result.issues;
+    std::vector<Diagnostic> made;
+    for (const Issue& issue : issues) {
         const std::size_t entry = entries.at(static_cast<std::size_t>(issue.source));
         if (issue.code == IssueCode::kParseError || issue.code == IssueCode::kReadError) {
             report.files.at(entry).unreadable = true;
         }
-        addDiagnostic(report, diagnosticOf(issue, entry), check.validate);
+        made.push_back(diagnosticOf(issue, entry));
     }
+    const std::string* sourceFiles[] = {&deployment.serverFile, &deployment.bridgesFile};
+    for (int source = 0; source < 2 && !texts.empty(); ++source) {
+        const auto text = texts.find(*sourceFiles[source]);
+        if (text == texts.end()) continue;
+        std::vector<Place> places;
+        for (std::size_t k = 0; k < made.size(); ++k) {
+            const TextLocation& at = issues[k].location;
+            if (made[k].position && issues[k].source == source) {
+                places.push_back({at.offset, at.offset - (at.column - 1), &*made[k].position});
+            }
+        }
+        countCharacterColumns(text->second, places);
+    }
+    for (Diagnostic& diagnostic : made)
+        addDiagnostic(report, std::move(diagnostic), check.validate);
 }
 
 }  // namespace

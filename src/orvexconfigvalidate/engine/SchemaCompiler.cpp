@@ -68,7 +68,7 @@ const SubschemaKeyword kSubschemaKeywords[] = {
 
 class Compiler {
   public:
-    explicit Compiler(const SchemaDocumentSource& source) : source(source) {}
+    explicit Compiler(const SchemaDocumentSource& documents) : source(documents) {}
 
     std::shared_ptr<CompiledSchema> run(std::shared_ptr<const json> root,
                                         const std::string& retrievalUri) {

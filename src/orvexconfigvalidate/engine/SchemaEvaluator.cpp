@@ -148,9 +148,9 @@ struct IssueEqual {
 
 class Evaluation {
   public:
-    Evaluation(const CompiledSchema& schema, const json& document, ValidationResult& result,
-               const EvaluationOptions& options)
-        : schema(schema), document(document), result(result), options(options) {}
+    Evaluation(const CompiledSchema& compiled, const json& validated, ValidationResult& into,
+               const EvaluationOptions& evaluationOptions)
+        : schema(compiled), document(validated), result(into), options(evaluationOptions) {}
 
     void run() {
         try {
@@ -588,14 +588,14 @@ class Evaluation {
 
     // Takes the result of the child pushed last (when hasResult), then
     // either names the next child to evaluate (true) or ends the check.
-    bool compoundCheck(Frame& frame, Check check, bool hasResult, bool result, Child& child) {
+    bool compoundCheck(Frame& frame, Check check, bool hasResult, bool childResult, Child& child) {
         const SchemaNode& node = *frame.node;
         const json& value = *frame.instance;
         const auto same = [&](const SchemaNode* next, bool silent) {
             child = {next, &value, Via::Same, nullptr, 0, silent || frame.silent};
             return true;
         };
-        if (hasResult && !result && check != Check::AnyOf && check != Check::OneOf &&
+        if (hasResult && !childResult && check != Check::AnyOf && check != Check::OneOf &&
             check != Check::Not && check != Check::Contains && check != Check::PropertyNames &&
             !(check == Check::IfThenElse && frame.phase == 1))
             frame.valid = false;  // the child has written its own issues
@@ -607,7 +607,7 @@ class Evaluation {
                        same(node.allOf[frame.position], false);
             case Check::AnyOf:
                 if (hasResult) {
-                    if (result) return false;
+                    if (childResult) return false;
                     ++frame.position;
                 }
                 if (frame.position < node.anyOf.size())
@@ -619,7 +619,7 @@ class Evaluation {
                 return false;
             case Check::OneOf:
                 if (hasResult) {
-                    if (result) ++frame.matches;
+                    if (childResult) ++frame.matches;
                     ++frame.position;
                     // Silent callers need no count past two.
                     if (frame.silent && frame.matches > 1) {
@@ -643,7 +643,7 @@ class Evaluation {
                 return false;
             case Check::Not:
                 if (!hasResult) return same(node.notSchema, true);
-                if (result)
+                if (childResult)
                     report(frame, [&] {
                         return shortValueText(value) + " must not match the schema under \"not\"";
                     });
@@ -655,20 +655,20 @@ class Evaluation {
                 }
                 if (frame.phase == 1) {
                     frame.phase = 2;
-                    const SchemaNode* branch = result ? node.thenSchema : node.elseSchema;
+                    const SchemaNode* branch = childResult ? node.thenSchema : node.elseSchema;
                     return branch != nullptr && same(branch, false);
                 }
                 return false;
             case Check::DependentSchemas:
                 return dependentSchemas(frame, hasResult, child);
             case Check::PropertyNames:
-                return propertyNames(frame, hasResult, result, child);
+                return propertyNames(frame, hasResult, childResult, child);
             case Check::Members:
                 return members(frame, hasResult, child);
             case Check::Items:
                 return items(frame, hasResult, child);
             case Check::Contains:
-                return contains(frame, hasResult, result, child);
+                return contains(frame, hasResult, childResult, child);
             default:
                 return false;
         }
@@ -690,7 +690,7 @@ class Evaluation {
         return false;
     }
 
-    bool propertyNames(Frame& frame, bool hasResult, bool result, Child& child) {
+    bool propertyNames(Frame& frame, bool hasResult, bool childResult, Child& child) {
         const json& value = *frame.instance;
         if (!value.is_object()) return false;
         const auto& object = value.get_ref<const json::object_t&>();
@@ -698,7 +698,7 @@ class Evaluation {
             frame.member = object.begin();
         } else {
             names->pop_back();
-            if (!result)
+            if (!childResult)
                 report(
                     frame,
                     [&] {
@@ -791,11 +791,11 @@ class Evaluation {
         return true;
     }
 
-    bool contains(Frame& frame, bool hasResult, bool result, Child& child) {
+    bool contains(Frame& frame, bool hasResult, bool childResult, Child& child) {
         const json& value = *frame.instance;
         if (!value.is_array()) return false;
         if (hasResult) {
-            if (result) return false;
+            if (childResult) return false;
             ++frame.position;
         }
         if (frame.position < value.size()) {

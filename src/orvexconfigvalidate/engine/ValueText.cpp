@@ -18,7 +18,7 @@ const char kEllipsis[] = "\xE2\x80\xA6";
 // Writes into `out` while counting code points; refuses more once full.
 class Writer {
   public:
-    explicit Writer(std::size_t limit) : limit(limit) {}
+    explicit Writer(std::size_t most) : limit(most) {}
 
     bool full() const { return cut; }
 

@@ -14,7 +14,7 @@ thread_local const WrittenNumbersInUse* current = nullptr;
 // in pre-order, so an open ancestor is one whose end lies past the start.
 class ReplacedValues {
   public:
-    explicit ReplacedValues(const TextIndex& index) : index(index) {}
+    explicit ReplacedValues(const TextIndex& textIndex) : index(textIndex) {}
 
     // Nodes must be asked in increasing order.
     bool replaced(std::uint32_t node) {
@@ -68,9 +68,9 @@ void WrittenNumberLog::finish(const TextIndex& index, WrittenNumbers& out) {
     entries.clear();
 }
 
-WrittenNumbersInUse::WrittenNumbersInUse(const WrittenNumbers& numbers, const json& parsedRoot,
-                                         const json& root)
-    : numbers(numbers), parsedRoot(&parsedRoot), root(&root), outer(current) {
+WrittenNumbersInUse::WrittenNumbersInUse(const WrittenNumbers& written, const json& asParsed,
+                                         const json& asValidated)
+    : numbers(written), parsedRoot(&asParsed), root(&asValidated), outer(current) {
     current = this;
 }
 

@@ -75,6 +75,23 @@ TEST_F(DeploymentTree, EachCaseOfTheSharedTableIsPairedAsTheEditorPairsIt) {
     }
 }
 
+TEST_F(DeploymentTree, CodePointColumnsAreCountedForFolders) {
+    // "\u00e9" written as two bytes before the value: the SARIF column is one less.
+    write("d/orvexbridged_conf.json", "{\"x\u00e9\": 1, \"mode\": \"one\", \"enginePolicy\": {}}");
+    write("d/bridges.json", kBridges);
+    CheckOptions options;
+    options.countCharacters = true;
+    const Report report =
+        runPlan(planInputs(parseArguments({root + "/d"}).commandLine, schemaIds()), options);
+    bool seen = false;
+    for (const auto& d : report.diagnostics) {
+        if (d.path != "/mode" || !d.position) continue;
+        seen = true;
+        EXPECT_EQ(d.position->characterColumn + 1, d.position->column);
+    }
+    EXPECT_TRUE(seen);
+}
+
 TEST_F(DeploymentTree, ALinkToTheRootIsNotFollowed) {
     write("d/orvexbridged_conf.json", kServer);
     write("d/bridges.json", kBridges);
