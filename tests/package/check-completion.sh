@@ -13,9 +13,9 @@ complete_line() {
         # shellcheck disable=SC1091
         source /usr/share/bash-completion/bash_completion
         __load_completion orvex-config-validate || exit 3
-        local spec function
-        spec=$(complete -p orvex-config-validate) || exit 4
-        function=$(sed -n 's/.*-F \([^ ]*\).*/\1/p' <<<"$spec")
+        local registered function
+        registered=$(complete -p orvex-config-validate) || exit 4
+        function=$(sed -n 's/.*-F \([^ ]*\).*/\1/p' <<<"$registered")
         COMP_LINE=$1
         COMP_POINT=${#COMP_LINE}
         read -r -a COMP_WORDS <<<"$COMP_LINE"
