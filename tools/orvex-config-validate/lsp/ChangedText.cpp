@@ -103,8 +103,7 @@ std::vector<std::string_view> cutIntoPieces(std::string_view text, std::size_t t
 // bytes, line breaks and UTF-16 units of its subtree.
 class Rope {
   public:
-    Rope(std::string_view text, std::size_t piece)
-        : pieceBytes(std::max(piece, kMinPieceBytes)) {
+    Rope(std::string_view text, std::size_t piece) : pieceBytes(std::max(piece, kMinPieceBytes)) {
         // A client that knew the priorities could order its changes to
         // unbalance the tree; the clock makes them its own for each message.
         const auto ticks = std::chrono::steady_clock::now().time_since_epoch().count();
