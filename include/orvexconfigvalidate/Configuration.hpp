@@ -210,6 +210,11 @@ struct BridgesFileChoice {
 };
 BridgesFileChoice bridgesFileFor(const std::string& serverFile, const nlohmann::json& server);
 
+// Whether a path, once its symbolic links are followed, still lies inside
+// folder (a path that does not exist, or a dangling link, reads nothing and
+// counts as inside).
+bool staysWithin(const std::string& folder, const std::string& path);
+
 // A file's text, or why it could not be had.
 struct FileText {
     std::optional<std::string> text;

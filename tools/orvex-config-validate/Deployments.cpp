@@ -33,24 +33,12 @@ std::string joinPath(const std::string& folder, const std::string& name) {
     return (fs::path(folder) / name).generic_string();
 }
 
-// Whether a path, once its links are followed, lies inside root (canonical).
-bool liesInside(const fs::path& root, const std::string& path) {
-    std::error_code ec;
-    const fs::path target = fs::canonical(path, ec);
-    if (ec) return true;  // a dangling link leads nowhere to read
-    const auto [rootEnd, unused] = std::mismatch(root.begin(), root.end(), target.begin());
-    (void)unused;
-    return rootEnd == root.end();
-}
-
 // Walks the tree depth first, folders and their subfolders in byte order.
 // Nothing outside the root is followed or read.
 class FolderWalk {
   public:
-    FolderWalk(DeploymentSearch& search, const std::string& root) : search_(search) {
-        std::error_code ec;
-        root_ = fs::canonical(root, ec);
-    }
+    FolderWalk(DeploymentSearch& search, std::string root)
+        : search_(search), root_(std::move(root)) {}
 
     void walk(const std::string& directory) {
         struct stat info {};
@@ -96,13 +84,13 @@ class FolderWalk {
     // A symbolic link is followed only where it stays inside the root.
     bool followable(const std::string& path) {
         std::error_code ec;
-        if (!fs::is_symlink(path, ec) || liesInside(root_, path)) return true;
+        if (!fs::is_symlink(path, ec) || staysWithin(root_, path)) return true;
         search_.skippedLinks.push_back(path);
         return false;
     }
 
     DeploymentSearch& search_;
-    fs::path root_;
+    std::string root_;
     std::set<std::pair<dev_t, ino_t>> visited_;
 };
 

@@ -2,6 +2,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
@@ -34,19 +35,6 @@ std::string quoted(const std::string& name) {
     return Json(name).dump(-1, ' ', false, Json::error_handler_t::replace);
 }
 
-// Whether `path`, once its links are followed, still lies in `folder`.
-bool staysInside(const std::string& folder, const std::string& path) {
-    std::error_code ec;
-    if (!fs::exists(fs::symlink_status(path, ec))) return true;  // nothing to follow
-    const fs::path root = fs::canonical(folder, ec);
-    if (ec) return false;
-    const fs::path target = fs::canonical(path, ec);
-    if (ec) return true;  // a dangling link reads nothing
-    const auto [rootEnd, unused] = std::mismatch(root.begin(), root.end(), target.begin());
-    (void)unused;
-    return rootEnd == root.end();
-}
-
 // A relative name that climbs out of the folder, or names the folder itself.
 bool leavesFolder(const fs::path& relative) {
     const fs::path normal = relative.lexically_normal();
@@ -76,7 +64,7 @@ BridgesFileChoice namedFile(const std::string& folder, const std::string& name) 
     } else {
         choice.path = joinPath(folder, given.lexically_normal().generic_string());
     }
-    if (!staysInside(folder, choice.path)) {
+    if (!staysWithin(folder, choice.path)) {
         choice.problem = "bridges file " + shown +
                          " leads outside the server file's folder through a symbolic link; it "
                          "is not read";
@@ -160,13 +148,25 @@ FileText readWith(const DeploymentOptions& options, const std::string& path) {
 
 }  // namespace
 
+bool staysWithin(const std::string& folder, const std::string& path) {
+    std::error_code ec;
+    if (!fs::exists(fs::symlink_status(path, ec))) return true;  // nothing to follow
+    const fs::path root = fs::canonical(folder, ec);
+    if (ec) return false;
+    const fs::path target = fs::canonical(path, ec);
+    if (ec) return true;  // a dangling link reads nothing
+    const auto [rootEnd, unused] = std::mismatch(root.begin(), root.end(), target.begin());
+    (void)unused;
+    return rootEnd == root.end();
+}
+
 BridgesFileChoice bridgesFileFor(const std::string& serverFile, const Json& server) {
     const std::string folder = folderOf(serverFile);
     const auto member = server.is_object() ? server.find(kBridgesFileMember) : server.end();
     if (!server.is_object() || member == server.end() || !member->is_string()) {
         BridgesFileChoice choice;
         choice.path = joinPath(folder, kBridgesFileName);
-        if (!staysInside(folder, choice.path)) {
+        if (!staysWithin(folder, choice.path)) {
             choice.problem = std::string("\"") + kBridgesFileName +
                              "\" leads outside the server file's folder through a symbolic "
                              "link; it is not read";
