@@ -55,6 +55,24 @@ struct TextLocation {
     bool known() const { return line != 0; }
 };
 
+// One replacement in a text: the `length` bytes at `offset` become newText.
+struct TextEdit {
+    std::size_t offset = 0;
+    std::size_t length = 0;
+    std::string newText;
+};
+
+// A way to put an issue right, as edits of the text the issue was found in
+// (the text of its source). The edits are sorted and never overlap; applied
+// together they leave valid JSON and every other byte as it was.
+struct Fix {
+    std::string title;
+    std::vector<TextEdit> edits;
+    // The only candidate, and nothing changes beyond the issue: a tool may
+    // apply it without asking.
+    bool safe = false;
+};
+
 struct Issue {
     Severity severity = Severity::Error;
     // JSON pointer of the offending location ("/" for the whole document);
@@ -83,6 +101,9 @@ struct Issue {
     // the first occurrence of a duplicated key or group id.
     TextLocation location;
     TextLocation related;
+    // Filled when the issue was found in a text and the library knows how to
+    // put it right.
+    std::vector<Fix> fixes;
 };
 
 struct ValidationResult {
