@@ -16,6 +16,7 @@
 #include "Deployments.hpp"
 #include "Explain.hpp"
 #include "GithubFormat.hpp"
+#include "HugePages.hpp"
 #include "JunitFormat.hpp"
 #include "Output.hpp"
 #include "Report.hpp"
@@ -66,9 +67,10 @@ bool useColour() {
     return isatty(STDOUT_FILENO) == 1 && (noColour == nullptr || *noColour == '\0');
 }
 
-int check(const CommandLine& line) {
+int check(const CommandLine& line, char** argv) {
     const InputPlan plan = planInputs(line, OrvexConfigValidate::schemaIds());
     if (!plan.plan.error.empty()) return usageError(plan.plan.error);
+    restartWithHugePagesFor(plan, argv);
     // The library quietly keeps its built-in schemas for a missing directory;
     // on the command line that is almost always a typing mistake.
     std::error_code ec;
@@ -154,6 +156,8 @@ int main(int argc, char** argv) {
         case Action::Explain:
             return explain(line.explainCode);
         case Action::LanguageServer: {
+            // A long-lived server holding whole workspaces: always worth it.
+            restartWithHugePages(argv);
             OrvexConfigValidate::Lsp::CheckSettings defaults;
             defaults.options = line.options;
             return OrvexConfigValidate::Lsp::runLanguageServer(STDIN_FILENO, std::cout,
@@ -162,5 +166,5 @@ int main(int argc, char** argv) {
         case Action::Check:
             break;
     }
-    return check(line);
+    return check(line, argv);
 }

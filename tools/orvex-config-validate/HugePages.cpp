@@ -1,0 +1,64 @@
+#include "HugePages.hpp"
+
+#include <unistd.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <string>
+
+#include <orvexconfigvalidate/Configuration.hpp>
+
+namespace OrvexConfigValidate::Tool {
+
+namespace {
+
+constexpr char kVariable[] = "GLIBC_TUNABLES";
+constexpr char kTunable[] = "glibc.malloc.hugetlb";
+
+std::uintmax_t sizeOf(const std::filesystem::path& path) {
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(path, ec)) return 0;
+    const std::uintmax_t size = std::filesystem::file_size(path, ec);
+    return ec ? 0 : size;
+}
+
+// What the plan will read, as far as it is known before reading: a
+// deployment's bridges file is named inside its server file, so the usual
+// name beside it stands in for it.
+std::uintmax_t inputBytes(const InputPlan& plan) {
+    std::uintmax_t total = 0;
+    for (const CheckUnit& unit : plan.plan.units) {
+        for (const std::string& path : unit.paths) total += sizeOf(path);
+        if (unit.deployment && !unit.paths.empty()) {
+            const std::filesystem::path server(unit.paths.front());
+            total += sizeOf(server.parent_path() / kBridgesFileName);
+        }
+    }
+    return total;
+}
+
+}  // namespace
+
+void restartWithHugePages(char** argv) {
+    const char* current = std::getenv(kVariable);
+    // Set already, by an earlier start or by the user: never loop.
+    if (current != nullptr && std::strstr(current, kTunable) != nullptr) return;
+    const std::string previous = current == nullptr ? "" : current;
+    const std::string wanted =
+        (previous.empty() ? "" : previous + ":") + std::string(kTunable) + "=1";
+    if (setenv(kVariable, wanted.c_str(), 1) != 0) return;
+    execv("/proc/self/exe", argv);
+    // Still here: exec failed. Leave the environment as it was.
+    if (current == nullptr) {
+        unsetenv(kVariable);
+    } else {
+        setenv(kVariable, previous.c_str(), 1);
+    }
+}
+
+void restartWithHugePagesFor(const InputPlan& plan, char** argv) {
+    if (inputBytes(plan) >= kHugePagesFrom) restartWithHugePages(argv);
+}
+
+}  // namespace OrvexConfigValidate::Tool
