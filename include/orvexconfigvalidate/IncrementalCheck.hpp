@@ -15,6 +15,7 @@
 
 namespace OrvexConfigValidate {
 
+// NOLINTNEXTLINE(bugprone-exception-escape): only json's own noexcept destructor can throw
 class IncrementalCheck {
   public:
     // Smaller texts are checked whole; that is fast enough.

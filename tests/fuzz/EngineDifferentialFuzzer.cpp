@@ -22,7 +22,7 @@ using nlohmann::json;
 
 class Choices {
   public:
-    Choices(const std::uint8_t* data, std::size_t size) : data(data), size(size) {}
+    Choices(const std::uint8_t* bytes, std::size_t count) : data(bytes), size(count) {}
     unsigned next(unsigned range) {
         if (size == 0) return 0;
         --size;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <utility>
 
 namespace OrvexConfigValidate::Tool {
 
@@ -32,6 +33,22 @@ bool contains(const std::vector<std::string>& items, const std::string& item) {
     return std::find(items.begin(), items.end(), item) != items.end();
 }
 
+// Sets the report format named; returns a usage error or "".
+std::string applyFormat(CommandLine& line, const std::string& value) {
+    static const std::pair<const char*, OutputFormat> kFormats[] = {
+        {"text", OutputFormat::Text},     {"json", OutputFormat::Json},
+        {"github", OutputFormat::Github}, {"sarif", OutputFormat::Sarif},
+        {"junit", OutputFormat::Junit},
+    };
+    for (const auto& [text, format] : kFormats) {
+        if (value == text) {
+            line.format = format;
+            return "";
+        }
+    }
+    return "unknown format '" + value + "' (use text, json, github, sarif or junit)";
+}
+
 // Records one option; returns a usage error or "".
 std::string applyOption(CommandLine& line, std::vector<std::string>& seen, const std::string& name,
                         const std::string& value) {
@@ -45,19 +62,7 @@ std::string applyOption(CommandLine& line, std::vector<std::string>& seen, const
         if (value.empty()) return "option '--schema-dir' needs a directory";
         line.options.schemaDir = value;
     } else if (name == "--format") {
-        if (value == "text") {
-            line.format = OutputFormat::Text;
-        } else if (value == "json") {
-            line.format = OutputFormat::Json;
-        } else if (value == "github") {
-            line.format = OutputFormat::Github;
-        } else if (value == "sarif") {
-            line.format = OutputFormat::Sarif;
-        } else if (value == "junit") {
-            line.format = OutputFormat::Junit;
-        } else {
-            return "unknown format '" + value + "' (use text, json, github, sarif or junit)";
-        }
+        return applyFormat(line, value);
     } else if (name == "--server") {
         line.serverFile = value;
     } else if (name == "--bridges") {
@@ -94,6 +99,16 @@ bool hasInputs(const CommandLine& line) {
     return !line.files.empty() || !line.serverFile.empty() || !line.bridgesFile.empty();
 }
 
+// Files come from the editor; only the schema directory applies.
+std::string lspUsageError(const CommandLine& line, const std::vector<std::string>& seen) {
+    if (hasInputs(line)) return "--lsp takes no input files";
+    if (!line.schemaId.empty() || contains(seen, "--list-schemas") ||
+        contains(seen, "--print-schema")) {
+        return "--lsp cannot be combined with --schema, --list-schemas or --print-schema";
+    }
+    return "";
+}
+
 // Decides the action once every argument is read; returns a usage error or "".
 std::string chooseAction(CommandLine& line, const std::vector<std::string>& seen) {
     if (contains(seen, "--help")) {
@@ -110,14 +125,9 @@ std::string chooseAction(CommandLine& line, const std::vector<std::string>& seen
         return "";
     }
     if (contains(seen, "--lsp")) {
-        // Files come from the editor; only the schema directory applies.
-        if (hasInputs(line)) return "--lsp takes no input files";
-        if (!line.schemaId.empty() || contains(seen, "--list-schemas") ||
-            contains(seen, "--print-schema")) {
-            return "--lsp cannot be combined with --schema, --list-schemas or --print-schema";
-        }
-        line.action = Action::LanguageServer;
-        return "";
+        std::string error = lspUsageError(line, seen);
+        if (error.empty()) line.action = Action::LanguageServer;
+        return error;
     }
     const bool list = contains(seen, "--list-schemas");
     const bool print = contains(seen, "--print-schema");

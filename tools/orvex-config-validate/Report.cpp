@@ -85,10 +85,10 @@ std::string formatText(const Report& report, bool colour) {
         }
         const std::string severity = severityName(d.severity, "note");
         if (colour) {
-            out += kBold + where + ":" + kReset + " " + severityColour(d.severity) + severity +
-                   ":" + kReset;
+            out.append(kBold).append(where).append(":").append(kReset).append(" ");
+            out.append(severityColour(d.severity)).append(severity).append(":").append(kReset);
         } else {
-            out += where + ": " + severity + ":";
+            out.append(where).append(": ").append(severity).append(":");
         }
         out += " ";
         // The pointer of a place inside the file; nothing for the file as a whole.

@@ -107,6 +107,72 @@ void placeLines(std::vector<Issue>& issues, const std::string& text) {
     }
 }
 
+// Where each element of a top-level array sits; none when the member is
+// there but not an array.
+std::optional<std::vector<TextLocation>> elementPlaces(const ParsedText& parsed,
+                                                       const std::string& name) {
+    const auto member = parsed.document().find(name);
+    if (member == parsed.document().end()) return std::vector<TextLocation>();
+    if (!member->is_array()) return std::nullopt;
+    std::vector<std::string> pointers;
+    pointers.reserve(member->size());
+    for (std::size_t i = 0; i < member->size(); ++i)
+        pointers.push_back("/" + name + "/" + std::to_string(i));
+    return parsed.locateAll(pointers);
+}
+
+// An element checked alone: the only element of its array in a text that
+// starts with a head of headSize bytes; in the whole text it is element
+// `index` at `offset`.
+struct ElementPlace {
+    const std::string& array;  // "groups" or "bridges"
+    bool groups;
+    std::size_t index;
+    std::size_t headSize;
+    std::size_t offset;
+    int source;
+};
+
+// The element's own issues from its check alone, moved to its place in the
+// whole text; none when one of them lies outside the element.
+std::optional<std::vector<Issue>> movedIssues(const std::vector<Issue>& alone,
+                                              const ElementPlace& element) {
+    std::vector<Issue> moved;
+    for (Issue issue : alone) {
+        if (!isElementCode(issue.code)) continue;
+        const auto place = elementOf(issue.pointer);
+        if (!place || place->index != 0 || place->groups != element.groups) return std::nullopt;
+        std::vector<std::string> tokens{element.array, std::to_string(element.index)};
+        tokens.insert(tokens.end(), place->rest.begin(), place->rest.end());
+        issue.pointer = pointerFromTokens(tokens);
+        // The path names the place the same way; the element's own issues
+        // never carry an id suffix.
+        issue.path = issue.pointer;
+        issue.source = element.source;
+        for (TextLocation* location : {&issue.location, &issue.related}) {
+            if (location->known())
+                location->offset = location->offset - element.headSize + element.offset;
+        }
+        moved.push_back(std::move(issue));
+    }
+    return moved;
+}
+
+// The element issues of every other element, moved by the edit: `delta`
+// bytes from `from` on.
+std::vector<Issue> issuesBeside(std::vector<Issue>& issues, const ElementPlace& element,
+                                std::size_t from, std::ptrdiff_t delta) {
+    std::vector<Issue> kept;
+    for (auto& issue : issues) {
+        const auto place = elementOf(issue.pointer);
+        if (place && place->groups == element.groups && place->index == element.index) continue;
+        shift(issue.location, from, delta);
+        shift(issue.related, from, delta);
+        kept.push_back(std::move(issue));
+    }
+    return kept;
+}
+
 }  // namespace
 
 bool IncrementalCheck::applies(const ValidateOptions& options, bool paired) {
@@ -124,18 +190,10 @@ bool IncrementalCheck::remember(const std::string& newText, const ValidationResu
     groups.clear();
     bridges.clear();
     for (const Array array : {Array::Groups, Array::Bridges}) {
-        const char* name = array == Array::Groups ? "groups" : "bridges";
-        const auto member = parsed.document().find(name);
-        if (member == parsed.document().end()) continue;
-        if (!member->is_array()) return false;
-        std::vector<std::string> pointers;
-        pointers.reserve(member->size());
-        for (std::size_t i = 0; i < member->size(); ++i) {
-            pointers.push_back("/" + std::string(name) + "/" + std::to_string(i));
-        }
-        for (const TextLocation& location : parsed.locateAll(pointers)) {
+        const auto places = elementPlaces(parsed, array == Array::Groups ? "groups" : "bridges");
+        if (!places) return false;
+        for (const TextLocation& location : *places)
             spansOf(array).push_back({location.offset, location.length});
-        }
     }
     elementIssues.clear();
     std::size_t others = 0;
@@ -247,36 +305,14 @@ std::optional<std::vector<Issue>> IncrementalCheck::update(const std::string& ne
     const std::string head = "{\"" + name + "\":[";
     const ValidationResult alone =
         validator.validateText(kBridgesSchemaId, head + std::string(elementText) + "]}", options);
-    std::vector<Issue> fresh;
-    for (Issue issue : alone.issues) {
-        if (!isElementCode(issue.code)) continue;
-        const auto place = elementOf(issue.pointer);
-        if (!place || place->index != 0 || place->groups != (*array == Array::Groups)) {
-            return std::nullopt;
-        }
-        std::vector<std::string> tokens{name, std::to_string(index)};
-        tokens.insert(tokens.end(), place->rest.begin(), place->rest.end());
-        issue.pointer = pointerFromTokens(tokens);
-        // The path names the place the same way; the element's own issues
-        // never carry an id suffix.
-        issue.path = issue.pointer;
-        issue.source = source;
-        for (TextLocation* location : {&issue.location, &issue.related}) {
-            if (location->known()) location->offset = location->offset - head.size() + span.offset;
-        }
-        fresh.push_back(std::move(issue));
-    }
+    const ElementPlace place{name,  *array == Array::Groups, index, head.size(), span.offset,
+                             source};
+    std::optional<std::vector<Issue>> fresh = movedIssues(alone.issues, place);
+    if (!fresh) return std::nullopt;
 
     // From here on the new text is taken over.
     const std::size_t oldElementEnd = span.offset + span.length;
-    std::vector<Issue> kept;
-    for (auto& issue : elementIssues) {
-        const auto place = elementOf(issue.pointer);
-        if (place && place->groups == (*array == Array::Groups) && place->index == index) continue;
-        shift(issue.location, oldElementEnd, delta);
-        shift(issue.related, oldElementEnd, delta);
-        kept.push_back(std::move(issue));
-    }
+    std::vector<Issue> kept = issuesBeside(elementIssues, place, oldElementEnd, delta);
     for (Array each : {Array::Groups, Array::Bridges}) {
         for (auto& other : spansOf(each)) {
             if (other.offset >= oldElementEnd) {
@@ -288,7 +324,7 @@ std::optional<std::vector<Issue>> IncrementalCheck::update(const std::string& ne
     span.length = newLength;
     document[name][index] = std::move(element.document());
     text = newText;
-    kept.insert(kept.end(), fresh.begin(), fresh.end());
+    kept.insert(kept.end(), fresh->begin(), fresh->end());
     std::stable_sort(kept.begin(), kept.end(), [](const Issue& a, const Issue& b) {
         return a.location.offset < b.location.offset;
     });

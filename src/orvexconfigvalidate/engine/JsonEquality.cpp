@@ -72,36 +72,47 @@ std::size_t numberHash(const json& value) {
     return mix(seed, decimal.negative ? 1 : 0);
 }
 
+using ValuePairs = std::vector<std::pair<const json*, const json*>>;
+
+// What comparing two values costs beside their children.
+void chargeComparison(const json& x, const json& y, WorkBudget* work) {
+    if (x.is_structured() && sameKind(x, y) && x.size() == y.size()) charge(work, x.size());
+    if (x.is_string() && y.is_string())
+        charge(work, x.get_ref<const std::string&>().size() / kBytesPerWorkUnit);
+}
+
+// Queues the children of two objects or two arrays pairwise; false when
+// their shapes already differ.
+bool queueChildren(const json& x, const json& y, ValuePairs& pending) {
+    if (x.size() != y.size()) return false;
+    if (x.is_array()) {
+        for (std::size_t i = 0; i < x.size(); ++i) pending.emplace_back(&x[i], &y[i]);
+        return true;
+    }
+    // Objects keep their members sorted by name: walk both in step.
+    auto right = y.begin();
+    for (auto left = x.begin(); left != x.end(); ++left, ++right) {
+        if (left.key() != right.key()) return false;
+        pending.emplace_back(&left.value(), &right.value());
+    }
+    return true;
+}
+
 }  // namespace
 
 bool jsonEqual(const json& a, const json& b, WorkBudget* work) {
     // Every pair queued is charged when queued: a mismatch found early
     // does not make the queueing free.
     charge(work, 1);
-    std::vector<std::pair<const json*, const json*>> pending{{&a, &b}};
+    ValuePairs pending{{&a, &b}};
     while (!pending.empty()) {
         const auto [x, y] = pending.back();
         pending.pop_back();
-        if (x->is_structured() && sameKind(*x, *y) && x->size() == y->size())
-            charge(work, x->size());
-        if (x->is_string() && y->is_string())
-            charge(work, x->get_ref<const std::string&>().size() / kBytesPerWorkUnit);
+        chargeComparison(*x, *y, work);
         if (!sameKind(*x, *y)) return false;
-        if (x->is_object()) {
-            if (x->size() != y->size()) return false;
-            // Objects keep their members sorted by name: walk both in step.
-            auto left = x->begin();
-            auto right = y->begin();
-            for (; left != x->end(); ++left, ++right) {
-                if (left.key() != right.key()) return false;
-                pending.emplace_back(&left.value(), &right.value());
-            }
-        } else if (x->is_array()) {
-            if (x->size() != y->size()) return false;
-            for (std::size_t i = 0; i < x->size(); ++i) pending.emplace_back(&(*x)[i], &(*y)[i]);
-        } else if (!equalScalars(*x, *y)) {
-            return false;
-        }
+        const bool equal =
+            x->is_structured() ? queueChildren(*x, *y, pending) : equalScalars(*x, *y);
+        if (!equal) return false;
     }
     return true;
 }

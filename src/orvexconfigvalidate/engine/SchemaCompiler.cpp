@@ -145,44 +145,53 @@ class Compiler {
         const auto ref = value.find("$ref");
         if (ref != value.end() && ref->is_string()) return;
         const auto ownId = value.find("$id");
-        if (ownId != value.end() && ownId->is_string()) {
-            const std::string& text = ownId->get_ref<const std::string&>();
-            work.charge(2 * (base->size() + text.size()));
-            const std::string resolved = resolveUriReference(*base, text);
-            const std::string fragment = fragmentOf(resolved);
-            if (!text.empty() && text[0] == '#') {
-                if (!fragment.empty())
-                    anchors.emplace(withoutFragment(*base) + "#" + fragment, &value);
-            } else {
-                base = std::make_shared<const std::string>(withoutFragment(resolved));
-                places[&value].base = base;
-                resources.emplace(*base, &value);
-                if (!fragment.empty() && fragment[0] != '/')
-                    anchors.emplace(*base + "#" + fragment, &value);
-            }
-        }
+        if (ownId != value.end() && ownId->is_string())
+            base = nameById(value, ownId->get_ref<const std::string&>(), std::move(base));
         for (const SubschemaKeyword& keyword : kSubschemaKeywords) {
             const auto found = value.find(keyword.name);
             if (found == value.end()) continue;
             std::string at = pointer;
             appendPointerToken(at, keyword.name);
-            const json& member = *found;
-            if (member.is_array() &&
-                (keyword.holds == Holds::List || keyword.holds == Holds::OneOrList)) {
-                for (std::size_t i = 0; i < member.size(); ++i)
-                    if (isSchemaValue(member[i]))
-                        index(doc, member[i], at + "/" + std::to_string(i), base);
-            } else if (keyword.holds == Holds::Map && member.is_object()) {
-                for (auto entry = member.begin(); entry != member.end(); ++entry) {
-                    if (!isSchemaValue(entry.value())) continue;
-                    std::string entryAt = at;
-                    appendPointerToken(entryAt, entry.key());
-                    index(doc, entry.value(), entryAt, base);
-                }
-            } else if ((keyword.holds == Holds::One || keyword.holds == Holds::OneOrList) &&
-                       isSchemaValue(member)) {
-                index(doc, member, at, base);
+            indexKeyword(doc, *found, keyword.holds, at, base);
+        }
+    }
+
+    // Records what an "$id" names; returns the base URI in force below it.
+    std::shared_ptr<const std::string> nameById(const json& value, const std::string& text,
+                                                std::shared_ptr<const std::string> base) {
+        work.charge(2 * (base->size() + text.size()));
+        const std::string resolved = resolveUriReference(*base, text);
+        const std::string fragment = fragmentOf(resolved);
+        if (!text.empty() && text[0] == '#') {
+            if (!fragment.empty()) anchors.emplace(withoutFragment(*base) + "#" + fragment, &value);
+            return base;
+        }
+        base = std::make_shared<const std::string>(withoutFragment(resolved));
+        places[&value].base = base;
+        resources.emplace(*base, &value);
+        if (!fragment.empty() && fragment[0] != '/')
+            anchors.emplace(*base + "#" + fragment, &value);
+        return base;
+    }
+
+    // Indexes the schemas that one keyword's value holds.
+    void indexKeyword(std::size_t doc, const json& member, Holds holds, const std::string& at,
+                      const std::shared_ptr<const std::string>& base) {
+        const bool list = holds == Holds::List || holds == Holds::OneOrList;
+        const bool single = holds == Holds::One || holds == Holds::OneOrList;
+        if (member.is_array() && list) {
+            for (std::size_t i = 0; i < member.size(); ++i)
+                if (isSchemaValue(member[i]))
+                    index(doc, member[i], at + "/" + std::to_string(i), base);
+        } else if (holds == Holds::Map && member.is_object()) {
+            for (auto entry = member.begin(); entry != member.end(); ++entry) {
+                if (!isSchemaValue(entry.value())) continue;
+                std::string entryAt = at;
+                appendPointerToken(entryAt, entry.key());
+                index(doc, entry.value(), entryAt, base);
             }
+        } else if (single && isSchemaValue(member)) {
+            index(doc, member, at, base);
         }
     }
 
@@ -304,6 +313,13 @@ class Compiler {
         return list;
     }
 
+    static const json* memberOf(const json& object, const char* name) {
+        const auto found = object.find(name);
+        return found == object.end() ? nullptr : &*found;
+    }
+
+    // Checks are pushed in the order they are reported; subschemas are
+    // created in keyword order, which fixes the order of compile errors.
     void compile(const json& value, SchemaNode& node) {
         if (value.is_boolean()) {
             if (!value.get<bool>()) node.checks.push_back(Check::False);
@@ -317,22 +333,38 @@ class Compiler {
             node.ref = nodeFor(resolve(ref->get<std::string>(), places.at(&value)));
             return;
         }
-        const auto member = [&value](const char* name) -> const json* {
-            const auto found = value.find(name);
-            return found == value.end() ? nullptr : &*found;
-        };
-        std::vector<Check>& checks = node.checks;
+        compileValueChecks(value, node);
+        compileLengthChecks(value, node);
+        compileCountChecks(value, node);
+        const bool dependentSchemas = compileDependencies(memberOf(value, "dependencies"), node);
+        compileMembers(memberOf(value, "properties"), memberOf(value, "patternProperties"),
+                       memberOf(value, "additionalProperties"), node);
+        if (const json* propertyNames = memberOf(value, "propertyNames")) {
+            node.propertyNames = subschema("propertyNames", *propertyNames, node);
+            node.checks.push_back(Check::PropertyNames);
+        }
+        if (dependentSchemas) node.checks.push_back(Check::DependentSchemas);
+        compileItems(memberOf(value, "items"), memberOf(value, "additionalItems"), node);
+        if (const json* contains = memberOf(value, "contains")) {
+            node.contains = subschema("contains", *contains, node);
+            node.checks.push_back(Check::Contains);
+        }
+        compileCombinators(value, node);
+    }
 
-        if (const json* type = member("type")) {
+    // "type", "enum", "const", the bounds and "multipleOf".
+    void compileValueChecks(const json& value, SchemaNode& node) {
+        std::vector<Check>& checks = node.checks;
+        if (const json* type = memberOf(value, "type")) {
             compileType(*type, node);
             checks.push_back(Check::Type);
         }
-        if (const json* list = member("enum")) {
+        if (const json* list = memberOf(value, "enum")) {
             if (!list->is_array()) badKeyword("enum", node, "an array");
             node.enumValues.assign(list->begin(), list->end());
             checks.push_back(Check::Enum);
         }
-        if (const json* constant = member("const")) {
+        if (const json* constant = memberOf(value, "const")) {
             node.constValue = *constant;
             checks.push_back(Check::Const);
         }
@@ -343,111 +375,119 @@ class Compiler {
             {"exclusiveMinimum", {&SchemaNode::exclusiveMinimum, Check::ExclusiveMinimum}},
         };
         for (const auto& [name, slot] : bounds) {
-            if (const json* limit = member(name)) {
+            if (const json* limit = memberOf(value, name)) {
                 if (!limit->is_number()) badKeyword(name, node, "a number");
                 node.*(slot.first) = *limit;
                 checks.push_back(slot.second);
             }
         }
-        if (const json* divisor = member("multipleOf")) {
+        if (const json* divisor = memberOf(value, "multipleOf")) {
             if (!divisor->is_number() || compareNumbers(*divisor, json(0)) <= 0)
                 badKeyword("multipleOf", node, "a number greater than 0");
             node.multipleOf = *divisor;
             checks.push_back(Check::MultipleOf);
         }
-        if (const json* limit = member("maxLength")) {
+    }
+
+    // The string keywords: "maxLength", "minLength" and "pattern".
+    void compileLengthChecks(const json& value, SchemaNode& node) {
+        if (const json* limit = memberOf(value, "maxLength")) {
             node.maxLength = count(*limit, "maxLength", node);
-            checks.push_back(Check::MaxLength);
+            node.checks.push_back(Check::MaxLength);
         }
-        if (const json* limit = member("minLength")) {
+        if (const json* limit = memberOf(value, "minLength")) {
             node.minLength = count(*limit, "minLength", node);
-            checks.push_back(Check::MinLength);
+            node.checks.push_back(Check::MinLength);
         }
-        if (const json* text = member("pattern")) {
+        if (const json* text = memberOf(value, "pattern")) {
             if (!text->is_string()) badKeyword("pattern", node, "a string");
             node.pattern = pattern(text->get<std::string>(), node);
-            checks.push_back(Check::Pattern);
+            node.checks.push_back(Check::Pattern);
         }
-        if (const json* limit = member("maxItems")) {
-            node.maxItems = count(*limit, "maxItems", node);
-            checks.push_back(Check::MaxItems);
+    }
+
+    // Item and member counts, "uniqueItems" and "required".
+    void compileCountChecks(const json& value, SchemaNode& node) {
+        const std::pair<const char*, std::pair<std::uint64_t SchemaNode::*, Check>> counts[] = {
+            {"maxItems", {&SchemaNode::maxItems, Check::MaxItems}},
+            {"minItems", {&SchemaNode::minItems, Check::MinItems}},
+        };
+        for (const auto& [name, slot] : counts) {
+            if (const json* limit = memberOf(value, name)) {
+                node.*(slot.first) = count(*limit, name, node);
+                node.checks.push_back(slot.second);
+            }
         }
-        if (const json* limit = member("minItems")) {
-            node.minItems = count(*limit, "minItems", node);
-            checks.push_back(Check::MinItems);
-        }
-        if (const json* unique = member("uniqueItems")) {
+        if (const json* unique = memberOf(value, "uniqueItems")) {
             if (!unique->is_boolean()) badKeyword("uniqueItems", node, "a boolean");
-            if (unique->get<bool>()) checks.push_back(Check::UniqueItems);
+            if (unique->get<bool>()) node.checks.push_back(Check::UniqueItems);
         }
-        if (const json* limit = member("maxProperties")) {
-            node.maxProperties = count(*limit, "maxProperties", node);
-            checks.push_back(Check::MaxProperties);
+        const std::pair<const char*, std::pair<std::uint64_t SchemaNode::*, Check>> memberCounts[] =
+            {
+                {"maxProperties", {&SchemaNode::maxProperties, Check::MaxProperties}},
+                {"minProperties", {&SchemaNode::minProperties, Check::MinProperties}},
+            };
+        for (const auto& [name, slot] : memberCounts) {
+            if (const json* limit = memberOf(value, name)) {
+                node.*(slot.first) = count(*limit, name, node);
+                node.checks.push_back(slot.second);
+            }
         }
-        if (const json* limit = member("minProperties")) {
-            node.minProperties = count(*limit, "minProperties", node);
-            checks.push_back(Check::MinProperties);
-        }
-        if (const json* list = member("required")) {
+        if (const json* list = memberOf(value, "required")) {
             node.required = names(*list, "required", node);
-            if (!node.required.empty()) checks.push_back(Check::Required);
+            if (!node.required.empty()) node.checks.push_back(Check::Required);
         }
+    }
+
+    // Returns whether any dependency is a schema: that check comes later.
+    bool compileDependencies(const json* map, SchemaNode& node) {
+        if (map == nullptr) return false;
+        if (!map->is_object()) badKeyword("dependencies", node, "an object");
+        bool dependentRequired = false;
         bool dependentSchemas = false;
-        if (const json* map = member("dependencies")) {
-            if (!map->is_object()) badKeyword("dependencies", node, "an object");
-            bool dependentRequired = false;
-            for (auto entry = map->begin(); entry != map->end(); ++entry) {
-                Dependency dependency;
-                dependency.member = entry.key();
-                if (entry.value().is_array()) {
-                    dependency.required = names(entry.value(), "dependencies", node);
-                    dependentRequired = dependentRequired || !dependency.required.empty();
-                } else {
-                    dependency.schema = subschema("dependencies", entry.value(), node);
-                    dependentSchemas = true;
-                }
-                node.dependencies.push_back(std::move(dependency));
+        for (auto entry = map->begin(); entry != map->end(); ++entry) {
+            Dependency dependency;
+            dependency.member = entry.key();
+            if (entry.value().is_array()) {
+                dependency.required = names(entry.value(), "dependencies", node);
+                dependentRequired = dependentRequired || !dependency.required.empty();
+            } else {
+                dependency.schema = subschema("dependencies", entry.value(), node);
+                dependentSchemas = true;
             }
-            if (dependentRequired) checks.push_back(Check::DependentRequired);
+            node.dependencies.push_back(std::move(dependency));
         }
-        compileMembers(member("properties"), member("patternProperties"),
-                       member("additionalProperties"), node);
-        if (const json* names = member("propertyNames")) {
-            node.propertyNames = subschema("propertyNames", *names, node);
-            checks.push_back(Check::PropertyNames);
+        if (dependentRequired) node.checks.push_back(Check::DependentRequired);
+        return dependentSchemas;
+    }
+
+    // "allOf", "anyOf", "oneOf", "not" and "if"/"then"/"else".
+    void compileCombinators(const json& value, SchemaNode& node) {
+        const std::pair<const char*, std::pair<std::vector<const SchemaNode*> SchemaNode::*, Check>>
+            lists[] = {
+                {"allOf", {&SchemaNode::allOf, Check::AllOf}},
+                {"anyOf", {&SchemaNode::anyOf, Check::AnyOf}},
+                {"oneOf", {&SchemaNode::oneOf, Check::OneOf}},
+            };
+        for (const auto& [name, slot] : lists) {
+            if (const json* list = memberOf(value, name)) {
+                node.*(slot.first) = schemaList(*list, name, node);
+                node.checks.push_back(slot.second);
+            }
         }
-        if (dependentSchemas) checks.push_back(Check::DependentSchemas);
-        compileItems(member("items"), member("additionalItems"), node);
-        if (const json* contains = member("contains")) {
-            node.contains = subschema("contains", *contains, node);
-            checks.push_back(Check::Contains);
-        }
-        if (const json* list = member("allOf")) {
-            node.allOf = schemaList(*list, "allOf", node);
-            checks.push_back(Check::AllOf);
-        }
-        if (const json* list = member("anyOf")) {
-            node.anyOf = schemaList(*list, "anyOf", node);
-            checks.push_back(Check::AnyOf);
-        }
-        if (const json* list = member("oneOf")) {
-            node.oneOf = schemaList(*list, "oneOf", node);
-            checks.push_back(Check::OneOf);
-        }
-        if (const json* negated = member("not")) {
+        if (const json* negated = memberOf(value, "not")) {
             node.notSchema = subschema("not", *negated, node);
-            checks.push_back(Check::Not);
+            node.checks.push_back(Check::Not);
         }
-        if (const json* condition = member("if")) {
-            const json* then = member("then");
-            const json* otherwise = member("else");
-            if (then != nullptr || otherwise != nullptr) {
-                node.ifSchema = subschema("if", *condition, node);
-                if (then != nullptr) node.thenSchema = subschema("then", *then, node);
-                if (otherwise != nullptr) node.elseSchema = subschema("else", *otherwise, node);
-                checks.push_back(Check::IfThenElse);
-            }
-        }
+        const json* condition = memberOf(value, "if");
+        const json* then = memberOf(value, "then");
+        const json* otherwise = memberOf(value, "else");
+        // "if" alone constrains nothing.
+        if (condition == nullptr || (then == nullptr && otherwise == nullptr)) return;
+        node.ifSchema = subschema("if", *condition, node);
+        if (then != nullptr) node.thenSchema = subschema("then", *then, node);
+        if (otherwise != nullptr) node.elseSchema = subschema("else", *otherwise, node);
+        node.checks.push_back(Check::IfThenElse);
     }
 
     void compileType(const json& type, SchemaNode& node) {

@@ -176,12 +176,7 @@ class Evaluation {
         while (!stack.empty()) {
             work.charge(1);
             Frame& frame = stack.back();
-            if (!frame.started) {
-                frame.started = true;
-                if (options.strict && !frame.silent &&
-                    (frame.via != Via::Same || stack.size() == 1))
-                    reportUnknownMembers(frame);
-            }
+            if (!frame.started) start(frame);
             bool hasResult = frame.awaiting;
             frame.awaiting = false;
             const auto& checks = frame.node->checks;
@@ -218,6 +213,14 @@ class Evaluation {
             lastResult = stack.back().valid;
             stack.pop_back();
         }
+    }
+
+    // Strict mode names unknown members once per value: at the root and
+    // where a member or an item is entered, not for each subschema on it.
+    void start(Frame& frame) {
+        frame.started = true;
+        if (options.strict && !frame.silent && (frame.via != Via::Same || stack.size() == 1))
+            reportUnknownMembers(frame);
     }
 
     static Frame frameFor(const Child& child) {
@@ -553,28 +556,38 @@ class Evaluation {
                     });
                 return;
             case Check::Required:
-                for (const std::string& name : node.required) {
-                    if (has(value, name)) continue;
-                    report(frame, [&] { return "missing required member " + quotedText(name); });
-                    if (frame.silent) return;
-                }
+                requiredCheck(frame);
                 return;
             case Check::DependentRequired:
-                for (const Dependency& dependency : node.dependencies) {
-                    work.charge(1);
-                    if (dependency.schema != nullptr || !has(value, dependency.member)) continue;
-                    for (const std::string& name : dependency.required) {
-                        if (has(value, name)) continue;
-                        report(frame, [&] {
-                            return "member " + quotedText(name) + " is required when " +
-                                   quotedText(dependency.member) + " is present";
-                        });
-                        if (frame.silent) return;
-                    }
-                }
+                dependentRequiredCheck(frame);
                 return;
             default:
                 return;
+        }
+    }
+
+    void requiredCheck(Frame& frame) {
+        const json& value = *frame.instance;
+        for (const std::string& name : frame.node->required) {
+            if (has(value, name)) continue;
+            report(frame, [&] { return "missing required member " + quotedText(name); });
+            if (frame.silent) return;
+        }
+    }
+
+    void dependentRequiredCheck(Frame& frame) {
+        const json& value = *frame.instance;
+        for (const Dependency& dependency : frame.node->dependencies) {
+            work.charge(1);
+            if (dependency.schema != nullptr || !has(value, dependency.member)) continue;
+            for (const std::string& name : dependency.required) {
+                if (has(value, name)) continue;
+                report(frame, [&] {
+                    return "member " + quotedText(name) + " is required when " +
+                           quotedText(dependency.member) + " is present";
+                });
+                if (frame.silent) return;
+            }
         }
     }
 
@@ -589,76 +602,19 @@ class Evaluation {
     // Takes the result of the child pushed last (when hasResult), then
     // either names the next child to evaluate (true) or ends the check.
     bool compoundCheck(Frame& frame, Check check, bool hasResult, bool childResult, Child& child) {
-        const SchemaNode& node = *frame.node;
-        const json& value = *frame.instance;
-        const auto same = [&](const SchemaNode* next, bool silent) {
-            child = {next, &value, Via::Same, nullptr, 0, silent || frame.silent};
-            return true;
-        };
-        if (hasResult && !childResult && check != Check::AnyOf && check != Check::OneOf &&
-            check != Check::Not && check != Check::Contains && check != Check::PropertyNames &&
-            !(check == Check::IfThenElse && frame.phase == 1))
+        if (hasResult && !childResult && childFailureFails(check, frame.phase))
             frame.valid = false;  // the child has written its own issues
         switch (check) {
             case Check::AllOf:
-                if (hasResult) ++frame.position;
-                if (frame.silent && !frame.valid) return false;
-                return frame.position < node.allOf.size() &&
-                       same(node.allOf[frame.position], false);
+                return allOf(frame, hasResult, child);
             case Check::AnyOf:
-                if (hasResult) {
-                    if (childResult) return false;
-                    ++frame.position;
-                }
-                if (frame.position < node.anyOf.size())
-                    return same(node.anyOf[frame.position], true);
-                report(frame, [&] {
-                    return shortValueText(value) + " matches none of the " +
-                           std::to_string(node.anyOf.size()) + " alternatives";
-                });
-                return false;
+                return anyOf(frame, hasResult, childResult, child);
             case Check::OneOf:
-                if (hasResult) {
-                    if (childResult) ++frame.matches;
-                    ++frame.position;
-                    // Silent callers need no count past two.
-                    if (frame.silent && frame.matches > 1) {
-                        frame.valid = false;
-                        return false;
-                    }
-                }
-                if (frame.position < node.oneOf.size())
-                    return same(node.oneOf[frame.position], true);
-                if (frame.matches == 0) {
-                    report(frame, [&] {
-                        return shortValueText(value) + " matches none of the " +
-                               std::to_string(node.oneOf.size()) + " alternatives";
-                    });
-                } else if (frame.matches > 1) {
-                    report(frame, [&] {
-                        return shortValueText(value) + " matches " + std::to_string(frame.matches) +
-                               " of the alternatives, exactly one allowed";
-                    });
-                }
-                return false;
+                return oneOf(frame, hasResult, childResult, child);
             case Check::Not:
-                if (!hasResult) return same(node.notSchema, true);
-                if (childResult)
-                    report(frame, [&] {
-                        return shortValueText(value) + " must not match the schema under \"not\"";
-                    });
-                return false;
+                return notCheck(frame, hasResult, childResult, child);
             case Check::IfThenElse:
-                if (frame.phase == 0) {
-                    frame.phase = 1;
-                    return same(node.ifSchema, true);
-                }
-                if (frame.phase == 1) {
-                    frame.phase = 2;
-                    const SchemaNode* branch = childResult ? node.thenSchema : node.elseSchema;
-                    return branch != nullptr && same(branch, false);
-                }
-                return false;
+                return ifThenElse(frame, childResult, child);
             case Check::DependentSchemas:
                 return dependentSchemas(frame, hasResult, child);
             case Check::PropertyNames:
@@ -672,6 +628,104 @@ class Evaluation {
             default:
                 return false;
         }
+    }
+
+    // Whether a failing child makes its frame fail: not where some children
+    // are expected to fail, nor for the condition of "if" (phase 1).
+    static bool childFailureFails(Check check, std::uint16_t phase) {
+        switch (check) {
+            case Check::AnyOf:
+            case Check::OneOf:
+            case Check::Not:
+            case Check::Contains:
+            case Check::PropertyNames:
+                return false;
+            case Check::IfThenElse:
+                return phase != 1;
+            default:
+                return true;
+        }
+    }
+
+    // Names a subschema to evaluate on the frame's own value.
+    static bool sameValue(const Frame& frame, const SchemaNode* next, bool silent, Child& child) {
+        child = {next, frame.instance, Via::Same, nullptr, 0, silent || frame.silent};
+        return true;
+    }
+
+    bool allOf(Frame& frame, bool hasResult, Child& child) {
+        const auto& list = frame.node->allOf;
+        if (hasResult) ++frame.position;
+        if (frame.silent && !frame.valid) return false;
+        return frame.position < list.size() && sameValue(frame, list[frame.position], false, child);
+    }
+
+    bool anyOf(Frame& frame, bool hasResult, bool childResult, Child& child) {
+        const auto& list = frame.node->anyOf;
+        if (hasResult) {
+            if (childResult) return false;
+            ++frame.position;
+        }
+        if (frame.position < list.size())
+            return sameValue(frame, list[frame.position], true, child);
+        report(frame, [&] {
+            return shortValueText(*frame.instance) + " matches none of the " +
+                   std::to_string(list.size()) + " alternatives";
+        });
+        return false;
+    }
+
+    bool oneOf(Frame& frame, bool hasResult, bool childResult, Child& child) {
+        const auto& list = frame.node->oneOf;
+        if (hasResult) {
+            if (childResult) ++frame.matches;
+            ++frame.position;
+            // Silent callers need no count past two.
+            if (frame.silent && frame.matches > 1) {
+                frame.valid = false;
+                return false;
+            }
+        }
+        if (frame.position < list.size())
+            return sameValue(frame, list[frame.position], true, child);
+        const json& value = *frame.instance;
+        if (frame.matches == 0) {
+            report(frame, [&] {
+                return shortValueText(value) + " matches none of the " +
+                       std::to_string(list.size()) + " alternatives";
+            });
+        } else if (frame.matches > 1) {
+            report(frame, [&] {
+                return shortValueText(value) + " matches " + std::to_string(frame.matches) +
+                       " of the alternatives, exactly one allowed";
+            });
+        }
+        return false;
+    }
+
+    bool notCheck(Frame& frame, bool hasResult, bool childResult, Child& child) {
+        if (!hasResult) return sameValue(frame, frame.node->notSchema, true, child);
+        if (childResult)
+            report(frame, [&] {
+                return shortValueText(*frame.instance) + " must not match the schema under \"not\"";
+            });
+        return false;
+    }
+
+    // Phase 0 evaluates the condition silently; its result, in phase 1,
+    // picks the branch.
+    bool ifThenElse(Frame& frame, bool childResult, Child& child) {
+        const SchemaNode& node = *frame.node;
+        if (frame.phase == 0) {
+            frame.phase = 1;
+            return sameValue(frame, node.ifSchema, true, child);
+        }
+        if (frame.phase == 1) {
+            frame.phase = 2;
+            const SchemaNode* branch = childResult ? node.thenSchema : node.elseSchema;
+            return branch != nullptr && sameValue(frame, branch, false, child);
+        }
+        return false;
     }
 
     bool dependentSchemas(Frame& frame, bool hasResult, Child& child) {
@@ -721,9 +775,7 @@ class Evaluation {
     bool members(Frame& frame, bool hasResult, Child& child) {
         const json& value = *frame.instance;
         if (!value.is_object()) return false;
-        const SchemaNode& node = *frame.node;
         const auto& object = value.get_ref<const json::object_t&>();
-        const std::size_t patterns = node.patternProperties.size();
         if (!hasResult) {
             frame.member = object.begin();
             frame.phase = 0;
@@ -732,42 +784,59 @@ class Evaluation {
         }
         while (frame.member != object.end()) {
             if (frame.silent && !frame.valid) return false;
-            const std::string& key = frame.member->first;
-            const json* memberValue = &frame.member->second;
-            const auto descend = [&](const SchemaNode* next) {
-                frame.matched = true;
-                child = {next, memberValue, Via::Member, &key, 0, frame.silent};
+            if (const SchemaNode* next = nextMemberSchema(frame)) {
+                child = {next, &frame.member->second, Via::Member, &frame.member->first,
+                         0,    frame.silent};
                 return true;
-            };
-            if (frame.phase == 0) {
-                frame.phase = 1;
-                auto& cursor = frame.position;
-                while (cursor < node.properties.size() && node.properties[cursor].first < key) {
-                    work.chargeBytes(key.size());
-                    ++cursor;
-                }
-                work.chargeBytes(key.size());
-                if (cursor < node.properties.size() && node.properties[cursor].first == key)
-                    return descend(node.properties[cursor].second);
-            }
-            while (frame.phase <= patterns) {
-                const auto& [pattern, next] = node.patternProperties[frame.phase - 1];
-                ++frame.phase;
-                if (search(pattern, key)) return descend(next);
-            }
-            if (frame.phase == patterns + 1) {
-                frame.phase = static_cast<std::uint16_t>(patterns + 2);
-                if (!frame.matched && node.additionalProperties != nullptr) {
-                    const SchemaNode* next = node.additionalProperties;
-                    child = {next, memberValue, Via::Member, &key, 0, frame.silent};
-                    return true;
-                }
             }
             ++frame.member;
             frame.phase = 0;
             frame.matched = false;
         }
         return false;
+    }
+
+    // The next subschema the current member meets, or null when it has met
+    // them all. Phase 0 is its property, phases 1 to n the n patterns, n + 1
+    // the additional members' schema when nothing else matched.
+    const SchemaNode* nextMemberSchema(Frame& frame) {
+        const SchemaNode& node = *frame.node;
+        const std::string& key = frame.member->first;
+        const std::size_t patterns = node.patternProperties.size();
+        if (frame.phase == 0) {
+            frame.phase = 1;
+            if (const SchemaNode* property = propertySchema(frame, key)) {
+                frame.matched = true;
+                return property;
+            }
+        }
+        while (frame.phase <= patterns) {
+            const auto& [pattern, next] = node.patternProperties[frame.phase - 1];
+            ++frame.phase;
+            if (search(pattern, key)) {
+                frame.matched = true;
+                return next;
+            }
+        }
+        if (frame.phase == patterns + 1) {
+            frame.phase = static_cast<std::uint16_t>(patterns + 2);
+            if (!frame.matched) return node.additionalProperties;
+        }
+        return nullptr;
+    }
+
+    // Members come sorted, as the properties do: one cursor walks both.
+    const SchemaNode* propertySchema(Frame& frame, const std::string& key) {
+        const auto& properties = frame.node->properties;
+        auto& cursor = frame.position;
+        while (cursor < properties.size() && properties[cursor].first < key) {
+            work.chargeBytes(key.size());
+            ++cursor;
+        }
+        work.chargeBytes(key.size());
+        if (cursor < properties.size() && properties[cursor].first == key)
+            return properties[cursor].second;
+        return nullptr;
     }
 
     bool items(Frame& frame, bool hasResult, Child& child) {

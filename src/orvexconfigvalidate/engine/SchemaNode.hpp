@@ -86,6 +86,7 @@ struct Dependency {
     const SchemaNode* schema = nullptr;  // the schema form
 };
 
+// NOLINTNEXTLINE(bugprone-exception-escape): only json's own noexcept destructor can throw
 struct SchemaNode {
     std::vector<Check> checks;
     // Where the subschema sits, for compile errors: "#/definitions/a" or

@@ -23,6 +23,35 @@ using JsonMember = Json::object_t::value_type;
 
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
+// The well-formed UTF-8 sequences by lead byte: the range the second byte
+// may take (narrower after E0, ED, F0 and F4: no overlong forms, surrogates
+// or code points past U+10FFFF), and the length. Later bytes are 80..BF.
+struct Utf8Form {
+    unsigned leadLow, leadHigh, secondLow, secondHigh;
+    std::size_t length;
+};
+constexpr Utf8Form kUtf8Forms[] = {
+    {0xC2, 0xDF, 0x80, 0xBF, 2}, {0xE0, 0xE0, 0xA0, 0xBF, 3}, {0xE1, 0xEC, 0x80, 0xBF, 3},
+    {0xED, 0xED, 0x80, 0x9F, 3}, {0xEE, 0xEF, 0x80, 0xBF, 3}, {0xF0, 0xF0, 0x90, 0xBF, 4},
+    {0xF1, 0xF3, 0x80, 0xBF, 4}, {0xF4, 0xF4, 0x80, 0x8F, 4},
+};
+
+// Length of the well-formed UTF-8 sequence at pos, or 0.
+std::size_t utf8SequenceLength(std::string_view text, std::size_t pos) {
+    const auto at = [&](std::size_t k) -> unsigned {
+        return pos + k < text.size() ? static_cast<unsigned char>(text[pos + k]) : 0U;
+    };
+    const unsigned lead = at(0);
+    for (const Utf8Form& form : kUtf8Forms) {
+        if (lead < form.leadLow || lead > form.leadHigh) continue;
+        if (at(1) < form.secondLow || at(1) > form.secondHigh) return 0;
+        for (std::size_t k = 2; k < form.length; ++k)
+            if (at(k) < 0x80 || at(k) > 0xBF) return 0;
+        return form.length;
+    }
+    return 0;
+}
+
 // An open object or array.
 struct Frame {
     Json* value = nullptr;
@@ -372,25 +401,7 @@ class Reader {
     }
 
     // Length of the well-formed UTF-8 sequence at pos_, or 0.
-    std::size_t utf8Length() const {
-        const auto at = [this](std::size_t k) {
-            return pos_ + k < text_.size() ? static_cast<unsigned char>(text_[pos_ + k]) : 0u;
-        };
-        const unsigned lead = at(0);
-        const auto cont = [&](std::size_t k, unsigned low = 0x80, unsigned high = 0xBF) {
-            return at(k) >= low && at(k) <= high;
-        };
-        if (lead >= 0xC2 && lead <= 0xDF) return cont(1) ? 2 : 0;
-        if (lead == 0xE0) return cont(1, 0xA0) && cont(2) ? 3 : 0;
-        if ((lead >= 0xE1 && lead <= 0xEC) || lead == 0xEE || lead == 0xEF) {
-            return cont(1) && cont(2) ? 3 : 0;
-        }
-        if (lead == 0xED) return cont(1, 0x80, 0x9F) && cont(2) ? 3 : 0;
-        if (lead == 0xF0) return cont(1, 0x90) && cont(2) && cont(3) ? 4 : 0;
-        if (lead >= 0xF1 && lead <= 0xF3) return cont(1) && cont(2) && cont(3) ? 4 : 0;
-        if (lead == 0xF4) return cont(1, 0x80, 0x8F) && cont(2) && cont(3) ? 4 : 0;
-        return 0;
-    }
+    std::size_t utf8Length() const { return utf8SequenceLength(text_, pos_); }
 
     // With the cursor on the opening quote.
     std::string readString() {

@@ -19,7 +19,7 @@ namespace {
 
 class CollectingErrorHandler : public ViolationHandler {
   public:
-    explicit CollectingErrorHandler(ValidationResult& result) : result(&result) {}
+    explicit CollectingErrorHandler(ValidationResult& into) : result(&into) {}
 
     void error(const nlohmann::json::json_pointer& pointer, const nlohmann::json& /*instance*/,
                const std::string& message) override {

@@ -131,7 +131,7 @@ struct Node {
 
 class Bundler {
   public:
-    explicit Bundler(const SchemaLoader& loader) : loader(loader) {}
+    explicit Bundler(const SchemaLoader& source) : loader(source) {}
 
     json run(json root, const std::string& retrievalUri) {
         const int rootNode = addDocument(std::move(root), retrievalUri);

@@ -48,7 +48,7 @@ struct SchemaValidator::Compiled {
     valijson::Schema schema;
 };
 
-SchemaValidator::SchemaValidator(SchemaLoader loader) : loader(std::move(loader)) {}
+SchemaValidator::SchemaValidator(SchemaLoader source) : loader(std::move(source)) {}
 
 SchemaValidator::~SchemaValidator() = default;
 

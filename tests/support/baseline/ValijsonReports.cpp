@@ -115,7 +115,7 @@ struct Group {
 
 class GroupBuilder {
   public:
-    explicit GroupBuilder(const std::vector<ValidatorReport>& reports) : reports(reports) {}
+    explicit GroupBuilder(const std::vector<ValidatorReport>& all) : reports(all) {}
 
     std::vector<Group> build() {
         for (std::size_t i = 0; i < reports.size(); ++i) add(i);

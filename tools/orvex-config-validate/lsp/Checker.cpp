@@ -143,7 +143,7 @@ std::optional<Checker::Partner> Checker::serverOf(const std::string& bridgesPath
 }
 
 std::string Checker::schemaIdFor(const Document& document) const {
-    const std::string chosen = chosenSchemaId(document.uri, document.path);
+    std::string chosen = chosenSchemaId(document.uri, document.path);
     if (!chosen.empty()) return chosen;
     // Any file that a server in its folder names as its bridges file.
     return serverOf(document.path) ? kBridgesSchema : "";
@@ -160,6 +160,36 @@ void Checker::rememberBridges(const Document& bridges, const ValidationResult& r
                                            settings.options)) {
         incremental.erase(bridges.uri);
     }
+}
+
+// The document checked with its partner; false when one of the two texts
+// does not parse: it cannot take part in the cross-file rules, and each
+// file is then judged on its own.
+bool Checker::checkPair(Document& document, const Partner& partner, Publication& own,
+                        std::set<std::string>& done, std::vector<Publication>& out) {
+    const std::string& serverText = partner.isServer ? partner.text : document.text;
+    const std::string& bridgesText = partner.isServer ? document.text : partner.text;
+    const ValidationResult result =
+        validator.validateTextPair(serverText, bridgesText, settings.options);
+    if (hasParseError(result)) return false;
+    own.diagnostics = diagnosticsOf(result, partner.isServer ? 1 : 0, document);
+    out.push_back(own);
+    if (partner.isServer) {
+        rememberBridges(document, result, 1, partner.text);
+    } else if (const Document* bridges = store.findByPath(partner.path)) {
+        rememberBridges(*bridges, result, 1, document.text);
+    }
+    Document* other = nullptr;
+    for (const Document* open : store.inFolder(directoryOf(partner.path))) {
+        if (open->path == partner.path) other = store.find(open->uri);
+    }
+    if (other != nullptr && done.count(other->uri) == 0) {
+        done.insert(other->uri);
+        other->schemaId = partner.isServer ? kServerSchema : kBridgesSchema;
+        out.push_back(
+            {other->uri, other->version, diagnosticsOf(result, partner.isServer ? 0 : 1, *other)});
+    }
+    return true;
 }
 
 bool Checker::checkEdit(Document& bridges, const std::optional<Partner>& server,
@@ -200,34 +230,7 @@ void Checker::check(Document& document, std::set<std::string>& done,
         if (document.schemaId == kBridgesSchema && checkEdit(document, partner, done, out)) {
             return;
         }
-        if (partner) {
-            const std::string& serverText = partner->isServer ? partner->text : document.text;
-            const std::string& bridgesText = partner->isServer ? document.text : partner->text;
-            const ValidationResult result =
-                validator.validateTextPair(serverText, bridgesText, settings.options);
-            // A text that does not parse cannot take part in the cross-file
-            // rules; each file is then judged on its own.
-            if (!hasParseError(result)) {
-                own.diagnostics = diagnosticsOf(result, partner->isServer ? 1 : 0, document);
-                out.push_back(own);
-                if (partner->isServer) {
-                    rememberBridges(document, result, 1, partner->text);
-                } else if (const Document* bridges = store.findByPath(partner->path)) {
-                    rememberBridges(*bridges, result, 1, document.text);
-                }
-                Document* other = nullptr;
-                for (const Document* open : store.inFolder(directoryOf(partner->path))) {
-                    if (open->path == partner->path) other = store.find(open->uri);
-                }
-                if (other != nullptr && done.count(other->uri) == 0) {
-                    done.insert(other->uri);
-                    other->schemaId = partner->isServer ? kServerSchema : kBridgesSchema;
-                    out.push_back({other->uri, other->version,
-                                   diagnosticsOf(result, partner->isServer ? 0 : 1, *other)});
-                }
-                return;
-            }
-        }
+        if (partner && checkPair(document, *partner, own, done, out)) return;
         const ValidationResult result =
             validator.validateText(document.schemaId, document.text, settings.options);
         own.diagnostics = diagnosticsOf(result, 0, document);

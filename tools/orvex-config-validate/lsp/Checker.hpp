@@ -55,6 +55,8 @@ class Checker {
     };
 
     void check(Document& document, std::set<std::string>& done, std::vector<Publication>& out);
+    bool checkPair(Document& document, const Partner& partner, Publication& own,
+                   std::set<std::string>& done, std::vector<Publication>& out);
     bool checkEdit(Document& bridges, const std::optional<Partner>& server,
                    std::set<std::string>& done, std::vector<Publication>& out);
     void rememberBridges(const Document& bridges, const ValidationResult& result, int source,

@@ -44,6 +44,26 @@ std::string keyText(std::string_view raw) {
     return key;
 }
 
+bool expectsKey(const std::vector<Frame>& frames) {
+    return !frames.empty() && !frames.back().isArray && frames.back().expectingKey;
+}
+
+// A character outside strings: brackets open and close containers, a comma
+// moves on to the next item or member.
+void step(std::vector<Frame>& frames, char c) {
+    if (c == '{' || c == '[') {
+        frames.push_back(Frame{c == '[', 0, "", c == '{'});
+    } else if ((c == '}' || c == ']') && !frames.empty()) {
+        frames.pop_back();
+    } else if (c == ',' && !frames.empty()) {
+        if (frames.back().isArray) {
+            ++frames.back().index;
+        } else {
+            frames.back().expectingKey = true;
+        }
+    }
+}
+
 }  // namespace
 
 CursorContext cursorContext(std::string_view text, std::size_t offset) {
@@ -52,35 +72,23 @@ CursorContext cursorContext(std::string_view text, std::size_t offset) {
     CursorContext context;
     for (std::size_t i = 0; i < offset; ++i) {
         const char c = text[i];
-        if (c == '"') {
-            const std::size_t end = stringEnd(text, i, offset);
-            if (end == std::string_view::npos) {
-                const bool isKey =
-                    !frames.empty() && !frames.back().isArray && frames.back().expectingKey;
-                if (!isKey) {
-                    context.inString = true;
-                    context.stringContentStart = i + 1;
-                }
-                break;
-            }
-            if (!frames.empty() && !frames.back().isArray && frames.back().expectingKey) {
-                frames.back().key = keyText(text.substr(i + 1, end - i - 1));
-                frames.back().expectingKey = false;
-            }
-            i = end;
-        } else if (c == '{' || c == '[') {
-            frames.push_back(Frame{c == '[', 0, "", c == '{'});
-        } else if (c == '}' || c == ']') {
-            if (!frames.empty()) frames.pop_back();
-        } else if (c == ',') {
-            if (!frames.empty()) {
-                if (frames.back().isArray) {
-                    ++frames.back().index;
-                } else {
-                    frames.back().expectingKey = true;
-                }
-            }
+        if (c != '"') {
+            step(frames, c);
+            continue;
         }
+        const std::size_t end = stringEnd(text, i, offset);
+        if (end == std::string_view::npos) {
+            if (!expectsKey(frames)) {
+                context.inString = true;
+                context.stringContentStart = i + 1;
+            }
+            break;
+        }
+        if (expectsKey(frames)) {
+            frames.back().key = keyText(text.substr(i + 1, end - i - 1));
+            frames.back().expectingKey = false;
+        }
+        i = end;
     }
     if (frames.empty()) return context;
     context.inContainer = true;

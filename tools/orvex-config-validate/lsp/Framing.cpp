@@ -36,6 +36,21 @@ std::optional<std::size_t> parseLength(std::string_view text) {
     return value;
 }
 
+// One header line: the Content-Length into `length`; the first fault met
+// is kept in `fault`.
+void readHeaderLine(std::string_view line, std::optional<std::size_t>& length, std::string& fault) {
+    const std::size_t colon = line.find(':');
+    if (colon == std::string_view::npos) {
+        if (fault.empty()) fault = "malformed header line '" + std::string(line) + "'";
+        return;
+    }
+    const std::string name = lowered(trimmed(line.substr(0, colon)));
+    const std::string_view value = trimmed(line.substr(colon + 1));
+    if (name != kLengthHeader) return;
+    length = parseLength(value);
+    if (!length && fault.empty()) fault = "bad Content-Length '" + std::string(value) + "'";
+}
+
 Frame error(std::string text) {
     return Frame{Frame::Kind::Error, std::move(text)};
 }
@@ -77,19 +92,7 @@ std::optional<Frame> FrameDecoder::readHeader() {
             fault = "message header longer than " + std::to_string(kMaxHeader) + " bytes";
         }
         if (line.empty()) break;
-        const std::size_t colon = line.find(':');
-        if (colon == std::string_view::npos) {
-            if (fault.empty()) fault = "malformed header line '" + std::string(line) + "'";
-            continue;
-        }
-        const std::string name = lowered(trimmed(line.substr(0, colon)));
-        const std::string_view value = trimmed(line.substr(colon + 1));
-        if (name == kLengthHeader) {
-            length = parseLength(value);
-            if (!length && fault.empty()) {
-                fault = "bad Content-Length '" + std::string(value) + "'";
-            }
-        }
+        readHeaderLine(line, length, fault);
     }
     buffer.erase(0, lineStart);
     if (fault.empty() && !length) fault = "message header without Content-Length";

@@ -19,7 +19,7 @@ struct Frame {
 
 class FrameDecoder {
   public:
-    static constexpr std::size_t kDefaultMaxBody = 64u * 1024u * 1024u;
+    static constexpr std::size_t kDefaultMaxBody = std::size_t{64} * 1024 * 1024;
     static constexpr std::size_t kMaxHeader = 8192;
 
     explicit FrameDecoder(std::size_t largestBody = kDefaultMaxBody) : maxBody(largestBody) {}

@@ -53,6 +53,44 @@ char* appendUtf8(char* out, unsigned codePoint) {
     return out;
 }
 
+// The character that a one-letter escape stands for.
+std::optional<char> shortEscape(char kind) {
+    switch (kind) {
+        case '"':
+        case '\\':
+        case '/':
+            return kind;
+        case 'b':
+            return '\b';
+        case 'f':
+            return '\f';
+        case 'n':
+            return '\n';
+        case 'r':
+            return '\r';
+        case 't':
+            return '\t';
+        default:
+            return std::nullopt;
+    }
+}
+
+// The code point of a \u escape whose hex digits start at `at` (a surrogate
+// pair takes two escapes), moving `at` past it; nothing when malformed.
+std::optional<unsigned> unicodeEscape(std::string_view raw, std::size_t& at) {
+    const auto first = hex4(raw, at);
+    if (!first) return std::nullopt;
+    at += 4;
+    const unsigned codePoint = *first;
+    if (codePoint >= 0xDC00 && codePoint <= 0xDFFF) return std::nullopt;
+    if (codePoint < 0xD800 || codePoint > 0xDBFF) return codePoint;
+    if (at + 1 >= raw.size() || raw[at] != '\\' || raw[at + 1] != 'u') return std::nullopt;
+    const auto second = hex4(raw, at + 2);
+    if (!second || *second < 0xDC00 || *second > 0xDFFF) return std::nullopt;
+    at += 6;
+    return 0x10000 + ((codePoint - 0xD800) << 10) + (*second - 0xDC00);
+}
+
 // The contents of a string literal (between its quotes) decoded, or nothing
 // when the general parser would reject them. Decoding never lengthens a
 // string, so the result is written in place of a copy of its size.
@@ -79,48 +117,15 @@ std::optional<std::string> decodeString(std::string_view raw) {
         if (i + 1 >= raw.size()) return std::nullopt;
         const char kind = raw[i + 1];
         i += 2;
-        switch (kind) {
-            case '"':
-            case '\\':
-            case '/':
-                *write++ = kind;
-                break;
-            case 'b':
-                *write++ = '\b';
-                break;
-            case 'f':
-                *write++ = '\f';
-                break;
-            case 'n':
-                *write++ = '\n';
-                break;
-            case 'r':
-                *write++ = '\r';
-                break;
-            case 't':
-                *write++ = '\t';
-                break;
-            case 'u': {
-                const auto first = hex4(raw, i);
-                if (!first) return std::nullopt;
-                i += 4;
-                unsigned codePoint = *first;
-                if (codePoint >= 0xDC00 && codePoint <= 0xDFFF) return std::nullopt;
-                if (codePoint >= 0xD800 && codePoint <= 0xDBFF) {
-                    if (i + 1 >= raw.size() || raw[i] != '\\' || raw[i + 1] != 'u') {
-                        return std::nullopt;
-                    }
-                    const auto second = hex4(raw, i + 2);
-                    if (!second || *second < 0xDC00 || *second > 0xDFFF) return std::nullopt;
-                    i += 6;
-                    codePoint = 0x10000 + ((codePoint - 0xD800) << 10) + (*second - 0xDC00);
-                }
-                write = appendUtf8(write, codePoint);
-                break;
-            }
-            default:
-                return std::nullopt;
+        if (kind == 'u') {
+            const auto codePoint = unicodeEscape(raw, i);
+            if (!codePoint) return std::nullopt;
+            write = appendUtf8(write, *codePoint);
+            continue;
         }
+        const auto escaped = shortEscape(kind);
+        if (!escaped) return std::nullopt;
+        *write++ = *escaped;
     }
     out.resize(static_cast<std::size_t>(write - out.data()));
     return out;

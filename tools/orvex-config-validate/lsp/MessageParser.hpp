@@ -33,7 +33,7 @@ nlohmann::json parseMessage(std::string_view body);
 std::size_t nestingDepth(std::string_view body, std::size_t limit);
 
 // Bodies and strings below these sizes take the general parser only.
-constexpr std::size_t kFastPathBody = 64 * 1024;
-constexpr std::size_t kFastPathString = 4 * 1024;
+constexpr std::size_t kFastPathBody = std::size_t{64} * 1024;
+constexpr std::size_t kFastPathString = std::size_t{4} * 1024;
 
 }  // namespace OrvexConfigValidate::Lsp
