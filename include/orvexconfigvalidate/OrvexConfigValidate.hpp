@@ -216,6 +216,8 @@ void addFixes(ValidationResult& result, const ParsedText& parsed, std::string_vi
 struct AppliedFixes {
     std::string text;
     std::size_t applied = 0;  // how many fixes were taken
+    // The edits taken, sorted by offset, in the text that was given.
+    std::vector<TextEdit> edits;
 };
 
 // The text with the safe fixes of the issues of `source` applied, in issue

@@ -17,7 +17,7 @@ bool isValueOption(const std::string& name) {
 bool isFlagOption(const std::string& name) {
     return name == "--fail-on-warning" || name == "--fail-on-info" || name == "--list-schemas" ||
            name == "--help" || name == "-h" || name == "--version" || name == "--strict" ||
-           name == "--lsp";
+           name == "--lsp" || name == "--fix" || name == "--diff";
 }
 
 std::string joined(const std::vector<std::string>& items) {
@@ -80,6 +80,12 @@ std::string applyOption(CommandLine& line, std::vector<std::string>& seen, const
         line.options.failOnWarning = true;
     } else if (name == "--fail-on-info") {
         line.options.failOnInfo = true;
+    } else if (name == "--fix" || name == "--diff") {
+        const FixMode mode = name == "--fix" ? FixMode::Apply : FixMode::Diff;
+        if (line.fix != FixMode::None && line.fix != mode) {
+            return "--fix and --diff cannot be combined";
+        }
+        line.fix = mode;
     } else if (name == "--list-schemas") {
         seen.push_back(name);
     } else if (name == "--help" || name == "-h") {
@@ -94,6 +100,9 @@ bool hasInputs(const CommandLine& line) {
     return !line.files.empty() || !line.serverFile.empty() || !line.bridgesFile.empty();
 }
 
+// The actions other than a check.
+const std::vector<const char*> kNotChecks{"--explain", "--lsp", "--list-schemas", "--print-schema"};
+
 // Decides the action once every argument is read; returns a usage error or "".
 std::string chooseAction(CommandLine& line, const std::vector<std::string>& seen) {
     if (contains(seen, "--help")) {
@@ -103,6 +112,12 @@ std::string chooseAction(CommandLine& line, const std::vector<std::string>& seen
     if (contains(seen, "--version")) {
         line.action = Action::Version;
         return "";
+    }
+    if (line.fix != FixMode::None &&
+        std::any_of(kNotChecks.begin(), kNotChecks.end(),
+                    [&seen](const char* name) { return contains(seen, name); })) {
+        return std::string(line.fix == FixMode::Apply ? "--fix" : "--diff") +
+               " applies to checks only";
     }
     if (contains(seen, "--explain")) {
         if (hasInputs(line)) return "--explain takes no input files";
@@ -131,6 +146,9 @@ std::string chooseAction(CommandLine& line, const std::vector<std::string>& seen
         return "";
     }
     line.action = Action::Check;
+    if (line.fix == FixMode::Diff && line.format != OutputFormat::Text) {
+        return "--diff prints a diff and takes no --format";
+    }
     if (line.serverFile.empty() != line.bridgesFile.empty()) {
         return "--server and --bridges must be given together";
     }
@@ -271,6 +289,10 @@ Options:
                        close; group ids of bridges get suggestions too
   --max-size SIZE      refuse inputs larger than SIZE bytes (K, M, G suffixes;
                        default 512M)
+  --fix                write the safe fixes into the files (each through a
+                       temporary file beside it), then report what remains
+  --diff               print the safe fixes as a unified diff (for git apply)
+                       and change nothing
   --format FORMAT      text (default): one line per issue and a summary;
                        json: one JSON report; github: GitHub Actions
                        annotations; sarif: a SARIF 2.1.0 log; junit: JUnit XML
@@ -289,7 +311,8 @@ value is the one the server uses.
 
 Exit status: 0 every file is ok, 1 some file is not ok, 2 usage error, an
 input that cannot be read or is not one JSON document, or a failed write of
-the report.
+the report, 3 --fix or --diff refused standard input or a read-only file, or
+could not write a file.
 )";
 }
 

@@ -27,6 +27,13 @@ class TakenEdits {
         for (const TextEdit& edit : fix.edits) taken_.emplace(edit.offset, &edit);
     }
 
+    std::vector<TextEdit> edits() const {
+        std::vector<TextEdit> list;
+        list.reserve(taken_.size());
+        for (const auto& entry : taken_) list.push_back(*entry.second);
+        return list;
+    }
+
     std::string apply(std::string_view text) const {
         std::string out;
         out.reserve(text.size());
@@ -81,6 +88,7 @@ AppliedFixes applySafeFixes(std::string_view text, const std::vector<Issue>& iss
         }
     }
     applied.text = taken.apply(text);
+    applied.edits = taken.edits();
     return applied;
 }
 
