@@ -64,9 +64,8 @@ std::string closestName(std::string_view name, const std::vector<std::string_vie
     return std::string(best);
 }
 
-std::string onlyClosestName(std::string_view name,
+std::string onlyClosestName(std::string_view name, const std::string& best,
                             const std::vector<std::string_view>& candidates) {
-    const std::string best = closestName(name, candidates);
     if (best.empty()) return best;
     const bool byCase = equalIgnoringCase(name, best);
     const std::size_t distance = editDistance(name, best, kMaxEdits);
