@@ -13,6 +13,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include <nlohmann/json.hpp>
@@ -104,11 +105,13 @@ struct Issue {
     // Filled when the issue was found in a text and the library knows how to
     // put it right.
     std::vector<Fix> fixes;
-    // The one thing the library would write to put the issue right, as data;
-    // null when there is no single candidate. A string for an unknown member
-    // (the declared name) and for a missing group reference (the defined
-    // id); an object of the members to add for a missing required member.
-    nlohmann::json suggestion;
+    // What a fix writes, as data: the one close declared name of an unknown
+    // member, or the one close defined id of a missing group reference; ""
+    // when there is no single candidate.
+    std::string suggestion;
+    // For a missing required member whose schema leaves one value: the
+    // members to add, each a name and its value as JSON text.
+    std::vector<std::pair<std::string, std::string>> suggestedMembers;
 };
 
 struct ValidationResult {

@@ -23,7 +23,8 @@ const nlohmann::json* onlyValue(const SchemaNode& member) {
 
 }  // namespace
 
-nlohmann::json missingMemberFill(const SchemaNode& object, const std::string& name) {
+std::vector<std::pair<std::string, std::string>> missingMemberFill(const SchemaNode& object,
+                                                                   const std::string& name) {
     const auto& properties = object.properties;
     const auto found = std::lower_bound(
         properties.begin(), properties.end(), name,
@@ -32,9 +33,7 @@ nlohmann::json missingMemberFill(const SchemaNode& object, const std::string& na
     // References were resolved when the schema was compiled.
     const nlohmann::json* value = onlyValue(*found->second);
     if (value == nullptr) return {};
-    nlohmann::json fill = nlohmann::json::object();
-    fill[name] = *value;
-    return fill;
+    return {{name, value->dump(-1, ' ', false, nlohmann::json::error_handler_t::replace)}};
 }
 
 }  // namespace OrvexConfigValidate

@@ -3,15 +3,17 @@
 #pragma once
 
 #include <string>
-
-#include <nlohmann/json.hpp>
+#include <utility>
+#include <vector>
 
 namespace OrvexConfigValidate {
 
 struct SchemaNode;
 
-// {"<name>": value} when the object's schema declares the member with a
-// "default", a "const" or a one-value "enum"; null otherwise.
-nlohmann::json missingMemberFill(const SchemaNode& object, const std::string& name);
+// The member as a name and its value's JSON text when the object's schema
+// declares it with a "default", a "const" or a one-value "enum"; nothing
+// otherwise.
+std::vector<std::pair<std::string, std::string>> missingMemberFill(const SchemaNode& object,
+                                                                   const std::string& name);
 
 }  // namespace OrvexConfigValidate

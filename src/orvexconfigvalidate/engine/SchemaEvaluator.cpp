@@ -562,7 +562,7 @@ class Evaluation {
                     report(frame, [&] { return "missing required member " + quotedText(name); });
                     if (frame.silent) return;
                     if (result.issues.size() > reported)
-                        result.issues.back().suggestion = missingMemberFill(node, name);
+                        result.issues.back().suggestedMembers = missingMemberFill(node, name);
                 }
                 return;
             case Check::DependentRequired:

@@ -53,7 +53,7 @@ std::vector<Fix> removeEarlier(const Issue& issue, FixSite& site) {
 }
 
 std::vector<Fix> renameMember(const Issue& issue, std::string_view pointer, FixSite& site) {
-    const std::string name = issue.suggestion.get<std::string>();
+    const std::string& name = issue.suggestion;
     const Json* parent = valueAt(site.document, parentOf(pointer));
     // A name the object holds already would make a second member of it.
     if (parent == nullptr || !parent->is_object() || parent->contains(name)) return {};
@@ -78,9 +78,9 @@ std::vector<Fix> addRequired(const Issue& issue, std::string_view pointer, FixSi
     if (object == nullptr || !object->is_object() || !node) return {};
     std::vector<NewMember> members;
     std::string title = "Add";
-    for (const auto& [name, value] : issue.suggestion.items()) {
+    for (const auto& [name, value] : issue.suggestedMembers) {
         if (object->contains(name)) return {};
-        members.emplace_back(name, jsonText(value));
+        members.emplace_back(name, value);
         title += (members.size() > 1 ? ", " : " ") + jsonText(name) + ": " + members.back().second;
     }
     if (members.empty()) return {};
@@ -170,9 +170,9 @@ bool mayHaveFixes(const Issue& issue) {
     if (issue.code == IssueCode::kDuplicateKey) return true;
     if (forcedGroupSettings(issue.code) != nullptr) return true;
     if (issue.code == IssueCode::kUnknownMember || issue.code == IssueCode::kMissingGroupRef) {
-        return issue.suggestion.is_string();
+        return !issue.suggestion.empty();
     }
-    return issue.code == IssueCode::kSchema && issue.suggestion.is_object();
+    return issue.code == IssueCode::kSchema && !issue.suggestedMembers.empty();
 }
 
 std::vector<Fix> fixesFor(const Issue& issue, std::string_view pointer, FixSite& site) {
