@@ -32,6 +32,30 @@ bool contains(const std::vector<std::string>& items, const std::string& item) {
     return std::find(items.begin(), items.end(), item) != items.end();
 }
 
+std::string setFixMode(CommandLine& line, const std::string& name) {
+    const FixMode mode = name == "--fix" ? FixMode::Apply : FixMode::Diff;
+    if (line.fix != FixMode::None && line.fix != mode) return "--fix and --diff cannot be combined";
+    line.fix = mode;
+    return "";
+}
+
+// The actions other than a check.
+const std::vector<const char*> kNotChecks{"--explain", "--lsp", "--list-schemas", "--print-schema"};
+
+// --fix and --diff change how a check ends; nothing else takes them.
+std::string fixModeProblem(const CommandLine& line, const std::vector<std::string>& seen) {
+    if (line.fix == FixMode::None) return "";
+    const bool other = std::any_of(kNotChecks.begin(), kNotChecks.end(),
+                                   [&seen](const char* name) { return contains(seen, name); });
+    if (other)
+        return std::string(line.fix == FixMode::Apply ? "--fix" : "--diff") +
+               " applies to checks only";
+    if (line.fix == FixMode::Diff && line.format != OutputFormat::Text) {
+        return "--diff prints a diff and takes no --format";
+    }
+    return "";
+}
+
 // Records one option; returns a usage error or "".
 std::string applyOption(CommandLine& line, std::vector<std::string>& seen, const std::string& name,
                         const std::string& value) {
@@ -81,11 +105,7 @@ std::string applyOption(CommandLine& line, std::vector<std::string>& seen, const
     } else if (name == "--fail-on-info") {
         line.options.failOnInfo = true;
     } else if (name == "--fix" || name == "--diff") {
-        const FixMode mode = name == "--fix" ? FixMode::Apply : FixMode::Diff;
-        if (line.fix != FixMode::None && line.fix != mode) {
-            return "--fix and --diff cannot be combined";
-        }
-        line.fix = mode;
+        return setFixMode(line, name);
     } else if (name == "--list-schemas") {
         seen.push_back(name);
     } else if (name == "--help" || name == "-h") {
@@ -100,9 +120,6 @@ bool hasInputs(const CommandLine& line) {
     return !line.files.empty() || !line.serverFile.empty() || !line.bridgesFile.empty();
 }
 
-// The actions other than a check.
-const std::vector<const char*> kNotChecks{"--explain", "--lsp", "--list-schemas", "--print-schema"};
-
 // Decides the action once every argument is read; returns a usage error or "".
 std::string chooseAction(CommandLine& line, const std::vector<std::string>& seen) {
     if (contains(seen, "--help")) {
@@ -113,12 +130,8 @@ std::string chooseAction(CommandLine& line, const std::vector<std::string>& seen
         line.action = Action::Version;
         return "";
     }
-    if (line.fix != FixMode::None &&
-        std::any_of(kNotChecks.begin(), kNotChecks.end(),
-                    [&seen](const char* name) { return contains(seen, name); })) {
-        return std::string(line.fix == FixMode::Apply ? "--fix" : "--diff") +
-               " applies to checks only";
-    }
+    std::string fixProblem = fixModeProblem(line, seen);
+    if (!fixProblem.empty()) return fixProblem;
     if (contains(seen, "--explain")) {
         if (hasInputs(line)) return "--explain takes no input files";
         line.action = Action::Explain;
@@ -146,9 +159,6 @@ std::string chooseAction(CommandLine& line, const std::vector<std::string>& seen
         return "";
     }
     line.action = Action::Check;
-    if (line.fix == FixMode::Diff && line.format != OutputFormat::Text) {
-        return "--diff prints a diff and takes no --format";
-    }
     if (line.serverFile.empty() != line.bridgesFile.empty()) {
         return "--server and --bridges must be given together";
     }
