@@ -13,6 +13,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include <nlohmann/json.hpp>
@@ -104,6 +105,13 @@ struct Issue {
     // Filled when the issue was found in a text and the library knows how to
     // put it right.
     std::vector<Fix> fixes;
+    // What a fix writes, as data: the one close declared name of an unknown
+    // member, or the one close defined id of a missing group reference; ""
+    // when there is no single candidate.
+    std::string suggestion;
+    // For a missing required member whose schema leaves one value: the
+    // members to add, each a name and its value as JSON text.
+    std::vector<std::pair<std::string, std::string>> suggestedMembers;
 };
 
 struct ValidationResult {
@@ -200,6 +208,25 @@ ValidationResult validateText(const std::string& schemaId, ParsedText& parsed,
                               const ValidateOptions& options);
 ValidationResult validateTextPair(ParsedText& server, ParsedText& bridges,
                                   const ValidateOptions& options);
+
+// Fills the fixes of the issues of `source` from the text they were found
+// in. validateText and validateTextPair on strings do it themselves; after
+// the ParsedText overloads (which keep no text) call it with the text that
+// was parsed into `parsed`, before its document is changed.
+void addFixes(ValidationResult& result, const ParsedText& parsed, std::string_view text,
+              int source = 0);
+
+struct AppliedFixes {
+    std::string text;
+    std::size_t applied = 0;  // how many fixes were taken
+    // The edits taken, sorted by offset, in the text that was given.
+    std::vector<TextEdit> edits;
+};
+
+// The text with the safe fixes of the issues of `source` applied, in issue
+// order; a fix whose edits overlap those of a fix already taken is left out.
+AppliedFixes applySafeFixes(std::string_view text, const std::vector<Issue>& issues,
+                            int source = 0);
 
 struct ValidatorOptions {
     // Directory whose files replace the embedded schemas for this validator.

@@ -1,12 +1,15 @@
 // Arbitrary bytes as a text: the library's reader must agree with
 // nlohmann::json::parse on whether it is JSON and on the value, place every
 // value inside the text, name a value of the document at every offset and
-// find it again, and validateText must place every issue.
+// find it again, and validateText must place every issue. Applying the safe
+// fixes of a strict check, of the text alone and beside a server whose mode
+// forces the groups, must leave JSON.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include <orvexconfigvalidate/OrvexConfigValidate.hpp>
 
@@ -14,6 +17,24 @@ namespace {
 
 void require(bool condition) {
     if (!condition) std::abort();
+}
+
+// Each fix alone, and all safe ones together, keep the text JSON.
+void requireFixesKeepJson(std::string_view text,
+                          const std::vector<OrvexConfigValidate::Issue>& issues, int source) {
+    using namespace OrvexConfigValidate;
+    for (const Issue& issue : issues) {
+        if (issue.source != source) continue;
+        for (const Fix& fix : issue.fixes) {
+            Issue alone;
+            alone.source = source;
+            alone.fixes = {fix};
+            alone.fixes[0].safe = true;
+            const AppliedFixes applied = applySafeFixes(text, {alone}, source);
+            require(applied.applied == 1 && parseText(applied.text).ok());
+        }
+    }
+    require(parseText(applySafeFixes(text, issues, source).text).ok());
 }
 
 }  // namespace
@@ -57,6 +78,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const auto result = validateText("BridgingConfiguration", text, ValidateOptions{});
     for (const Issue& issue : result.issues) {
         require(issue.location.known() && issue.location.offset <= size);
+    }
+    ValidateOptions strict;
+    strict.strict = true;
+    requireFixesKeepJson(text, validateText("BridgingConfiguration", text, strict).issues, 0);
+    for (const char* server : {R"({"mode": 0})", R"({"mode": 2})"}) {
+        requireFixesKeepJson(text, validateTextPair(server, text, strict).issues, 1);
     }
     return 0;
 }

@@ -32,6 +32,13 @@ orvex_sarif_test(examples_good 0 0 "${ORVEX_GOOD}")
 orvex_sarif_test(unreadable_and_control_characters 2 2
     "--schema|BridgingConfiguration|${ORVEX_TOOL_INPUTS}/control_characters.json|${ORVEX_TOOL_INPUTS}/missing.json")
 orvex_sarif_test(deployments 1 4 "${ORVEX_TOOL_INPUTS}/deployments")
+set_tests_properties(tool.sarif.deployments PROPERTIES ENVIRONMENT ORVEX_SARIF_FIXES=1)
+# Fixes: the forced output modes of the broken example, and the strict
+# suggestions and removed duplicates of a pair.
+set_tests_properties(tool.sarif.examples_broken PROPERTIES ENVIRONMENT ORVEX_SARIF_FIXES=2)
+orvex_sarif_test(fixes 1 4
+    "--strict|--server|${ORVEX_TOOL_INPUTS}/fixes/orvexbridged_conf.json|--bridges|${ORVEX_TOOL_INPUTS}/fixes/bridges.json")
+set_tests_properties(tool.sarif.fixes PROPERTIES ENVIRONMENT ORVEX_SARIF_FIXES=4)
 
 # JUnit, read by Debian's junitparser: suites, cases, failures, errors.
 function(orvex_junit_test name status counts args)

@@ -1,6 +1,8 @@
 """Runs orvex-config-validate --format sarif, has Microsoft's SARIF
 multitool validate the log, and checks what a code-scanning consumer relies
-on: a rule for every result, levels, relative artifact URIs, regions.
+on: a rule for every result, levels, relative artifact URIs, regions. With
+ORVEX_SARIF_FIXES set, the log holds that many fixes, and the first fix of
+each result, applied to its file, leaves JSON.
 
 usage: check_sarif.py TOOL MULTITOOL WORKDIR STATUS RESULTS [ARG...]
 """
@@ -66,6 +68,49 @@ def own_findings(log, expected_results):
     return findings
 
 
+def offset_of(lines, line, column):
+    """The offset in a text's code points of a 1-based line and column."""
+    return sum(len(text) for text in lines[:line - 1]) + column - 1
+
+
+def fix_findings(log, workdir, expected_fixes):
+    findings = []
+    edits = {}
+    count = 0
+    for result in log["runs"][0]["results"]:
+        for number, fix in enumerate(result.get("fixes", [])):
+            count += 1
+            if not fix["description"]["text"]:
+                findings.append(f"a fix of {result['ruleId']} has no description")
+            for change in fix["artifactChanges"]:
+                uri = change["artifactLocation"]["uri"]
+                for replacement in change["replacements"]:
+                    region = replacement["deletedRegion"]
+                    if number == 0:
+                        edits.setdefault(uri, []).append(
+                            (region["startLine"], region["startColumn"], region["endLine"],
+                             region["endColumn"], replacement["insertedContent"]["text"]))
+    if count != expected_fixes:
+        findings.append(f"{count} fixes, expected {expected_fixes}")
+    for uri, replacements in edits.items():
+        with open(os.path.join(workdir, uri), encoding="utf-8", newline="") as f:
+            text = f.read()
+        lines = text.splitlines(keepends=True)
+        spans = sorted((offset_of(lines, a, b), offset_of(lines, c, d), new)
+                       for a, b, c, d, new in replacements)
+        out, at = "", 0
+        for start, end, new in spans:
+            if start < at:
+                continue  # overlaps one taken
+            out += text[at:start] + new
+            at = end
+        try:
+            json.loads(out + text[at:])
+        except ValueError as error:
+            findings.append(f"the fixes of {uri} leave no JSON: {error}")
+    return findings
+
+
 def main():
     tool, multitool, workdir = sys.argv[1:4]
     status, expected_results = int(sys.argv[4]), int(sys.argv[5])
@@ -80,6 +125,7 @@ def main():
             f.write(run.stdout)
         log = json.loads(run.stdout)
         findings += own_findings(log, expected_results)
+        findings += fix_findings(log, workdir, int(os.environ.get("ORVEX_SARIF_FIXES", "0")))
         findings += multitool_findings(multitool, log_path, scratch)
     if findings:
         sys.stderr.write("\n".join(findings) + "\n")

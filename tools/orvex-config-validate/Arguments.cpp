@@ -18,7 +18,7 @@ bool isValueOption(const std::string& name) {
 bool isFlagOption(const std::string& name) {
     return name == "--fail-on-warning" || name == "--fail-on-info" || name == "--list-schemas" ||
            name == "--help" || name == "-h" || name == "--version" || name == "--strict" ||
-           name == "--lsp";
+           name == "--lsp" || name == "--fix" || name == "--diff";
 }
 
 std::string joined(const std::vector<std::string>& items) {
@@ -47,6 +47,30 @@ std::string applyFormat(CommandLine& line, const std::string& value) {
         }
     }
     return "unknown format '" + value + "' (use text, json, github, sarif or junit)";
+}
+
+std::string setFixMode(CommandLine& line, const std::string& name) {
+    const FixMode mode = name == "--fix" ? FixMode::Apply : FixMode::Diff;
+    if (line.fix != FixMode::None && line.fix != mode) return "--fix and --diff cannot be combined";
+    line.fix = mode;
+    return "";
+}
+
+// The actions other than a check.
+const std::vector<const char*> kNotChecks{"--explain", "--lsp", "--list-schemas", "--print-schema"};
+
+// --fix and --diff change how a check ends; nothing else takes them.
+std::string fixModeProblem(const CommandLine& line, const std::vector<std::string>& seen) {
+    if (line.fix == FixMode::None) return "";
+    const bool other = std::any_of(kNotChecks.begin(), kNotChecks.end(),
+                                   [&seen](const char* name) { return contains(seen, name); });
+    if (other)
+        return std::string(line.fix == FixMode::Apply ? "--fix" : "--diff") +
+               " applies to checks only";
+    if (line.fix == FixMode::Diff && line.format != OutputFormat::Text) {
+        return "--diff prints a diff and takes no --format";
+    }
+    return "";
 }
 
 // Records one option; returns a usage error or "".
@@ -85,6 +109,8 @@ std::string applyOption(CommandLine& line, std::vector<std::string>& seen, const
         line.options.failOnWarning = true;
     } else if (name == "--fail-on-info") {
         line.options.failOnInfo = true;
+    } else if (name == "--fix" || name == "--diff") {
+        return setFixMode(line, name);
     } else if (name == "--list-schemas") {
         seen.push_back(name);
     } else if (name == "--help" || name == "-h") {
@@ -119,6 +145,8 @@ std::string chooseAction(CommandLine& line, const std::vector<std::string>& seen
         line.action = Action::Version;
         return "";
     }
+    std::string fixProblem = fixModeProblem(line, seen);
+    if (!fixProblem.empty()) return fixProblem;
     if (contains(seen, "--explain")) {
         if (hasInputs(line)) return "--explain takes no input files";
         line.action = Action::Explain;
@@ -281,6 +309,10 @@ Options:
                        close; group ids of bridges get suggestions too
   --max-size SIZE      refuse inputs larger than SIZE bytes (K, M, G suffixes;
                        default 512M)
+  --fix                write the safe fixes into the files (each through a
+                       temporary file beside it), then report what remains
+  --diff               print the safe fixes as a unified diff (for git apply)
+                       and change nothing
   --format FORMAT      text (default): one line per issue and a summary;
                        json: one JSON report; github: GitHub Actions
                        annotations; sarif: a SARIF 2.1.0 log; junit: JUnit XML
@@ -299,7 +331,8 @@ value is the one the server uses.
 
 Exit status: 0 every file is ok, 1 some file is not ok, 2 usage error, an
 input that cannot be read or is not one JSON document, or a failed write of
-the report.
+the report, 3 --fix or --diff refused standard input or a read-only file, or
+could not write a file.
 )";
 }
 

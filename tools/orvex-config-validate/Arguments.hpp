@@ -16,6 +16,8 @@ namespace OrvexConfigValidate::Tool {
 
 enum class Action { Check, Help, Version, ListSchemas, PrintSchema, Explain, LanguageServer };
 enum class OutputFormat { Text, Json, Github, Sarif, Junit };
+// --fix writes the safe fixes into the files; --diff shows them.
+enum class FixMode { None, Apply, Diff };
 
 struct CommandLine {
     Action action = Action::Check;
@@ -28,6 +30,7 @@ struct CommandLine {
     std::vector<std::string> files;
     ValidateOptions options;
     std::size_t maxSize = kDefaultMaxSize;  // --max-size, in bytes
+    FixMode fix = FixMode::None;
 };
 
 // One validation call: a single file, or the server/bridges pair checked as

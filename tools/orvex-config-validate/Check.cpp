@@ -55,6 +55,47 @@ void countCharacterColumns(std::string_view text, std::vector<Place>& places) {
     }
 }
 
+// The fixes of issues, placed in their text: lines and byte columns at
+// once, code-point columns with the other places of the text.
+class FixPlacer {
+  public:
+    explicit FixPlacer(std::string_view text)
+        : lines_(text), bom_(text.compare(0, 3, "\xEF\xBB\xBF") == 0) {}
+
+    void place(const Issue& issue, Diagnostic& diagnostic, std::vector<Place>& places) {
+        for (const Fix& fix : issue.fixes) {
+            DiagnosticFix& placed = diagnostic.fixes.emplace_back();
+            placed.title = fix.title;
+            for (const TextEdit& edit : fix.edits) {
+                placed.replacements.push_back({{}, {}, edit.newText});
+            }
+        }
+        // Pointers into the fixes are taken once they no longer grow.
+        for (std::size_t f = 0; f < issue.fixes.size(); ++f) {
+            const auto& edits = issue.fixes[f].edits;
+            for (std::size_t e = 0; e < edits.size(); ++e) {
+                FixReplacement& replacement = diagnostic.fixes[f].replacements[e];
+                places.push_back(at(edits[e].offset, replacement.start));
+                places.push_back(at(edits[e].offset + edits[e].length, replacement.end));
+            }
+        }
+    }
+
+  private:
+    Place at(std::size_t offset, TextPosition& position) const {
+        const std::size_t line = lines_.lineOf(offset);
+        std::size_t start = lines_.lineStart(line);
+        // A byte-order mark is no part of the first line.
+        if (line == 0 && bom_ && offset >= 3) start = 3;
+        position.line = line + 1;
+        position.column = offset - start + 1;
+        return {offset, start, &position};
+    }
+
+    LineTable lines_;
+    bool bom_;
+};
+
 Diagnostic diagnosticOf(const Issue& issue, std::size_t entry) {
     Diagnostic d;
     d.file = entry;
@@ -99,9 +140,12 @@ void runUnit(Report& report, Unit& unit, const CheckOptions& check, KeptDocument
                                        [input](std::size_t done) { input->discardBefore(done); }));
             input->release();
         }
-        const ValidationResult result = parsed.size() == 2
-                                            ? validateTextPair(parsed[0], parsed[1], options)
-                                            : validateText(unit.schemaId, parsed[0], options);
+        ValidationResult result = parsed.size() == 2
+                                      ? validateTextPair(parsed[0], parsed[1], options)
+                                      : validateText(unit.schemaId, parsed[0], options);
+        for (std::size_t source = 0; check.countCharacters && source < parsed.size(); ++source) {
+            addFixes(result, parsed[source], unit.inputs[source]->text(), static_cast<int>(source));
+        }
         std::vector<Diagnostic> made;
         made.reserve(result.issues.size());
         for (const Issue& issue : result.issues) {
@@ -112,13 +156,15 @@ void runUnit(Report& report, Unit& unit, const CheckOptions& check, KeptDocument
         if (check.countCharacters) {
             for (std::size_t source = 0; source < unit.inputs.size(); ++source) {
                 std::vector<Place> places;
+                FixPlacer fixes(unit.inputs[source]->text());
                 for (std::size_t k = 0; k < made.size(); ++k) {
                     const TextLocation& at = result.issues[k].location;
-                    if (made[k].position &&
-                        static_cast<std::size_t>(result.issues[k].source) == source) {
+                    if (static_cast<std::size_t>(result.issues[k].source) != source) continue;
+                    if (made[k].position) {
                         places.push_back(
                             {at.offset, at.offset - (at.column - 1), &*made[k].position});
                     }
+                    fixes.place(result.issues[k], made[k], places);
                 }
                 countCharacterColumns(unit.inputs[source]->text(), places);
             }
@@ -128,6 +174,20 @@ void runUnit(Report& report, Unit& unit, const CheckOptions& check, KeptDocument
         parsed.clear();
         failUnit(report, unit, IssueCode::kOutOfMemory, "not enough memory to check this file",
                  options);
+    }
+}
+
+// The texts were kept (for SARIF): the issues get their fixes.
+void addDeploymentFixes(Deployment& deployment, const std::map<std::string, std::string>& texts) {
+    const std::pair<const std::optional<ParsedText>*, const std::string*> sources[] = {
+        {&deployment.server, &deployment.serverFile},
+        {&deployment.bridges, &deployment.bridgesFile}};
+    for (int source = 0; source < 2; ++source) {
+        const auto& [parsed, path] = sources[source];
+        const auto text = texts.find(*path);
+        if (parsed->has_value() && text != texts.end()) {
+            addFixes(deployment.result, **parsed, text->second, source);
+        }
     }
 }
 
@@ -151,6 +211,7 @@ void runDeployment(Report& report, const std::string& serverFile, const CheckOpt
     Deployment deployment;
     try {
         deployment = checkDeployment(serverFile, options);
+        addDeploymentFixes(deployment, texts);
     } catch (const std::bad_alloc&) {
         report.files.back().unreadable = true;
         addDiagnostic(report,
@@ -181,11 +242,14 @@ void runDeployment(Report& report, const std::string& serverFile, const CheckOpt
         const auto text = texts.find(*sourceFiles[source]);
         if (text == texts.end()) continue;
         std::vector<Place> places;
+        FixPlacer fixes(text->second);
         for (std::size_t k = 0; k < made.size(); ++k) {
             const TextLocation& at = issues[k].location;
-            if (made[k].position && issues[k].source == source) {
+            if (issues[k].source != source) continue;
+            if (made[k].position) {
                 places.push_back({at.offset, at.offset - (at.column - 1), &*made[k].position});
             }
+            fixes.place(issues[k], made[k], places);
         }
         countCharacterColumns(text->second, places);
     }

@@ -43,6 +43,10 @@ std::string counted(std::size_t count, const std::string& noun) {
     return std::to_string(count) + " " + noun + (count == 1 ? "" : "s");
 }
 
+std::string fixesText(std::size_t count) {
+    return std::to_string(count) + (count == 1 ? " fix" : " fixes");
+}
+
 }  // namespace
 
 const char* severityName(Severity severity, const char* infoName) {
@@ -106,7 +110,8 @@ std::string summaryLine(const Report& report) {
         report.deployments ? counted(*report.deployments, "deployment") + ", " : "";
     return deployments + counted(report.files.size(), "file") +
            " checked: " + counted(counts.errors, "error") + ", " +
-           counted(counts.warnings, "warning") + ", " + counted(counts.notes, "note") + "\n";
+           counted(counts.warnings, "warning") + ", " + counted(counts.notes, "note") +
+           (report.fixesApplied ? "; " + fixesText(*report.fixesApplied) + " applied" : "") + "\n";
 }
 
 nlohmann::ordered_json formatJson(const Report& report) {

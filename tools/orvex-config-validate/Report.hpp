@@ -32,6 +32,18 @@ struct FileEntry {
     bool unreadable = false;  // could not be read or is not one JSON document
 };
 
+// One replacement of a fix: the text between two places becomes `text`.
+struct FixReplacement {
+    TextPosition start;
+    TextPosition end;
+    std::string text;
+};
+
+struct DiagnosticFix {
+    std::string title;
+    std::vector<FixReplacement> replacements;
+};
+
 struct Diagnostic {
     std::size_t file = 0;  // index into Report::files
     Severity severity = Severity::Error;
@@ -43,6 +55,8 @@ struct Diagnostic {
     // fields above stays warning-free.
     std::string hint{};                                  // a suggestion, or empty
     std::optional<TextPosition> related = std::nullopt;  // e.g. the first of a duplicated member
+    // Filled when the texts are kept to count code points (SARIF).
+    std::vector<DiagnosticFix> fixes{};
 };
 
 // Diagnostics are kept sorted by file, line and column (stable).
@@ -51,13 +65,16 @@ struct Report {
     std::vector<Diagnostic> diagnostics;
     // Deployments found under directory arguments; unset when none was given.
     std::optional<std::size_t> deployments;
+    // Fixes that --fix wrote before the check; unset without --fix.
+    std::optional<std::size_t> fixesApplied;
 };
 
 // 0 every file ok, 1 some file not ok, 2 some input unreadable.
 int exitStatus(const Report& report);
 
 // "2 files checked: 1 error, 0 warnings, 0 notes", led by the number of
-// deployments when directories were searched; ends with a newline.
+// deployments when directories were searched and followed by the fixes
+// applied under --fix ("; 2 fixes applied"); ends with a newline.
 std::string summaryLine(const Report& report);
 
 // "error", "warning", or the given word for the lowest level: compilers and

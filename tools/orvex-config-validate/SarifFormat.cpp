@@ -67,6 +67,31 @@ Rules rulesFor(const Report& report) {
     return rules;
 }
 
+std::size_t columnOf(const TextPosition& position) {
+    return position.characterColumn != 0 ? position.characterColumn : position.column;
+}
+
+// Each fix changes the one file of its result.
+Json fixesOf(const Diagnostic& d, const std::string& uri) {
+    Json fixes = Json::array();
+    for (const DiagnosticFix& fix : d.fixes) {
+        Json replacements = Json::array();
+        for (const FixReplacement& replacement : fix.replacements) {
+            replacements.push_back(
+                {{"deletedRegion",
+                  {{"startLine", replacement.start.line},
+                   {"startColumn", columnOf(replacement.start)},
+                   {"endLine", replacement.end.line},
+                   {"endColumn", columnOf(replacement.end)}}},
+                 {"insertedContent", {{"text", printableText(replacement.text)}}}});
+        }
+        fixes.push_back({{"description", {{"text", printable(fix.title)}}},
+                         {"artifactChanges", Json::array({{{"artifactLocation", {{"uri", uri}}},
+                                                           {"replacements", replacements}}})}});
+    }
+    return fixes;
+}
+
 Json resultOf(const Report& report, const Diagnostic& d, const Rules& rules,
               const std::string& workingDirectory) {
     Json location = Json::object();
@@ -94,6 +119,9 @@ Json resultOf(const Report& report, const Diagnostic& d, const Rules& rules,
                    {"level", severityName(d.severity, "note")},
                    {"message", {{"text", issueText(d, false)}}}};
     if (!location.empty()) result["locations"] = Json::array({location});
+    if (!d.fixes.empty() && name != kStdinName) {
+        result["fixes"] = fixesOf(d, artifactUri(name, workingDirectory));
+    }
     return result;
 }
 

@@ -364,6 +364,7 @@ class Compiler {
             node.enumValues.assign(list->begin(), list->end());
             checks.push_back(Check::Enum);
         }
+        if (const json* fallback = memberOf(value, "default")) node.defaultValue = *fallback;
         if (const json* constant = memberOf(value, "const")) {
             node.constValue = *constant;
             checks.push_back(Check::Const);

@@ -1,0 +1,118 @@
+"""--fix and --diff end to end, on copies of the inputs in a scratch folder:
+git apply takes the diff, --fix writes what the diff shows and keeps the
+file's mode, a file without fixes and a read-only one stay byte for byte,
+and standard input is refused.
+
+usage: check_fix.py TOOL INPUTS
+"""
+import os
+import shutil
+import stat
+import subprocess
+import sys
+import tempfile
+
+FAILURES = []
+
+
+def expect(condition, what):
+    if not condition:
+        FAILURES.append(what)
+
+
+def run(tool, cwd, *args, stdin=None):
+    return subprocess.run([tool, *args], cwd=cwd, capture_output=True, input=stdin)
+
+
+def read(path):
+    with open(path, "rb") as f:
+        return f.read()
+
+
+def pair(folder):
+    return ["--strict", "--server", os.path.join(folder, "orvexbridged_conf.json"),
+            "--bridges", os.path.join(folder, "bridges.json")]
+
+
+def check_diff_then_fix(tool, inputs, scratch):
+    work = os.path.join(scratch, "fix")
+    shutil.copytree(os.path.join(inputs, "fixes"), work)
+    subprocess.run(["git", "init", "-q", work], check=True)
+    bridges = os.path.join(work, "bridges.json")
+    os.chmod(bridges, 0o640)
+    before = read(bridges)
+    diff = run(tool, work, "--diff", *pair(""))
+    expect(diff.returncode == 1, f"--diff: status {diff.returncode}, expected 1 as for a check")
+    expect(diff.stdout.startswith(b"--- a/bridges.json\n+++ b/bridges.json\n@@ "),
+           f"--diff: not a diff of bridges.json: {diff.stdout[:80]!r}")
+    expect(read(bridges) == before, "--diff changed the file")
+    patch = os.path.join(scratch, "fixes.patch")
+    with open(patch, "wb") as f:
+        f.write(diff.stdout)
+    applied = subprocess.run(["git", "apply", "--check", patch], cwd=work, capture_output=True)
+    expect(applied.returncode == 0, f"git apply --check refused the diff: {applied.stderr!r}")
+    subprocess.run(["git", "apply", patch], cwd=work, check=True)
+    by_diff = read(bridges)
+    expect(by_diff != before, "the diff changes nothing")
+    with open(bridges, "wb") as f:
+        f.write(before)
+    os.chmod(bridges, 0o640)
+
+    fixed = run(tool, work, "--fix", *pair(""))
+    expect(fixed.returncode == 0, f"--fix: status {fixed.returncode}: {fixed.stdout!r}")
+    expect(b"; 4 fixes applied\n" in fixed.stdout, f"--fix summary: {fixed.stdout!r}")
+    expect(read(bridges) == by_diff, "--fix wrote other than the diff shows")
+    expect(stat.S_IMODE(os.stat(bridges).st_mode) == 0o640, "--fix did not keep the mode")
+    expect(sorted(os.listdir(work)) == [".git", "bridges.json", "orvexbridged_conf.json"],
+           f"--fix left files behind: {os.listdir(work)}")
+    again = run(tool, work, "--diff", *pair(""))
+    expect(again.returncode == 0 and again.stdout == b"",
+           f"a fixed file still has fixes: {again.stdout!r}")
+
+
+def check_untouched(tool, inputs, scratch):
+    work = os.path.join(scratch, "clean")
+    os.mkdir(work)
+    shutil.copy(os.path.join(inputs, "group.json"), work)
+    path = os.path.join(work, "group.json")
+    before, inode = read(path), os.stat(path).st_ino
+    fixed = run(tool, work, "--fix", "--schema", "Group", "group.json")
+    expect(fixed.returncode == 0 and b"; 0 fixes applied" in fixed.stdout,
+           f"--fix of a clean file: {fixed.returncode} {fixed.stdout!r}")
+    expect(read(path) == before and os.stat(path).st_ino == inode,
+           "--fix rewrote a file without fixes")
+
+
+def check_refusals(tool, inputs, scratch):
+    work = os.path.join(scratch, "readonly")
+    shutil.copytree(os.path.join(inputs, "fixes"), work)
+    bridges = os.path.join(work, "bridges.json")
+    os.chmod(bridges, 0o444)
+    before = read(bridges)
+    fixed = run(tool, work, "--fix", *pair(""))
+    expect(fixed.returncode == 3, f"read-only file: status {fixed.returncode}, expected 3")
+    expect(b"cannot fix 'bridges.json': the file is read-only" in fixed.stderr,
+           f"read-only file: message {fixed.stderr!r}")
+    expect(read(bridges) == before, "a read-only file was changed")
+    for option in ("--fix", "--diff"):
+        piped = run(tool, work, option, "--schema", "BridgingConfiguration", "-", stdin=before)
+        expect(piped.returncode == 3, f"{option} of standard input: status {piped.returncode}")
+        expect(b"standard input ('-')" in piped.stderr,
+               f"{option} of standard input: message {piped.stderr!r}")
+
+
+def main():
+    tool, inputs = os.path.abspath(sys.argv[1]), os.path.abspath(sys.argv[2])
+    with tempfile.TemporaryDirectory() as scratch:
+        check_diff_then_fix(tool, inputs, scratch)
+        check_untouched(tool, inputs, scratch)
+        check_refusals(tool, inputs, scratch)
+    if FAILURES:
+        sys.stderr.write("\n".join(FAILURES) + "\n")
+        return 1
+    print("fix: diff applies, --fix writes it and keeps the mode; refusals hold")
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())

@@ -1,0 +1,76 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "Arguments.hpp"
+#include "EditTrail.hpp"
+#include "UnifiedDiff.hpp"
+
+namespace OrvexConfigValidate::Tool {
+namespace {
+
+std::string applied(const std::string& text, const std::vector<TextEdit>& edits) {
+    std::string out;
+    std::size_t at = 0;
+    for (const TextEdit& edit : edits) {
+        out += text.substr(at, edit.offset - at) + edit.newText;
+        at = edit.offset + edit.length;
+    }
+    return out + text.substr(at);
+}
+
+// Rounds of edits, each on the text the round before left, told as edits
+// of the first text that make the same last text.
+TEST(EditTrail, RoundsComposeIntoEditsOfTheFirstText) {
+    const std::string first = "abcdefghij";
+    EditTrail trail(first.size());
+    const std::vector<TextEdit> round1{{1, 2, "XY"}, {5, 0, "+"}, {8, 2, ""}};
+    const std::string second = applied(first, round1);  // "aXYde+fgh"
+    trail.apply(round1);
+    // Edits touching the first round's text, and the untouched start.
+    const std::vector<TextEdit> round2{{0, 0, "<"}, {2, 4, "-"}, {9, 0, ">"}};
+    const std::string third = applied(second, round2);
+    trail.apply(round2);
+    const std::vector<TextEdit> composed = trail.edits();
+    EXPECT_EQ(applied(first, composed), third);
+    for (std::size_t k = 1; k < composed.size(); ++k) {
+        EXPECT_LE(composed[k - 1].offset + composed[k - 1].length, composed[k].offset);
+    }
+    EXPECT_TRUE(EditTrail(4).edits().empty());
+}
+
+TEST(UnifiedDiff, HunksWithContextLineCountsAndMissingFinalNewline) {
+    std::string text;
+    for (int line = 1; line <= 20; ++line) text += "line " + std::to_string(line) + "\n";
+    text += "last";
+    const std::size_t line2 = text.find("line 2\n");
+    const std::size_t line19 = text.find("line 19\n");
+    const std::vector<TextEdit> edits{
+        {line2 + 5, 1, "two\nand more"},  // one line becomes two
+        {line19, 8, ""},                  // a line removed
+        {text.size() - 4, 4, "final"},    // the last line, without "\n"
+    };
+    EXPECT_EQ(unifiedDiff(text, edits, "f.json"),
+              "--- a/f.json\n+++ b/f.json\n"
+              "@@ -1,5 +1,6 @@\n line 1\n-line 2\n+line two\n+and more\n line 3\n line 4\n line 5\n"
+              "@@ -16,6 +17,5 @@\n line 16\n line 17\n line 18\n-line 19\n line 20\n-last\n"
+              "\\ No newline at end of file\n+final\n\\ No newline at end of file\n");
+    EXPECT_EQ(unifiedDiff(text, {}, "f.json"), "");
+    EXPECT_EQ(unifiedDiff("", {{0, 0, "{}\n"}}, "e.json"),
+              "--- a/e.json\n+++ b/e.json\n@@ -0,0 +1,1 @@\n+{}\n");
+}
+
+TEST(Arguments, FixAndDiffAreChecksOnly) {
+    EXPECT_EQ(parseArguments({"--fix", "a.json"}).commandLine.fix, FixMode::Apply);
+    EXPECT_EQ(parseArguments({"--diff", "a.json"}).commandLine.fix, FixMode::Diff);
+    EXPECT_EQ(parseArguments({"--fix", "--diff", "a.json"}).error,
+              "--fix and --diff cannot be combined");
+    EXPECT_EQ(parseArguments({"--fix", "--explain", "schema"}).error,
+              "--fix applies to checks only");
+    EXPECT_EQ(parseArguments({"--diff", "--format", "json", "a.json"}).error,
+              "--diff prints a diff and takes no --format");
+}
+
+}  // namespace
+}  // namespace OrvexConfigValidate::Tool

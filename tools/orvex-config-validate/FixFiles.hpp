@@ -1,0 +1,38 @@
+// --fix and --diff: the safe fixes of every input file, worked out in
+// rounds (a fix that clashes with one taken waits for the next round), then
+// written over the file or shown as a diff.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+#include <orvexconfigvalidate/OrvexConfigValidate.hpp>
+
+#include "Check.hpp"
+#include "Deployments.hpp"
+
+namespace OrvexConfigValidate::Tool {
+
+struct FileFix {
+    std::string path;             // as named, or as the deployment rule found it
+    std::string text;             // as read
+    std::vector<TextEdit> edits;  // of `text`, sorted
+    std::size_t applied = 0;      // fixes taken
+};
+
+// Reads the inputs of the plan (none may be standard input) and works out
+// the fixes of each file that has some; a file read twice is fixed once.
+// Inputs that cannot be read are left to the check that follows.
+std::vector<FileFix> planFixes(const InputPlan& plan, const CheckOptions& options);
+
+// Writes the fixed text through a temporary file in the same folder renamed
+// over the original, whose permissions it keeps. "" when written, else why
+// not, naming the file.
+std::string writeFixed(const FileFix& fix);
+
+// The diff of one fixed file, named as a path relative to the working
+// directory when it is under it.
+std::string diffOf(const FileFix& fix, const std::string& workingDirectory);
+
+}  // namespace OrvexConfigValidate::Tool
