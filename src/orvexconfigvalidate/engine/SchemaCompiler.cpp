@@ -322,6 +322,7 @@ class Compiler {
             return found == value.end() ? nullptr : &*found;
         };
         std::vector<Check>& checks = node.checks;
+        compileAnnotations(value, node);
 
         if (const json* type = member("type")) {
             compileType(*type, node);
@@ -448,6 +449,16 @@ class Compiler {
                 checks.push_back(Check::IfThenElse);
             }
         }
+    }
+
+    static void compileAnnotations(const json& value, SchemaNode& node) {
+        const auto text = [&value](const char* name) {
+            const auto found = value.find(name);
+            return found != value.end() && found->is_string() ? found->get<std::string>()
+                                                              : std::string();
+        };
+        node.title = text("title");
+        node.description = text("description");
     }
 
     void compileType(const json& type, SchemaNode& node) {

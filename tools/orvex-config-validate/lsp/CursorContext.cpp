@@ -11,6 +11,7 @@ struct Frame {
     std::size_t index = 0;  // arrays: the element being read
     std::string key;        // objects: the member whose value is being read
     bool expectingKey = true;
+    std::vector<std::string> keys;  // objects: every member name read
 };
 
 // The end of the string literal whose opening quote is at start, or npos
@@ -60,16 +61,20 @@ CursorContext cursorContext(std::string_view text, std::size_t offset) {
                 if (!isKey) {
                     context.inString = true;
                     context.stringContentStart = i + 1;
+                } else {
+                    context.inKey = true;
+                    context.keyStart = i;
                 }
                 break;
             }
             if (!frames.empty() && !frames.back().isArray && frames.back().expectingKey) {
                 frames.back().key = keyText(text.substr(i + 1, end - i - 1));
+                frames.back().keys.push_back(frames.back().key);
                 frames.back().expectingKey = false;
             }
             i = end;
         } else if (c == '{' || c == '[') {
-            frames.push_back(Frame{c == '[', 0, "", c == '{'});
+            frames.push_back(Frame{c == '[', 0, "", c == '{', {}});
         } else if (c == '}' || c == ']') {
             if (!frames.empty()) frames.pop_back();
         } else if (c == ',') {
@@ -85,6 +90,10 @@ CursorContext cursorContext(std::string_view text, std::size_t offset) {
     if (frames.empty()) return context;
     context.inContainer = true;
     context.containerIsArray = frames.back().isArray;
+    context.expectingKey = !frames.back().isArray && frames.back().expectingKey;
+    context.memberKey = frames.back().key;
+    context.elementIndex = frames.back().index;
+    context.keysBefore = std::move(frames.back().keys);
     for (std::size_t f = 0; f + 1 < frames.size(); ++f) {
         const Frame& frame = frames[f];
         context.containerPath.push_back(frame.isArray ? std::to_string(frame.index) : frame.key);

@@ -7,9 +7,19 @@
 #include <string>
 #include <vector>
 
+#include <nlohmann/json.hpp>
 #include <orvexconfigvalidate/OrvexConfigValidate.hpp>
 
 namespace OrvexConfigValidate::Lsp {
+
+// The fixes of one issue last published for a document, with the bytes its
+// diagnostic marks.
+struct IssueFixes {
+    std::size_t begin = 0;
+    std::size_t end = 0;
+    nlohmann::json diagnostic;
+    std::vector<Fix> fixes;
+};
 
 struct Document {
     std::string uri;
@@ -18,6 +28,8 @@ struct Document {
     std::int64_t version = 0;
     // The schema the document was last checked against ("" when none applies).
     std::string schemaId;
+    // Of the diagnostics last published; they were made from this text.
+    std::vector<IssueFixes> fixes;
 
     // The text parsed with positions, made on first use after each change.
     const ParsedText& parsed() const;
