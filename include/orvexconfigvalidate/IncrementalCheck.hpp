@@ -51,6 +51,8 @@ class IncrementalCheck {
     std::vector<Issue> semanticIssues(const nlohmann::json* serverSettings,
                                       const ValidateOptions& options) const;
     TextLocation locate(const std::string& pointer) const;
+    // The fixes of a rule's issue, from the text of the element it lies in.
+    void fixRuleIssue(Issue& issue) const;
     std::vector<Span>& spansOf(Array array) { return array == Array::Groups ? groups : bridges; }
 
     bool valid = false;

@@ -104,6 +104,11 @@ struct Issue {
     // Filled when the issue was found in a text and the library knows how to
     // put it right.
     std::vector<Fix> fixes;
+    // The one thing the library would write to put the issue right, as data;
+    // null when there is no single candidate. A string for an unknown member
+    // (the declared name) and for a missing group reference (the defined
+    // id); an object of the members to add for a missing required member.
+    nlohmann::json suggestion;
 };
 
 struct ValidationResult {
@@ -200,6 +205,23 @@ ValidationResult validateText(const std::string& schemaId, ParsedText& parsed,
                               const ValidateOptions& options);
 ValidationResult validateTextPair(ParsedText& server, ParsedText& bridges,
                                   const ValidateOptions& options);
+
+// Fills the fixes of the issues of `source` from the text they were found
+// in. validateText and validateTextPair on strings do it themselves; after
+// the ParsedText overloads (which keep no text) call it with the text that
+// was parsed into `parsed`, before its document is changed.
+void addFixes(ValidationResult& result, const ParsedText& parsed, std::string_view text,
+              int source = 0);
+
+struct AppliedFixes {
+    std::string text;
+    std::size_t applied = 0;  // how many fixes were taken
+};
+
+// The text with the safe fixes of the issues of `source` applied, in issue
+// order; a fix whose edits overlap those of a fix already taken is left out.
+AppliedFixes applySafeFixes(std::string_view text, const std::vector<Issue>& issues,
+                            int source = 0);
 
 // A member that a schema names for an object.
 struct SchemaMemberInfo {

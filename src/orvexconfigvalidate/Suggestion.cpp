@@ -64,6 +64,20 @@ std::string closestName(std::string_view name, const std::vector<std::string_vie
     return std::string(best);
 }
 
+std::string onlyClosestName(std::string_view name,
+                            const std::vector<std::string_view>& candidates) {
+    const std::string best = closestName(name, candidates);
+    if (best.empty()) return best;
+    const bool byCase = equalIgnoringCase(name, best);
+    const std::size_t distance = editDistance(name, best, kMaxEdits);
+    for (const std::string_view candidate : candidates) {
+        const bool tied = byCase ? equalIgnoringCase(name, candidate)
+                                 : editDistance(name, candidate, distance) == distance;
+        if (tied && candidate != best) return {};
+    }
+    return best;
+}
+
 std::string didYouMean(std::string_view name) {
     return "did you mean \"" + std::string(name) + "\"?";
 }

@@ -21,6 +21,10 @@ bool equalIgnoringCase(std::string_view a, std::string_view b);
 // the candidates.
 std::string closestName(std::string_view name, const std::vector<std::string_view>& candidates);
 
+// closestName when no other candidate is as close (a tie leaves nothing to
+// pick without asking); empty otherwise.
+std::string onlyClosestName(std::string_view name, const std::vector<std::string_view>& candidates);
+
 // The hint text for a suggestion: did you mean "<name>"?
 std::string didYouMean(std::string_view name);
 

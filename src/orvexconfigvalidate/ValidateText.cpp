@@ -167,7 +167,9 @@ ValidationResult Validator::validateTextPair(ParsedText& server, ParsedText& bri
 ValidationResult Validator::validateText(const std::string& schemaId, std::string_view text,
                                          const ValidateOptions& options) const {
     ParsedText parsed = parseText(text);
-    return validateText(schemaId, parsed, options);
+    ValidationResult result = validateText(schemaId, parsed, options);
+    addFixes(result, parsed, text, 0);
+    return result;
 }
 
 ValidationResult Validator::validateTextPair(std::string_view serverText,
@@ -175,7 +177,10 @@ ValidationResult Validator::validateTextPair(std::string_view serverText,
                                              const ValidateOptions& options) const {
     ParsedText server = parseText(serverText);
     ParsedText bridges = parseText(bridgesText);
-    return validateTextPair(server, bridges, options);
+    ValidationResult result = validateTextPair(server, bridges, options);
+    addFixes(result, server, serverText, 0);
+    addFixes(result, bridges, bridgesText, 1);
+    return result;
 }
 
 }  // namespace OrvexConfigValidate

@@ -6,7 +6,9 @@
 
 #include <orvexconfigvalidate/Configuration.hpp>
 
+#include "fix/IssueFixes.hpp"
 #include "json/JsonReader.hpp"
+#include "json/ParsedTextAccess.hpp"
 #include "json/PointerText.hpp"
 #include "semantic/SemanticRules.hpp"
 
@@ -76,6 +78,18 @@ void shift(TextLocation& location, std::size_t from, std::ptrdiff_t delta) {
     if (location.known() && location.offset >= from) {
         location.offset =
             static_cast<std::size_t>(static_cast<std::ptrdiff_t>(location.offset) + delta);
+    }
+}
+
+// Moves the edits of an issue's fixes that lie at or after `from`.
+void shiftFixes(Issue& issue, std::size_t from, std::ptrdiff_t delta) {
+    for (Fix& fix : issue.fixes) {
+        for (TextEdit& edit : fix.edits) {
+            if (edit.offset >= from) {
+                edit.offset =
+                    static_cast<std::size_t>(static_cast<std::ptrdiff_t>(edit.offset) + delta);
+            }
+        }
     }
 }
 
@@ -203,6 +217,22 @@ TextLocation IncrementalCheck::locate(const std::string& pointer) const {
     return location;
 }
 
+void IncrementalCheck::fixRuleIssue(Issue& issue) const {
+    const auto element = elementOf(issue.pointer);
+    if (!element || !mayHaveFixes(issue)) return;
+    const std::vector<Span>& spans = element->groups ? groups : bridges;
+    if (element->index >= spans.size()) return;
+    const Span& span = spans[element->index];
+    const std::string_view elementText = std::string_view(text).substr(span.offset, span.length);
+    const ParsedText parsed = parseText(elementText);
+    const ParsedTextAccess::Impl& parts = ParsedTextAccess::of(parsed);
+    if (!parts.ok) return;
+    Locator locator(parts.index, parts.document, false);
+    FixSite site{elementText, parts.index, parts.document, locator};
+    issue.fixes = fixesFor(issue, pointerFromTokens(element->rest), site);
+    shiftFixes(issue, 0, static_cast<std::ptrdiff_t>(span.offset));
+}
+
 std::optional<std::vector<Issue>> IncrementalCheck::update(const std::string& newText,
                                                            const std::string& newServerText,
                                                            const nlohmann::json* serverSettings,
@@ -264,6 +294,9 @@ std::optional<std::vector<Issue>> IncrementalCheck::update(const std::string& ne
         for (TextLocation* location : {&issue.location, &issue.related}) {
             if (location->known()) location->offset = location->offset - head.size() + span.offset;
         }
+        shiftFixes(
+            issue, 0,
+            static_cast<std::ptrdiff_t>(span.offset) - static_cast<std::ptrdiff_t>(head.size()));
         fresh.push_back(std::move(issue));
     }
 
@@ -275,6 +308,7 @@ std::optional<std::vector<Issue>> IncrementalCheck::update(const std::string& ne
         if (place && place->groups == (*array == Array::Groups) && place->index == index) continue;
         shift(issue.location, oldElementEnd, delta);
         shift(issue.related, oldElementEnd, delta);
+        shiftFixes(issue, oldElementEnd, delta);
         kept.push_back(std::move(issue));
     }
     for (Array each : {Array::Groups, Array::Bridges}) {
@@ -306,6 +340,7 @@ std::optional<std::vector<Issue>> IncrementalCheck::update(const std::string& ne
         issue.source = source;
         issue.location = locate(issue.pointer);
         if (!issue.relatedPointer.empty()) issue.related = locate(issue.relatedPointer);
+        fixRuleIssue(issue);
         issues.push_back(std::move(issue));
     }
     placeLines(issues, text);

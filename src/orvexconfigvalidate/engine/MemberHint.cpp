@@ -41,4 +41,22 @@ std::string closestMemberName(const std::string& name,
     return best == nullptr ? std::string() : *best;
 }
 
+std::string onlyClosestMemberName(const std::string& name, const std::string& best,
+                                  const std::vector<const std::string*>& candidates,
+                                  WorkBudget& work) {
+    if (best.empty()) return best;
+    const bool byCase = equalIgnoringCase(name, best);
+    const std::size_t distance = editDistance(name, best, kMaxEdits);
+    for (const std::string* candidate : candidates) {
+        work.charge(1);
+        if (!lengthsClose(name, *candidate)) continue;
+        work.chargeBytes(name.size() * (candidate->size() + 1));
+        const bool tied = byCase ? equalIgnoringCase(name, *candidate)
+                                 : editDistance(name, *candidate, distance) == distance;
+        // The same name declared by several subschemas is one candidate.
+        if (tied && *candidate != best) return {};
+    }
+    return best;
+}
+
 }  // namespace OrvexConfigValidate

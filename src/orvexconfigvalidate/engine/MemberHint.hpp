@@ -15,4 +15,10 @@ class WorkBudget;
 std::string closestMemberName(const std::string& name,
                               const std::vector<const std::string*>& candidates, WorkBudget& work);
 
+// `best` (what closestMemberName found) when no other candidate is as
+// close; "" on a tie. Charged as closestMemberName is.
+std::string onlyClosestMemberName(const std::string& name, const std::string& best,
+                                  const std::vector<const std::string*>& candidates,
+                                  WorkBudget& work);
+
 }  // namespace OrvexConfigValidate

@@ -333,6 +333,7 @@ class Compiler {
             node.enumValues.assign(list->begin(), list->end());
             checks.push_back(Check::Enum);
         }
+        if (const json* fallback = member("default")) node.defaultValue = *fallback;
         if (const json* constant = member("const")) {
             node.constValue = *constant;
             checks.push_back(Check::Const);

@@ -20,6 +20,7 @@
 #include "engine/JsonNumbers.hpp"
 #include "engine/MemberHint.hpp"
 #include "engine/MemberNamers.hpp"
+#include "engine/MissingMember.hpp"
 #include "engine/SchemaNode.hpp"
 #include "engine/ValueText.hpp"
 #include "engine/WorkBudget.hpp"
@@ -323,6 +324,8 @@ class Evaluation {
             issue.code = IssueCode::kUnknownMember;
             issue.message = "unknown member " + quotedText(it.key());
             if (!suggestion.empty()) issue.hint = "did you mean " + quotedText(suggestion) + "?";
+            const std::string only = onlyClosestMemberName(it.key(), suggestion, candidates, work);
+            if (!only.empty()) issue.suggestion = only;
             add(std::move(issue));
         }
     }
@@ -555,8 +558,11 @@ class Evaluation {
             case Check::Required:
                 for (const std::string& name : node.required) {
                     if (has(value, name)) continue;
+                    const std::size_t reported = result.issues.size();
                     report(frame, [&] { return "missing required member " + quotedText(name); });
                     if (frame.silent) return;
+                    if (result.issues.size() > reported)
+                        result.issues.back().suggestion = missingMemberFill(node, name);
                 }
                 return;
             case Check::DependentRequired:

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <deque>
 #include <memory>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -103,6 +104,8 @@ struct SchemaNode {
     std::string typeText;  // "integer", "string or null"
     std::vector<nlohmann::json> enumValues;
     nlohmann::json constValue;
+    // "default" is no check; it is kept for filling in a missing member.
+    std::optional<nlohmann::json> defaultValue;
     nlohmann::json maximum, minimum, exclusiveMaximum, exclusiveMinimum, multipleOf;
     std::uint64_t maxLength = 0, minLength = 0, maxItems = 0, minItems = 0;
     std::uint64_t maxProperties = 0, minProperties = 0;

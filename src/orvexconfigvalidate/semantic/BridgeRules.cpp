@@ -38,6 +38,8 @@ void checkBridge(const ConfigBridge& bridge, const Configuration& configuration,
         if (strict) {
             const std::string close = closestName(reference.groupId, configuration.groupIds());
             if (!close.empty()) issue.hint = didYouMean(close);
+            const std::string only = onlyClosestName(reference.groupId, configuration.groupIds());
+            if (!only.empty()) issue.suggestion = only;
         }
         result.addIssue(std::move(issue));
     }

@@ -77,33 +77,35 @@ void checkDictatedOutputMode(const ConfigGroup& group, GroupIssues& issues) {
     }
 }
 
-// The forcing modes only tell what the server will override at run time.
-void checkModeRule(std::int32_t mode, const ConfigGroup& group, GroupIssues& issues) {
+const ForcedGroupSettings kForced[] = {
+    {IssueCode::kModeForceRaw, omRaw, gtRaw, bomRaw},
+    {IssueCode::kModeForceMultistream, omMultistream, std::nullopt, bomMultistream},
+    {IssueCode::kModeForceMixed, omMixedStream, std::nullopt, bomMixedStream},
+};
+
+const char* forcedMessage(std::int32_t mode) {
     switch (mode) {
         case omRaw:
-            if (group.type != gtRaw || group.outputMode != bomRaw) {
-                issues.add(Severity::Info, IssueCode::kModeForceRaw,
-                           "Server mode omRaw will force group type=gtRaw and BOM=bomRaw at "
-                           "runtime");
-            }
-            break;
+            return "Server mode omRaw will force group type=gtRaw and BOM=bomRaw at runtime";
         case omMultistream:
-            if (group.outputMode != bomMultistream) {
-                issues.add(Severity::Info, IssueCode::kModeForceMultistream,
-                           "Server mode omMultistream will force BOM=bomMultistream at runtime");
-            }
-            break;
-        case omMixedStream:
-            if (group.outputMode != bomMixedStream) {
-                issues.add(Severity::Info, IssueCode::kModeForceMixed,
-                           "Server mode omMixedStream will force BOM=bomMixedStream at runtime");
-            }
-            break;
-        case omADictatedByGroup:
-            checkDictatedOutputMode(group, issues);
-            break;
+            return "Server mode omMultistream will force BOM=bomMultistream at runtime";
         default:
-            break;
+            return "Server mode omMixedStream will force BOM=bomMixedStream at runtime";
+    }
+}
+
+// The forcing modes only tell what the server will override at run time.
+void checkModeRule(std::int32_t mode, const ConfigGroup& group, GroupIssues& issues) {
+    if (mode == omADictatedByGroup) {
+        checkDictatedOutputMode(group, issues);
+        return;
+    }
+    for (const ForcedGroupSettings& forced : kForced) {
+        if (forced.mode != mode) continue;
+        const bool typeDiffers = forced.type && group.type != *forced.type;
+        if (typeDiffers || group.outputMode != forced.outputMode) {
+            issues.add(Severity::Info, forced.code, forcedMessage(mode));
+        }
     }
 }
 
@@ -116,6 +118,13 @@ const char* const kNoNetworking =
     "Group has no vortapoints, tx/rx, or appTransport \xE2\x80\x94 may blackhole";
 
 }  // namespace
+
+const ForcedGroupSettings* forcedGroupSettings(std::string_view code) {
+    for (const ForcedGroupSettings& forced : kForced) {
+        if (code == forced.code) return &forced;
+    }
+    return nullptr;
+}
 
 std::string makeGroupPath(std::uint64_t index, std::string_view id) {
     std::string path = "/bridges/groups/" + std::to_string(index);

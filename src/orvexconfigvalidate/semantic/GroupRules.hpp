@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -19,6 +20,18 @@ std::string makeGroupPath(std::uint64_t index, std::string_view id);
 // the issue's pointer is `pointer`.
 void checkGroupNetworking(const nlohmann::json& group, std::uint64_t index,
                           ValidationResult& result, const std::string& pointer = "");
+
+// What a forcing server mode makes of every group at run time.
+struct ForcedGroupSettings {
+    const char* code;   // the issue that says so
+    std::int32_t mode;  // the server mode
+    std::optional<std::int32_t> type;
+    std::int32_t outputMode;
+};
+
+// The settings forced along with the issue code, or null for a code that
+// forces nothing.
+const ForcedGroupSettings* forcedGroupSettings(std::string_view code);
 
 // Runs the group rules over every group object under the server mode.
 void checkGroups(const Configuration& configuration, ValidationResult& result);

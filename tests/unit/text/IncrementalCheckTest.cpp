@@ -14,10 +14,25 @@ namespace OrvexConfigValidate {
 namespace {
 
 using Place = std::tuple<std::size_t, std::size_t, std::size_t, std::size_t>;
-using Summary = std::tuple<std::string, int, std::string, std::string, std::string, Place, Place>;
+using Summary =
+    std::tuple<std::string, int, std::string, std::string, std::string, Place, Place, std::string>;
 
 Place placeOf(const TextLocation& location) {
     return {location.offset, location.length, location.line, location.column};
+}
+
+// Every fix with every edit, spelled out.
+std::string fixesOf(const Issue& issue) {
+    std::string out;
+    for (const Fix& fix : issue.fixes) {
+        out += fix.title + (fix.safe ? " (safe):" : ":");
+        for (const TextEdit& edit : fix.edits) {
+            out += " " + std::to_string(edit.offset) + "+" + std::to_string(edit.length) + "=" +
+                   edit.newText;
+        }
+        out += ";";
+    }
+    return out;
 }
 
 // Everything a diagnostic is made of, in a canonical order.
@@ -26,7 +41,7 @@ std::vector<Summary> summary(const std::vector<Issue>& issues, int source) {
     for (const auto& issue : issues) {
         if (issue.source != source) continue;
         out.emplace_back(issue.code, static_cast<int>(issue.severity), issue.message, issue.pointer,
-                         issue.id, placeOf(issue.location), placeOf(issue.related));
+                         issue.id, placeOf(issue.location), placeOf(issue.related), fixesOf(issue));
     }
     std::sort(out.begin(), out.end());
     return out;
@@ -46,6 +61,7 @@ class IncrementalCheckTest : public ::testing::Test {
     IncrementalCheck check;
     std::string serverText;
     std::string text = generateBridgingConfiguration(30);
+    std::size_t fixesSeen = 0;
 
     ValidationResult full(const std::string& bridges) const {
         return serverText.empty()
@@ -67,6 +83,7 @@ class IncrementalCheckTest : public ::testing::Test {
         const ValidationResult whole = full(edited);
         EXPECT_EQ(summary(*carried, source()), summary(whole.issues, source()));
         EXPECT_GE(summary(whole.issues, source()).size(), minimumIssues);
+        for (const Issue& issue : whole.issues) fixesSeen += issue.fixes.size();
         text = edited;
     }
 
@@ -122,6 +139,26 @@ TEST_F(IncrementalCheckTest, EditsOfABridgesFileAloneMatchTheWholeCheck) {
 TEST_F(IncrementalCheckTest, EditsOfAPairedBridgesFileMatchTheWholeCheck) {
     serverText = generateServerConfiguration(2);
     runEdits();
+}
+
+// Every group draws a fix there, so each edit moves fixes after it.
+TEST_F(IncrementalCheckTest, FixesUnderForcingServerModesMatchTheWholeCheck) {
+    for (const int mode : {0, 2}) {
+        serverText = generateServerConfiguration(mode);
+        text = generateBridgingConfiguration(30);
+        runEdits();
+    }
+    EXPECT_GT(fixesSeen, 0U);
+}
+
+TEST_F(IncrementalCheckTest, SuggestedFixesOfStrictChecksMatchTheWholeCheck) {
+    options.strict = true;
+    runEdits();
+    fixesSeen = 0;
+    // A reference with one close id, and a member with one close name.
+    expectCarried(replaced(text, "\"groups\": [\"{grp-14}\"", "\"groups\": [\"{GRP-14}\""), 1);
+    expectCarried(replaced(text, "\"name\": \"Talk group 5\"", "\"nmae\": \"Talk group 5\""), 2);
+    EXPECT_GE(fixesSeen, 2U);
 }
 
 TEST_F(IncrementalCheckTest, EditsThatLeaveOneElementAreNotCarried) {

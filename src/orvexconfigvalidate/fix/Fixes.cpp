@@ -1,0 +1,87 @@
+// The public side of fixes: made for the issues of a parsed text, and
+// applied to a text.
+#include <orvexconfigvalidate/OrvexConfigValidate.hpp>
+
+#include <iterator>
+#include <map>
+
+#include "fix/IssueFixes.hpp"
+#include "json/ParsedTextAccess.hpp"
+
+namespace OrvexConfigValidate {
+
+namespace {
+
+// The edits taken so far, by offset; they never overlap.
+class TakenEdits {
+  public:
+    bool fits(const Fix& fix, std::size_t textSize) const {
+        for (const TextEdit& edit : fix.edits) {
+            if (edit.offset > textSize || edit.length > textSize - edit.offset) return false;
+            if (clashes(edit)) return false;
+        }
+        return !fix.edits.empty();
+    }
+
+    void take(const Fix& fix) {
+        for (const TextEdit& edit : fix.edits) taken_.emplace(edit.offset, &edit);
+    }
+
+    std::string apply(std::string_view text) const {
+        std::string out;
+        out.reserve(text.size());
+        std::size_t at = 0;
+        for (const auto& [offset, edit] : taken_) {
+            out.append(text.substr(at, offset - at)).append(edit->newText);
+            at = offset + edit->length;
+        }
+        out.append(text.substr(at));
+        return out;
+    }
+
+  private:
+    // Two edits at one offset clash too: which goes first would be a guess.
+    bool clashes(const TextEdit& edit) const {
+        const std::size_t end = edit.offset + edit.length;
+        const auto next = taken_.lower_bound(edit.offset);
+        if (next != taken_.end() && (next->first == edit.offset || next->first < end)) return true;
+        if (next == taken_.begin()) return false;
+        const TextEdit& before = *std::prev(next)->second;
+        return before.offset + before.length > edit.offset;
+    }
+
+    std::map<std::size_t, const TextEdit*> taken_;
+};
+
+}  // namespace
+
+void addFixes(ValidationResult& result, const ParsedText& parsed, std::string_view text,
+              int source) {
+    const ParsedTextAccess::Impl& parts = ParsedTextAccess::of(parsed);
+    if (!parts.ok || parts.index.nodes.empty()) return;
+    // A text that is not the one parsed gets no fixes.
+    if (parts.index.nodes.front().end > text.size()) return;
+    Locator locator(parts.index, parts.document, true);
+    FixSite site{text, parts.index, parts.document, locator};
+    for (Issue& issue : result.issues) {
+        if (issue.source != source || !issue.fixes.empty() || !mayHaveFixes(issue)) continue;
+        issue.fixes = fixesFor(issue, issue.pointer, site);
+    }
+}
+
+AppliedFixes applySafeFixes(std::string_view text, const std::vector<Issue>& issues, int source) {
+    TakenEdits taken;
+    AppliedFixes applied;
+    for (const Issue& issue : issues) {
+        if (issue.source != source) continue;
+        for (const Fix& fix : issue.fixes) {
+            if (!fix.safe || !taken.fits(fix, text.size())) continue;
+            taken.take(fix);
+            ++applied.applied;
+        }
+    }
+    applied.text = taken.apply(text);
+    return applied;
+}
+
+}  // namespace OrvexConfigValidate

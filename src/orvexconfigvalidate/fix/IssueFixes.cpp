@@ -1,0 +1,189 @@
+#include "fix/IssueFixes.hpp"
+
+#include <algorithm>
+#include <optional>
+#include <string>
+
+#include <orvexconfigvalidate/Configuration.hpp>
+
+#include "fix/ObjectEdits.hpp"
+#include "json/PointerText.hpp"
+#include "semantic/GroupRules.hpp"
+
+namespace OrvexConfigValidate {
+
+namespace {
+
+using Json = nlohmann::json;
+
+const char kOutputDetail[] = "bridgeTargetOutputDetail";
+
+Fix safeFix(std::string title, std::vector<TextEdit> edits) {
+    std::sort(edits.begin(), edits.end(),
+              [](const TextEdit& a, const TextEdit& b) { return a.offset < b.offset; });
+    Fix fix;
+    fix.title = std::move(title);
+    fix.edits = std::move(edits);
+    fix.safe = true;
+    return fix;
+}
+
+// The node of the value a pointer names, when the document has that value.
+std::optional<std::uint32_t> nodeOf(std::string_view pointer, FixSite& site) {
+    if (valueAt(site.document, pointer) == nullptr) return std::nullopt;
+    const TextLocation location = site.locator.locate(pointer);
+    if (!location.known()) return std::nullopt;
+    return ObjectEdits(site.text, site.index).nodeStartingAt(location.offset);
+}
+
+std::string parentOf(std::string_view pointer) {
+    const std::size_t slash = pointer.rfind('/');
+    return std::string(pointer.substr(0, slash == std::string_view::npos ? 0 : slash));
+}
+
+std::vector<Fix> removeEarlier(const Issue& issue, FixSite& site) {
+    const ObjectEdits edits(site.text, site.index);
+    const auto earlier = edits.memberWithKeyAt(issue.related.offset);
+    if (!earlier || !issue.related.known()) return {};
+    const auto removal = edits.removeMember(*earlier);
+    if (!removal || removal->offset + removal->length > issue.location.offset) return {};
+    const auto tokens = splitPointer(issue.pointer);
+    const std::string name = tokens && !tokens->empty() ? tokens->back() : std::string();
+    return {safeFix("Remove the earlier " + jsonText(name), {*removal})};
+}
+
+std::vector<Fix> renameMember(const Issue& issue, std::string_view pointer, FixSite& site) {
+    const std::string name = issue.suggestion.get<std::string>();
+    const Json* parent = valueAt(site.document, parentOf(pointer));
+    // A name the object holds already would make a second member of it.
+    if (parent == nullptr || !parent->is_object() || parent->contains(name)) return {};
+    const auto node = nodeOf(pointer, site);
+    if (!node) return {};
+    const auto edit = ObjectEdits(site.text, site.index).renameMember(*node, name);
+    if (!edit) return {};
+    return {safeFix("Rename to " + jsonText(name), {*edit})};
+}
+
+std::vector<Fix> replaceReference(const Issue& issue, std::string_view pointer, FixSite& site) {
+    const auto node = nodeOf(pointer, site);
+    if (!node) return {};
+    const std::string id = jsonText(issue.suggestion);
+    return {safeFix("Replace with " + id,
+                    {ObjectEdits(site.text, site.index).replaceValue(*node, id)})};
+}
+
+std::vector<Fix> addRequired(const Issue& issue, std::string_view pointer, FixSite& site) {
+    const Json* object = valueAt(site.document, pointer);
+    const auto node = nodeOf(pointer, site);
+    if (object == nullptr || !object->is_object() || !node) return {};
+    std::vector<NewMember> members;
+    std::string title = "Add";
+    for (const auto& [name, value] : issue.suggestion.items()) {
+        if (object->contains(name)) return {};
+        members.emplace_back(name, jsonText(value));
+        title += (members.size() > 1 ? ", " : " ") + jsonText(name) + ": " + members.back().second;
+    }
+    if (members.empty()) return {};
+    return {safeFix(title, {ObjectEdits(site.text, site.index).addMembers(*node, members)})};
+}
+
+std::int32_t readOr(const Json* value, std::int32_t fallback) {
+    if (value == nullptr) return fallback;
+    return readInt32(*value).value_or(fallback);
+}
+
+const Json* memberValue(const Json& object, const char* name) {
+    if (!object.is_object()) return nullptr;
+    const auto found = object.find(name);
+    return found == object.end() ? nullptr : &*found;
+}
+
+// Writes what the server forces, changing only what differs from it.
+class ForcedWriter {
+  public:
+    ForcedWriter(const Json& group, std::uint32_t node, FixSite& site)
+        : group_(group), node_(node), edits_(site.text, site.index) {}
+
+    void type(std::int32_t forced) {
+        const Json* current = memberValue(group_, "type");
+        if (readOr(current, gtUnknown) == forced) return;
+        const auto member = edits_.memberOf(node_, group_, "type");
+        if (member) {
+            out_.push_back(edits_.replaceValue(*member, std::to_string(forced)));
+        } else {
+            added_.emplace_back("type", std::to_string(forced));
+        }
+    }
+
+    void outputMode(std::int32_t forced) {
+        const Json* detail = memberValue(group_, kOutputDetail);
+        const Json* mode = detail != nullptr ? memberValue(*detail, "mode") : nullptr;
+        // As the server reads it: anything but an object means bomRaw.
+        if (readOr(mode, bomRaw) == forced) return;
+        const std::string modeText = std::to_string(forced);
+        const auto detailNode = edits_.memberOf(node_, group_, kOutputDetail);
+        if (!detailNode) {
+            added_.emplace_back(kOutputDetail, "{\"mode\": " + modeText + "}");
+        } else if (!detail->is_object()) {
+            out_.push_back(edits_.replaceValue(*detailNode, "{\"mode\": " + modeText + "}"));
+        } else if (const auto modeNode = edits_.memberOf(*detailNode, *detail, "mode")) {
+            out_.push_back(edits_.replaceValue(*modeNode, modeText));
+        } else {
+            out_.push_back(edits_.addMembers(*detailNode, {{"mode", modeText}}));
+        }
+    }
+
+    std::vector<TextEdit> finish() {
+        if (!added_.empty()) out_.push_back(edits_.addMembers(node_, added_));
+        return std::move(out_);
+    }
+
+  private:
+    const Json& group_;
+    std::uint32_t node_;
+    ObjectEdits edits_;
+    std::vector<NewMember> added_;
+    std::vector<TextEdit> out_;
+};
+
+std::vector<Fix> writeForced(const ForcedGroupSettings& forced, std::string_view pointer,
+                             FixSite& site) {
+    const Json* group = valueAt(site.document, pointer);
+    const auto node = nodeOf(pointer, site);
+    if (group == nullptr || !group->is_object() || !node) return {};
+    ForcedWriter writer(*group, *node, site);
+    std::string title = "Write what the server forces:";
+    if (forced.type) {
+        writer.type(*forced.type);
+        title += " type " + std::string(groupTypeName(*forced.type)) + ",";
+    }
+    writer.outputMode(forced.outputMode);
+    title += " output mode " + std::string(bridgingOpModeName(forced.outputMode));
+    std::vector<TextEdit> edits = writer.finish();
+    if (edits.empty()) return {};
+    return {safeFix(title, std::move(edits))};
+}
+
+}  // namespace
+
+bool mayHaveFixes(const Issue& issue) {
+    if (issue.code == IssueCode::kDuplicateKey) return true;
+    if (forcedGroupSettings(issue.code) != nullptr) return true;
+    if (issue.code == IssueCode::kUnknownMember || issue.code == IssueCode::kMissingGroupRef) {
+        return issue.suggestion.is_string();
+    }
+    return issue.code == IssueCode::kSchema && issue.suggestion.is_object();
+}
+
+std::vector<Fix> fixesFor(const Issue& issue, std::string_view pointer, FixSite& site) {
+    if (!mayHaveFixes(issue)) return {};
+    if (issue.code == IssueCode::kDuplicateKey) return removeEarlier(issue, site);
+    if (issue.code == IssueCode::kUnknownMember) return renameMember(issue, pointer, site);
+    if (issue.code == IssueCode::kMissingGroupRef) return replaceReference(issue, pointer, site);
+    if (const ForcedGroupSettings* forced = forcedGroupSettings(issue.code)) {
+        return writeForced(*forced, pointer, site);
+    }
+    return addRequired(issue, pointer, site);
+}
+
+}  // namespace OrvexConfigValidate
