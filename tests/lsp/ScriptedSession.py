@@ -398,26 +398,41 @@ def link_session(client, folder, uri):
     client.notify("textDocument/didClose", {"textDocument": {"uri": uri_of(server)}})
 
 
-def code_action_session(client, uri):
-    # No fix is known for these issues: nothing is offered, and asking is
-    # still answered.
+def code_action_session(client, folder):
+    path = os.path.join(folder, "typo.json")
+    text = ('{"groups": [{"id": "radio", "type": 3, "rx": {"a": 1}}],\n'
+            ' "bridges": [{"id": "b", "groups": ["radi"]}]}\n')
+    open_file(client, path, text)
+    diagnostics = client.diagnostics(uri_of(path))
+    equal([d["code"] for d in diagnostics], ["missing_group_ref"], "strict: a misspelt reference")
+    typo = find(text, 1, '"radi"')
     actions = client.request("textDocument/codeAction", {
-        "textDocument": {"uri": uri}, "range": rng(0, 0, 12),
-        "context": {"diagnostics": []}})
-    equal(actions.get("result"), [], "no quick fix without a fix")
+        "textDocument": {"uri": uri_of(path)}, "range": rng(1, typo + 2, typo + 2),
+        "context": {"diagnostics": diagnostics}})["result"]
+    equal([(a["kind"], a.get("isPreferred"), [d["code"] for d in a["diagnostics"]])
+           for a in actions], [("quickfix", True, ["missing_group_ref"])],
+          "one preferred quick fix for the reference under the cursor")
+    edits = actions[0]["edit"]["changes"][uri_of(path)]
+    equal(apply_edits(text, edits), text.replace('"radi"', '"radio"'),
+          "the quick fix names the one close id")
+    elsewhere = client.request("textDocument/codeAction", {
+        "textDocument": {"uri": uri_of(path)}, "range": rng(0, 0, 3),
+        "context": {"diagnostics": []}})["result"]
+    equal(elsewhere, [], "no quick fix away from the diagnostic")
 
 
 def editor_session(folder):
     path = os.path.join(folder, "bridges.json")
     uri = uri_of(path)
     client = Client([TOOL, "--lsp"])
-    initialize(client)
+    # Strict: close names are suggested, and fixed.
+    initialize(client, {"strict": True, "schemas": {"typo.json": "BridgingConfiguration"}})
     open_file(client, path, EDITED)
     client.diagnostics(uri)
     group_id_session(client, uri, EDITED)
     outline_session(client, uri)
     link_session(client, folder, uri)
-    code_action_session(client, uri)
+    code_action_session(client, folder)
     completion_session(client, path, uri, EDITED)
     client.request("shutdown")
     client.notify("exit")
