@@ -34,7 +34,7 @@ std::string bridgesPathOf(const std::string& serverPath, const nlohmann::json& s
 
 // Also keeps the issues' fixes with the document, for its code actions.
 nlohmann::json diagnosticsOf(const ValidationResult& result, int source, Document& document) {
-    const TextPositions positions(document.text);
+    const TextPositions& positions = document.positions();
     nlohmann::json diagnostics = nlohmann::json::array();
     document.fixes.clear();
     for (const auto& issue : result.issues) {

@@ -1,5 +1,6 @@
 #include "Completion.hpp"
 
+#include <optional>
 #include <set>
 
 #include <orvexconfigvalidate/Configuration.hpp>
@@ -144,8 +145,14 @@ nlohmann::json groupIdItems(const Request& request, const Configuration& configu
         std::string_view(feature.document.text).substr(begin, request.offset - begin);
     const nlohmann::json range = rangeBetween(begin, request.offset, feature.positions);
     nlohmann::json items = nlohmann::json::array();
+    // Ids are compared as written in the text; only a typed escape needs
+    // each id escaped.
+    const bool typedEscape = typed.find('\\') != std::string_view::npos;
     for (const std::string_view idView : configuration.groupIds()) {
-        if (escaped(std::string(idView)).compare(0, typed.size(), typed) != 0) continue;
+        const bool matches = typedEscape
+                                 ? escaped(std::string(idView)).compare(0, typed.size(), typed) == 0
+                                 : idView.substr(0, typed.size()) == typed;
+        if (!matches) continue;
         if (items.size() == kMaxGroupIdItems) return list(std::move(items), true);
         const ConfigGroup& group = *configuration.group(idView);
         const std::string id(idView);
@@ -174,17 +181,24 @@ nlohmann::json completion(const FeatureContext& context) {
     if (!cursor.containerIsArray && (cursor.expectingKey || cursor.inKey)) {
         return memberItems(request, container);
     }
+    // The current text's model when it parses, else one of the last text
+    // that did.
     static const nlohmann::json kEmpty = nlohmann::json::object();
-    const Configuration configuration(context.document.schemaId,
-                                      request.parsed ? request.parsed->document() : kEmpty);
+    std::optional<Configuration> older;
+    const Configuration* configuration = context.document.configuration();
+    if (configuration == nullptr) {
+        older.emplace(context.document.schemaId,
+                      request.parsed ? request.parsed->document() : kEmpty);
+        configuration = &*older;
+    }
     const std::string last =
         cursor.containerIsArray ? std::to_string(cursor.elementIndex) : cursor.memberKey;
     const std::string pointer = (nlohmann::json::json_pointer(container) / last).to_string();
     if (cursor.containerIsArray &&
-        configuration.placeOf(pointer).kind == ConfigPlace::GroupReference) {
-        return groupIdItems(request, configuration);
+        configuration->placeOf(pointer).kind == ConfigPlace::GroupReference) {
+        return groupIdItems(request, *configuration);
     }
-    return valueItems(request, configuration, pointer);
+    return valueItems(request, *configuration, pointer);
 }
 
 }  // namespace OrvexConfigValidate::Lsp

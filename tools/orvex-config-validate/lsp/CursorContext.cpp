@@ -9,9 +9,11 @@ namespace {
 struct Frame {
     bool isArray = false;
     std::size_t index = 0;  // arrays: the element being read
-    std::string key;        // objects: the member whose value is being read
+    // Names as written (escapes kept): decoded only for the frames that
+    // are reported, so a long text costs no string per member.
+    std::string_view key;  // objects: the member whose value is being read
     bool expectingKey = true;
-    std::vector<std::string> keys;  // objects: every member name read
+    std::vector<std::string_view> keys;  // objects: every member name read
 };
 
 // The end of the string literal whose opening quote is at start, or npos
@@ -68,13 +70,13 @@ CursorContext cursorContext(std::string_view text, std::size_t offset) {
                 break;
             }
             if (!frames.empty() && !frames.back().isArray && frames.back().expectingKey) {
-                frames.back().key = keyText(text.substr(i + 1, end - i - 1));
+                frames.back().key = text.substr(i + 1, end - i - 1);
                 frames.back().keys.push_back(frames.back().key);
                 frames.back().expectingKey = false;
             }
             i = end;
         } else if (c == '{' || c == '[') {
-            frames.push_back(Frame{c == '[', 0, "", c == '{', {}});
+            frames.push_back(Frame{c == '[', 0, {}, c == '{', {}});
         } else if (c == '}' || c == ']') {
             if (!frames.empty()) frames.pop_back();
         } else if (c == ',') {
@@ -91,12 +93,14 @@ CursorContext cursorContext(std::string_view text, std::size_t offset) {
     context.inContainer = true;
     context.containerIsArray = frames.back().isArray;
     context.expectingKey = !frames.back().isArray && frames.back().expectingKey;
-    context.memberKey = frames.back().key;
+    context.memberKey = keyText(frames.back().key);
     context.elementIndex = frames.back().index;
-    context.keysBefore = std::move(frames.back().keys);
+    for (const std::string_view key : frames.back().keys)
+        context.keysBefore.push_back(keyText(key));
     for (std::size_t f = 0; f + 1 < frames.size(); ++f) {
         const Frame& frame = frames[f];
-        context.containerPath.push_back(frame.isArray ? std::to_string(frame.index) : frame.key);
+        context.containerPath.push_back(frame.isArray ? std::to_string(frame.index)
+                                                      : keyText(frame.key));
     }
     return context;
 }

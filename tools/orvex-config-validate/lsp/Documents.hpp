@@ -8,7 +8,10 @@
 #include <vector>
 
 #include <nlohmann/json.hpp>
+#include <orvexconfigvalidate/Configuration.hpp>
 #include <orvexconfigvalidate/OrvexConfigValidate.hpp>
+
+#include "TextPositions.hpp"
 
 namespace OrvexConfigValidate::Lsp {
 
@@ -35,10 +38,19 @@ struct Document {
     const ParsedText& parsed() const;
     // The last parse that succeeded, possibly of an earlier text; null if none.
     const ParsedText* lastGoodParse() const;
+    // Positions of the text, made on first use after each change: every
+    // request on a large file would otherwise read all its lines again.
+    const TextPositions& positions() const;
+    // The text read as a configuration of schemaId, made on first use after
+    // each change of either; null when the text does not parse.
+    const Configuration* configuration() const;
     void setText(std::string newText);
 
   private:
     mutable std::shared_ptr<ParsedText> current;
+    mutable std::unique_ptr<TextPositions> textPositions;
+    mutable std::unique_ptr<Configuration> model;
+    mutable std::string modelSchemaId;
     mutable std::shared_ptr<ParsedText> lastGood;
 };
 

@@ -13,17 +13,17 @@ const int kHighlightRead = 2;
 const int kHighlightWrite = 3;
 
 struct Target {
-    Configuration configuration;
+    const Configuration& configuration;
     GroupIdAt at;
 };
 
 std::optional<Target> targetOf(const FeatureContext& context) {
-    const ParsedText& parsed = context.document.parsed();
-    if (!parsed.ok()) return std::nullopt;
-    Configuration configuration(context.document.schemaId, parsed.document());
-    std::optional<GroupIdAt> at = groupIdAt(configuration, parsed, context.offset());
+    const Configuration* configuration = context.document.configuration();
+    if (configuration == nullptr) return std::nullopt;
+    std::optional<GroupIdAt> at =
+        groupIdAt(*configuration, context.document.parsed(), context.offset());
     if (!at) return std::nullopt;
-    return Target{std::move(configuration), std::move(*at)};
+    return Target{*configuration, std::move(*at)};
 }
 
 nlohmann::json rangeOfSite(const TextLocation& location, const TextPositions& positions) {

@@ -92,8 +92,9 @@ std::vector<std::size_t> textOrder(const std::vector<TextLocation>& locations, s
 nlohmann::json documentSymbols(const FeatureContext& context) {
     const ParsedText& parsed = context.document.parsed();
     nlohmann::json out = nlohmann::json::array();
-    if (!parsed.ok() || !parsed.document().is_object()) return out;
-    const Configuration configuration(context.document.schemaId, parsed.document());
+    const Configuration* model = context.document.configuration();
+    if (model == nullptr || !parsed.document().is_object()) return out;
+    const Configuration& configuration = *model;
     const std::vector<Entry> entries = configurationEntries(configuration);
     std::vector<std::string> pointers;
     for (const auto& item : parsed.document().items()) {
@@ -127,8 +128,9 @@ nlohmann::json documentSymbols(const FeatureContext& context) {
 nlohmann::json codeLenses(const FeatureContext& context) {
     const ParsedText& parsed = context.document.parsed();
     nlohmann::json out = nlohmann::json::array();
-    if (!parsed.ok()) return out;
-    const Configuration configuration(context.document.schemaId, parsed.document());
+    const Configuration* model = context.document.configuration();
+    if (model == nullptr) return out;
+    const Configuration& configuration = *model;
     const auto counts = configuration.referencingBridgeCounts();
     std::vector<std::string> pointers;
     for (const ConfigGroup& group : configuration.groups()) {

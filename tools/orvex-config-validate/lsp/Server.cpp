@@ -111,8 +111,7 @@ nlohmann::json Server::handleRequest(const Incoming& request) {
     }
     if (const Feature feature = featureFor(method)) {
         const Document& document = openDocument(request.params);
-        const TextPositions positions(document.text);
-        return feature({document, positions, checker->schemas(), request.params});
+        return feature({document, document.positions(), checker->schemas(), request.params});
     }
     throw RequestError{ErrorCode::kMethodNotFound, "unknown method '" + method + "'"};
 }
