@@ -87,5 +87,15 @@ TEST(Completion, NothingAtTheTopLevelOrForAnUnknownSchema) {
     EXPECT_FALSE(known.ask(completion, 0, 1)["items"].empty());
 }
 
+TEST(Completion, AMillionLevelsDeepIsReadOnce) {
+    std::string deep;
+    for (int i = 0; i < 1000000; ++i) deep += "{\"a\":";
+    deep += "{";
+    Asked asked(deep, "BridgingConfiguration");
+    const nlohmann::json answer = asked.ask(completion, 0, deep.size());
+    EXPECT_TRUE(answer["items"].empty());
+    EXPECT_FALSE(answer["isIncomplete"].get<bool>());
+}
+
 }  // namespace
 }  // namespace OrvexConfigValidate::Lsp
