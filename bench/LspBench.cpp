@@ -1,11 +1,12 @@
-// Latency of the language server's diagnostics after a change of a large
-// bridges file: from the didChange body to the published diagnostics,
-// message parsing and the encoding of what is sent included.
+// Latency of the language server on a large bridges file: from the
+// didChange body to the published diagnostics, and from a request's body to
+// its answer, message parsing and the encoding of what is sent included.
 #include <benchmark/benchmark.h>
 
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstddef>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -18,6 +19,7 @@
 #include "lsp/FileUri.hpp"
 #include "lsp/JsonRpc.hpp"
 #include "lsp/Server.hpp"
+#include "lsp/TextPositions.hpp"
 
 namespace {
 
@@ -47,6 +49,8 @@ std::string changeBody(const std::string& uri, const std::string& text, int vers
 
 struct Session {
     std::size_t published = 0;
+    std::size_t answered = 0;
+    std::size_t answerBytes = 0;
     std::size_t diagnostics = 0;
     std::size_t bytesSent = 0;
     std::string directory;
@@ -57,7 +61,12 @@ struct Session {
         : directory(folder(paired)),
           server(
               [this](const Json& message) {
-                  bytesSent += Lsp::serialise(message).size();
+                  const std::size_t bytes = Lsp::serialise(message).size();
+                  bytesSent += bytes;
+                  if (message.contains("id") && message.contains("result")) {
+                      ++answered;
+                      answerBytes = bytes;
+                  }
                   if (message.value("method", "") == "textDocument/publishDiagnostics") {
                       ++published;
                       diagnostics = message["params"]["diagnostics"].size();
@@ -131,6 +140,8 @@ void changeAddsGroup(benchmark::State& state) {
 
 void openFile(benchmark::State& state) {
     const std::string text = generateBridgingConfiguration(kGroups);
+    // The same text for the tool to be timed on.
+    if (const char* out = std::getenv("ORVEX_LSP_BENCH_TEXT")) std::ofstream(out) << text;
     int version = 1;
     for (auto _ : state) {
         state.PauseTiming();
@@ -145,6 +156,103 @@ void openFile(benchmark::State& state) {
     }
 }
 
+// A group written with one member twice, so that its duplicate_key issue
+// carries a fix for the code action to offer.
+std::string withDuplicateMember(std::string text, std::size_t index) {
+    const std::string key = "{\"id\": \"{grp-" + std::to_string(index) + "}\", ";
+    const std::size_t at = text.find(key);
+    if (at == std::string::npos) std::abort();
+    text.insert(at + key.size(), "\"name\": \"twice\", ");
+    const std::size_t name = text.find("\"name\": ", at + key.size() + 17);
+    text.insert(name, "\"name\": \"again\", ");
+    return text;
+}
+
+// Where a needle (the skip-th match) stands, as the editor names it.
+Json positionOf(const std::string& text, const std::string& needle, int skip, std::ptrdiff_t add) {
+    std::size_t at = text.find(needle);
+    while (skip-- > 0 && at != std::string::npos) at = text.find(needle, at + 1);
+    if (at == std::string::npos) std::abort();
+    const Lsp::Position position = Lsp::TextPositions(text).positionOf(
+        static_cast<std::size_t>(static_cast<std::ptrdiff_t>(at) + add));
+    return {{"line", position.line}, {"character", position.character}};
+}
+
+enum class Asked { References, Rename, CodeAction, GroupIds, Members, Symbols };
+
+Json paramsFor(Asked asked, const std::string& uri, const std::string& text) {
+    const Json document = {{"uri", uri}};
+    const std::string middle = "\"{grp-" + std::to_string(kGroups / 2) + "}\"";
+    switch (asked) {
+        case Asked::References:
+            return {{"textDocument", document},
+                    {"position", positionOf(text, middle, 1, 2)},
+                    {"context", {{"includeDeclaration", true}}}};
+        case Asked::Rename:
+            return {{"textDocument", document},
+                    {"position", positionOf(text, middle, 1, 2)},
+                    {"newName", "{renamed}"}};
+        case Asked::CodeAction: {
+            // The group's line, from the first member written twice to the second.
+            return {{"textDocument", document},
+                    {"range",
+                     {{"start", positionOf(text, "\"name\": \"twice\"", 0, 0)},
+                      {"end", positionOf(text, "\"name\": \"again\"", 0, 16)}}},
+                    {"context", {{"diagnostics", Json::array()}}}};
+        }
+        case Asked::GroupIds:
+            return {{"textDocument", document}, {"position", positionOf(text, middle, 1, 6)}};
+        case Asked::Members:
+            return {{"textDocument", document}, {"position", positionOf(text, middle, 0, -6)}};
+        case Asked::Symbols:
+            return {{"textDocument", document}};
+    }
+    return {};
+}
+
+const char* methodFor(Asked asked) {
+    switch (asked) {
+        case Asked::References:
+            return "textDocument/references";
+        case Asked::Rename:
+            return "textDocument/rename";
+        case Asked::CodeAction:
+            return "textDocument/codeAction";
+        case Asked::GroupIds:
+        case Asked::Members:
+            return "textDocument/completion";
+        case Asked::Symbols:
+            return "textDocument/documentSymbol";
+    }
+    return "";
+}
+
+// From a request's body to its answer, on the open large file.
+void request(benchmark::State& state, Asked asked) {
+    Session session(false);
+    const std::string text = withDuplicateMember(generateBridgingConfiguration(kGroups), 7);
+    session.server.handleBody(
+        body("textDocument/didOpen",
+             {{"textDocument",
+               {{"uri", session.uri}, {"languageId", "json"}, {"version", 1}, {"text", text}}}}));
+    const std::string ask = Lsp::serialise({{"jsonrpc", "2.0"},
+                                            {"id", 7},
+                                            {"method", methodFor(asked)},
+                                            {"params", paramsFor(asked, session.uri, text)}});
+    for (auto _ : state) {
+        const std::size_t before = session.answered;
+        session.server.handleBody(ask);
+        if (session.answered == before) state.SkipWithError("no answer");
+    }
+    state.counters["answer_bytes"] = static_cast<double>(session.answerBytes);
+}
+
+BENCHMARK_CAPTURE(request, references, Asked::References)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(request, rename, Asked::Rename)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(request, code_action, Asked::CodeAction)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(request, completion_group_ids, Asked::GroupIds)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(request, completion_members, Asked::Members)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(request, document_symbols, Asked::Symbols)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(changeInsideGroup, alone, false)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(changeInsideGroup, paired, true)->Unit(benchmark::kMillisecond);
 BENCHMARK(changeAddsGroup)->Unit(benchmark::kMillisecond);

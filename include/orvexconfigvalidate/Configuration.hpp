@@ -144,6 +144,9 @@ class Configuration {
     // Every reference to an id, in bridge and entry order, as (bridge,
     // reference) positions into bridges().
     std::vector<std::pair<std::size_t, std::size_t>> referencesTo(std::string_view id) const;
+    // For every id named by a bridge, how many bridges name it (a bridge
+    // naming it twice counts once); one pass over all references.
+    std::unordered_map<std::string_view, std::size_t> referencingBridgeCounts() const;
 
     // What the pointer names, by the layout of this kind of document.
     ConfigPlace placeOf(std::string_view pointer) const;
@@ -151,6 +154,8 @@ class Configuration {
     // RFC 6901 pointers into the document read.
     std::string serverPointer() const;
     std::string groupPointer(std::size_t index) const;
+    // The group's "id" value, where a rename of the id writes.
+    std::string groupIdPointer(std::size_t index) const;
     std::string bridgePointer(std::size_t index) const;
     std::string referencePointer(std::size_t bridgeIndex, std::size_t position) const;
 

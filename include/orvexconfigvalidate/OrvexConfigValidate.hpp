@@ -228,6 +228,29 @@ struct AppliedFixes {
 AppliedFixes applySafeFixes(std::string_view text, const std::vector<Issue>& issues,
                             int source = 0);
 
+// A member that a schema names for an object.
+struct SchemaMemberInfo {
+    std::string name;
+    bool required = false;
+    std::string title;
+    std::string description;
+};
+
+// What a schema allows at one place of a document, for an editor's
+// completion and hover. Every branch that may apply there (allOf, anyOf,
+// oneOf, if/then/else, "$ref") is taken together, whatever the document
+// holds.
+struct SchemaPlaceInfo {
+    bool known = false;  // some subschema speaks about the place
+    std::string title;
+    std::string description;
+    std::vector<std::string> types;  // "object", "boolean", ... as the schema names them
+    std::vector<nlohmann::json> enumValues;
+    // Named members of an object at the place, sorted by name.
+    std::vector<SchemaMemberInfo> members;
+    bool allows(std::string_view type) const;
+};
+
 struct ValidatorOptions {
     // Directory whose files replace the embedded schemas for this validator.
     std::string schemaDir;
@@ -259,6 +282,12 @@ class Validator {
                                   const ValidateOptions& options) const;
     ValidationResult validateTextPair(ParsedText& server, ParsedText& bridges,
                                       const ValidateOptions& options) const;
+
+    // The schema of the id at an RFC 6901 pointer (decimal tokens also step
+    // into arrays). Not known for an unknown id, a schema that cannot be
+    // used or a place no subschema reaches. Time is linear in the pointer's
+    // tokens times the schema's size.
+    SchemaPlaceInfo describeSchemaAt(const std::string& schemaId, std::string_view pointer) const;
 
   private:
     friend struct ValidatorAccess;

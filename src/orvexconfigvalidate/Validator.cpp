@@ -7,6 +7,8 @@
 #include "DefaultValidator.hpp"
 #include "SchemaStage.hpp"
 #include "Verdict.hpp"
+#include "engine/SchemaQuery.hpp"
+#include "json/PointerText.hpp"
 #include "schemas/SchemaDirectory.hpp"
 #include "schemas/SchemaSet.hpp"
 #include "semantic/SemanticRules.hpp"
@@ -36,7 +38,6 @@ class ValidatorCore {
         return result;
     }
 
-  private:
     std::shared_ptr<const SchemaSet> schemasFor(const ValidateOptions& options) {
         const std::string& dir = !options.schemaDir.empty() ? options.schemaDir : ownDir;
         if (dir.empty()) {
@@ -49,6 +50,7 @@ class ValidatorCore {
         return snapshot->schemas;
     }
 
+  private:
     // Merges the directory's replacements into what this validator keeps,
     // and returns the merged set, all under one lock so that the call sees
     // exactly the set it made. A new set (compiled afresh) only when a
@@ -103,6 +105,17 @@ Validator::Validator(ValidatorOptions options)
 ValidationResult Validator::validate(const std::string& schemaId, const nlohmann::json& document,
                                      const ValidateOptions& options) const {
     return state->core.validate(schemaId, document, options);
+}
+
+SchemaPlaceInfo Validator::describeSchemaAt(const std::string& schemaId,
+                                            std::string_view pointer) const {
+    const auto index = catalogIndex(schemaId);
+    const auto tokens = splitPointer(pointer);
+    if (!index || !tokens) return {};
+    const std::shared_ptr<const SchemaSet> schemas = state->core.schemasFor(ValidateOptions{});
+    const SchemaCompilation& compilation = schemas->compiled(*index);
+    if (!compilation.schema) return {};
+    return describeSchemaPlace(*compilation.schema, *tokens);
 }
 
 const Validator& defaultValidator() {

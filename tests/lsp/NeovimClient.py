@@ -1,7 +1,9 @@
 """Headless Neovim, through its built-in LSP client, must see the same
 diagnostics for a bridges file as orvex-config-validate --format json
 reports for it: same places (Neovim turns the server's UTF-16 positions back
-into byte columns), severities, codes and messages.
+into byte columns), severities, codes and messages. Then it renames a group
+id and applies a quick fix with its own client, and the file it saves must
+be the one expected.
 
 Usage: NeovimClient.py TOOL NVIM FOLDER SCRATCH"""
 
@@ -27,17 +29,26 @@ expected = sorted(
 env = dict(os.environ)
 for name in ("HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_STATE_HOME", "XDG_CACHE_HOME"):
     env[name] = scratch
-out = os.path.join(scratch, "diagnostics.json")
-env.update({"ORVEX_TOOL": tool, "ORVEX_FILE": bridges, "ORVEX_OUT": out})
 init = os.path.join(os.path.dirname(os.path.abspath(__file__)), "neovim-init.lua")
-run = subprocess.run([nvim, "--headless", "--clean", "-n", "-u", init], env=env,
-                     stdin=subprocess.DEVNULL, capture_output=True, timeout=60)
-if not os.path.exists(out):
-    sys.exit("Neovim wrote no result (status %d): %s" % (run.returncode, run.stderr.decode()))
-with open(out) as f:
-    seen = json.load(f)
-if "error" in seen:
-    sys.exit("Neovim: " + seen["error"])
+
+
+def run_neovim(name, path, **settings):
+    out = os.path.join(scratch, name + ".json")
+    if os.path.exists(out):
+        os.remove(out)
+    run_env = dict(env, ORVEX_TOOL=tool, ORVEX_FILE=path, ORVEX_OUT=out, **settings)
+    run = subprocess.run([nvim, "--headless", "--clean", "-n", "-u", init], env=run_env,
+                         stdin=subprocess.DEVNULL, capture_output=True, timeout=60)
+    if not os.path.exists(out):
+        sys.exit("Neovim wrote no result (status %d): %s" % (run.returncode, run.stderr.decode()))
+    with open(out) as f:
+        result = json.load(f)
+    if "error" in result:
+        sys.exit("Neovim: %s" % json.dumps(result, ensure_ascii=False))
+    return result
+
+
+seen = run_neovim("diagnostics", bridges)
 
 got = sorted((d["lnum"], d["col"], d["severity"], d["code"], d["message"])
              for d in seen["diagnostics"])
@@ -53,3 +64,32 @@ if got != expected:
 if problems:
     sys.exit("\n".join(problems))
 print("%d diagnostics match" % len(got))
+
+# A rename and a quick fix, through Neovim's own client, saved to disk.
+EDITED = """{
+  "groups": [
+    {"id": "dispatch", "name": "D\u00fcsp\u00e4tch \U0001F4FB", "type": 1},
+    {"id": "radio", "type": 1}
+  ],
+  "bridges": [
+    {"id": "b1", "groups": ["dispatch", "radi"]},
+    {"id": "b2", "groups": ["radio", "dispatch"]}
+  ]
+}
+"""
+EXPECTED = EDITED.replace('"dispatch"', '"n\u00f6rth"').replace('"radi"', '"radio"')
+editing = os.path.join(scratch, "edit")
+os.makedirs(editing, exist_ok=True)
+edited = os.path.join(editing, "bridges.json")
+with open(edited, "w", encoding="utf-8") as f:
+    f.write(EDITED)
+line = EDITED.split("\n")[6]
+column = len(line[:line.index('"dispatch"') + 3].encode("utf-8"))
+result = run_neovim("edit", edited, ORVEX_MODE="edit", ORVEX_RENAME_LINE="6",
+                    ORVEX_RENAME_COLUMN=str(column), ORVEX_NEW_ID="n\u00f6rth")
+with open(edited, encoding="utf-8") as f:
+    saved = f.read()
+if saved != EXPECTED:
+    sys.exit("saved after rename and quick fix (%s):\n%s\nexpected:\n%s" % (
+        result.get("fix"), saved, EXPECTED))
+print("rename and quick fix saved as expected (%s)" % result["fix"])

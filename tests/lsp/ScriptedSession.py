@@ -1,7 +1,8 @@
 """Drives orvex-config-validate --lsp through whole sessions over pipes and
 checks every answer: diagnostics with exact ranges, their refresh and
-clearing, hover, definition, completion, deployment pairs, malformed input,
-shutdown and exit.
+clearing, hover, definition, completion, references, highlights, renames,
+outline, code lenses, links, folding, quick fixes, ranged changes,
+deployment pairs, malformed input, shutdown and exit.
 
 Usage: ScriptedSession.py TOOL"""
 
@@ -104,10 +105,16 @@ def main_session(folder):
 
     response = initialize(client, {"schemas": {"group.json": "Group", "typo.json": "NoSuch"}})
     capabilities = response["result"]["capabilities"]
-    equal(capabilities["textDocumentSync"]["change"], 1, "full text sync")
+    equal(capabilities["textDocumentSync"]["change"], 2, "ranged text sync")
     equal(capabilities["textDocumentSync"]["openClose"], True, "open/close notifications")
-    for provider in ("hoverProvider", "definitionProvider"):
+    for provider in ("hoverProvider", "definitionProvider", "referencesProvider",
+                     "documentHighlightProvider", "documentSymbolProvider", "foldingRangeProvider"):
         equal(capabilities.get(provider), True, provider)
+    equal(capabilities.get("renameProvider"), {"prepareProvider": True}, "rename announced")
+    equal(capabilities.get("codeActionProvider"), {"codeActionKinds": ["quickfix"]},
+          "quick fixes announced")
+    for provider in ("codeLensProvider", "documentLinkProvider"):
+        equal(capabilities.get(provider), {"resolveProvider": False}, provider)
     check("completionProvider" in capabilities, "completion announced")
     warning = client.wait_for(lambda m: m.get("method") == "window/logMessage")
     check("typo.json" in warning["params"]["message"], "unknown schema id in options is logged")
@@ -133,7 +140,8 @@ def main_session(folder):
     hover = client.request("textDocument/hover", at(uri, 4, 86))["result"]
     equal(hover["contents"]["value"], "7 = no bridge target output mode", "hover on a bad mode")
     hover = client.request("textDocument/hover", at(uri, 7, 30))["result"]
-    equal(hover["contents"]["value"], "Group 'Dispatch' at index 0", "hover on a bridge's group id")
+    equal(hover["contents"]["value"], "Group 'Dispatch' at index 0, gtAudio, referenced by 1 bridge",
+          "hover on a bridge's group id")
     hover = client.request("textDocument/hover", at(uri, 7, 35))["result"]
     equal(hover["contents"]["value"], "No group defines id 'zz'", "hover on an undefined id")
     equal(client.request("textDocument/hover", at(uri, 0, 0))["result"], None, "hover elsewhere")
@@ -144,14 +152,17 @@ def main_session(folder):
     equal(client.request("textDocument/definition", at(uri, 7, 36))["result"], None,
           "definition of an undefined id")
 
-    # Completion inside a string of a bridge's "groups".
+    # Completion inside a string of a bridge's "groups": what is typed
+    # filters, and is replaced.
     result = client.request("textDocument/completion", at(uri, 7, 36))["result"]
+    equal(result["items"], [], "no id starts with what is typed")
+    result = client.request("textDocument/completion", at(uri, 7, 35))["result"]
     items = result["items"]
     equal([i["label"] for i in items], ["g1", "g2"], "completion labels")
-    equal(items[0]["textEdit"], {"range": rng(7, 35, 36), "newText": "g1"}, "completion edit")
+    equal(items[0]["textEdit"], {"range": rng(7, 35, 35), "newText": "g1"}, "completion edit")
     equal(items[1]["detail"], "Radio \u00e9\U0001F600 (index 2)", "completion detail")
     equal(client.request("textDocument/completion", at(uri, 2, 10))["result"]["items"], [],
-          "no completion outside a bridge's groups")
+          "no completion where the schema offers nothing (a string's start)")
 
     # Half typed: one parse error; completion still offers the ids.
     typing = BROKEN.split("\n")
@@ -226,6 +237,206 @@ def main_session(folder):
     equal(error["error"]["code"], -32600, "requests after shutdown")
     client.notify("exit")
     equal(client.finish(), 0, "exit status after shutdown and exit")
+
+
+EDITED = "\n".join([
+    '{',
+    '  "groups": [',
+    '    {"id": "g1", "name": "Dispatch", "type": 1},',
+    '    {"id": "g2", "type": 3},',
+    '    {"id": "g3", "name": "Spare", "type": 2}',
+    '  ],',
+    '  "bridges": [',
+    '    {"id": "b1", "name": "North", "groups": ["g1", "g2"]},',
+    '    {"id": "b2", "enabled": false, "groups": ["g1", "g1"]}',
+    '  ]',
+    '}',
+    ''])
+
+
+def find(text, line, needle, skip=0):
+    """The column of the first byte of needle on a line of an ASCII text."""
+    row = text.split("\n")[line]
+    column = row.index(needle)
+    for _ in range(skip):
+        column = row.index(needle, column + 1)
+    return column
+
+
+def apply_edits(text, edits):
+    """A WorkspaceEdit's text edits applied to an ASCII text."""
+    lines = text.split("\n")
+    starts = [0]
+    for line in lines:
+        starts.append(starts[-1] + len(line) + 1)
+    offset = lambda p: starts[p["line"]] + p["character"]
+    for edit in sorted(edits, key=lambda e: offset(e["range"]["start"]), reverse=True):
+        text = (text[:offset(edit["range"]["start"])] + edit["newText"] +
+                text[offset(edit["range"]["end"]):])
+    return text
+
+
+def group_id_session(client, uri, text):
+    g1_def = find(text, 2, '"g1"')
+    g1_last = find(text, 8, '"g1"', 1)
+    g1_sites = [rng(2, g1_def, g1_def + 4), rng(7, find(text, 7, '"g1"'), find(text, 7, '"g1"') + 4),
+                rng(8, find(text, 8, '"g1"'), find(text, 8, '"g1"') + 4),
+                rng(8, g1_last, g1_last + 4)]
+    for line, column, what in ((8, g1_last + 2, "a reference"), (2, g1_def + 1, "the definition")):
+        found = client.request("textDocument/references", dict(
+            at(uri, line, column), context={"includeDeclaration": True}))["result"]
+        equal([r["range"] for r in found], g1_sites, "references of g1 from " + what)
+        equal(sorted({r["uri"] for r in found}), [uri], "references name the document")
+    found = client.request("textDocument/references", dict(
+        at(uri, 8, g1_last + 2), context={"includeDeclaration": False}))["result"]
+    equal([r["range"] for r in found], g1_sites[1:], "references without the definition")
+    equal(client.request("textDocument/references", at(uri, 3, 20))["result"], None,
+          "no references on a group's type")
+    g2 = find(text, 3, '"g2"')
+    highlights = client.request("textDocument/documentHighlight",
+                                at(uri, 7, find(text, 7, '"g2"') + 1))["result"]
+    equal(highlights, [{"range": rng(3, g2, g2 + 4), "kind": 3},
+                       {"range": rng(7, find(text, 7, '"g2"'), find(text, 7, '"g2"') + 4),
+                        "kind": 2}], "highlights of g2: written once, read once")
+
+    prepared = client.request("textDocument/prepareRename", at(uri, 3, g2 + 2))["result"]
+    equal(prepared, {"range": rng(3, g2, g2 + 4), "placeholder": "g2"}, "prepareRename on g2")
+    equal(client.request("textDocument/prepareRename", at(uri, 2, 30))["result"], None,
+          "prepareRename on a group's name")
+    renamed = client.request("textDocument/rename", dict(at(uri, 8, g1_last + 1),
+                                                         newName='main "1"'))["result"]
+    equal(list(renamed["changes"]), [uri], "rename edits the document only")
+    equal(apply_edits(text, renamed["changes"][uri]), text.replace('"g1"', '"main \\"1\\""'),
+          "rename of g1 rewrites its definition and every reference, escaped")
+    for name, message in (("", "a group id cannot be empty"),
+                          ("g3", "a group already defines id 'g3'")):
+        error = client.request("textDocument/rename", dict(at(uri, 2, g1_def + 1), newName=name))
+        equal(error.get("error"), {"code": -32803, "message": message}, "rename to %r refused" % name)
+
+
+def outline_session(client, uri):
+    symbols = client.request("textDocument/documentSymbol", {"textDocument": {"uri": uri}})["result"]
+    outline = [(s["name"], s["kind"], [(c["name"], c["detail"], c["kind"], c["selectionRange"])
+                                        for c in s["children"]]) for s in symbols]
+    equal(outline, [
+        ("groups", 18, [("Dispatch", "id g1, gtAudio", 23, rng(2, 4, 47)),
+                        ("g2", "id g2, gtRaw", 23, rng(3, 4, 27)),
+                        ("Spare", "id g3, gtPresence", 23, rng(4, 4, 44))]),
+        ("bridges", 18, [("North", "id b1, enabled", 5, rng(7, 4, 57)),
+                         ("b2", "id b2, disabled", 5, rng(8, 4, 58))])],
+          "outline: sections, groups (name, id, type) and bridges (name, id, enabled)")
+    equal(symbols[0]["range"], rng(1, 12, 3, 5), "a section's range spans its value")
+
+    lenses = client.request("textDocument/codeLens", {"textDocument": {"uri": uri}})["result"]
+    equal([(l["range"]["start"]["line"], l["command"]["title"]) for l in lenses],
+          [(2, "referenced by 2 bridges"), (3, "referenced by 1 bridge"),
+           (4, "referenced by 0 bridges")], "code lenses count referencing bridges")
+
+    folds = client.request("textDocument/foldingRange", {"textDocument": {"uri": uri}})["result"]
+    equal(sorted((f["startLine"], f["endLine"]) for f in folds), [(0, 9), (1, 4), (6, 8)],
+          "folding of the objects and arrays that span lines")
+
+
+def completion_labels(client, uri, line, character):
+    result = client.request("textDocument/completion", at(uri, line, character))["result"]
+    return result["isIncomplete"], [i["label"] for i in result["items"]], result["items"]
+
+
+def completion_session(client, path, uri, text):
+    # A ranged change appends a fourth group that is still empty.
+    end = len(text.split("\n")[4])
+    client.notify("textDocument/didChange", {
+        "textDocument": {"uri": uri, "version": 2},
+        "contentChanges": [{"range": rng(4, end, end), "text": ",\n    {}"},
+                           {"range": rng(5, 6, 6), "text": ",\n    {\"name\": \"x\", }"}]})
+    client.diagnostics(uri, version=2)
+    incomplete, labels, items = completion_labels(client, uri, 5, 5)
+    equal(labels[:2], ["id", "type"], "required members come first")
+    by_label = {i["label"]: i for i in items}
+    ordered = sorted(items, key=lambda i: i["sortText"])
+    equal([i["label"] for i in ordered[:2]], ["id", "type"], "required members sort first")
+    equal(by_label["type"].get("documentation"), "gtUnknown=0, gtAudio=1, gtPresence=2, gtRaw=3",
+          "a member's description")
+    equal(by_label["id"]["textEdit"], {"range": rng(5, 5, 5), "newText": '"id": '}, "member edit")
+    check("bridgeTargetOutputDetail" in labels and "name" in labels, "optional members offered")
+    _, labels, _ = completion_labels(client, uri, 6, 18)
+    check("name" not in labels and "id" in labels, "members already present are not offered: %r"
+          % labels)
+
+    # Value completion: enum names, booleans.
+    client.notify("textDocument/didChange", {
+        "textDocument": {"uri": uri, "version": 3},
+        "contentChanges": [{"range": rng(5, 5, 5), "text": '"type": '}]})
+    _, labels, items = completion_labels(client, uri, 5, 13)
+    equal(labels, ["0 \u2014 gtUnknown", "1 \u2014 gtAudio", "2 \u2014 gtPresence", "3 \u2014 gtRaw"],
+          "enum values with their names")
+    equal(items[1]["textEdit"]["newText"], "1", "an enum value inserts the number")
+    enabled = find(text, 8, "false")
+    _, labels, _ = completion_labels(client, uri, 10, enabled)
+    equal(labels, ["true", "false"], "a boolean member offers true and false")
+
+    # Group ids, filtered by what is typed.
+    g2_ref = find(text, 7, '"g2"')
+    _, labels, items = completion_labels(client, uri, 9, g2_ref + 3)
+    equal(labels, ["g2"], "group ids filtered by what is typed")
+    equal(items[0]["textEdit"]["range"], rng(9, g2_ref + 1, g2_ref + 3), "the typed part is replaced")
+    incomplete, labels, _ = completion_labels(client, uri, 9, g2_ref + 1)
+    equal((incomplete, labels), (False, ["g1", "g2", "g3"]), "every id when nothing is typed")
+
+
+def link_session(client, folder, uri):
+    server = os.path.join(folder, "orvexbridged_conf.json")
+    server_text = '{\n  "mode": 0,\n  "bridgingConfigurationFileName": "/etc/o/bridges.json"\n}\n'
+    open_file(client, server, server_text)
+    client.diagnostics(uri_of(server))
+    links = client.request("textDocument/documentLink",
+                           {"textDocument": {"uri": uri_of(server)}})["result"]
+    equal([(l["range"], l["target"]) for l in links], [(rng(2, 36, 55), uri)],
+          "the server file links its bridges file (by its last component, beside it)")
+    hover = client.request("textDocument/hover", at(uri_of(server), 1, 4))["result"]
+    equal(hover["contents"]["value"], "0 = omRaw", "hover on the server mode's key")
+    client.notify("textDocument/didClose", {"textDocument": {"uri": uri_of(server)}})
+
+
+def code_action_session(client, folder):
+    path = os.path.join(folder, "typo.json")
+    text = ('{"groups": [{"id": "radio", "type": 3, "rx": {"a": 1}}],\n'
+            ' "bridges": [{"id": "b", "groups": ["radi"]}]}\n')
+    open_file(client, path, text)
+    diagnostics = client.diagnostics(uri_of(path))
+    equal([d["code"] for d in diagnostics], ["missing_group_ref"], "strict: a misspelt reference")
+    typo = find(text, 1, '"radi"')
+    actions = client.request("textDocument/codeAction", {
+        "textDocument": {"uri": uri_of(path)}, "range": rng(1, typo + 2, typo + 2),
+        "context": {"diagnostics": diagnostics}})["result"]
+    equal([(a["kind"], a.get("isPreferred"), [d["code"] for d in a["diagnostics"]])
+           for a in actions], [("quickfix", True, ["missing_group_ref"])],
+          "one preferred quick fix for the reference under the cursor")
+    edits = actions[0]["edit"]["changes"][uri_of(path)]
+    equal(apply_edits(text, edits), text.replace('"radi"', '"radio"'),
+          "the quick fix names the one close id")
+    elsewhere = client.request("textDocument/codeAction", {
+        "textDocument": {"uri": uri_of(path)}, "range": rng(0, 0, 3),
+        "context": {"diagnostics": []}})["result"]
+    equal(elsewhere, [], "no quick fix away from the diagnostic")
+
+
+def editor_session(folder):
+    path = os.path.join(folder, "bridges.json")
+    uri = uri_of(path)
+    client = Client([TOOL, "--lsp"])
+    # Strict: close names are suggested, and fixed.
+    initialize(client, {"strict": True, "schemas": {"typo.json": "BridgingConfiguration"}})
+    open_file(client, path, EDITED)
+    client.diagnostics(uri)
+    group_id_session(client, uri, EDITED)
+    outline_session(client, uri)
+    link_session(client, folder, uri)
+    code_action_session(client, folder)
+    completion_session(client, path, uri, EDITED)
+    client.request("shutdown")
+    client.notify("exit")
+    equal(client.finish(), 0, "editor session exit status")
 
 
 def pair_session(folder):
@@ -382,6 +593,8 @@ def end_of_input_session():
 with tempfile.TemporaryDirectory() as first, tempfile.TemporaryDirectory() as second:
     main_session(first)
     pair_session(second)
+    with tempfile.TemporaryDirectory() as editing:
+        editor_session(editing)
     with tempfile.TemporaryDirectory() as third, tempfile.TemporaryDirectory() as fourth:
         large_session(third, fourth)
     end_of_input_session()

@@ -1,9 +1,14 @@
--- Opens one file in headless Neovim, attaches orvex-config-validate --lsp
--- through the built-in client, waits for its diagnostics and writes them
--- as JSON. Environment: ORVEX_TOOL, ORVEX_FILE, ORVEX_OUT.
+-- Opens one file in headless Neovim and attaches orvex-config-validate --lsp
+-- through the built-in client. ORVEX_MODE "diagnostics" (the default)
+-- waits for the diagnostics and writes them as JSON; "edit" renames a
+-- group id with the client's own rename, applies the preferred quick fix
+-- of a diagnostic through the client's own edit, and saves the file.
+-- Environment: ORVEX_TOOL, ORVEX_FILE, ORVEX_OUT, ORVEX_MODE, and for
+-- "edit" ORVEX_RENAME_LINE, ORVEX_RENAME_COLUMN (0-based) and ORVEX_NEW_ID.
 local tool = os.getenv("ORVEX_TOOL")
 local file = os.getenv("ORVEX_FILE")
 local out = os.getenv("ORVEX_OUT")
+local mode = os.getenv("ORVEX_MODE") or "diagnostics"
 
 local function finish(status, payload)
   local f = assert(io.open(out, "w"))
@@ -18,6 +23,8 @@ local client = vim.lsp.start_client({
   name = "orvex",
   cmd = { tool, "--lsp" },
   root_dir = vim.fn.fnamemodify(file, ":p:h"),
+  -- Strict mode suggests close names, and so fixes misspelt references.
+  init_options = { strict = mode == "edit" },
 })
 if not client then
   finish(1, { error = "the client did not start" })
@@ -29,6 +36,58 @@ local received = vim.wait(20000, function()
 end, 50)
 if not received then
   finish(1, { error = "no diagnostics within 20 s" })
+end
+
+local function text()
+  return table.concat(vim.api.nvim_buf_get_lines(buffer, 0, -1, false), "\n")
+end
+
+local function edit()
+  local before = text()
+  vim.api.nvim_win_set_cursor(0, {
+    tonumber(os.getenv("ORVEX_RENAME_LINE")) + 1, tonumber(os.getenv("ORVEX_RENAME_COLUMN")),
+  })
+  vim.lsp.buf.rename(os.getenv("ORVEX_NEW_ID"))
+  if not vim.wait(10000, function() return text() ~= before end, 50) then
+    finish(1, { error = "the rename changed nothing within 10 s" })
+  end
+  -- The renamed text reaches the server before the fixes are asked for:
+  -- they are edits of the text as the server last checked it.
+  local renamed = text()
+  vim.wait(1000, function() return false end, 50)
+  local diagnostic = nil
+  for _, d in ipairs(vim.diagnostic.get(buffer)) do
+    if d.code == "missing_group_ref" then
+      diagnostic = d
+    end
+  end
+  if diagnostic == nil then
+    finish(1, { error = "no missing_group_ref diagnostic after the rename" })
+  end
+  local start = { line = diagnostic.lnum, character = diagnostic.col }
+  local answers = vim.lsp.buf_request_sync(buffer, "textDocument/codeAction", {
+    textDocument = vim.lsp.util.make_text_document_params(buffer),
+    range = { start = start, ["end"] = start },
+    context = { diagnostics = {} },
+  }, 10000)
+  local chosen = nil
+  for _, answer in pairs(answers or {}) do
+    for _, action in ipairs(answer.result or {}) do
+      if action.isPreferred then
+        chosen = action
+      end
+    end
+  end
+  if chosen == nil then
+    finish(1, { error = "no preferred quick fix", renamed = renamed })
+  end
+  vim.lsp.util.apply_workspace_edit(chosen.edit, "utf-16")
+  vim.cmd("write")
+  finish(0, { fix = chosen.title })
+end
+
+if mode == "edit" then
+  edit()
 end
 
 local diagnostics = {}

@@ -333,6 +333,7 @@ class Compiler {
             node.ref = nodeFor(resolve(ref->get<std::string>(), places.at(&value)));
             return;
         }
+        compileAnnotations(value, node);
         compileValueChecks(value, node);
         compileLengthChecks(value, node);
         compileCountChecks(value, node);
@@ -489,6 +490,16 @@ class Compiler {
         if (then != nullptr) node.thenSchema = subschema("then", *then, node);
         if (otherwise != nullptr) node.elseSchema = subschema("else", *otherwise, node);
         node.checks.push_back(Check::IfThenElse);
+    }
+
+    static void compileAnnotations(const json& value, SchemaNode& node) {
+        const auto text = [&value](const char* name) {
+            const auto found = value.find(name);
+            return found != value.end() && found->is_string() ? found->get<std::string>()
+                                                              : std::string();
+        };
+        node.title = text("title");
+        node.description = text("description");
     }
 
     void compileType(const json& type, SchemaNode& node) {

@@ -97,6 +97,10 @@ struct SchemaNode {
     // target once compiling ends.
     const SchemaNode* ref = nullptr;
 
+    // Annotations, for an editor's help; they judge nothing.
+    std::string title;
+    std::string description;
+
     std::uint8_t types = 0;
     std::string typeText;  // "integer", "string or null"
     std::vector<nlohmann::json> enumValues;

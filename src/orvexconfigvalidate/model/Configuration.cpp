@@ -193,6 +193,22 @@ std::vector<std::pair<std::size_t, std::size_t>> Configuration::referencesTo(
     return found;
 }
 
+std::unordered_map<std::string_view, std::size_t> Configuration::referencingBridgeCounts() const {
+    std::unordered_map<std::string_view, std::size_t> counts;
+    // The bridge that last counted each id, so repeats inside one bridge
+    // count once.
+    std::unordered_map<std::string_view, std::size_t> lastBridge;
+    for (std::size_t b = 0; b < bridges_.size(); ++b) {
+        for (const auto& reference : bridges_[b].references) {
+            const auto [seen, inserted] = lastBridge.emplace(reference.groupId, b);
+            if (!inserted && seen->second == b) continue;
+            seen->second = b;
+            ++counts[reference.groupId];
+        }
+    }
+    return counts;
+}
+
 std::string Configuration::serverPointer() const {
     return serverBase_;
 }
@@ -274,6 +290,10 @@ const Json* valueAt(const Json& document, std::string_view pointer) {
 std::string Configuration::groupPointer(std::size_t index) const {
     if (singleGroup_) return {};
     return base_ + "/groups/" + std::to_string(index);
+}
+
+std::string Configuration::groupIdPointer(std::size_t index) const {
+    return groupPointer(index) + "/id";
 }
 
 std::string Configuration::bridgePointer(std::size_t index) const {

@@ -52,6 +52,32 @@ TEST(CursorContext, KeyPositionIsNoStringValue) {
     EXPECT_EQ(context.containerPath, (Path{"bridges", "0"}));
 }
 
+TEST(CursorContext, WhereAMemberNameGoesAndWhichNamesCameBefore) {
+    const std::string typing = R"({"groups": [{"id": "g", "type": 1, "na|)";
+    const auto inKey = at(typing);
+    EXPECT_TRUE(inKey.expectingKey);
+    EXPECT_TRUE(inKey.inKey);
+    EXPECT_EQ(inKey.keyStart, typing.find("\"na"));
+    EXPECT_EQ(inKey.keysBefore, (Path{"id", "type"}));
+    EXPECT_EQ(inKey.containerPath, (Path{"groups", "0"}));
+
+    const auto betweenMembers = at(R"({"a": {"x": 1}, |"b": 2})");
+    EXPECT_TRUE(betweenMembers.expectingKey);
+    EXPECT_FALSE(betweenMembers.inKey);
+    // Names of nested objects are not the container's.
+    EXPECT_EQ(betweenMembers.keysBefore, (Path{"a"}));
+}
+
+TEST(CursorContext, TheMemberOrElementWhoseValueIsWritten) {
+    const auto value = at(R"({"groups": [{"id": "g", "type": |}]})");
+    EXPECT_FALSE(value.expectingKey);
+    EXPECT_EQ(value.memberKey, "type");
+    EXPECT_EQ(value.containerPath, (Path{"groups", "0"}));
+    const auto element = at(R"({"bridges": [{"groups": ["a", "b", |]}]})");
+    EXPECT_TRUE(element.containerIsArray);
+    EXPECT_EQ(element.elementIndex, 2u);
+}
+
 TEST(CursorContext, OutsideEveryValue) {
     EXPECT_FALSE(at("|{}").inContainer);
     EXPECT_FALSE(at("{}|").inContainer);

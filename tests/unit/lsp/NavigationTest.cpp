@@ -67,13 +67,40 @@ const std::string kGroups =
 
 TEST(Hover, BridgeGroupIdNamesTheFirstDefiningGroupObject) {
     const std::size_t ref = offsetOf(kGroups, "\"g1\"", 3);
-    EXPECT_EQ(hoverText("BridgingConfiguration", kGroups, ref), "Group 'First' at index 2");
+    EXPECT_EQ(hoverText("BridgingConfiguration", kGroups, ref),
+              "Group 'First' at index 2, gtUnknown, referenced by 1 bridge");
     EXPECT_EQ(hoverText("BridgingConfiguration", kGroups, offsetOf(kGroups, "\"g2\"", 1)),
-              "Group (no name) at index 5");
+              "Group (no name) at index 5, gtUnknown, referenced by 1 bridge");
     EXPECT_EQ(hoverText("BridgingConfiguration", kGroups, offsetOf(kGroups, "\"G1\"")),
               "No group defines id 'G1'");
     EXPECT_EQ(hoverText("BridgingConfiguration", kGroups, offsetOf(kGroups, "\"\"]")),
               "No group defines id ''");
+}
+
+TEST(Hover, AGroupsOwnIdCountsTheBridgesNamingIt) {
+    const std::string text =
+        R"({"groups": [{"id": "a", "type": 1}, {"id": "b", "type": 7}],)"
+        R"( "bridges": [{"groups": ["a", "a"]}, {"groups": ["a"]}, {"groups": ["c"]}]})";
+    EXPECT_EQ(hoverText("BridgingConfiguration", text, offsetOf(text, "\"a\"")),
+              "Group (no name) at index 0, gtAudio, referenced by 2 bridges");
+    EXPECT_EQ(hoverText("BridgingConfiguration", text, offsetOf(text, "\"b\"")),
+              "Group (no name) at index 1, type 7, referenced by 0 bridges");
+}
+
+TEST(Hover, TheSchemaDescribesOtherMembersWhenAValidatorIsGiven) {
+    const std::string server = R"({"nsm": {}, "id": "x"})";
+    const ParsedText parsed = parseText(server);
+    const Validator validator;
+    const auto described =
+        hoverAt("BridgingServerConfiguration", parsed, offsetOf(server, "\"nsm\""), &validator);
+    ASSERT_TRUE(described.has_value());
+    EXPECT_EQ(described->text.rfind("Embedded NSM settings", 0), 0u) << described->text;
+    // A member the schema says nothing about, and no validator at all.
+    EXPECT_FALSE(
+        hoverAt("BridgingServerConfiguration", parsed, offsetOf(server, "\"id\""), &validator)
+            .has_value());
+    EXPECT_FALSE(
+        hoverAt("BridgingServerConfiguration", parsed, offsetOf(server, "\"nsm\"")).has_value());
 }
 
 TEST(Definition, LeadsToTheFirstGroupObjectWithTheId) {

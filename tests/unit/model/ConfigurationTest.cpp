@@ -42,6 +42,23 @@ TEST(Configuration, GroupsBridgesAndLookupsOfABridgesFile) {
     EXPECT_EQ(config.referencePointer(0, 3), "/bridges/0/groups/3");
 }
 
+TEST(Configuration, BridgesNamingEachIdAreCountedOnceEach) {
+    const auto document = nlohmann::json::parse(
+        R"({"groups": [{"id": "a"}, {"id": "b"}], "bridges": [{"groups": ["a", "a", "b"]},)"
+        R"( {"groups": ["a", "x"]}, {"groups": []}, {"groups": ["b", "a"]}]})");
+    const Configuration config(kBridgesSchemaId, document);
+    const auto counts = config.referencingBridgeCounts();
+    EXPECT_EQ(counts.at("a"), 3u);
+    EXPECT_EQ(counts.at("b"), 2u);
+    EXPECT_EQ(counts.at("x"), 1u);
+    EXPECT_EQ(counts.size(), 3u);
+    EXPECT_EQ(config.groupIdPointer(1), "/groups/1/id");
+    const auto obs = nlohmann::json::parse(R"({"bridges": {"groups": [{"id": "a"}]}})");
+    const Configuration envelope(kEnvelopeSchemaId, obs);
+    EXPECT_EQ(envelope.groupIdPointer(0), "/bridges/groups/0/id");
+    EXPECT_EQ(valueAt(obs, envelope.groupIdPointer(0))->get<std::string>(), "a");
+}
+
 TEST(Configuration, WhereEachKindOfDocumentKeepsItsParts) {
     const json envelope = {{"server", {{"mode", 2}}}, {"bridges", kBridging}};
     const Configuration obs(kEnvelopeSchemaId, envelope);

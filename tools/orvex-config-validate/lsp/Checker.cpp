@@ -32,12 +32,18 @@ std::string bridgesPathOf(const std::string& serverPath, const nlohmann::json& s
     return bridgesFileFor(serverPath, server).path;
 }
 
-nlohmann::json diagnosticsOf(const ValidationResult& result, int source, const Document& document) {
-    const TextPositions positions(document.text);
+// Also keeps the issues' fixes with the document, for its code actions.
+nlohmann::json diagnosticsOf(const ValidationResult& result, int source, Document& document) {
+    const TextPositions& positions = document.positions();
     nlohmann::json diagnostics = nlohmann::json::array();
+    document.fixes.clear();
     for (const auto& issue : result.issues) {
         if (issue.source != source) continue;
         diagnostics.push_back(toDiagnostic(issue, document.text, positions, document.uri));
+        if (issue.fixes.empty()) continue;
+        const std::size_t begin = issue.location.offset;
+        document.fixes.push_back(
+            {begin, begin + issue.location.length, diagnostics.back(), issue.fixes});
     }
     return diagnostics;
 }

@@ -44,6 +44,8 @@ class Checker {
     std::vector<Publication> refresh(const std::string& uri);
     std::vector<Publication> refreshFolder(const std::string& directory);
 
+    const Validator& schemas() const { return validator; }
+
     // The schema id of an open document; "" when none applies.
     std::string schemaIdFor(const Document& document) const;
 

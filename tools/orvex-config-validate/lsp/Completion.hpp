@@ -1,4 +1,5 @@
-// Completion of group ids inside a bridge's "groups" array.
+// Completion driven by the schema at the cursor and by the group ids the
+// document defines.
 #pragma once
 
 #include <cstddef>
@@ -6,15 +7,19 @@
 
 #include <nlohmann/json.hpp>
 
-#include "Documents.hpp"
-#include "TextPositions.hpp"
+#include "Features.hpp"
 
 namespace OrvexConfigValidate::Lsp {
 
-// The completion items at the offset: the ids the groups define, read from
-// the document's last text that parsed (the one being typed rarely does).
-// An empty array anywhere else.
-nlohmann::json completionAt(const std::string& schemaId, const Document& document,
-                            const TextPositions& positions, std::size_t offset);
+// At most this many group ids per answer; the answer then says it is
+// incomplete, and the editor asks again as more is typed.
+inline constexpr std::size_t kMaxGroupIdItems = 200;
+
+// A CompletionList. Read from the text up to the cursor and from the
+// document's last text that parsed (the one being typed rarely does):
+// member names not yet present (required ones first), enum values,
+// true/false, and the group ids in a bridge's "groups" that start with
+// what is typed.
+nlohmann::json completion(const FeatureContext& context);
 
 }  // namespace OrvexConfigValidate::Lsp

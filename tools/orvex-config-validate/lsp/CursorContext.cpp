@@ -9,8 +9,11 @@ namespace {
 struct Frame {
     bool isArray = false;
     std::size_t index = 0;  // arrays: the element being read
-    std::string key;        // objects: the member whose value is being read
+    // Names as written (escapes kept): decoded only for the frames that
+    // are reported, so a long text costs no string per member.
+    std::string_view key;  // objects: the member whose value is being read
     bool expectingKey = true;
+    std::vector<std::string_view> keys;  // objects: every member name read
 };
 
 // The end of the string literal whose opening quote is at start, or npos
@@ -52,7 +55,7 @@ bool expectsKey(const std::vector<Frame>& frames) {
 // moves on to the next item or member.
 void step(std::vector<Frame>& frames, char c) {
     if (c == '{' || c == '[') {
-        frames.push_back(Frame{c == '[', 0, "", c == '{'});
+        frames.push_back(Frame{c == '[', 0, {}, c == '{', {}});
     } else if ((c == '}' || c == ']') && !frames.empty()) {
         frames.pop_back();
     } else if (c == ',' && !frames.empty()) {
@@ -78,14 +81,18 @@ CursorContext cursorContext(std::string_view text, std::size_t offset) {
         }
         const std::size_t end = stringEnd(text, i, offset);
         if (end == std::string_view::npos) {
-            if (!expectsKey(frames)) {
+            if (expectsKey(frames)) {
+                context.inKey = true;
+                context.keyStart = i;
+            } else {
                 context.inString = true;
                 context.stringContentStart = i + 1;
             }
             break;
         }
         if (expectsKey(frames)) {
-            frames.back().key = keyText(text.substr(i + 1, end - i - 1));
+            frames.back().key = text.substr(i + 1, end - i - 1);
+            frames.back().keys.push_back(frames.back().key);
             frames.back().expectingKey = false;
         }
         i = end;
@@ -93,9 +100,15 @@ CursorContext cursorContext(std::string_view text, std::size_t offset) {
     if (frames.empty()) return context;
     context.inContainer = true;
     context.containerIsArray = frames.back().isArray;
+    context.expectingKey = !frames.back().isArray && frames.back().expectingKey;
+    context.memberKey = keyText(frames.back().key);
+    context.elementIndex = frames.back().index;
+    for (const std::string_view key : frames.back().keys)
+        context.keysBefore.push_back(keyText(key));
     for (std::size_t f = 0; f + 1 < frames.size(); ++f) {
         const Frame& frame = frames[f];
-        context.containerPath.push_back(frame.isArray ? std::to_string(frame.index) : frame.key);
+        context.containerPath.push_back(frame.isArray ? std::to_string(frame.index)
+                                                      : keyText(frame.key));
     }
     return context;
 }

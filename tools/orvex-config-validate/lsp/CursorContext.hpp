@@ -19,6 +19,17 @@ struct CursorContext {
     // first content byte.
     bool inString = false;
     std::size_t stringContentStart = 0;
+    // In an object where a member name may be written: expectingKey; while
+    // one is being typed, inKey too, with the offset of its opening quote.
+    bool expectingKey = false;
+    bool inKey = false;
+    std::size_t keyStart = 0;
+    // The member whose value is being written (objects), or the element's
+    // position (arrays), in the innermost container.
+    std::string memberKey;
+    std::size_t elementIndex = 0;
+    // The member names the innermost object has before the cursor.
+    std::vector<std::string> keysBefore;
 };
 
 // Reads the text only up to the offset, so a broken remainder does not matter.

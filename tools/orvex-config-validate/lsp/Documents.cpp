@@ -17,7 +17,24 @@ const ParsedText* Document::lastGoodParse() const {
     return lastGood.get();
 }
 
+const TextPositions& Document::positions() const {
+    if (!textPositions) textPositions = std::make_unique<TextPositions>(text);
+    return *textPositions;
+}
+
+const Configuration* Document::configuration() const {
+    if (!parsed().ok()) return nullptr;
+    if (!model || modelSchemaId != schemaId) {
+        model = std::make_unique<Configuration>(schemaId, parsed().document());
+        modelSchemaId = schemaId;
+    }
+    return model.get();
+}
+
 void Document::setText(std::string newText) {
+    // What points into the old text or its parse goes first.
+    model.reset();
+    textPositions.reset();
     text = std::move(newText);
     current.reset();
 }

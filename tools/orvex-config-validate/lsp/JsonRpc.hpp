@@ -14,6 +14,8 @@ constexpr int kMethodNotFound = -32601;
 constexpr int kInvalidParams = -32602;
 constexpr int kInternalError = -32603;
 constexpr int kServerNotInitialized = -32002;
+// A request understood but refused (a rename to an id in use).
+constexpr int kRequestFailed = -32803;
 }  // namespace ErrorCode
 
 // One incoming message, sorted by what it asks of the server.

@@ -36,10 +36,52 @@ const nlohmann::json* groupReferenceAt(const Configuration& configuration, const
     return value != nullptr && value->is_string() ? value : nullptr;
 }
 
+// The group id written at the pointer: a bridge's reference or a group's
+// own "id".
+const nlohmann::json* groupIdValueAt(const Configuration& configuration, const ParsedText& parsed,
+                                     const std::string& pointer) {
+    if (const nlohmann::json* reference = groupReferenceAt(configuration, parsed, pointer)) {
+        return reference;
+    }
+    const ConfigPlace place = configuration.placeOf(pointer);
+    if (place.kind != ConfigPlace::Group || pointer != configuration.groupIdPointer(place.group)) {
+        return nullptr;
+    }
+    const nlohmann::json* value = valueAt(parsed.document(), pointer);
+    return value != nullptr && value->is_string() ? value : nullptr;
+}
+
+Hover groupHover(const Configuration& configuration, const std::string& id,
+                 const std::string& pointer) {
+    const ConfigGroup* group = configuration.group(id);
+    if (group == nullptr) return Hover{"No group defines id '" + id + "'", pointer};
+    const std::string name =
+        group->name.empty() ? "(no name)" : "'" + std::string(group->name) + "'";
+    const std::string_view type = groupTypeName(group->type);
+    std::size_t bridges = 0;
+    const auto counts = configuration.referencingBridgeCounts();
+    if (const auto found = counts.find(group->id); found != counts.end()) bridges = found->second;
+    return Hover{"Group " + name + " at index " + std::to_string(group->index) + ", " +
+                     (type.empty() ? "type " + std::to_string(group->type) : std::string(type)) +
+                     ", referenced by " + std::to_string(bridges) +
+                     (bridges == 1 ? " bridge" : " bridges"),
+                 pointer};
+}
+
+// What the schema says of the member at the pointer.
+std::optional<Hover> schemaHover(const Validator& validator, const std::string& schemaId,
+                                 const std::string& pointer) {
+    const SchemaPlaceInfo info = validator.describeSchemaAt(schemaId, pointer);
+    if (!info.known || (info.title.empty() && info.description.empty())) return std::nullopt;
+    std::string text = info.title;
+    if (!info.description.empty()) text += (text.empty() ? "" : "\n\n") + info.description;
+    return Hover{text, pointer};
+}
+
 }  // namespace
 
 std::optional<Hover> hoverAt(const std::string& schemaId, const ParsedText& parsed,
-                             std::size_t offset) {
+                             std::size_t offset, const Validator* validator) {
     if (!parsed.ok()) return std::nullopt;
     const Configuration configuration(schemaId, parsed.document());
     const std::string pointer = parsed.pointerAt(offset);
@@ -50,14 +92,10 @@ std::optional<Hover> hoverAt(const std::string& schemaId, const ParsedText& pars
         place.kind == ConfigPlace::GroupOutputMode) {
         return enumeratorHover(place.kind, *value, pointer);
     }
-    if (const nlohmann::json* id = groupReferenceAt(configuration, parsed, pointer)) {
-        const std::string& text = id->get_ref<const std::string&>();
-        const ConfigGroup* group = configuration.group(text);
-        if (group == nullptr) return Hover{"No group defines id '" + text + "'", pointer};
-        const std::string name =
-            group->name.empty() ? "(no name)" : "'" + std::string(group->name) + "'";
-        return Hover{"Group " + name + " at index " + std::to_string(group->index), pointer};
+    if (const nlohmann::json* id = groupIdValueAt(configuration, parsed, pointer)) {
+        return groupHover(configuration, id->get_ref<const std::string&>(), pointer);
     }
+    if (validator != nullptr && !pointer.empty()) return schemaHover(*validator, schemaId, pointer);
     return std::nullopt;
 }
 

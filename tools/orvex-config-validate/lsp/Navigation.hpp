@@ -16,10 +16,12 @@ struct Hover {
     std::string pointer;  // the value the text is about
 };
 
-// "1 = gtAudio" on a group type, an output mode or a server mode; the name
-// and index of the group on a bridge's group id.
+// "1 = gtAudio" on a group type, an output mode or a server mode; the
+// name, index, type and count of referencing bridges of the group on a
+// group id (a bridge's or the group's own); with a validator, the schema's
+// title and description on any other member.
 std::optional<Hover> hoverAt(const std::string& schemaId, const ParsedText& parsed,
-                             std::size_t offset);
+                             std::size_t offset, const Validator* validator = nullptr);
 
 // The pointer of the group that defines the group id a bridge names at the
 // offset.

@@ -5,11 +5,11 @@
 #include <utility>
 
 #include "ChangedText.hpp"
-#include "Completion.hpp"
 #include "Diagnostics.hpp"
+#include "Features.hpp"
 #include "FileUri.hpp"
 #include "MessageParser.hpp"
-#include "Navigation.hpp"
+#include "RequestParams.hpp"
 #include "SchemaWarnings.hpp"
 #include "TextPositions.hpp"
 
@@ -19,56 +19,6 @@ namespace {
 
 const int kLogError = 1;
 const int kLogWarning = 2;
-
-// Fails a request with a JSON-RPC error.
-struct RequestError {
-    int code;
-    std::string message;
-};
-
-RequestError badParams(const std::string& message) {
-    return {ErrorCode::kInvalidParams, message};
-}
-
-const nlohmann::json& member(const nlohmann::json& object, const char* name, const char* owner) {
-    if (!object.is_object()) throw badParams(std::string(owner) + " must be an object");
-    const auto found = object.find(name);
-    if (found == object.end()) {
-        throw badParams(std::string(owner) + " has no \"" + name + "\"");
-    }
-    return *found;
-}
-
-std::string stringMember(const nlohmann::json& object, const char* name, const char* owner) {
-    const nlohmann::json& value = member(object, name, owner);
-    if (!value.is_string()) throw badParams(std::string(owner) + "." + name + " must be a string");
-    return value.get<std::string>();
-}
-
-std::string uriOf(const nlohmann::json& params) {
-    return stringMember(member(params, "textDocument", "params"), "uri", "textDocument");
-}
-
-std::size_t unsignedMember(const nlohmann::json& object, const char* name, const char* owner) {
-    const nlohmann::json& value = member(object, name, owner);
-    if (!value.is_number_unsigned() &&
-        !(value.is_number_integer() && value.get<std::int64_t>() >= 0)) {
-        throw badParams(std::string(owner) + "." + name + " must be a non-negative integer");
-    }
-    return value.get<std::size_t>();
-}
-
-Position positionOf(const nlohmann::json& params) {
-    const nlohmann::json& position = member(params, "position", "params");
-    return {unsignedMember(position, "line", "position"),
-            unsignedMember(position, "character", "position")};
-}
-
-std::int64_t versionOf(const nlohmann::json& textDocument) {
-    const auto version = textDocument.find("version");
-    if (version == textDocument.end() || !version->is_number_integer()) return 0;
-    return version->get<std::int64_t>();
-}
 
 }  // namespace
 
@@ -159,9 +109,10 @@ nlohmann::json Server::handleRequest(const Incoming& request) {
         state = State::ShutDown;
         return nullptr;
     }
-    if (method == "textDocument/hover") return hover(request.params);
-    if (method == "textDocument/definition") return definition(request.params);
-    if (method == "textDocument/completion") return completion(request.params);
+    if (const Feature feature = featureFor(method)) {
+        const Document& document = openDocument(request.params);
+        return feature({document, document.positions(), checker->schemas(), request.params});
+    }
     throw RequestError{ErrorCode::kMethodNotFound, "unknown method '" + method + "'"};
 }
 
@@ -213,13 +164,14 @@ nlohmann::json Server::initialize(const nlohmann::json& params) {
     checker = std::make_unique<Checker>(store, std::move(settings));
     state = State::Running;
     for (const auto& warning : warnings) log(kLogWarning, warning);
-    return {{"capabilities",
-             {{"positionEncoding", "utf-16"},
-              {"textDocumentSync",
-               {{"openClose", true}, {"change", 1}, {"save", {{"includeText", false}}}}},
-              {"hoverProvider", true},
-              {"definitionProvider", true},
-              {"completionProvider", {{"triggerCharacters", {"\"", "[", ","}}}}}},
+    // Ranged changes: one message costs about one pass over the text
+    // however many ranges it carries.
+    nlohmann::json capabilities = {
+        {"positionEncoding", "utf-16"},
+        {"textDocumentSync",
+         {{"openClose", true}, {"change", 2}, {"save", {{"includeText", false}}}}}};
+    addFeatureCapabilities(capabilities);
+    return {{"capabilities", std::move(capabilities)},
             {"serverInfo", {{"name", "orvex-config-validate"}, {"version", version}}}};
 }
 
@@ -247,22 +199,12 @@ void Server::didOpen(const nlohmann::json& params) {
     publish(checker->refresh(uri));
 }
 
-namespace {
-
-Position rangeEnd(const nlohmann::json& range, const char* name) {
-    const nlohmann::json& end = member(range, name, "range");
-    return {unsignedMember(end, "line", name), unsignedMember(end, "character", name)};
-}
-
-}  // namespace
-
 void Server::didChange(const nlohmann::json& params) {
     Document& document = openDocument(params);
     const nlohmann::json& changes = member(params, "contentChanges", "params");
     if (!changes.is_array()) throw badParams("params.contentChanges must be an array");
-    // Most clients send the whole text once; ranged changes (a client may
-    // send them although full text was asked for) go through pieces, as
-    // one message may carry thousands.
+    // Ranged changes go through pieces, as one message may carry
+    // thousands; a whole text replaces everything before it.
     ChangedText text(document.text);
     for (const auto& change : changes) {
         std::string replacement = stringMember(change, "text", "contentChanges[]");
@@ -271,7 +213,8 @@ void Server::didChange(const nlohmann::json& params) {
             continue;
         }
         const nlohmann::json& range = change["range"];
-        if (!text.replace(rangeEnd(range, "start"), rangeEnd(range, "end"), replacement)) {
+        if (!text.replace(positionIn(member(range, "start", "range"), "start"),
+                          positionIn(member(range, "end", "range"), "end"), replacement)) {
             throw badParams("a change range ends before it starts");
         }
     }
@@ -304,35 +247,6 @@ void Server::didChangeWatchedFiles(const nlohmann::json& params) {
         if (!path.empty()) folders.insert(directoryOf(path));
     }
     for (const auto& folder : folders) publish(checker->refreshFolder(folder));
-}
-
-nlohmann::json Server::hover(const nlohmann::json& params) {
-    const Document& document = openDocument(params);
-    const TextPositions positions(document.text);
-    const std::size_t offset = positions.offsetOf(positionOf(params));
-    const auto found = hoverAt(document.schemaId, document.parsed(), offset);
-    if (!found) return nullptr;
-    return {{"contents", {{"kind", "plaintext"}, {"value", found->text}}},
-            {"range", rangeOf(document.parsed().locate(found->pointer), document.text, positions)}};
-}
-
-nlohmann::json Server::definition(const nlohmann::json& params) {
-    const Document& document = openDocument(params);
-    const TextPositions positions(document.text);
-    const std::size_t offset = positions.offsetOf(positionOf(params));
-    const auto target = definitionAt(document.schemaId, document.parsed(), offset);
-    if (!target) return nullptr;
-    const TextLocation location = document.parsed().locate(*target);
-    return {{"uri", document.uri},
-            {"range", rangeBetween(location.offset, location.offset + location.length, positions)}};
-}
-
-nlohmann::json Server::completion(const nlohmann::json& params) {
-    const Document& document = openDocument(params);
-    const TextPositions positions(document.text);
-    const std::size_t offset = positions.offsetOf(positionOf(params));
-    return {{"isIncomplete", false},
-            {"items", completionAt(document.schemaId, document, positions, offset)}};
 }
 
 }  // namespace OrvexConfigValidate::Lsp

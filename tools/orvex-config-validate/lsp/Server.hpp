@@ -41,15 +41,13 @@ class Server {
     void handleNotification(const Incoming& notification);
 
     nlohmann::json initialize(const nlohmann::json& params);
-    nlohmann::json hover(const nlohmann::json& params);
-    nlohmann::json definition(const nlohmann::json& params);
-    nlohmann::json completion(const nlohmann::json& params);
     void didOpen(const nlohmann::json& params);
     void didChange(const nlohmann::json& params);
     void didSave(const nlohmann::json& params);
     void didClose(const nlohmann::json& params);
     void didChangeWatchedFiles(const nlohmann::json& params);
 
+    // The open document params.textDocument names.
     Document& openDocument(const nlohmann::json& params);
     void publish(const std::vector<Publication>& publications);
     void log(int type, const std::string& message);

@@ -1,0 +1,50 @@
+#include "GroupIds.hpp"
+
+namespace OrvexConfigValidate::Lsp {
+
+namespace {
+
+bool namesGroupId(const Configuration& configuration, const std::string& pointer) {
+    const ConfigPlace place = configuration.placeOf(pointer);
+    if (place.kind == ConfigPlace::GroupReference) return true;
+    return place.kind == ConfigPlace::Group && pointer == configuration.groupIdPointer(place.group);
+}
+
+}  // namespace
+
+std::optional<GroupIdAt> groupIdAt(const Configuration& configuration, const ParsedText& parsed,
+                                   std::size_t offset) {
+    if (!parsed.ok()) return std::nullopt;
+    const std::string pointer = parsed.pointerAt(offset);
+    if (!namesGroupId(configuration, pointer)) return std::nullopt;
+    const nlohmann::json* value = valueAt(parsed.document(), pointer);
+    if (value == nullptr || !value->is_string() || value->get_ref<const std::string&>().empty()) {
+        return std::nullopt;
+    }
+    return GroupIdAt{value->get<std::string>(), parsed.locate(pointer)};
+}
+
+std::vector<GroupIdSite> groupIdSites(const Configuration& configuration, const ParsedText& parsed,
+                                      std::string_view id) {
+    std::vector<std::string> pointers;
+    std::vector<bool> definitions;
+    for (const ConfigGroup& group : configuration.groups()) {
+        if (group.id != id) continue;
+        pointers.push_back(configuration.groupIdPointer(group.index));
+        definitions.push_back(true);
+    }
+    for (const auto& [bridge, reference] : configuration.referencesTo(id)) {
+        const std::size_t position = configuration.bridges()[bridge].references[reference].position;
+        pointers.push_back(
+            configuration.referencePointer(configuration.bridges()[bridge].index, position));
+        definitions.push_back(false);
+    }
+    const std::vector<TextLocation> locations = parsed.locateAll(pointers);
+    std::vector<GroupIdSite> sites;
+    for (std::size_t i = 0; i < locations.size(); ++i) {
+        sites.push_back({locations[i], definitions[i]});
+    }
+    return sites;
+}
+
+}  // namespace OrvexConfigValidate::Lsp

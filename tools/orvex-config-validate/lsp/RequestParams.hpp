@@ -1,0 +1,35 @@
+// Reading the parameters of a request, and failing it with a JSON-RPC
+// error when they cannot be read.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include <nlohmann/json.hpp>
+
+#include "TextPositions.hpp"
+
+namespace OrvexConfigValidate::Lsp {
+
+// Fails a request with a JSON-RPC error.
+struct RequestError {
+    int code;
+    std::string message;
+};
+
+RequestError badParams(const std::string& message);
+
+const nlohmann::json& member(const nlohmann::json& object, const char* name, const char* owner);
+std::string stringMember(const nlohmann::json& object, const char* name, const char* owner);
+std::size_t unsignedMember(const nlohmann::json& object, const char* name, const char* owner);
+// params.textDocument.uri
+std::string uriOf(const nlohmann::json& params);
+// params.position
+Position positionOf(const nlohmann::json& params);
+// A {"line", "character"} object.
+Position positionIn(const nlohmann::json& object, const char* owner);
+// textDocument.version, 0 when absent.
+std::int64_t versionOf(const nlohmann::json& textDocument);
+
+}  // namespace OrvexConfigValidate::Lsp
