@@ -22,23 +22,30 @@ bool equalIgnoringCase(std::string_view a, std::string_view b) {
 std::size_t editDistance(std::string_view a, std::string_view b, std::size_t limit) {
     const std::size_t gap = a.size() > b.size() ? a.size() - b.size() : b.size() - a.size();
     if (gap > limit) return limit + 1;
-    // One row of the classic table; names are short.
-    std::vector<std::size_t> row(b.size() + 1);
-    for (std::size_t j = 0; j <= b.size(); ++j) row[j] = j;
+    // One row of the classic table, and of it only the band within `limit`
+    // of the diagonal: cells outside cannot come back under the limit. So a
+    // pair of long names costs their length, not its square.
+    const std::size_t over = limit + 1;
+    std::vector<std::size_t> row(b.size() + 1, over);
+    for (std::size_t j = 0; j <= std::min(b.size(), limit); ++j) row[j] = j;
     for (std::size_t i = 1; i <= a.size(); ++i) {
-        std::size_t diagonal = row[0];
-        row[0] = i;
-        std::size_t rowMinimum = row[0];
-        for (std::size_t j = 1; j <= b.size(); ++j) {
+        const std::size_t low = i > limit ? i - limit : 1;
+        const std::size_t high = std::min(b.size(), i + limit);
+        // The left neighbour of the band's first cell lies outside this
+        // row's band (or is the first column).
+        std::size_t diagonal = row[low - 1];
+        row[low - 1] = low == 1 ? std::min(i, over) : over;
+        std::size_t rowMinimum = row[low - 1];
+        for (std::size_t j = low; j <= high; ++j) {
             const std::size_t above = row[j];
-            row[j] =
-                std::min({above + 1, row[j - 1] + 1, diagonal + (a[i - 1] == b[j - 1] ? 0 : 1)});
+            row[j] = std::min(
+                {above + 1, row[j - 1] + 1, diagonal + (a[i - 1] == b[j - 1] ? 0 : 1), over});
             diagonal = above;
             rowMinimum = std::min(rowMinimum, row[j]);
         }
-        if (rowMinimum > limit) return limit + 1;
+        if (rowMinimum > limit) return over;
     }
-    return std::min(row[b.size()], limit + 1);
+    return std::min(row[b.size()], over);
 }
 
 std::string closestName(std::string_view name, const std::vector<std::string_view>& candidates) {

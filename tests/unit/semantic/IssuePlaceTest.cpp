@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 #include <set>
 #include <string>
@@ -182,6 +183,36 @@ TEST(StrictSuggestions, MissingGroupRefGetsAHintOnlyWhenStrict) {
     }
 }
 
+TEST(StrictSuggestions, ManyMissingIdsShareABoundedAllowance) {
+    // 20,000 missing ids, each one edit from one of 20,000 defined ids: a
+    // suggestion for every reference would compare 4e8 pairs.
+    nlohmann::json document = {{"groups", nlohmann::json::array()},
+                               {"bridges", nlohmann::json::array()}};
+    constexpr int kCount = 20000;
+    for (int i = 0; i < kCount; ++i) {
+        const std::string digits = std::to_string(100000 + i);
+        document["groups"].push_back({{"id", "g" + digits}, {"type", 1}});
+        document["bridges"].push_back({{"groups", {"x" + digits}}});
+    }
+    const auto strict = semantic("BridgingConfiguration", document, true);
+    std::size_t missing = 0;
+    std::size_t hinted = 0;
+    for (const Issue& issue : strict.issues) {
+        if (issue.code != IssueCode::kMissingGroupRef) continue;
+        ++missing;
+        if (!issue.hint.empty()) ++hinted;
+    }
+    EXPECT_EQ(missing, std::size_t{kCount});
+    // The first references still get theirs, in document order.
+    EXPECT_GT(hinted, 0u);
+    EXPECT_LT(hinted, std::size_t{kCount});
+    const auto first = std::find_if(strict.issues.begin(), strict.issues.end(), [](const Issue& i) {
+        return i.code == IssueCode::kMissingGroupRef;
+    });
+    ASSERT_NE(first, strict.issues.end());
+    EXPECT_EQ(first->hint, "did you mean \"g100000\"?");
+}
+
 TEST(Suggestion, EditDistanceIsBoundedLevenshtein) {
     EXPECT_EQ(editDistance("kitten", "sitting", 5), 3u);
     EXPECT_EQ(editDistance("kitten", "sitting", 2), 3u);  // limit + 1
@@ -189,6 +220,49 @@ TEST(Suggestion, EditDistanceIsBoundedLevenshtein) {
     EXPECT_EQ(editDistance("abc", "abc", 0), 0u);
     EXPECT_EQ(editDistance("vortapionts", "vortapoints", 2), 2u);
     EXPECT_EQ(editDistance("a", "abcdef", 2), 3u);
+}
+
+// The whole table, for comparison with the banded one.
+std::size_t fullEditDistance(const std::string& a, const std::string& b) {
+    std::vector<std::vector<std::size_t>> d(a.size() + 1, std::vector<std::size_t>(b.size() + 1));
+    for (std::size_t i = 0; i <= a.size(); ++i) d[i][0] = i;
+    for (std::size_t j = 0; j <= b.size(); ++j) d[0][j] = j;
+    for (std::size_t i = 1; i <= a.size(); ++i) {
+        for (std::size_t j = 1; j <= b.size(); ++j) {
+            d[i][j] = std::min({d[i - 1][j] + 1, d[i][j - 1] + 1,
+                                d[i - 1][j - 1] + (a[i - 1] == b[j - 1] ? 0 : 1)});
+        }
+    }
+    return d[a.size()][b.size()];
+}
+
+TEST(Suggestion, EditDistanceAgreesWithTheWholeTableUnderEveryLimit) {
+    // Short words over a two-letter alphabet reach every shape of band.
+    std::vector<std::string> words{""};
+    for (std::size_t length = 1; length <= 6; ++length) {
+        for (unsigned bits = 0; bits < (1u << length); bits += 3) {
+            std::string word;
+            for (std::size_t k = 0; k < length; ++k) word += (bits >> k) & 1u ? 'b' : 'a';
+            words.push_back(word);
+        }
+    }
+    for (const std::string& a : words) {
+        for (const std::string& b : words) {
+            const std::size_t exact = fullEditDistance(a, b);
+            for (std::size_t limit = 0; limit <= 3; ++limit) {
+                ASSERT_EQ(editDistance(a, b, limit), std::min(exact, limit + 1))
+                    << "'" << a << "' '" << b << "' limit " << limit;
+            }
+        }
+    }
+}
+
+TEST(Suggestion, LongNamesCostTheirLengthNotItsSquare) {
+    // Two 2 MB names one edit apart: the whole table would be 4e12 cells.
+    const std::string a(std::size_t{2} << 20, 'a');
+    const std::string b = a + "b";
+    EXPECT_EQ(editDistance(a, b, 2), 1u);
+    EXPECT_EQ(closestName(a, {b}), b);
 }
 
 TEST(Suggestion, ClosestNamePrefersCaseThenFewestEditsThenOrder) {
