@@ -2,6 +2,9 @@
 
 #include <optional>
 #include <set>
+#include <string>
+#include <string_view>
+#include <vector>
 
 #include <orvexconfigvalidate/Configuration.hpp>
 
@@ -17,10 +20,25 @@ const int kValueItem = 12;
 const int kEnumMemberItem = 20;
 const int kKeywordItem = 14;
 
+// Appends one escaped token. Built by hand: json_pointer::to_string copies
+// its text once per token, which is quadratic for a cursor nested deep.
+void appendToken(std::string& pointer, std::string_view token) {
+    pointer += '/';
+    for (const char c : token) {
+        if (c == '~') {
+            pointer += "~0";
+        } else if (c == '/') {
+            pointer += "~1";
+        } else {
+            pointer += c;
+        }
+    }
+}
+
 std::string pointerOf(const std::vector<std::string>& tokens) {
-    nlohmann::json::json_pointer pointer;
-    for (const auto& token : tokens) pointer /= token;
-    return pointer.to_string();
+    std::string pointer;
+    for (const auto& token : tokens) appendToken(pointer, token);
+    return pointer;
 }
 
 // The text as written inside a JSON string.
@@ -193,7 +211,8 @@ nlohmann::json completion(const FeatureContext& context) {
     }
     const std::string last =
         cursor.containerIsArray ? std::to_string(cursor.elementIndex) : cursor.memberKey;
-    const std::string pointer = (nlohmann::json::json_pointer(container) / last).to_string();
+    std::string pointer = container;
+    appendToken(pointer, last);
     if (cursor.containerIsArray &&
         configuration->placeOf(pointer).kind == ConfigPlace::GroupReference) {
         return groupIdItems(request, *configuration);
