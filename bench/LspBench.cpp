@@ -26,7 +26,11 @@ namespace {
 using namespace OrvexConfigValidate;
 using Json = nlohmann::json;
 
-const std::size_t kGroups = 10000;
+// ORVEX_LSP_BENCH_GROUPS sets the size of the generated file.
+std::size_t groupCount() {
+    const char* set = std::getenv("ORVEX_LSP_BENCH_GROUPS");
+    return set != nullptr ? std::strtoul(set, nullptr, 10) : 10000;
+}
 
 // A folder for the edited file (and the server file of a pair), made once.
 std::string folder(bool paired) {
@@ -85,27 +89,57 @@ struct Session {
     Session& operator=(const Session&) = delete;
 };
 
-// The text with group `index`'s type set to `type`.
-std::string withType(std::string text, std::size_t index, int type) {
+// Where group `index`'s type digit stands.
+std::size_t typeOffset(const std::string& text, std::size_t index) {
     const std::string key = "{\"id\": \"{grp-" + std::to_string(index) + "}\", \"type\": ";
     const std::size_t at = text.find(key);
     if (at == std::string::npos) std::abort();
-    text[at + key.size()] = static_cast<char>('0' + type);
+    return at + key.size();
+}
+
+// The text with group `index`'s type set to `type`.
+std::string withType(std::string text, std::size_t index, int type) {
+    text[typeOffset(text, index)] = static_cast<char>('0' + type);
     return text;
 }
 
+Json editorPosition(const Lsp::TextPositions& positions, std::size_t offset) {
+    const Lsp::Position position = positions.positionOf(offset);
+    return {{"line", position.line}, {"character", position.character}};
+}
+
+// The change as a client that syncs by ranges sends it: one character.
+std::string rangedTypeChange(const std::string& uri, const std::string& text, std::size_t index,
+                             char digit, int version) {
+    const std::size_t at = typeOffset(text, index);
+    const Lsp::TextPositions positions(text);
+    const Json range = {{"start", editorPosition(positions, at)},
+                        {"end", editorPosition(positions, at + 1)}};
+    return body(
+        "textDocument/didChange",
+        {{"textDocument", {{"uri", uri}, {"version", version}}},
+         {"contentChanges", Json::array({{{"range", range}, {"text", std::string(1, digit)}}})}});
+}
+
+enum class Sync { Whole, Ranges };
+
 // Alternates one group between a fitting and a clashing type: each change
 // adds or removes an error, so every run publishes different diagnostics.
-void changeInsideGroup(benchmark::State& state, bool paired) {
+void changeInsideGroup(benchmark::State& state, bool paired, Sync sync) {
     Session session(paired);
-    const std::string text = generateBridgingConfiguration(kGroups);
+    const std::string text = generateBridgingConfiguration(groupCount());
     session.server.handleBody(
         body("textDocument/didOpen",
              {{"textDocument",
                {{"uri", session.uri}, {"languageId", "json"}, {"version", 1}, {"text", text}}}}));
-    const std::vector<std::string> bodies = {
-        changeBody(session.uri, withType(text, kGroups / 2, 3), 2),
-        changeBody(session.uri, text, 3)};
+    const std::size_t middle = groupCount() / 2;
+    const std::vector<std::string> bodies =
+        sync == Sync::Whole
+            ? std::vector<std::string>{changeBody(session.uri, withType(text, middle, 3), 2),
+                                       changeBody(session.uri, text, 3)}
+            : std::vector<std::string>{
+                  rangedTypeChange(session.uri, text, middle, '3', 2),
+                  rangedTypeChange(session.uri, text, middle, text[typeOffset(text, middle)], 3)};
     std::size_t turn = 0;
     std::vector<std::size_t> counts;
     for (auto _ : state) {
@@ -123,7 +157,7 @@ void changeInsideGroup(benchmark::State& state, bool paired) {
 // is checked again.
 void changeAddsGroup(benchmark::State& state) {
     Session session(false);
-    const std::string text = generateBridgingConfiguration(kGroups);
+    const std::string text = generateBridgingConfiguration(groupCount());
     session.server.handleBody(
         body("textDocument/didOpen",
              {{"textDocument",
@@ -139,7 +173,7 @@ void changeAddsGroup(benchmark::State& state) {
 }
 
 void openFile(benchmark::State& state) {
-    const std::string text = generateBridgingConfiguration(kGroups);
+    const std::string text = generateBridgingConfiguration(groupCount());
     // The same text for the tool to be timed on.
     if (const char* out = std::getenv("ORVEX_LSP_BENCH_TEXT")) std::ofstream(out) << text;
     int version = 1;
@@ -182,7 +216,7 @@ enum class Asked { References, Rename, CodeAction, GroupIds, Members, Symbols };
 
 Json paramsFor(Asked asked, const std::string& uri, const std::string& text) {
     const Json document = {{"uri", uri}};
-    const std::string middle = "\"{grp-" + std::to_string(kGroups / 2) + "}\"";
+    const std::string middle = "\"{grp-" + std::to_string(groupCount() / 2) + "}\"";
     switch (asked) {
         case Asked::References:
             return {{"textDocument", document},
@@ -230,7 +264,7 @@ const char* methodFor(Asked asked) {
 // From a request's body to its answer, on the open large file.
 void request(benchmark::State& state, Asked asked) {
     Session session(false);
-    const std::string text = withDuplicateMember(generateBridgingConfiguration(kGroups), 7);
+    const std::string text = withDuplicateMember(generateBridgingConfiguration(groupCount()), 7);
     session.server.handleBody(
         body("textDocument/didOpen",
              {{"textDocument",
@@ -253,8 +287,12 @@ BENCHMARK_CAPTURE(request, code_action, Asked::CodeAction)->Unit(benchmark::kMil
 BENCHMARK_CAPTURE(request, completion_group_ids, Asked::GroupIds)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(request, completion_members, Asked::Members)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(request, document_symbols, Asked::Symbols)->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(changeInsideGroup, alone, false)->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(changeInsideGroup, paired, true)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(changeInsideGroup, alone, false, Sync::Whole)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(changeInsideGroup, paired, true, Sync::Whole)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(changeInsideGroup, alone_ranged, false, Sync::Ranges)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(changeInsideGroup, paired_ranged, true, Sync::Ranges)
+    ->Unit(benchmark::kMillisecond);
 BENCHMARK(changeAddsGroup)->Unit(benchmark::kMillisecond);
 BENCHMARK(openFile)->Unit(benchmark::kMillisecond)->Iterations(3);
 

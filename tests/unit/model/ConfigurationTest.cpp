@@ -115,6 +115,19 @@ TEST(LineTable, LfCrLfAndALoneCrEachEndOneLine) {
     EXPECT_EQ(parsed.issues().at(0).location.line, 6u);
 }
 
+TEST(LineTable, TextsWithoutCarriageReturnsCountTheSameLines) {
+    // Such texts take a faster scan; a trailing break opens an empty last line.
+    const std::string text = "\n\nab\n\nc\n";
+    const LineTable lines(text);
+    ASSERT_EQ(lines.lineCount(), 6u);
+    EXPECT_EQ(lines.lineOf(0), 0u);
+    EXPECT_EQ(lines.lineOf(text.find('a')), 2u);
+    EXPECT_EQ(lines.lineEnd(2), text.find('b') + 1);
+    EXPECT_EQ(lines.lineOf(text.find('c')), 4u);
+    EXPECT_EQ(lines.lineStart(5), text.size());
+    EXPECT_EQ(LineTable("no break").lineCount(), 1u);
+}
+
 class DeploymentFolder : public ::testing::Test {
   protected:
     void SetUp() override {
