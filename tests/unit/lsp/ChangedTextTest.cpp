@@ -53,12 +53,15 @@ bool applyDirectly(std::string& text, const Position& start, const Position& end
 
 // Random changes on random texts, with pieces small enough that ranges and
 // characters cross the seams between them all the time.
+// Every other round gives the original text's positions, so that the first
+// change is found there and the later ones in pieces.
 TEST(ChangedText, AgreesWithAPositionTablePerChange) {
     std::mt19937 random(20261209);
     for (int round = 0; round < 300; ++round) {
         std::string expected = randomText(random, random() % 200);
         const std::string original = expected;
-        ChangedText changed(original, 16);
+        const TextPositions originalPositions(original);
+        ChangedText changed(original, 16, round % 2 == 0 ? &originalPositions : nullptr);
         for (int step = 0; step < 40; ++step) {
             const std::size_t lines = lineCount(expected);
             Position start = randomPosition(random, lines);
@@ -67,7 +70,7 @@ TEST(ChangedText, AgreesWithAPositionTablePerChange) {
                 randomText(random, random() % 3 == 0 ? 0 : random() % 50);
             const bool applied = applyDirectly(expected, start, end, replacement);
             ASSERT_EQ(changed.replace(start, end, replacement), applied) << round << "/" << step;
-            ASSERT_EQ(changed.take(), expected) << round << "/" << step;
+            ASSERT_EQ(changed.text(), expected) << round << "/" << step;
         }
     }
 }
@@ -91,6 +94,16 @@ TEST(ChangedText, WholeTextChangesAndNoChange) {
     ChangedText backwards(original);
     EXPECT_FALSE(backwards.replace({1, 2}, {0, 1}, "q"));
     EXPECT_FALSE(backwards.changed());
+    const TextPositions positions(original);
+    ChangedText backwardsFirst(original, ChangedText::kPieceBytes, &positions);
+    EXPECT_FALSE(backwardsFirst.replace({1, 2}, {0, 1}, "q"));
+    EXPECT_FALSE(backwardsFirst.changed());
+    EXPECT_EQ(backwardsFirst.take(), original);
+    // Positions given, a whole-text change still comes first.
+    ChangedText wholeFirst(original, ChangedText::kPieceBytes, &positions);
+    wholeFirst.replaceAll("x\ny");
+    EXPECT_TRUE(wholeFirst.replace({0, 1}, {1, 0}, "-"));
+    EXPECT_EQ(wholeFirst.take(), "x-y");
 }
 
 double threadSeconds() {

@@ -372,8 +372,9 @@ struct ChangedText::Pieces {
     Rope rope;
 };
 
-ChangedText::ChangedText(std::string_view text, std::size_t piece)
-    : current(text), pieceBytes(piece) {}
+ChangedText::ChangedText(std::string_view text, std::size_t piece,
+                         const TextPositions* currentPositions)
+    : current(text), positions(currentPositions), pieceBytes(piece) {}
 
 ChangedText::~ChangedText() = default;
 
@@ -383,7 +384,21 @@ void ChangedText::replaceAll(std::string text) {
     anyChange = true;
 }
 
+bool ChangedText::replaceInCurrent(const Position& start, const Position& end,
+                                   std::string_view text) {
+    const std::size_t begin = positions->offsetOf(start);
+    const std::size_t finish = positions->offsetOf(end);
+    if (finish < begin) return false;
+    std::string changed;
+    changed.reserve(current.size() - (finish - begin) + text.size());
+    changed.append(current.substr(0, begin)).append(text).append(current.substr(finish));
+    whole = std::move(changed);
+    anyChange = true;
+    return true;
+}
+
 bool ChangedText::replace(const Position& start, const Position& end, std::string_view text) {
+    if (!pieces && !whole && positions != nullptr) return replaceInCurrent(start, end, text);
     if (!pieces) {
         pieces = std::make_unique<Pieces>(Pieces{Rope(whole ? *whole : current, pieceBytes)});
         whole.reset();
@@ -395,6 +410,12 @@ bool ChangedText::replace(const Position& start, const Position& end, std::strin
     rope.replace(begin, finish, text);
     anyChange = true;
     return true;
+}
+
+std::string ChangedText::text() const {
+    if (pieces) return pieces->rope.text();
+    if (whole) return *whole;
+    return std::string(current);
 }
 
 std::string ChangedText::take() {

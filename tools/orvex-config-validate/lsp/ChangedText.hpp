@@ -21,8 +21,12 @@ class ChangedText {
 
     // Keeps a view: the text must outlive this object. Pieces of about
     // pieceBytes bytes (at least 16); small ones let the tests reach every
-    // seam between pieces.
-    explicit ChangedText(std::string_view current, std::size_t pieceBytes = kPieceBytes);
+    // seam between pieces. With the positions of the current text, the
+    // first ranged change is found there and the pieces wait for a second
+    // one: a message of one small change (the usual keystroke) then costs a
+    // copy of the text, not a reading of every character.
+    explicit ChangedText(std::string_view current, std::size_t pieceBytes = kPieceBytes,
+                         const TextPositions* currentPositions = nullptr);
     ~ChangedText();
     ChangedText(const ChangedText&) = delete;
     ChangedText& operator=(const ChangedText&) = delete;
@@ -33,13 +37,18 @@ class ChangedText {
     bool replace(const Position& start, const Position& end, std::string_view text);
 
     bool changed() const { return anyChange; }
-    // The text after all changes.
+    // The text after all changes; take() may move it out, after which the
+    // object is done with.
+    std::string text() const;
     std::string take();
 
   private:
     struct Pieces;
 
+    bool replaceInCurrent(const Position& start, const Position& end, std::string_view text);
+
     std::string_view current;
+    const TextPositions* positions;
     std::optional<std::string> whole;  // a whole-text change not yet in pieces
     std::unique_ptr<Pieces> pieces;    // made at the first ranged change
     std::size_t pieceBytes;

@@ -205,7 +205,7 @@ void Server::didChange(const nlohmann::json& params) {
     if (!changes.is_array()) throw badParams("params.contentChanges must be an array");
     // Ranged changes go through pieces, as one message may carry
     // thousands; a whole text replaces everything before it.
-    ChangedText text(document.text);
+    ChangedText text(document.text, ChangedText::kPieceBytes, &document.positions());
     for (const auto& change : changes) {
         std::string replacement = stringMember(change, "text", "contentChanges[]");
         if (!change.contains("range")) {
