@@ -31,6 +31,10 @@ class IncrementalCheck {
     // carry; nothing is kept then.
     bool remember(const std::string& text, const ValidationResult& result, int source,
                   const std::string& serverText, const ValidateOptions& options);
+    // The same with the parse the result was made from, so that the text is
+    // not read again; its document is taken over.
+    bool remember(ParsedText&& parsed, const std::string& text, const ValidationResult& result,
+                  int source, const std::string& serverText, const ValidateOptions& options);
     void forget() { valid = false; }
 
     // The issues of the new text, or nothing when the edit cannot be carried

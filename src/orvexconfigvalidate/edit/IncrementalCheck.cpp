@@ -202,8 +202,13 @@ bool IncrementalCheck::applies(const ValidateOptions& options, bool paired) {
 bool IncrementalCheck::remember(const std::string& newText, const ValidationResult& result,
                                 int newSource, const std::string& newServerText,
                                 const ValidateOptions& options) {
+    return remember(parseText(newText), newText, result, newSource, newServerText, options);
+}
+
+bool IncrementalCheck::remember(ParsedText&& parsed, const std::string& newText,
+                                const ValidationResult& result, int newSource,
+                                const std::string& newServerText, const ValidateOptions& options) {
     valid = false;
-    ParsedText parsed = parseText(newText);
     if (!parsed.ok() || !parsed.document().is_object()) return false;
     groups.clear();
     bridges.clear();

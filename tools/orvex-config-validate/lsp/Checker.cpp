@@ -155,15 +155,16 @@ std::string Checker::schemaIdFor(const Document& document) const {
     return serverOf(document.path) ? kBridgesSchema : "";
 }
 
-void Checker::rememberBridges(const Document& bridges, const ValidationResult& result, int source,
+void Checker::rememberBridges(const Document& bridges, ParsedText&& parsed,
+                              const ValidationResult& result, int source,
                               const std::string& serverText) {
     if (bridges.text.size() < IncrementalCheck::kMinimumSize ||
         !IncrementalCheck::applies(settings.options, !serverText.empty())) {
         incremental.erase(bridges.uri);
         return;
     }
-    if (!incremental[bridges.uri].remember(bridges.text, result, source, serverText,
-                                           settings.options)) {
+    if (!incremental[bridges.uri].remember(std::move(parsed), bridges.text, result, source,
+                                           serverText, settings.options)) {
         incremental.erase(bridges.uri);
     }
 }
@@ -175,15 +176,18 @@ bool Checker::checkPair(Document& document, const Partner& partner, Publication&
                         std::set<std::string>& done, std::vector<Publication>& out) {
     const std::string& serverText = partner.isServer ? partner.text : document.text;
     const std::string& bridgesText = partner.isServer ? document.text : partner.text;
-    const ValidationResult result =
-        validator.validateTextPair(serverText, bridgesText, settings.options);
+    ParsedText server = parseText(serverText);
+    ParsedText bridgesParse = parseText(bridgesText);
+    ValidationResult result = validator.validateTextPair(server, bridgesParse, settings.options);
     if (hasParseError(result)) return false;
+    addFixes(result, server, serverText, 0);
+    addFixes(result, bridgesParse, bridgesText, 1);
     own.diagnostics = diagnosticsOf(result, partner.isServer ? 1 : 0, document);
     out.push_back(own);
     if (partner.isServer) {
-        rememberBridges(document, result, 1, partner.text);
+        rememberBridges(document, std::move(bridgesParse), result, 1, partner.text);
     } else if (const Document* bridges = store.findByPath(partner.path)) {
-        rememberBridges(*bridges, result, 1, document.text);
+        rememberBridges(*bridges, std::move(bridgesParse), result, 1, document.text);
     }
     Document* other = nullptr;
     for (const Document* open : store.inFolder(directoryOf(partner.path))) {
@@ -237,10 +241,15 @@ void Checker::check(Document& document, std::set<std::string>& done,
             return;
         }
         if (partner && checkPair(document, *partner, own, done, out)) return;
-        const ValidationResult result =
-            validator.validateText(document.schemaId, document.text, settings.options);
+        // One parse serves the check and the carrying of later edits.
+        ParsedText parsed = parseText(document.text);
+        ValidationResult result =
+            validator.validateText(document.schemaId, parsed, settings.options);
+        addFixes(result, parsed, document.text, 0);
         own.diagnostics = diagnosticsOf(result, 0, document);
-        if (document.schemaId == kBridgesSchema) rememberBridges(document, result, 0, "");
+        if (document.schemaId == kBridgesSchema) {
+            rememberBridges(document, std::move(parsed), result, 0, "");
+        }
     } catch (const std::bad_alloc&) {
         incremental.erase(document.uri);
         // Say so rather than leave stale diagnostics.

@@ -61,8 +61,8 @@ class Checker {
                    std::set<std::string>& done, std::vector<Publication>& out);
     bool checkEdit(Document& bridges, const std::optional<Partner>& server,
                    std::set<std::string>& done, std::vector<Publication>& out);
-    void rememberBridges(const Document& bridges, const ValidationResult& result, int source,
-                         const std::string& serverText);
+    void rememberBridges(const Document& bridges, ParsedText&& parsed,
+                         const ValidationResult& result, int source, const std::string& serverText);
     std::string chosenSchemaId(const std::string& uri, const std::string& path) const;
     // Whether the document can be one half of a server/bridges pair.
     bool mayPair(const Document& document) const;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <limits>
+#include <utility>
 
 namespace OrvexConfigValidate::Lsp {
 
@@ -107,7 +108,22 @@ std::optional<Frame> FrameDecoder::readHeader() {
     }
     bodyLength = *length;
     if (bodyLength == 0) return error("message with an empty body");
+    // Room for the whole body at once: growing by doubling would leave a
+    // large text's buffer up to twice its size.
+    buffer.reserve(bodyLength);
     return std::nullopt;
+}
+
+std::string FrameDecoder::takeFront(std::size_t count) {
+    // The usual case, one message read whole: its bytes change hands, and
+    // no spare room the size of the body stays behind.
+    if (buffer.size() == count) return std::exchange(buffer, std::string());
+    std::string front = buffer.substr(0, count);
+    buffer.erase(0, count);
+    if (buffer.capacity() > kKeptRoom && buffer.capacity() / 4 > buffer.size()) {
+        buffer.shrink_to_fit();
+    }
+    return front;
 }
 
 std::optional<Frame> FrameDecoder::next() {
@@ -120,8 +136,7 @@ std::optional<Frame> FrameDecoder::next() {
         }
         if (bodyLength != 0) {
             if (buffer.size() < bodyLength) return std::nullopt;
-            Frame frame{Frame::Kind::Body, buffer.substr(0, bodyLength)};
-            buffer.erase(0, bodyLength);
+            Frame frame{Frame::Kind::Body, takeFront(bodyLength)};
             bodyLength = 0;
             return frame;
         }

@@ -33,6 +33,9 @@ class FrameDecoder {
 
   private:
     std::optional<Frame> readHeader();
+    std::string takeFront(std::size_t count);
+    // Spare room the buffer may keep after a large message.
+    static constexpr std::size_t kKeptRoom = std::size_t{1} << 20;
     void resync();
 
     std::size_t maxBody;

@@ -17,7 +17,7 @@ Incoming invalid(nlohmann::json id, std::string problem) {
 
 }  // namespace
 
-Incoming classify(const nlohmann::json& message) {
+Incoming classify(nlohmann::json message) {
     if (!message.is_object()) return invalid(nullptr, "a message must be a JSON object");
     const auto idMember = message.find("id");
     const bool hasId = idMember != message.end();
@@ -50,7 +50,7 @@ Incoming classify(const nlohmann::json& message) {
         if (!params->is_object() && !params->is_array()) {
             return invalid(id, "\"params\" must be an object or an array");
         }
-        incoming.params = *params;
+        incoming.params = std::move(*params);
     }
     return incoming;
 }

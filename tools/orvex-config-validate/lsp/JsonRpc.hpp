@@ -29,7 +29,8 @@ struct Incoming {
     std::string problem;    // why it is Invalid
 };
 
-Incoming classify(const nlohmann::json& message);
+// Takes the message: a large text in its params is moved, not copied.
+Incoming classify(nlohmann::json message);
 
 nlohmann::json makeResult(const nlohmann::json& id, nlohmann::json result);
 nlohmann::json makeError(const nlohmann::json& id, int code, const std::string& message);

@@ -1,5 +1,7 @@
 #include "RequestParams.hpp"
 
+#include <utility>
+
 #include "JsonRpc.hpp"
 
 namespace OrvexConfigValidate::Lsp {
@@ -17,10 +19,20 @@ const nlohmann::json& member(const nlohmann::json& object, const char* name, con
     return *found;
 }
 
+nlohmann::json& member(nlohmann::json& object, const char* name, const char* owner) {
+    return const_cast<nlohmann::json&>(member(std::as_const(object), name, owner));
+}
+
 std::string stringMember(const nlohmann::json& object, const char* name, const char* owner) {
     const nlohmann::json& value = member(object, name, owner);
     if (!value.is_string()) throw badParams(std::string(owner) + "." + name + " must be a string");
     return value.get<std::string>();
+}
+
+std::string takeStringMember(nlohmann::json& object, const char* name, const char* owner) {
+    nlohmann::json& value = member(object, name, owner);
+    if (!value.is_string()) throw badParams(std::string(owner) + "." + name + " must be a string");
+    return std::move(value.get_ref<std::string&>());
 }
 
 std::string uriOf(const nlohmann::json& params) {

@@ -21,7 +21,10 @@ struct RequestError {
 RequestError badParams(const std::string& message);
 
 const nlohmann::json& member(const nlohmann::json& object, const char* name, const char* owner);
+nlohmann::json& member(nlohmann::json& object, const char* name, const char* owner);
 std::string stringMember(const nlohmann::json& object, const char* name, const char* owner);
+// The same, moved out of the message: a document's text is its largest part.
+std::string takeStringMember(nlohmann::json& object, const char* name, const char* owner);
 std::size_t unsignedMember(const nlohmann::json& object, const char* name, const char* owner);
 // params.textDocument.uri
 std::string uriOf(const nlohmann::json& params);

@@ -46,7 +46,7 @@ void Server::handleBody(std::string_view body) {
         return;
     }
     if (!message.is_array()) {
-        if (auto response = handleMessage(message)) send(*response);
+        if (auto response = handleMessage(std::move(message))) send(*response);
         return;
     }
     if (message.empty()) {
@@ -54,15 +54,17 @@ void Server::handleBody(std::string_view body) {
         return;
     }
     nlohmann::json responses = nlohmann::json::array();
-    for (const auto& element : message) {
+    for (auto& element : message) {
         if (exited) break;
-        if (auto response = handleMessage(element)) responses.push_back(std::move(*response));
+        if (auto response = handleMessage(std::move(element))) {
+            responses.push_back(std::move(*response));
+        }
     }
     if (!responses.empty()) send(responses);
 }
 
-std::optional<nlohmann::json> Server::handleMessage(const nlohmann::json& message) {
-    const Incoming incoming = classify(message);
+std::optional<nlohmann::json> Server::handleMessage(nlohmann::json message) {
+    Incoming incoming = classify(std::move(message));
     switch (incoming.kind) {
         case Incoming::Kind::Invalid:
             return makeError(incoming.id, ErrorCode::kInvalidRequest, incoming.problem);
@@ -116,7 +118,7 @@ nlohmann::json Server::handleRequest(const Incoming& request) {
     throw RequestError{ErrorCode::kMethodNotFound, "unknown method '" + method + "'"};
 }
 
-void Server::handleNotification(const Incoming& notification) {
+void Server::handleNotification(Incoming& notification) {
     const std::string& method = notification.method;
     if (method == "exit") {
         exited = true;
@@ -124,7 +126,7 @@ void Server::handleNotification(const Incoming& notification) {
     }
     // Before initialize and after shutdown, notifications are dropped.
     if (state != State::Running) return;
-    const nlohmann::json& params = notification.params;
+    nlohmann::json& params = notification.params;
     if (method == "textDocument/didOpen") {
         didOpen(params);
     } else if (method == "textDocument/didChange") {
@@ -191,23 +193,23 @@ Document& Server::openDocument(const nlohmann::json& params) {
     return *document;
 }
 
-void Server::didOpen(const nlohmann::json& params) {
-    const nlohmann::json& textDocument = member(params, "textDocument", "params");
+void Server::didOpen(nlohmann::json& params) {
+    nlohmann::json& textDocument = member(params, "textDocument", "params");
     const std::string uri = stringMember(textDocument, "uri", "textDocument");
-    std::string text = stringMember(textDocument, "text", "textDocument");
+    std::string text = takeStringMember(textDocument, "text", "textDocument");
     store.open(uri, std::move(text), versionOf(textDocument));
     publish(checker->refresh(uri));
 }
 
-void Server::didChange(const nlohmann::json& params) {
+void Server::didChange(nlohmann::json& params) {
     Document& document = openDocument(params);
-    const nlohmann::json& changes = member(params, "contentChanges", "params");
+    nlohmann::json& changes = member(params, "contentChanges", "params");
     if (!changes.is_array()) throw badParams("params.contentChanges must be an array");
     // Ranged changes go through pieces, as one message may carry
     // thousands; a whole text replaces everything before it.
     ChangedText text(document.text, ChangedText::kPieceBytes, &document.positions());
-    for (const auto& change : changes) {
-        std::string replacement = stringMember(change, "text", "contentChanges[]");
+    for (auto& change : changes) {
+        std::string replacement = takeStringMember(change, "text", "contentChanges[]");
         if (!change.contains("range")) {
             text.replaceAll(std::move(replacement));
             continue;

@@ -36,13 +36,13 @@ class Server {
   private:
     enum class State { Uninitialized, Running, ShutDown };
 
-    std::optional<nlohmann::json> handleMessage(const nlohmann::json& message);
+    std::optional<nlohmann::json> handleMessage(nlohmann::json message);
     nlohmann::json handleRequest(const Incoming& request);
-    void handleNotification(const Incoming& notification);
+    void handleNotification(Incoming& notification);
 
     nlohmann::json initialize(const nlohmann::json& params);
-    void didOpen(const nlohmann::json& params);
-    void didChange(const nlohmann::json& params);
+    void didOpen(nlohmann::json& params);
+    void didChange(nlohmann::json& params);
     void didSave(const nlohmann::json& params);
     void didClose(const nlohmann::json& params);
     void didChangeWatchedFiles(const nlohmann::json& params);
