@@ -159,10 +159,19 @@ class Configuration {
     std::string bridgePointer(std::size_t index) const;
     std::string referencePointer(std::size_t bridgeIndex, std::size_t position) const;
 
+    // After element `index` of the document's "groups" (or "bridges") was
+    // replaced in place, reads it again, so that an edit of one element need
+    // not read all the others. False, and the model is then to be made
+    // anew, when the element was or has become something other than an
+    // object, or the document is not a bridging document.
+    bool rereadGroup(std::size_t index);
+    bool rereadBridge(std::size_t index);
+
   private:
     Configuration() = default;
     void readGroups(const nlohmann::json& array);
     void readBridges(const nlohmann::json& bridging);
+    void indexIds();
 
     const nlohmann::json* server_ = nullptr;
     std::int32_t mode_ = omRaw;

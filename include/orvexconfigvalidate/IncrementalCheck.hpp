@@ -2,7 +2,9 @@
 // or one bridge, without reading the rest of the text again: the edited
 // element is parsed and checked against the schema on its own, the other
 // elements keep their schema issues (moved by the edit's length), and the
-// cross-group rules run again over the whole, already parsed, document.
+// cross-group rules run again over the whole, already parsed, document,
+// whose configuration model is kept too: only the edited element is read
+// into it again.
 #pragma once
 
 #include <cstddef>
@@ -11,6 +13,7 @@
 #include <vector>
 
 #include <nlohmann/json.hpp>
+#include <orvexconfigvalidate/Configuration.hpp>
 #include <orvexconfigvalidate/OrvexConfigValidate.hpp>
 
 namespace OrvexConfigValidate {
@@ -18,6 +21,11 @@ namespace OrvexConfigValidate {
 // NOLINTNEXTLINE(bugprone-exception-escape): only json's own noexcept destructor can throw
 class IncrementalCheck {
   public:
+    IncrementalCheck() = default;
+    // The model points into the document.
+    IncrementalCheck(const IncrementalCheck&) = delete;
+    IncrementalCheck& operator=(const IncrementalCheck&) = delete;
+
     // Smaller texts are checked whole; that is fast enough.
     static constexpr std::size_t kMinimumSize = std::size_t{128} << 10;
 
@@ -38,11 +46,10 @@ class IncrementalCheck {
     void forget() { valid = false; }
 
     // The issues of the new text, or nothing when the edit cannot be carried
-    // this way (the caller then checks the whole text). The server settings
-    // must be those of serverText.
+    // this way (the caller then checks the whole text), among them a server
+    // text other than the one remembered.
     std::optional<std::vector<Issue>> update(const std::string& newText,
                                              const std::string& serverText,
-                                             const nlohmann::json* serverSettings,
                                              const Validator& validator,
                                              const ValidateOptions& options);
 
@@ -53,8 +60,8 @@ class IncrementalCheck {
     };
     enum class Array { Groups, Bridges };
 
-    std::vector<Issue> semanticIssues(const nlohmann::json* serverSettings,
-                                      const ValidateOptions& options) const;
+    std::vector<Issue> semanticIssues(const ValidateOptions& options) const;
+    void readModel();
     TextLocation locate(const std::string& pointer) const;
     // The fixes of a rule's issue, from the text of the element it lies in.
     void fixRuleIssue(Issue& issue) const;
@@ -65,6 +72,8 @@ class IncrementalCheck {
     std::string text;
     std::string serverText;
     nlohmann::json document;
+    nlohmann::json serverSettings;  // null alone
+    std::optional<Configuration> model;
     std::vector<Span> groups;
     std::vector<Span> bridges;
     // Issues that belong to one element: schema and parse findings.

@@ -237,11 +237,12 @@ bool IncrementalCheck::remember(ParsedText&& parsed, const std::string& newText,
     serverText = newServerText;
     source = newSource;
     // Every other issue must be one the rule pass gives again.
-    const ParsedText server = parseText(serverText);
-    const nlohmann::json* settings = serverText.empty() ? nullptr : &server.document();
+    ParsedText server = parseText(serverText);
     if (!serverText.empty() && !server.ok()) return false;
+    serverSettings = serverText.empty() ? nlohmann::json() : std::move(server.document());
+    readModel();
     try {
-        if (semanticIssues(settings, options).size() != others) return false;
+        if (semanticIssues(options).size() != others) return false;
     } catch (const std::exception&) {
         return false;
     }
@@ -249,14 +250,19 @@ bool IncrementalCheck::remember(ParsedText&& parsed, const std::string& newText,
     return true;
 }
 
-std::vector<Issue> IncrementalCheck::semanticIssues(const nlohmann::json* serverSettings,
-                                                    const ValidateOptions& options) const {
-    ValidationResult result;
-    if (serverSettings != nullptr) {
-        checkBridgingDocument(*serverSettings, document, result);
+void IncrementalCheck::readModel() {
+    model.reset();
+    if (serverText.empty()) {
+        model.emplace(kBridgesSchemaId, document);
     } else {
-        applySemanticRules(kBridgesSchemaId, document, result, options);
+        model.emplace(Configuration::ofPair(serverSettings, document));
     }
+}
+
+std::vector<Issue> IncrementalCheck::semanticIssues(const ValidateOptions& options) const {
+    ValidationResult result;
+    // A pair's rules run as the whole check runs them, without options.
+    applySemanticRules(*model, result, serverText.empty() ? options : ValidateOptions{});
     return std::move(result.issues);
 }
 
@@ -302,7 +308,6 @@ void IncrementalCheck::fixRuleIssue(Issue& issue) const {
 
 std::optional<std::vector<Issue>> IncrementalCheck::update(const std::string& newText,
                                                            const std::string& newServerText,
-                                                           const nlohmann::json* serverSettings,
                                                            const Validator& validator,
                                                            const ValidateOptions& options) {
     if (!valid || newServerText != serverText) return std::nullopt;
@@ -361,7 +366,12 @@ std::optional<std::vector<Issue>> IncrementalCheck::update(const std::string& ne
         }
     }
     span.length = newLength;
+    // The element's slot stays where it is, so the model's other entries
+    // still point at their values.
     document[name][index] = std::move(element.document());
+    const bool reread =
+        *array == Array::Groups ? model->rereadGroup(index) : model->rereadBridge(index);
+    if (!reread) readModel();
     text = newText;
     kept.insert(kept.end(), fresh->begin(), fresh->end());
     std::stable_sort(kept.begin(), kept.end(), [](const Issue& a, const Issue& b) {
@@ -372,7 +382,7 @@ std::optional<std::vector<Issue>> IncrementalCheck::update(const std::string& ne
     std::vector<Issue> issues = std::move(kept);
     std::vector<Issue> rules;
     try {
-        rules = semanticIssues(serverSettings, options);
+        rules = semanticIssues(options);
     } catch (const std::exception&) {
         valid = false;
         throw;

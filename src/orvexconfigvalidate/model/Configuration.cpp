@@ -117,6 +117,51 @@ Configuration Configuration::ofPair(const Json& server, const Json& bridging) {
     return configuration;
 }
 
+namespace {
+
+ConfigGroup groupEntry(const Json& group, std::size_t index) {
+    ConfigGroup entry;
+    entry.index = index;
+    entry.value = &group;
+    entry.id = readId(group);
+    entry.name = readString(group, "name");
+    entry.type = getIntOr(group, "type", gtUnknown);
+    entry.outputMode = outputModeOf(group);
+    return entry;
+}
+
+ConfigBridge bridgeEntry(const Json& bridge, std::size_t index) {
+    ConfigBridge entry;
+    entry.index = index;
+    entry.value = &bridge;
+    entry.id = readId(bridge);
+    entry.name = readString(bridge, "name");
+    entry.enabled = isBridgeEnabled(bridge);
+    const Json* names = findMember(bridge, "groups");
+    entry.namesGroups = names != nullptr && names->is_array() && !names->empty();
+    if (entry.namesGroups) {
+        const auto& entries = names->get_ref<const Json::array_t&>();
+        for (std::size_t j = 0; j < entries.size(); ++j) {
+            if (entries[j].is_string()) {
+                entry.references.push_back({j, entries[j].get_ref<const std::string&>()});
+            }
+        }
+    }
+    return entry;
+}
+
+// The entry read from element `index` of an array, found by binary search:
+// entries are in element order, and non-objects have none.
+template <typename Entry>
+Entry* entryAt(std::vector<Entry>& entries, std::size_t index) {
+    const auto found = std::lower_bound(
+        entries.begin(), entries.end(), index,
+        [](const Entry& entry, std::size_t wanted) { return entry.index < wanted; });
+    return found != entries.end() && found->index == index ? &*found : nullptr;
+}
+
+}  // namespace
+
 void Configuration::readGroups(const Json& groups) {
     const Json* first = &groups;
     std::size_t count = 1;
@@ -126,22 +171,36 @@ void Configuration::readGroups(const Json& groups) {
         count = elements.size();
     }
     groups_.reserve(count);
-    first_.reserve(count);
     for (std::size_t i = 0; i < count; ++i) {
-        const Json& group = first[i];
-        if (!group.is_object()) continue;
-        ConfigGroup entry;
-        entry.index = i;
-        entry.value = &group;
-        entry.id = readId(group);
-        entry.name = readString(group, "name");
-        entry.type = getIntOr(group, "type", gtUnknown);
-        entry.outputMode = outputModeOf(group);
-        if (!entry.id.empty() && first_.emplace(entry.id, groups_.size()).second) {
-            ids_.push_back(entry.id);
-        }
-        groups_.push_back(entry);
+        if (first[i].is_object()) groups_.push_back(groupEntry(first[i], i));
     }
+    indexIds();
+}
+
+void Configuration::indexIds() {
+    ids_.clear();
+    first_.clear();
+    first_.reserve(groups_.size());
+    for (std::size_t at = 0; at < groups_.size(); ++at) {
+        const std::string_view id = groups_[at].id;
+        if (!id.empty() && first_.emplace(id, at).second) ids_.push_back(id);
+    }
+}
+
+bool Configuration::rereadGroup(std::size_t index) {
+    ConfigGroup* entry = singleGroup_ ? nullptr : entryAt(groups_, index);
+    if (entry == nullptr || !entry->value->is_object()) return false;
+    *entry = groupEntry(*entry->value, index);
+    // The edited id may have been, or become, the first of its kind.
+    indexIds();
+    return true;
+}
+
+bool Configuration::rereadBridge(std::size_t index) {
+    ConfigBridge* entry = entryAt(bridges_, index);
+    if (entry == nullptr || !entry->value->is_object()) return false;
+    *entry = bridgeEntry(*entry->value, index);
+    return true;
 }
 
 void Configuration::readBridges(const Json& bridging) {
@@ -155,25 +214,7 @@ void Configuration::readBridges(const Json& bridging) {
     const auto& elements = bridges->get_ref<const Json::array_t&>();
     bridges_.reserve(elements.size());
     for (std::size_t i = 0; i < elements.size(); ++i) {
-        const Json& bridge = elements[i];
-        if (!bridge.is_object()) continue;
-        ConfigBridge entry;
-        entry.index = i;
-        entry.value = &bridge;
-        entry.id = readId(bridge);
-        entry.name = readString(bridge, "name");
-        entry.enabled = isBridgeEnabled(bridge);
-        const Json* names = findMember(bridge, "groups");
-        entry.namesGroups = names != nullptr && names->is_array() && !names->empty();
-        if (entry.namesGroups) {
-            const auto& entries = names->get_ref<const Json::array_t&>();
-            for (std::size_t j = 0; j < entries.size(); ++j) {
-                if (entries[j].is_string()) {
-                    entry.references.push_back({j, entries[j].get_ref<const std::string&>()});
-                }
-            }
-        }
-        bridges_.push_back(std::move(entry));
+        if (elements[i].is_object()) bridges_.push_back(bridgeEntry(elements[i], i));
     }
 }
 

@@ -100,6 +100,33 @@ TEST(Configuration, EnumeratorNamesAndIntegralNumbers) {
     EXPECT_EQ(readInt32(json("2")), std::nullopt);
 }
 
+// An element replaced in place and read again gives the model a whole
+// reading of the edited document gives.
+TEST(Configuration, ElementsReadAgainAfterAnEditMatchAWholeReading) {
+    json document = kBridging;
+    Configuration config(kBridgesSchemaId, document);
+    // The first "a" renamed: the later "a" becomes the first of its id.
+    document["groups"][1] = json::parse(R"({"id": "c", "type": 2})");
+    ASSERT_TRUE(config.rereadGroup(1));
+    document["bridges"][0] = json::parse(R"({"id": "y", "enabled": false, "groups": ["c"]})");
+    ASSERT_TRUE(config.rereadBridge(0));
+    const Configuration whole(kBridgesSchemaId, document);
+    EXPECT_EQ(config.groupIds(), whole.groupIds());
+    EXPECT_EQ(config.groupIds(), (std::vector<std::string_view>{"c", "b", "a"}));
+    ASSERT_NE(config.group("a"), nullptr);
+    EXPECT_EQ(config.group("a")->index, 3u);
+    EXPECT_EQ(config.group("c")->type, gtPresence);
+    EXPECT_FALSE(config.bridges()[0].enabled);
+    EXPECT_EQ(config.referencesTo("c"), whole.referencesTo("c"));
+    EXPECT_TRUE(config.referencesTo("a").empty());
+    // What was or became no object asks for a whole reading.
+    EXPECT_FALSE(config.rereadGroup(0));
+    EXPECT_FALSE(config.rereadBridge(1));
+    document["groups"][2] = 7;
+    EXPECT_FALSE(config.rereadGroup(2));
+    EXPECT_FALSE(config.rereadGroup(99));
+}
+
 TEST(LineTable, LfCrLfAndALoneCrEachEndOneLine) {
     const std::string text = "a\nb\r\nc\rd\r\r\ne";
     const LineTable lines(text);

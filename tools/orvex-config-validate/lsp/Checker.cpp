@@ -206,11 +206,8 @@ bool Checker::checkEdit(Document& bridges, const std::optional<Partner>& server,
                         std::set<std::string>& done, std::vector<Publication>& out) {
     const auto cache = incremental.find(bridges.uri);
     if (cache == incremental.end()) return false;
-    std::optional<ParsedText> serverParse;
-    if (server) serverParse = parseText(server->text);
-    const std::optional<std::vector<Issue>> issues = cache->second.update(
-        bridges.text, server ? server->text : "", serverParse ? &serverParse->document() : nullptr,
-        validator, settings.options);
+    const std::optional<std::vector<Issue>> issues =
+        cache->second.update(bridges.text, server ? server->text : "", validator, settings.options);
     if (!issues) return false;
     ValidationResult result;
     result.issues = *issues;
