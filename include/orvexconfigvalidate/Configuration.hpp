@@ -161,9 +161,11 @@ class Configuration {
 
     // After element `index` of the document's "groups" (or "bridges") was
     // replaced in place, reads it again, so that an edit of one element need
-    // not read all the others. False, and the model is then to be made
-    // anew, when the element was or has become something other than an
-    // object, or the document is not a bridging document.
+    // not read all the others. The old value must still be alive (moved out
+    // of its slot, not yet destroyed): the model lets go of its views here.
+    // False, and the model is then to be made anew, when the element was or
+    // has become something other than an object, or the document is not a
+    // bridging document.
     bool rereadGroup(std::size_t index);
     bool rereadBridge(std::size_t index);
 

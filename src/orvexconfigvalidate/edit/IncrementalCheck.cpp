@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 #include <exception>
+#include <utility>
 
 #include <orvexconfigvalidate/Configuration.hpp>
 
@@ -367,8 +368,10 @@ std::optional<std::vector<Issue>> IncrementalCheck::update(const std::string& ne
     }
     span.length = newLength;
     // The element's slot stays where it is, so the model's other entries
-    // still point at their values.
-    document[name][index] = std::move(element.document());
+    // still point at their values; the old value lives until the model has
+    // let go of it.
+    nlohmann::json& slot = document[name][index];
+    const nlohmann::json old = std::exchange(slot, std::move(element.document()));
     const bool reread =
         *array == Array::Groups ? model->rereadGroup(index) : model->rereadBridge(index);
     if (!reread) readModel();

@@ -190,9 +190,27 @@ void Configuration::indexIds() {
 bool Configuration::rereadGroup(std::size_t index) {
     ConfigGroup* entry = singleGroup_ ? nullptr : entryAt(groups_, index);
     if (entry == nullptr || !entry->value->is_object()) return false;
+    const std::string_view oldId = entry->id;  // a view of the old value, still alive
     *entry = groupEntry(*entry->value, index);
-    // The edited id may have been, or become, the first of its kind.
-    indexIds();
+    if (entry->id != oldId) {
+        // The edited id may have been, or become, the first of its kind.
+        indexIds();
+        return true;
+    }
+    // The same id: where this group defines it first, the views of the id
+    // move to the new value's text. Views are told apart by address, which
+    // reads no other group's text.
+    const auto first = first_.find(oldId);
+    const std::size_t at = static_cast<std::size_t>(entry - groups_.data());
+    if (oldId.empty() || first == first_.end() || first->second != at) return true;
+    first_.erase(first);
+    first_.emplace(entry->id, at);
+    for (std::string_view& id : ids_) {
+        if (id.data() == oldId.data()) {
+            id = entry->id;
+            break;
+        }
+    }
     return true;
 }
 

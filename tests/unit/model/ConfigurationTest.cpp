@@ -3,6 +3,8 @@
 
 #include <filesystem>
 #include <fstream>
+#include <utility>
+#include <vector>
 
 #include <orvexconfigvalidate/Configuration.hpp>
 
@@ -105,11 +107,23 @@ TEST(Configuration, EnumeratorNamesAndIntegralNumbers) {
 TEST(Configuration, ElementsReadAgainAfterAnEditMatchAWholeReading) {
     json document = kBridging;
     Configuration config(kBridgesSchemaId, document);
+    // The old values live on until the model has read the new ones.
+    std::vector<json> replaced;
+    const auto replace = [&](const char* array, std::size_t index, const char* text) {
+        replaced.push_back(std::exchange(document[array][index], json::parse(text)));
+    };
+    // "b" edited but keeping its id, which then has to be read from the new text.
+    replace("groups", 2, R"({"id": "b", "type": 1, "name": "Bravo"})");
+    ASSERT_TRUE(config.rereadGroup(2));
+    replaced.clear();
+    EXPECT_EQ(config.group("b")->name, "Bravo");
+    EXPECT_EQ(config.groupIds()[1].data(), config.group("b")->id.data());
     // The first "a" renamed: the later "a" becomes the first of its id.
-    document["groups"][1] = json::parse(R"({"id": "c", "type": 2})");
+    replace("groups", 1, R"({"id": "c", "type": 2})");
     ASSERT_TRUE(config.rereadGroup(1));
-    document["bridges"][0] = json::parse(R"({"id": "y", "enabled": false, "groups": ["c"]})");
+    replace("bridges", 0, R"({"id": "y", "enabled": false, "groups": ["c"]})");
     ASSERT_TRUE(config.rereadBridge(0));
+    replaced.clear();
     const Configuration whole(kBridgesSchemaId, document);
     EXPECT_EQ(config.groupIds(), whole.groupIds());
     EXPECT_EQ(config.groupIds(), (std::vector<std::string_view>{"c", "b", "a"}));
