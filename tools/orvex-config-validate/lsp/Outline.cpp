@@ -5,28 +5,19 @@
 #include <vector>
 
 #include "Diagnostics.hpp"
+#include "ProtocolKinds.hpp"
 
 namespace OrvexConfigValidate::Lsp {
 
 namespace {
 
-// Symbol kinds of the protocol.
-const int kKindClass = 5;
-const int kKindString = 15;
-const int kKindNumber = 16;
-const int kKindBoolean = 17;
-const int kKindArray = 18;
-const int kKindObject = 19;
-const int kKindNull = 21;
-const int kKindStruct = 23;
-
 int kindOfValue(const nlohmann::json& value) {
-    if (value.is_object()) return kKindObject;
-    if (value.is_array()) return kKindArray;
-    if (value.is_string()) return kKindString;
-    if (value.is_number()) return kKindNumber;
-    if (value.is_boolean()) return kKindBoolean;
-    return kKindNull;
+    if (value.is_object()) return SymbolKind::kObject;
+    if (value.is_array()) return SymbolKind::kArray;
+    if (value.is_string()) return SymbolKind::kString;
+    if (value.is_number()) return SymbolKind::kNumber;
+    if (value.is_boolean()) return SymbolKind::kBoolean;
+    return SymbolKind::kNull;
 }
 
 nlohmann::json symbol(const std::string& name, const std::string& detail, int kind,
@@ -66,13 +57,13 @@ std::vector<Entry> configurationEntries(const Configuration& configuration) {
     std::vector<Entry> entries;
     for (const ConfigGroup& group : configuration.groups()) {
         const std::string name(group.name.empty() ? group.id : group.name);
-        entries.push_back(
-            {configuration.groupPointer(group.index), name, groupDetail(group), kKindStruct});
+        entries.push_back({configuration.groupPointer(group.index), name, groupDetail(group),
+                           SymbolKind::kStruct});
     }
     for (const ConfigBridge& bridge : configuration.bridges()) {
         const std::string name(bridge.name.empty() ? bridge.id : bridge.name);
-        entries.push_back(
-            {configuration.bridgePointer(bridge.index), name, bridgeDetail(bridge), kKindClass});
+        entries.push_back({configuration.bridgePointer(bridge.index), name, bridgeDetail(bridge),
+                           SymbolKind::kClass});
     }
     return entries;
 }

@@ -9,18 +9,12 @@
 #include "Features.hpp"
 #include "FileUri.hpp"
 #include "MessageParser.hpp"
+#include "ProtocolKinds.hpp"
 #include "RequestParams.hpp"
 #include "SchemaWarnings.hpp"
 #include "TextPositions.hpp"
 
 namespace OrvexConfigValidate::Lsp {
-
-namespace {
-
-const int kLogError = 1;
-const int kLogWarning = 2;
-
-}  // namespace
 
 Server::Server(Sender sender, std::string toolVersion, CheckSettings settings)
     : send(std::move(sender)), version(std::move(toolVersion)), defaults(std::move(settings)) {}
@@ -30,7 +24,7 @@ void Server::log(int type, const std::string& message) {
 }
 
 void Server::handleFramingError(const std::string& problem) {
-    log(kLogError, "dropped a message: " + problem);
+    log(MessageType::kError, "dropped a message: " + problem);
 }
 
 void Server::handleBody(std::string_view body) {
@@ -73,9 +67,9 @@ std::optional<nlohmann::json> Server::handleMessage(const nlohmann::json& messag
             try {
                 handleNotification(incoming);
             } catch (const RequestError& e) {
-                log(kLogError, incoming.method + ": " + e.message);
+                log(MessageType::kError, incoming.method + ": " + e.message);
             } catch (const std::exception& e) {
-                log(kLogError, incoming.method + " failed: " + e.what());
+                log(MessageType::kError, incoming.method + " failed: " + e.what());
             }
             return std::nullopt;
         case Incoming::Kind::Request:
@@ -159,11 +153,12 @@ nlohmann::json Server::initialize(const nlohmann::json& params) {
     // these, as the diagnostics would otherwise follow another schema unsaid.
     for (const auto& warning : Tool::schemaDirectoryWarnings(settings.options.schemaDir)) {
         warnings.push_back(warning);
-        send(makeNotification("window/showMessage", {{"type", kLogWarning}, {"message", warning}}));
+        send(makeNotification("window/showMessage",
+                              {{"type", MessageType::kWarning}, {"message", warning}}));
     }
     checker = std::make_unique<Checker>(store, std::move(settings));
     state = State::Running;
-    for (const auto& warning : warnings) log(kLogWarning, warning);
+    for (const auto& warning : warnings) log(MessageType::kWarning, warning);
     // Ranged changes: one message costs about one pass over the text
     // however many ranges it carries.
     nlohmann::json capabilities = {
