@@ -17,8 +17,8 @@ int runLanguageServer(int inputDescriptor, std::ostream& output, const std::stri
     std::signal(SIGPIPE, SIG_IGN);
     FrameDecoder decoder;
     Server server(
-        [&output](const nlohmann::json& message) {
-            output << frameMessage(serialise(message));
+        [&output](const Outgoing& message) {
+            output << frameMessage(message.serialised());
             output.flush();
         },
         version, std::move(defaults));

@@ -47,15 +47,15 @@ void Server::handleBody(std::string_view body) {
         send(makeError(nullptr, ErrorCode::kInvalidRequest, "empty batch"));
         return;
     }
-    nlohmann::json responses = nlohmann::json::array();
+    std::vector<Outgoing> responses;
     for (const auto& element : message) {
         if (exited) break;
         if (auto response = handleMessage(element)) responses.push_back(std::move(*response));
     }
-    if (!responses.empty()) send(responses);
+    if (!responses.empty()) send(makeBatch(std::move(responses)));
 }
 
-std::optional<nlohmann::json> Server::handleMessage(const nlohmann::json& message) {
+std::optional<Outgoing> Server::handleMessage(const nlohmann::json& message) {
     const Incoming incoming = classify(message);
     switch (incoming.kind) {
         case Incoming::Kind::Invalid:
@@ -74,7 +74,7 @@ std::optional<nlohmann::json> Server::handleMessage(const nlohmann::json& messag
             return std::nullopt;
         case Incoming::Kind::Request:
             try {
-                return makeResult(incoming.id, handleRequest(incoming));
+                return makeAnswer(incoming.id, handleRequest(incoming));
             } catch (const RequestError& e) {
                 return makeError(incoming.id, e.code, e.message);
             } catch (const std::exception& e) {
@@ -85,7 +85,7 @@ std::optional<nlohmann::json> Server::handleMessage(const nlohmann::json& messag
     return std::nullopt;
 }
 
-nlohmann::json Server::handleRequest(const Incoming& request) {
+Result Server::handleRequest(const Incoming& request) {
     const std::string& method = request.method;
     if (state == State::Uninitialized && method != "initialize") {
         throw RequestError{ErrorCode::kServerNotInitialized, "initialize first"};
@@ -101,7 +101,7 @@ nlohmann::json Server::handleRequest(const Incoming& request) {
     }
     if (method == "shutdown") {
         state = State::ShutDown;
-        return nullptr;
+        return nlohmann::json(nullptr);
     }
     if (const Feature feature = featureFor(method)) {
         const Document& document = openDocument(request.params);
