@@ -1,0 +1,58 @@
+#include "FixRun.hpp"
+
+#include <filesystem>
+#include <system_error>
+
+#include "FixFiles.hpp"
+#include "SafeText.hpp"
+
+namespace OrvexConfigValidate::Tool {
+
+namespace {
+
+bool readsStandardInput(const InputPlan& plan) {
+    for (const CheckUnit& unit : plan.plan.units) {
+        for (const std::string& path : unit.paths) {
+            if (path == "-") return true;
+        }
+    }
+    return false;
+}
+
+// --fix: writes the fixes, and says which files it could not write.
+void applyFixes(const std::vector<FileFix>& fixes, FixOutcome& outcome) {
+    for (const FileFix& fix : fixes) {
+        const std::string problem = writeFixed(fix);
+        if (problem.empty()) {
+            outcome.applied += fix.applied;
+            continue;
+        }
+        outcome.errors.push_back(printable(problem, LineBreaks::Escape));
+        outcome.refused = true;
+    }
+}
+
+}  // namespace
+
+FixOutcome runFixes(const CommandLine& line, const InputPlan& plan, const CheckOptions& options) {
+    FixOutcome outcome;
+    if (line.fix == FixMode::None) return outcome;
+    if (readsStandardInput(plan)) {
+        outcome.errors.push_back(std::string("cannot ") +
+                                 (line.fix == FixMode::Apply ? "fix" : "show the fixes of") +
+                                 " standard input ('-'): name the file instead");
+        outcome.standardInput = true;
+        return outcome;
+    }
+    const std::vector<FileFix> fixes = planFixes(plan, options);
+    if (line.fix == FixMode::Diff) {
+        std::error_code ec;
+        const std::string here = std::filesystem::current_path(ec).string();
+        for (const FileFix& fix : fixes) outcome.diff += diffOf(fix, here);
+        return outcome;
+    }
+    applyFixes(fixes, outcome);
+    return outcome;
+}
+
+}  // namespace OrvexConfigValidate::Tool
