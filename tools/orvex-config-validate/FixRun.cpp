@@ -37,13 +37,19 @@ void applyFixes(const std::vector<FileFix>& fixes, FixOutcome& outcome) {
 FixOutcome runFixes(const CommandLine& line, const InputPlan& plan, const CheckOptions& options) {
     FixOutcome outcome;
     if (line.fix == FixMode::None) return outcome;
+    const std::string cannot =
+        std::string("cannot ") + (line.fix == FixMode::Apply ? "fix" : "show the fixes of");
     if (readsStandardInput(plan)) {
-        outcome.errors.push_back(std::string("cannot ") +
-                                 (line.fix == FixMode::Apply ? "fix" : "show the fixes of") +
-                                 " standard input ('-'): name the file instead");
-        outcome.standardInput = true;
+        outcome.errors.push_back(cannot + " standard input ('-'): name the file instead");
+        outcome.refusedUnread = true;
         return outcome;
     }
+    for (const std::string& path : irregularInputs(plan)) {
+        outcome.errors.push_back(cannot + " '" + printable(path, LineBreaks::Escape) +
+                                 "': not a regular file");
+        outcome.refusedUnread = true;
+    }
+    if (outcome.refusedUnread) return outcome;
     const std::vector<FileFix> fixes = planFixes(plan, options);
     if (line.fix == FixMode::Diff) {
         std::error_code ec;

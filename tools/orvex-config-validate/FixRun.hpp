@@ -16,7 +16,7 @@ namespace OrvexConfigValidate::Tool {
 constexpr int kFixRefusedStatus = 3;
 
 struct FixOutcome {
-    bool standardInput = false;  // refused before anything was read
+    bool refusedUnread = false;  // standard input or a file that is not regular
     bool refused = false;        // some file could not be written
     std::size_t applied = 0;
     std::string diff;                 // --diff: the diff of every fixed file

@@ -95,7 +95,7 @@ int check(const CommandLine& line, char** argv) {
     for (const std::string& error : fixed.errors) {
         std::cerr << kProgram << ": error: " << error << "\n";
     }
-    if (fixed.standardInput) return kFixRefusedStatus;
+    if (fixed.refusedUnread) return kFixRefusedStatus;
     keptDocuments = new KeptDocuments;
     Report report = runPlan(plan, options, keptDocuments);
     if (line.fix == FixMode::Diff) return emit(fixed.diff, exitStatus(report));
