@@ -61,7 +61,8 @@ struct Session {
         : directory(folder(paired)),
           server(
               [this](const Lsp::Outgoing& message) {
-                  const std::size_t bytes = message.serialised().size();
+                  const std::size_t bytes =
+                      message.text ? message.text->size() : Lsp::serialise(message.value).size();
                   bytesSent += bytes;
                   // Only answers are sent as encoded text.
                   if (message.text ||

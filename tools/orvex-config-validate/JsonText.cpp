@@ -1,5 +1,8 @@
 #include "JsonText.hpp"
 
+#include <array>
+#include <charconv>
+
 #include "Utf8.hpp"
 
 namespace OrvexConfigValidate::Tool {
@@ -35,13 +38,22 @@ void appendControl(std::string& out, unsigned char c) {
     out += digits[c & 0xF];
 }
 
+// Bytes that a JSON string holds as they are: most of any text.
+bool isPlain(unsigned char c) {
+    return c >= 0x20 && c < 0x80 && c != '"' && c != '\\';
+}
+
 }  // namespace
 
 void appendJsonString(std::string& out, std::string_view text) {
-    out.reserve(out.size() + text.size() + 2);
     out += '"';
     std::size_t at = 0;
     while (at < text.size()) {
+        std::size_t plain = at;
+        while (plain < text.size() && isPlain(static_cast<unsigned char>(text[plain]))) ++plain;
+        out.append(text, at, plain - at);
+        at = plain;
+        if (at == text.size()) break;
         const auto c = static_cast<unsigned char>(text[at]);
         if (c >= 0x80) {
             const std::size_t length = utf8SequenceLength(text, at);
@@ -55,11 +67,9 @@ void appendJsonString(std::string& out, std::string_view text) {
         } else if (const char* escape = shortEscape(text[at])) {
             out += escape;
             ++at;
-        } else if (c < 0x20) {
+        } else {
             appendControl(out, c);
             ++at;
-        } else {
-            out += text[at++];
         }
     }
     out += '"';
@@ -110,7 +120,9 @@ JsonWriter& JsonWriter::string(std::string_view text) {
 
 JsonWriter& JsonWriter::number(std::size_t value) {
     separate();
-    out += std::to_string(value);
+    std::array<char, 24> digits{};
+    const auto written = std::to_chars(digits.data(), digits.data() + digits.size(), value);
+    out.append(digits.data(), written.ptr);
     afterValue = true;
     return *this;
 }

@@ -27,6 +27,8 @@ class JsonWriter {
     JsonWriter& number(std::size_t value);
     JsonWriter& boolean(bool value);
 
+    // Room for the whole text, when its size can be told beforehand.
+    void reserve(std::size_t bytes) { out.reserve(bytes); }
     std::string take() { return std::move(out); }
 
   private:

@@ -97,10 +97,10 @@ nlohmann::json Outgoing::parsed() const {
 
 Outgoing makeAnswer(const nlohmann::json& id, Result result) {
     if (!result.text) return makeResult(id, std::move(result.value));
-    // The members in the order a value's dump gives them.
-    std::string message = "{\"id\":" + serialise(id) + ",\"jsonrpc\":\"2.0\",\"result\":";
-    message.reserve(message.size() + result.text->size() + 1);
-    message += *result.text;
+    // The members in the order a value's dump gives them. Put around the
+    // result in place: a result of megabytes is not copied.
+    std::string message = std::move(*result.text);
+    message.insert(0, "{\"id\":" + serialise(id) + ",\"jsonrpc\":\"2.0\",\"result\":");
     message += '}';
     return Outgoing::encoded(std::move(message));
 }

@@ -64,11 +64,15 @@ class Outline {
         const ByteRange marked = markedBytes(location, context.document.text, context.positions);
         offsets.insert(offsets.end(), {location.offset, location.offset + location.length,
                                        marked.begin, marked.end});
+        bytes += kSymbolBytes + out.name.size() + out.detail.size();
         return out;
     }
 
     std::string write(const std::vector<Section>& sections) {
         positions = context.positions.positionsOf(offsets);
+        // Growing a buffer of megabytes step by step costs more than the
+        // writing; the room left over holds the message around it.
+        json.reserve(bytes + kMessageBytes);
         json.beginArray();
         for (const Section& section : sections) {
             json.beginObject().key("children").beginArray();
@@ -108,7 +112,12 @@ class Outline {
         json.key("line").number(at.line).endObject();
     }
 
+    // A symbol's members and numbers, its strings apart, take about this.
+    static constexpr std::size_t kSymbolBytes = 224;
+    static constexpr std::size_t kMessageBytes = 256;
+
     const FeatureContext& context;
+    std::size_t bytes = 0;  // what the text will take, about
     std::vector<std::size_t> offsets;
     std::vector<Position> positions;
     Tool::JsonWriter json;

@@ -18,7 +18,12 @@ int runLanguageServer(int inputDescriptor, std::ostream& output, const std::stri
     FrameDecoder decoder;
     Server server(
         [&output](const Outgoing& message) {
-            output << frameMessage(message.serialised());
+            // An encoded answer of megabytes is framed without a copy first.
+            if (message.text) {
+                output << frameMessage(*message.text);
+            } else {
+                output << frameMessage(serialise(message.value));
+            }
             output.flush();
         },
         version, std::move(defaults));
