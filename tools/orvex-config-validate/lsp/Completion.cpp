@@ -16,24 +16,9 @@ namespace OrvexConfigValidate::Lsp {
 
 namespace {
 
-// Appends one escaped token. Built by hand: json_pointer::to_string copies
-// its text once per token, which is quadratic for a cursor nested deep.
-void appendToken(std::string& pointer, std::string_view token) {
-    pointer += '/';
-    for (const char c : token) {
-        if (c == '~') {
-            pointer += "~0";
-        } else if (c == '/') {
-            pointer += "~1";
-        } else {
-            pointer += c;
-        }
-    }
-}
-
 std::string pointerOf(const std::vector<std::string>& tokens) {
     std::string pointer;
-    for (const auto& token : tokens) appendToken(pointer, token);
+    for (const auto& token : tokens) appendPointerToken(pointer, token);
     return pointer;
 }
 
@@ -208,7 +193,7 @@ nlohmann::json completion(const FeatureContext& context) {
     const std::string last =
         cursor.containerIsArray ? std::to_string(cursor.elementIndex) : cursor.memberKey;
     std::string pointer = container;
-    appendToken(pointer, last);
+    appendPointerToken(pointer, last);
     if (cursor.containerIsArray &&
         configuration->placeOf(pointer).kind == ConfigPlace::GroupReference) {
         return groupIdItems(request, *configuration);

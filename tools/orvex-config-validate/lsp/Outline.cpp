@@ -129,7 +129,8 @@ std::vector<Section> sectionsOf(const ParsedText& parsed, Outline& outline,
                                 std::map<std::string, std::size_t>& byPointer) {
     std::vector<std::string> pointers;
     for (const auto& item : parsed.document().items()) {
-        pointers.push_back((nlohmann::json::json_pointer() / item.key()).to_string());
+        pointers.emplace_back();
+        appendPointerToken(pointers.back(), item.key());
     }
     const std::vector<TextLocation> locations = parsed.locateAll(pointers);
     std::vector<std::size_t> order(pointers.size());
