@@ -64,16 +64,20 @@ struct Session {
     explicit Session(bool paired)
         : directory(folder(paired)),
           server(
-              [this](const Json& message) {
-                  const std::size_t bytes = Lsp::serialise(message).size();
+              [this](const Lsp::Outgoing& message) {
+                  const std::size_t bytes =
+                      message.text ? message.text->size() : Lsp::serialise(message.value).size();
                   bytesSent += bytes;
-                  if (message.contains("id") && message.contains("result")) {
+                  // Only answers are sent as encoded text.
+                  if (message.text ||
+                      (message.value.contains("id") && message.value.contains("result"))) {
                       ++answered;
                       answerBytes = bytes;
                   }
-                  if (message.value("method", "") == "textDocument/publishDiagnostics") {
+                  if (message.value.is_object() &&
+                      message.value.value("method", "") == "textDocument/publishDiagnostics") {
                       ++published;
-                      diagnostics = message["params"]["diagnostics"].size();
+                      diagnostics = message.value["params"]["diagnostics"].size();
                   }
               },
               "bench"),

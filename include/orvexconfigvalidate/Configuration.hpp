@@ -114,6 +114,11 @@ struct ConfigPlace {
 // The value an RFC 6901 pointer names in a document, or null.
 const nlohmann::json* valueAt(const nlohmann::json& document, std::string_view pointer);
 
+// Appends "/" and the token escaped as RFC 6901 says ("~" as "~0", "/" as
+// "~1"). A pointer built token by token costs its length; nlohmann's
+// json_pointer::to_string copies its text once per token, quadratic in depth.
+void appendPointerToken(std::string& pointer, std::string_view token);
+
 // One document read as a configuration. Views point into the document,
 // which must outlive the model and stay unchanged.
 class Configuration {

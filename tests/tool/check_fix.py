@@ -1,7 +1,7 @@
 """--fix and --diff end to end, on copies of the inputs in a scratch folder:
 git apply takes the diff, --fix writes what the diff shows and keeps the
 file's mode, a file without fixes and a read-only one stay byte for byte,
-and standard input is refused.
+and standard input, a FIFO and a device are refused.
 
 usage: check_fix.py TOOL INPUTS
 """
@@ -21,7 +21,8 @@ def expect(condition, what):
 
 
 def run(tool, cwd, *args, stdin=None):
-    return subprocess.run([tool, *args], cwd=cwd, capture_output=True, input=stdin)
+    # A tool that blocks on a FIFO must fail the test, not hang it.
+    return subprocess.run([tool, *args], cwd=cwd, capture_output=True, input=stdin, timeout=60)
 
 
 def read(path):
@@ -101,12 +102,30 @@ def check_refusals(tool, inputs, scratch):
                f"{option} of standard input: message {piped.stderr!r}")
 
 
+def check_irregular_files(tool, scratch):
+    """A FIFO (no writer: opening it to read would block) and a device that
+    never ends are refused by name before anything is read."""
+    work = os.path.join(scratch, "irregular")
+    os.mkdir(work)
+    fifo = os.path.join(work, "bridges.json")
+    os.mkfifo(fifo)
+    for option, verb in (("--fix", "fix"), ("--diff", "show the fixes of")):
+        for named in ("bridges.json", "/dev/zero"):
+            done = run(tool, work, option, "--schema", "BridgingConfiguration", named)
+            expect(done.returncode == 3, f"{option} {named}: status {done.returncode}, expected 3")
+            message = f"cannot {verb} '{named}': not a regular file".encode()
+            expect(message in done.stderr, f"{option} {named}: message {done.stderr!r}")
+            expect(done.stdout == b"", f"{option} {named}: output {done.stdout!r}")
+    expect(stat.S_ISFIFO(os.stat(fifo).st_mode), "the FIFO was replaced")
+
+
 def main():
     tool, inputs = os.path.abspath(sys.argv[1]), os.path.abspath(sys.argv[2])
     with tempfile.TemporaryDirectory() as scratch:
         check_diff_then_fix(tool, inputs, scratch)
         check_untouched(tool, inputs, scratch)
         check_refusals(tool, inputs, scratch)
+        check_irregular_files(tool, scratch)
     if FAILURES:
         sys.stderr.write("\n".join(FAILURES) + "\n")
         return 1

@@ -160,6 +160,20 @@ std::vector<FileFix> planFixes(const InputPlan& plan, const CheckOptions& option
     return fixes;
 }
 
+std::vector<std::string> irregularInputs(const InputPlan& plan) {
+    std::vector<std::string> out;
+    std::set<std::string> seen;
+    for (const CheckUnit& unit : plan.plan.units) {
+        for (const std::string& path : unit.paths) {
+            struct stat status {};
+            // stat does not open: a FIFO without a writer does not block it.
+            if (::stat(path.c_str(), &status) != 0 || S_ISREG(status.st_mode)) continue;
+            if (seen.insert(path).second) out.push_back(path);
+        }
+    }
+    return out;
+}
+
 std::string writeFixed(const FileFix& fix) {
     namespace fs = std::filesystem;
     std::error_code ec;

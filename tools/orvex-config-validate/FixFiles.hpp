@@ -26,6 +26,12 @@ struct FileFix {
 // Inputs that cannot be read are left to the check that follows.
 std::vector<FileFix> planFixes(const InputPlan& plan, const CheckOptions& options);
 
+// The inputs of the plan that exist but are no regular file (a FIFO, a
+// device, a folder named as a file): reading one may block or never end,
+// and no rename can put a fixed text in its place, so they are refused
+// before anything is read. Paths that do not exist are left to the check.
+std::vector<std::string> irregularInputs(const InputPlan& plan);
+
 // Writes the fixed text through a temporary file in the same folder renamed
 // over the original, whose permissions it keeps. "" when written, else why
 // not, naming the file.

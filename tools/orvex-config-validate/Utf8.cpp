@@ -43,4 +43,17 @@ std::size_t utf8SequenceLength(std::string_view text, std::size_t at, Utf8Check 
     return form.length;
 }
 
+std::size_t utf8InvalidLength(std::string_view text, std::size_t at) {
+    const LeadForm form = leadForm(static_cast<unsigned char>(text[at]), true);
+    std::size_t length = 1;
+    while (length < form.length && at + length < text.size()) {
+        const auto next = static_cast<unsigned char>(text[at + length]);
+        const unsigned char low = length == 1 ? form.low : 0x80;
+        const unsigned char high = length == 1 ? form.high : 0xBF;
+        if (next < low || next > high) break;
+        ++length;
+    }
+    return length;
+}
+
 }  // namespace OrvexConfigValidate::Tool

@@ -21,4 +21,9 @@ enum class Utf8Check {
 std::size_t utf8SequenceLength(std::string_view text, std::size_t at,
                                Utf8Check check = Utf8Check::WellFormed);
 
+// Where no well-formed sequence starts at text[at]: how many bytes one
+// replacement character stands for, the lead byte and the continuation
+// bytes that still fit it (at least 1).
+std::size_t utf8InvalidLength(std::string_view text, std::size_t at);
+
 }  // namespace OrvexConfigValidate::Tool

@@ -15,7 +15,7 @@
 #include "Check.hpp"
 #include "Deployments.hpp"
 #include "Explain.hpp"
-#include "FixFiles.hpp"
+#include "FixRun.hpp"
 #include "GithubFormat.hpp"
 #include "HugePages.hpp"
 #include "JunitFormat.hpp"
@@ -68,59 +68,6 @@ bool useColour() {
     return isatty(STDOUT_FILENO) == 1 && (noColour == nullptr || *noColour == '\0');
 }
 
-// A refusal of --fix or --diff, apart from usage errors and check results.
-constexpr int kFixRefusedStatus = 3;
-
-bool readsStandardInput(const InputPlan& plan) {
-    for (const CheckUnit& unit : plan.plan.units) {
-        for (const std::string& path : unit.paths) {
-            if (path == "-") return true;
-        }
-    }
-    return false;
-}
-
-struct FixOutcome {
-    bool standardInput = false;  // refused before anything was read
-    bool refused = false;        // some file could not be written
-    std::size_t applied = 0;
-    std::string diff;
-};
-
-// --fix: writes the fixes, and says which files it could not write.
-void applyFixes(const std::vector<FileFix>& fixes, FixOutcome& outcome) {
-    for (const FileFix& fix : fixes) {
-        const std::string problem = writeFixed(fix);
-        if (problem.empty()) {
-            outcome.applied += fix.applied;
-            continue;
-        }
-        std::cerr << kProgram << ": error: " << printable(problem, LineBreaks::Escape) << "\n";
-        outcome.refused = true;
-    }
-}
-
-FixOutcome runFixes(const CommandLine& line, const InputPlan& plan, const CheckOptions& options) {
-    FixOutcome outcome;
-    if (line.fix == FixMode::None) return outcome;
-    if (readsStandardInput(plan)) {
-        std::cerr << kProgram << ": error: cannot "
-                  << (line.fix == FixMode::Apply ? "fix" : "show the fixes of")
-                  << " standard input ('-'): name the file instead\n";
-        outcome.standardInput = true;
-        return outcome;
-    }
-    const std::vector<FileFix> fixes = planFixes(plan, options);
-    if (line.fix == FixMode::Diff) {
-        std::error_code ec;
-        const std::string here = std::filesystem::current_path(ec).string();
-        for (const FileFix& fix : fixes) outcome.diff += diffOf(fix, here);
-        return outcome;
-    }
-    applyFixes(fixes, outcome);
-    return outcome;
-}
-
 int check(const CommandLine& line, char** argv) {
     const InputPlan plan = planInputs(line, OrvexConfigValidate::schemaIds());
     if (!plan.plan.error.empty()) return usageError(plan.plan.error);
@@ -145,7 +92,10 @@ int check(const CommandLine& line, char** argv) {
     options.maxSize = line.maxSize;
     options.countCharacters = line.format == OutputFormat::Sarif;
     const FixOutcome fixed = runFixes(line, plan, options);
-    if (fixed.standardInput) return kFixRefusedStatus;
+    for (const std::string& error : fixed.errors) {
+        std::cerr << kProgram << ": error: " << error << "\n";
+    }
+    if (fixed.refusedUnread) return kFixRefusedStatus;
     keptDocuments = new KeptDocuments;
     Report report = runPlan(plan, options, keptDocuments);
     if (line.fix == FixMode::Diff) return emit(fixed.diff, exitStatus(report));

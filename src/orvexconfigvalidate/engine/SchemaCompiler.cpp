@@ -66,6 +66,26 @@ const SubschemaKeyword kSubschemaKeywords[] = {
     {"then", Holds::One},
 };
 
+// Keywords whose value is a count, with where the node keeps it and the
+// check it adds, grouped in the order their checks are reported.
+struct CountKeyword {
+    const char* name;
+    std::uint64_t SchemaNode::*slot;
+    Check check;
+};
+const CountKeyword kLengthKeywords[] = {
+    {"maxLength", &SchemaNode::maxLength, Check::MaxLength},
+    {"minLength", &SchemaNode::minLength, Check::MinLength},
+};
+const CountKeyword kItemCountKeywords[] = {
+    {"maxItems", &SchemaNode::maxItems, Check::MaxItems},
+    {"minItems", &SchemaNode::minItems, Check::MinItems},
+};
+const CountKeyword kMemberCountKeywords[] = {
+    {"maxProperties", &SchemaNode::maxProperties, Check::MaxProperties},
+    {"minProperties", &SchemaNode::minProperties, Check::MinProperties},
+};
+
 class Compiler {
   public:
     explicit Compiler(const SchemaDocumentSource& documents) : source(documents) {}
@@ -391,16 +411,19 @@ class Compiler {
         }
     }
 
+    template <std::size_t N>
+    void compileCounts(const json& value, SchemaNode& node, const CountKeyword (&keywords)[N]) {
+        for (const CountKeyword& keyword : keywords) {
+            if (const json* limit = memberOf(value, keyword.name)) {
+                node.*(keyword.slot) = count(*limit, keyword.name, node);
+                node.checks.push_back(keyword.check);
+            }
+        }
+    }
+
     // The string keywords: "maxLength", "minLength" and "pattern".
     void compileLengthChecks(const json& value, SchemaNode& node) {
-        if (const json* limit = memberOf(value, "maxLength")) {
-            node.maxLength = count(*limit, "maxLength", node);
-            node.checks.push_back(Check::MaxLength);
-        }
-        if (const json* limit = memberOf(value, "minLength")) {
-            node.minLength = count(*limit, "minLength", node);
-            node.checks.push_back(Check::MinLength);
-        }
+        compileCounts(value, node, kLengthKeywords);
         if (const json* text = memberOf(value, "pattern")) {
             if (!text->is_string()) badKeyword("pattern", node, "a string");
             node.pattern = pattern(text->get<std::string>(), node);
@@ -410,31 +433,12 @@ class Compiler {
 
     // Item and member counts, "uniqueItems" and "required".
     void compileCountChecks(const json& value, SchemaNode& node) {
-        const std::pair<const char*, std::pair<std::uint64_t SchemaNode::*, Check>> counts[] = {
-            {"maxItems", {&SchemaNode::maxItems, Check::MaxItems}},
-            {"minItems", {&SchemaNode::minItems, Check::MinItems}},
-        };
-        for (const auto& [name, slot] : counts) {
-            if (const json* limit = memberOf(value, name)) {
-                node.*(slot.first) = count(*limit, name, node);
-                node.checks.push_back(slot.second);
-            }
-        }
+        compileCounts(value, node, kItemCountKeywords);
         if (const json* unique = memberOf(value, "uniqueItems")) {
             if (!unique->is_boolean()) badKeyword("uniqueItems", node, "a boolean");
             if (unique->get<bool>()) node.checks.push_back(Check::UniqueItems);
         }
-        const std::pair<const char*, std::pair<std::uint64_t SchemaNode::*, Check>> memberCounts[] =
-            {
-                {"maxProperties", {&SchemaNode::maxProperties, Check::MaxProperties}},
-                {"minProperties", {&SchemaNode::minProperties, Check::MinProperties}},
-            };
-        for (const auto& [name, slot] : memberCounts) {
-            if (const json* limit = memberOf(value, name)) {
-                node.*(slot.first) = count(*limit, name, node);
-                node.checks.push_back(slot.second);
-            }
-        }
+        compileCounts(value, node, kMemberCountKeywords);
         if (const json* list = memberOf(value, "required")) {
             node.required = names(*list, "required", node);
             if (!node.required.empty()) node.checks.push_back(Check::Required);

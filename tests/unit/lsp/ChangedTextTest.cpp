@@ -135,7 +135,7 @@ TEST(ChangedText, ThirtyThousandChangesOnThreeMegabytesInOneMessage) {
     for (std::size_t i = 0; i < kLines; ++i) {
         expected += touched[i] ? std::string(99, 'x') + "\xC3\xA9\n" : line;
     }
-    Server server([](const Json&) {}, "test");
+    Server server([](const Outgoing&) {}, "test");
     server.handleBody(R"({"jsonrpc": "2.0", "id": 1, "method": "initialize", "params": {}})");
     const std::string uri = "file:///nonexistent-orvex-folder/notes.txt";
     server.handleBody(serialise(

@@ -19,7 +19,8 @@ std::vector<std::string> messagesFor(bool strictOnCommandLine, const Json& initi
     std::vector<Json> sent;
     CheckSettings defaults;
     defaults.options.strict = strictOnCommandLine;
-    Server server([&sent](const Json& message) { sent.push_back(message); }, "test", defaults);
+    Server server([&sent](const Outgoing& message) { sent.push_back(message.parsed()); }, "test",
+                  defaults);
     Json initialize = {
         {"jsonrpc", "2.0"}, {"id", 1}, {"method", "initialize"}, {"params", Json::object()}};
     if (!initializationOptions.is_null()) {
@@ -57,7 +58,7 @@ TEST(Server, EditorSettingsOverrideTheCommandLine) {
 
 TEST(Server, ExitStatusFollowsShutdown) {
     for (const bool shutdownFirst : {true, false}) {
-        Server server([](const Json&) {}, "test");
+        Server server([](const Outgoing&) {}, "test");
         server.handleBody(R"({"jsonrpc": "2.0", "id": 1, "method": "initialize", "params": {}})");
         if (shutdownFirst)
             server.handleBody(R"({"jsonrpc": "2.0", "id": 2, "method": "shutdown"})");
@@ -71,7 +72,7 @@ TEST(Server, ExitStatusFollowsShutdown) {
 // A server that records what it sends.
 struct RecordingServer {
     std::vector<Json> sent;
-    Server server{[this](const Json& message) { sent.push_back(message); }, "test"};
+    Server server{[this](const Outgoing& message) { sent.push_back(message.parsed()); }, "test"};
 
     void initialize() {
         server.handleBody(R"({"jsonrpc": "2.0", "id": 1, "method": "initialize", "params": {}})");

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "lsp/TextPositions.hpp"
 
@@ -94,6 +95,26 @@ TEST(TextPositions, RoundTripOverAMixedText) {
         EXPECT_EQ(positions.offsetOf(positions.positionOf(offset)), offset) << offset;
         if (offset == text.size()) break;
     }
+}
+
+// Many offsets at once give what each gives alone, in any order, on lines
+// of ASCII, of multi-byte characters and of ill-formed bytes.
+TEST(TextPositions, ManyOffsetsAtOnceAsEachAlone) {
+    const std::string text =
+        "ascii line\n\xC3\xA9\xE2\x80\x94\xF0\x9F\x98\x80 mixed \xF0\x9F\x98\x80\r\n"
+        "\xFF\xC3 bad \xE2\x80 cut\n\nlast \xC3\xA9";
+    const TextPositions positions(text);
+    std::vector<std::size_t> offsets;
+    for (std::size_t offset = 0; offset <= text.size() + 2; ++offset) {
+        offsets.push_back((offset * 7) % (text.size() + 3));
+        offsets.push_back(offset);
+    }
+    const std::vector<Position> found = positions.positionsOf(offsets);
+    ASSERT_EQ(found.size(), offsets.size());
+    for (std::size_t i = 0; i < offsets.size(); ++i) {
+        EXPECT_EQ(found[i], positions.positionOf(offsets[i])) << offsets[i];
+    }
+    EXPECT_TRUE(positions.positionsOf({}).empty());
 }
 
 }  // namespace

@@ -253,5 +253,19 @@ TEST(BridgesFileFor, NamesThatStayInTheFolderAndNamesThatDoNot) {
     }
 }
 
+// Tokens with "~" and "/" (and the empty token) escaped so that the pointer
+// leads back to the member each names.
+TEST(AppendPointerToken, EscapedTokensLeadBackToTheirMembers) {
+    const nlohmann::json document = {{"a/b", {{"~1", {{"", {{"~/", 7}}}}}}}};
+    std::string pointer;
+    for (const char* token : {"a/b", "~1", "", "~/"}) appendPointerToken(pointer, token);
+    EXPECT_EQ(pointer, "/a~1b/~01//~0~1");
+    ASSERT_NE(valueAt(document, pointer), nullptr);
+    EXPECT_EQ(*valueAt(document, pointer), 7);
+    std::string appended = "/x";
+    appendPointerToken(appended, "0");
+    EXPECT_EQ(appended, "/x/0");
+}
+
 }  // namespace
 }  // namespace OrvexConfigValidate

@@ -10,34 +10,15 @@
 
 #include "CursorContext.hpp"
 #include "Diagnostics.hpp"
+#include "ProtocolKinds.hpp"
 
 namespace OrvexConfigValidate::Lsp {
 
 namespace {
 
-const int kPropertyItem = 10;
-const int kValueItem = 12;
-const int kEnumMemberItem = 20;
-const int kKeywordItem = 14;
-
-// Appends one escaped token. Built by hand: json_pointer::to_string copies
-// its text once per token, which is quadratic for a cursor nested deep.
-void appendToken(std::string& pointer, std::string_view token) {
-    pointer += '/';
-    for (const char c : token) {
-        if (c == '~') {
-            pointer += "~0";
-        } else if (c == '/') {
-            pointer += "~1";
-        } else {
-            pointer += c;
-        }
-    }
-}
-
 std::string pointerOf(const std::vector<std::string>& tokens) {
     std::string pointer;
-    for (const auto& token : tokens) appendToken(pointer, token);
+    for (const auto& token : tokens) appendPointerToken(pointer, token);
     return pointer;
 }
 
@@ -99,7 +80,7 @@ nlohmann::json memberItems(const Request& request, const std::string& pointer) {
         const SchemaMemberInfo& member = *offer;
         const std::string quoted = "\"" + escaped(member.name) + "\"";
         nlohmann::json item = {{"label", member.name},
-                               {"kind", kPropertyItem},
+                               {"kind", CompletionItemKind::kProperty},
                                {"sortText", (member.required ? "0" : "1") + member.name},
                                {"filterText", quoted},
                                {"textEdit", {{"range", range}, {"newText", quoted + ": "}}}};
@@ -144,11 +125,11 @@ nlohmann::json valueItems(const Request& request, const Configuration& configura
             const std::string_view name = enumeratorName(kind, value.get<std::int64_t>());
             if (!name.empty()) label += " \u2014 " + std::string(name);
         }
-        items.push_back(valueItem(label, text, kEnumMemberItem, range));
+        items.push_back(valueItem(label, text, CompletionItemKind::kEnumMember, range));
     }
     if (info.enumValues.empty() && info.allows("boolean")) {
-        items.push_back(valueItem("true", "true", kKeywordItem, range));
-        items.push_back(valueItem("false", "false", kKeywordItem, range));
+        items.push_back(valueItem("true", "true", CompletionItemKind::kKeyword, range));
+        items.push_back(valueItem("false", "false", CompletionItemKind::kKeyword, range));
     }
     return list(std::move(items));
 }
@@ -177,7 +158,7 @@ nlohmann::json groupIdItems(const Request& request, const Configuration& configu
         const std::string text = cursor.inString ? escaped(id) : "\"" + escaped(id) + "\"";
         nlohmann::json item = {
             {"label", id},
-            {"kind", kValueItem},
+            {"kind", CompletionItemKind::kValue},
             {"detail", (group.name.empty() ? std::string("group") : std::string(group.name)) +
                            " (index " + std::to_string(group.index) + ")"},
             {"textEdit", {{"range", range}, {"newText", text}}}};
@@ -212,7 +193,7 @@ nlohmann::json completion(const FeatureContext& context) {
     const std::string last =
         cursor.containerIsArray ? std::to_string(cursor.elementIndex) : cursor.memberKey;
     std::string pointer = container;
-    appendToken(pointer, last);
+    appendPointerToken(pointer, last);
     if (cursor.containerIsArray &&
         configuration->placeOf(pointer).kind == ConfigPlace::GroupReference) {
         return groupIdItems(request, *configuration);

@@ -37,15 +37,21 @@ nlohmann::json rangeBetween(std::size_t begin, std::size_t end, const TextPositi
             {"end", positionJson(positions.positionOf(end))}};
 }
 
-nlohmann::json rangeOf(const TextLocation& location, std::string_view text,
-                       const TextPositions& positions) {
-    if (!location.known()) return rangeBetween(0, 0, positions);
+ByteRange markedBytes(const TextLocation& location, std::string_view text,
+                      const TextPositions& positions) {
+    if (!location.known()) return {};
     const std::size_t begin = std::min(location.offset, text.size());
     std::size_t end = std::min(begin + location.length, text.size());
     if (end == begin) end = positions.nextCharacter(begin);
-    const Position start = positions.positionOf(begin);
-    if (positions.positionOf(end).line != start.line) end = positions.lineEnd(start.line);
-    return rangeBetween(begin, end, positions);
+    const std::size_t line = positions.lineOf(begin);
+    if (positions.lineOf(end) != line) end = positions.lineEnd(line);
+    return {begin, end};
+}
+
+nlohmann::json rangeOf(const TextLocation& location, std::string_view text,
+                       const TextPositions& positions) {
+    const ByteRange marked = markedBytes(location, text, positions);
+    return rangeBetween(marked.begin, marked.end, positions);
 }
 
 nlohmann::json toDiagnostic(const Issue& issue, std::string_view text,

@@ -18,6 +18,13 @@ namespace OrvexConfigValidate::Lsp {
 // an empty place marks the character there.
 nlohmann::json rangeOf(const TextLocation& location, std::string_view text,
                        const TextPositions& positions);
+// The bytes rangeOf marks.
+struct ByteRange {
+    std::size_t begin = 0;
+    std::size_t end = 0;
+};
+ByteRange markedBytes(const TextLocation& location, std::string_view text,
+                      const TextPositions& positions);
 nlohmann::json rangeBetween(std::size_t begin, std::size_t end, const TextPositions& positions);
 
 // One diagnostic; uri names the document for related places.

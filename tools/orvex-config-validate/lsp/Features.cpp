@@ -36,24 +36,30 @@ nlohmann::json definition(const FeatureContext& context) {
              rangeBetween(location.offset, location.offset + location.length, context.positions)}};
 }
 
+// A feature whose answer is a value.
+template <nlohmann::json (*answer)(const FeatureContext&)>
+Result valueOf(const FeatureContext& context) {
+    return answer(context);
+}
+
 struct Entry {
     const char* method;
     Feature feature;
 };
 
 const Entry kFeatures[] = {
-    {"textDocument/hover", hover},
-    {"textDocument/definition", definition},
-    {"textDocument/completion", completion},
-    {"textDocument/references", references},
-    {"textDocument/documentHighlight", documentHighlight},
-    {"textDocument/prepareRename", prepareRename},
-    {"textDocument/rename", rename},
+    {"textDocument/hover", valueOf<hover>},
+    {"textDocument/definition", valueOf<definition>},
+    {"textDocument/completion", valueOf<completion>},
+    {"textDocument/references", valueOf<references>},
+    {"textDocument/documentHighlight", valueOf<documentHighlight>},
+    {"textDocument/prepareRename", valueOf<prepareRename>},
+    {"textDocument/rename", valueOf<rename>},
     {"textDocument/documentSymbol", documentSymbols},
-    {"textDocument/codeLens", codeLenses},
-    {"textDocument/documentLink", documentLinks},
-    {"textDocument/foldingRange", foldingRanges},
-    {"textDocument/codeAction", codeActions},
+    {"textDocument/codeLens", valueOf<codeLenses>},
+    {"textDocument/documentLink", valueOf<documentLinks>},
+    {"textDocument/foldingRange", valueOf<foldingRanges>},
+    {"textDocument/codeAction", valueOf<codeActions>},
 };
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include <orvexconfigvalidate/OrvexConfigValidate.hpp>
 
 #include "Documents.hpp"
+#include "JsonRpc.hpp"
 #include "TextPositions.hpp"
 
 namespace OrvexConfigValidate::Lsp {
@@ -24,7 +25,7 @@ struct FeatureContext {
     std::size_t offset() const;
 };
 
-using Feature = nlohmann::json (*)(const FeatureContext&);
+using Feature = Result (*)(const FeatureContext&);
 
 // Null for a method no feature answers.
 Feature featureFor(std::string_view method);

@@ -3,14 +3,12 @@
 #include "Diagnostics.hpp"
 #include "GroupIds.hpp"
 #include "JsonRpc.hpp"
+#include "ProtocolKinds.hpp"
 #include "RequestParams.hpp"
 
 namespace OrvexConfigValidate::Lsp {
 
 namespace {
-
-const int kHighlightRead = 2;
-const int kHighlightWrite = 3;
 
 struct Target {
     const Configuration& configuration;
@@ -60,7 +58,8 @@ nlohmann::json documentHighlight(const FeatureContext& context) {
     for (const GroupIdSite& site :
          groupIdSites(target->configuration, context.document.parsed(), target->at.id)) {
         out.push_back({{"range", rangeOfSite(site.location, context.positions)},
-                       {"kind", site.definition ? kHighlightWrite : kHighlightRead}});
+                       {"kind", site.definition ? DocumentHighlightKind::kWrite
+                                                : DocumentHighlightKind::kRead}});
     }
     return out;
 }

@@ -71,4 +71,55 @@ std::string serialise(const nlohmann::json& message) {
     return message.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
 }
 
+Result Result::encoded(std::string encodedText) {
+    Result result(nullptr);
+    result.text = std::move(encodedText);
+    return result;
+}
+
+nlohmann::json Result::parsed() const {
+    return text ? nlohmann::json::parse(*text) : value;
+}
+
+Outgoing Outgoing::encoded(std::string encodedText) {
+    Outgoing message(nullptr);
+    message.text = std::move(encodedText);
+    return message;
+}
+
+std::string Outgoing::serialised() const {
+    return text ? *text : serialise(value);
+}
+
+nlohmann::json Outgoing::parsed() const {
+    return text ? nlohmann::json::parse(*text) : value;
+}
+
+Outgoing makeAnswer(const nlohmann::json& id, Result result) {
+    if (!result.text) return makeResult(id, std::move(result.value));
+    // The members in the order a value's dump gives them. Put around the
+    // result in place: a result of megabytes is not copied.
+    std::string message = std::move(*result.text);
+    message.insert(0, "{\"id\":" + serialise(id) + ",\"jsonrpc\":\"2.0\",\"result\":");
+    message += '}';
+    return Outgoing::encoded(std::move(message));
+}
+
+Outgoing makeBatch(std::vector<Outgoing> answers) {
+    bool allValues = true;
+    for (const Outgoing& answer : answers) allValues = allValues && !answer.text;
+    if (allValues) {
+        nlohmann::json batch = nlohmann::json::array();
+        for (Outgoing& answer : answers) batch.push_back(std::move(answer.value));
+        return batch;
+    }
+    std::string batch = "[";
+    for (const Outgoing& answer : answers) {
+        if (batch.size() > 1) batch += ',';
+        batch += answer.serialised();
+    }
+    batch += ']';
+    return Outgoing::encoded(std::move(batch));
+}
+
 }  // namespace OrvexConfigValidate::Lsp

@@ -1,42 +1,26 @@
 #include "Outline.hpp"
 
 #include <algorithm>
+#include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "Diagnostics.hpp"
+#include "JsonText.hpp"
+#include "ProtocolKinds.hpp"
 
 namespace OrvexConfigValidate::Lsp {
 
 namespace {
 
-// Symbol kinds of the protocol.
-const int kKindClass = 5;
-const int kKindString = 15;
-const int kKindNumber = 16;
-const int kKindBoolean = 17;
-const int kKindArray = 18;
-const int kKindObject = 19;
-const int kKindNull = 21;
-const int kKindStruct = 23;
-
 int kindOfValue(const nlohmann::json& value) {
-    if (value.is_object()) return kKindObject;
-    if (value.is_array()) return kKindArray;
-    if (value.is_string()) return kKindString;
-    if (value.is_number()) return kKindNumber;
-    if (value.is_boolean()) return kKindBoolean;
-    return kKindNull;
-}
-
-nlohmann::json symbol(const std::string& name, const std::string& detail, int kind,
-                      const TextLocation& location, const FeatureContext& context) {
-    const std::size_t end = location.offset + location.length;
-    return {{"name", name.empty() ? std::string("(unnamed)") : name},
-            {"detail", detail},
-            {"kind", kind},
-            {"range", rangeBetween(location.offset, end, context.positions)},
-            {"selectionRange", rangeOf(location, context.document.text, context.positions)}};
+    if (value.is_object()) return SymbolKind::kObject;
+    if (value.is_array()) return SymbolKind::kArray;
+    if (value.is_string()) return SymbolKind::kString;
+    if (value.is_number()) return SymbolKind::kNumber;
+    if (value.is_boolean()) return SymbolKind::kBoolean;
+    return SymbolKind::kNull;
 }
 
 std::string groupDetail(const ConfigGroup& group) {
@@ -54,6 +38,119 @@ std::string firstToken(const std::string& pointer) {
     return pointer.substr(0, end);
 }
 
+struct Symbol {
+    std::string name;
+    std::string detail;
+    int kind = SymbolKind::kNull;
+    // Where its four offsets (range, then selection range) are in the list
+    // that is turned into positions.
+    std::size_t offsets = 0;
+};
+
+struct Section {
+    Symbol symbol;
+    std::vector<Symbol> children;
+};
+
+// The symbols with the offsets of their ranges; the positions of all of
+// them are found in one pass at the end.
+class Outline {
+  public:
+    explicit Outline(const FeatureContext& featureContext) : context(featureContext) {}
+
+    Symbol symbol(std::string name, std::string detail, int kind, const TextLocation& location) {
+        Symbol out{name.empty() ? std::string("(unnamed)") : std::move(name), std::move(detail),
+                   kind, offsets.size()};
+        const ByteRange marked = markedBytes(location, context.document.text, context.positions);
+        offsets.insert(offsets.end(), {location.offset, location.offset + location.length,
+                                       marked.begin, marked.end});
+        bytes += kSymbolBytes + out.name.size() + out.detail.size();
+        return out;
+    }
+
+    std::string write(const std::vector<Section>& sections) {
+        positions = context.positions.positionsOf(offsets);
+        // Growing a buffer of megabytes step by step costs more than the
+        // writing; the room left over holds the message around it.
+        json.reserve(bytes + kMessageBytes);
+        json.beginArray();
+        for (const Section& section : sections) {
+            json.beginObject().key("children").beginArray();
+            for (const Symbol& child : section.children) {
+                json.beginObject();
+                members(child);
+                json.endObject();
+            }
+            json.endArray();
+            members(section.symbol);
+            json.endObject();
+        }
+        json.endArray();
+        return json.take();
+    }
+
+  private:
+    // Members in the order a value's dump sorts them.
+    void members(const Symbol& symbol) {
+        json.key("detail").string(symbol.detail);
+        json.key("kind").number(static_cast<std::size_t>(symbol.kind));
+        json.key("name").string(symbol.name);
+        json.key("range");
+        range(symbol.offsets);
+        json.key("selectionRange");
+        range(symbol.offsets + 2);
+    }
+    void range(std::size_t first) {
+        json.beginObject().key("end");
+        position(positions[first + 1]);
+        json.key("start");
+        position(positions[first]);
+        json.endObject();
+    }
+    void position(const Position& at) {
+        json.beginObject().key("character").number(at.character);
+        json.key("line").number(at.line).endObject();
+    }
+
+    // A symbol's members and numbers, its strings apart, take about this.
+    static constexpr std::size_t kSymbolBytes = 224;
+    static constexpr std::size_t kMessageBytes = 256;
+
+    const FeatureContext& context;
+    std::size_t bytes = 0;  // what the text will take, about
+    std::vector<std::size_t> offsets;
+    std::vector<Position> positions;
+    Tool::JsonWriter json;
+};
+
+// The top-level members, in the order of the text, and where each pointer's
+// section is among them.
+std::vector<Section> sectionsOf(const ParsedText& parsed, Outline& outline,
+                                std::map<std::string, std::size_t>& byPointer) {
+    std::vector<std::string> pointers;
+    for (const auto& item : parsed.document().items()) {
+        pointers.emplace_back();
+        appendPointerToken(pointers.back(), item.key());
+    }
+    const std::vector<TextLocation> locations = parsed.locateAll(pointers);
+    std::vector<std::size_t> order(pointers.size());
+    for (std::size_t i = 0; i < order.size(); ++i) order[i] = i;
+    std::sort(order.begin(), order.end(), [&locations](std::size_t a, std::size_t b) {
+        return locations[a].offset < locations[b].offset;
+    });
+    std::vector<Section> sections(pointers.size());
+    std::size_t index = 0;
+    for (const auto& [key, value] : parsed.document().items()) {
+        sections[index].symbol = outline.symbol(key, "", kindOfValue(value), locations[index]);
+        ++index;
+    }
+    std::vector<Section> sorted;
+    sorted.reserve(sections.size());
+    for (const std::size_t s : order) sorted.push_back(std::move(sections[s]));
+    for (std::size_t s = 0; s < sorted.size(); ++s) byPointer[pointers[order[s]]] = s;
+    return sorted;
+}
+
 struct Entry {
     std::string pointer;
     std::string name;
@@ -66,63 +163,39 @@ std::vector<Entry> configurationEntries(const Configuration& configuration) {
     std::vector<Entry> entries;
     for (const ConfigGroup& group : configuration.groups()) {
         const std::string name(group.name.empty() ? group.id : group.name);
-        entries.push_back(
-            {configuration.groupPointer(group.index), name, groupDetail(group), kKindStruct});
+        entries.push_back({configuration.groupPointer(group.index), name, groupDetail(group),
+                           SymbolKind::kStruct});
     }
     for (const ConfigBridge& bridge : configuration.bridges()) {
         const std::string name(bridge.name.empty() ? bridge.id : bridge.name);
-        entries.push_back(
-            {configuration.bridgePointer(bridge.index), name, bridgeDetail(bridge), kKindClass});
+        entries.push_back({configuration.bridgePointer(bridge.index), name, bridgeDetail(bridge),
+                           SymbolKind::kClass});
     }
     return entries;
 }
 
-// The first `count` locations' indices, in the order of the text.
-std::vector<std::size_t> textOrder(const std::vector<TextLocation>& locations, std::size_t count) {
-    std::vector<std::size_t> order(count);
-    for (std::size_t i = 0; i < count; ++i) order[i] = i;
-    std::sort(order.begin(), order.end(), [&locations](std::size_t a, std::size_t b) {
-        return locations[a].offset < locations[b].offset;
-    });
-    return order;
-}
-
 }  // namespace
 
-nlohmann::json documentSymbols(const FeatureContext& context) {
+Result documentSymbols(const FeatureContext& context) {
     const ParsedText& parsed = context.document.parsed();
-    nlohmann::json out = nlohmann::json::array();
     const Configuration* model = context.document.configuration();
-    if (model == nullptr || !parsed.document().is_object()) return out;
-    const Configuration& configuration = *model;
-    const std::vector<Entry> entries = configurationEntries(configuration);
+    if (model == nullptr || !parsed.document().is_object()) return nlohmann::json::array();
+    Outline outline(context);
+    std::map<std::string, std::size_t> byPointer;
+    std::vector<Section> sections = sectionsOf(parsed, outline, byPointer);
+    std::vector<Entry> entries = configurationEntries(*model);
     std::vector<std::string> pointers;
-    for (const auto& item : parsed.document().items()) {
-        const std::string& key = item.key();
-        pointers.push_back((nlohmann::json::json_pointer() / key).to_string());
-    }
-    const std::size_t sections = pointers.size();
+    pointers.reserve(entries.size());
     for (const Entry& entry : entries) pointers.push_back(entry.pointer);
     const std::vector<TextLocation> locations = parsed.locateAll(pointers);
-    std::size_t index = 0;
-    for (const auto& [key, value] : parsed.document().items()) {
-        out.push_back(symbol(key, "", kindOfValue(value), locations[index], context));
-        out.back()["children"] = nlohmann::json::array();
-        ++index;
-    }
-    const std::vector<std::size_t> order = textOrder(locations, sections);
     for (std::size_t e = 0; e < entries.size(); ++e) {
-        const std::string section = firstToken(entries[e].pointer);
-        for (std::size_t s = 0; s < sections; ++s) {
-            if (pointers[s] != section) continue;
-            out[s]["children"].push_back(symbol(entries[e].name, entries[e].detail, entries[e].kind,
-                                                locations[sections + e], context));
-        }
+        const auto section = byPointer.find(firstToken(entries[e].pointer));
+        if (section == byPointer.end()) continue;
+        sections[section->second].children.push_back(outline.symbol(std::move(entries[e].name),
+                                                                    std::move(entries[e].detail),
+                                                                    entries[e].kind, locations[e]));
     }
-    // Members are held sorted by name; the outline follows the text.
-    nlohmann::json sorted = nlohmann::json::array();
-    for (const std::size_t s : order) sorted.push_back(std::move(out[s]));
-    return sorted;
+    return Result::encoded(outline.write(sections));
 }
 
 nlohmann::json codeLenses(const FeatureContext& context) {

@@ -17,8 +17,13 @@ int runLanguageServer(int inputDescriptor, std::ostream& output, const std::stri
     std::signal(SIGPIPE, SIG_IGN);
     FrameDecoder decoder;
     Server server(
-        [&output](const nlohmann::json& message) {
-            output << frameMessage(serialise(message));
+        [&output](const Outgoing& message) {
+            // An encoded answer of megabytes is framed without a copy first.
+            if (message.text) {
+                output << frameMessage(*message.text);
+            } else {
+                output << frameMessage(serialise(message.value));
+            }
             output.flush();
         },
         version, std::move(defaults));

@@ -9,18 +9,12 @@
 #include "Features.hpp"
 #include "FileUri.hpp"
 #include "MessageParser.hpp"
+#include "ProtocolKinds.hpp"
 #include "RequestParams.hpp"
 #include "SchemaWarnings.hpp"
 #include "TextPositions.hpp"
 
 namespace OrvexConfigValidate::Lsp {
-
-namespace {
-
-const int kLogError = 1;
-const int kLogWarning = 2;
-
-}  // namespace
 
 Server::Server(Sender sender, std::string toolVersion, CheckSettings settings)
     : send(std::move(sender)), version(std::move(toolVersion)), defaults(std::move(settings)) {}
@@ -30,7 +24,7 @@ void Server::log(int type, const std::string& message) {
 }
 
 void Server::handleFramingError(const std::string& problem) {
-    log(kLogError, "dropped a message: " + problem);
+    log(MessageType::kError, "dropped a message: " + problem);
 }
 
 void Server::handleBody(std::string_view body) {
@@ -53,17 +47,17 @@ void Server::handleBody(std::string_view body) {
         send(makeError(nullptr, ErrorCode::kInvalidRequest, "empty batch"));
         return;
     }
-    nlohmann::json responses = nlohmann::json::array();
+    std::vector<Outgoing> responses;
     for (auto& element : message) {
         if (exited) break;
         if (auto response = handleMessage(std::move(element))) {
             responses.push_back(std::move(*response));
         }
     }
-    if (!responses.empty()) send(responses);
+    if (!responses.empty()) send(makeBatch(std::move(responses)));
 }
 
-std::optional<nlohmann::json> Server::handleMessage(nlohmann::json message) {
+std::optional<Outgoing> Server::handleMessage(nlohmann::json message) {
     Incoming incoming = classify(std::move(message));
     switch (incoming.kind) {
         case Incoming::Kind::Invalid:
@@ -75,14 +69,14 @@ std::optional<nlohmann::json> Server::handleMessage(nlohmann::json message) {
             try {
                 handleNotification(incoming);
             } catch (const RequestError& e) {
-                log(kLogError, incoming.method + ": " + e.message);
+                log(MessageType::kError, incoming.method + ": " + e.message);
             } catch (const std::exception& e) {
-                log(kLogError, incoming.method + " failed: " + e.what());
+                log(MessageType::kError, incoming.method + " failed: " + e.what());
             }
             return std::nullopt;
         case Incoming::Kind::Request:
             try {
-                return makeResult(incoming.id, handleRequest(incoming));
+                return makeAnswer(incoming.id, handleRequest(incoming));
             } catch (const RequestError& e) {
                 return makeError(incoming.id, e.code, e.message);
             } catch (const std::exception& e) {
@@ -93,7 +87,7 @@ std::optional<nlohmann::json> Server::handleMessage(nlohmann::json message) {
     return std::nullopt;
 }
 
-nlohmann::json Server::handleRequest(const Incoming& request) {
+Result Server::handleRequest(const Incoming& request) {
     const std::string& method = request.method;
     if (state == State::Uninitialized && method != "initialize") {
         throw RequestError{ErrorCode::kServerNotInitialized, "initialize first"};
@@ -109,7 +103,7 @@ nlohmann::json Server::handleRequest(const Incoming& request) {
     }
     if (method == "shutdown") {
         state = State::ShutDown;
-        return nullptr;
+        return nlohmann::json(nullptr);
     }
     if (const Feature feature = featureFor(method)) {
         const Document& document = openDocument(request.params);
@@ -161,11 +155,12 @@ nlohmann::json Server::initialize(const nlohmann::json& params) {
     // these, as the diagnostics would otherwise follow another schema unsaid.
     for (const auto& warning : Tool::schemaDirectoryWarnings(settings.options.schemaDir)) {
         warnings.push_back(warning);
-        send(makeNotification("window/showMessage", {{"type", kLogWarning}, {"message", warning}}));
+        send(makeNotification("window/showMessage",
+                              {{"type", MessageType::kWarning}, {"message", warning}}));
     }
     checker = std::make_unique<Checker>(store, std::move(settings));
     state = State::Running;
-    for (const auto& warning : warnings) log(kLogWarning, warning);
+    for (const auto& warning : warnings) log(MessageType::kWarning, warning);
     // Ranged changes: one message costs about one pass over the text
     // however many ranges it carries.
     nlohmann::json capabilities = {

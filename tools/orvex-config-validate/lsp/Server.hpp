@@ -18,7 +18,7 @@ namespace OrvexConfigValidate::Lsp {
 
 class Server {
   public:
-    using Sender = std::function<void(const nlohmann::json&)>;
+    using Sender = std::function<void(const Outgoing&)>;
 
     Server(Sender send, std::string version, CheckSettings defaults = {});
 
@@ -36,8 +36,8 @@ class Server {
   private:
     enum class State { Uninitialized, Running, ShutDown };
 
-    std::optional<nlohmann::json> handleMessage(nlohmann::json message);
-    nlohmann::json handleRequest(const Incoming& request);
+    std::optional<Outgoing> handleMessage(nlohmann::json message);
+    Result handleRequest(const Incoming& request);
     void handleNotification(Incoming& notification);
 
     nlohmann::json initialize(const nlohmann::json& params);

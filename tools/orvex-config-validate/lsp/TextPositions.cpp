@@ -66,6 +66,40 @@ Position TextPositions::positionOf(std::size_t offset) const {
     return position;
 }
 
+std::size_t TextPositions::lineOf(std::size_t offset) const {
+    return lines.lineOf(std::min(offset, text.size()));
+}
+
+std::vector<Position> TextPositions::positionsOf(const std::vector<std::size_t>& offsets) const {
+    std::vector<std::size_t> order(offsets.size());
+    for (std::size_t i = 0; i < order.size(); ++i) order[i] = i;
+    std::sort(order.begin(), order.end(),
+              [&offsets](std::size_t a, std::size_t b) { return offsets[a] < offsets[b]; });
+    std::vector<Position> out(offsets.size());
+    // Where the walk stands: a byte offset on `line` and its column.
+    Position walked{lines.lineCount(), 0};
+    std::size_t at = 0;
+    for (const std::size_t index : order) {
+        const std::size_t offset = std::min(offsets[index], text.size());
+        const std::size_t line = lines.lineOf(offset);
+        if (asciiLines[line]) {
+            out[index] = {line, offset - lines.lineStart(line)};
+            continue;
+        }
+        if (line != walked.line) {
+            walked = {line, 0};
+            at = lines.lineStart(line);
+        }
+        while (at < offset) {
+            const Character c = characterAt(text, at);
+            at += c.bytes;
+            walked.character += c.units;
+        }
+        out[index] = walked;
+    }
+    return out;
+}
+
 std::size_t TextPositions::offsetOf(const Position& position) const {
     if (position.line >= lines.lineCount()) return text.size();
     const std::size_t end = lineEnd(position.line);

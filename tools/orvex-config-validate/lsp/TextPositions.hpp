@@ -27,6 +27,11 @@ class TextPositions {
     explicit TextPositions(std::string_view text);
 
     Position positionOf(std::size_t offset) const;
+    // The positions of many offsets, in their order: one pass over the lines
+    // they fall on, where one positionOf each would scan a long line again
+    // for every offset on it.
+    std::vector<Position> positionsOf(const std::vector<std::size_t>& offsets) const;
+    std::size_t lineOf(std::size_t offset) const;
     // A position past its line's end means the line's end; past the last
     // line, the end of the text. A position inside a surrogate pair moves
     // to the start of its character.

@@ -1,0 +1,29 @@
+// --fix and --diff as the command runs them, before the check that reports
+// what remains.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+#include "Arguments.hpp"
+#include "Check.hpp"
+#include "Deployments.hpp"
+
+namespace OrvexConfigValidate::Tool {
+
+// A refusal of --fix or --diff, apart from usage errors and check results.
+constexpr int kFixRefusedStatus = 3;
+
+struct FixOutcome {
+    bool refusedUnread = false;  // standard input or a file that is not regular
+    bool refused = false;        // some file could not be written
+    std::size_t applied = 0;
+    std::string diff;                 // --diff: the diff of every fixed file
+    std::vector<std::string> errors;  // why, for the program to print
+};
+
+// Nothing unless the command line asks for --fix or --diff.
+FixOutcome runFixes(const CommandLine& line, const InputPlan& plan, const CheckOptions& options);
+
+}  // namespace OrvexConfigValidate::Tool
