@@ -56,11 +56,9 @@ TEST_F(Input, OnlyRegularFilesAreRead) {
     EXPECT_EQ(input.error->message, "cannot read file: is a directory");
 
     // A named pipe with no writer would block a plain open.
-    const std::string fifo = ::testing::TempDir() + "input_fifo";
-    std::remove(fifo.c_str());
+    const std::string fifo = place("fifo");
     ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
     input = loadInput(fifo, -1, kLimit);
-    std::remove(fifo.c_str());
     ASSERT_TRUE(input.error);
     EXPECT_EQ(input.error->message, "cannot read file: not a regular file");
 }
