@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <tuple>
+#include <vector>
 
 #include "SafeText.hpp"
 
@@ -74,15 +75,22 @@ void sortDiagnostics(Report& report) {
         return std::make_tuple(d.file, d.position ? d.position->line : 0,
                                d.position ? d.position->column : 0);
     };
-    std::stable_sort(
-        report.diagnostics.begin(), report.diagnostics.end(),
-        [&place](const Diagnostic& a, const Diagnostic& b) { return place(a) < place(b); });
+    const auto before = [&place](const Diagnostic& a, const Diagnostic& b) {
+        return place(a) < place(b);
+    };
+    // Issues mostly come in the order of their text; moving each one's
+    // strings around would cost more than looking.
+    if (std::is_sorted(report.diagnostics.begin(), report.diagnostics.end(), before)) return;
+    std::stable_sort(report.diagnostics.begin(), report.diagnostics.end(), before);
 }
 
 std::string formatText(const Report& report, bool colour) {
     std::string out;
+    std::vector<std::string> names;
+    names.reserve(report.files.size());
+    for (const auto& file : report.files) names.push_back(printable(file.name));
     for (const auto& d : report.diagnostics) {
-        std::string where = printable(report.files.at(d.file).name);
+        std::string where = names.at(d.file);
         if (d.position) {
             where +=
                 ":" + std::to_string(d.position->line) + ":" + std::to_string(d.position->column);

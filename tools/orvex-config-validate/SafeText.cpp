@@ -29,6 +29,14 @@ std::string printable(std::string_view text, LineBreaks lineBreaks) {
     std::string out;
     out.reserve(text.size());
     for (std::size_t i = 0; i < text.size();) {
+        // Runs of printable ASCII, nearly all of a report, go in at once.
+        std::size_t plain = i;
+        while (plain < text.size() && text[plain] >= 0x20 && text[plain] < 0x7F) ++plain;
+        if (plain > i) {
+            out.append(text, i, plain - i);
+            i = plain;
+            continue;
+        }
         const auto byte = static_cast<unsigned char>(text[i]);
         const std::size_t length = utf8SequenceLength(text, i);
         if (length == 0) {

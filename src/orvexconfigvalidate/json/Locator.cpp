@@ -6,6 +6,16 @@
 
 namespace OrvexConfigValidate {
 
+namespace {
+
+// Containers smaller than this are walked even when remembering: tabling
+// one costs allocations that a walk of a few siblings does not, and issues
+// spread over many small objects (one per group, say) would table them all.
+// A walk of fewer siblings keeps each call bounded.
+constexpr std::size_t kTabledFrom = 16;
+
+}  // namespace
+
 const std::vector<std::uint32_t>& Locator::childrenOf(std::uint32_t container) {
     auto [it, added] = children_.try_emplace(container);
     if (added) {
@@ -17,8 +27,9 @@ const std::vector<std::uint32_t>& Locator::childrenOf(std::uint32_t container) {
     return it->second;
 }
 
-std::uint32_t Locator::elementNode(std::uint32_t container, std::size_t position) {
-    if (remember_) {
+std::uint32_t Locator::elementNode(std::uint32_t container, std::size_t position,
+                                   std::size_t size) {
+    if (remember_ && size >= kTabledFrom) {
         const auto& children = childrenOf(container);
         return position < children.size() ? children[position] : kNone;
     }
@@ -30,7 +41,7 @@ std::uint32_t Locator::elementNode(std::uint32_t container, std::size_t position
 
 std::uint32_t Locator::memberNode(std::uint32_t container, const Members& members,
                                   Members::const_iterator member) {
-    if (remember_) {
+    if (remember_ && members.size() >= kTabledFrom) {
         auto [it, added] = members_.try_emplace(container);
         if (added) {
             std::vector<std::uint32_t> byRank(members.size(), kNone);
@@ -72,7 +83,7 @@ TextLocation Locator::locate(std::string_view pointer) {
         } else if (value->is_array()) {
             const auto position = arrayIndexOf(token);
             if (position && *position < value->size()) {
-                next = elementNode(node, *position);
+                next = elementNode(node, *position, value->size());
                 nextValue = &(*value)[*position];
             }
         }

@@ -19,10 +19,10 @@ using JsonMember = nlohmann::json::object_t::value_type;
 
 class Locator {
   public:
-    // With `remember`, the children of every container it passes through
-    // are tabled once, so that locating many issues costs one look at each
-    // container plus a few steps per issue; without, nothing is kept and
-    // each call walks siblings.
+    // With `remember`, the children of every large container it passes
+    // through are tabled once, so that locating many issues costs one look
+    // at each container plus a few steps per issue; without, nothing is kept
+    // and each call walks siblings.
     Locator(const TextIndex& index, const nlohmann::json& document, bool remember)
         : index_(index), document_(document), remember_(remember) {}
 
@@ -37,7 +37,7 @@ class Locator {
   private:
     using Members = nlohmann::json::object_t;
 
-    std::uint32_t elementNode(std::uint32_t container, std::size_t position);
+    std::uint32_t elementNode(std::uint32_t container, std::size_t position, std::size_t size);
     std::uint32_t memberNode(std::uint32_t container, const Members& members,
                              Members::const_iterator member);
     const std::vector<std::uint32_t>& childrenOf(std::uint32_t container);

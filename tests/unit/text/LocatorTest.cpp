@@ -50,6 +50,36 @@ TEST(Locate, ManyAtOnceAgreeWithOneAtATime) {
     EXPECT_EQ(parseText("[").locateAll({"", "/0"}).at(1).line, 0u);
 }
 
+// Large containers are tabled by locateAll and walked by locate; members
+// written twice (the later one in force) and small containers inside large
+// ones must come out the same either way.
+TEST(Locate, ManyAtOnceAgreeWithOneAtATimeInLargeContainers) {
+    std::string text = "{";
+    std::vector<std::string> pointers = {"/list/40", "/list/17/k", "/m99", "/list/x"};
+    for (int i = 0; i < 40; ++i) {
+        const std::string name = "m" + std::to_string((i * 7) % 25);
+        text += "\"" + name + "\": " + std::to_string(i) + ",\n";
+        pointers.push_back("/" + name);
+    }
+    text += "\"list\": [";
+    for (int i = 0; i < 30; ++i) {
+        text +=
+            (i == 0 ? "" : ", ") + std::string("{\"k\": ") + std::to_string(i) + ", \"k\": [1]}";
+        pointers.push_back("/list/" + std::to_string(i) + "/k/0");
+    }
+    text += "]}";
+    const auto document = parsed(text);
+    const std::vector<TextLocation> places = document.locateAll(pointers);
+    for (std::size_t k = 0; k < pointers.size(); ++k) {
+        const TextLocation one = document.locate(pointers[k]);
+        EXPECT_EQ(places[k].offset, one.offset) << pointers[k];
+        EXPECT_EQ(places[k].length, one.length) << pointers[k];
+    }
+    // The later of a name written twice is the one found.
+    EXPECT_EQ(document.locate("/list/3/k/0").length, 1u);
+    EXPECT_EQ(text.substr(document.locate("/m0").offset, 2), "25");
+}
+
 TEST(Locate, NestedArraysAreSkippedWhole) {
     const auto text = parsed(R"([[1, [2, [3]]], {"x": [[], {}]}, "]", 4])");
     EXPECT_EQ(at(text, "/1"), LineColumn(1, 17));
