@@ -112,17 +112,22 @@ Json editorPosition(const Lsp::TextPositions& positions, std::size_t offset) {
     return {{"line", position.line}, {"character", position.character}};
 }
 
+// A change as a client that syncs by ranges sends it.
+std::string rangedChange(const std::string& uri, const std::string& text, std::size_t from,
+                         std::size_t to, const std::string& replacement, int version) {
+    const Lsp::TextPositions positions(text);
+    const Json range = {{"start", editorPosition(positions, from)},
+                        {"end", editorPosition(positions, to)}};
+    return body("textDocument/didChange",
+                {{"textDocument", {{"uri", uri}, {"version", version}}},
+                 {"contentChanges", Json::array({{{"range", range}, {"text", replacement}}})}});
+}
+
 // The change as a client that syncs by ranges sends it: one character.
 std::string rangedTypeChange(const std::string& uri, const std::string& text, std::size_t index,
                              char digit, int version) {
     const std::size_t at = typeOffset(text, index);
-    const Lsp::TextPositions positions(text);
-    const Json range = {{"start", editorPosition(positions, at)},
-                        {"end", editorPosition(positions, at + 1)}};
-    return body(
-        "textDocument/didChange",
-        {{"textDocument", {{"uri", uri}, {"version", version}}},
-         {"contentChanges", Json::array({{{"range", range}, {"text", std::string(1, digit)}}})}});
+    return rangedChange(uri, text, at, at + 1, std::string(1, digit), version);
 }
 
 enum class Sync { Whole, Ranges };
@@ -159,18 +164,23 @@ void changeInsideGroup(benchmark::State& state, bool paired, Sync sync) {
 
 // A change that adds a group: no single element holds it, so the whole text
 // is checked again.
-void changeAddsGroup(benchmark::State& state) {
+void changeAddsGroup(benchmark::State& state, Sync sync) {
     Session session(false);
     const std::string text = generateBridgingConfiguration(groupCount());
     session.server.handleBody(
         body("textDocument/didOpen",
              {{"textDocument",
                {{"uri", session.uri}, {"languageId", "json"}, {"version", 1}, {"text", text}}}}));
+    const std::string added = "{\"id\": \"{new}\", \"type\": 3, \"rx\": {\"a\": 1}},";
+    const std::size_t at = text.find("\"groups\": [") + 11;
     std::string grown = text;
-    const std::size_t groups = grown.find("\"groups\": [");
-    grown.insert(groups + 11, "{\"id\": \"{new}\", \"type\": 3, \"rx\": {\"a\": 1}},");
-    const std::vector<std::string> bodies = {changeBody(session.uri, grown, 2),
-                                             changeBody(session.uri, text, 3)};
+    grown.insert(at, added);
+    const std::vector<std::string> bodies =
+        sync == Sync::Whole ? std::vector<std::string>{changeBody(session.uri, grown, 2),
+                                                       changeBody(session.uri, text, 3)}
+                            : std::vector<std::string>{
+                                  rangedChange(session.uri, text, at, at, added, 2),
+                                  rangedChange(session.uri, grown, at, at + added.size(), "", 3)};
     std::size_t turn = 0;
     for (auto _ : state) session.server.handleBody(bodies[turn++ % 2]);
     state.counters["bytes"] = static_cast<double>(text.size());
@@ -297,7 +307,8 @@ BENCHMARK_CAPTURE(changeInsideGroup, alone_ranged, false, Sync::Ranges)
     ->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(changeInsideGroup, paired_ranged, true, Sync::Ranges)
     ->Unit(benchmark::kMillisecond);
-BENCHMARK(changeAddsGroup)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(changeAddsGroup, whole, Sync::Whole)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(changeAddsGroup, ranged, Sync::Ranges)->Unit(benchmark::kMillisecond);
 BENCHMARK(openFile)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 }  // namespace
