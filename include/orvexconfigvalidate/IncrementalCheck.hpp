@@ -21,6 +21,7 @@ namespace OrvexConfigValidate {
 // NOLINTNEXTLINE(bugprone-exception-escape): only json's own noexcept destructor can throw
 class IncrementalCheck {
   public:
+    // NOLINTNEXTLINE(bugprone-exception-escape): empty members allocate nothing, so cannot throw
     IncrementalCheck() = default;
     // The model points into the document.
     IncrementalCheck(const IncrementalCheck&) = delete;
