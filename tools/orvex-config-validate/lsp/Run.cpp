@@ -4,6 +4,7 @@
 
 #include <cerrno>
 #include <csignal>
+#include <utility>
 
 #include "Framing.hpp"
 #include "Server.hpp"
@@ -37,7 +38,7 @@ int runLanguageServer(int inputDescriptor, std::ostream& output, const std::stri
             std::optional<Frame> frame = decoder.next();
             if (!frame) break;
             if (frame->kind == Frame::Kind::Body) {
-                server.handleBody(frame->text);
+                server.takeBody(std::move(frame->text));
             } else {
                 server.handleFramingError(frame->text);
             }

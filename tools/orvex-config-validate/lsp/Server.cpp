@@ -27,18 +27,31 @@ void Server::handleFramingError(const std::string& problem) {
     log(MessageType::kError, "dropped a message: " + problem);
 }
 
-void Server::handleBody(std::string_view body) {
-    nlohmann::json message;
+std::optional<nlohmann::json> Server::parseBody(std::string_view body) {
     try {
-        message = parseMessage(body);
+        return parseMessage(body);
     } catch (const nlohmann::json::exception& e) {
         send(makeError(nullptr, ErrorCode::kParseError,
                        std::string("body is not JSON: ") + e.what()));
-        return;
     } catch (const MessageTooDeep& e) {
         send(makeError(nullptr, ErrorCode::kInvalidRequest, e.what()));
-        return;
     }
+    return std::nullopt;
+}
+
+void Server::handleBody(std::string_view body) {
+    if (std::optional<nlohmann::json> message = parseBody(body)) dispatch(std::move(*message));
+}
+
+void Server::takeBody(std::string body) {
+    std::optional<nlohmann::json> message = parseBody(body);
+    // The message holds all it needs: a large body's memory is handed back
+    // before the check, which can then reuse it.
+    std::string().swap(body);
+    if (message) dispatch(std::move(*message));
+}
+
+void Server::dispatch(nlohmann::json message) {
     if (!message.is_array()) {
         if (auto response = handleMessage(std::move(message))) send(*response);
         return;

@@ -24,6 +24,8 @@ class Server {
 
     // One message body as it came off the wire.
     void handleBody(std::string_view body);
+    // The same, taking the body and letting go of it once it is read.
+    void takeBody(std::string body);
     // A fault of the framing; it is logged to the client.
     void handleFramingError(const std::string& problem);
 
@@ -34,6 +36,9 @@ class Server {
     int exitStatus() const { return state == State::ShutDown ? 0 : 1; }
 
   private:
+    std::optional<nlohmann::json> parseBody(std::string_view body);
+    void dispatch(nlohmann::json message);
+
     enum class State { Uninitialized, Running, ShutDown };
 
     std::optional<Outgoing> handleMessage(nlohmann::json message);
