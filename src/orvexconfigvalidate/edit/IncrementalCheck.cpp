@@ -262,8 +262,7 @@ void IncrementalCheck::readModel() {
 
 std::vector<Issue> IncrementalCheck::semanticIssues(const ValidateOptions& options) const {
     ValidationResult result;
-    // A pair's rules run as the whole check runs them, without options.
-    applySemanticRules(*model, result, serverText.empty() ? options : ValidateOptions{});
+    applySemanticRules(*model, result, options);
     return std::move(result.issues);
 }
 
