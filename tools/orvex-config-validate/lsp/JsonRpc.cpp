@@ -71,27 +71,17 @@ std::string serialise(const nlohmann::json& message) {
     return message.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
 }
 
-Result Result::encoded(std::string encodedText) {
-    Result result(nullptr);
-    result.text = std::move(encodedText);
-    return result;
+JsonPayload JsonPayload::encoded(std::string encodedText) {
+    JsonPayload payload(nullptr);
+    payload.text = std::move(encodedText);
+    return payload;
 }
 
-nlohmann::json Result::parsed() const {
-    return text ? nlohmann::json::parse(*text) : value;
-}
-
-Outgoing Outgoing::encoded(std::string encodedText) {
-    Outgoing message(nullptr);
-    message.text = std::move(encodedText);
-    return message;
-}
-
-std::string Outgoing::serialised() const {
+std::string JsonPayload::serialised() const {
     return text ? *text : serialise(value);
 }
 
-nlohmann::json Outgoing::parsed() const {
+nlohmann::json JsonPayload::parsed() const {
     return text ? nlohmann::json::parse(*text) : value;
 }
 

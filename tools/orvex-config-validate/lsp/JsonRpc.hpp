@@ -35,35 +35,28 @@ struct Incoming {
 // Takes the message: a large text in its params is moved, not copied.
 Incoming classify(nlohmann::json message);
 
-// A request's result: a JSON value, or the JSON text of one that its feature
-// wrote directly (a large answer costs more to build as values than to send).
+// A JSON value, or the JSON text of one written directly: a large answer
+// costs more to build as values than to send. Serves both as a request's
+// result and as a whole message to send.
 // NOLINTNEXTLINE(bugprone-exception-escape): only json's own noexcept destructor can throw
-struct Result {
-    // Most results are values.
+struct JsonPayload {
+    // Most payloads are values.
     // NOLINTNEXTLINE(google-explicit-constructor,hicpp-explicit-conversions)
-    Result(nlohmann::json result) : value(std::move(result)) {}
-    static Result encoded(std::string text);
+    JsonPayload(nlohmann::json json) : value(std::move(json)) {}
+    static JsonPayload encoded(std::string text);
 
     nlohmann::json value;             // null when encoded
-    std::optional<std::string> text;  // the result's JSON text, when encoded
-    // The value, or the text read back (for tests).
-    nlohmann::json parsed() const;
-};
-
-// A message to send, held as a value or as text already encoded.
-// NOLINTNEXTLINE(bugprone-exception-escape): only json's own noexcept destructor can throw
-struct Outgoing {
-    // NOLINTNEXTLINE(google-explicit-constructor,hicpp-explicit-conversions)
-    Outgoing(nlohmann::json message) : value(std::move(message)) {}
-    static Outgoing encoded(std::string text);
-
-    nlohmann::json value;             // null when encoded
-    std::optional<std::string> text;  // the message's JSON text, when encoded
+    std::optional<std::string> text;  // the JSON text, when encoded
     // The text to send.
     std::string serialised() const;
     // The value, or the text read back (for tests).
     nlohmann::json parsed() const;
 };
+
+// A request's result.
+using Result = JsonPayload;
+// A message to send.
+using Outgoing = JsonPayload;
 
 nlohmann::json makeResult(const nlohmann::json& id, nlohmann::json result);
 // The answer to request id: a value, or text when the result is encoded.
