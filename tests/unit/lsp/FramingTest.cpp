@@ -129,6 +129,27 @@ TEST(Framing, OversizedBodyIsRefusedSkippedAndNotBuffered) {
     EXPECT_EQ(frames[0].kind, Frame::Kind::Body);
 }
 
+TEST(Framing, AnnouncedLengthIsNotHeldUntilPartOfTheBodyCame) {
+    constexpr std::size_t kLength = std::size_t{48} << 20;
+    FrameDecoder decoder;
+    decoder.feed("Content-Length: " + std::to_string(kLength) + "\r\n\r\n{");
+    EXPECT_TRUE(drain(decoder).empty());
+    // A header alone, or a header and a byte, holds no room for 48 MiB.
+    EXPECT_LT(decoder.capacity(), std::size_t{1} << 20);
+    // Once a megabyte came, room for the whole body is made at once.
+    const std::string piece((std::size_t{1} << 20) + 1, ' ');
+    decoder.feed(piece);
+    EXPECT_TRUE(drain(decoder).empty());
+    EXPECT_GE(decoder.capacity(), kLength);
+    const std::size_t fed = 1 + piece.size();
+    decoder.feed(std::string(kLength - fed - 1, ' ') + "}");
+    const auto frames = drain(decoder);
+    ASSERT_EQ(frames.size(), 1u);
+    EXPECT_EQ(frames[0].text.size(), kLength);
+    EXPECT_EQ(frames[0].text.back(), '}');
+    EXPECT_FALSE(decoder.hasPartialFrame());
+}
+
 TEST(Framing, EndlessHeaderIsCutOffAndRecovered) {
     FrameDecoder decoder;
     decoder.feed(std::string(FrameDecoder::kMaxHeader + 1, 'h'));

@@ -108,10 +108,15 @@ std::optional<Frame> FrameDecoder::readHeader() {
     }
     bodyLength = *length;
     if (bodyLength == 0) return error("message with an empty body");
-    // Room for the whole body at once: growing by doubling would leave a
-    // large text's buffer up to twice its size.
-    buffer.reserve(bodyLength);
     return std::nullopt;
+}
+
+void FrameDecoder::makeRoomForBody() {
+    // Room for the whole body at once: growing by doubling would leave a
+    // large text's buffer up to twice its size. Only once a real part of it
+    // has come: a header alone must not make us hold its announced length.
+    if (buffer.capacity() >= bodyLength) return;
+    if (buffer.size() >= std::min(bodyLength, kRoomAfter)) buffer.reserve(bodyLength);
 }
 
 std::string FrameDecoder::takeFront(std::size_t count) {
@@ -135,6 +140,7 @@ std::optional<Frame> FrameDecoder::next() {
             if (skipping != 0) return std::nullopt;
         }
         if (bodyLength != 0) {
+            makeRoomForBody();
             if (buffer.size() < bodyLength) return std::nullopt;
             Frame frame{Frame::Kind::Body, takeFront(bodyLength)};
             bodyLength = 0;

@@ -30,10 +30,15 @@ class FrameDecoder {
     // Bytes held that do not yet form a frame (a cut-off message at the end
     // of the input).
     bool hasPartialFrame() const { return !buffer.empty() || bodyLength != 0 || skipping != 0; }
+    // Bytes the decoder has room for (to see what a peer can make it hold).
+    std::size_t capacity() const { return buffer.capacity(); }
 
   private:
     std::optional<Frame> readHeader();
     std::string takeFront(std::size_t count);
+    void makeRoomForBody();
+    // How much of a body must have arrived before room for all of it is made.
+    static constexpr std::size_t kRoomAfter = std::size_t{1} << 20;
     // Spare room the buffer may keep after a large message.
     static constexpr std::size_t kKeptRoom = std::size_t{1} << 20;
     void resync();
