@@ -171,8 +171,9 @@ int main(int argc, char** argv) {
             restartWithHugePages(argv);
             OrvexConfigValidate::Lsp::CheckSettings defaults;
             defaults.options = line.options;
-            return OrvexConfigValidate::Lsp::runLanguageServer(STDIN_FILENO, std::cout,
-                                                               ORVEX_TOOL_VERSION, defaults);
+            return OrvexConfigValidate::Lsp::runLanguageServer(
+                STDIN_FILENO, std::cout, ORVEX_TOOL_VERSION, defaults,
+                OrvexConfigValidate::Lsp::AtStop::KeepToExit);
         }
         case Action::Check:
             break;

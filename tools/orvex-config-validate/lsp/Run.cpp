@@ -4,6 +4,7 @@
 
 #include <cerrno>
 #include <csignal>
+#include <memory>
 #include <utility>
 
 #include "Framing.hpp"
@@ -11,13 +12,21 @@
 
 namespace OrvexConfigValidate::Lsp {
 
+namespace {
+
+// A server left to the end of the process; reachable from here, so leak
+// checkers do not count it.
+Server* keptServer = nullptr;
+
+}  // namespace
+
 int runLanguageServer(int inputDescriptor, std::ostream& output, const std::string& version,
-                      CheckSettings defaults) {
+                      CheckSettings defaults, AtStop atStop) {
     // A client that goes away must end the server through a failed write,
     // not a signal.
     std::signal(SIGPIPE, SIG_IGN);
     FrameDecoder decoder;
-    Server server(
+    auto held = std::make_unique<Server>(
         [&output](const Outgoing& message) {
             // An encoded answer of megabytes is framed without a copy first.
             if (message.text) {
@@ -28,6 +37,7 @@ int runLanguageServer(int inputDescriptor, std::ostream& output, const std::stri
             output.flush();
         },
         version, std::move(defaults));
+    Server& server = *held;
     char chunk[65536];
     while (!server.exitRequested() && output.good()) {
         const ssize_t count = ::read(inputDescriptor, chunk, sizeof chunk);
@@ -44,7 +54,12 @@ int runLanguageServer(int inputDescriptor, std::ostream& output, const std::stri
             }
         }
     }
-    return server.exitRequested() ? server.exitStatus() : 1;
+    const int status = server.exitRequested() ? server.exitStatus() : 1;
+    if (atStop == AtStop::KeepToExit) {
+        delete keptServer;
+        keptServer = held.release();
+    }
+    return status;
 }
 
 }  // namespace OrvexConfigValidate::Lsp
