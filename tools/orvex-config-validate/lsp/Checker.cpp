@@ -208,7 +208,13 @@ bool Checker::checkEdit(Document& bridges, const std::optional<Partner>& server,
     if (cache == incremental.end()) return false;
     const std::optional<std::vector<Issue>> issues =
         cache->second.update(bridges.text, server ? server->text : "", validator, settings.options);
-    if (!issues) return false;
+    if (!issues) {
+        // The whole text is checked next and remembered afresh: the old
+        // document goes now, so that the new one is read into its memory
+        // rather than beside it.
+        incremental.erase(cache);
+        return false;
+    }
     ValidationResult result;
     result.issues = *issues;
     const int source = issues->empty() ? 0 : issues->front().source;
