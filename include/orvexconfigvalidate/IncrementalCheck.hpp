@@ -8,6 +8,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -47,9 +48,12 @@ class IncrementalCheck {
     void forget() { valid = false; }
 
     // The issues of the new text, or nothing when the edit cannot be carried
-    // this way (the caller then checks the whole text), among them a server
-    // text other than the one remembered.
-    std::optional<std::vector<Issue>> update(const std::string& newText,
+    // this way (the caller then checks the whole text). The caller keeps the
+    // texts: `previousText` is the one remembered or last updated to, told
+    // by its size and fingerprint; another one, or a server text other than
+    // the one remembered, is not carried either.
+    std::optional<std::vector<Issue>> update(const std::string& previousText,
+                                             const std::string& newText,
                                              const std::string& serverText,
                                              const Validator& validator,
                                              const ValidateOptions& options);
@@ -63,14 +67,17 @@ class IncrementalCheck {
 
     std::vector<Issue> semanticIssues(const ValidateOptions& options) const;
     void readModel();
-    TextLocation locate(const std::string& pointer) const;
+    TextLocation locate(const std::string& pointer, const std::string& text) const;
     // The fixes of a rule's issue, from the text of the element it lies in.
-    void fixRuleIssue(Issue& issue) const;
+    void fixRuleIssue(Issue& issue, const std::string& text) const;
+    void noteText(const std::string& text);
     std::vector<Span>& spansOf(Array array) { return array == Array::Groups ? groups : bridges; }
 
     bool valid = false;
     int source = 0;
-    std::string text;
+    // Of the text the state was made from; the caller holds the text itself.
+    std::size_t textSize = 0;
+    std::uint64_t textPrint = 0;
     std::string serverText;
     nlohmann::json document;
     nlohmann::json serverSettings;  // null alone

@@ -75,6 +75,36 @@ std::size_t commonSuffix(const char* aEnd, const char* bEnd, std::size_t limit) 
     return at;
 }
 
+// A fingerprint of a text, to tell the text the state was made from from
+// another of the same size. Eight lanes, each a chain of bijective steps,
+// keep the multiplications apart (a text of tens of megabytes costs a few
+// milliseconds), and a difference in a single word always shows.
+std::uint64_t fingerprint(std::string_view text) {
+    constexpr std::uint64_t kMultiplier = 0xFF51AFD7ED558CCDULL;
+    constexpr std::size_t kLanes = 8;
+    std::uint64_t lanes[kLanes];
+    for (std::size_t lane = 0; lane < kLanes; ++lane) {
+        lanes[lane] = 0x9E3779B97F4A7C15ULL * (lane + 1);
+    }
+    std::size_t at = 0;
+    for (; at + sizeof lanes <= text.size(); at += sizeof lanes) {
+        std::uint64_t words[kLanes];
+        std::memcpy(words, text.data() + at, sizeof words);
+        for (std::size_t lane = 0; lane < kLanes; ++lane) {
+            lanes[lane] = (lanes[lane] ^ words[lane]) * kMultiplier;
+        }
+    }
+    std::uint64_t hash = text.size();
+    for (const std::uint64_t lane : lanes) {
+        hash = (hash ^ lane) * kMultiplier;
+        hash ^= hash >> 32;
+    }
+    for (; at < text.size(); ++at) {
+        hash = (hash ^ static_cast<unsigned char>(text[at])) * kMultiplier;
+    }
+    return hash ^ (hash >> 31);
+}
+
 void shift(TextLocation& location, std::size_t from, std::ptrdiff_t delta) {
     if (location.known() && location.offset >= from) {
         location.offset =
@@ -234,7 +264,7 @@ bool IncrementalCheck::remember(ParsedText&& parsed, const std::string& newText,
         elementIssues.push_back(issue);
     }
     document = std::move(parsed.document());
-    text = newText;
+    noteText(newText);
     serverText = newServerText;
     source = newSource;
     // Every other issue must be one the rule pass gives again.
@@ -249,6 +279,11 @@ bool IncrementalCheck::remember(ParsedText&& parsed, const std::string& newText,
     }
     valid = true;
     return true;
+}
+
+void IncrementalCheck::noteText(const std::string& text) {
+    textSize = text.size();
+    textPrint = fingerprint(text);
 }
 
 void IncrementalCheck::readModel() {
@@ -266,7 +301,7 @@ std::vector<Issue> IncrementalCheck::semanticIssues(const ValidateOptions& optio
     return std::move(result.issues);
 }
 
-TextLocation IncrementalCheck::locate(const std::string& pointer) const {
+TextLocation IncrementalCheck::locate(const std::string& pointer, const std::string& text) const {
     TextLocation location;
     const auto element = elementOf(pointer);
     const std::vector<Span>* spans = element ? (element->groups ? &groups : &bridges) : nullptr;
@@ -290,7 +325,7 @@ TextLocation IncrementalCheck::locate(const std::string& pointer) const {
     return location;
 }
 
-void IncrementalCheck::fixRuleIssue(Issue& issue) const {
+void IncrementalCheck::fixRuleIssue(Issue& issue, const std::string& text) const {
     const auto element = elementOf(issue.pointer);
     if (!element || !mayHaveFixes(issue)) return;
     const std::vector<Span>& spans = element->groups ? groups : bridges;
@@ -306,11 +341,15 @@ void IncrementalCheck::fixRuleIssue(Issue& issue) const {
     shiftFixes(issue, 0, static_cast<std::ptrdiff_t>(span.offset));
 }
 
-std::optional<std::vector<Issue>> IncrementalCheck::update(const std::string& newText,
+std::optional<std::vector<Issue>> IncrementalCheck::update(const std::string& text,
+                                                           const std::string& newText,
                                                            const std::string& newServerText,
                                                            const Validator& validator,
                                                            const ValidateOptions& options) {
-    if (!valid || newServerText != serverText) return std::nullopt;
+    if (!valid || newServerText != serverText || text.size() != textSize ||
+        fingerprint(text) != textPrint) {
+        return std::nullopt;
+    }
     // The edited stretch: what lies between the common start and end.
     const std::size_t limit = std::min(text.size(), newText.size());
     const std::size_t prefix = commonPrefix(text.data(), newText.data(), limit);
@@ -374,7 +413,7 @@ std::optional<std::vector<Issue>> IncrementalCheck::update(const std::string& ne
     const bool reread =
         *array == Array::Groups ? model->rereadGroup(index) : model->rereadBridge(index);
     if (!reread) readModel();
-    text = newText;
+    noteText(newText);
     kept.insert(kept.end(), fresh->begin(), fresh->end());
     std::stable_sort(kept.begin(), kept.end(), [](const Issue& a, const Issue& b) {
         return a.location.offset < b.location.offset;
@@ -391,12 +430,12 @@ std::optional<std::vector<Issue>> IncrementalCheck::update(const std::string& ne
     }
     for (auto& issue : rules) {
         issue.source = source;
-        issue.location = locate(issue.pointer);
-        if (!issue.relatedPointer.empty()) issue.related = locate(issue.relatedPointer);
-        fixRuleIssue(issue);
+        issue.location = locate(issue.pointer, newText);
+        if (!issue.relatedPointer.empty()) issue.related = locate(issue.relatedPointer, newText);
+        fixRuleIssue(issue, newText);
         issues.push_back(std::move(issue));
     }
-    placeLines(issues, text);
+    placeLines(issues, newText);
     return issues;
 }
 

@@ -11,6 +11,7 @@
 #include <optional>
 
 #include "Check.hpp"
+#include "ConfigGenerator.hpp"
 #include "DeploymentCases.hpp"
 #include "JunitFormat.hpp"
 #include "SarifFormat.hpp"
@@ -110,6 +111,46 @@ TEST(Checker, LfCrLfAndLoneCrFilesGiveTheSameLinesEverywhere) {
     EXPECT_GE(expected->size(), 4u);
     std::error_code ec;
     fs::remove_all(pattern, ec);
+}
+
+// An edit of a large bridges text inside one group is carried over from
+// the text before it, and gives what a whole check of the new text gives.
+TEST(Checker, EditsOfALargeTextAreCarriedFromThePreviousText) {
+    const std::string uri = "file:///work/edited/bridges.json";
+    std::string text = generateBridgingConfiguration(400);
+    ASSERT_GE(text.size(), IncrementalCheck::kMinimumSize);
+    DocumentStore store;
+    CheckSettings settings;
+    settings.schemaChoices.emplace_back(uri, "BridgingConfiguration");
+    Checker checker(store, settings);
+    store.open(uri, text, 1);
+    checker.refresh(uri);
+    const auto wholeCheck = [&settings, &uri](const std::string& edited) {
+        DocumentStore fresh;
+        Checker once(fresh, settings);
+        fresh.open(uri, edited, 1);
+        return once.refresh(uri).front().diagnostics;
+    };
+    const auto edit = [&](const std::string& from, const std::string& to) {
+        const std::size_t at = text.find(from);
+        ASSERT_NE(at, std::string::npos) << from;
+        text.replace(at, from.size(), to);
+        store.find(uri)->setText(text);
+        const std::vector<Publication> published = checker.refresh(uri);
+        ASSERT_EQ(published.size(), 1U);
+        EXPECT_EQ(published.front().diagnostics, wholeCheck(text)) << to;
+        EXPECT_TRUE(store.find(uri)->previousText.empty());
+    };
+    // Inside one group, twice: the second starts from the first's text.
+    edit("\"id\": \"{grp-7}\"", "\"id\": \"{grp-6}\"");
+    edit("\"name\": \"Talk group 9\"", "\"nmae\": \"Talk group 9\"");
+    EXPECT_EQ(checker.carriedEdits(), 2U);
+    // A new group is no one element's edit: the whole text is checked.
+    edit("\"groups\": [", "\"groups\": [{\"id\": \"n\", \"type\": 3},");
+    EXPECT_EQ(checker.carriedEdits(), 2U);
+    // And the state made by that check carries the next edit.
+    edit("\"name\": \"Talk group 12\"", "\"name\": \"Talk group twelve\"");
+    EXPECT_EQ(checker.carriedEdits(), 3U);
 }
 
 TEST(Checker, SettingsFromInitializationOptions) {

@@ -75,7 +75,7 @@ class IncrementalCheckTest : public ::testing::Test {
     // Applies an edit that stays inside one element; the carried result
     // must be the whole check's.
     void expectCarried(const std::string& edited, std::size_t minimumIssues = 0) {
-        const auto carried = check.update(edited, serverText, validator, options);
+        const auto carried = check.update(text, edited, serverText, validator, options);
         ASSERT_TRUE(carried.has_value()) << "edit not carried";
         const ValidationResult whole = full(edited);
         EXPECT_EQ(summary(*carried, source()), summary(whole.issues, source()));
@@ -85,7 +85,7 @@ class IncrementalCheckTest : public ::testing::Test {
     }
 
     void expectNotCarried(const std::string& edited) {
-        EXPECT_FALSE(check.update(edited, serverText, validator, options).has_value());
+        EXPECT_FALSE(check.update(text, edited, serverText, validator, options).has_value());
     }
 
     // A series of edits, each inside one group or bridge.
@@ -164,9 +164,18 @@ TEST_F(IncrementalCheckTest, EditsThatLeaveOneElementAreNotCarried) {
     expectNotCarried(replaced(text, "    {\"id\": \"{grp-6}\"", "    [\"id\", \"{grp-6}\""));
     // The server text changed: the cross-file rules depend on it.
     const std::string server = generateServerConfiguration(1);
-    EXPECT_FALSE(
-        check.update(replaced(text, "Talk group 9", "Talk group nine"), server, validator, options)
-            .has_value());
+    EXPECT_FALSE(check
+                     .update(text, replaced(text, "Talk group 9", "Talk group nine"), server,
+                             validator, options)
+                     .has_value());
+    // A previous text other than the one remembered, even of the same size
+    // and one byte apart: the state does not describe it.
+    std::string other = text;
+    other[other.size() / 2] = other[other.size() / 2] == ' ' ? '\t' : ' ';
+    EXPECT_FALSE(check
+                     .update(other, replaced(other, "Talk group 9", "Talk group nine"), serverText,
+                             validator, options)
+                     .has_value());
     // Unchanged state: a good edit is still carried.
     expectCarried(replaced(text, "Talk group 9", "Talk group nine"));
 }

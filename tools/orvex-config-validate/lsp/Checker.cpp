@@ -207,7 +207,8 @@ bool Checker::checkEdit(Document& bridges, const std::optional<Partner>& server,
     const auto cache = incremental.find(bridges.uri);
     if (cache == incremental.end()) return false;
     const std::optional<std::vector<Issue>> issues =
-        cache->second.update(bridges.text, server ? server->text : "", validator, settings.options);
+        cache->second.update(bridges.previousText, bridges.text, server ? server->text : "",
+                             validator, settings.options);
     if (!issues) {
         // The whole text is checked next and remembered afresh: the old
         // document goes now, so that the new one is read into its memory
@@ -215,6 +216,7 @@ bool Checker::checkEdit(Document& bridges, const std::optional<Partner>& server,
         incremental.erase(cache);
         return false;
     }
+    ++carried;
     ValidationResult result;
     result.issues = *issues;
     const int source = issues->empty() ? 0 : issues->front().source;
@@ -272,6 +274,7 @@ std::vector<Publication> Checker::refresh(const std::string& uri) {
     std::string directory;
     if (Document* document = store.find(uri)) {
         check(*document, done, out);
+        document->forgetPreviousText();
         directory = directoryOf(document->path);
     } else {
         incremental.erase(uri);

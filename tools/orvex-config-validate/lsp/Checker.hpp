@@ -45,6 +45,9 @@ class Checker {
     std::vector<Publication> refreshFolder(const std::string& directory);
 
     const Validator& schemas() const { return validator; }
+    // How many edits had their issues carried over rather than the whole
+    // text checked again.
+    std::size_t carriedEdits() const { return carried; }
 
     // The schema id of an open document; "" when none applies.
     std::string schemaIdFor(const Document& document) const;
@@ -75,6 +78,7 @@ class Checker {
     Validator validator;
     // Large open bridges texts, by URI.
     std::map<std::string, IncrementalCheck> incremental;
+    std::size_t carried = 0;
 };
 
 }  // namespace OrvexConfigValidate::Lsp

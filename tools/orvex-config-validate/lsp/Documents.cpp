@@ -1,5 +1,7 @@
 #include "Documents.hpp"
 
+#include <utility>
+
 #include "FileUri.hpp"
 
 namespace OrvexConfigValidate::Lsp {
@@ -35,7 +37,7 @@ void Document::setText(std::string newText) {
     // What points into the old text or its parse goes first.
     model.reset();
     textPositions.reset();
-    text = std::move(newText);
+    previousText = std::exchange(text, std::move(newText));
     current.reset();
 }
 

@@ -28,6 +28,9 @@ struct Document {
     std::string uri;
     std::string path;  // "" when the URI names no local file
     std::string text;
+    // The text before the last change, until the check after that change:
+    // an edit is carried over from it.
+    std::string previousText;
     std::int64_t version = 0;
     // The schema the document was last checked against ("" when none applies).
     std::string schemaId;
@@ -45,6 +48,7 @@ struct Document {
     // each change of either; null when the text does not parse.
     const Configuration* configuration() const;
     void setText(std::string newText);
+    void forgetPreviousText() { std::string().swap(previousText); }
 
   private:
     mutable std::shared_ptr<ParsedText> current;
