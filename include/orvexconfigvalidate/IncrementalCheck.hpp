@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include <nlohmann/json.hpp>
@@ -64,6 +65,26 @@ class IncrementalCheck {
         std::size_t length = 0;
     };
     enum class Array { Groups, Bridges };
+    // The edited stretch of the text before: [from, to), and how much
+    // longer the text became.
+    struct Edit {
+        std::size_t from = 0;
+        std::size_t to = 0;
+        std::ptrdiff_t delta = 0;
+    };
+    // An edit across elements of one array: elements [first, first +
+    // removed) and the separators around them, between the end of the
+    // element before (or the opening bracket) and the start of the one
+    // after (or the closing bracket).
+    struct Across {
+        Array array = Array::Groups;
+        std::size_t first = 0;
+        std::size_t removed = 0;
+        std::size_t gapStart = 0;
+        std::size_t gapEnd = 0;
+        bool hasBefore = false;
+        bool hasAfter = false;
+    };
 
     std::vector<Issue> semanticIssues(const ValidateOptions& options) const;
     void readModel();
@@ -71,7 +92,38 @@ class IncrementalCheck {
     // The fixes of a rule's issue, from the text of the element it lies in.
     void fixRuleIssue(Issue& issue, const std::string& text) const;
     void noteText(const std::string& text);
+    // Where the elements and the arrays sit; false when a member is there
+    // but not an array.
+    bool readSpans(const ParsedText& parsed);
     std::vector<Span>& spansOf(Array array) { return array == Array::Groups ? groups : bridges; }
+    const std::vector<Span>& spansOf(Array array) const {
+        return array == Array::Groups ? groups : bridges;
+    }
+    std::optional<Span>& arrayOf(Array array) {
+        return array == Array::Groups ? groupsArray : bridgesArray;
+    }
+    const std::optional<Span>& arrayOf(Array array) const {
+        return array == Array::Groups ? groupsArray : bridgesArray;
+    }
+    // Every span at or after `from` moves by delta; an array that holds
+    // `from` grows by it.
+    void moveSpans(std::size_t from, std::ptrdiff_t delta);
+    // The new elements' own issues, each element checked alone.
+    std::optional<std::vector<Issue>> newElementIssues(const std::vector<std::string_view>& texts,
+                                                       const std::vector<std::size_t>& offsets,
+                                                       Array array, std::size_t first,
+                                                       const Validator& validator,
+                                                       const ValidateOptions& options);
+    // An edit inside one element, or across elements of one array: the
+    // element issues after it, with the state taken over; nothing, and
+    // nothing changed, when the edit is not of that kind.
+    std::optional<std::vector<Issue>> carryInside(const Edit& edit, const std::string& newText,
+                                                  const Validator& validator,
+                                                  const ValidateOptions& options);
+    std::optional<Across> acrossOf(const Edit& edit) const;
+    std::optional<std::vector<Issue>> carryAcross(const Edit& edit, const std::string& newText,
+                                                  const Validator& validator,
+                                                  const ValidateOptions& options);
 
     bool valid = false;
     int source = 0;
@@ -84,6 +136,9 @@ class IncrementalCheck {
     std::optional<Configuration> model;
     std::vector<Span> groups;
     std::vector<Span> bridges;
+    // The arrays themselves, brackets included; none when absent.
+    std::optional<Span> groupsArray;
+    std::optional<Span> bridgesArray;
     // Issues that belong to one element: schema and parse findings.
     std::vector<Issue> elementIssues;
 };

@@ -7,6 +7,7 @@
 
 #include <orvexconfigvalidate/Configuration.hpp>
 
+#include "edit/CarriedIssues.hpp"
 #include "fix/IssueFixes.hpp"
 #include "json/JsonReader.hpp"
 #include "json/ParsedTextAccess.hpp"
@@ -16,39 +17,6 @@
 namespace OrvexConfigValidate {
 
 namespace {
-
-const std::string_view kBom = "\xEF\xBB\xBF";
-
-bool isElementCode(const std::string& code) {
-    return code == "schema" || code == "duplicate_key" || code == "unknown_member";
-}
-
-// Which element of "groups" or "bridges" a pointer lies in, if any.
-struct ElementOf {
-    bool groups = false;
-    std::size_t index = 0;
-    std::vector<std::string> rest;
-};
-
-std::optional<ElementOf> elementOf(const std::string& pointer) {
-    const auto tokens = splitPointer(pointer);
-    if (!tokens || tokens->size() < 2 || ((*tokens)[0] != "groups" && (*tokens)[0] != "bridges")) {
-        return std::nullopt;
-    }
-    const auto index = arrayIndexOf((*tokens)[1]);
-    if (!index) return std::nullopt;
-    ElementOf element;
-    element.groups = (*tokens)[0] == "groups";
-    element.index = *index;
-    element.rest.assign(tokens->begin() + 2, tokens->end());
-    return element;
-}
-
-std::string pointerFromTokens(const std::vector<std::string>& tokens) {
-    std::string pointer;
-    for (const auto& token : tokens) appendPointerToken(pointer, token);
-    return pointer;
-}
 
 // Whole blocks are compared first; that is what keeps a change of a
 // megabyte text cheap.
@@ -105,53 +73,6 @@ std::uint64_t fingerprint(std::string_view text) {
     return hash ^ (hash >> 31);
 }
 
-void shift(TextLocation& location, std::size_t from, std::ptrdiff_t delta) {
-    if (location.known() && location.offset >= from) {
-        location.offset =
-            static_cast<std::size_t>(static_cast<std::ptrdiff_t>(location.offset) + delta);
-    }
-}
-
-// Moves the edits of an issue's fixes that lie at or after `from`.
-void shiftFixes(Issue& issue, std::size_t from, std::ptrdiff_t delta) {
-    for (Fix& fix : issue.fixes) {
-        for (TextEdit& edit : fix.edits) {
-            if (edit.offset >= from) {
-                edit.offset =
-                    static_cast<std::size_t>(static_cast<std::ptrdiff_t>(edit.offset) + delta);
-            }
-        }
-    }
-}
-
-// Line and byte column of every issue, from its offset in the text.
-void placeLines(std::vector<Issue>& issues, const std::string& text) {
-    if (issues.empty()) return;
-    const LineTable lines(text);
-    const bool bom = text.compare(0, kBom.size(), kBom) == 0;
-    const auto place = [&](TextLocation& location) {
-        if (!location.known()) return;
-        const std::size_t line = lines.lineOf(location.offset);
-        location.line = line + 1;
-        std::size_t column = location.offset - lines.lineStart(line) + 1;
-        if (line == 0 && bom && column > kBom.size()) column -= kBom.size();
-        location.column = column;
-    };
-    for (auto& issue : issues) {
-        const std::size_t relatedLine = issue.related.line;
-        place(issue.location);
-        place(issue.related);
-        // A repeated member's message names the line of its first
-        // occurrence, which moves with the text: it is made anew from the
-        // member's name and that line.
-        const auto tokens = splitPointer(issue.pointer);
-        if (issue.code == IssueCode::kDuplicateKey && relatedLine != issue.related.line && tokens &&
-            !tokens->empty()) {
-            issue.message = duplicateKeyMessage(tokens->back(), issue.related.line);
-        }
-    }
-}
-
 // Where each element of a top-level array sits; none when the member is
 // there but not an array.
 std::optional<std::vector<TextLocation>> elementPlaces(const ParsedText& parsed,
@@ -164,62 +85,6 @@ std::optional<std::vector<TextLocation>> elementPlaces(const ParsedText& parsed,
     for (std::size_t i = 0; i < member->size(); ++i)
         pointers.push_back("/" + name + "/" + std::to_string(i));
     return parsed.locateAll(pointers);
-}
-
-// An element checked alone: the only element of its array in a text that
-// starts with a head of headSize bytes; in the whole text it is element
-// `index` at `offset`.
-struct ElementPlace {
-    const std::string& array;  // "groups" or "bridges"
-    bool groups;
-    std::size_t index;
-    std::size_t headSize;
-    std::size_t offset;
-    int source;
-};
-
-// The element's own issues from its check alone, moved to its place in the
-// whole text; none when one of them lies outside the element.
-std::optional<std::vector<Issue>> movedIssues(const std::vector<Issue>& alone,
-                                              const ElementPlace& element) {
-    std::vector<Issue> moved;
-    for (Issue issue : alone) {
-        if (!isElementCode(issue.code)) continue;
-        const auto place = elementOf(issue.pointer);
-        if (!place || place->index != 0 || place->groups != element.groups) return std::nullopt;
-        std::vector<std::string> tokens{element.array, std::to_string(element.index)};
-        tokens.insert(tokens.end(), place->rest.begin(), place->rest.end());
-        issue.pointer = pointerFromTokens(tokens);
-        // The path names the place the same way; the element's own issues
-        // never carry an id suffix.
-        issue.path = issue.pointer;
-        issue.source = element.source;
-        for (TextLocation* location : {&issue.location, &issue.related}) {
-            if (location->known())
-                location->offset = location->offset - element.headSize + element.offset;
-        }
-        shiftFixes(issue, 0,
-                   static_cast<std::ptrdiff_t>(element.offset) -
-                       static_cast<std::ptrdiff_t>(element.headSize));
-        moved.push_back(std::move(issue));
-    }
-    return moved;
-}
-
-// The element issues of every other element, moved by the edit: `delta`
-// bytes from `from` on.
-std::vector<Issue> issuesBeside(std::vector<Issue>& issues, const ElementPlace& element,
-                                std::size_t from, std::ptrdiff_t delta) {
-    std::vector<Issue> kept;
-    for (auto& issue : issues) {
-        const auto place = elementOf(issue.pointer);
-        if (place && place->groups == element.groups && place->index == element.index) continue;
-        shift(issue.location, from, delta);
-        shift(issue.related, from, delta);
-        shiftFixes(issue, from, delta);
-        kept.push_back(std::move(issue));
-    }
-    return kept;
 }
 
 }  // namespace
@@ -241,14 +106,7 @@ bool IncrementalCheck::remember(ParsedText&& parsed, const std::string& newText,
                                 const std::string& newServerText, const ValidateOptions& options) {
     valid = false;
     if (!parsed.ok() || !parsed.document().is_object()) return false;
-    groups.clear();
-    bridges.clear();
-    for (const Array array : {Array::Groups, Array::Bridges}) {
-        const auto places = elementPlaces(parsed, array == Array::Groups ? "groups" : "bridges");
-        if (!places) return false;
-        for (const TextLocation& location : *places)
-            spansOf(array).push_back({location.offset, location.length});
-    }
+    if (!readSpans(parsed)) return false;
     elementIssues.clear();
     std::size_t others = 0;
     for (const auto& issue : result.issues) {
@@ -278,6 +136,23 @@ bool IncrementalCheck::remember(ParsedText&& parsed, const std::string& newText,
         return false;
     }
     valid = true;
+    return true;
+}
+
+bool IncrementalCheck::readSpans(const ParsedText& parsed) {
+    for (const Array array : {Array::Groups, Array::Bridges}) {
+        const std::string name = array == Array::Groups ? "groups" : "bridges";
+        spansOf(array).clear();
+        arrayOf(array).reset();
+        const auto places = elementPlaces(parsed, name);
+        if (!places) return false;
+        for (const TextLocation& location : *places)
+            spansOf(array).push_back({location.offset, location.length});
+        if (parsed.document().contains(name)) {
+            const TextLocation whole = parsed.locate("/" + name);
+            arrayOf(array) = Span{whole.offset, whole.length};
+        }
+    }
     return true;
 }
 
@@ -352,75 +227,23 @@ std::optional<std::vector<Issue>> IncrementalCheck::update(const std::string& te
     }
     // The edited stretch: what lies between the common start and end.
     const std::size_t limit = std::min(text.size(), newText.size());
-    const std::size_t prefix = commonPrefix(text.data(), newText.data(), limit);
+    Edit edit;
+    edit.from = commonPrefix(text.data(), newText.data(), limit);
     const std::size_t suffix =
-        commonSuffix(text.data() + text.size(), newText.data() + newText.size(), limit - prefix);
-    const std::size_t oldEnd = text.size() - suffix;
-    const auto delta =
+        commonSuffix(text.data() + text.size(), newText.data() + newText.size(), limit - edit.from);
+    edit.to = text.size() - suffix;
+    edit.delta =
         static_cast<std::ptrdiff_t>(newText.size()) - static_cast<std::ptrdiff_t>(text.size());
-
-    // The element whose inside holds the whole stretch (its first and last
-    // bytes unchanged).
-    std::optional<Array> array;
-    std::size_t index = 0;
-    for (const Array candidate : {Array::Groups, Array::Bridges}) {
-        const std::vector<Span>& spans = spansOf(candidate);
-        const auto after = std::upper_bound(
-            spans.begin(), spans.end(), prefix,
-            [](std::size_t offset, const Span& span) { return offset < span.offset; });
-        if (after == spans.begin()) continue;
-        const Span& span = *(after - 1);
-        if (span.offset < prefix && oldEnd < span.offset + span.length) {
-            array = candidate;
-            index = static_cast<std::size_t>(after - 1 - spans.begin());
-        }
-    }
-    if (!array) return std::nullopt;
-    Span& span = spansOf(*array)[index];
-    const std::size_t newLength =
-        static_cast<std::size_t>(static_cast<std::ptrdiff_t>(span.length) + delta);
-    const std::string_view elementText = std::string_view(newText).substr(span.offset, newLength);
-    ParsedText element = parseText(elementText);
-    if (!element.ok()) return std::nullopt;
-
-    // The element checked alone, as the only element of its array.
-    const std::string name = *array == Array::Groups ? "groups" : "bridges";
-    const std::string head = "{\"" + name + "\":[";
-    const ValidationResult alone =
-        validator.validateText(kBridgesSchemaId, head + std::string(elementText) + "]}", options);
-    const ElementPlace place{name,  *array == Array::Groups, index, head.size(), span.offset,
-                             source};
-    std::optional<std::vector<Issue>> fresh = movedIssues(alone.issues, place);
-    if (!fresh) return std::nullopt;
-
-    // From here on the new text is taken over.
-    const std::size_t oldElementEnd = span.offset + span.length;
-    std::vector<Issue> kept = issuesBeside(elementIssues, place, oldElementEnd, delta);
-    for (Array each : {Array::Groups, Array::Bridges}) {
-        for (auto& other : spansOf(each)) {
-            if (other.offset >= oldElementEnd) {
-                other.offset =
-                    static_cast<std::size_t>(static_cast<std::ptrdiff_t>(other.offset) + delta);
-            }
-        }
-    }
-    span.length = newLength;
-    // The element's slot stays where it is, so the model's other entries
-    // still point at their values; the old value lives until the model has
-    // let go of it.
-    nlohmann::json& slot = document[name][index];
-    const nlohmann::json old = std::exchange(slot, std::move(element.document()));
-    const bool reread =
-        *array == Array::Groups ? model->rereadGroup(index) : model->rereadBridge(index);
-    if (!reread) readModel();
+    std::optional<std::vector<Issue>> kept = carryInside(edit, newText, validator, options);
+    if (!kept) kept = carryAcross(edit, newText, validator, options);
+    if (!kept) return std::nullopt;
     noteText(newText);
-    kept.insert(kept.end(), fresh->begin(), fresh->end());
-    std::stable_sort(kept.begin(), kept.end(), [](const Issue& a, const Issue& b) {
+    std::stable_sort(kept->begin(), kept->end(), [](const Issue& a, const Issue& b) {
         return a.location.offset < b.location.offset;
     });
-    elementIssues = kept;
+    elementIssues = *kept;
 
-    std::vector<Issue> issues = std::move(kept);
+    std::vector<Issue> issues = std::move(*kept);
     std::vector<Issue> rules;
     try {
         rules = semanticIssues(options);
@@ -437,6 +260,181 @@ std::optional<std::vector<Issue>> IncrementalCheck::update(const std::string& te
     }
     placeLines(issues, newText);
     return issues;
+}
+
+void IncrementalCheck::moveSpans(std::size_t from, std::ptrdiff_t delta) {
+    const auto moved = [delta](std::size_t offset) {
+        return static_cast<std::size_t>(static_cast<std::ptrdiff_t>(offset) + delta);
+    };
+    for (const Array array : {Array::Groups, Array::Bridges}) {
+        for (Span& span : spansOf(array)) {
+            if (span.offset >= from) span.offset = moved(span.offset);
+        }
+        std::optional<Span>& whole = arrayOf(array);
+        if (!whole) continue;
+        if (whole->offset >= from) {
+            whole->offset = moved(whole->offset);
+        } else if (whole->offset + whole->length >= from) {
+            whole->length = moved(whole->length);
+        }
+    }
+}
+
+std::optional<std::vector<Issue>> IncrementalCheck::newElementIssues(
+    const std::vector<std::string_view>& texts, const std::vector<std::size_t>& offsets,
+    Array array, std::size_t first, const Validator& validator, const ValidateOptions& options) {
+    const std::string name = array == Array::Groups ? "groups" : "bridges";
+    const std::string head = "{\"" + name + "\":[";
+    std::vector<Issue> fresh;
+    for (std::size_t i = 0; i < texts.size(); ++i) {
+        // Each element checked alone, as the only element of its array.
+        const ValidationResult alone =
+            validator.validateText(kBridgesSchemaId, head + std::string(texts[i]) + "]}", options);
+        const ElementPlace place{name,  array == Array::Groups, first + i, head.size(), offsets[i],
+                                 source};
+        std::optional<std::vector<Issue>> moved = movedIssues(alone.issues, place);
+        if (!moved) return std::nullopt;
+        fresh.insert(fresh.end(), moved->begin(), moved->end());
+    }
+    return fresh;
+}
+
+std::optional<std::vector<Issue>> IncrementalCheck::carryInside(const Edit& edit,
+                                                                const std::string& newText,
+                                                                const Validator& validator,
+                                                                const ValidateOptions& options) {
+    // The element whose inside holds the whole stretch (its first and last
+    // bytes unchanged).
+    std::optional<Array> array;
+    std::size_t index = 0;
+    for (const Array candidate : {Array::Groups, Array::Bridges}) {
+        const std::vector<Span>& spans = spansOf(candidate);
+        const auto after = std::upper_bound(
+            spans.begin(), spans.end(), edit.from,
+            [](std::size_t offset, const Span& span) { return offset < span.offset; });
+        if (after == spans.begin()) continue;
+        const Span& span = *(after - 1);
+        if (span.offset < edit.from && edit.to < span.offset + span.length) {
+            array = candidate;
+            index = static_cast<std::size_t>(after - 1 - spans.begin());
+        }
+    }
+    if (!array) return std::nullopt;
+    Span& span = spansOf(*array)[index];
+    const std::size_t newLength =
+        static_cast<std::size_t>(static_cast<std::ptrdiff_t>(span.length) + edit.delta);
+    const std::string_view elementText = std::string_view(newText).substr(span.offset, newLength);
+    ParsedText element = parseText(elementText);
+    if (!element.ok()) return std::nullopt;
+    std::optional<std::vector<Issue>> fresh =
+        newElementIssues({elementText}, {span.offset}, *array, index, validator, options);
+    if (!fresh) return std::nullopt;
+    const std::size_t oldElementEnd = span.offset + span.length;
+    std::optional<std::vector<Issue>> kept = issuesBeside(
+        elementIssues, {*array == Array::Groups, index, 1, 1}, oldElementEnd, edit.delta);
+    if (!kept) return std::nullopt;
+
+    // From here on the new text is taken over.
+    moveSpans(oldElementEnd, edit.delta);
+    span.length = newLength;
+    // The element's slot stays where it is, so the model's other entries
+    // still point at their values; the old value lives until the model has
+    // let go of it.
+    nlohmann::json& slot = document[*array == Array::Groups ? "groups" : "bridges"][index];
+    const nlohmann::json old = std::exchange(slot, std::move(element.document()));
+    const bool reread =
+        *array == Array::Groups ? model->rereadGroup(index) : model->rereadBridge(index);
+    if (!reread) readModel();
+    kept->insert(kept->end(), fresh->begin(), fresh->end());
+    return kept;
+}
+
+std::optional<IncrementalCheck::Across> IncrementalCheck::acrossOf(const Edit& edit) const {
+    for (const Array array : {Array::Groups, Array::Bridges}) {
+        const std::optional<Span>& whole = arrayOf(array);
+        // Both brackets unchanged.
+        if (!whole || edit.from <= whole->offset || edit.to >= whole->offset + whole->length) {
+            continue;
+        }
+        const std::vector<Span>& spans = spansOf(array);
+        Across across;
+        across.array = array;
+        // The elements the stretch touches, and the gap around them.
+        across.first = static_cast<std::size_t>(
+            std::partition_point(
+                spans.begin(), spans.end(),
+                [&edit](const Span& span) { return span.offset + span.length <= edit.from; }) -
+            spans.begin());
+        std::size_t end = across.first;
+        while (end < spans.size() && spans[end].offset < edit.to) ++end;
+        across.removed = end - across.first;
+        across.gapStart = across.first == 0
+                              ? whole->offset + 1
+                              : spans[across.first - 1].offset + spans[across.first - 1].length;
+        across.gapEnd = end == spans.size() ? whole->offset + whole->length - 1 : spans[end].offset;
+        if (across.gapStart > edit.from || across.gapEnd < edit.to) continue;
+        across.hasBefore = across.first > 0;
+        across.hasAfter = end < spans.size();
+        return across;
+    }
+    return std::nullopt;
+}
+
+std::optional<std::vector<Issue>> IncrementalCheck::carryAcross(const Edit& edit,
+                                                                const std::string& newText,
+                                                                const Validator& validator,
+                                                                const ValidateOptions& options) {
+    const std::optional<Across> across = acrossOf(edit);
+    if (!across) return std::nullopt;
+    // The new text between the untouched neighbours, read as a list with a
+    // stand-in for each neighbour, so that its commas are checked as the
+    // whole text's are.
+    const std::size_t gapLength = static_cast<std::size_t>(
+        static_cast<std::ptrdiff_t>(across->gapEnd - across->gapStart) + edit.delta);
+    const std::string_view gap = std::string_view(newText).substr(across->gapStart, gapLength);
+    ParsedText parsed = parseText(std::string("[") + (across->hasBefore ? "0" : "") +
+                                  std::string(gap) + (across->hasAfter ? "0" : "") + "]");
+    if (!parsed.ok() || !parsed.document().is_array()) return std::nullopt;
+    const std::size_t skip = across->hasBefore ? 1 : 0;
+    const std::size_t count = parsed.document().size() - skip - (across->hasAfter ? 1 : 0);
+    std::vector<std::string_view> texts;
+    std::vector<std::size_t> offsets;
+    std::vector<Span> spans;
+    for (std::size_t i = 0; i < count; ++i) {
+        const TextLocation at = parsed.locate("/" + std::to_string(skip + i));
+        const std::size_t offset = across->gapStart + at.offset - 1 - skip;
+        texts.push_back(std::string_view(newText).substr(offset, at.length));
+        offsets.push_back(offset);
+        spans.push_back({offset, at.length});
+    }
+    std::optional<std::vector<Issue>> fresh =
+        newElementIssues(texts, offsets, across->array, across->first, validator, options);
+    if (!fresh) return std::nullopt;
+    const ElementRange range{across->array == Array::Groups, across->first, across->removed, count};
+    std::optional<std::vector<Issue>> kept =
+        issuesBeside(elementIssues, range, across->gapEnd, edit.delta);
+    if (!kept) return std::nullopt;
+
+    // From here on the new text is taken over. The array's values move, so
+    // the model lets go of them first and is read again after.
+    moveSpans(across->gapEnd, edit.delta);
+    std::vector<Span>& own = spansOf(across->array);
+    const auto at = own.begin() + static_cast<std::ptrdiff_t>(across->first);
+    own.insert(own.erase(at, at + static_cast<std::ptrdiff_t>(across->removed)), spans.begin(),
+               spans.end());
+    model.reset();
+    nlohmann::json::array_t& values =
+        document[across->array == Array::Groups ? "groups" : "bridges"]
+            .get_ref<nlohmann::json::array_t&>();
+    nlohmann::json::array_t& added = parsed.document().get_ref<nlohmann::json::array_t&>();
+    const auto place = values.begin() + static_cast<std::ptrdiff_t>(across->first);
+    values.insert(
+        values.erase(place, place + static_cast<std::ptrdiff_t>(across->removed)),
+        std::make_move_iterator(added.begin() + static_cast<std::ptrdiff_t>(skip)),
+        std::make_move_iterator(added.begin() + static_cast<std::ptrdiff_t>(skip + count)));
+    readModel();
+    kept->insert(kept->end(), fresh->begin(), fresh->end());
+    return kept;
 }
 
 }  // namespace OrvexConfigValidate

@@ -145,12 +145,15 @@ TEST(Checker, EditsOfALargeTextAreCarriedFromThePreviousText) {
     edit("\"id\": \"{grp-7}\"", "\"id\": \"{grp-6}\"");
     edit("\"name\": \"Talk group 9\"", "\"nmae\": \"Talk group 9\"");
     EXPECT_EQ(checker.carriedEdits(), 2U);
-    // A new group is no one element's edit: the whole text is checked.
+    // A new group: an edit across elements of one array.
     edit("\"groups\": [", "\"groups\": [{\"id\": \"n\", \"type\": 3},");
-    EXPECT_EQ(checker.carriedEdits(), 2U);
+    EXPECT_EQ(checker.carriedEdits(), 3U);
+    // A member beside the arrays: the whole text is checked.
+    edit("{\n  \"groups\"", "{\n  \"x\": 1,\n  \"groups\"");
+    EXPECT_EQ(checker.carriedEdits(), 3U);
     // And the state made by that check carries the next edit.
     edit("\"name\": \"Talk group 12\"", "\"name\": \"Talk group twelve\"");
-    EXPECT_EQ(checker.carriedEdits(), 3U);
+    EXPECT_EQ(checker.carriedEdits(), 4U);
 }
 
 TEST(Checker, SettingsFromInitializationOptions) {

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <random>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -47,6 +48,16 @@ std::vector<Summary> summary(const std::vector<Issue>& issues, int source) {
     return out;
 }
 
+// The text without [from, to) where `from` and `to` are the first places
+// of two markers (the second searched after the first).
+std::string cut(std::string text, const std::string& from, const std::string& to) {
+    const std::size_t start = text.find(from);
+    const std::size_t end = start == std::string::npos ? start : text.find(to, start + 1);
+    EXPECT_NE(end, std::string::npos) << from << " .. " << to;
+    if (end != std::string::npos) text.erase(start, end - start);
+    return text;
+}
+
 std::string replaced(std::string text, const std::string& from, const std::string& to) {
     const std::size_t at = text.find(from);
     EXPECT_NE(at, std::string::npos) << from;
@@ -62,6 +73,7 @@ class IncrementalCheckTest : public ::testing::Test {
     std::string serverText;
     std::string text = generateBridgingConfiguration(30);
     std::size_t fixesSeen = 0;
+    std::size_t edits = 0;  // since the test began, to name a failing one
 
     ValidationResult full(const std::string& bridges) const {
         return serverText.empty()
@@ -72,11 +84,12 @@ class IncrementalCheckTest : public ::testing::Test {
 
     void start() { ASSERT_TRUE(check.remember(text, full(text), source(), serverText, options)); }
 
-    // Applies an edit that stays inside one element; the carried result
-    // must be the whole check's.
+    // Applies an edit inside one element or across elements of one array;
+    // the carried result must be the whole check's.
     void expectCarried(const std::string& edited, std::size_t minimumIssues = 0) {
+        ++edits;
         const auto carried = check.update(text, edited, serverText, validator, options);
-        ASSERT_TRUE(carried.has_value()) << "edit not carried";
+        ASSERT_TRUE(carried.has_value()) << "edit " << edits << " not carried";
         const ValidationResult whole = full(edited);
         EXPECT_EQ(summary(*carried, source()), summary(whole.issues, source()));
         EXPECT_GE(summary(whole.issues, source()).size(), minimumIssues);
@@ -122,7 +135,103 @@ class IncrementalCheckTest : public ::testing::Test {
         expectCarried(replaced(text, "\"name\": \"Talk group 2\"",
                                "\"name\": \"Talk group 2\",\r\r\n\n \"x\": 1"));
     }
+
+    // Edits across elements of one array: elements added, removed, joined,
+    // and the later elements' issues renumbered.
+    void runEditsAcross() {
+        start();
+        // A group at the start, one with a schema error in the middle, one
+        // whose id is taken at the end.
+        expectCarried(
+            replaced(text, "\"groups\": [", "\"groups\": [{\"id\": \"n\", \"type\": 3},"));
+        expectCarried(
+            replaced(text, "\n    {\"id\": \"{grp-9}\"",
+                     "\n    {\"id\": \"bad\", \"type\": \"x\"},\n    {\"id\": \"{grp-9}\""),
+            1);
+        expectCarried(replaced(text, "\n  ],\n  \"bridges\"",
+                               ",\n    {\"id\": \"{grp-0}\", \"type\": 1}\n  ],\n  \"bridges\""),
+                      1);
+        // An element's issue after the new ones, and edits inside elements
+        // that moved.
+        expectCarried(replaced(text, "\"port\": 7443", "\"port\": -7443"), 2);
+        expectCarried(replaced(text, "\"name\": \"Talk group 20\"", "\"nmae\": \"Talk group 20\""),
+                      3);
+        // Two groups joined into one, a group and a bridge removed with
+        // their commas, a blank line between two groups.
+        expectCarried(replaced(
+            replaced(text, "}},\n    {\"id\": \"{grp-5}\"", "}, \"x\": {\"id\": \"{grp-5}\""),
+            "\"port\": 40005}}", "\"port\": 40005}}}"));
+        // A group inserted before another whose text it starts like.
+        expectCarried(replaced(text, "{\"id\": \"{grp-7}\"",
+                               "{\"id\": \"{grp-70}\", \"type\": 1},\n    {\"id\": \"{grp-7}\""));
+        expectCarried(cut(text, "    {\"id\": \"{grp-3}\"", "    {\"id\": \"{grp-4}\""));
+        expectCarried(cut(text, "    {\"id\": \"{brg-7}\"", "    {\"id\": \"{brg-8}\""));
+        expectCarried(
+            replaced(text, "\n    {\"id\": \"{grp-12}\"", "\n\n    {\"id\": \"{grp-12}\""));
+        // Every bridge but one removed: from the first to the last.
+        expectCarried(cut(text, "    {\"id\": \"{brg-0}\"", "    {\"id\": \"{brg-29}\""));
+        expectCarried(replaced(text, "\"name\": \"Talk group 21\"", "\"name\": 21"), 1);
+    }
 };
+
+TEST_F(IncrementalCheckTest, EditsAcrossElementsMatchTheWholeCheck) {
+    runEditsAcross();
+    serverText = generateServerConfiguration(2);
+    text = generateBridgingConfiguration(30);
+    runEditsAcross();
+}
+
+// Random edits of the kinds an editor makes: elements copied elsewhere,
+// removed, and single bytes changed anywhere. Whatever is carried must be
+// what the whole check gives; what is not is remembered afresh.
+TEST_F(IncrementalCheckTest, RandomEditsCarriedMatchTheWholeCheck) {
+    std::mt19937 random(20261209);
+    text = generateBridgingConfiguration(12);
+    start();
+    const std::string starts = "\n    {\"id\"";
+    std::size_t carried = 0;
+    for (int round = 0; round < 300; ++round) {
+        std::vector<std::size_t> elements;
+        for (std::size_t at = text.find(starts); at != std::string::npos;
+             at = text.find(starts, at + 1)) {
+            elements.push_back(at);
+        }
+        std::string edited = text;
+        const auto pick = [&random](std::size_t count) {
+            return std::uniform_int_distribution<std::size_t>(0, count - 1)(random);
+        };
+        const unsigned kind = static_cast<unsigned>(pick(3));
+        if (kind < 2 && elements.size() > 2) {
+            // One element's text with the comma before it, copied or cut.
+            const std::size_t which = 1 + pick(elements.size() - 2);
+            const std::size_t from = elements[which] - 1;
+            const std::size_t to = elements[which + 1] - 1;
+            const std::string piece = text.substr(from, to - from);
+            if (kind == 0) {
+                edited.insert(elements[pick(elements.size() - 1) + 1] - 1, piece);
+            } else {
+                edited.erase(from, to - from);
+            }
+        } else {
+            const char bytes[] = {'{', '}', '[', ']', ',', ':', '"', '1', ' ', 'x', '\n'};
+            edited[pick(edited.size())] = bytes[pick(sizeof bytes)];
+        }
+        const auto result = check.update(text, edited, serverText, validator, options);
+        const ValidationResult whole = full(edited);
+        if (result) {
+            ++carried;
+            ASSERT_EQ(summary(*result, source()), summary(whole.issues, source()))
+                << "round " << round;
+        } else if (!check.remember(edited, whole, source(), serverText, options)) {
+            // A text broken for good would end the test's reach: the edit
+            // is dropped, and the state is the one before it.
+            ASSERT_TRUE(check.remember(text, full(text), source(), serverText, options));
+            continue;
+        }
+        text = edited;
+    }
+    EXPECT_GT(carried, 100U);
+}
 
 TEST_F(IncrementalCheckTest, EditsOfABridgesFileAloneMatchTheWholeCheck) {
     runEdits();
@@ -153,15 +262,17 @@ TEST_F(IncrementalCheckTest, SuggestedFixesOfStrictChecksMatchTheWholeCheck) {
     EXPECT_GE(fixesSeen, 2U);
 }
 
-TEST_F(IncrementalCheckTest, EditsThatLeaveOneElementAreNotCarried) {
+TEST_F(IncrementalCheckTest, EditsOutsideTheArraysOrBreakingThemAreNotCarried) {
     start();
-    // Two groups joined, a new group added, an element left broken, the
-    // opening brace of a group changed.
-    expectNotCarried(
-        replaced(text, "}},\n    {\"id\": \"{grp-5}\"", "}, \"x\": {\"id\": \"{grp-5}\""));
-    expectNotCarried(replaced(text, "\"groups\": [", "\"groups\": [{\"id\": \"n\", \"type\": 3},"));
+    // An element left broken, the opening brace of a group changed, a
+    // member added beside the arrays, the two arrays made one.
     expectNotCarried(replaced(text, "\"name\": \"Talk group 4\"", "\"name\": \"Talk group 4"));
     expectNotCarried(replaced(text, "    {\"id\": \"{grp-6}\"", "    [\"id\", \"{grp-6}\""));
+    expectNotCarried(replaced(text, "{\n  \"groups\": [", "{\n  \"x\": 1,\n  \"groups\": ["));
+    expectNotCarried(replaced(text, "\n  ],\n  \"bridges\": [\n", ",\n"));
+    // A comma missing between two new groups.
+    expectNotCarried(
+        replaced(text, "\"groups\": [", "\"groups\": [{\"id\": \"a\"} {\"id\": \"b\"},"));
     // The server text changed: the cross-file rules depend on it.
     const std::string server = generateServerConfiguration(1);
     EXPECT_FALSE(check
