@@ -1,10 +1,12 @@
-// Re-checks a large bridges text (an editor's buffer) after an edit that stays inside one group
-// or one bridge, without reading the rest of the text again: the edited
-// element is parsed and checked against the schema on its own, the other
-// elements keep their schema issues (moved by the edit's length), and the
+// Re-checks a large bridges text (an editor's buffer) after an edit that
+// stays inside one group or bridge, or across elements of one of the two
+// arrays (elements added, removed, joined), without reading the rest of the
+// text again: the edited elements are parsed and checked against the schema
+// on their own, the other elements keep their schema issues (moved by the
+// edit's length, renumbered when elements came or went), and the
 // cross-group rules run again over the whole, already parsed, document,
-// whose configuration model is kept too: only the edited element is read
-// into it again.
+// whose configuration model is kept too: an edit inside one element reads
+// only that element into it again.
 #pragma once
 
 #include <cstddef>
