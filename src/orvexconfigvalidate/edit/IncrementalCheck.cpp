@@ -274,7 +274,7 @@ void IncrementalCheck::moveSpans(std::size_t from, std::ptrdiff_t delta) {
         if (!whole) continue;
         if (whole->offset >= from) {
             whole->offset = moved(whole->offset);
-        } else if (whole->offset + whole->length >= from) {
+        } else if (whole->offset + whole->length > from) {
             whole->length = moved(whole->length);
         }
     }
