@@ -31,6 +31,18 @@ std::string pointerFromTokens(const std::vector<std::string>& tokens) {
     return pointer;
 }
 
+const char* arrayName(bool groups) {
+    return groups ? "groups" : "bridges";
+}
+
+std::string elementPointer(bool groups, std::size_t index, const std::vector<std::string>& rest) {
+    std::string pointer;
+    appendPointerToken(pointer, arrayName(groups));
+    appendPointerToken(pointer, std::to_string(index));
+    for (const auto& token : rest) appendPointerToken(pointer, token);
+    return pointer;
+}
+
 void shift(TextLocation& location, std::size_t from, std::ptrdiff_t delta) {
     if (location.known() && location.offset >= from) {
         location.offset =
@@ -52,13 +64,13 @@ void shiftFixes(Issue& issue, std::size_t from, std::ptrdiff_t delta) {
 void placeLines(std::vector<Issue>& issues, const std::string& text) {
     if (issues.empty()) return;
     const LineTable lines(text);
-    const bool bom = text.compare(0, kBom.size(), kBom) == 0;
+    const bool bom = text.compare(0, kByteOrderMark.size(), kByteOrderMark) == 0;
     const auto place = [&](TextLocation& location) {
         if (!location.known()) return;
         const std::size_t line = lines.lineOf(location.offset);
         location.line = line + 1;
         std::size_t column = location.offset - lines.lineStart(line) + 1;
-        if (line == 0 && bom && column > kBom.size()) column -= kBom.size();
+        if (line == 0 && bom && column > kByteOrderMark.size()) column -= kByteOrderMark.size();
         location.column = column;
     };
     for (auto& issue : issues) {
@@ -83,9 +95,7 @@ std::optional<std::vector<Issue>> movedIssues(const std::vector<Issue>& alone,
         if (!isElementCode(issue.code)) continue;
         const auto place = elementOf(issue.pointer);
         if (!place || place->index != 0 || place->groups != element.groups) return std::nullopt;
-        std::vector<std::string> tokens{element.array, std::to_string(element.index)};
-        tokens.insert(tokens.end(), place->rest.begin(), place->rest.end());
-        issue.pointer = pointerFromTokens(tokens);
+        issue.pointer = elementPointer(element.groups, element.index, place->rest);
         // The path names the place the same way; the element's own issues
         // never carry an id suffix.
         issue.path = issue.pointer;
@@ -115,11 +125,8 @@ std::optional<std::vector<Issue>> issuesBeside(const std::vector<Issue>& issues,
             // The path names the place as the pointer does; any other form
             // could not be renumbered here.
             if (issue.path != issue.pointer) return std::nullopt;
-            std::vector<std::string> tokens{
-                range.groups ? "groups" : "bridges",
-                std::to_string(place->index - range.removed + range.added)};
-            tokens.insert(tokens.end(), place->rest.begin(), place->rest.end());
-            issue.pointer = pointerFromTokens(tokens);
+            issue.pointer = elementPointer(range.groups, place->index - range.removed + range.added,
+                                           place->rest);
             issue.path = issue.pointer;
         }
         shift(issue.location, from, delta);

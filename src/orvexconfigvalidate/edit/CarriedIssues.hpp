@@ -13,10 +13,11 @@
 
 namespace OrvexConfigValidate {
 
-inline constexpr std::string_view kBom = "\xEF\xBB\xBF";
-
 // Schema and parse findings: what one element's text alone decides.
 bool isElementCode(const std::string& code);
+
+// "groups" or "bridges": the member that holds the array.
+const char* arrayName(bool groups);
 
 // Which element of "groups" or "bridges" a pointer lies in, if any.
 struct ElementOf {
@@ -27,6 +28,8 @@ struct ElementOf {
 
 std::optional<ElementOf> elementOf(const std::string& pointer);
 std::string pointerFromTokens(const std::vector<std::string>& tokens);
+// The pointer of a place inside element `index` of an array.
+std::string elementPointer(bool groups, std::size_t index, const std::vector<std::string>& rest);
 
 // Moves a place, or the edits of an issue's fixes, that lie at or after `from`.
 void shift(TextLocation& location, std::size_t from, std::ptrdiff_t delta);
@@ -39,7 +42,6 @@ void placeLines(std::vector<Issue>& issues, const std::string& text);
 // starts with a head of headSize bytes; in the whole text it is element
 // `index` at `offset`.
 struct ElementPlace {
-    const std::string& array;  // "groups" or "bridges"
     bool groups;
     std::size_t index;
     std::size_t headSize;

@@ -141,7 +141,7 @@ bool IncrementalCheck::remember(ParsedText&& parsed, const std::string& newText,
 
 bool IncrementalCheck::readSpans(const ParsedText& parsed) {
     for (const Array array : {Array::Groups, Array::Bridges}) {
-        const std::string name = array == Array::Groups ? "groups" : "bridges";
+        const std::string name = arrayName(array == Array::Groups);
         spansOf(array).clear();
         arrayOf(array).reset();
         const auto places = elementPlaces(parsed, name);
@@ -183,7 +183,8 @@ TextLocation IncrementalCheck::locate(const std::string& pointer, const std::str
     if (!element || element->index >= spans->size()) {
         // The whole document.
         location.line = 1;
-        location.offset = text.compare(0, kBom.size(), kBom) == 0 ? kBom.size() : 0;
+        location.offset =
+            text.compare(0, kByteOrderMark.size(), kByteOrderMark) == 0 ? kByteOrderMark.size() : 0;
         location.length = text.size() - location.offset;
         return location;
     }
@@ -283,14 +284,14 @@ void IncrementalCheck::moveSpans(std::size_t from, std::ptrdiff_t delta) {
 std::optional<std::vector<Issue>> IncrementalCheck::newElementIssues(
     const std::vector<std::string_view>& texts, const std::vector<std::size_t>& offsets,
     Array array, std::size_t first, const Validator& validator, const ValidateOptions& options) {
-    const std::string name = array == Array::Groups ? "groups" : "bridges";
+    const std::string name = arrayName(array == Array::Groups);
     const std::string head = "{\"" + name + "\":[";
     std::vector<Issue> fresh;
     for (std::size_t i = 0; i < texts.size(); ++i) {
         // Each element checked alone, as the only element of its array.
         const ValidationResult alone =
             validator.validateText(kBridgesSchemaId, head + std::string(texts[i]) + "]}", options);
-        const ElementPlace place{name,  array == Array::Groups, first + i, head.size(), offsets[i],
+        const ElementPlace place{array == Array::Groups, first + i, head.size(), offsets[i],
                                  source};
         std::optional<std::vector<Issue>> moved = movedIssues(alone.issues, place);
         if (!moved) return std::nullopt;
@@ -340,7 +341,7 @@ std::optional<std::vector<Issue>> IncrementalCheck::carryInside(const Edit& edit
     // The element's slot stays where it is, so the model's other entries
     // still point at their values; the old value lives until the model has
     // let go of it.
-    nlohmann::json& slot = document[*array == Array::Groups ? "groups" : "bridges"][index];
+    nlohmann::json& slot = document[arrayName(*array == Array::Groups)][index];
     const nlohmann::json old = std::exchange(slot, std::move(element.document()));
     const bool reread =
         *array == Array::Groups ? model->rereadGroup(index) : model->rereadBridge(index);
@@ -424,8 +425,7 @@ std::optional<std::vector<Issue>> IncrementalCheck::carryAcross(const Edit& edit
                spans.end());
     model.reset();
     nlohmann::json::array_t& values =
-        document[across->array == Array::Groups ? "groups" : "bridges"]
-            .get_ref<nlohmann::json::array_t&>();
+        document[arrayName(across->array == Array::Groups)].get_ref<nlohmann::json::array_t&>();
     nlohmann::json::array_t& added = parsed.document().get_ref<nlohmann::json::array_t&>();
     const auto place = values.begin() + static_cast<std::ptrdiff_t>(across->first);
     values.insert(

@@ -21,8 +21,6 @@ namespace {
 using Json = nlohmann::json;
 using JsonMember = Json::object_t::value_type;
 
-constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
-
 // The well-formed UTF-8 sequences by lead byte: the range the second byte
 // may take (narrower after E0, ED, F0 and F4: no overlong forms, surrogates
 // or code points past U+10FFFF), and the length. Later bytes are 80..BF.

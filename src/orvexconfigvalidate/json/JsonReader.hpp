@@ -14,6 +14,9 @@
 
 namespace OrvexConfigValidate {
 
+// Skipped before the value; places in a text count from after it.
+inline constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+
 class WrittenNumbers;
 
 // Reads exactly one value from text; a UTF-8 byte-order mark before it is
