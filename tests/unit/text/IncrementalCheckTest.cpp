@@ -233,6 +233,34 @@ TEST_F(IncrementalCheckTest, RandomEditsCarriedMatchTheWholeCheck) {
     EXPECT_GT(carried, 100U);
 }
 
+// Hostile elements pasted between two groups: nested 100,000 deep, a name
+// with NUL and control characters escaped, a raw control byte, bytes that
+// are not UTF-8. Carried or not, what is given must be the whole check's.
+TEST_F(IncrementalCheckTest, HostileElementsAddedMatchTheWholeCheckOrAreNotCarried) {
+    const std::string deep = std::string(100000, '[') + std::string(100000, ']');
+    const std::vector<std::string> pasted = {
+        deep,
+        "{\"id\": \"a\\u0000b\\u001b[31m\", \"type\": 1}",
+        "{\"id\": \"a\x01b\", \"type\": 1}",
+        "{\"id\": \"\xC3\x28\xFF\", \"type\": 1}",
+    };
+    std::size_t carriedCount = 0;
+    for (const std::string& element : pasted) {
+        text = generateBridgingConfiguration(30);
+        start();
+        const std::string edited = replaced(text, "\n    {\"id\": \"{grp-9}\"",
+                                            "\n    " + element + ",\n    {\"id\": \"{grp-9}\"");
+        const auto carried = check.update(text, edited, serverText, validator, options);
+        if (carried) {
+            ++carriedCount;
+            EXPECT_EQ(summary(*carried, source()), summary(full(edited).issues, source()))
+                << element.substr(0, 40);
+        }
+    }
+    // The escaped name is good JSON: at least that paste is carried.
+    EXPECT_GE(carriedCount, 1U);
+}
+
 TEST_F(IncrementalCheckTest, EditsOfABridgesFileAloneMatchTheWholeCheck) {
     runEdits();
 }
