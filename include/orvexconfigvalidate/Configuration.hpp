@@ -65,8 +65,8 @@ inline constexpr char kGroupSchemaId[] = "Group";
 std::string schemaIdForFileName(std::string_view path);
 
 // How a member of a document that may break its schema is read: absent or
-// mistyped reads as the default. An integral number reads as that integer
-// (2.0 as 2), kept to its low 32 bits as the server does.
+// mistyped reads as the default. A JSON integer reads as its low 32 bits, as
+// the server reads it; a float is mistyped even when integral (2.0 is not 2).
 std::optional<std::int32_t> readInt32(const nlohmann::json& value);
 
 struct ConfigGroup {
@@ -133,6 +133,9 @@ class Configuration {
 
     // The server settings, or null when the document has none.
     const nlohmann::json* server() const { return server_; }
+    // Whether the server settings are part of the document read, so that
+    // serverPointer() names them (not so for ofPair).
+    bool serverInDocument() const { return serverInDocument_; }
     // The server "mode"; omRaw without a server, omADictatedByGroup for a
     // bridges file or a group judged alone.
     std::int32_t serverMode() const { return mode_; }

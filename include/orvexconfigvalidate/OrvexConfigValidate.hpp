@@ -41,6 +41,7 @@ inline constexpr char kGroupNoNetworking[] = "group_no_networking";
 inline constexpr char kBridgeEmptyGroups[] = "bridge_empty_groups";
 inline constexpr char kMissingGroupRef[] = "missing_group_ref";
 inline constexpr char kUnknownMember[] = "unknown_member";
+inline constexpr char kIntegralFloat[] = "integral_float";
 inline constexpr char kReadError[] = "read_error";
 inline constexpr char kOutOfMemory[] = "out_of_memory";
 inline constexpr char kMissingBridgesFile[] = "missing_bridges_file";

@@ -116,6 +116,15 @@ const std::vector<IssueCodeInfo>& table() {
          "The server ignores members it does not know: a misspelt name leaves its setting at the "
          "default without any sign.",
          "Correct the name (the suggestion names a close declared one), or remove the member."},
+        {IssueCode::kIntegralFloat, Severity::Warning,
+         "an integer member written as a float (--strict)",
+         "With --strict, the server \"mode\", a group's \"type\" or its "
+         "\"bridgeTargetOutputDetail\" \"mode\" is written with a fraction or exponent, such "
+         "as 2.0 or 1e0. The schemas count such a number as an integer.",
+         "The server reads a float as a mistyped member, even when it is integral: it runs "
+         "with the default (omRaw, gtUnknown, bomRaw), not with the value written, and the "
+         "rules judge the file as the server will run it.",
+         "Write the number as an integer (2, not 2.0)."},
         {IssueCode::kReadError, Severity::Error, "the input could not be read",
          "The file does not exist, is not a regular file, cannot be opened or read, or is larger "
          "than the size limit.",

@@ -5,9 +5,12 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <optional>
 #include <string>
 
 #include <orvexconfigvalidate/Configuration.hpp>
+
+#include "ProgramFile.hpp"
 
 namespace OrvexConfigValidate::Tool {
 
@@ -44,11 +47,15 @@ void restartWithHugePages(char** argv) {
     const char* current = std::getenv(kVariable);
     // Set already, by an earlier start or by the user: never loop.
     if (current != nullptr && std::strstr(current, kTunable) != nullptr) return;
+    // Only ever this tool again, with its own arguments: never the loader or
+    // emulator that runs it.
+    const std::optional<std::string> program = startedProgramFile();
+    if (!program) return;
     const std::string previous = current == nullptr ? "" : current;
     const std::string wanted =
         (previous.empty() ? "" : previous + ":") + std::string(kTunable) + "=1";
     if (setenv(kVariable, wanted.c_str(), 1) != 0) return;
-    execv("/proc/self/exe", argv);
+    execv(program->c_str(), argv);
     // Still here: exec failed. Leave the environment as it was.
     if (current == nullptr) {
         unsetenv(kVariable);

@@ -1,7 +1,6 @@
 #include <orvexconfigvalidate/Configuration.hpp>
 
 #include <algorithm>
-#include <cmath>
 #include <cstring>
 
 #include "json/PointerText.hpp"
@@ -18,13 +17,6 @@ using Json = nlohmann::json;
 std::int32_t lowBitsAsInt32(std::uint64_t value) {
     const std::int64_t low = static_cast<std::int64_t>(value & 0xFFFFFFFFu);
     return static_cast<std::int32_t>(low > INT32_MAX ? low - (std::int64_t{1} << 32) : low);
-}
-
-// The low 32 bits of an integral double of any size: fmod is exact.
-std::int32_t integralDoubleAsInt32(double value) {
-    double low = std::fmod(value, 4294967296.0);
-    if (low < 0) low += 4294967296.0;
-    return lowBitsAsInt32(static_cast<std::uint64_t>(low));
 }
 
 std::int32_t outputModeOf(const Json& group) {
@@ -73,12 +65,7 @@ std::optional<std::int32_t> readInt32(const Json& value) {
     if (value.is_number_integer()) {
         return lowBitsAsInt32(static_cast<std::uint64_t>(value.get<std::int64_t>()));
     }
-    if (value.is_number_float()) {
-        const double number = value.get<double>();
-        if (std::isfinite(number) && std::trunc(number) == number) {
-            return integralDoubleAsInt32(number);
-        }
-    }
+    // The server reads a float as a mistyped member, 2.0 included.
     return std::nullopt;
 }
 

@@ -1,6 +1,7 @@
 #include "semantic/SemanticRules.hpp"
 
 #include "semantic/BridgeRules.hpp"
+#include "semantic/FloatReadings.hpp"
 #include "semantic/GroupRules.hpp"
 
 namespace OrvexConfigValidate {
@@ -9,9 +10,11 @@ void applySemanticRules(const Configuration& configuration, ValidationResult& re
                         const ValidateOptions& options) {
     // Without a "groups" array there is nothing to resolve bridges against,
     // so the bridges are not looked at either.
-    if (!configuration.hasGroups()) return;
-    checkGroups(configuration, result);
-    checkBridges(configuration, result, options.strict);
+    if (configuration.hasGroups()) {
+        checkGroups(configuration, result);
+        checkBridges(configuration, result, options.strict);
+    }
+    if (options.strict) checkFloatReadings(configuration, result);
 }
 
 void applySemanticRules(const std::string& schemaId, const nlohmann::json& document,

@@ -169,9 +169,8 @@ TEST(ModeRules, UnknownServerModesHaveNoModeIssues) {
     EXPECT_EQ(bridgingIssues(-1, bridging), Lines{});
 }
 
-TEST(ModeRules, MistypedTypeAndOutputModeReadAsZeroButIntegralNumbersCount) {
-    // 1.0 and 2.0 are the integers the schema stage counts them as; "3" and
-    // [] are not numbers and read as their defaults.
+TEST(ModeRules, FloatsAndOtherMistypedNumbersReadAsZero) {
+    // The server reads 1.0 and 2.0 as mistyped members, like "3" and [].
     const auto bridging = R"({"groups": [
         {"type": 1.0, "bridgeTargetOutputDetail": {"mode": 2}, "tx": {"p": 1}},
         {"type": 1, "bridgeTargetOutputDetail": [], "tx": {"p": 1}},
@@ -179,7 +178,11 @@ TEST(ModeRules, MistypedTypeAndOutputModeReadAsZeroButIntegralNumbersCount) {
         {"type": "3", "bridgeTargetOutputDetail": {"mode": 0}, "tx": {"p": 1}},
         {"type": 1.5, "bridgeTargetOutputDetail": {"mode": 1}, "tx": {"p": 1}}]})"_json;
     EXPECT_EQ(bridgingIssues(3, bridging),
-              (Lines{"0|/bridges/groups/1|bom_type_mismatch|"
+              (Lines{"0|/bridges/groups/0|bom_type_mismatch|"
+                     "BOM 2 requires group type gtAudio (1); found type 0",
+                     "0|/bridges/groups/1|bom_type_mismatch|"
+                     "bomRaw requires group type gtRaw (3); found type 1",
+                     "0|/bridges/groups/2|bom_type_mismatch|"
                      "bomRaw requires group type gtRaw (3); found type 1",
                      "0|/bridges/groups/3|bom_type_mismatch|"
                      "bomRaw requires group type gtRaw (3); found type 0",
@@ -187,15 +190,55 @@ TEST(ModeRules, MistypedTypeAndOutputModeReadAsZeroButIntegralNumbersCount) {
                      "BOM 1 requires group type gtAudio (1); found type 0"}));
 }
 
-TEST(ModeRules, AnIntegralServerModeCountsAsThatMode) {
-    // "mode": 2.0 is omMixedStream, so a raw group is an error there.
+TEST(ModeRules, AFloatServerModeRunsAsOmRaw) {
+    // "mode": 2.0 is mistyped, so the server runs omRaw: a note, no error.
     ValidationResult result;
     applySemanticRules("Obs", R"({"server": {"mode": 2.0},
-        "bridges": {"groups": [{"type": 3, "tx": {"p": 1}}]}})"_json,
+        "bridges": {"groups": [{"type": 3, "tx": {"p": 1}, "bridgeTargetOutputDetail": {"mode": 2}}]}})"_json,
                        result);
-    ASSERT_EQ(result.issues.size(), 2u);
-    EXPECT_EQ(result.issues[0].code, "mode_requires_audio_group");
-    EXPECT_EQ(result.issues[1].code, "mode_force_mixed");
+    ASSERT_EQ(result.issues.size(), 1u);
+    EXPECT_EQ(result.issues[0].code, "mode_force_raw");
+}
+
+// --strict says where the server reads a written integer as the default;
+// the rules' own issues stay the same, with or without it.
+TEST(FloatReadings, StrictWarnsWhereTheServerReadsTheDefault) {
+    const std::string text = R"({"server": {"mode": 2.0}, "bridges": {"groups": [
+        {"id": "a", "type": 1e0, "bridgeTargetOutputDetail": {"mode": 2.0}, "tx": {"p": 1}},
+        {"type": 1.5, "bridgeTargetOutputDetail": {"mode": 0}, "tx": {"p": 1}},
+        {"type": 3, "bridgeTargetOutputDetail": {"mode": -0.0}, "tx": {"p": 1}}]}})";
+    ValidateOptions strict;
+    strict.strict = true;
+    std::vector<std::string> warned;
+    for (const Issue& issue : validateText("Obs", text, strict).issues) {
+        if (issue.code == "integral_float") warned.push_back(issue.pointer + "|" + issue.path);
+    }
+    EXPECT_EQ(warned, (Lines{"/server/mode|/server/mode",
+                             "/bridges/groups/0/type|/bridges/groups/0 (id=a)",
+                             "/bridges/groups/0/bridgeTargetOutputDetail/mode|"
+                             "/bridges/groups/0 (id=a)"}));
+    const auto codes = [](const ValidationResult& result) {
+        std::vector<std::string> out;
+        for (const Issue& issue : result.issues) {
+            if (issue.code != "integral_float" && issue.code != "schema") out.push_back(issue.code);
+        }
+        return out;
+    };
+    EXPECT_EQ(codes(validateText("Obs", text, strict)),
+              codes(validateText("Obs", text, ValidateOptions{})));
+
+    // -0.0 is read as the default 0 as well, which is what it says: no warning.
+    // A server file checked alone: the warning has its place in the text.
+    const ValidationResult server =
+        validateText("BridgingServerConfiguration", "{\n  \"mode\": 3.0\n}", strict);
+    ASSERT_FALSE(server.issues.empty());
+    const Issue& warning = server.issues.back();
+    EXPECT_EQ(warning.code, "integral_float");
+    EXPECT_EQ(warning.severity, Severity::Warning);
+    EXPECT_EQ(warning.pointer, "/mode");
+    EXPECT_EQ(warning.location.line, 2u);
+    EXPECT_EQ(warning.location.column, 11u);
+    EXPECT_NE(warning.message.find("default 0 (omRaw)"), std::string::npos);
 }
 
 TEST(GroupNetworking, MessageIsSixtySixBytesWithAnEmDash) {
