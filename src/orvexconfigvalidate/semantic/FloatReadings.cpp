@@ -76,7 +76,8 @@ void checkFloatReadings(const Configuration& configuration, ValidationResult& re
             warn(*mode, kServerMode, pointer, pointer, {}, result);
         }
     }
-    for (const ConfigGroup& group : configuration.groups()) checkGroup(group, configuration, result);
+    for (const ConfigGroup& group : configuration.groups())
+        checkGroup(group, configuration, result);
 }
 
 }  // namespace OrvexConfigValidate

@@ -213,10 +213,10 @@ TEST(FloatReadings, StrictWarnsWhereTheServerReadsTheDefault) {
     for (const Issue& issue : validateText("Obs", text, strict).issues) {
         if (issue.code == "integral_float") warned.push_back(issue.pointer + "|" + issue.path);
     }
-    EXPECT_EQ(warned, (Lines{"/server/mode|/server/mode",
-                             "/bridges/groups/0/type|/bridges/groups/0 (id=a)",
-                             "/bridges/groups/0/bridgeTargetOutputDetail/mode|"
-                             "/bridges/groups/0 (id=a)"}));
+    EXPECT_EQ(warned,
+              (Lines{"/server/mode|/server/mode", "/bridges/groups/0/type|/bridges/groups/0 (id=a)",
+                     "/bridges/groups/0/bridgeTargetOutputDetail/mode|"
+                     "/bridges/groups/0 (id=a)"}));
     const auto codes = [](const ValidationResult& result) {
         std::vector<std::string> out;
         for (const Issue& issue : result.issues) {
