@@ -1,7 +1,9 @@
 """--fix and --diff end to end, on copies of the inputs in a scratch folder:
-git apply takes the diff, --fix writes what the diff shows and keeps the
-file's mode, a file without fixes and a read-only one stay byte for byte,
-and standard input, a FIFO and a device are refused.
+git apply takes the diff, and git apply and patch take it for files in
+oddly named folders too, --diff refuses a file outside the working
+directory, --fix writes what the diff shows and keeps the file's mode,
+a file without fixes and a read-only one stay byte for byte, and standard
+input, a FIFO and a device are refused.
 
 usage: check_fix.py TOOL INPUTS
 """
@@ -71,6 +73,66 @@ def check_diff_then_fix(tool, inputs, scratch):
            f"a fixed file still has fixes: {again.stdout!r}")
 
 
+# A folder name that would end the "---" line and forge a hunk for
+# victim.json, were names written raw; and one with a tab, a quote, an
+# escape character and UTF-8.
+FORGING = "victim.json\n+++ victim.json\n@@ -1 +1 @@\n-old\n+forged\n"
+ODD = "n\nt\tq\"e\033\u00e9 x"
+
+
+def check_diff_names(tool, inputs, scratch):
+    """Names are quoted as git quotes them: git apply and patch -p1 fix the
+    file in the oddly named folder and nothing else."""
+    work = os.path.join(scratch, "names")
+    os.mkdir(work)
+    subprocess.run(["git", "init", "-q", work], check=True)
+    with open(os.path.join(work, "victim.json"), "w") as f:
+        f.write("old\n")
+    folders = [FORGING, ODD]
+    for folder in folders:
+        shutil.copytree(os.path.join(inputs, "fixes"), os.path.join(work, folder))
+    files = [os.path.join(folder, "bridges.json") for folder in folders]
+    before = [read(os.path.join(work, name)) for name in files]
+    diff = run(tool, work, "--diff", "--strict", "--schema", "BridgingConfiguration", *files)
+    expect(diff.returncode == 1, f"odd names: --diff status {diff.returncode}")
+    patch = os.path.join(scratch, "names.patch")
+    with open(patch, "wb") as f:
+        f.write(diff.stdout)
+    checked = subprocess.run(["git", "apply", "--check", patch], cwd=work, capture_output=True)
+    expect(checked.returncode == 0, f"git apply --check refused odd names: {checked.stderr!r}")
+    for command in (["git", "apply", patch], ["patch", "-s", "-p1", "-i", patch]):
+        done = subprocess.run(command, cwd=work, capture_output=True)
+        expect(done.returncode == 0, f"{command[0]} failed on odd names: {done.stderr!r}")
+        expect(read(os.path.join(work, "victim.json")) == b"old\n",
+               f"{command[0]} applied a hunk forged by a name")
+        for name, text in zip(files, before):
+            path = os.path.join(work, name)
+            expect(read(path) != text, f"{command[0]} did not fix {name!r}")
+            with open(path, "wb") as f:
+                f.write(text)
+
+
+def check_diff_paths(tool, inputs, scratch):
+    """./x and x/../y name the file from here; a file outside the working
+    directory, which no header git applies from here can name, is refused
+    before anything is printed."""
+    work = os.path.join(scratch, "paths")
+    shutil.copytree(os.path.join(inputs, "fixes"), os.path.join(work, "d"))
+    os.mkdir(os.path.join(work, "sub"))
+    args = ["--diff", "--strict", "--schema", "BridgingConfiguration"]
+    inside = os.path.join(work, "d", "bridges.json")
+    for named in ("./d/bridges.json", "sub/../d/bridges.json", inside):
+        done = run(tool, work, *args, named)
+        expect(done.stdout.startswith(b"--- a/d/bridges.json\n+++ b/d/bridges.json\n@@ "),
+               f"--diff {named}: header {done.stdout[:60]!r}")
+    for named in ("../d/bridges.json", inside):
+        done = run(tool, os.path.join(work, "sub"), *args, named)
+        expect(done.returncode == 3, f"--diff {named} from outside: status {done.returncode}")
+        expect(done.stdout == b"", f"--diff {named} from outside: output {done.stdout[:60]!r}")
+        message = f"cannot show the fixes of '{named}': it is outside the working directory"
+        expect(message.encode() in done.stderr, f"--diff {named}: message {done.stderr!r}")
+
+
 def check_untouched(tool, inputs, scratch):
     work = os.path.join(scratch, "clean")
     os.mkdir(work)
@@ -123,6 +185,8 @@ def main():
     tool, inputs = os.path.abspath(sys.argv[1]), os.path.abspath(sys.argv[2])
     with tempfile.TemporaryDirectory() as scratch:
         check_diff_then_fix(tool, inputs, scratch)
+        check_diff_names(tool, inputs, scratch)
+        check_diff_paths(tool, inputs, scratch)
         check_untouched(tool, inputs, scratch)
         check_refusals(tool, inputs, scratch)
         check_irregular_files(tool, scratch)

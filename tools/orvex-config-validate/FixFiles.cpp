@@ -192,14 +192,16 @@ std::string writeFixed(const FileFix& fix) {
     return why.empty() ? why : failure(fix.path, why);
 }
 
-std::string diffOf(const FileFix& fix, const std::string& workingDirectory) {
+std::optional<std::string> diffOf(const FileFix& fix, const std::string& workingDirectory) {
     namespace fs = std::filesystem;
-    fs::path path(fix.path);
-    if (path.is_absolute()) {
-        const fs::path relative = path.lexically_proximate(workingDirectory);
-        if (!relative.empty()) path = relative;
-    }
-    return unifiedDiff(fix.text, fix.edits, path.lexically_normal().generic_string());
+    const fs::path here(workingDirectory);
+    const fs::path named(fix.path);
+    // "./x", "x/../y" and an absolute path under here name the file as git
+    // apply, run here, finds it; a path that leaves here cannot be named.
+    const fs::path path = here.empty() ? named.lexically_normal()
+                                       : (here / named).lexically_normal().lexically_relative(here);
+    if (path.empty() || path.is_absolute() || *path.begin() == "..") return std::nullopt;
+    return unifiedDiff(fix.text, fix.edits, path.generic_string());
 }
 
 }  // namespace OrvexConfigValidate::Tool

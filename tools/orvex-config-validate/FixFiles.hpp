@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -37,8 +38,8 @@ std::vector<std::string> irregularInputs(const InputPlan& plan);
 // not, naming the file.
 std::string writeFixed(const FileFix& fix);
 
-// The diff of one fixed file, named as a path relative to the working
-// directory when it is under it.
-std::string diffOf(const FileFix& fix, const std::string& workingDirectory);
+// The diff of one fixed file, named by its path from the working directory,
+// which git apply run there takes; nothing when the file is not under it.
+std::optional<std::string> diffOf(const FileFix& fix, const std::string& workingDirectory);
 
 }  // namespace OrvexConfigValidate::Tool

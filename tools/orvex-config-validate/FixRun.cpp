@@ -1,6 +1,7 @@
 #include "FixRun.hpp"
 
 #include <filesystem>
+#include <optional>
 #include <system_error>
 
 #include "FixFiles.hpp"
@@ -32,6 +33,24 @@ void applyFixes(const std::vector<FileFix>& fixes, FixOutcome& outcome) {
     }
 }
 
+// --diff: the diff of every fixed file, or none at all when one lies
+// outside the working directory, where the diff's names start.
+void showDiffs(const std::vector<FileFix>& fixes, const std::string& cannot, FixOutcome& outcome) {
+    std::error_code ec;
+    const std::string here = std::filesystem::current_path(ec).string();
+    for (const FileFix& fix : fixes) {
+        if (const std::optional<std::string> diff = diffOf(fix, here)) {
+            outcome.diff += *diff;
+            continue;
+        }
+        outcome.errors.push_back(cannot + " '" + printable(fix.path, LineBreaks::Escape) +
+                                 "': it is outside the working directory, where the diff's "
+                                 "file names start; run from a folder that holds it");
+        outcome.refusedUnread = true;
+    }
+    if (outcome.refusedUnread) outcome.diff.clear();
+}
+
 }  // namespace
 
 FixOutcome runFixes(const CommandLine& line, const InputPlan& plan, const CheckOptions& options) {
@@ -52,9 +71,7 @@ FixOutcome runFixes(const CommandLine& line, const InputPlan& plan, const CheckO
     if (outcome.refusedUnread) return outcome;
     const std::vector<FileFix> fixes = planFixes(plan, options);
     if (line.fix == FixMode::Diff) {
-        std::error_code ec;
-        const std::string here = std::filesystem::current_path(ec).string();
-        for (const FileFix& fix : fixes) outcome.diff += diffOf(fix, here);
+        showDiffs(fixes, cannot, outcome);
         return outcome;
     }
     applyFixes(fixes, outcome);

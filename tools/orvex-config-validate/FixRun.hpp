@@ -16,8 +16,10 @@ namespace OrvexConfigValidate::Tool {
 constexpr int kFixRefusedStatus = 3;
 
 struct FixOutcome {
-    bool refusedUnread = false;  // standard input or a file that is not regular
-    bool refused = false;        // some file could not be written
+    // Refused before the check: standard input, a file that is not regular,
+    // or, for --diff, a file outside the working directory.
+    bool refusedUnread = false;
+    bool refused = false;  // some file could not be written
     std::size_t applied = 0;
     std::string diff;                 // --diff: the diff of every fixed file
     std::vector<std::string> errors;  // why, for the program to print

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <optional>
 
 namespace OrvexConfigValidate::Tool {
 
@@ -42,6 +43,28 @@ struct Block {
     std::size_t end;
     std::vector<const TextEdit*> edits;
     std::string replacement;  // the lines once edited
+    // The last character of the edited lines up to the end of the last
+    // edit, if any: whether an edit took a line's end is known without
+    // building the replacement again.
+    std::optional<char> last;
+
+    void add(std::string_view text, const Lines& lines, const TextEdit& edit) {
+        const std::size_t before =
+            edits.empty() ? lines.start(first) : edits.back()->offset + edits.back()->length;
+        if (!edit.newText.empty()) {
+            last = edit.newText.back();
+        } else if (edit.offset > before) {
+            last = text[edit.offset - 1];
+        }
+        edits.push_back(&edit);
+    }
+    // An edit that took a line's end (its replacement ends without one)
+    // joins the next line to the block.
+    bool joinsNextLine(const Lines& lines) const {
+        const TextEdit& edit = *edits.back();
+        return end < lines.count() && edit.offset + edit.length >= lines.start(end) && last &&
+               *last != '\n';
+    }
 };
 
 std::string edited(std::string_view text, const Lines& lines, const Block& block) {
@@ -56,6 +79,9 @@ std::string edited(std::string_view text, const Lines& lines, const Block& block
     return out;
 }
 
+// One pass: a block grows by the lines of each edit and by a line whose
+// end an edit took, and each replacement is built once, so fixes whose
+// lines run into each other cost no more than apart.
 std::vector<Block> blocksOf(std::string_view text, const Lines& lines,
                             const std::vector<TextEdit>& edits) {
     std::vector<Block> blocks;
@@ -67,32 +93,14 @@ std::vector<Block> blocksOf(std::string_view text, const Lines& lines,
         if (!blocks.empty() && first <= blocks.back().end) {
             blocks.back().end = std::max(blocks.back().end, end);
         } else {
-            blocks.push_back({first, std::max(end, first), {}, {}});
+            blocks.push_back({first, std::max(end, first), {}, {}, std::nullopt});
         }
-        blocks.back().edits.push_back(&edit);
+        Block& block = blocks.back();
+        block.add(text, lines, edit);
+        if (block.joinsNextLine(lines)) ++block.end;
     }
-    for (Block& block : blocks) {
-        block.replacement = edited(text, lines, block);
-        // An edit that took a line's end joins the next line to it.
-        while (block.end < lines.count() && !block.replacement.empty() &&
-               block.replacement.back() != '\n') {
-            ++block.end;
-            block.replacement = edited(text, lines, block);
-        }
-    }
-    // Blocks that grew into each other become one.
-    std::vector<Block> merged;
-    for (Block& block : blocks) {
-        if (!merged.empty() && block.first <= merged.back().end) {
-            Block& previous = merged.back();
-            previous.end = std::max(previous.end, block.end);
-            previous.edits.insert(previous.edits.end(), block.edits.begin(), block.edits.end());
-            previous.replacement = edited(text, lines, previous);
-        } else {
-            merged.push_back(std::move(block));
-        }
-    }
-    return merged;
+    for (Block& block : blocks) block.replacement = edited(text, lines, block);
+    return blocks;
 }
 
 class HunkWriter {
@@ -123,6 +131,50 @@ std::size_t lineCount(std::string_view text) {
     return count;
 }
 
+// How a byte is written in a quoted name: 0 as it is, 1 as an octal
+// escape, else the letter after a backslash.
+char escapeOf(unsigned char byte) {
+    constexpr std::string_view kNamed = "\a\b\t\n\v\f\r\"\\";
+    constexpr std::string_view kLetters = "abtnvfr\"\\";
+    const std::size_t named = kNamed.find(static_cast<char>(byte));
+    if (named != std::string_view::npos) return kLetters[named];
+    return byte < 0x20 || byte >= 0x7f ? 1 : 0;
+}
+
+// A name quoted as git quotes it: as it is, or, when it holds a byte that
+// could cut or forge the line or reach a terminal (a control byte, a
+// quote, a backslash, a byte beyond ASCII), C-quoted with octal escapes.
+std::string gitQuoted(std::string_view name) {
+    const bool plain = std::all_of(name.begin(), name.end(), [](char c) {
+        return escapeOf(static_cast<unsigned char>(c)) == 0;
+    });
+    if (plain) return std::string(name);
+    std::string out = "\"";
+    for (const char c : name) {
+        const auto byte = static_cast<unsigned char>(c);
+        const char escape = escapeOf(byte);
+        if (escape == 0) {
+            out += c;
+        } else if (escape == 1) {
+            out +=
+                {'\\', static_cast<char>('0' + (byte >> 6)),
+                 static_cast<char>('0' + ((byte >> 3) & 7)), static_cast<char>('0' + (byte & 7))};
+        } else {
+            out += {'\\', escape};
+        }
+    }
+    return out + '"';
+}
+
+// A "---" or "+++" line as git writes it, so that git apply and patch read
+// back the same bytes; a space in it is followed by a tab at the end,
+// which tells patch where the name stops.
+std::string headerLine(std::string_view marker, const std::string& name) {
+    const std::string written = gitQuoted(name);
+    return std::string(marker) + " " + written +
+           (written.find(' ') == std::string::npos ? "\n" : "\t\n");
+}
+
 std::string range(std::size_t first, std::size_t count) {
     // An empty range names the line before it.
     return std::to_string(count == 0 ? first : first + 1) + "," + std::to_string(count);
@@ -135,7 +187,7 @@ std::string unifiedDiff(std::string_view text, const std::vector<TextEdit>& edit
     if (edits.empty()) return {};
     const Lines lines(text);
     const std::vector<Block> blocks = blocksOf(text, lines, edits);
-    std::string out = "--- a/" + path + "\n+++ b/" + path + "\n";
+    std::string out = headerLine("---", "a/" + path) + headerLine("+++", "b/" + path);
     long long shift = 0;  // lines added minus removed before the hunk
     for (std::size_t b = 0; b < blocks.size();) {
         std::size_t last = b;

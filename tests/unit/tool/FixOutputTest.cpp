@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <ctime>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "Arguments.hpp"
@@ -59,6 +61,61 @@ TEST(UnifiedDiff, HunksWithContextLineCountsAndMissingFinalNewline) {
     EXPECT_EQ(unifiedDiff(text, {}, "f.json"), "");
     EXPECT_EQ(unifiedDiff("", {{0, 0, "{}\n"}}, "e.json"),
               "--- a/e.json\n+++ b/e.json\n@@ -0,0 +1,1 @@\n+{}\n");
+}
+
+// Names as git writes them in diff headers: git apply and patch read back
+// the same bytes, and no byte of a name can end its line or reach a
+// terminal.
+TEST(UnifiedDiff, HeaderNamesAreQuotedAsGitQuotesThem) {
+    const struct {
+        std::string path;
+        std::string header;
+    } cases[] = {
+        {"d/f.json", "--- a/d/f.json\n+++ b/d/f.json\n"},
+        {"my dir/f", "--- a/my dir/f\t\n+++ b/my dir/f\t\n"},
+        {"d\n@@ -1 +1 @@/f", "--- \"a/d\\n@@ -1 +1 @@/f\"\t\n+++ \"b/d\\n@@ -1 +1 @@/f\"\t\n"},
+        {"t\tq\"b\\/f", "--- \"a/t\\tq\\\"b\\\\/f\"\n+++ \"b/t\\tq\\\"b\\\\/f\"\n"},
+        {"\a\b\v\f\r/f", "--- \"a/\\a\\b\\v\\f\\r/f\"\n+++ \"b/\\a\\b\\v\\f\\r/f\"\n"},
+        {std::string("\x1b[1m\x01\x7f", 6) + "\xc3\xa9/f",
+         "--- \"a/\\033[1m\\001\\177\\303\\251/f\"\n+++ \"b/\\033[1m\\001\\177\\303\\251/f\"\n"},
+        {std::string("n\0l", 3), "--- \"a/n\\000l\"\n+++ \"b/n\\000l\"\n"},
+    };
+    for (const auto& [path, header] : cases) {
+        const std::string diff = unifiedDiff("x\n", {{0, 1, "y"}}, path);
+        EXPECT_EQ(diff.substr(0, header.size()), header) << path;
+        EXPECT_EQ(diff.substr(header.size()), "@@ -1,1 +1,1 @@\n-x\n+y\n") << path;
+    }
+}
+
+// Each fix takes its line's end, so each block of lines runs into the
+// next: the diff is one hunk, built in time linear in the text.
+TEST(UnifiedDiff, FixesRunningIntoEachOtherAreLinear) {
+    const std::string pair = "{\"a\":1,\n\"a\":1},\n";
+    const auto chain = [&pair](std::size_t count) {
+        std::string text;
+        std::vector<TextEdit> edits;
+        for (std::size_t k = 0; k < count; ++k) {
+            edits.push_back({text.size() + 1, 7, ""});  // "a":1, and the line end
+            text += pair;
+        }
+        return std::make_pair(text, edits);
+    };
+    const auto [small, smallEdits] = chain(2);
+    EXPECT_EQ(unifiedDiff(small, smallEdits, "f"),
+              "--- a/f\n+++ b/f\n@@ -1,4 +1,2 @@\n"
+              "-{\"a\":1,\n-\"a\":1},\n-{\"a\":1,\n-\"a\":1},\n+{\"a\":1},\n+{\"a\":1},\n");
+    constexpr std::size_t kPairs = 40000;
+    const auto [text, edits] = chain(kPairs);
+    const std::clock_t started = std::clock();
+    const std::string diff = unifiedDiff(text, edits, "f");
+    const double seconds = static_cast<double>(std::clock() - started) / CLOCKS_PER_SEC;
+    // Generous for sanitizer builds; re-building each merged block took
+    // minutes here.
+    EXPECT_LT(seconds, 5.0);
+    const std::string header = "--- a/f\n+++ b/f\n@@ -1,80000 +1,40000 @@\n";
+    EXPECT_EQ(diff.substr(0, header.size()), header);
+    // Each pair: its two lines removed, one line in their place.
+    EXPECT_EQ(diff.size(), header.size() + kPairs * (2 + pair.size() + 10));
 }
 
 TEST(Arguments, FixAndDiffAreChecksOnly) {
