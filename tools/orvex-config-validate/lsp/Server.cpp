@@ -69,7 +69,11 @@ void Server::showOutOfMemory(const std::string& what) {
 }
 
 void Server::handleBody(std::string_view body) {
-    takeBody(std::string(body));
+    try {
+        if (std::optional<nlohmann::json> message = parseBody(body)) dispatch(std::move(*message));
+    } catch (const std::bad_alloc&) {
+        showOutOfMemory("a message");
+    }
 }
 
 void Server::takeBody(std::string body) {
