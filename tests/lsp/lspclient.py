@@ -15,10 +15,10 @@ class ServerGone(Exception):
 
 
 class Client:
-    def __init__(self, command, cwd=None):
+    def __init__(self, command, cwd=None, preexec_fn=None):
         self.process = subprocess.Popen(
             command, cwd=cwd, stdin=subprocess.PIPE, stdout=subprocess.PIPE,
-            stderr=subprocess.PIPE)
+            stderr=subprocess.PIPE, preexec_fn=preexec_fn)
         self.incoming = queue.Queue()
         self.pending = []  # messages read but not yet asked for
         self.next_id = 1

@@ -389,21 +389,30 @@ std::optional<std::vector<Issue>> IncrementalCheck::carryAcross(const Edit& edit
     if (!across) return std::nullopt;
     // The new text between the untouched neighbours, read as a list with a
     // stand-in for each neighbour, so that its commas are checked as the
-    // whole text's are.
+    // whole text's are. The stand-in is a word: a digit, sign, dot or
+    // exponent at the gap's edge cannot run into it as it would into a
+    // number, so the list reads only when the whole text would.
+    const std::string_view standIn = "null";
     const std::size_t gapLength = static_cast<std::size_t>(
         static_cast<std::ptrdiff_t>(across->gapEnd - across->gapStart) + edit.delta);
     const std::string_view gap = std::string_view(newText).substr(across->gapStart, gapLength);
-    ParsedText parsed = parseText(std::string("[") + (across->hasBefore ? "0" : "") +
-                                  std::string(gap) + (across->hasAfter ? "0" : "") + "]");
+    std::string list = "[";
+    if (across->hasBefore) list += standIn;
+    list += gap;
+    if (across->hasAfter) list += standIn;
+    list += ']';
+    ParsedText parsed = parseText(list);
     if (!parsed.ok() || !parsed.document().is_array()) return std::nullopt;
     const std::size_t skip = across->hasBefore ? 1 : 0;
     const std::size_t count = parsed.document().size() - skip - (across->hasAfter ? 1 : 0);
+    // Where the gap starts in the list.
+    const std::size_t listGap = 1 + (across->hasBefore ? standIn.size() : 0);
     std::vector<std::string_view> texts;
     std::vector<std::size_t> offsets;
     std::vector<Span> spans;
     for (std::size_t i = 0; i < count; ++i) {
         const TextLocation at = parsed.locate("/" + std::to_string(skip + i));
-        const std::size_t offset = across->gapStart + at.offset - 1 - skip;
+        const std::size_t offset = across->gapStart + at.offset - listGap;
         texts.push_back(std::string_view(newText).substr(offset, at.length));
         offsets.push_back(offset);
         spans.push_back({offset, at.length});

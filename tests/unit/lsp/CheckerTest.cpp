@@ -27,7 +27,7 @@ std::string fileText(const std::string& path) {
 }
 
 bool hasCode(const Publication& publication, const char* code) {
-    for (const auto& diagnostic : publication.diagnostics) {
+    for (const auto& diagnostic : publication.diagnostics.parsed()) {
         if (diagnostic["code"] == code) return true;
     }
     return false;
@@ -96,7 +96,7 @@ TEST(Checker, LfCrLfAndLoneCrFilesGiveTheSameLinesEverywhere) {
         Lines editor;
         const std::vector<Publication> published = checker.refresh(uriFromPath(path));
         ASSERT_FALSE(published.empty());
-        for (const auto& diagnostic : published.front().diagnostics) {
+        for (const auto& diagnostic : published.front().diagnostics.parsed()) {
             editor.emplace_back(diagnostic["code"].get<std::string>(),
                                 diagnostic["range"]["start"]["line"].get<std::size_t>() + 1);
         }
@@ -129,7 +129,7 @@ TEST(Checker, EditsOfALargeTextAreCarriedFromThePreviousText) {
         DocumentStore fresh;
         Checker once(fresh, settings);
         fresh.open(uri, edited, 1);
-        return once.refresh(uri).front().diagnostics;
+        return once.refresh(uri).front().diagnostics.parsed();
     };
     const auto edit = [&](const std::string& from, const std::string& to) {
         const std::size_t at = text.find(from);
@@ -138,7 +138,7 @@ TEST(Checker, EditsOfALargeTextAreCarriedFromThePreviousText) {
         store.find(uri)->setText(text);
         const std::vector<Publication> published = checker.refresh(uri);
         ASSERT_EQ(published.size(), 1U);
-        EXPECT_EQ(published.front().diagnostics, wholeCheck(text)) << to;
+        EXPECT_EQ(published.front().diagnostics.parsed(), wholeCheck(text)) << to;
         EXPECT_TRUE(store.find(uri)->previousText.empty());
     };
     // Inside one group, twice: the second starts from the first's text.

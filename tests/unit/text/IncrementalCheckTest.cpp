@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstring>
 #include <random>
 #include <string>
 #include <tuple>
@@ -181,13 +182,35 @@ TEST_F(IncrementalCheckTest, EditsAcrossElementsMatchTheWholeCheck) {
     runEditsAcross();
 }
 
+// Places beside which a number could grow: after a closing brace or a
+// digit, before an opening brace, a digit or a sign, and in indentation.
+std::vector<std::size_t> numberEdges(const std::string& text) {
+    const auto oneOf = [](char c, const char* set) { return std::strchr(set, c) != nullptr; };
+    std::vector<std::size_t> edges;
+    for (std::size_t at = 1; at < text.size(); ++at) {
+        const char before = text[at - 1];
+        const char here = text[at];
+        if ((oneOf(before, "}0123456789") && oneOf(here, ",\n ]")) ||
+            (oneOf(before, " \n[,") && oneOf(here, "{-0123456789")) ||
+            (before == '\n' && here == ' ')) {
+            edges.push_back(at);
+        }
+    }
+    return edges;
+}
+
 // Random edits of the kinds an editor makes: elements copied elsewhere,
-// removed, and single bytes changed anywhere. Whatever is carried must be
+// removed, single bytes changed anywhere, and digits, signs, dots and
+// exponents typed at the edges of elements (some of them numbers), where
+// they could join a neighbour into one number. Whatever is carried must be
 // what the whole check gives; what is not is remembered afresh.
 TEST_F(IncrementalCheckTest, RandomEditsCarriedMatchTheWholeCheck) {
     std::mt19937 random(20261209);
-    text = generateBridgingConfiguration(12);
+    text = replaced(replaced(generateBridgingConfiguration(12), "\"groups\": [\n",
+                             "\"groups\": [\n    7,\n    -2.5e1,\n"),
+                    "\"bridges\": [\n", "\"bridges\": [\n    17,\n");
     start();
+    const std::vector<std::string> typed = {"1", "0", "-", "+", ".5", "e5", "9e", "E-", "1."};
     const std::string starts = "\n    {\"id\"";
     std::size_t carried = 0;
     for (int round = 0; round < 300; ++round) {
@@ -200,8 +223,11 @@ TEST_F(IncrementalCheckTest, RandomEditsCarriedMatchTheWholeCheck) {
         const auto pick = [&random](std::size_t count) {
             return std::uniform_int_distribution<std::size_t>(0, count - 1)(random);
         };
-        const unsigned kind = static_cast<unsigned>(pick(3));
-        if (kind < 2 && elements.size() > 2) {
+        const unsigned kind = static_cast<unsigned>(pick(4));
+        if (kind == 3) {
+            const std::vector<std::size_t> edges = numberEdges(text);
+            edited.insert(edges[pick(edges.size())], typed[pick(typed.size())]);
+        } else if (kind < 2 && elements.size() > 2) {
             // One element's text with the comma before it, copied or cut.
             const std::size_t which = 1 + pick(elements.size() - 2);
             const std::size_t from = elements[which] - 1;

@@ -2,9 +2,6 @@
 
 #include <algorithm>
 #include <exception>
-#include <fstream>
-#include <iterator>
-#include <sstream>
 
 #include <new>
 
@@ -32,20 +29,26 @@ std::string bridgesPathOf(const std::string& serverPath, const nlohmann::json& s
     return bridgesFileFor(serverPath, server).path;
 }
 
-// Also keeps the issues' fixes with the document, for its code actions.
-nlohmann::json diagnosticsOf(const ValidationResult& result, int source, Document& document) {
+// Written as text one diagnostic at a time: a file of a million issues
+// is never held as values, whose building and freeing (which allocates
+// too) would need many times the memory. Also keeps the issues' fixes with
+// the document, for its code actions.
+JsonPayload diagnosticsOf(const ValidationResult& result, int source, Document& document) {
     const TextPositions& positions = document.positions();
-    nlohmann::json diagnostics = nlohmann::json::array();
+    std::string text = "[";
     document.fixes.clear();
     for (const auto& issue : result.issues) {
         if (issue.source != source) continue;
-        diagnostics.push_back(toDiagnostic(issue, document.text, positions, document.uri));
+        nlohmann::json diagnostic = toDiagnostic(issue, document.text, positions, document.uri);
+        if (text.size() > 1) text += ',';
+        text += serialise(diagnostic);
         if (issue.fixes.empty()) continue;
         const std::size_t begin = issue.location.offset;
         document.fixes.push_back(
-            {begin, begin + issue.location.length, diagnostics.back(), issue.fixes});
+            {begin, begin + issue.location.length, std::move(diagnostic), issue.fixes});
     }
-    return diagnostics;
+    text += ']';
+    return JsonPayload::encoded(std::move(text));
 }
 
 }  // namespace
@@ -104,17 +107,11 @@ std::string Checker::chosenSchemaId(const std::string& uri, const std::string& p
 
 std::optional<std::string> Checker::textAt(const std::string& path) const {
     if (const Document* open = store.findByPath(path)) return open->text;
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return std::nullopt;
-    std::string text;
-    char chunk[65536];
-    while (in.read(chunk, sizeof chunk) || in.gcount() > 0) {
-        text.append(chunk, static_cast<std::size_t>(in.gcount()));
-        // A partner larger than any message is not a configuration file.
-        if (text.size() > FrameDecoder::kDefaultMaxBody) return std::nullopt;
-    }
-    if (in.bad()) return std::nullopt;
-    return text;
+    // The library's reader takes regular files only and never waits: a
+    // named pipe there must not hold the server. A partner larger than any
+    // message is not a configuration file.
+    FileText read = readConfigurationFile(path, FrameDecoder::kDefaultMaxBody);
+    return std::move(read.text);
 }
 
 std::optional<Checker::Partner> Checker::bridgesOf(const Document& server) const {
@@ -183,7 +180,7 @@ bool Checker::checkPair(Document& document, const Partner& partner, Publication&
     addFixes(result, server, serverText, 0);
     addFixes(result, bridgesParse, bridgesText, 1);
     own.diagnostics = diagnosticsOf(result, partner.isServer ? 1 : 0, document);
-    out.push_back(own);
+    out.push_back(std::move(own));
     if (partner.isServer) {
         rememberBridges(document, std::move(bridgesParse), result, 1, partner.text);
     } else if (const Document* bridges = store.findByPath(partner.path)) {
@@ -257,6 +254,7 @@ void Checker::check(Document& document, std::set<std::string>& done,
         }
     } catch (const std::bad_alloc&) {
         incremental.erase(document.uri);
+        document.fixes.clear();
         // Say so rather than leave stale diagnostics.
         own.diagnostics = nlohmann::json::array({failureDiagnostic("not enough memory")});
     }

@@ -15,6 +15,7 @@
 #include <orvexconfigvalidate/OrvexConfigValidate.hpp>
 
 #include "Documents.hpp"
+#include "JsonRpc.hpp"
 
 namespace OrvexConfigValidate::Lsp {
 
@@ -32,7 +33,8 @@ CheckSettings readCheckSettings(const nlohmann::json& initializationOptions,
 struct Publication {
     std::string uri;
     std::optional<std::int64_t> version;  // absent for a closed document
-    nlohmann::json diagnostics = nlohmann::json::array();
+    // The array, as text when written by a check.
+    JsonPayload diagnostics{nlohmann::json::array()};
 };
 
 class Checker {

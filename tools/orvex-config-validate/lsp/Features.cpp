@@ -54,7 +54,7 @@ const Entry kFeatures[] = {
     {"textDocument/references", valueOf<references>},
     {"textDocument/documentHighlight", valueOf<documentHighlight>},
     {"textDocument/prepareRename", valueOf<prepareRename>},
-    {"textDocument/rename", valueOf<rename>},
+    {"textDocument/rename", rename},
     {"textDocument/documentSymbol", documentSymbols},
     {"textDocument/codeLens", valueOf<codeLenses>},
     {"textDocument/documentLink", valueOf<documentLinks>},

@@ -157,8 +157,12 @@ std::optional<Frame> FrameDecoder::next() {
     }
 }
 
+std::string frameHeader(std::size_t size) {
+    return "Content-Length: " + std::to_string(size) + "\r\n\r\n";
+}
+
 std::string frameMessage(std::string_view body) {
-    std::string framed = "Content-Length: " + std::to_string(body.size()) + "\r\n\r\n";
+    std::string framed = frameHeader(body.size());
     framed.append(body.data(), body.size());
     return framed;
 }

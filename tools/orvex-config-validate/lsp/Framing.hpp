@@ -50,6 +50,8 @@ class FrameDecoder {
     bool resyncing = false;      // after a bad header: drop up to the next "Content-Length"
 };
 
+// The header that goes before an outgoing body of `size` bytes.
+std::string frameHeader(std::size_t size);
 // The framed form of one outgoing body.
 std::string frameMessage(std::string_view body);
 

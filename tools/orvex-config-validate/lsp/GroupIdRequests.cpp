@@ -1,5 +1,7 @@
 #include "GroupIdRequests.hpp"
 
+#include <string>
+
 #include "Diagnostics.hpp"
 #include "GroupIds.hpp"
 #include "JsonRpc.hpp"
@@ -71,25 +73,45 @@ nlohmann::json prepareRename(const FeatureContext& context) {
             {"placeholder", target->at.id}};
 }
 
-nlohmann::json rename(const FeatureContext& context) {
+Result rename(const FeatureContext& context) {
     const std::string newId = stringMember(context.params, "newName", "params");
+    if (newId.size() > kLongestNewGroupId) {
+        throw RequestError{
+            ErrorCode::kRequestFailed,
+            "a new group id is at most " + std::to_string(kLongestNewGroupId) + " bytes long"};
+    }
     const std::optional<Target> target = targetOf(context);
     if (!target) throw RequestError{ErrorCode::kRequestFailed, "there is no group id here"};
     if (newId.empty()) throw RequestError{ErrorCode::kRequestFailed, "a group id cannot be empty"};
-    nlohmann::json edits = nlohmann::json::array();
+    const std::string uri = serialise(nlohmann::json(context.document.uri));
+    // Written as text, each edit as it comes: the answer is held once, and
+    // never grows past its bound.
+    std::string answer = "{\"changes\":{" + uri + ":[";
     if (newId != target->at.id) {
         if (target->configuration.group(newId) != nullptr) {
             throw RequestError{ErrorCode::kRequestFailed,
                                "a group already defines id '" + newId + "'"};
         }
-        const std::string literal = serialise(nlohmann::json(newId));
+        // The edit's text is the id as a JSON string, itself a string here.
+        const std::string newText = serialise(nlohmann::json(serialise(nlohmann::json(newId))));
+        bool first = true;
         for (const GroupIdSite& site :
              groupIdSites(target->configuration, context.document.parsed(), target->at.id)) {
-            edits.push_back(
-                {{"range", rangeOfSite(site.location, context.positions)}, {"newText", literal}});
+            if (!first) answer += ',';
+            first = false;
+            answer += "{\"newText\":" + newText +
+                      ",\"range\":" + serialise(rangeOfSite(site.location, context.positions)) +
+                      '}';
+            if (answer.size() > kLargestRenameAnswer) {
+                throw RequestError{ErrorCode::kRequestFailed,
+                                   "renaming every place of this id would take more than the " +
+                                       std::to_string(kLargestRenameAnswer >> 20) +
+                                       " MiB an answer may hold"};
+            }
         }
     }
-    return {{"changes", {{context.document.uri, std::move(edits)}}}};
+    answer += "]}}";
+    return Result::encoded(std::move(answer));
 }
 
 }  // namespace OrvexConfigValidate::Lsp

@@ -1,6 +1,8 @@
 // References, highlights and renames of a group id.
 #pragma once
 
+#include <cstddef>
+
 #include <nlohmann/json.hpp>
 
 #include "Features.hpp"
@@ -10,7 +12,14 @@ namespace OrvexConfigValidate::Lsp {
 nlohmann::json references(const FeatureContext& context);
 nlohmann::json documentHighlight(const FeatureContext& context);
 nlohmann::json prepareRename(const FeatureContext& context);
-// Refuses (RequestError) a new id that is empty or defined already.
-nlohmann::json rename(const FeatureContext& context);
+// Longer than any id a person gives a group; a longer new id is refused.
+constexpr std::size_t kLongestNewGroupId = 1024;
+// A rename's answer grows with the references times the new id: one that
+// would outgrow this is refused rather than built.
+constexpr std::size_t kLargestRenameAnswer = std::size_t{64} << 20;
+
+// Refuses (RequestError) a new id that is empty, defined already or too
+// long, and a rename whose answer would be too large.
+Result rename(const FeatureContext& context);
 
 }  // namespace OrvexConfigValidate::Lsp

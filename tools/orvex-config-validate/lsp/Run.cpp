@@ -28,12 +28,12 @@ int runLanguageServer(int inputDescriptor, std::ostream& output, const std::stri
     FrameDecoder decoder;
     auto held = std::make_unique<Server>(
         [&output](const Outgoing& message) {
-            // An encoded answer of megabytes is framed without a copy first.
-            if (message.text) {
-                output << frameMessage(*message.text);
-            } else {
-                output << frameMessage(serialise(message.value));
-            }
+            // An encoded answer of megabytes is written as it is, not
+            // copied into its frame first.
+            const std::string body = message.text ? std::string() : serialise(message.value);
+            const std::string& text = message.text ? *message.text : body;
+            output << frameHeader(text.size());
+            output.write(text.data(), static_cast<std::streamsize>(text.size()));
             output.flush();
         },
         version, std::move(defaults));

@@ -1,6 +1,7 @@
 #include "Server.hpp"
 
 #include <exception>
+#include <new>
 #include <set>
 #include <utility>
 
@@ -15,6 +16,28 @@
 #include "TextPositions.hpp"
 
 namespace OrvexConfigValidate::Lsp {
+
+namespace {
+
+// The notification as text, the diagnostics put in as they are: a list of
+// megabytes is neither copied nor read into values again.
+Outgoing publicationMessage(const Publication& publication, JsonPayload diagnostics) {
+    std::string message =
+        "{\"jsonrpc\":\"2.0\",\"method\":\"textDocument/publishDiagnostics\",\"params\":{";
+    message += "\"uri\":" + serialise(nlohmann::json(publication.uri));
+    if (publication.version) message += ",\"version\":" + std::to_string(*publication.version);
+    message += ",\"diagnostics\":";
+    if (diagnostics.text) {
+        std::string& list = *diagnostics.text;
+        list.insert(0, message);
+        list += "}}";
+        return Outgoing::encoded(std::move(list));
+    }
+    message += serialise(diagnostics.value) + "}}";
+    return Outgoing::encoded(std::move(message));
+}
+
+}  // namespace
 
 Server::Server(Sender sender, std::string toolVersion, CheckSettings settings)
     : send(std::move(sender)), version(std::move(toolVersion)), defaults(std::move(settings)) {}
@@ -39,16 +62,32 @@ std::optional<nlohmann::json> Server::parseBody(std::string_view body) {
     return std::nullopt;
 }
 
+void Server::showOutOfMemory(const std::string& what) {
+    send(makeNotification("window/showMessage",
+                          {{"type", MessageType::kError},
+                           {"message", what + ": not enough memory; it was dropped"}}));
+}
+
 void Server::handleBody(std::string_view body) {
-    if (std::optional<nlohmann::json> message = parseBody(body)) dispatch(std::move(*message));
+    try {
+        if (std::optional<nlohmann::json> message = parseBody(body)) dispatch(std::move(*message));
+    } catch (const std::bad_alloc&) {
+        showOutOfMemory("a message");
+    }
 }
 
 void Server::takeBody(std::string body) {
-    std::optional<nlohmann::json> message = parseBody(body);
-    // The message holds all it needs: a large body's memory is handed back
-    // before the check, which can then reuse it.
-    std::string().swap(body);
-    if (message) dispatch(std::move(*message));
+    // Memory running out while a message is read or handled outside the
+    // requests' own answers ends that message, not the server.
+    try {
+        std::optional<nlohmann::json> message = parseBody(body);
+        // The message holds all it needs: a large body's memory is handed
+        // back before the check, which can then reuse it.
+        std::string().swap(body);
+        if (message) dispatch(std::move(*message));
+    } catch (const std::bad_alloc&) {
+        showOutOfMemory("a message");
+    }
 }
 
 void Server::dispatch(nlohmann::json message) {
@@ -83,6 +122,8 @@ std::optional<Outgoing> Server::handleMessage(nlohmann::json message) {
                 handleNotification(incoming);
             } catch (const RequestError& e) {
                 log(MessageType::kError, incoming.method + ": " + e.message);
+            } catch (const std::bad_alloc&) {
+                showOutOfMemory(incoming.method);
             } catch (const std::exception& e) {
                 log(MessageType::kError, incoming.method + " failed: " + e.what());
             }
@@ -92,6 +133,9 @@ std::optional<Outgoing> Server::handleMessage(nlohmann::json message) {
                 return makeAnswer(incoming.id, handleRequest(incoming));
             } catch (const RequestError& e) {
                 return makeError(incoming.id, e.code, e.message);
+            } catch (const std::bad_alloc&) {
+                return makeError(incoming.id, ErrorCode::kRequestFailed,
+                                 incoming.method + ": not enough memory to answer");
             } catch (const std::exception& e) {
                 return makeError(incoming.id, ErrorCode::kInternalError,
                                  incoming.method + " failed: " + e.what());
@@ -185,12 +229,15 @@ nlohmann::json Server::initialize(const nlohmann::json& params) {
             {"serverInfo", {{"name", "orvex-config-validate"}, {"version", version}}}};
 }
 
-void Server::publish(const std::vector<Publication>& publications) {
-    for (const auto& publication : publications) {
-        nlohmann::json params = {{"uri", publication.uri},
-                                 {"diagnostics", publication.diagnostics}};
-        if (publication.version) params["version"] = *publication.version;
-        send(makeNotification("textDocument/publishDiagnostics", std::move(params)));
+void Server::publish(std::vector<Publication> publications) {
+    for (auto& publication : publications) {
+        try {
+            send(publicationMessage(publication, std::move(publication.diagnostics)));
+        } catch (const std::bad_alloc&) {
+            // The editor must not keep showing what the text no longer says.
+            send(publicationMessage(
+                publication, nlohmann::json::array({failureDiagnostic("not enough memory")})));
+        }
     }
 }
 

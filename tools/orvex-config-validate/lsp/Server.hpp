@@ -54,8 +54,10 @@ class Server {
 
     // The open document params.textDocument names.
     Document& openDocument(const nlohmann::json& params);
-    void publish(const std::vector<Publication>& publications);
+    void publish(std::vector<Publication> publications);
     void log(int type, const std::string& message);
+    // Tells the editor that what was asked was dropped for want of memory.
+    void showOutOfMemory(const std::string& what);
 
     Sender send;
     std::string version;

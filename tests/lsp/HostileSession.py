@@ -1,0 +1,139 @@
+"""Drives orvex-config-validate --lsp through what a hostile workspace or
+client can do, and checks that the server answers throughout and ends with
+status 0 after shutdown and exit:
+
+  partner-fifo    named pipes where a deployment's partner file would be
+  rename-bound    renames to very long ids, with tens of thousands of references
+  out-of-memory   a file of many empty groups under a capped address space
+
+Usage: HostileSession.py SCENARIO TOOL"""
+
+import os
+import resource
+import sys
+import tempfile
+
+from lspclient import Client
+
+SCENARIO, TOOL = sys.argv[1], sys.argv[2]
+
+failures = []
+servers = []  # every server started, ended at the last if still running
+
+
+def check(condition, what):
+    if not condition:
+        failures.append(what)
+        print("FAIL:", what)
+
+
+def uri_of(path):
+    return "file://" + path
+
+
+def start(limit=None):
+    def cap():
+        resource.setrlimit(resource.RLIMIT_AS, (limit, limit))
+    client = Client([TOOL, "--lsp"], preexec_fn=cap if limit else None)
+    servers.append(client.process)
+    client.request("initialize", {"processId": os.getpid(), "rootUri": None, "capabilities": {}})
+    client.notify("initialized", {})
+    return client
+
+
+def open_document(client, path, text):
+    client.notify("textDocument/didOpen", {"textDocument": {
+        "uri": uri_of(path), "languageId": "json", "version": 1, "text": text}})
+
+
+def finish(client):
+    """shutdown answered, then exit with status 0."""
+    check(client.request("shutdown").get("result", "missing") is None, "shutdown answered")
+    client.notify("exit")
+    status = client.finish()
+    check(status == 0, "exit status 0 after shutdown and exit, got %r" % status)
+
+
+def partner_fifo(folder):
+    # A bridges file open beside a pipe named as its server file, and a
+    # server file open beside a pipe named as its bridges file.
+    for name, other, text in (
+            ("bridges.json", "orvexbridged_conf.json",
+             '{"groups": [{"id": "g", "type": 3}], "bridges": [{"groups": ["nope"]}]}'),
+            ("orvexbridged_conf.json", "bridges.json", '{"id": "s", "mode": 2}')):
+        directory = os.path.join(folder, name.split(".")[0])
+        os.mkdir(directory)
+        os.mkfifo(os.path.join(directory, other))
+        client = start()
+        path = os.path.join(directory, name)
+        open_document(client, path, text)
+        client.diagnostics(uri_of(path), 1)
+        finish(client)
+
+
+def rename_bound(folder):
+    references = 70000
+    path = os.path.join(folder, "bridges.json")
+    text = ('{"groups": [{"id": "g", "type": 1}],\n "bridges": [{"id": "b", "groups": ['
+            + ", ".join(['"g"'] * references) + ']}]}\n')
+    client = start()
+    open_document(client, path, text)
+    client.diagnostics(uri_of(path), 1)
+    at = {"textDocument": {"uri": uri_of(path)}, "position": {"line": 0, "character": 21}}
+    for name, message in (
+            ("x" * 200000, "a new group id is at most 1024 bytes long"),
+            ("x" * 1025, "a new group id is at most 1024 bytes long"),
+            # 70,001 places of a 1,024-byte id: more than an answer may hold.
+            ("x" * 1024, "renaming every place of this id would take more than the 64 MiB "
+                         "an answer may hold")):
+        error = client.request("textDocument/rename", dict(at, newName=name)).get("error")
+        check(error == {"code": -32803, "message": message},
+              "rename to %d bytes refused: %r" % (len(name), error))
+    edits = client.request("textDocument/rename", dict(at, newName="y" * 100))["result"]
+    edits = edits["changes"][uri_of(path)]
+    check(len(edits) == references + 1 and all(e["newText"] == '"%s"' % ("y" * 100) for e in edits),
+          "rename to a 100-byte id rewrites all %d places: %d" % (references + 1, len(edits)))
+    finish(client)
+
+
+def out_of_memory(folder):
+    # About 1 MB of text, a million issues: more than the capped server can
+    # hold as values. It must say so, or publish them, but not abort.
+    path = os.path.join(folder, "bridges.json")
+    text = '{"groups": [' + ",".join(["{}"] * 330000) + ']}'
+    client = start(limit=1536 << 20)
+    open_document(client, path, text)
+    published = client.wait_for(
+        lambda m: (m.get("method") == "textDocument/publishDiagnostics"
+                   and m["params"]["uri"] == uri_of(path))
+        or m.get("method") == "window/showMessage", timeout=50)
+    if published["method"] == "window/showMessage":
+        check("not enough memory" in published["params"]["message"],
+              "a shown message names the lack of memory: %r" % published["params"])
+    else:
+        diagnostics = published["params"]["diagnostics"]
+        check(len(diagnostics) >= 330000 or [d["code"] for d in diagnostics] == ["out_of_memory"],
+              "every issue, or one out_of_memory diagnostic, published: %d" % len(diagnostics))
+    finish(client)
+
+
+def main():
+    scenarios = {"partner-fifo": partner_fifo, "rename-bound": rename_bound,
+                 "out-of-memory": out_of_memory}
+    try:
+        with tempfile.TemporaryDirectory(prefix="orvex-lsp-hostile-") as folder:
+            scenarios[SCENARIO](os.path.realpath(folder))
+    finally:
+        for server in servers:
+            if server.poll() is None:
+                server.kill()
+                server.wait()
+    if failures:
+        print("%d check(s) failed" % len(failures))
+        return 1
+    print("all checks passed")
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
