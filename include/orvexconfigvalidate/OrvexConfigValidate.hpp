@@ -107,7 +107,8 @@ struct Issue {
     // put it right.
     std::vector<Fix> fixes;
     // What a fix writes, as data: the one close declared name of an unknown
-    // member whose every schema takes the member's value, or the one close
+    // member whose every schema takes the member's value (and whose rename,
+    // with the document's other renames, adds no issue), or the one close
     // defined id of a missing group reference; "" when there is no single
     // candidate.
     std::string suggestion;

@@ -182,6 +182,10 @@ TEST_F(FixesTest, SafeFixesNeverAddAnIssueNorChangeWhatTheIssueDoesNotSay) {
         {"two_typos_of_one_name", "Group",
          R"({"id": "g", "type": 3, "nmae": "a", "naem": "b", )" + tx + "}",
          R"({"id": "g", "type": 3, "nmae": "a", "name": "b", )" + tx + "}"},
+        // Renamed, the bridges would name groups that no group defines.
+        {"rename_that_brings_a_value_under_the_cross_field_rules", "BridgingConfiguration",
+         groups + R"("bridge": [{"id": "b", "groups": ["ch2"]}]})",
+         groups + R"("bridge": [{"id": "b", "groups": ["ch2"]}]})"},
         {"rename_into_a_required_member_with_a_default", "NetworkAddress",
          R"({"host": "a", "pport": 80})", R"({"host": "a", "port": 80, "proto": "udp"})"},
     };
