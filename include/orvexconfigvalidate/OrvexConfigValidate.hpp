@@ -70,8 +70,9 @@ struct TextEdit {
 struct Fix {
     std::string title;
     std::vector<TextEdit> edits;
-    // The only candidate, and nothing changes beyond the issue: a tool may
-    // apply it without asking.
+    // The only candidate, and nothing the server does changes beyond what
+    // the issue says: a tool may apply it without asking. Re-pointing a
+    // reference at another group never is.
     bool safe = false;
 };
 
@@ -107,8 +108,10 @@ struct Issue {
     // put it right.
     std::vector<Fix> fixes;
     // What a fix writes, as data: the one close declared name of an unknown
-    // member, or the one close defined id of a missing group reference; ""
-    // when there is no single candidate.
+    // member whose every schema takes the member's value (and whose rename,
+    // with the document's other renames, adds no issue), or the one close
+    // defined id of a missing group reference; "" when there is no single
+    // candidate.
     std::string suggestion;
     // For a missing required member whose schema leaves one value: the
     // members to add, each a name and its value as JSON text.
@@ -225,7 +228,9 @@ struct AppliedFixes {
 };
 
 // The text with the safe fixes of the issues of `source` applied, in issue
-// order; a fix whose edits overlap those of a fix already taken is left out.
+// order; a fix whose edits overlap those of a fix already taken, or that
+// writes (renames into or adds) a member name that one taken writes in the
+// same object, is left out.
 AppliedFixes applySafeFixes(std::string_view text, const std::vector<Issue>& issues,
                             int source = 0);
 

@@ -8,6 +8,7 @@
 #include "SchemaStage.hpp"
 #include "Verdict.hpp"
 #include "engine/SchemaQuery.hpp"
+#include "fix/RenameCheck.hpp"
 #include "json/PointerText.hpp"
 #include "schemas/SchemaDirectory.hpp"
 #include "schemas/SchemaSet.hpp"
@@ -32,10 +33,23 @@ class ValidatorCore {
         // Held for the whole call: a concurrent change of the directory
         // never reaches a call that has started.
         const std::shared_ptr<const SchemaSet> schemas = schemasFor(options);
-        validateAgainstSchema(*schemas, schemaId, document, result, options);
-        applySemanticRules(schemaId, document, result, options);
+        judge(*schemas, schemaId, document, result, options);
+        if (options.strict) {
+            keepRenamesThatAddNoIssue(document, result, [&](const nlohmann::json& renamed) {
+                ValidationResult again;
+                judge(*schemas, schemaId, renamed, again, options);
+                return again;
+            });
+        }
         applyVerdict(result, options);
         return result;
+    }
+
+    static void judge(const SchemaSet& schemas, const std::string& schemaId,
+                      const nlohmann::json& document, ValidationResult& result,
+                      const ValidateOptions& options) {
+        validateAgainstSchema(schemas, schemaId, document, result, options);
+        applySemanticRules(schemaId, document, result, options);
     }
 
     std::shared_ptr<const SchemaSet> schemasFor(const ValidateOptions& options) {

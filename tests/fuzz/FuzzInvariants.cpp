@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
+#include <tuple>
+#include <vector>
 
 namespace OrvexConfigValidate {
 
@@ -14,7 +16,36 @@ namespace {
     std::abort();
 }
 
+using IssueKey = std::tuple<int, std::string, std::string, Severity>;
+
+std::vector<IssueKey> keysOf(const ValidationResult& result) {
+    std::vector<IssueKey> keys;
+    for (const Issue& issue : result.issues) {
+        keys.emplace_back(issue.source, issue.code, issue.pointer, issue.severity);
+    }
+    std::sort(keys.begin(), keys.end());
+    return keys;
+}
+
 }  // namespace
+
+void checkSafeFixesAddNoIssue(std::string_view text, const ValidationResult& before, int source,
+                              const CheckText& check) {
+    const AppliedFixes fixed = applySafeFixes(text, before.issues, source);
+    if (fixed.applied == 0) return;
+    const ValidationResult after = check(fixed.text);
+    const std::vector<IssueKey> was = keysOf(before);
+    const std::vector<IssueKey> now = keysOf(after);
+    if (!std::includes(was.begin(), was.end(), now.begin(), now.end()) ||
+        (before.ok && !after.ok)) {
+        std::fprintf(stderr, "safe fixes of source %d made:\n%s\n", source, fixed.text.c_str());
+        for (const Issue& issue : after.issues) {
+            std::fprintf(stderr, "  %d %s %s\n", issue.source, issue.code.c_str(),
+                         issue.pointer.c_str());
+        }
+        std::abort();
+    }
+}
 
 void checkInvariants(const std::string& schemaId, const nlohmann::json& document) {
     for (int flags = 0; flags < 4; ++flags) {

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <functional>
 #include <string>
+#include <string_view>
 
 #include <orvexconfigvalidate/OrvexConfigValidate.hpp>
 
@@ -15,5 +17,15 @@ void checkAllInvariants(const nlohmann::json& document);
 
 // Same checks for one schema id.
 void checkInvariants(const std::string& schemaId, const nlohmann::json& document);
+
+// Checks one text, as it stands or as changed.
+using CheckText = std::function<ValidationResult(std::string_view text)>;
+
+// Applies the safe fixes of `before` (a check of `text`, which is its
+// `source`) and checks the result again: aborts when it holds an issue
+// (by source, code, pointer and severity) that was not there before, or
+// an ok verdict turned bad. A safe fix only ever takes an issue away.
+void checkSafeFixesAddNoIssue(std::string_view text, const ValidationResult& before, int source,
+                              const CheckText& check);
 
 }  // namespace OrvexConfigValidate

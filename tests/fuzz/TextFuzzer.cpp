@@ -3,7 +3,7 @@
 // value inside the text, name a value of the document at every offset and
 // find it again, and validateText must place every issue. Applying the safe
 // fixes of a strict check, of the text alone and beside a server whose mode
-// forces the groups, must leave JSON.
+// forces the groups, must leave JSON and add no issue.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -12,6 +12,8 @@
 #include <vector>
 
 #include <orvexconfigvalidate/OrvexConfigValidate.hpp>
+
+#include "FuzzInvariants.hpp"
 
 namespace {
 
@@ -81,9 +83,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     ValidateOptions strict;
     strict.strict = true;
-    requireFixesKeepJson(text, validateText("BridgingConfiguration", text, strict).issues, 0);
+    const auto alone = [&strict](std::string_view fixed) {
+        return validateText("BridgingConfiguration", fixed, strict);
+    };
+    const ValidationResult checked = alone(text);
+    requireFixesKeepJson(text, checked.issues, 0);
+    checkSafeFixesAddNoIssue(text, checked, 0, alone);
     for (const char* server : {R"({"mode": 0})", R"({"mode": 2})"}) {
-        requireFixesKeepJson(text, validateTextPair(server, text, strict).issues, 1);
+        const auto beside = [&strict, server](std::string_view fixed) {
+            return validateTextPair(server, fixed, strict);
+        };
+        const ValidationResult pair = beside(text);
+        requireFixesKeepJson(text, pair.issues, 1);
+        checkSafeFixesAddNoIssue(text, pair, 1, beside);
     }
     return 0;
 }

@@ -1,8 +1,9 @@
 -- Opens one file in headless Neovim and attaches orvex-config-validate --lsp
 -- through the built-in client. ORVEX_MODE "diagnostics" (the default)
 -- waits for the diagnostics and writes them as JSON; "edit" renames a
--- group id with the client's own rename, applies the preferred quick fix
--- of a diagnostic through the client's own edit, and saves the file.
+-- group id with the client's own rename, picks the one quick fix of a
+-- diagnostic (not a preferred one: another group is the operator's choice),
+-- applies it through the client's own edit, and saves the file.
 -- Environment: ORVEX_TOOL, ORVEX_FILE, ORVEX_OUT, ORVEX_MODE, and for
 -- "edit" ORVEX_RENAME_LINE, ORVEX_RENAME_COLUMN (0-based) and ORVEX_NEW_ID.
 local tool = os.getenv("ORVEX_TOOL")
@@ -70,17 +71,16 @@ local function edit()
     range = { start = start, ["end"] = start },
     context = { diagnostics = {} },
   }, 10000)
-  local chosen = nil
+  local offered = {}
   for _, answer in pairs(answers or {}) do
     for _, action in ipairs(answer.result or {}) do
-      if action.isPreferred then
-        chosen = action
-      end
+      table.insert(offered, action)
     end
   end
-  if chosen == nil then
-    finish(1, { error = "no preferred quick fix", renamed = renamed })
+  if #offered ~= 1 or offered[1].isPreferred then
+    finish(1, { error = "expected one quick fix, not preferred", offered = offered })
   end
+  local chosen = offered[1]
   vim.lsp.util.apply_workspace_edit(chosen.edit, "utf-16")
   vim.cmd("write")
   finish(0, { fix = chosen.title })

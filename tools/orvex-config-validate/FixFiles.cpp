@@ -13,6 +13,7 @@
 #include <orvexconfigvalidate/Configuration.hpp>
 
 #include "EditTrail.hpp"
+#include "FixRound.hpp"
 #include "Output.hpp"
 #include "UnifiedDiff.hpp"
 
@@ -47,12 +48,14 @@ class UnitFixer {
 
   private:
     bool runRound(const ValidateOptions& options) {
-        const ValidationResult result = texts_.size() == 2
-                                            ? validateTextPair(texts_[0], texts_[1], options)
-                                            : validateText(schemaId_, texts_[0], options);
+        const auto check = [this, &options](const std::vector<std::string>& texts) {
+            return texts.size() == 2 ? validateTextPair(texts[0], texts[1], options)
+                                     : validateText(schemaId_, texts[0], options);
+        };
+        std::vector<AppliedFixes> round = fixRound(texts_, check);
         bool any = false;
         for (std::size_t s = 0; s < texts_.size(); ++s) {
-            AppliedFixes fixed = applySafeFixes(texts_[s], result.issues, static_cast<int>(s));
+            AppliedFixes& fixed = round[s];
             if (fixed.applied == 0) continue;
             trails_[s].apply(fixed.edits);
             texts_[s] = std::move(fixed.text);

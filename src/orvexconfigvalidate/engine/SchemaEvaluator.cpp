@@ -172,12 +172,20 @@ class Evaluation {
   private:
     void evaluate() {
         stack.reserve(kInitialFrames);
-        stack.push_back(frameFor({schema.root, &document, Via::Same, nullptr, 0, false}));
+        judge({schema.root, &document, Via::Same, nullptr, 0, false});
+    }
+
+    // Runs the frames of `root` on top of those in progress, which it leaves
+    // as they are, and says whether its instance is valid.
+    bool judge(const Child& root) {
+        const std::size_t base = stack.size();
+        stack.push_back(frameFor(root));
         bool lastResult = true;
-        while (!stack.empty()) {
+        while (stack.size() > base) {
             work.charge(1);
+            // Starting may judge a value on top of the stack, which moves it.
+            if (!stack.back().started) start(stack.back());
             Frame& frame = stack.back();
-            if (!frame.started) start(frame);
             bool hasResult = frame.awaiting;
             frame.awaiting = false;
             const auto& checks = frame.node->checks;
@@ -214,6 +222,7 @@ class Evaluation {
             lastResult = stack.back().valid;
             stack.pop_back();
         }
+        return lastResult;
     }
 
     // Strict mode names unknown members once per value: at the root and
@@ -305,13 +314,16 @@ class Evaluation {
         return stack.front();
     }
 
+    // `frame` may move while a suggestion is judged: what is needed of it
+    // is read first.
     void reportUnknownMembers(const Frame& frame) {
-        if (!frame.instance->is_object()) return;
+        const json& object = *frame.instance;
+        if (!object.is_object()) return;
         const MemberNamers& namers = namersOf(*frame.node);
         if (namers.nodes.empty() || namers.forbidsOtherMembers) return;
         // The declared names, gathered once for all unknown members here.
         std::vector<const std::string*> candidates;
-        for (auto it = frame.instance->begin(); it != frame.instance->end(); ++it) {
+        for (auto it = object.begin(); it != object.end(); ++it) {
             if (isNamed(namers, it.key())) continue;
             if (candidates.empty()) {
                 for (const SchemaNode* namer : namers.nodes) {
@@ -328,9 +340,32 @@ class Evaluation {
             issue.message = "unknown member " + quotedText(it.key());
             if (!suggestion.empty()) issue.hint = "did you mean " + quotedText(suggestion) + "?";
             const std::string only = onlyClosestMemberName(it.key(), suggestion, candidates, work);
-            if (!only.empty()) issue.suggestion = only;
+            // A rename is offered only when the value suits its new name.
+            if (!only.empty() && fitsMember(namers, only, it.value())) issue.suggestion = only;
             add(std::move(issue));
         }
+    }
+
+    // Whether every schema that the namers apply to a member `name` takes
+    // `value`; each is judged once, silently, over the value alone.
+    bool fitsMember(const MemberNamers& namers, const std::string& name, const json& value) {
+        for (const SchemaNode* namer : namers.nodes) {
+            const SchemaNode* property = declaredProperty(*namer, name);
+            bool matched = property != nullptr;
+            if (matched && !fitsSchema(property, name, value)) return false;
+            for (const auto& [pattern, child] : namer->patternProperties) {
+                if (!search(pattern, name)) continue;
+                matched = true;
+                if (!fitsSchema(child, name, value)) return false;
+            }
+            if (!matched && !fitsSchema(namer->additionalProperties, name, value)) return false;
+        }
+        return true;
+    }
+
+    bool fitsSchema(const SchemaNode* node, const std::string& name, const json& value) {
+        if (node == nullptr || node->checks.empty()) return true;
+        return judge({node, &value, Via::Member, &name, 0, true});
     }
 
     const MemberNamers& namersOf(const SchemaNode& node) {
@@ -341,16 +376,22 @@ class Evaluation {
 
     bool isNamed(const MemberNamers& namers, const std::string& name) {
         for (const SchemaNode* namer : namers.nodes) {
-            const auto& properties = namer->properties;
-            work.chargeBytes(name.size());
-            const auto found = std::lower_bound(
-                properties.begin(), properties.end(), name,
-                [](const auto& entry, const std::string& key) { return entry.first < key; });
-            if (found != properties.end() && found->first == name) return true;
+            if (declaredProperty(*namer, name) != nullptr) return true;
             for (const auto& [pattern, child] : namer->patternProperties)
                 if (search(pattern, name)) return true;
         }
         return false;
+    }
+
+    // The schema of the property `name` that the node declares, or null.
+    const SchemaNode* declaredProperty(const SchemaNode& node, const std::string& name) {
+        const auto& properties = node.properties;
+        work.chargeBytes(name.size());
+        const auto found = std::lower_bound(
+            properties.begin(), properties.end(), name,
+            [](const auto& entry, const std::string& key) { return entry.first < key; });
+        if (found != properties.end() && found->first == name) return found->second;
+        return nullptr;
     }
 
     bool search(const PatternCheck& pattern, const std::string& text) {

@@ -2,8 +2,10 @@
 // applied to a text.
 #include <orvexconfigvalidate/OrvexConfigValidate.hpp>
 
+#include <algorithm>
 #include <iterator>
 #include <map>
+#include <set>
 
 #include "fix/IssueFixes.hpp"
 #include "json/ParsedTextAccess.hpp"
@@ -60,6 +62,24 @@ class TakenEdits {
     std::map<std::size_t, const TextEdit*> taken_;
 };
 
+// The members written by the fixes taken so far: a second fix that writes
+// one of them waits, as the object would hold the name twice and the
+// operator's value could be the one dropped.
+class WrittenMembers {
+  public:
+    bool clashes(const std::vector<WrittenMember>& members) const {
+        return std::any_of(members.begin(), members.end(),
+                           [this](const WrittenMember& member) { return written_.count(member); });
+    }
+
+    void take(std::vector<WrittenMember> members) {
+        for (WrittenMember& member : members) written_.insert(std::move(member));
+    }
+
+  private:
+    std::set<WrittenMember> written_;
+};
+
 }  // namespace
 
 void addFixes(ValidationResult& result, const ParsedText& parsed, std::string_view text,
@@ -78,12 +98,16 @@ void addFixes(ValidationResult& result, const ParsedText& parsed, std::string_vi
 
 AppliedFixes applySafeFixes(std::string_view text, const std::vector<Issue>& issues, int source) {
     TakenEdits taken;
+    WrittenMembers written;
     AppliedFixes applied;
     for (const Issue& issue : issues) {
         if (issue.source != source) continue;
         for (const Fix& fix : issue.fixes) {
             if (!fix.safe || !taken.fits(fix, text.size())) continue;
+            std::vector<WrittenMember> members = membersWritten(issue);
+            if (written.clashes(members)) continue;
             taken.take(fix);
+            written.take(std::move(members));
             ++applied.applied;
         }
     }

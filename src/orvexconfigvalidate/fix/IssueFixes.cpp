@@ -18,14 +18,18 @@ using Json = nlohmann::json;
 
 const char kOutputDetail[] = "bridgeTargetOutputDetail";
 
-Fix safeFix(std::string title, std::vector<TextEdit> edits) {
+Fix makeFix(std::string title, std::vector<TextEdit> edits, bool safe) {
     std::sort(edits.begin(), edits.end(),
               [](const TextEdit& a, const TextEdit& b) { return a.offset < b.offset; });
     Fix fix;
     fix.title = std::move(title);
     fix.edits = std::move(edits);
-    fix.safe = true;
+    fix.safe = safe;
     return fix;
+}
+
+Fix safeFix(std::string title, std::vector<TextEdit> edits) {
+    return makeFix(std::move(title), std::move(edits), true);
 }
 
 // The node of the value a pointer names, when the document has that value.
@@ -68,8 +72,10 @@ std::vector<Fix> replaceReference(const Issue& issue, std::string_view pointer, 
     const auto node = nodeOf(pointer, site);
     if (!node) return {};
     const std::string id = jsonText(issue.suggestion);
-    return {safeFix("Replace with " + id,
-                    {ObjectEdits(site.text, site.index).replaceValue(*node, id)})};
+    // Another group is another group: a typo would pass as a working bridge
+    // of the wrong one, so only the operator may choose it.
+    return {makeFix("Replace with " + id,
+                    {ObjectEdits(site.text, site.index).replaceValue(*node, id)}, false)};
 }
 
 std::vector<Fix> addRequired(const Issue& issue, std::string_view pointer, FixSite& site) {
@@ -164,7 +170,27 @@ std::vector<Fix> writeForced(const ForcedGroupSettings& forced, std::string_view
     return {safeFix(title, std::move(edits))};
 }
 
+void forcedMembers(const ForcedGroupSettings& forced, const std::string& group,
+                   std::vector<WrittenMember>& out) {
+    if (forced.type) out.emplace_back(group, "type");
+    out.emplace_back(group, kOutputDetail);
+    out.emplace_back(group + "/" + kOutputDetail, "mode");
+}
+
 }  // namespace
+
+std::vector<WrittenMember> membersWritten(const Issue& issue) {
+    std::vector<WrittenMember> out;
+    if (issue.code == IssueCode::kUnknownMember && !issue.suggestion.empty()) {
+        out.emplace_back(parentOf(issue.pointer), issue.suggestion);
+    } else if (const ForcedGroupSettings* forced = forcedGroupSettings(issue.code)) {
+        forcedMembers(*forced, issue.pointer, out);
+    } else if (issue.code == IssueCode::kSchema) {
+        for (const auto& member : issue.suggestedMembers)
+            out.emplace_back(issue.pointer, member.first);
+    }
+    return out;
+}
 
 bool mayHaveFixes(const Issue& issue) {
     if (issue.code == IssueCode::kDuplicateKey) return true;

@@ -42,6 +42,30 @@ TEST(EngineStrict, CaseAndNestingAreFollowed) {
     EXPECT_EQ(result.issues[2].hint, R"(did you mean "port"?)");
 }
 
+// A suggestion is what a fix renames to: only when every schema of the new
+// name takes the value, nested members and patterns included.
+TEST(EngineStrict, ASuggestionIsGivenOnlyForAValueItsNameTakes) {
+    const json schema = json::parse(R"({"properties": {"tx": {"type": "object",
+        "properties": {"port": {"type": "integer"}}}, "id": {"type": "string"}},
+        "allOf": [{"patternProperties": {"^t": {"required": ["port"]}}}]})");
+    const struct {
+        const char* document;
+        const char* suggestion;
+    } cases[] = {
+        {R"({"Tx": {"port": 1}})", "tx"}, {R"({"Tx": 5})", ""},
+        {R"({"Tx": {"port": "a"}})", ""}, {R"({"Tx": {}})", ""},  // the pattern's schema refuses it
+        {R"({"ID": "g"})", "id"},         {R"({"ID": false})", ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.document);
+        const ValidationResult result = check(schema, json::parse(c.document), true);
+        ASSERT_EQ(result.issues.size(), 1u);
+        EXPECT_EQ(result.issues[0].suggestion, c.suggestion);
+        // The hint still names the close name.
+        EXPECT_NE(result.issues[0].hint, "");
+    }
+}
+
 TEST(EngineStrict, OffByDefault) {
     EXPECT_TRUE(check(kGroup, json::parse(R"({"vortapionts": []})")).issues.empty());
 }

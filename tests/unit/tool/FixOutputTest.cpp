@@ -7,6 +7,7 @@
 
 #include "Arguments.hpp"
 #include "EditTrail.hpp"
+#include "FixRound.hpp"
 #include "UnifiedDiff.hpp"
 
 namespace OrvexConfigValidate::Tool {
@@ -40,6 +41,26 @@ TEST(EditTrail, RoundsComposeIntoEditsOfTheFirstText) {
         EXPECT_LE(composed[k - 1].offset + composed[k - 1].length, composed[k].offset);
     }
     EXPECT_TRUE(EditTrail(4).edits().empty());
+}
+
+// A round keeps its fixes only when a check of the result finds no new
+// issue; else it keeps those that add none, tried one at a time.
+TEST(FixRound, AFixThatAddsAnIssueIsLeftOutAndTheOthersKept) {
+    const std::string text = R"({"id": "g1", "id": "g2", "type": 3, "tx": {"p": 1}})";
+    const std::size_t type = text.find('3');
+    const CheckTexts check = [type](const std::vector<std::string>& texts) {
+        ValidationResult result = validateText("Group", texts[0], {});
+        // Taken first, it would give the group a type the schema refuses.
+        Issue breaking;
+        breaking.code = "breaking";
+        breaking.fixes.push_back(Fix{"Break", {{type, 1, "\"x\""}}, true});
+        result.issues.insert(result.issues.begin(), breaking);
+        return result;
+    };
+    const std::vector<AppliedFixes> round = fixRound({text}, check);
+    ASSERT_EQ(round.size(), 1U);
+    EXPECT_EQ(round[0].applied, 1U);
+    EXPECT_EQ(round[0].text, R"({"id": "g2", "type": 3, "tx": {"p": 1}})");
 }
 
 TEST(UnifiedDiff, HunksWithContextLineCountsAndMissingFinalNewline) {
