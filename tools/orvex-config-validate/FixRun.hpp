@@ -16,11 +16,12 @@ namespace OrvexConfigValidate::Tool {
 constexpr int kFixRefusedStatus = 3;
 
 struct FixOutcome {
-    bool refusedUnread = false;  // standard input or a file that is not regular
-    bool refused = false;        // some file could not be written
+    // Some file was refused: the run ends with kFixRefusedStatus and --fix
+    // has written nothing.
+    bool refused = false;
     std::size_t applied = 0;
     std::string diff;                 // --diff: the diff of every fixed file
-    std::vector<std::string> errors;  // why, for the program to print
+    std::vector<std::string> errors;  // one per refused file, for the program to print
 };
 
 // Nothing unless the command line asks for --fix or --diff.
