@@ -82,7 +82,8 @@ void refuseUnreadable(const CommandLine& line, const InputPlan& plan, FixOutcome
         refuse(outcome, cannot + " standard input ('-'): name the file instead");
     }
     for (const std::string& path : irregularInputs(plan)) {
-        refuse(outcome, cannot + " '" + path + "': not a regular file");
+        std::string message = cannot;
+        refuse(outcome, message.append(" '").append(path).append("': not a regular file"));
     }
 }
 
