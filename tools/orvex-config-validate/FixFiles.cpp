@@ -101,8 +101,11 @@ std::optional<UnitFixer> deploymentFixer(const std::string& serverFile,
     };
     const Deployment found = checkDeployment(serverFile, deployment);
     const auto take = [&reads](const std::string& path) -> std::optional<ReadFile> {
-        for (ReadFile& read : reads) {
-            if (read.path == path) return std::move(read);
+        for (auto read = reads.begin(); read != reads.end(); ++read) {
+            if (read->path != path) continue;
+            std::optional<ReadFile> taken(std::move(*read));
+            reads.erase(read);
+            return taken;
         }
         return std::nullopt;
     };
