@@ -2,11 +2,14 @@
 git apply takes the diff, and git apply and patch take it for files in
 oddly named folders too, --diff refuses a file outside the working
 directory, --fix writes what the diff shows and keeps the file's mode,
-a file without fixes and a read-only one stay byte for byte, and standard
-input, a FIFO and a device are refused.
+owner, group and extended attributes, a file without fixes stays byte for
+byte, a file named twice is fixed once, and standard input, a FIFO, a
+device, a read-only file and one with several hard links are refused with
+nothing written at all.
 
 usage: check_fix.py TOOL INPUTS
 """
+import errno
 import os
 import shutil
 import stat
@@ -146,6 +149,132 @@ def check_fixed_text(text):
            f"the typos of one name:\n{text}")
 
 
+def xattrs_supported(folder):
+    probe = os.path.join(folder, "probe")
+    open(probe, "wb").close()
+    try:
+        os.setxattr(probe, "user.orvex.probe", b"1")
+        return True
+    except OSError as error:
+        if error.errno in (errno.ENOTSUP, errno.EOPNOTSUPP, errno.EPERM):
+            return False
+        raise
+    finally:
+        os.remove(probe)
+
+
+def check_kept_attributes(tool, inputs, scratch):
+    """The fixed file is a new one renamed over the old: it must keep what
+    the daemon and the operator set on the old one."""
+    work = os.path.join(scratch, "attributes")
+    shutil.copytree(os.path.join(inputs, "fixes"), work)
+    bridges = os.path.join(work, "bridges.json")
+    os.chmod(bridges, 0o640)
+    as_root = os.geteuid() == 0
+    if as_root:
+        os.chown(bridges, 65534, 65534)
+    with_xattrs = xattrs_supported(work)
+    if with_xattrs:
+        os.setxattr(bridges, "user.orvex.origin", b"deployed by hand")
+    else:
+        print("fix: the scratch file system refuses user extended attributes; not checked")
+    before = os.stat(bridges)
+    fixed = run(tool, work, "--fix", *pair(""))
+    expect(fixed.returncode == 0 and b"; 4 fixes applied\n" in fixed.stdout,
+           f"--fix keeping attributes: {fixed.returncode} {fixed.stdout!r} {fixed.stderr!r}")
+    after = os.stat(bridges)
+    expect(after.st_ino != before.st_ino, "--fix did not replace the file")
+    expect((after.st_uid, after.st_gid) == (before.st_uid, before.st_gid),
+           f"--fix changed owner and group {before.st_uid}:{before.st_gid} "
+           f"to {after.st_uid}:{after.st_gid}")
+    expect(stat.S_IMODE(after.st_mode) == 0o640, "--fix did not keep the mode")
+    if with_xattrs:
+        kept = os.listxattr(bridges)
+        expect(kept == ["user.orvex.origin"] and
+               os.getxattr(bridges, "user.orvex.origin") == b"deployed by hand",
+               f"--fix did not keep the extended attributes: {kept!r}")
+
+
+def check_owner_kept_or_refused(tool, inputs, scratch):
+    """A user who may not give the new file the old one's owner is refused,
+    rather than the file silently changing hands."""
+    if os.geteuid() != 0:
+        print("fix: not run as root; refusing another user's file not checked")
+        return
+    os.chmod(scratch, 0o755)
+    work = os.path.join(scratch, "foreign")
+    shutil.copytree(os.path.join(inputs, "fixes"), work)
+    os.chmod(work, 0o777)
+    for name in os.listdir(work):
+        os.chmod(os.path.join(work, name), 0o666)
+    bridges = os.path.join(work, "bridges.json")
+    before = read(bridges)
+
+    def as_nobody():
+        os.setgid(65534)
+        os.setuid(65534)
+
+    done = subprocess.run([tool, "--fix", *pair("")], cwd=work, capture_output=True,
+                          timeout=60, preexec_fn=as_nobody)
+    expect(done.returncode == 3, f"another user's file: status {done.returncode}, expected 3")
+    expect(b"cannot fix 'bridges.json': cannot keep its owner and group (uid 0, gid 0)"
+           in done.stderr, f"another user's file: message {done.stderr!r}")
+    expect(read(bridges) == before and os.stat(bridges).st_uid == 0,
+           "another user's file was replaced")
+    expect(sorted(os.listdir(work)) == ["bridges.json", "orvexbridged_conf.json"],
+           f"a refused --fix left files behind: {os.listdir(work)}")
+
+
+def check_nothing_written_when_refused(tool, inputs, scratch):
+    """Two fixable files, one of which may not be replaced: the other is not
+    written either, and the refused one is named on a line of its own."""
+    def read_only(path):
+        os.chmod(path, 0o444)
+
+    def linked(path):
+        os.link(path, path + ".link")
+
+    harms = ((read_only, b"the file is read-only"),
+             (linked, b"it has 2 hard links, which a new file in its place would part"))
+    source = os.path.join(inputs, "fixes", "bridges.json")
+    for harm, why in harms:
+        work = os.path.join(scratch, "refused-" + harm.__name__)
+        os.mkdir(work)
+        for name in ("a.json", "b.json"):
+            shutil.copy(source, os.path.join(work, name))
+        harm(os.path.join(work, "b.json"))
+        fixed = run(tool, work, "--fix", "--strict", "--schema", "BridgingConfiguration",
+                    "a.json", "b.json")
+        what = harm.__name__
+        expect(fixed.returncode == 3, f"{what}: status {fixed.returncode}, expected 3")
+        expect(fixed.stderr == b"orvex-config-validate: error: cannot fix 'b.json': " + why +
+               b"\n", f"{what}: message {fixed.stderr!r}")
+        expect(fixed.stdout == b"", f"{what}: output {fixed.stdout!r}")
+        for name in os.listdir(work):
+            expect(read(os.path.join(work, name)) == read(source), f"{what}: {name} was written")
+
+
+def check_named_twice(tool, inputs, scratch):
+    """One file under three names (two spellings and a link) is fixed once
+    and its fixes counted once; the link stays a link."""
+    work = os.path.join(scratch, "twice")
+    os.mkdir(work)
+    for name in ("once.json", "bridges.json"):
+        shutil.copy(os.path.join(inputs, "fixes", "bridges.json"), os.path.join(work, name))
+    os.symlink("bridges.json", os.path.join(work, "alias.json"))
+    schema = ["--strict", "--schema", "BridgingConfiguration"]
+    once = run(tool, work, "--fix", *schema, "once.json")
+    counted = [line for line in once.stdout.split(b"\n") if b"fixes applied" in line]
+    expect(len(counted) == 1 and not counted[0].endswith(b"; 0 fixes applied"),
+           f"the file fixed once: {once.stdout!r}")
+    thrice = run(tool, work, "--fix", *schema, "bridges.json", "./bridges.json", "alias.json")
+    expect(counted and thrice.stdout.endswith(counted[0].split(b"; ")[-1] + b"\n"),
+           f"a file named thrice: {thrice.stdout!r}, once: {once.stdout!r}")
+    expect(read(os.path.join(work, "bridges.json")) == read(os.path.join(work, "once.json")),
+           "a file named thrice was not fixed as once")
+    expect(os.path.islink(os.path.join(work, "alias.json")), "the link was replaced")
+
+
 def check_untouched(tool, inputs, scratch):
     work = os.path.join(scratch, "clean")
     os.mkdir(work)
@@ -170,6 +299,9 @@ def check_refusals(tool, inputs, scratch):
     expect(b"cannot fix 'bridges.json': the file is read-only" in fixed.stderr,
            f"read-only file: message {fixed.stderr!r}")
     expect(read(bridges) == before, "a read-only file was changed")
+    shown = run(tool, work, "--diff", *pair(""))
+    expect(shown.returncode == 1 and shown.stdout.startswith(b"--- a/bridges.json"),
+           f"--diff of a read-only file: {shown.returncode} {shown.stdout[:80]!r}")
     for option in ("--fix", "--diff"):
         piped = run(tool, work, option, "--schema", "BridgingConfiguration", "-", stdin=before)
         expect(piped.returncode == 3, f"{option} of standard input: status {piped.returncode}")
@@ -201,12 +333,16 @@ def main():
         check_diff_names(tool, inputs, scratch)
         check_diff_paths(tool, inputs, scratch)
         check_untouched(tool, inputs, scratch)
+        check_kept_attributes(tool, inputs, scratch)
+        check_nothing_written_when_refused(tool, inputs, scratch)
+        check_named_twice(tool, inputs, scratch)
         check_refusals(tool, inputs, scratch)
         check_irregular_files(tool, scratch)
+        check_owner_kept_or_refused(tool, inputs, scratch)
     if FAILURES:
         sys.stderr.write("\n".join(FAILURES) + "\n")
         return 1
-    print("fix: diff applies, --fix writes it and keeps the mode; refusals hold")
+    print("fix: diff applies, --fix writes it and keeps what the file had; refusals hold")
     return 0
 
 

@@ -309,8 +309,9 @@ Options:
                        close; group ids of bridges get suggestions too
   --max-size SIZE      refuse inputs larger than SIZE bytes (K, M, G suffixes;
                        default 512M)
-  --fix                write the safe fixes into the files (each through a
-                       temporary file beside it), then report what remains
+  --fix                write the safe fixes into the files (each through a new
+                       file beside it that keeps owner, group, mode and
+                       extended attributes), then report what remains
   --diff               print the safe fixes as a unified diff (for git apply)
                        and change nothing
   --format FORMAT      text (default): one line per issue and a summary;
@@ -331,8 +332,8 @@ value is the one the server uses.
 
 Exit status: 0 every file is ok, 1 some file is not ok, 2 usage error, an
 input that cannot be read or is not one JSON document, or a failed write of
-the report, 3 --fix or --diff refused standard input or a read-only file, or
-could not write a file.
+the report, 3 --fix or --diff refused a file (then --fix has written nothing)
+or --fix could not put a fixed file in place.
 )";
 }
 

@@ -1,20 +1,17 @@
 #include "FixFiles.hpp"
 
-#include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
-#include <cerrno>
-#include <cstring>
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <set>
+#include <utility>
 
 #include <orvexconfigvalidate/Configuration.hpp>
 
 #include "EditTrail.hpp"
 #include "FixRound.hpp"
-#include "Output.hpp"
 #include "UnifiedDiff.hpp"
 
 namespace OrvexConfigValidate::Tool {
@@ -24,14 +21,26 @@ namespace {
 // Each round re-checks the texts; fixes rarely wait more than one.
 constexpr int kRounds = 4;
 
+// One file of a validation call, as read.
+struct ReadFile {
+    std::string path;  // as named
+    std::string text;
+    std::shared_ptr<const FixSource> source;
+};
+
+// A file however named: its device and inode.
+using FileKey = std::pair<dev_t, ino_t>;
+
 // The texts of one validation call, fixed round after round.
 class UnitFixer {
   public:
-    UnitFixer(std::string schemaId, std::vector<std::string> paths, std::vector<std::string> texts)
-        : schemaId_(std::move(schemaId)), paths_(std::move(paths)), texts_(std::move(texts)) {
-        for (const std::string& text : texts_) trails_.emplace_back(text.size());
-        originals_ = texts_;
-        applied_.assign(texts_.size(), 0);
+    UnitFixer(std::string schemaId, std::vector<ReadFile> files)
+        : schemaId_(std::move(schemaId)), files_(std::move(files)) {
+        for (const ReadFile& file : files_) {
+            texts_.push_back(file.text);
+            trails_.emplace_back(file.text.size());
+        }
+        applied_.assign(files_.size(), 0);
     }
 
     void run(const ValidateOptions& options) {
@@ -39,10 +48,12 @@ class UnitFixer {
         }
     }
 
-    void collect(std::vector<FileFix>& out, std::set<std::string>& seen) {
-        for (std::size_t s = 0; s < texts_.size(); ++s) {
-            if (!seen.insert(paths_[s]).second || applied_[s] == 0) continue;
-            out.push_back({paths_[s], std::move(originals_[s]), trails_[s].edits(), applied_[s]});
+    void collect(std::vector<FileFix>& out, std::set<FileKey>& seen) {
+        for (std::size_t s = 0; s < files_.size(); ++s) {
+            const struct stat& status = files_[s].source->status();
+            if (!seen.insert({status.st_dev, status.st_ino}).second || applied_[s] == 0) continue;
+            out.push_back({files_[s].path, std::move(files_[s].text), trails_[s].edits(),
+                           applied_[s], files_[s].source});
         }
     }
 
@@ -66,17 +77,16 @@ class UnitFixer {
     }
 
     std::string schemaId_;
-    std::vector<std::string> paths_;
+    std::vector<ReadFile> files_;  // as read
     std::vector<std::string> texts_;
-    std::vector<std::string> originals_;
     std::vector<EditTrail> trails_;
     std::vector<std::size_t> applied_;
 };
 
-std::optional<std::string> readText(const std::string& path, const CheckOptions& options) {
-    LoadedInput input = loadInput(path, options.standardInput, options.maxSize);
-    if (input.error) return std::nullopt;
-    return std::string(input.text());
+std::optional<ReadFile> readFile(const std::string& path, const CheckOptions& options) {
+    FixRead read = readFixSource(path, options.maxSize);
+    if (!read.source) return std::nullopt;
+    return ReadFile{path, std::move(read.text), std::move(read.source)};
 }
 
 // A deployment's bridges file is the one its server names.
@@ -85,75 +95,47 @@ std::optional<UnitFixer> deploymentFixer(const std::string& serverFile,
     DeploymentOptions deployment;
     deployment.validate = options.validate;
     deployment.maxFileSize = options.maxSize;
-    std::vector<std::pair<std::string, std::string>> texts;
-    deployment.read = [&texts, &options](const std::string& path) {
-        FileText read = readConfigurationFile(path, options.maxSize);
-        if (read.text) texts.emplace_back(path, *read.text);
-        return read;
+    std::vector<ReadFile> reads;
+    deployment.read = [&reads, &options](const std::string& path) {
+        FixRead read = readFixSource(path, options.maxSize);
+        if (!read.source) return FileText{std::nullopt, read.error};
+        reads.push_back({path, read.text, std::move(read.source)});
+        return FileText{std::move(read.text), ""};
     };
     const Deployment found = checkDeployment(serverFile, deployment);
-    const auto textOf = [&texts](const std::string& path) -> const std::string* {
-        for (const auto& [read, text] : texts) {
-            if (read == path) return &text;
+    const auto take = [&reads](const std::string& path) -> std::optional<ReadFile> {
+        for (auto read = reads.begin(); read != reads.end(); ++read) {
+            if (read->path != path) continue;
+            std::optional<ReadFile> taken(std::move(*read));
+            reads.erase(read);
+            return taken;
         }
-        return nullptr;
+        return std::nullopt;
     };
-    const std::string* server = textOf(found.serverFile);
-    const std::string* bridges = found.bridgesFound ? textOf(found.bridgesFile) : nullptr;
-    if (server == nullptr) return std::nullopt;
-    if (bridges == nullptr) return UnitFixer(kServerSchemaId, {found.serverFile}, {*server});
-    return UnitFixer(kEnvelopeSchemaId, {found.serverFile, found.bridgesFile}, {*server, *bridges});
+    std::optional<ReadFile> server = take(found.serverFile);
+    std::optional<ReadFile> bridges =
+        found.bridgesFound ? take(found.bridgesFile) : std::optional<ReadFile>();
+    if (!server) return std::nullopt;
+    if (!bridges) return UnitFixer(kServerSchemaId, {std::move(*server)});
+    return UnitFixer(kEnvelopeSchemaId, {std::move(*server), std::move(*bridges)});
 }
 
 std::optional<UnitFixer> fixerOf(const CheckUnit& unit, const CheckOptions& options) {
     if (unit.deployment) return deploymentFixer(unit.paths.front(), options);
-    std::vector<std::string> texts;
+    std::vector<ReadFile> files;
     for (const std::string& path : unit.paths) {
-        std::optional<std::string> text = readText(path, options);
-        if (!text) return std::nullopt;
-        texts.push_back(std::move(*text));
+        std::optional<ReadFile> file = readFile(path, options);
+        if (!file) return std::nullopt;
+        files.push_back(std::move(*file));
     }
-    return UnitFixer(unit.schemaId, unit.paths, std::move(texts));
-}
-
-std::string failure(const std::string& path, const std::string& why) {
-    return "cannot fix '" + path + "': " + why;
-}
-
-std::string fixedText(const FileFix& fix) {
-    std::string out;
-    std::size_t at = 0;
-    for (const TextEdit& edit : fix.edits) {
-        out.append(fix.text, at, edit.offset - at).append(edit.newText);
-        at = edit.offset + edit.length;
-    }
-    return out.append(fix.text, at, std::string::npos);
-}
-
-// Written beside the file and renamed over it: a reader sees the old text
-// or the new, never a part.
-std::string replaceFile(const std::string& target, mode_t mode, const std::string& text) {
-    const std::filesystem::path path(target);
-    std::string temporary =
-        (path.parent_path() / ("." + path.filename().string() + ".fix-XXXXXX")).string();
-    const int fd = ::mkstemp(temporary.data());
-    if (fd < 0) return std::string("cannot create a file beside it: ") + std::strerror(errno);
-    const bool written = ::fchmod(fd, mode) == 0 &&
-                         writeAll(fd, text).outcome == WriteOutcome::Written && ::fsync(fd) == 0;
-    int error = errno;
-    const bool closed = ::close(fd) == 0;
-    if (written && !closed) error = errno;
-    if (written && closed && ::rename(temporary.c_str(), target.c_str()) == 0) return "";
-    if (written && closed) error = errno;
-    ::unlink(temporary.c_str());
-    return std::strerror(error);
+    return UnitFixer(unit.schemaId, std::move(files));
 }
 
 }  // namespace
 
 std::vector<FileFix> planFixes(const InputPlan& plan, const CheckOptions& options) {
     std::vector<FileFix> fixes;
-    std::set<std::string> seen;
+    std::set<FileKey> seen;
     for (const CheckUnit& unit : plan.plan.units) {
         std::optional<UnitFixer> fixer = fixerOf(unit, options);
         if (!fixer) continue;
@@ -177,22 +159,14 @@ std::vector<std::string> irregularInputs(const InputPlan& plan) {
     return out;
 }
 
-std::string writeFixed(const FileFix& fix) {
-    namespace fs = std::filesystem;
-    std::error_code ec;
-    // A link stays a link: the file it leads to is the one fixed.
-    const fs::path target = fs::canonical(fix.path, ec);
-    struct stat status {};
-    if (ec || ::stat(target.c_str(), &status) != 0) {
-        return failure(fix.path, ec ? ec.message() : std::strerror(errno));
+std::string fixedText(const FileFix& fix) {
+    std::string out;
+    std::size_t at = 0;
+    for (const TextEdit& edit : fix.edits) {
+        out.append(fix.text, at, edit.offset - at).append(edit.newText);
+        at = edit.offset + edit.length;
     }
-    // The owner may write anything; a file nobody may write is meant to stay.
-    if ((status.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0 ||
-        ::access(target.c_str(), W_OK) != 0) {
-        return failure(fix.path, "the file is read-only");
-    }
-    const std::string why = replaceFile(target.string(), status.st_mode & 07777, fixedText(fix));
-    return why.empty() ? why : failure(fix.path, why);
+    return out.append(fix.text, at, std::string::npos);
 }
 
 std::optional<std::string> diffOf(const FileFix& fix, const std::string& workingDirectory) {

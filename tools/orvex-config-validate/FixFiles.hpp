@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -12,19 +13,22 @@
 
 #include "Check.hpp"
 #include "Deployments.hpp"
+#include "FixSource.hpp"
 
 namespace OrvexConfigValidate::Tool {
 
 struct FileFix {
-    std::string path;             // as named, or as the deployment rule found it
-    std::string text;             // as read
-    std::vector<TextEdit> edits;  // of `text`, sorted
-    std::size_t applied = 0;      // fixes taken
+    std::string path;                         // as named, or as the deployment rule found it
+    std::string text;                         // as read
+    std::vector<TextEdit> edits;              // of `text`, sorted
+    std::size_t applied = 0;                  // fixes taken
+    std::shared_ptr<const FixSource> source;  // the file read, still open
 };
 
 // Reads the inputs of the plan (none may be standard input) and works out
-// the fixes of each file that has some; a file read twice is fixed once.
-// Inputs that cannot be read are left to the check that follows.
+// the fixes of each file that has some. A file named twice (by any path
+// that leads to it) is fixed once, from the first. Inputs that cannot be
+// read are left to the check that follows.
 std::vector<FileFix> planFixes(const InputPlan& plan, const CheckOptions& options);
 
 // The inputs of the plan that exist but are no regular file (a FIFO, a
@@ -33,10 +37,8 @@ std::vector<FileFix> planFixes(const InputPlan& plan, const CheckOptions& option
 // before anything is read. Paths that do not exist are left to the check.
 std::vector<std::string> irregularInputs(const InputPlan& plan);
 
-// Writes the fixed text through a temporary file in the same folder renamed
-// over the original, whose permissions it keeps. "" when written, else why
-// not, naming the file.
-std::string writeFixed(const FileFix& fix);
+// The text with the fixes made.
+std::string fixedText(const FileFix& fix);
 
 // The diff of one fixed file, named by its path from the working directory,
 // which git apply run there takes; nothing when the file is not under it.

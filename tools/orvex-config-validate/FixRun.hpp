@@ -16,13 +16,14 @@ namespace OrvexConfigValidate::Tool {
 constexpr int kFixRefusedStatus = 3;
 
 struct FixOutcome {
-    // Refused before the check: standard input, a file that is not regular,
-    // or, for --diff, a file outside the working directory.
-    bool refusedUnread = false;
-    bool refused = false;  // some file could not be written
+    // Some file was refused (before the check: standard input, a file that
+    // is not regular, for --diff one outside the working directory; or one
+    // --fix may not replace): the run ends with kFixRefusedStatus and --fix
+    // has written nothing.
+    bool refused = false;
     std::size_t applied = 0;
     std::string diff;                 // --diff: the diff of every fixed file
-    std::vector<std::string> errors;  // why, for the program to print
+    std::vector<std::string> errors;  // one per refused file, for the program to print
 };
 
 // Nothing unless the command line asks for --fix or --diff.

@@ -92,9 +92,13 @@ LoadedInput loadInput(const std::string& path, int standardInput, std::size_t ma
     // refused as not a regular file.
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) return readError(path, std::strerror(errno));
-    LoadedInput input = readDescriptor(path, fd, false, maxSize);
+    LoadedInput input = loadDescriptor(path, fd, maxSize);
     ::close(fd);
     return input;
+}
+
+LoadedInput loadDescriptor(const std::string& name, int fd, std::size_t maxSize) {
+    return readDescriptor(name, fd, false, maxSize);
 }
 
 }  // namespace OrvexConfigValidate::Tool

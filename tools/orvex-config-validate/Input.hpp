@@ -38,4 +38,8 @@ struct LoadedInput {
 // anything else, and running out of memory, is a read error of this input.
 LoadedInput loadInput(const std::string& path, int standardInput, std::size_t maxSize);
 
+// Reads what is left of an open descriptor, as loadInput reads a file
+// named `name`; the descriptor stays open.
+LoadedInput loadDescriptor(const std::string& name, int fd, std::size_t maxSize);
+
 }  // namespace OrvexConfigValidate::Tool

@@ -95,32 +95,30 @@ int check(const CommandLine& line, char** argv) {
     for (const std::string& error : fixed.errors) {
         std::cerr << kProgram << ": error: " << error << "\n";
     }
-    if (fixed.refusedUnread) return kFixRefusedStatus;
+    if (fixed.refused) return kFixRefusedStatus;
     keptDocuments = new KeptDocuments;
     Report report = runPlan(plan, options, keptDocuments);
     if (line.fix == FixMode::Diff) return emit(fixed.diff, exitStatus(report));
     if (line.fix == FixMode::Apply) report.fixesApplied = fixed.applied;
-    const auto status = [&report, &fixed] {
-        return fixed.refused ? kFixRefusedStatus : exitStatus(report);
-    };
+    const int status = exitStatus(report);
     const auto dumped = [](const nlohmann::ordered_json& json) {
         return json.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) + "\n";
     };
     switch (line.format) {
         case OutputFormat::Json:
-            return emit(dumped(formatJson(report)), status());
+            return emit(dumped(formatJson(report)), status);
         case OutputFormat::Github:
-            return emit(formatGithub(report), status());
+            return emit(formatGithub(report), status);
         case OutputFormat::Sarif:
             return emit(dumped(formatSarif(report, std::filesystem::current_path(ec).string(),
                                            ORVEX_TOOL_VERSION)),
-                        status());
+                        status);
         case OutputFormat::Junit:
-            return emit(formatJunit(report), status());
+            return emit(formatJunit(report), status);
         case OutputFormat::Text:
             break;
     }
-    return emit(formatText(report, useColour()), status());
+    return emit(formatText(report, useColour()), status);
 }
 
 int printSchema(const std::string& id) {
