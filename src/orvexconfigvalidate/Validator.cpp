@@ -24,6 +24,7 @@ class ValidatorCore {
     ValidationResult validate(const std::string& schemaId, const nlohmann::json& document,
                               const ValidateOptions& options) {
         ValidationResult result;
+        result.keepAtMost = options.maxIssues;
         if (schemaId.empty()) {
             result.addIssue(Severity::Error, "/", IssueCode::kInvalidParameters,
                             "schemaId is empty");

@@ -32,19 +32,33 @@ std::string bridgesPathOf(const std::string& serverPath, const nlohmann::json& s
     return bridgesFileFor(serverPath, server).path;
 }
 
-// Also keeps the issues' fixes with the document, for its code actions.
+// The issues of one call kept for publishing: those of a pair's two files.
+ValidateOptions publishedOptions(ValidateOptions options) {
+    options.maxIssues = 2 * kMaxPublished;
+    return options;
+}
+
+// At most kMaxPublished, then one that counts the rest (those the library
+// only counted are put to the first text). Also keeps the issues' fixes with
+// the document, for its code actions.
 nlohmann::json diagnosticsOf(const ValidationResult& result, int source, Document& document) {
     const TextPositions& positions = document.positions();
     nlohmann::json diagnostics = nlohmann::json::array();
     document.fixes.clear();
+    std::size_t notShown = source == 0 ? result.omitted.total() : 0;
     for (const auto& issue : result.issues) {
         if (issue.source != source) continue;
+        if (diagnostics.size() == kMaxPublished) {
+            ++notShown;
+            continue;
+        }
         diagnostics.push_back(toDiagnostic(issue, document.text, positions, document.uri));
         if (issue.fixes.empty()) continue;
         const std::size_t begin = issue.location.offset;
         document.fixes.push_back(
             {begin, begin + issue.location.length, diagnostics.back(), issue.fixes});
     }
+    if (notShown != 0) diagnostics.push_back(notShownDiagnostic(notShown));
     return diagnostics;
 }
 
@@ -158,7 +172,8 @@ std::string Checker::schemaIdFor(const Document& document) const {
 void Checker::rememberBridges(const Document& bridges, ParsedText&& parsed,
                               const ValidationResult& result, int source,
                               const std::string& serverText) {
-    if (bridges.text.size() < IncrementalCheck::kMinimumSize ||
+    // Edits are carried over a complete result only.
+    if (result.omitted.total() != 0 || bridges.text.size() < IncrementalCheck::kMinimumSize ||
         !IncrementalCheck::applies(settings.options, !serverText.empty())) {
         incremental.erase(bridges.uri);
         return;
@@ -178,7 +193,8 @@ bool Checker::checkPair(Document& document, const Partner& partner, Publication&
     const std::string& bridgesText = partner.isServer ? document.text : partner.text;
     ParsedText server = parseText(serverText);
     ParsedText bridgesParse = parseText(bridgesText);
-    ValidationResult result = validator.validateTextPair(server, bridgesParse, settings.options);
+    ValidationResult result =
+        validator.validateTextPair(server, bridgesParse, publishedOptions(settings.options));
     if (hasParseError(result)) return false;
     addFixes(result, server, serverText, 0);
     addFixes(result, bridgesParse, bridgesText, 1);
@@ -249,7 +265,7 @@ void Checker::check(Document& document, std::set<std::string>& done,
         // One parse serves the check and the carrying of later edits.
         ParsedText parsed = parseText(document.text);
         ValidationResult result =
-            validator.validateText(document.schemaId, parsed, settings.options);
+            validator.validateText(document.schemaId, parsed, publishedOptions(settings.options));
         addFixes(result, parsed, document.text, 0);
         own.diagnostics = diagnosticsOf(result, 0, document);
         if (document.schemaId == kBridgesSchema) {
