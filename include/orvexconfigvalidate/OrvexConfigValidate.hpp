@@ -130,9 +130,14 @@ struct ValidationResult {
     std::vector<Issue> issues;
     // Issues found past keepAtMost: counted, not kept. ok judges them too.
     IssueCounts omitted;
+    // The part of omitted that belongs to the bridges text of a pair.
+    IssueCounts omittedInBridges;
     // The most issues a result keeps, the first ones found (0: every one);
     // the library's calls set it from ValidateOptions::maxIssues.
     std::size_t keepAtMost = 0;
+    // Set by the library while a "Obs" envelope is judged: an issue under
+    // "/bridges" belongs to the bridges text.
+    bool envelope = false;
 
     // Appends a copy of the issue; an Error makes the result not ok for good.
     // The pointer is taken from the path ("/" meaning the whole document).
@@ -143,6 +148,11 @@ struct ValidationResult {
     void addIssue(Issue issue);
     // Counts the issues past keepAtMost in omitted and lets them go.
     void dropPastBound();
+    // Counts one issue that is not kept.
+    void countOmitted(const Issue& issue);
+    void countOmitted(Severity severity, bool inBridges);
+    // The issues omitted of one text (Issue::source).
+    IssueCounts omittedIn(int source) const;
     bool hasErrors() const;
 };
 

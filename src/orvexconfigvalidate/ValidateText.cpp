@@ -43,7 +43,7 @@ void prependReaderIssues(ValidationResult& result, const TextParts& text, int so
     std::vector<Issue> issues(text.issues.begin(),
                               text.issues.begin() + static_cast<std::ptrdiff_t>(take));
     for (std::size_t i = take; i < text.issues.size(); ++i) {
-        result.omitted.add(text.issues[i].severity);
+        result.countOmitted(text.issues[i].severity, source == 1);
     }
     for (Issue& issue : issues) issue.source = source;
     result.issues.insert(result.issues.begin(), std::make_move_iterator(issues.begin()),
@@ -131,7 +131,9 @@ ValidationResult validatePair(const ValidateFunction& validate, ParsedText& serv
                            : unparsable(bridgesText, 1, options);
         first.issues.insert(first.issues.end(), std::make_move_iterator(second.issues.begin()),
                             std::make_move_iterator(second.issues.end()));
+        // Whatever the bridges text's own check left out is of that text.
         first.omitted += second.omitted;
+        first.omittedInBridges += second.omitted;
         first.dropPastBound();
         first.ok = false;
         return first;
@@ -147,6 +149,8 @@ ValidationResult validatePair(const ValidateFunction& validate, ParsedText& serv
     }
     TextPlaces serverPlaces(serverText);
     TextPlaces bridgesPlaces(bridgesText);
+    // Pointers are the texts' own from here.
+    result.envelope = false;
     for (Issue& issue : result.issues) {
         issue.source = splitEnvelopePointer(issue.pointer);
         if (!issue.relatedPointer.empty()) splitEnvelopePointer(issue.relatedPointer);

@@ -33,12 +33,12 @@ IssueCounts& IssueCounts::operator+=(const IssueCounts& other) {
 void ValidationResult::addIssue(Issue issue) {
     // ok changes only once the issue is stored, so a failed allocation
     // leaves the result as it was.
-    const Severity severity = issue.severity;
     if (keepAtMost != 0 && issues.size() >= keepAtMost) {
-        omitted.add(severity);
-    } else {
-        issues.push_back(std::move(issue));
+        countOmitted(issue);
+        return;
     }
+    const Severity severity = issue.severity;
+    issues.push_back(std::move(issue));
     if (severity == Severity::Error) {
         ok = false;
     }
@@ -46,11 +46,27 @@ void ValidationResult::addIssue(Issue issue) {
 
 void ValidationResult::dropPastBound() {
     if (keepAtMost == 0 || issues.size() <= keepAtMost) return;
-    for (std::size_t i = keepAtMost; i < issues.size(); ++i) {
-        omitted.add(issues[i].severity);
-        if (issues[i].severity == Severity::Error) ok = false;
-    }
+    for (std::size_t i = keepAtMost; i < issues.size(); ++i) countOmitted(issues[i]);
     issues.erase(issues.begin() + static_cast<std::ptrdiff_t>(keepAtMost), issues.end());
+}
+
+void ValidationResult::countOmitted(const Issue& issue) {
+    const std::string& pointer = issue.pointer;
+    const bool underBridges =
+        pointer.compare(0, 8, "/bridges") == 0 && (pointer.size() == 8 || pointer[8] == '/');
+    countOmitted(issue.severity, issue.source == 1 || (envelope && underBridges));
+}
+
+void ValidationResult::countOmitted(Severity severity, bool inBridges) {
+    omitted.add(severity);
+    if (inBridges) omittedInBridges.add(severity);
+    if (severity == Severity::Error) ok = false;
+}
+
+IssueCounts ValidationResult::omittedIn(int source) const {
+    if (source == 1) return omittedInBridges;
+    return {omitted.errors - omittedInBridges.errors, omitted.warnings - omittedInBridges.warnings,
+            omitted.infos - omittedInBridges.infos};
 }
 
 bool ValidationResult::hasErrors() const {

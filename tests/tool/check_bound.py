@@ -1,13 +1,14 @@
-"""Checks one report format on a bridges file of many empty groups (about
-1 MB, an issue every few bytes): the file's issues are cut at the bound, the
-report says how many were not shown, and the counts and exit status are
-those of every issue.
+"""Checks one report format on a bridges file of N empty groups and a member
+repeated 8 N times (about 1 MB at N = 20,000, an issue every few bytes): the
+file's issues are cut at the bound, the report says how many were not shown,
+and the counts and exit status are those of every issue.
 
-usage: check_bound.py TOOL FORMAT GROUPS [--memory-limit]
+usage: check_bound.py TOOL FORMAT N [--memory-limit]
 
-The expected counts come from two small files of the same shape, checked
-without a bound: the issues of empty groups grow by the same number a group.
-With --memory-limit the large check runs with 1 GiB of address space.
+The expected counts come from two small files of the same shape, whose
+issues are all listed (fewer than the bound): the issues grow by the same number for each N (at this size
+the schema's work limit is not reached). With --memory-limit the large check
+runs with 1 GiB of address space.
 """
 import json
 import pathlib
@@ -22,7 +23,7 @@ BOUND = 1000
 
 
 def write_groups(path, count):
-    path.write_text('{"groups":[' + ",".join(["{}"] * count) + "]}")
+    path.write_text('{"groups":[' + ",".join(["{}"] * count) + "]" + ',"a":0' * (8 * count) + "}")
 
 
 def run(tool, path, *args, limit=False):
@@ -37,8 +38,7 @@ def expected_counts(tool, folder, groups):
     for small in (10, 20):
         path = folder / f"small-{small}.json"
         write_groups(path, small)
-        summary = json.loads(run(tool, path, "--format", "json", "--max-issues", "0").stdout)[
-            "summary"]
+        summary = json.loads(run(tool, path, "--format", "json").stdout)["summary"]
         counts.append([summary[key] for key in ("errors", "warnings", "info")])
     return [a + (b - a) * (groups - 10) // 10 for a, b in zip(*counts)]
 
@@ -118,7 +118,7 @@ def main():
             check = globals()["check_" + form]
             check(done.stdout.decode("utf-8"), str(path), total, counts, problems)
     if problems:
-        print(f"--format {form}, {groups} groups:", *problems, sep="\n  ")
+        print(f"--format {form}, N = {groups}:", *problems, sep="\n  ")
         return 1
     return 0
 

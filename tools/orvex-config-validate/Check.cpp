@@ -148,10 +148,13 @@ void reportIssues(Report& report, const ValidationResult& result,
         ++listed[source];
         kept.push_back(k);
     }
-    // Issues the library only counted are put to the first file of the call.
-    FileEntry& first = report.files.at(entries.front());
-    first.notShown += result.omitted;
-    if (failsVerdict(result.omitted, check.validate)) first.ok = false;
+    // And those the library only counted.
+    for (std::size_t source = 0; source < entries.size(); ++source) {
+        const IssueCounts omitted = result.omittedIn(static_cast<int>(source));
+        FileEntry& file = report.files.at(entries[source]);
+        file.notShown += omitted;
+        if (failsVerdict(omitted, check.validate)) file.ok = false;
+    }
     std::vector<Diagnostic> made;
     made.reserve(kept.size());
     for (const std::size_t k : kept) {

@@ -292,7 +292,7 @@ class Evaluation {
         std::string key = issue.code;
         key.append(1, '\0').append(issue.pointer).append(1, '\0').append(issue.message);
         if (omittedSeen.insert(std::hash<std::string>{}(key)).second) {
-            result.omitted.add(issue.severity);
+            result.countOmitted(issue);
         }
     }
 

@@ -39,13 +39,13 @@ ValidateOptions publishedOptions(ValidateOptions options) {
 }
 
 // At most kMaxPublished, then one that counts the rest (those the library
-// only counted are put to the first text). Also keeps the issues' fixes with
+// only counted included). Also keeps the issues' fixes with
 // the document, for its code actions.
 nlohmann::json diagnosticsOf(const ValidationResult& result, int source, Document& document) {
     const TextPositions& positions = document.positions();
     nlohmann::json diagnostics = nlohmann::json::array();
     document.fixes.clear();
-    std::size_t notShown = source == 0 ? result.omitted.total() : 0;
+    std::size_t notShown = result.omittedIn(source).total();
     for (const auto& issue : result.issues) {
         if (issue.source != source) continue;
         if (diagnostics.size() == kMaxPublished) {
