@@ -114,13 +114,12 @@ Diagnostic diagnosticOf(const Issue& issue, std::size_t entry) {
     return d;
 }
 
-// The diagnostics of one validation's issues: the first maxIssues of each
-// file in report order (0: all), the others counted in the file's entry.
-// Every issue counts for the verdict. A kept text (SARIF) also gives code-
-// point columns and the fixes.
-void reportIssues(Report& report, const ValidationResult& result,
-                  const std::vector<std::size_t>& entries,
-                  const std::vector<std::string_view>& texts, const CheckOptions& check) {
+// The issues of one validation to list, as indices in report order: the
+// first maxIssues of each file (0: all). The others are counted in their
+// file's entry, and every issue counts for the verdict.
+std::vector<std::size_t> issuesToList(Report& report, const ValidationResult& result,
+                                      const std::vector<std::size_t>& entries,
+                                      const CheckOptions& check) {
     const std::vector<Issue>& issues = result.issues;
     std::vector<std::size_t> order(issues.size());
     for (std::size_t k = 0; k < order.size(); ++k) order[k] = k;
@@ -155,6 +154,16 @@ void reportIssues(Report& report, const ValidationResult& result,
         file.notShown += omitted;
         if (failsVerdict(omitted, check.validate)) file.ok = false;
     }
+    return kept;
+}
+
+// The diagnostics of the listed issues. A kept text (SARIF) also gives
+// code-point columns and the fixes.
+void reportIssues(Report& report, const ValidationResult& result,
+                  const std::vector<std::size_t>& entries,
+                  const std::vector<std::string_view>& texts, const CheckOptions& check) {
+    const std::vector<Issue>& issues = result.issues;
+    const std::vector<std::size_t> kept = issuesToList(report, result, entries, check);
     std::vector<Diagnostic> made;
     made.reserve(kept.size());
     for (const std::size_t k : kept) {

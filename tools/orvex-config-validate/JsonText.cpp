@@ -135,7 +135,7 @@ JsonWriter& JsonWriter::boolean(bool value) {
 }
 
 std::string indentedJson(const nlohmann::ordered_json& value, std::size_t indent) {
-    const std::string text = value.dump(2, ' ', false, nlohmann::json::error_handler_t::replace);
+    std::string text = value.dump(2, ' ', false, nlohmann::json::error_handler_t::replace);
     if (indent == 0) return text;
     // A dumped string holds no raw line break, so every one starts a line.
     std::string out;

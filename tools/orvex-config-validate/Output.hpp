@@ -23,7 +23,7 @@ WriteResult writeAll(int fd, std::string_view text);
 // callers that want one. After a failed write the rest is dropped.
 class OutputSink {
   public:
-    static constexpr std::size_t kPiece = 64 * 1024;
+    static constexpr std::size_t kPiece = std::size_t{64} * 1024;
 
     // Collects the text; take() hands it over.
     OutputSink() = default;
