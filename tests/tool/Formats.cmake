@@ -32,6 +32,8 @@ orvex_sarif_test(examples_good 0 0 "${ORVEX_GOOD}")
 orvex_sarif_test(unreadable_and_control_characters 2 2
     "--schema|BridgingConfiguration|${ORVEX_TOOL_INPUTS}/control_characters.json|${ORVEX_TOOL_INPUTS}/missing.json")
 orvex_sarif_test(deployments 1 4 "${ORVEX_TOOL_INPUTS}/deployments")
+# Issues past --max-issues: the log with its notification still passes.
+orvex_sarif_test(max_issues 1 3 "--max-issues|2|${ORVEX_BROKEN}")
 set_tests_properties(tool.sarif.deployments PROPERTIES ENVIRONMENT ORVEX_SARIF_FIXES=1)
 # Fixes: the forced output modes of the broken example, and the strict
 # suggestions and removed duplicates of a pair.
