@@ -118,16 +118,45 @@ struct Issue {
     std::vector<std::pair<std::string, std::string>> suggestedMembers;
 };
 
+// Issues by severity.
+struct IssueCounts {
+    std::size_t errors = 0;
+    std::size_t warnings = 0;
+    std::size_t infos = 0;
+
+    std::size_t total() const { return errors + warnings + infos; }
+    void add(Severity severity);
+    IssueCounts& operator+=(const IssueCounts& other);
+};
+
 struct ValidationResult {
     bool ok = true;
     std::vector<Issue> issues;
+    // Issues found past keepAtMost: counted, not kept. ok judges them too.
+    IssueCounts omitted;
+    // The part of omitted that belongs to the bridges text of a pair.
+    IssueCounts omittedInBridges;
+    // The most issues a result keeps, the first ones found (0: every one);
+    // the library's calls set it from ValidateOptions::maxIssues.
+    std::size_t keepAtMost = 0;
+    // Set by the library while a "Obs" envelope is judged: an issue under
+    // "/bridges" belongs to the bridges text.
+    bool envelope = false;
 
     // Appends a copy of the issue; an Error makes the result not ok for good.
     // The pointer is taken from the path ("/" meaning the whole document).
     void addIssue(Severity severity, const std::string& path, const std::string& code,
                   const std::string& message);
-    // Appends the issue with all its fields as given.
+    // Appends the issue with all its fields as given; a result that holds
+    // keepAtMost issues already counts it in omitted instead.
     void addIssue(Issue issue);
+    // Counts the issues past keepAtMost in omitted and lets them go.
+    void dropPastBound();
+    // Counts one issue that is not kept.
+    void countOmitted(const Issue& issue);
+    void countOmitted(Severity severity, bool inBridges);
+    // The issues omitted of one text (Issue::source).
+    IssueCounts omittedIn(int source) const;
     bool hasErrors() const;
 };
 
@@ -140,11 +169,19 @@ struct ValidateOptions {
     // Also report members that the schema at their place does not name
     // ("unknown_member" warnings, with a suggestion in Issue::hint).
     bool strict = false;
+    // Keep at most this many issues in a result, the first ones found (the
+    // text reader's come first); count the others in
+    // ValidationResult::omitted. 0 keeps every issue. A document can hold
+    // an issue every few bytes, and each kept issue costs some hundred
+    // bytes: a caller that shows only some of them sets this.
+    std::size_t maxIssues = 0;
 };
 
 // The one verdict rule: true when an issue of this severity makes a result
 // not ok under these options.
 bool failsVerdict(Severity severity, const ValidateOptions& options);
+// True when some of the issues counted make a result not ok.
+bool failsVerdict(const IssueCounts& counts, const ValidateOptions& options);
 
 // Safe to call from several threads at once.
 ValidationResult validate(const std::string& schemaId, const nlohmann::json& document,

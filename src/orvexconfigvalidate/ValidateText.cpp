@@ -1,5 +1,7 @@
 #include <orvexconfigvalidate/OrvexConfigValidate.hpp>
 
+#include <algorithm>
+#include <cstddef>
 #include <functional>
 #include <string>
 
@@ -33,16 +35,25 @@ class TextPlaces {
 };
 
 // The reader's own findings (duplicate members) go first, as they come
-// from reading the text, before any stage judged it.
+// from reading the text, before any stage judged it; of all, the result
+// keeps its bound.
 void prependReaderIssues(ValidationResult& result, const TextParts& text, int source) {
-    std::vector<Issue> issues = text.issues;
+    std::size_t take = text.issues.size();
+    if (result.keepAtMost != 0) take = std::min(take, result.keepAtMost);
+    std::vector<Issue> issues(text.issues.begin(),
+                              text.issues.begin() + static_cast<std::ptrdiff_t>(take));
+    for (std::size_t i = take; i < text.issues.size(); ++i) {
+        result.countOmitted(text.issues[i].severity, source == 1);
+    }
     for (Issue& issue : issues) issue.source = source;
     result.issues.insert(result.issues.begin(), std::make_move_iterator(issues.begin()),
                          std::make_move_iterator(issues.end()));
+    result.dropPastBound();
 }
 
-ValidationResult unparsable(const TextParts& text, int source) {
+ValidationResult unparsable(const TextParts& text, int source, const ValidateOptions& options) {
     ValidationResult result;
+    result.keepAtMost = options.maxIssues;
     prependReaderIssues(result, text, source);
     result.ok = false;
     return result;
@@ -51,7 +62,7 @@ ValidationResult unparsable(const TextParts& text, int source) {
 ValidationResult validateOne(const ValidateFunction& validate, const std::string& schemaId,
                              ParsedText& parsed, const ValidateOptions& options, int source) {
     TextParts& text = ParsedTextAccess::of(parsed);
-    if (!text.ok) return unparsable(text, source);
+    if (!text.ok) return unparsable(text, source, options);
     ValidationResult result;
     {
         const WrittenNumbersInUse numbers(text.numbers, text.document, text.document);
@@ -114,12 +125,16 @@ ValidationResult validatePair(const ValidateFunction& validate, ParsedText& serv
         // What can be read is still judged, on its own.
         ValidationResult first =
             serverText.ok ? validateOne(validate, "BridgingServerConfiguration", server, options, 0)
-                          : unparsable(serverText, 0);
+                          : unparsable(serverText, 0, options);
         ValidationResult second =
             bridgesText.ok ? validateOne(validate, "BridgingConfiguration", bridges, options, 1)
-                           : unparsable(bridgesText, 1);
+                           : unparsable(bridgesText, 1, options);
         first.issues.insert(first.issues.end(), std::make_move_iterator(second.issues.begin()),
                             std::make_move_iterator(second.issues.end()));
+        // Whatever the bridges text's own check left out is of that text.
+        first.omitted += second.omitted;
+        first.omittedInBridges += second.omitted;
+        first.dropPastBound();
         first.ok = false;
         return first;
     }
@@ -134,6 +149,8 @@ ValidationResult validatePair(const ValidateFunction& validate, ParsedText& serv
     }
     TextPlaces serverPlaces(serverText);
     TextPlaces bridgesPlaces(bridgesText);
+    // Pointers are the texts' own from here.
+    result.envelope = false;
     for (Issue& issue : result.issues) {
         issue.source = splitEnvelopePointer(issue.pointer);
         if (!issue.relatedPointer.empty()) splitEnvelopePointer(issue.relatedPointer);

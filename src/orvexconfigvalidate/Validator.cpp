@@ -1,3 +1,4 @@
+#include <orvexconfigvalidate/Configuration.hpp>
 #include <orvexconfigvalidate/OrvexConfigValidate.hpp>
 
 #include <memory>
@@ -25,6 +26,8 @@ class ValidatorCore {
     ValidationResult validate(const std::string& schemaId, const nlohmann::json& document,
                               const ValidateOptions& options) {
         ValidationResult result;
+        result.keepAtMost = options.maxIssues;
+        result.envelope = schemaId == kEnvelopeSchemaId;
         if (schemaId.empty()) {
             result.addIssue(Severity::Error, "/", IssueCode::kInvalidParameters,
                             "schemaId is empty");

@@ -16,7 +16,14 @@ bool failsVerdict(Severity severity, const ValidateOptions& options) {
     return false;
 }
 
+bool failsVerdict(const IssueCounts& counts, const ValidateOptions& options) {
+    return (counts.errors != 0 && failsVerdict(Severity::Error, options)) ||
+           (counts.warnings != 0 && failsVerdict(Severity::Warning, options)) ||
+           (counts.infos != 0 && failsVerdict(Severity::Info, options));
+}
+
 void applyVerdict(ValidationResult& result, const ValidateOptions& options) {
+    if (failsVerdict(result.omitted, options)) result.ok = false;
     if (std::any_of(result.issues.begin(), result.issues.end(), [&options](const Issue& issue) {
             return failsVerdict(issue.severity, options);
         })) {

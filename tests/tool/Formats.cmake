@@ -32,6 +32,8 @@ orvex_sarif_test(examples_good 0 0 "${ORVEX_GOOD}")
 orvex_sarif_test(unreadable_and_control_characters 2 2
     "--schema|BridgingConfiguration|${ORVEX_TOOL_INPUTS}/control_characters.json|${ORVEX_TOOL_INPUTS}/missing.json")
 orvex_sarif_test(deployments 1 4 "${ORVEX_TOOL_INPUTS}/deployments")
+# Issues past --max-issues: the log with its notification still passes.
+orvex_sarif_test(max_issues 1 3 "--max-issues|2|${ORVEX_BROKEN}")
 set_tests_properties(tool.sarif.deployments PROPERTIES ENVIRONMENT ORVEX_SARIF_FIXES=1)
 # Fixes: the forced output modes of the broken example, and the strict
 # suggestions and removed duplicates of a pair. SARIF carries every fix, the
@@ -80,3 +82,19 @@ orvex_tool_test(explain.unknown_code 2 "--explain|missing_group" STDOUT_REGEX "^
     STDERR_REGEX "error: unknown issue code 'missing_group' \\(known: invalid_parameters, [^\n]*missing_group_ref")
 orvex_tool_test(explain.with_files 2 "--explain|schema|examples/good/bridges.json" STDOUT_REGEX "^$"
     STDERR_REGEX "error: --explain takes no input files")
+
+# Every format on a bridges file of 20,000 empty groups and a member repeated
+# 160,000 times (about 1 MB, 240,000 issues): the issues listed are cut at the
+# default bound, the report says how many were not shown, and the counts and
+# the exit status are those of all. Outside the sanitizers the check also runs
+# in 1 GiB of address space.
+set(ORVEX_BOUND_LIMIT)
+if(NOT ORVEX_SANITIZE)
+    set(ORVEX_BOUND_LIMIT --memory-limit)
+endif()
+foreach(format text json sarif junit github)
+    add_test(NAME tool.${format}.issue_bound
+        COMMAND ${ORVEX_DEBIAN_PYTHON} ${CMAKE_CURRENT_SOURCE_DIR}/check_bound.py
+            $<TARGET_FILE:orvex-config-validate> ${format} 20000 ${ORVEX_BOUND_LIMIT})
+    set_tests_properties(tool.${format}.issue_bound PROPERTIES LABELS "tool;e2e" TIMEOUT 60)
+endforeach()

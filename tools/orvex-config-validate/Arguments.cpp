@@ -12,7 +12,7 @@ namespace {
 bool isValueOption(const std::string& name) {
     return name == "--schema" || name == "--schema-dir" || name == "--format" ||
            name == "--server" || name == "--bridges" || name == "--print-schema" ||
-           name == "--explain" || name == "--max-size";
+           name == "--explain" || name == "--max-size" || name == "--max-issues";
 }
 
 bool isFlagOption(const std::string& name) {
@@ -73,6 +73,27 @@ std::string fixModeProblem(const CommandLine& line, const std::vector<std::strin
     return "";
 }
 
+// --max-size or --max-issues; returns a usage error or "".
+std::string applyLimit(CommandLine& line, const std::string& name, const std::string& value) {
+    if (name == "--max-size") {
+        const auto size = parseSize(value);
+        if (!size) {
+            return "option '--max-size' needs a size in bytes, optionally with K, M or G "
+                   "(for example 512M), not '" +
+                   value + "'";
+        }
+        line.maxSize = *size;
+        return "";
+    }
+    const auto count = parseCount(value);
+    if (!count) {
+        return "option '--max-issues' needs a number of issues (0 for no limit), not '" + value +
+               "'";
+    }
+    line.maxIssues = *count;
+    return "";
+}
+
 // Records one option; returns a usage error or "".
 std::string applyOption(CommandLine& line, std::vector<std::string>& seen, const std::string& name,
                         const std::string& value) {
@@ -95,14 +116,8 @@ std::string applyOption(CommandLine& line, std::vector<std::string>& seen, const
         line.printSchemaId = value;
     } else if (name == "--explain") {
         line.explainCode = value;
-    } else if (name == "--max-size") {
-        const auto size = parseSize(value);
-        if (!size) {
-            return "option '--max-size' needs a size in bytes, optionally with K, M or G "
-                   "(for example 512M), not '" +
-                   value + "'";
-        }
-        line.maxSize = *size;
+    } else if (name == "--max-size" || name == "--max-issues") {
+        return applyLimit(line, name, value);
     } else if (name == "--strict") {
         line.options.strict = true;
     } else if (name == "--fail-on-warning") {
@@ -128,6 +143,7 @@ bool hasInputs(const CommandLine& line) {
 // Files come from the editor; only the schema directory applies.
 std::string lspUsageError(const CommandLine& line, const std::vector<std::string>& seen) {
     if (hasInputs(line)) return "--lsp takes no input files";
+    if (contains(seen, "--max-issues")) return "--max-issues applies to checks only";
     if (!line.schemaId.empty() || contains(seen, "--list-schemas") ||
         contains(seen, "--print-schema")) {
         return "--lsp cannot be combined with --schema, --list-schemas or --print-schema";
@@ -203,6 +219,13 @@ std::optional<std::size_t> parseSize(const std::string& text) {
     }
     if (shift != 0 && value > (SIZE_MAX >> shift)) return std::nullopt;
     return value << shift;
+}
+
+std::optional<std::size_t> parseCount(const std::string& text) {
+    if (text.empty() || text.find_first_not_of("0123456789") != std::string::npos) {
+        return std::nullopt;
+    }
+    return parseSize(text);
 }
 
 ParsedArguments parseArguments(const std::vector<std::string>& args) {
@@ -309,6 +332,10 @@ Options:
                        close; group ids of bridges get suggestions too
   --max-size SIZE      refuse inputs larger than SIZE bytes (K, M, G suffixes;
                        default 512M)
+  --max-issues N       list at most N issues of each file (default 1000; 0 lists
+                       all); the summary, the counts and the exit status still
+                       count every issue, and each report says how many were
+                       not shown
   --fix                write the safe fixes into the files (each through a new
                        file beside it that keeps owner, group, mode and
                        extended attributes), then report what remains

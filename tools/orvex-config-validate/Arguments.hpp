@@ -19,6 +19,9 @@ enum class OutputFormat { Text, Json, Github, Sarif, Junit };
 // --fix writes the safe fixes into the files; --diff shows them.
 enum class FixMode { None, Apply, Diff };
 
+// How many issues of one file a report lists unless --max-issues says otherwise.
+constexpr std::size_t kDefaultMaxIssues = 1000;
+
 struct CommandLine {
     Action action = Action::Check;
     OutputFormat format = OutputFormat::Text;
@@ -29,7 +32,8 @@ struct CommandLine {
     std::string bridgesFile;    // --bridges
     std::vector<std::string> files;
     ValidateOptions options;
-    std::size_t maxSize = kDefaultMaxSize;  // --max-size, in bytes
+    std::size_t maxSize = kDefaultMaxSize;      // --max-size, in bytes
+    std::size_t maxIssues = kDefaultMaxIssues;  // --max-issues; 0: no limit
     FixMode fix = FixMode::None;
 };
 
@@ -57,6 +61,9 @@ struct CheckPlan {
 
 // A size such as "4096", "64K", "512M" or "2G" (powers of 1024).
 std::optional<std::size_t> parseSize(const std::string& text);
+
+// A count such as "1000": digits only.
+std::optional<std::size_t> parseCount(const std::string& text);
 
 // The arguments after the program name.
 ParsedArguments parseArguments(const std::vector<std::string>& args);

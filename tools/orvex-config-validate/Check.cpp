@@ -6,6 +6,8 @@
 #include <map>
 #include <new>
 #include <string>
+#include <string_view>
+#include <tuple>
 
 #include <orvexconfigvalidate/Configuration.hpp>
 
@@ -112,6 +114,81 @@ Diagnostic diagnosticOf(const Issue& issue, std::size_t entry) {
     return d;
 }
 
+// The issues of one validation to list, as indices in report order: the
+// first maxIssues of each file (0: all). The others are counted in their
+// file's entry, and every issue counts for the verdict.
+std::vector<std::size_t> issuesToList(Report& report, const ValidationResult& result,
+                                      const std::vector<std::size_t>& entries,
+                                      const CheckOptions& check) {
+    const std::vector<Issue>& issues = result.issues;
+    std::vector<std::size_t> order(issues.size());
+    for (std::size_t k = 0; k < order.size(); ++k) order[k] = k;
+    const auto place = [&](std::size_t k) {
+        const TextLocation& at = issues[k].location;
+        return std::make_tuple(issues[k].source, at.known() ? at.line : 0,
+                               at.known() ? at.column : 0);
+    };
+    std::stable_sort(order.begin(), order.end(),
+                     [&](std::size_t a, std::size_t b) { return place(a) < place(b); });
+    std::vector<std::size_t> listed(entries.size(), 0);
+    std::vector<std::size_t> kept;
+    for (const std::size_t k : order) {
+        const Issue& issue = issues[k];
+        const auto source = static_cast<std::size_t>(issue.source);
+        FileEntry& file = report.files.at(entries.at(source));
+        if (issue.code == IssueCode::kParseError || issue.code == IssueCode::kReadError) {
+            file.unreadable = true;
+        }
+        if (check.maxIssues != 0 && listed[source] == check.maxIssues) {
+            file.notShown.add(issue.severity);
+            if (failsVerdict(issue.severity, check.validate)) file.ok = false;
+            continue;
+        }
+        ++listed[source];
+        kept.push_back(k);
+    }
+    // And those the library only counted.
+    for (std::size_t source = 0; source < entries.size(); ++source) {
+        const IssueCounts omitted = result.omittedIn(static_cast<int>(source));
+        FileEntry& file = report.files.at(entries[source]);
+        file.notShown += omitted;
+        if (failsVerdict(omitted, check.validate)) file.ok = false;
+    }
+    return kept;
+}
+
+// The diagnostics of the listed issues. A kept text (SARIF) also gives
+// code-point columns and the fixes.
+void reportIssues(Report& report, const ValidationResult& result,
+                  const std::vector<std::size_t>& entries,
+                  const std::vector<std::string_view>& texts, const CheckOptions& check) {
+    const std::vector<Issue>& issues = result.issues;
+    const std::vector<std::size_t> kept = issuesToList(report, result, entries, check);
+    std::vector<Diagnostic> made;
+    made.reserve(kept.size());
+    for (const std::size_t k : kept) {
+        made.push_back(
+            diagnosticOf(issues[k], entries.at(static_cast<std::size_t>(issues[k].source))));
+    }
+    for (std::size_t source = 0; source < texts.size(); ++source) {
+        if (texts[source].data() == nullptr) continue;
+        std::vector<Place> places;
+        FixPlacer fixes(texts[source]);
+        for (std::size_t m = 0; m < made.size(); ++m) {
+            const Issue& issue = issues[kept[m]];
+            if (static_cast<std::size_t>(issue.source) != source) continue;
+            const TextLocation& at = issue.location;
+            if (made[m].position) {
+                places.push_back({at.offset, at.offset - (at.column - 1), &*made[m].position});
+            }
+            fixes.place(issue, made[m], places);
+        }
+        countCharacterColumns(texts[source], places);
+    }
+    for (Diagnostic& diagnostic : made)
+        addDiagnostic(report, std::move(diagnostic), check.validate);
+}
+
 // One validation call: its readable inputs, their report entries and the
 // schema of a lone file.
 struct Unit {
@@ -126,8 +203,16 @@ void failUnit(Report& report, const Unit& unit, const std::string& code, const s
     addDiagnostic(report, {unit.entries.front(), Severity::Error, "/", code, message, {}}, options);
 }
 
+// The library keeps what the report may list of the files of one call, and
+// counts the rest.
+ValidateOptions boundedOptions(const CheckOptions& check, std::size_t files) {
+    ValidateOptions options = check.validate;
+    options.maxIssues = check.maxIssues <= SIZE_MAX / files ? check.maxIssues * files : 0;
+    return options;
+}
+
 void runUnit(Report& report, Unit& unit, const CheckOptions& check, KeptDocuments& parsed) {
-    const ValidateOptions& options = check.validate;
+    const ValidateOptions options = boundedOptions(check, unit.inputs.size());
     try {
         for (LoadedInput* input : unit.inputs) {
             if (check.countCharacters) {
@@ -146,30 +231,11 @@ void runUnit(Report& report, Unit& unit, const CheckOptions& check, KeptDocument
         for (std::size_t source = 0; check.countCharacters && source < parsed.size(); ++source) {
             addFixes(result, parsed[source], unit.inputs[source]->text(), static_cast<int>(source));
         }
-        std::vector<Diagnostic> made;
-        made.reserve(result.issues.size());
-        for (const Issue& issue : result.issues) {
-            const std::size_t entry = unit.entries.at(static_cast<std::size_t>(issue.source));
-            if (issue.code == IssueCode::kParseError) report.files.at(entry).unreadable = true;
-            made.push_back(diagnosticOf(issue, entry));
+        std::vector<std::string_view> texts;
+        for (std::size_t source = 0; check.countCharacters && source < parsed.size(); ++source) {
+            texts.push_back(unit.inputs[source]->text());
         }
-        if (check.countCharacters) {
-            for (std::size_t source = 0; source < unit.inputs.size(); ++source) {
-                std::vector<Place> places;
-                FixPlacer fixes(unit.inputs[source]->text());
-                for (std::size_t k = 0; k < made.size(); ++k) {
-                    const TextLocation& at = result.issues[k].location;
-                    if (static_cast<std::size_t>(result.issues[k].source) != source) continue;
-                    if (made[k].position) {
-                        places.push_back(
-                            {at.offset, at.offset - (at.column - 1), &*made[k].position});
-                    }
-                    fixes.place(result.issues[k], made[k], places);
-                }
-                countCharacterColumns(unit.inputs[source]->text(), places);
-            }
-        }
-        for (Diagnostic& diagnostic : made) addDiagnostic(report, std::move(diagnostic), options);
+        reportIssues(report, result, unit.entries, texts, check);
     } catch (const std::bad_alloc&) {
         parsed.clear();
         failUnit(report, unit, IssueCode::kOutOfMemory, "not enough memory to check this file",
@@ -195,7 +261,7 @@ void addDeploymentFixes(Deployment& deployment, const std::map<std::string, std:
 // the library's deployment rule finds and reads them.
 void runDeployment(Report& report, const std::string& serverFile, const CheckOptions& check) {
     DeploymentOptions options;
-    options.validate = check.validate;
+    options.validate = boundedOptions(check, 2);
     options.maxFileSize = check.maxSize;
     // SARIF counts columns in code points, for which the texts are kept.
     std::map<std::string, std::string> texts;
@@ -228,33 +294,13 @@ void runDeployment(Report& report, const std::string& serverFile, const CheckOpt
         entries.push_back(report.files.size());
         report.files.push_back({deployment.bridgesFile, kBridgesSchemaId, true, false});
     }
-    const std::vector<Issue>& issues = deployment.result.issues;
-    std::vector<Diagnostic> made;
-    for (const Issue& issue : issues) {
-        const std::size_t entry = entries.at(static_cast<std::size_t>(issue.source));
-        if (issue.code == IssueCode::kParseError || issue.code == IssueCode::kReadError) {
-            report.files.at(entry).unreadable = true;
-        }
-        made.push_back(diagnosticOf(issue, entry));
+    std::vector<std::string_view> kept;
+    for (const std::string* file : {&deployment.serverFile, &deployment.bridgesFile}) {
+        const auto text = texts.find(*file);
+        kept.push_back(text == texts.end() ? std::string_view() : std::string_view(text->second));
     }
-    const std::string* sourceFiles[] = {&deployment.serverFile, &deployment.bridgesFile};
-    for (int source = 0; source < 2 && !texts.empty(); ++source) {
-        const auto text = texts.find(*sourceFiles[source]);
-        if (text == texts.end()) continue;
-        std::vector<Place> places;
-        FixPlacer fixes(text->second);
-        for (std::size_t k = 0; k < made.size(); ++k) {
-            const TextLocation& at = issues[k].location;
-            if (issues[k].source != source) continue;
-            if (made[k].position) {
-                places.push_back({at.offset, at.offset - (at.column - 1), &*made[k].position});
-            }
-            fixes.place(issues[k], made[k], places);
-        }
-        countCharacterColumns(text->second, places);
-    }
-    for (Diagnostic& diagnostic : made)
-        addDiagnostic(report, std::move(diagnostic), check.validate);
+    if (entries.size() < 2) kept.resize(1);
+    reportIssues(report, deployment.result, entries, kept, check);
 }
 
 }  // namespace

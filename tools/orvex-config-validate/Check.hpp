@@ -21,6 +21,9 @@ struct CheckOptions {
     // Keep each text until its diagnostics' columns are also counted in code
     // points (SARIF wants them); otherwise a text goes as it is parsed.
     bool countCharacters = false;
+    // The most diagnostics listed of one file (0: all); the others are
+    // counted in its FileEntry::notShown.
+    std::size_t maxIssues = 0;
 };
 
 // The parsed documents of the last unit checked. A caller about to exit can

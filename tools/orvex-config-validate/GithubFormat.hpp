@@ -14,7 +14,9 @@ std::string escapeWorkflowData(std::string_view text);
 std::string escapeWorkflowProperty(std::string_view text);
 
 // "::error file=F,line=L,col=C,title=CODE::MESSAGE" (::warning, ::notice)
-// per diagnostic, in file order, then the summary as a plain line.
+// per diagnostic, in file order, a notice per file whose issues were cut,
+// then the summary as a plain line.
+void writeGithub(const Report& report, OutputSink& out);
 std::string formatGithub(const Report& report);
 
 }  // namespace OrvexConfigValidate::Tool

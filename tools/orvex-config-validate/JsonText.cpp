@@ -134,4 +134,48 @@ JsonWriter& JsonWriter::boolean(bool value) {
     return *this;
 }
 
+std::string indentedJson(const nlohmann::ordered_json& value, std::size_t indent) {
+    std::string text = value.dump(2, ' ', false, nlohmann::json::error_handler_t::replace);
+    if (indent == 0) return text;
+    // A dumped string holds no raw line break, so every one starts a line.
+    std::string out;
+    out.reserve(text.size() + text.size() / 8);
+    for (const char c : text) {
+        out += c;
+        if (c == '\n') out.append(indent, ' ');
+    }
+    return out;
+}
+
+JsonArrayStream::JsonArrayStream(OutputSink& sink, const nlohmann::ordered_json& skeleton,
+                                 std::string_view name, std::size_t indent)
+    : sink_(sink) {
+    std::string text = indentedJson(skeleton, indent);
+    std::string member;
+    appendJsonString(member, name);
+    member += ": [";
+    // Inside a dumped string a quote is escaped, so this is the member itself.
+    const std::size_t at = text.rfind(member + "]");
+    const std::size_t open = at + member.size();
+    const std::size_t lineStart = text.rfind('\n', at);
+    elementIndent_ = at - (lineStart == std::string::npos ? 0 : lineStart + 1) + 2;
+    sink_ << std::string_view(text).substr(0, open);
+    after_ = text.substr(open);
+}
+
+void JsonArrayStream::next() {
+    sink_ << (count_++ == 0 ? "\n" : ",\n");
+    sink_ << std::string(elementIndent_, ' ');
+}
+
+void JsonArrayStream::add(const nlohmann::ordered_json& element) {
+    next();
+    sink_ << indentedJson(element, elementIndent_);
+}
+
+void JsonArrayStream::finish() {
+    if (count_ > 0) sink_ << "\n" << std::string(elementIndent_ - 2, ' ');
+    sink_ << after_;
+}
+
 }  // namespace OrvexConfigValidate::Tool

@@ -16,33 +16,42 @@ std::string attribute(const std::string& name, std::string_view value) {
     return " " + name + "=\"" + escapeXml(value, true) + "\"";
 }
 
-// The lines of one file's issues, as the text format writes them.
-std::string issueLines(const Report& report, const std::vector<const Diagnostic*>& issues) {
-    std::string text;
-    for (const Diagnostic* d : issues) text += issueLine(report, *d);
-    return text;
+// The lines of one file's issues as the text format writes them, and what
+// was not shown.
+void writeIssueLines(OutputSink& out, const Report& report, std::size_t file,
+                     const std::vector<const Diagnostic*>& issues) {
+    for (const Diagnostic* d : issues) out << escapeXml(issueLine(report, *d), false);
+    if (report.files[file].notShown.total() != 0) {
+        out << escapeXml(notShownText(report, file), false) << "\n";
+    }
 }
 
-std::string testCase(const Report& report, const FileEntry& file,
-                     const std::vector<const Diagnostic*>& issues) {
-    std::string out = "    <testcase" + attribute("name", printable(file.name)) +
-                      attribute("classname", file.schemaId.empty() ? "file" : file.schemaId) +
-                      " time=\"0\"";
-    if (issues.empty()) return out + "/>\n";
-    out += ">\n";
-    const std::string lines = escapeXml(issueLines(report, issues), false);
+void writeTestCase(OutputSink& out, const Report& report, std::size_t index,
+                   const std::vector<const Diagnostic*>& issues) {
+    const FileEntry& file = report.files[index];
+    out << "    <testcase" << attribute("name", printable(file.name))
+        << attribute("classname", file.schemaId.empty() ? "file" : file.schemaId) << " time=\"0\"";
+    const std::size_t count = issues.size() + file.notShown.total();
+    if (count == 0) {
+        out << "/>\n";
+        return;
+    }
+    out << ">\n";
+    const bool one = count == 1 && !issues.empty();
     if (file.unreadable || !file.ok) {
         const char* element = file.unreadable ? "error" : "failure";
-        const std::string& first = issues.front()->code;
-        out += std::string("      <") + element +
-               attribute("message", issues.size() == 1 ? printable(issues.front()->message)
-                                                       : counted(issues.size(), "issue")) +
-               attribute("type", issues.size() == 1 ? first : "issues") + ">" + lines + "</" +
-               element + ">\n";
+        out << "      <" << element
+            << attribute("message",
+                         one ? printable(issues.front()->message) : counted(count, "issue"))
+            << attribute("type", one ? issues.front()->code : "issues") << ">";
+        writeIssueLines(out, report, index, issues);
+        out << "</" << element << ">\n";
     } else {
-        out += "      <system-out>" + lines + "</system-out>\n";
+        out << "      <system-out>";
+        writeIssueLines(out, report, index, issues);
+        out << "</system-out>\n";
     }
-    return out + "    </testcase>\n";
+    out << "    </testcase>\n";
 }
 
 }  // namespace
@@ -80,9 +89,8 @@ std::string escapeXml(std::string_view text, bool attribute) {
     return out;
 }
 
-std::string formatJunit(const Report& report) {
-    std::vector<std::vector<const Diagnostic*>> byFile(report.files.size());
-    for (const Diagnostic& d : report.diagnostics) byFile.at(d.file).push_back(&d);
+void writeJunit(const Report& report, OutputSink& out) {
+    const auto byFile = diagnosticsByFile(report);
     std::size_t failures = 0;
     std::size_t errors = 0;
     for (const auto& file : report.files) {
@@ -95,15 +103,16 @@ std::string formatJunit(const Report& report) {
     const std::string counts = attribute("tests", std::to_string(report.files.size())) +
                                attribute("failures", std::to_string(failures)) +
                                attribute("errors", std::to_string(errors));
-    std::string out = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
-    out += "<testsuites" + attribute("name", "orvex-config-validate") + counts + ">\n";
-    out += "  <testsuite" + attribute("name", "orvex-config-validate") + counts +
-           " skipped=\"0\" time=\"0\">\n";
-    for (std::size_t i = 0; i < report.files.size(); ++i) {
-        out += testCase(report, report.files[i], byFile[i]);
-    }
-    out += "  </testsuite>\n</testsuites>\n";
-    return out;
+    out << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
+    out << "<testsuites" << attribute("name", "orvex-config-validate") << counts << ">\n";
+    out << "  <testsuite" << attribute("name", "orvex-config-validate") << counts
+        << " skipped=\"0\" time=\"0\">\n";
+    for (std::size_t i = 0; i < report.files.size(); ++i) writeTestCase(out, report, i, byFile[i]);
+    out << "  </testsuite>\n</testsuites>\n";
+}
+
+std::string formatJunit(const Report& report) {
+    return collected([&](OutputSink& out) { writeJunit(report, out); });
 }
 
 }  // namespace OrvexConfigValidate::Tool

@@ -21,4 +21,22 @@ WriteResult writeAll(int fd, std::string_view text) {
     return {};
 }
 
+OutputSink& OutputSink::operator<<(std::string_view text) {
+    if (result_.outcome != WriteOutcome::Written) return *this;
+    held_.append(text);
+    if (fd_ >= 0 && held_.size() >= kPiece) {
+        result_ = writeAll(fd_, held_);
+        held_.clear();
+    }
+    return *this;
+}
+
+WriteResult OutputSink::finish() {
+    if (fd_ >= 0 && result_.outcome == WriteOutcome::Written) {
+        result_ = writeAll(fd_, held_);
+        held_.clear();
+    }
+    return result_;
+}
+
 }  // namespace OrvexConfigValidate::Tool

@@ -4,6 +4,7 @@
 #include <tuple>
 #include <vector>
 
+#include "JsonText.hpp"
 #include "SafeText.hpp"
 
 namespace OrvexConfigValidate::Tool {
@@ -24,22 +25,6 @@ const char* severityColour(Severity severity) {
     }
 }
 
-struct Counts {
-    std::size_t errors = 0;
-    std::size_t warnings = 0;
-    std::size_t notes = 0;
-};
-
-Counts countSeverities(const Report& report) {
-    Counts counts;
-    for (const auto& d : report.diagnostics) {
-        if (d.severity == Severity::Error) ++counts.errors;
-        if (d.severity == Severity::Warning) ++counts.warnings;
-        if (d.severity == Severity::Info) ++counts.notes;
-    }
-    return counts;
-}
-
 std::string counted(std::size_t count, const std::string& noun) {
     return std::to_string(count) + " " + noun + (count == 1 ? "" : "s");
 }
@@ -48,7 +33,79 @@ std::string fixesText(std::size_t count) {
     return std::to_string(count) + (count == 1 ? " fix" : " fixes");
 }
 
+void writeIssue(OutputSink& out, const std::string& name, const Diagnostic& d, bool colour) {
+    std::string where = name;
+    if (d.position) {
+        where += ":" + std::to_string(d.position->line) + ":" + std::to_string(d.position->column);
+    }
+    const std::string severity = severityName(d.severity, "note");
+    if (colour) {
+        out << kBold << where << ":" << kReset << " ";
+        out << severityColour(d.severity) << severity << ":" << kReset;
+    } else {
+        out << where << ": " << severity << ":";
+    }
+    out << " ";
+    // The pointer of a place inside the file; nothing for the file as a whole.
+    if (!d.path.empty() && d.path != "/") out << printable(d.path) << ": ";
+    out << printable(d.message);
+    if (!d.hint.empty()) out << " (" << printable(d.hint) << ")";
+    out << " [" << d.code << "]\n";
+}
+
+using Json = nlohmann::ordered_json;
+
+Json issueJson(const Diagnostic& d) {
+    Json issue = {{"severity", severityName(d.severity, "info")},
+                  {"path", d.path.empty() ? Json() : Json(printable(d.path))},
+                  {"code", d.code},
+                  {"message", printable(d.message)},
+                  {"line", nullptr},
+                  {"column", nullptr}};
+    if (d.position) {
+        issue["line"] = d.position->line;
+        issue["column"] = d.position->column;
+    }
+    if (!d.hint.empty()) issue["hint"] = printable(d.hint);
+    if (d.related) {
+        issue["related"] = {{"line", d.related->line}, {"column", d.related->column}};
+    }
+    return issue;
+}
+
+Json summaryJson(const Report& report) {
+    const IssueCounts counts = countIssues(report);
+    Json summary = {{"files", report.files.size()},
+                    {"errors", counts.errors},
+                    {"warnings", counts.warnings},
+                    {"info", counts.infos}};
+    if (report.deployments) summary["deployments"] = *report.deployments;
+    std::size_t notShown = 0;
+    for (const auto& file : report.files) notShown += file.notShown.total();
+    if (notShown != 0) summary["notShown"] = notShown;
+    return summary;
+}
+
 }  // namespace
+
+IssueCounts countIssues(const Report& report) {
+    IssueCounts counts;
+    for (const auto& d : report.diagnostics) counts.add(d.severity);
+    for (const auto& file : report.files) counts += file.notShown;
+    return counts;
+}
+
+std::string notShownText(const Report& report, std::size_t file) {
+    const std::size_t count = report.files.at(file).notShown.total();
+    return printable(report.files.at(file).name) + ": " + std::to_string(count) + " more " +
+           (count == 1 ? "issue" : "issues") + " not shown; --max-issues 0 shows all";
+}
+
+std::vector<std::vector<const Diagnostic*>> diagnosticsByFile(const Report& report) {
+    std::vector<std::vector<const Diagnostic*>> byFile(report.files.size());
+    for (const Diagnostic& d : report.diagnostics) byFile.at(d.file).push_back(&d);
+    return byFile;
+}
 
 const char* severityName(Severity severity, const char* infoName) {
     switch (severity) {
@@ -84,82 +141,56 @@ void sortDiagnostics(Report& report) {
     std::stable_sort(report.diagnostics.begin(), report.diagnostics.end(), before);
 }
 
-std::string formatText(const Report& report, bool colour) {
-    std::string out;
+void writeText(const Report& report, bool colour, OutputSink& out) {
     std::vector<std::string> names;
     names.reserve(report.files.size());
     for (const auto& file : report.files) names.push_back(printable(file.name));
-    for (const auto& d : report.diagnostics) {
-        std::string where = names.at(d.file);
-        if (d.position) {
-            where +=
-                ":" + std::to_string(d.position->line) + ":" + std::to_string(d.position->column);
-        }
-        const std::string severity = severityName(d.severity, "note");
-        if (colour) {
-            out.append(kBold).append(where).append(":").append(kReset).append(" ");
-            out.append(severityColour(d.severity)).append(severity).append(":").append(kReset);
-        } else {
-            out.append(where).append(": ").append(severity).append(":");
-        }
-        out += " ";
-        // The pointer of a place inside the file; nothing for the file as a whole.
-        if (!d.path.empty() && d.path != "/") out += printable(d.path) + ": ";
-        out += printable(d.message);
-        if (!d.hint.empty()) out += " (" + printable(d.hint) + ")";
-        out += " [" + d.code + "]\n";
+    for (const auto& d : report.diagnostics) writeIssue(out, names.at(d.file), d, colour);
+    for (std::size_t file = 0; file < report.files.size(); ++file) {
+        if (report.files[file].notShown.total() != 0) out << notShownText(report, file) << "\n";
     }
-    return out + summaryLine(report);
+    out << summaryLine(report);
+}
+
+std::string formatText(const Report& report, bool colour) {
+    return collected([&](OutputSink& out) { writeText(report, colour, out); });
 }
 
 std::string summaryLine(const Report& report) {
-    const Counts counts = countSeverities(report);
+    const IssueCounts counts = countIssues(report);
+    const std::size_t notShown = counts.total() - report.diagnostics.size();
     const std::string deployments =
         report.deployments ? counted(*report.deployments, "deployment") + ", " : "";
     return deployments + counted(report.files.size(), "file") +
            " checked: " + counted(counts.errors, "error") + ", " +
-           counted(counts.warnings, "warning") + ", " + counted(counts.notes, "note") +
+           counted(counts.warnings, "warning") + ", " + counted(counts.infos, "note") +
+           (notShown != 0 ? "; " + counted(notShown, "issue") + " not shown" : "") +
            (report.fixesApplied ? "; " + fixesText(*report.fixesApplied) + " applied" : "") + "\n";
 }
 
-nlohmann::ordered_json formatJson(const Report& report) {
+void writeJson(const Report& report, OutputSink& out) {
     // Ordered, so that members appear in the order a reader expects.
-    using Json = nlohmann::ordered_json;
-    Json files = Json::array();
-    for (const auto& file : report.files) {
-        files.push_back({{"file", printable(file.name)},
-                         {"schema", file.schemaId},
-                         {"ok", file.ok},
-                         {"issues", Json::array()}});
+    const auto byFile = diagnosticsByFile(report);
+    JsonArrayStream files(out, Json{{"files", Json::array()}, {"summary", summaryJson(report)}},
+                          "files");
+    for (std::size_t i = 0; i < report.files.size(); ++i) {
+        const FileEntry& file = report.files[i];
+        Json entry = {{"file", printable(file.name)},
+                      {"schema", file.schemaId},
+                      {"ok", file.ok},
+                      {"issues", Json::array()}};
+        if (file.notShown.total() != 0) entry["notShown"] = file.notShown.total();
+        files.next();
+        JsonArrayStream issues(out, entry, "issues", files.elementIndent());
+        for (const Diagnostic* d : byFile[i]) issues.add(issueJson(*d));
+        issues.finish();
     }
-    for (const auto& d : report.diagnostics) {
-        Json issue = {{"severity", severityName(d.severity, "info")},
-                      {"path", d.path.empty() ? Json() : Json(printable(d.path))},
-                      {"code", d.code},
-                      {"message", printable(d.message)},
-                      {"line", nullptr},
-                      {"column", nullptr}};
-        if (d.position) {
-            issue["line"] = d.position->line;
-            issue["column"] = d.position->column;
-        }
-        if (!d.hint.empty()) issue["hint"] = printable(d.hint);
-        if (d.related) {
-            issue["related"] = {{"line", d.related->line}, {"column", d.related->column}};
-        }
-        files.at(d.file)["issues"].push_back(issue);
-    }
-    const Counts counts = countSeverities(report);
-    Json summary = {{"files", report.files.size()},
-                    {"errors", counts.errors},
-                    {"warnings", counts.warnings},
-                    {"info", counts.notes}};
-    if (report.deployments) summary["deployments"] = *report.deployments;
-    return {{"files", files}, {"summary", summary}};
+    files.finish();
+    out << "\n";
 }
 
 std::string formatJsonText(const Report& report) {
-    return formatJson(report).dump(2, ' ', false, nlohmann::json::error_handler_t::replace) + "\n";
+    return collected([&](OutputSink& out) { writeJson(report, out); });
 }
 
 }  // namespace OrvexConfigValidate::Tool

@@ -6,8 +6,9 @@
 #include <string>
 #include <vector>
 
-#include <nlohmann/json.hpp>
 #include <orvexconfigvalidate/OrvexConfigValidate.hpp>
+
+#include "Output.hpp"
 
 namespace OrvexConfigValidate::Tool {
 
@@ -30,6 +31,9 @@ struct FileEntry {
     std::string schemaId;
     bool ok = true;
     bool unreadable = false;  // could not be read or is not one JSON document
+    // Issues past the bound of a file's diagnostics (--max-issues): counted
+    // in the summary and the verdict, not listed.
+    IssueCounts notShown{};
 };
 
 // One replacement of a fix: the text between two places becomes `text`.
@@ -73,9 +77,17 @@ struct Report {
 int exitStatus(const Report& report);
 
 // "2 files checked: 1 error, 0 warnings, 0 notes", led by the number of
-// deployments when directories were searched and followed by the fixes
-// applied under --fix ("; 2 fixes applied"); ends with a newline.
+// deployments when directories were searched and followed by the issues not
+// listed ("; 764750 issues not shown") and the fixes applied under --fix
+// ("; 2 fixes applied"); ends with a newline.
 std::string summaryLine(const Report& report);
+
+// Every issue of the report, listed or not.
+IssueCounts countIssues(const Report& report);
+
+// "FILE: 764750 more issues not shown; --max-issues 0 shows all", without a
+// line break: what every format says of a file whose issues were cut.
+std::string notShownText(const Report& report, std::size_t file);
 
 // "error", "warning", or the given word for the lowest level: compilers and
 // SARIF call it a "note", GitHub a "notice", the JSON report "info".
@@ -85,16 +97,21 @@ const char* severityName(Severity severity, const char* infoName);
 // position come first in their file. Equal places keep their order.
 void sortDiagnostics(Report& report);
 
-// One line per diagnostic, then a summary line; ANSI colours when asked.
-// Text from the files and their names is escaped (see printable()).
+// The diagnostics of each file, in report order.
+std::vector<std::vector<const Diagnostic*>> diagnosticsByFile(const Report& report);
+
+// One line per diagnostic, a line per file whose issues were cut
+// (notShownText), then a summary line; ANSI colours when asked. Text from
+// the files and their names is escaped (see printable()).
+void writeText(const Report& report, bool colour, OutputSink& out);
 std::string formatText(const Report& report, bool colour);
 
-nlohmann::ordered_json formatJson(const Report& report);
-
-// formatJson as text, ending in a newline. Text from the files and their
-// names is escaped as in the text report (see printable()): control
-// characters, U+FFFE/U+FFFF and bytes that are not UTF-8 (as "\xff", so
-// file names stay told apart) never reach it raw.
+// The JSON report, indented by 2 and ending in a newline: per file its
+// issues and, when some were cut, "notShown"; then the counts. Text from the
+// files and their names is escaped as in the text report (see printable()):
+// control characters, U+FFFE/U+FFFF and bytes that are not UTF-8 (as
+// "\xff", so file names stay told apart) never reach it raw.
+void writeJson(const Report& report, OutputSink& out);
 std::string formatJsonText(const Report& report);
 
 }  // namespace OrvexConfigValidate::Tool

@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <map>
 
+#include "JsonText.hpp"
 #include "OutputText.hpp"
 
 namespace OrvexConfigValidate::Tool {
@@ -137,22 +138,40 @@ std::string artifactUri(const std::string& fileName, const std::string& workingD
     return percentEncoded(text);
 }
 
-nlohmann::ordered_json formatSarif(const Report& report, const std::string& workingDirectory,
-                                   std::string_view toolVersion) {
+void writeSarif(const Report& report, const std::string& workingDirectory,
+                std::string_view toolVersion, OutputSink& out) {
     const Rules rules = rulesFor(report);
-    Json results = Json::array();
-    for (const Diagnostic& d : report.diagnostics) {
-        results.push_back(resultOf(report, d, rules, workingDirectory));
-    }
     Json driver = {
         {"name", "orvex-config-validate"}, {"version", toolVersion}, {"rules", rules.list}};
     // Columns are code points when the texts were kept to count them (the
     // tool does so for this format); bytes otherwise, the same on ASCII lines.
-    Json run = {
-        {"tool", {{"driver", driver}}}, {"columnKind", "unicodeCodePoints"}, {"results", results}};
-    return {{"$schema", "https://json.schemastore.org/sarif-2.1.0.json"},
-            {"version", "2.1.0"},
-            {"runs", Json::array({run})}};
+    Json run = {{"tool", {{"driver", driver}}}, {"columnKind", "unicodeCodePoints"}};
+    Json notShown = Json::array();
+    for (std::size_t file = 0; file < report.files.size(); ++file) {
+        if (report.files[file].notShown.total() == 0) continue;
+        notShown.push_back(
+            {{"level", "note"}, {"message", {{"text", notShownText(report, file)}}}});
+    }
+    if (!notShown.empty()) {
+        run["invocations"] = Json::array(
+            {{{"executionSuccessful", true}, {"toolExecutionNotifications", notShown}}});
+    }
+    run["results"] = Json::array();
+    const Json log = {{"$schema", "https://json.schemastore.org/sarif-2.1.0.json"},
+                      {"version", "2.1.0"},
+                      {"runs", Json::array({run})}};
+    JsonArrayStream results(out, log, "results");
+    for (const Diagnostic& d : report.diagnostics) {
+        results.add(resultOf(report, d, rules, workingDirectory));
+    }
+    results.finish();
+    out << "\n";
+}
+
+std::string formatSarif(const Report& report, const std::string& workingDirectory,
+                        std::string_view toolVersion) {
+    return collected(
+        [&](OutputSink& out) { writeSarif(report, workingDirectory, toolVersion, out); });
 }
 
 }  // namespace OrvexConfigValidate::Tool

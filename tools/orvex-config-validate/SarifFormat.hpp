@@ -4,8 +4,6 @@
 #include <string>
 #include <string_view>
 
-#include <nlohmann/json.hpp>
-
 #include "Report.hpp"
 
 namespace OrvexConfigValidate::Tool {
@@ -16,8 +14,12 @@ namespace OrvexConfigValidate::Tool {
 std::string artifactUri(const std::string& fileName, const std::string& workingDirectory);
 
 // One run: the tool as driver with a rule per issue code, one result per
-// diagnostic in file order. Standard input has no artifact location.
-nlohmann::ordered_json formatSarif(const Report& report, const std::string& workingDirectory,
-                                   std::string_view toolVersion);
+// diagnostic in file order, and a notification per file whose issues were
+// cut. Standard input has no artifact location. Indented by 2, ending in a
+// newline.
+void writeSarif(const Report& report, const std::string& workingDirectory,
+                std::string_view toolVersion, OutputSink& out);
+std::string formatSarif(const Report& report, const std::string& workingDirectory,
+                        std::string_view toolVersion);
 
 }  // namespace OrvexConfigValidate::Tool

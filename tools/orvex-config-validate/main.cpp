@@ -48,9 +48,8 @@ int usageError(const std::string& message) {
     return 2;
 }
 
-// Writes to standard output; the status to end with when that failed.
-int emit(const std::string& text, int status) {
-    const WriteResult written = writeAll(STDOUT_FILENO, text);
+// The status to end with after writing standard output.
+int written(const WriteResult& written, int status) {
     switch (written.outcome) {
         case WriteOutcome::Written:
             return status;
@@ -63,9 +62,39 @@ int emit(const std::string& text, int status) {
     return 2;
 }
 
+// Writes to standard output; the status to end with when that failed.
+int emit(const std::string& text, int status) {
+    return written(writeAll(STDOUT_FILENO, text), status);
+}
+
 bool useColour() {
     const char* noColour = std::getenv("NO_COLOR");
     return isatty(STDOUT_FILENO) == 1 && (noColour == nullptr || *noColour == '\0');
+}
+
+// The report, written as it is made.
+int emitReport(const Report& report, OutputFormat format, int status) {
+    OutputSink out(STDOUT_FILENO);
+    switch (format) {
+        case OutputFormat::Json:
+            writeJson(report, out);
+            break;
+        case OutputFormat::Github:
+            writeGithub(report, out);
+            break;
+        case OutputFormat::Sarif: {
+            std::error_code ec;
+            writeSarif(report, std::filesystem::current_path(ec).string(), ORVEX_TOOL_VERSION, out);
+            break;
+        }
+        case OutputFormat::Junit:
+            writeJunit(report, out);
+            break;
+        case OutputFormat::Text:
+            writeText(report, useColour(), out);
+            break;
+    }
+    return written(out.finish(), status);
 }
 
 int check(const CommandLine& line, char** argv) {
@@ -91,6 +120,7 @@ int check(const CommandLine& line, char** argv) {
     options.validate = line.options;
     options.maxSize = line.maxSize;
     options.countCharacters = line.format == OutputFormat::Sarif;
+    options.maxIssues = line.maxIssues;
     const FixOutcome fixed = runFixes(line, plan, options);
     for (const std::string& error : fixed.errors) {
         std::cerr << kProgram << ": error: " << error << "\n";
@@ -100,25 +130,7 @@ int check(const CommandLine& line, char** argv) {
     Report report = runPlan(plan, options, keptDocuments);
     if (line.fix == FixMode::Diff) return emit(fixed.diff, exitStatus(report));
     if (line.fix == FixMode::Apply) report.fixesApplied = fixed.applied;
-    const int status = exitStatus(report);
-    const auto dumped = [](const nlohmann::ordered_json& json) {
-        return json.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) + "\n";
-    };
-    switch (line.format) {
-        case OutputFormat::Json:
-            return emit(dumped(formatJson(report)), status);
-        case OutputFormat::Github:
-            return emit(formatGithub(report), status);
-        case OutputFormat::Sarif:
-            return emit(dumped(formatSarif(report, std::filesystem::current_path(ec).string(),
-                                           ORVEX_TOOL_VERSION)),
-                        status);
-        case OutputFormat::Junit:
-            return emit(formatJunit(report), status);
-        case OutputFormat::Text:
-            break;
-    }
-    return emit(formatText(report, useColour()), status);
+    return emitReport(report, line.format, exitStatus(report));
 }
 
 int printSchema(const std::string& id) {

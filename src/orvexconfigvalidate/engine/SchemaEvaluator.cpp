@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <string>
 #include <unordered_map>
@@ -282,11 +283,26 @@ class Evaluation {
                     issue.hint.size());
         const std::size_t index = result.issues.size();
         result.issues.push_back(std::move(issue));
-        if (!written.insert(index).second) {
+        const bool full = result.keepAtMost != 0 && index >= result.keepAtMost;
+        if (full ? written.count(index) != 0 : !written.insert(index).second) {
             result.issues.pop_back();
             return;
         }
         if (result.issues.back().severity == Severity::Error) result.ok = false;
+        if (full) {
+            countPastBound(result.issues.back());
+            result.issues.pop_back();
+        }
+    }
+
+    // An issue past the result's bound is counted once, as those kept are;
+    // its hash stands for it, at a few bytes where the issue takes hundreds.
+    void countPastBound(const Issue& issue) {
+        std::string key = issue.code;
+        key.append(1, '\0').append(issue.pointer).append(1, '\0').append(issue.message);
+        if (omittedSeen.insert(std::hash<std::string>{}(key)).second) {
+            result.countOmitted(issue);
+        }
     }
 
     // The message is built only when it is written: silent evaluations and
@@ -940,6 +956,8 @@ class Evaluation {
     // Indices of the issues written, by code, pointer and message.
     std::unordered_set<std::size_t, IssueHash, IssueEqual> written{0, IssueHash{&result.issues},
                                                                    IssueEqual{&result.issues}};
+    // Hashes of the issues counted past the result's bound.
+    std::unordered_set<std::size_t> omittedSeen;
     // Strict mode's namers of each entry subschema met so far.
     std::unordered_map<const SchemaNode*, MemberNamers> namerCache;
 };

@@ -96,5 +96,51 @@ TEST(VerdictRule, ErrorsFailWhateverTheFlagsAndSeveritiesStayUnchanged) {
     EXPECT_EQ(result.issues[2].severity, Severity::Error);
 }
 
+// A bound on the issues kept changes what is listed, never the verdict or
+// how many there are of each severity.
+TEST(ValidationResult, IssuesPastTheBoundAreCountedNotKept) {
+    std::string groups = "{\"groups\":[{}";
+    for (int i = 0; i < 40; ++i) groups += ",{}";
+    groups += "]}";
+    std::string members = "{\"groups\":[]";
+    for (int i = 0; i < 30; ++i) members += ",\"a\":0";
+    members += "}";
+    struct Case {
+        const char* name;
+        std::string text;
+        bool failOnWarning;
+    };
+    const Case cases[] = {
+        {"empty groups", groups, false},
+        {"repeated members", members, false},
+        {"repeated members, failing", members, true},
+        {"both", members.substr(0, members.size() - 1) + "," + groups.substr(1), false}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ValidateOptions options;
+        options.failOnWarning = c.failOnWarning;
+        const ValidationResult all = validateText("BridgingConfiguration", c.text, options);
+        ASSERT_GT(all.issues.size(), 20u);
+        EXPECT_EQ(all.omitted.total(), 0u);
+        options.maxIssues = 7;
+        const ValidationResult kept = validateText("BridgingConfiguration", c.text, options);
+        ASSERT_EQ(kept.issues.size(), 7u);
+        EXPECT_EQ(kept.ok, all.ok);
+        IssueCounts counts = kept.omitted;
+        for (const Issue& issue : kept.issues) counts.add(issue.severity);
+        IssueCounts expected;
+        for (const Issue& issue : all.issues) expected.add(issue.severity);
+        EXPECT_EQ(counts.errors, expected.errors);
+        EXPECT_EQ(counts.warnings, expected.warnings);
+        EXPECT_EQ(counts.infos, expected.infos);
+        // The first ones found are the ones kept, placed in the text.
+        for (std::size_t i = 0; i < kept.issues.size(); ++i) {
+            EXPECT_EQ(kept.issues[i].code, all.issues[i].code);
+            EXPECT_EQ(kept.issues[i].pointer, all.issues[i].pointer);
+            EXPECT_EQ(kept.issues[i].location.offset, all.issues[i].location.offset);
+        }
+    }
+}
+
 }  // namespace
 }  // namespace OrvexConfigValidate

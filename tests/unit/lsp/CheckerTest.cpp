@@ -16,6 +16,7 @@
 #include "JunitFormat.hpp"
 #include "SarifFormat.hpp"
 #include "lsp/Checker.hpp"
+#include "lsp/Diagnostics.hpp"
 #include "lsp/FileUri.hpp"
 
 namespace OrvexConfigValidate::Lsp {
@@ -80,7 +81,7 @@ TEST(Checker, LfCrLfAndLoneCrFilesGiveTheSameLinesEverywhere) {
         for (const auto& d : report.diagnostics) tool.emplace_back(d.code, d.position->line);
         const std::string shown = Tool::formatText(report, false);
         const std::string json = Tool::formatJsonText(report);
-        const std::string sarif = Tool::formatSarif(report, "/", "0").dump();
+        const std::string sarif = nlohmann::json::parse(Tool::formatSarif(report, "/", "0")).dump();
         const std::string junit = Tool::formatJunit(report);
         for (const auto& [code, line] : tool) {
             const std::string at = ":" + std::to_string(line) + ":";
@@ -154,6 +155,41 @@ TEST(Checker, EditsOfALargeTextAreCarriedFromThePreviousText) {
     // And the state made by that check carries the next edit.
     edit("\"name\": \"Talk group 12\"", "\"name\": \"Talk group twelve\"");
     EXPECT_EQ(checker.carriedEdits(), 4U);
+}
+
+// A document with an issue every few bytes: the first kMaxPublished are
+// published, then one diagnostic that counts the rest, alone and paired.
+TEST(Checker, PublishesAtMostTheBoundAndCountsTheRest) {
+    const int groups = 3000;
+    std::string text = "{\"groups\":[{}";
+    for (int i = 1; i < groups; ++i) text += ",{}";
+    text += "]}";
+    ValidateOptions all;
+    const std::size_t total = validateText(kBridgesSchemaId, text, all).issues.size();
+    ASSERT_GT(total, 2 * kMaxPublished);
+    for (const bool paired : {false, true}) {
+        SCOPED_TRACE(paired ? "paired" : "alone");
+        char pattern[] = "/tmp/orvex-lsp-bound-XXXXXX";
+        ASSERT_NE(::mkdtemp(pattern), nullptr);
+        const std::string folder = pattern;
+        if (paired) std::ofstream(folder + "/orvexbridged_conf.json") << "{\"mode\": 3}";
+        DocumentStore store;
+        Checker checker(store, CheckSettings{});
+        const std::string uri = uriFromPath(folder + "/bridges.json");
+        store.open(uri, text, 1);
+        const std::vector<Publication> published = checker.refresh(uri);
+        ASSERT_FALSE(published.empty());
+        const nlohmann::json& diagnostics = published.front().diagnostics;
+        ASSERT_EQ(diagnostics.size(), kMaxPublished + 1);
+        std::size_t shown = 0;
+        for (const auto& diagnostic : diagnostics) shown += diagnostic.contains("code") ? 1 : 0;
+        EXPECT_EQ(shown, kMaxPublished);
+        // The pair adds no issue of the bridges text for this server.
+        EXPECT_EQ(diagnostics.back()["message"],
+                  std::to_string(total - kMaxPublished) + " more issues not shown");
+        std::error_code ec;
+        std::filesystem::remove_all(folder, ec);
+    }
 }
 
 TEST(Checker, SettingsFromInitializationOptions) {

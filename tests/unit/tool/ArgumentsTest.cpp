@@ -54,6 +54,20 @@ TEST(Arguments, StrictAndMaxSize) {
               std::string::npos);
 }
 
+TEST(Arguments, MaxIssuesIsACountAndZeroListsAll) {
+    EXPECT_EQ(parseArguments({"bridges.json"}).commandLine.maxIssues, kDefaultMaxIssues);
+    EXPECT_EQ(parseArguments({"--max-issues=0", "bridges.json"}).commandLine.maxIssues, 0u);
+    EXPECT_EQ(parseArguments({"--max-issues", "25", "b.json"}).commandLine.maxIssues, 25u);
+    for (const char* bad : {"", "1K", "-1", "lots", "99999999999999999999"}) {
+        EXPECT_EQ(parseArguments({"--max-issues", bad, "bridges.json"}).error,
+                  std::string("option '--max-issues' needs a number of issues (0 for no limit), "
+                              "not '") +
+                      bad + "'");
+    }
+    EXPECT_EQ(parseArguments({"--lsp", "--max-issues", "5"}).error,
+              "--max-issues applies to checks only");
+}
+
 TEST(Arguments, SizesWithUnits) {
     EXPECT_EQ(parseSize("0"), 0u);
     EXPECT_EQ(parseSize("4096"), 4096u);

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <nlohmann/json.hpp>
+
 #include "Report.hpp"
 
 namespace OrvexConfigValidate::Tool {
@@ -90,7 +92,7 @@ TEST(JsonReport, FilesWithTheirIssuesAndSummary) {
     Report report = sample();
     report.diagnostics.push_back(
         {0, Severity::Error, "", "parse_error", "bad", TextPosition{1, 2}});
-    const auto json = formatJson(report);
+    const auto json = nlohmann::ordered_json::parse(formatJsonText(report));
     ASSERT_EQ(json["files"].size(), 2u);
     EXPECT_EQ(json["files"][0]["file"], "conf/orvexbridged_conf.json");
     EXPECT_EQ(json["files"][0]["schema"], "BridgingServerConfiguration");
@@ -108,7 +110,8 @@ TEST(JsonReport, FilesWithTheirIssuesAndSummary) {
 
     report.diagnostics[0].hint = "did you mean \"x\"?";
     report.diagnostics[0].related = TextPosition{4, 2};
-    const auto withExtras = formatJson(report)["files"][1]["issues"][0];
+    const auto withExtras =
+        nlohmann::ordered_json::parse(formatJsonText(report))["files"][1]["issues"][0];
     EXPECT_EQ(withExtras["hint"], "did you mean \"x\"?");
     EXPECT_EQ(withExtras["related"].dump(), R"({"line":4,"column":2})");
 }

@@ -29,23 +29,40 @@ std::string bridgesPathOf(const std::string& serverPath, const nlohmann::json& s
     return bridgesFileFor(serverPath, server).path;
 }
 
-// Written as text one diagnostic at a time: a file of a million issues
-// is never held as values, whose building and freeing (which allocates
-// too) would need many times the memory. Also keeps the issues' fixes with
-// the document, for its code actions.
+// The issues of one call kept for publishing: those of a pair's two files.
+ValidateOptions publishedOptions(ValidateOptions options) {
+    options.maxIssues = 2 * kMaxPublished;
+    return options;
+}
+
+// At most kMaxPublished, then one that counts the rest (those the library
+// only counted included), written as text one diagnostic at a time: a file
+// of many issues is never held as values, whose building and freeing (which
+// allocates too) would need many times the memory. Also keeps the issues'
+// fixes with the document, for its code actions.
 JsonPayload diagnosticsOf(const ValidationResult& result, int source, Document& document) {
     const TextPositions& positions = document.positions();
     std::string text = "[";
     document.fixes.clear();
+    std::size_t notShown = result.omittedIn(source).total();
+    std::size_t published = 0;
     for (const auto& issue : result.issues) {
         if (issue.source != source) continue;
+        if (published == kMaxPublished) {
+            ++notShown;
+            continue;
+        }
         nlohmann::json diagnostic = toDiagnostic(issue, document.text, positions, document.uri);
-        if (text.size() > 1) text += ',';
+        if (published++ != 0) text += ',';
         text += serialise(diagnostic);
         if (issue.fixes.empty()) continue;
         const std::size_t begin = issue.location.offset;
         document.fixes.push_back(
             {begin, begin + issue.location.length, std::move(diagnostic), issue.fixes});
+    }
+    if (notShown != 0) {
+        if (published != 0) text += ',';
+        text += serialise(notShownDiagnostic(notShown));
     }
     text += ']';
     return JsonPayload::encoded(std::move(text));
@@ -155,7 +172,8 @@ std::string Checker::schemaIdFor(const Document& document) const {
 void Checker::rememberBridges(const Document& bridges, ParsedText&& parsed,
                               const ValidationResult& result, int source,
                               const std::string& serverText) {
-    if (bridges.text.size() < IncrementalCheck::kMinimumSize ||
+    // Edits are carried over a complete result only.
+    if (result.omitted.total() != 0 || bridges.text.size() < IncrementalCheck::kMinimumSize ||
         !IncrementalCheck::applies(settings.options, !serverText.empty())) {
         incremental.erase(bridges.uri);
         return;
@@ -175,7 +193,8 @@ bool Checker::checkPair(Document& document, const Partner& partner, Publication&
     const std::string& bridgesText = partner.isServer ? document.text : partner.text;
     ParsedText server = parseText(serverText);
     ParsedText bridgesParse = parseText(bridgesText);
-    ValidationResult result = validator.validateTextPair(server, bridgesParse, settings.options);
+    ValidationResult result =
+        validator.validateTextPair(server, bridgesParse, publishedOptions(settings.options));
     if (hasParseError(result)) return false;
     addFixes(result, server, serverText, 0);
     addFixes(result, bridgesParse, bridgesText, 1);
@@ -246,7 +265,7 @@ void Checker::check(Document& document, std::set<std::string>& done,
         // One parse serves the check and the carrying of later edits.
         ParsedText parsed = parseText(document.text);
         ValidationResult result =
-            validator.validateText(document.schemaId, parsed, settings.options);
+            validator.validateText(document.schemaId, parsed, publishedOptions(settings.options));
         addFixes(result, parsed, document.text, 0);
         own.diagnostics = diagnosticsOf(result, 0, document);
         if (document.schemaId == kBridgesSchema) {

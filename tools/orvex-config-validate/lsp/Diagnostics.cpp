@@ -80,4 +80,13 @@ nlohmann::json failureDiagnostic(const std::string& what) {
             {"message", what}};
 }
 
+nlohmann::json notShownDiagnostic(std::size_t count) {
+    const nlohmann::json origin = {{"line", 0}, {"character", 0}};
+    return {{"range", {{"start", origin}, {"end", origin}}},
+            {"severity", 3},
+            {"source", kSource},
+            {"message",
+             std::to_string(count) + (count == 1 ? " more issue" : " more issues") + " not shown"}};
+}
+
 }  // namespace OrvexConfigValidate::Lsp

@@ -34,4 +34,12 @@ nlohmann::json toDiagnostic(const Issue& issue, std::string_view text,
 // A diagnostic for a validation that could not run to its end.
 nlohmann::json failureDiagnostic(const std::string& what);
 
+// The most diagnostics published for one document: an editor lists no more
+// usefully, and each costs the server and the editor some hundred bytes.
+constexpr std::size_t kMaxPublished = 1000;
+
+// The one diagnostic, at the start of the document, that says how many
+// issues past kMaxPublished were not published.
+nlohmann::json notShownDiagnostic(std::size_t count);
+
 }  // namespace OrvexConfigValidate::Lsp
