@@ -179,7 +179,7 @@ TEST(Checker, PublishesAtMostTheBoundAndCountsTheRest) {
         store.open(uri, text, 1);
         const std::vector<Publication> published = checker.refresh(uri);
         ASSERT_FALSE(published.empty());
-        const nlohmann::json& diagnostics = published.front().diagnostics;
+        const nlohmann::json diagnostics = published.front().diagnostics.parsed();
         ASSERT_EQ(diagnostics.size(), kMaxPublished + 1);
         std::size_t shown = 0;
         for (const auto& diagnostic : diagnostics) shown += diagnostic.contains("code") ? 1 : 0;
