@@ -229,4 +229,14 @@ if(ORVEX_BASH_PROGRAM AND NOT ORVEX_SANITIZE)
         WORKING_DIRECTORY ${PROJECT_SOURCE_DIR})
     set_tests_properties(tool.input.out_of_memory_is_one_files_error PROPERTIES LABELS "tool;e2e"
         PASS_REGULAR_EXPRESSION "huge/bridges.json: error: not enough memory to check this file \\[out_of_memory\\]\n2 files checked: 1 error, 0 warnings, 0 notes\nstatus 2\n$")
+    # Whichever allocation fails, the file's error is reported and the
+    # process never aborts (freeing a large document must not need memory).
+    string(REPEAT "{}," 329999 empty_groups)
+    file(WRITE ${CMAKE_CURRENT_BINARY_DIR}/empty-groups.json "{\"groups\": [${empty_groups}{}]}")
+    add_test(NAME tool.input.out_of_memory_at_any_cap
+        COMMAND ${ORVEX_BASH_PROGRAM} -c "for mib in $(seq 24 4 96); do out=$(ulimit -v $((mib * 1024)); \"$0\" --schema BridgingConfiguration \"$1\" 2>&1); status=$?; case $status:$out in [12]:*'1 file checked: '*) ;; *) echo \"at $mib MiB: status $status\"; exit 1 ;; esac; done; echo swept"
+            $<TARGET_FILE:orvex-config-validate> ${CMAKE_CURRENT_BINARY_DIR}/empty-groups.json
+        WORKING_DIRECTORY ${PROJECT_SOURCE_DIR})
+    set_tests_properties(tool.input.out_of_memory_at_any_cap PROPERTIES LABELS "tool;e2e" TIMEOUT 120
+        PASS_REGULAR_EXPRESSION "^swept\n$")
 endif()

@@ -2,17 +2,29 @@
 #pragma once
 
 #include <memory>
+#include <utility>
 #include <vector>
 
 #include <nlohmann/json.hpp>
 #include <orvexconfigvalidate/OrvexConfigValidate.hpp>
 
+#include "json/ReleaseValue.hpp"
 #include "json/TextIndex.hpp"
 #include "json/WrittenNumbers.hpp"
 
 namespace OrvexConfigValidate {
 
 struct ParsedText::Impl {
+    Impl() = default;
+    Impl(const Impl&) = delete;
+    Impl& operator=(const Impl&) = delete;
+    // A document may be freed because memory ran out: the index goes first
+    // and the document is freed without asking for more.
+    ~Impl() {
+        { const TextIndex gone = std::move(index); }
+        releaseValue(document);
+    }
+
     nlohmann::json document;
     TextIndex index;
     std::vector<Issue> issues;

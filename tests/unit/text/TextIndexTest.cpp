@@ -6,6 +6,8 @@
 
 #include <orvexconfigvalidate/OrvexConfigValidate.hpp>
 
+#include "json/ReleaseValue.hpp"
+
 namespace OrvexConfigValidate {
 namespace {
 
@@ -78,6 +80,31 @@ TEST(TextIndex, ManyMembersAndDeepSubtreesAreSkippedExactly) {
         const std::size_t inner = k % 3 == 0 ? value + 3 : value;
         EXPECT_EQ(parsed.locate(pointer).offset, inner) << pointer;
         EXPECT_EQ(parsed.pointerAt(inner), pointer);
+    }
+}
+
+}  // namespace
+}  // namespace OrvexConfigValidate
+
+namespace OrvexConfigValidate {
+namespace {
+
+// Freeing a document walks it without the heap: past the fixed levels,
+// mixed with objects, and wide; every value is freed once (the sanitizer
+// builds see a leak or a double free) and the value is left null.
+TEST(ReleaseValue, FreesAnyShapeAndLeavesNull) {
+    const std::string deep = std::string(1000, '[') + "1" + std::string(1000, ']');
+    std::string mixed;
+    for (int i = 0; i < 400; ++i) mixed += "{\"a\": [1, \"two\", ";
+    mixed += "{}";
+    for (int i = 0; i < 400; ++i) mixed += "], \"b\": {\"c\": null}}";
+    std::string wide = "[";
+    for (int i = 0; i < 10000; ++i) wide += "{\"k\": [\"long enough to be on the heap\"]},";
+    wide += "0]";
+    for (const std::string& text : {deep, mixed, wide, std::string("\"s\""), std::string("{}")}) {
+        nlohmann::json value = nlohmann::json::parse(text);
+        releaseValue(value);
+        EXPECT_TRUE(value.is_null()) << text.substr(0, 40);
     }
 }
 
