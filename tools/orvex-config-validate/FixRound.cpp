@@ -52,6 +52,7 @@ class Round {
 
     bool addsNoIssue(const std::vector<AppliedFixes>& fixed) const {
         std::vector<std::string> texts;
+        texts.reserve(fixed.size());
         for (const AppliedFixes& one : fixed) texts.push_back(one.text);
         const std::vector<IssueKey> now = keysOf(check_(texts));
         return std::includes(keys_.begin(), keys_.end(), now.begin(), now.end());

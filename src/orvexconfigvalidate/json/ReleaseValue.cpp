@@ -13,25 +13,25 @@ using Json = nlohmann::json;
 // Levels walked without the heap; real configurations are a few deep.
 constexpr std::size_t kLevels = 256;
 
-bool hasChildren(const Json& value) {
+bool hasChildren(const Json& value) noexcept {
     return (value.is_array() || value.is_object()) && !value.empty();
 }
 
-// The container's last child.
-Json& lastChild(Json& container) {
-    if (container.is_array()) return container.get_ref<Json::array_t&>().back();
-    return std::prev(container.get_ref<Json::object_t&>().end())->second;
+// The last child of a non-empty container.
+Json& lastChild(Json& container) noexcept {
+    if (auto* elements = container.get_ptr<Json::array_t*>()) return elements->back();
+    return std::prev(container.get_ptr<Json::object_t*>()->end())->second;
 }
 
 // Removes the last child, which has no children of its own: freeing it
 // allocates nothing.
-void dropLastChild(Json& container) {
-    if (container.is_array()) {
-        container.get_ref<Json::array_t&>().pop_back();
+void dropLastChild(Json& container) noexcept {
+    if (auto* elements = container.get_ptr<Json::array_t*>()) {
+        elements->pop_back();
         return;
     }
-    auto& members = container.get_ref<Json::object_t&>();
-    members.erase(std::prev(members.end()));
+    auto* members = container.get_ptr<Json::object_t*>();
+    members->erase(std::prev(members->end()));
 }
 
 }  // namespace
