@@ -21,6 +21,7 @@ run(${CMAKE_COMMAND} -S ${SOURCE_DIR}/tests/install/consumer -B ${WORK_DIR}/buil
     "-DCMAKE_CXX_FLAGS=${flags}" "-DCMAKE_EXE_LINKER_FLAGS=${flags}")
 run(${CMAKE_COMMAND} --build ${WORK_DIR}/build)
 run(${WORK_DIR}/build/consumer)
+run(${WORK_DIR}/build/plugin_host)
 
 # The tool built against the installed package checks the good example.
 run(${CMAKE_COMMAND} -S ${SOURCE_DIR}/tests/install/tool-consumer -B ${WORK_DIR}/tool

@@ -3,8 +3,6 @@
 
 #include <orvexconfigvalidate/OrvexConfigValidate.hpp>
 
-bool pluginAcceptsText(const char* text);
-
 int main() {
     const auto rejected = OrvexConfigValidate::validate("", nlohmann::json::object(), {});
     const auto accepted = OrvexConfigValidate::validate(
@@ -16,11 +14,6 @@ int main() {
     }
     if (!accepted.ok || !accepted.issues.empty()) {
         std::cerr << "valid network address was rejected\n";
-        return 1;
-    }
-    if (!pluginAcceptsText(R"({"address": "10.0.0.1", "port": 7443})") ||
-        pluginAcceptsText(R"({"address": "10.0.0.1", "port": 74430})")) {
-        std::cerr << "the plugin's verdicts are wrong\n";
         return 1;
     }
     std::cout << "consumer ok\n";
