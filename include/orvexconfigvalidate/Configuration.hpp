@@ -223,16 +223,26 @@ class LineTable {
 
 // ---- Deployments ----
 
+// How a server file's bridges file name is read.
+enum class BridgesFileReading {
+    // The folder stands for the server's configuration directory (a copy of
+    // it, a repository): a relative name lies under it (never outside), an
+    // absolute name is taken by its last component.
+    InFolder,
+    // Exactly as the server opens it when it starts or reloads: an absolute
+    // name as it stands, a relative one against the server file's folder.
+    AsTheServer,
+};
+
 // The bridges file a server file names: "bridges.json" beside it when the
-// member is absent or not a string; a relative name under the server file's
-// folder (never outside it); an absolute name by its last component, as the
-// folder stands for the server's configuration directory.
+// member is absent or not a string; otherwise the name, read as asked.
 struct BridgesFileChoice {
     std::string path;     // "" when no usable file is named
     bool named = false;   // the server sets the member to a string
     std::string problem;  // why no path, for a missing_bridges_file message
 };
-BridgesFileChoice bridgesFileFor(const std::string& serverFile, const nlohmann::json& server);
+BridgesFileChoice bridgesFileFor(const std::string& serverFile, const nlohmann::json& server,
+                                 BridgesFileReading reading = BridgesFileReading::InFolder);
 
 // Whether a path, once its symbolic links are followed, still lies inside
 // folder (a path that does not exist, or a dangling link, reads nothing and
@@ -254,6 +264,7 @@ struct DeploymentOptions {
     // Where texts come from; by default readConfigurationFile. An editor
     // hands in its open buffers here.
     std::function<FileText(const std::string& path)> read;
+    BridgesFileReading reading = BridgesFileReading::InFolder;
 };
 
 // A server file and the bridges file it names, read and judged together.

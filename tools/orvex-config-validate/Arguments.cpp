@@ -12,13 +12,36 @@ namespace {
 bool isValueOption(const std::string& name) {
     return name == "--schema" || name == "--schema-dir" || name == "--format" ||
            name == "--server" || name == "--bridges" || name == "--print-schema" ||
-           name == "--explain" || name == "--max-size" || name == "--max-issues";
+           name == "--explain" || name == "--max-size" || name == "--max-issues" ||
+           name == "--config-test" || name == "-t" || name == "--display-name";
 }
 
 bool isFlagOption(const std::string& name) {
     return name == "--fail-on-warning" || name == "--fail-on-info" || name == "--list-schemas" ||
            name == "--help" || name == "-h" || name == "--version" || name == "--strict" ||
-           name == "--lsp" || name == "--fix" || name == "--diff";
+           name == "--lsp" || name == "--fix" || name == "--diff" || name == "-q" ||
+           name == "--quiet";
+}
+
+// The long name of an option that also has a short one.
+std::string longName(const std::string& name) {
+    if (name == "-t") return "--config-test";
+    if (name == "-q") return "--quiet";
+    return name;
+}
+
+// The options of a check before a reload; false for any other option.
+bool applyReloadOption(CommandLine& line, const std::string& name, const std::string& value) {
+    if (name == "--config-test") {
+        line.configTest = value;
+    } else if (name == "--display-name") {
+        line.displayName = value;
+    } else if (name == "--quiet") {
+        line.quiet = true;
+    } else {
+        return false;
+    }
+    return true;
 }
 
 std::string joined(const std::vector<std::string>& items) {
@@ -101,7 +124,9 @@ std::string applyOption(CommandLine& line, std::vector<std::string>& seen, const
         if (contains(seen, name)) return "option '" + name + "' is given more than once";
         seen.push_back(name);
     }
-    if (name == "--schema") {
+    if (applyReloadOption(line, name, value)) {
+        if (name != "--quiet" && value.empty()) return "option '" + name + "' needs a file name";
+    } else if (name == "--schema") {
         line.schemaId = value;
     } else if (name == "--schema-dir") {
         if (value.empty()) return "option '--schema-dir' needs a directory";
@@ -137,7 +162,8 @@ std::string applyOption(CommandLine& line, std::vector<std::string>& seen, const
 }
 
 bool hasInputs(const CommandLine& line) {
-    return !line.files.empty() || !line.serverFile.empty() || !line.bridgesFile.empty();
+    return !line.files.empty() || !line.serverFile.empty() || !line.bridgesFile.empty() ||
+           !line.configTest.empty();
 }
 
 // Files come from the editor; only the schema directory applies.
@@ -148,6 +174,34 @@ std::string lspUsageError(const CommandLine& line, const std::vector<std::string
         contains(seen, "--print-schema")) {
         return "--lsp cannot be combined with --schema, --list-schemas or --print-schema";
     }
+    return "";
+}
+
+// --config-test reads its own pair: the server file and the bridges file it
+// names, or --bridges in place of that one.
+std::string configTestUsageError(const CommandLine& line, const std::vector<std::string>& seen) {
+    for (const char* other : {"--server", "--schema", "--format", "--fix", "--diff"}) {
+        if (contains(seen, other))
+            return std::string("--config-test cannot be combined with ") + other;
+    }
+    if (!line.files.empty()) return "--config-test takes no FILE arguments";
+    if (line.configTest == "-" || line.bridgesFile == "-") {
+        return "--config-test reads files, not standard input";
+    }
+    return "";
+}
+
+// What -q and --display-name need of an ordinary check.
+std::string checkOptionsUsageError(const CommandLine& line, const std::vector<std::string>& seen) {
+    if (line.quiet && (line.format != OutputFormat::Text || line.fix == FixMode::Diff)) {
+        return "-q applies to the text report only";
+    }
+    if (!contains(seen, "--display-name")) return "";
+    if (line.files.size() != 1 || !line.serverFile.empty()) {
+        return "--display-name names the one file checked: give one FILE, or use it with "
+               "--config-test";
+    }
+    if (line.fix != FixMode::None) return "--display-name cannot be combined with --fix or --diff";
     return "";
 }
 
@@ -184,7 +238,14 @@ std::string chooseAction(CommandLine& line, const std::vector<std::string>& seen
         line.action = list ? Action::ListSchemas : Action::PrintSchema;
         return "";
     }
+    if (contains(seen, "--config-test")) {
+        std::string error = configTestUsageError(line, seen);
+        if (error.empty()) line.action = Action::ConfigTest;
+        return error;
+    }
     line.action = Action::Check;
+    std::string optionsError = checkOptionsUsageError(line, seen);
+    if (!optionsError.empty()) return optionsError;
     if (line.serverFile.empty() != line.bridgesFile.empty()) {
         return "--server and --bridges must be given together";
     }
@@ -244,7 +305,7 @@ ParsedArguments parseArguments(const std::vector<std::string>& args) {
             continue;
         }
         const std::size_t equals = arg.find('=');
-        const std::string name = arg.substr(0, equals);
+        const std::string name = longName(arg.substr(0, equals));
         std::string value;
         if (isValueOption(name)) {
             if (equals != std::string::npos) {
@@ -280,7 +341,9 @@ CheckPlan planChecks(const CommandLine& line, const std::vector<std::string>& kn
     if (!line.serverFile.empty()) {
         plan.units.push_back({"Obs", {line.serverFile, line.bridgesFile}, true});
     }
-    for (const auto& file : line.files) {
+    for (const auto& read : line.files) {
+        // Reported and judged under its display name, read where it is.
+        const std::string& file = line.displayName.empty() ? read : line.displayName;
         const std::string id = line.schemaId.empty() ? schemaIdForFileName(file) : line.schemaId;
         if (id.empty()) {
             plan.error = "cannot tell which schema '" + file + "' follows: pass --schema ID (" +
@@ -291,6 +354,7 @@ CheckPlan planChecks(const CommandLine& line, const std::vector<std::string>& kn
             return plan;
         }
         plan.units.push_back({id, {file}, false});
+        if (file != read) plan.units.back().readFrom = read;
     }
     return plan;
 }
@@ -298,6 +362,7 @@ CheckPlan planChecks(const CommandLine& line, const std::vector<std::string>& kn
 std::string helpText() {
     return R"(Usage: orvex-config-validate [OPTIONS] FILE...
        orvex-config-validate [OPTIONS] --server FILE --bridges FILE [FILE...]
+       orvex-config-validate [OPTIONS] -t|--config-test SERVERFILE [--bridges FILE]
        orvex-config-validate --list-schemas | --print-schema ID | --explain CODE
        orvex-config-validate --lsp [--schema-dir DIR] [--strict]
        orvex-config-validate --help | --version
@@ -321,6 +386,20 @@ Inputs:
   --bridges FILE       ... and the bridges file (bridges.json), checked together
                        as one "Obs" document, so that the rules between the two
                        files (server mode against groups) apply
+  -t, --config-test SERVERFILE
+                       test before the server starts or reloads: the server
+                       file and the bridges file it names, read as the server
+                       opens them (an absolute name as it stands, a relative
+                       one against the server file's folder), checked as a
+                       pair. Every diagnostic and a last line that says whether
+                       the test passed go to standard error; standard output
+                       stays empty. --bridges FILE reads the bridges file from
+                       FILE instead (a new version about to be installed). Any
+                       exit status other than 0 must stop the reload.
+  --display-name NAME  report the one FILE (or the --config-test server file)
+                       under NAME and judge it by NAME: the schema its name
+                       implies, and the bridges file beside it; for a new
+                       version checked in a temporary file
 
 Options:
   --schema-dir DIR     use DIR/ID.schema.json (or DIR/common/ID.schema.json)
@@ -341,6 +420,9 @@ Options:
                        extended attributes), then report what remains
   --diff               print the safe fixes as a unified diff (for git apply)
                        and change nothing
+  -q, --quiet          list only what fails the check (errors, and warnings or
+                       notes under --fail-on-*), without a summary or last line
+                       when it passes
   --format FORMAT      text (default): one line per issue and a summary;
                        json: one JSON report; github: GitHub Actions
                        annotations; sarif: a SARIF 2.1.0 log; junit: JUnit XML

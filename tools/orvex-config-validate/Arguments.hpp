@@ -14,7 +14,16 @@
 
 namespace OrvexConfigValidate::Tool {
 
-enum class Action { Check, Help, Version, ListSchemas, PrintSchema, Explain, LanguageServer };
+enum class Action {
+    Check,
+    ConfigTest,
+    Help,
+    Version,
+    ListSchemas,
+    PrintSchema,
+    Explain,
+    LanguageServer
+};
 enum class OutputFormat { Text, Json, Github, Sarif, Junit };
 // --fix writes the safe fixes into the files; --diff shows them.
 enum class FixMode { None, Apply, Diff };
@@ -31,6 +40,9 @@ struct CommandLine {
     std::string serverFile;     // --server
     std::string bridgesFile;    // --bridges
     std::vector<std::string> files;
+    std::string configTest;   // --config-test (-t): the server file to test before a reload
+    std::string displayName;  // --display-name: the name the one file checked is reported under
+    bool quiet = false;       // -q: only what fails the check
     ValidateOptions options;
     std::size_t maxSize = kDefaultMaxSize;      // --max-size, in bytes
     std::size_t maxIssues = kDefaultMaxIssues;  // --max-issues; 0: no limit
@@ -46,6 +58,13 @@ struct CheckUnit {
     // A server file of a deployment folder: its bridges file is the one it
     // names, found and read by the library's deployment rule.
     bool deployment = false;
+    BridgesFileReading reading = BridgesFileReading::InFolder;
+    // Where the file is read when paths.front() is only the name it is
+    // reported and judged under (a new version in a temporary file); "" reads
+    // the path itself. For a deployment, its server file.
+    std::string readFrom{};
+    // For a deployment: where its bridges file is read instead.
+    std::string bridgesReadFrom{};
 };
 
 // A non-empty error is a usage error; the other fields are then unspecified.

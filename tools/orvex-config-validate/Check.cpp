@@ -257,18 +257,27 @@ void addDeploymentFixes(Deployment& deployment, const std::map<std::string, std:
     }
 }
 
+// Where a file of a deployment is read: its own path, unless the unit
+// reads a new version of it from elsewhere.
+const std::string& readPathOf(const CheckUnit& unit, const std::string& path) {
+    if (path == unit.paths.front()) return unit.readFrom.empty() ? path : unit.readFrom;
+    return unit.bridgesReadFrom.empty() ? path : unit.bridgesReadFrom;
+}
+
 // A server file of a deployment folder, with the bridges file it names, as
 // the library's deployment rule finds and reads them.
-void runDeployment(Report& report, const std::string& serverFile, const CheckOptions& check) {
+void runDeployment(Report& report, const CheckUnit& unit, const CheckOptions& check) {
+    const std::string& serverFile = unit.paths.front();
     DeploymentOptions options;
     options.validate = boundedOptions(check, 2);
     options.maxFileSize = check.maxSize;
+    options.reading = unit.reading;
     // SARIF counts columns in code points, for which the texts are kept.
     std::map<std::string, std::string> texts;
-    if (check.countCharacters) {
-        options.read = [&texts, &check](const std::string& path) {
-            FileText read = readConfigurationFile(path, check.maxSize);
-            if (read.text) texts[path] = *read.text;
+    if (check.countCharacters || !unit.readFrom.empty() || !unit.bridgesReadFrom.empty()) {
+        options.read = [&texts, &check, &unit](const std::string& path) {
+            FileText read = readConfigurationFile(readPathOf(unit, path), check.maxSize);
+            if (read.text && check.countCharacters) texts[path] = *read.text;
             return read;
         };
     }
@@ -312,12 +321,15 @@ Report runChecks(const std::vector<CheckUnit>& units, const CheckOptions& option
     for (const auto& check : units) {
         parsed.clear();
         if (check.deployment) {
-            runDeployment(report, check.paths.front(), options);
+            runDeployment(report, check, options);
             continue;
         }
         std::vector<LoadedInput> inputs;
         for (const auto& path : check.paths) {
-            inputs.push_back(loadInput(path, options.standardInput, options.maxSize));
+            const bool elsewhere = !check.readFrom.empty() && inputs.empty();
+            inputs.push_back(loadInput(elsewhere ? check.readFrom : path, options.standardInput,
+                                       options.maxSize));
+            if (elsewhere) inputs.back().name = path;
         }
         Unit unit;
         unit.schemaId = check.schemaId;

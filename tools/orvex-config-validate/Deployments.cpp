@@ -174,6 +174,11 @@ InputPlan planInputs(const CommandLine& line, const std::vector<std::string>& kn
         }
     }
     input.searched = !directories.empty();
+    if (input.searched && !line.displayName.empty()) {
+        input.plan.error =
+            "--display-name names one file, and '" + directories.front() + "' is a folder";
+        return input;
+    }
     if (input.searched && !line.schemaId.empty()) {
         input.plan.error = "--schema applies to FILE arguments; in folder '" + directories.front() +
                            "' the file names tell the schema";

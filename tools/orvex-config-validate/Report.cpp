@@ -142,6 +142,19 @@ void sortDiagnostics(Report& report) {
 }
 
 void writeText(const Report& report, bool colour, OutputSink& out) {
+    writeIssueLines(report, colour, out);
+    out << summaryLine(report);
+}
+
+void keepFailing(Report& report, const ValidateOptions& options) {
+    auto& all = report.diagnostics;
+    all.erase(std::remove_if(
+                  all.begin(), all.end(),
+                  [&options](const Diagnostic& d) { return !failsVerdict(d.severity, options); }),
+              all.end());
+}
+
+void writeIssueLines(const Report& report, bool colour, OutputSink& out) {
     std::vector<std::string> names;
     names.reserve(report.files.size());
     for (const auto& file : report.files) names.push_back(printable(file.name));
@@ -149,7 +162,6 @@ void writeText(const Report& report, bool colour, OutputSink& out) {
     for (std::size_t file = 0; file < report.files.size(); ++file) {
         if (report.files[file].notShown.total() != 0) out << notShownText(report, file) << "\n";
     }
-    out << summaryLine(report);
 }
 
 std::string formatText(const Report& report, bool colour) {

@@ -105,6 +105,11 @@ std::vector<std::vector<const Diagnostic*>> diagnosticsByFile(const Report& repo
 // the files and their names is escaped (see printable()).
 void writeText(const Report& report, bool colour, OutputSink& out);
 std::string formatText(const Report& report, bool colour);
+// The same without the summary line.
+void writeIssueLines(const Report& report, bool colour, OutputSink& out);
+
+// Drops the diagnostics that do not make their file fail (-q).
+void keepFailing(Report& report, const ValidateOptions& options);
 
 // The JSON report, indented by 2 and ending in a newline: per file its
 // issues and, when some were cut, "notShown"; then the counts. Text from the

@@ -13,6 +13,7 @@
 
 #include "Arguments.hpp"
 #include "Check.hpp"
+#include "ConfigTest.hpp"
 #include "Deployments.hpp"
 #include "Explain.hpp"
 #include "FixRun.hpp"
@@ -67,14 +68,18 @@ int emit(const std::string& text, int status) {
     return written(writeAll(STDOUT_FILENO, text), status);
 }
 
-bool useColour() {
+bool useColour(int fd = STDOUT_FILENO) {
     const char* noColour = std::getenv("NO_COLOR");
-    return isatty(STDOUT_FILENO) == 1 && (noColour == nullptr || *noColour == '\0');
+    return isatty(fd) == 1 && (noColour == nullptr || *noColour == '\0');
 }
 
 // The report, written as it is made.
-int emitReport(const Report& report, OutputFormat format, int status) {
+int emitReport(const Report& report, OutputFormat format, int status, bool quiet) {
     OutputSink out(STDOUT_FILENO);
+    if (quiet) {
+        writeIssueLines(report, useColour(), out);
+        return written(out.finish(), status);
+    }
     switch (format) {
         case OutputFormat::Json:
             writeJson(report, out);
@@ -109,12 +114,13 @@ int check(const CommandLine& line, char** argv) {
         return usageError("schema directory '" + schemaDir + "' is not a directory");
     }
     for (const std::string& link : plan.skippedLinks) {
+        if (line.quiet) break;
         std::cerr << kProgram << ": warning: skipped symbolic link '"
                   << printable(link, LineBreaks::Escape)
                   << "': it leads outside the folder that was named\n";
     }
     for (const std::string& warning : schemaDirectoryWarnings(schemaDir)) {
-        std::cerr << kProgram << ": warning: " << warning << "\n";
+        if (!line.quiet) std::cerr << kProgram << ": warning: " << warning << "\n";
     }
     CheckOptions options;
     options.validate = line.options;
@@ -130,7 +136,21 @@ int check(const CommandLine& line, char** argv) {
     Report report = runPlan(plan, options, keptDocuments);
     if (line.fix == FixMode::Diff) return emit(fixed.diff, exitStatus(report));
     if (line.fix == FixMode::Apply) report.fixesApplied = fixed.applied;
-    return emitReport(report, line.format, exitStatus(report));
+    const int status = exitStatus(report);
+    if (line.quiet) keepFailing(report, line.options);
+    return emitReport(report, line.format, status, line.quiet);
+}
+
+// Everything goes to standard error, as a test before a reload is read.
+int configTest(const CommandLine& line) {
+    const std::string& schemaDir = line.options.schemaDir;
+    std::error_code ec;
+    if (!schemaDir.empty() && !std::filesystem::is_directory(schemaDir, ec)) {
+        return usageError("schema directory '" + schemaDir + "' is not a directory");
+    }
+    const ConfigTestOutcome outcome = runConfigTest(line, kProgram, useColour(STDERR_FILENO));
+    const WriteResult result = writeAll(STDERR_FILENO, outcome.text);
+    return result.outcome == WriteOutcome::Written ? outcome.status : 2;
 }
 
 int printSchema(const std::string& id) {
@@ -185,6 +205,8 @@ int main(int argc, char** argv) {
                 STDIN_FILENO, std::cout, ORVEX_TOOL_VERSION, defaults,
                 OrvexConfigValidate::Lsp::AtStop::KeepToExit);
         }
+        case Action::ConfigTest:
+            return configTest(line);
         case Action::Check:
             break;
     }

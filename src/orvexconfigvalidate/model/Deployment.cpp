@@ -41,7 +41,8 @@ bool leavesFolder(const fs::path& relative) {
     return normal.empty() || normal == "." || *normal.begin() == "..";
 }
 
-BridgesFileChoice namedFile(const std::string& folder, const std::string& name) {
+BridgesFileChoice namedFile(const std::string& folder, const std::string& name,
+                            BridgesFileReading reading) {
     BridgesFileChoice choice;
     choice.named = true;
     const std::string shown = quoted(name);
@@ -50,6 +51,12 @@ BridgesFileChoice namedFile(const std::string& folder, const std::string& name) 
         return choice;
     }
     const fs::path given(name);
+    if (reading == BridgesFileReading::AsTheServer) {
+        // Not normalised: "conf/../b.json" through a linked "conf" is
+        // another file, and the server leaves that to the system.
+        choice.path = given.is_absolute() ? name : joinPath(folder, name);
+        return choice;
+    }
     if (given.is_absolute()) {
         const std::string last = given.filename().string();
         if (last.empty() || last == "." || last == "..") {
@@ -160,13 +167,14 @@ bool staysWithin(const std::string& folder, const std::string& path) {
     return rootEnd == root.end();
 }
 
-BridgesFileChoice bridgesFileFor(const std::string& serverFile, const Json& server) {
+BridgesFileChoice bridgesFileFor(const std::string& serverFile, const Json& server,
+                                 BridgesFileReading reading) {
     const std::string folder = folderOf(serverFile);
     const auto member = server.is_object() ? server.find(kBridgesFileMember) : server.end();
     if (!server.is_object() || member == server.end() || !member->is_string()) {
         BridgesFileChoice choice;
         choice.path = joinPath(folder, kBridgesFileName);
-        if (!staysWithin(folder, choice.path)) {
+        if (reading == BridgesFileReading::InFolder && !staysWithin(folder, choice.path)) {
             choice.problem = std::string("\"") + kBridgesFileName +
                              "\" leads outside the server file's folder through a symbolic "
                              "link; it is not read";
@@ -174,7 +182,7 @@ BridgesFileChoice bridgesFileFor(const std::string& serverFile, const Json& serv
         }
         return choice;
     }
-    return namedFile(folder, member->get<std::string>());
+    return namedFile(folder, member->get<std::string>(), reading);
 }
 
 FileText readConfigurationFile(const std::string& path, std::uint64_t maxSize) {
@@ -206,9 +214,9 @@ Deployment checkDeployment(const Validator& validator, const std::string& server
     serverText.text.reset();
     BridgesFileChoice choice;
     if (deployment.server->ok()) {
-        choice = bridgesFileFor(serverFile, deployment.server->document());
+        choice = bridgesFileFor(serverFile, deployment.server->document(), options.reading);
     } else {
-        choice = bridgesFileFor(serverFile, Json());
+        choice = bridgesFileFor(serverFile, Json(), options.reading);
     }
     deployment.bridgesFile = choice.path;
     std::error_code ec;

@@ -253,6 +253,30 @@ TEST(BridgesFileFor, NamesThatStayInTheFolderAndNamesThatDoNot) {
     }
 }
 
+// As the server opens it: an absolute name as it stands and a relative one
+// against the server file's folder, wherever it leads.
+TEST(BridgesFileFor, AsTheServerOpensIt) {
+    const struct {
+        const char* server;
+        const char* member;
+        const char* path;
+    } cases[] = {
+        {"/etc/ob/orvexbridged_conf.json", R"("/srv/shared/b.json")", "/srv/shared/b.json"},
+        {"/etc/ob/orvexbridged_conf.json", R"("../shared/b.json")", "/etc/ob/../shared/b.json"},
+        {"d/orvexbridged_conf.json", R"("b2.json")", "d/b2.json"},
+        {"orvexbridged_conf.json", R"("conf/b.json")", "conf/b.json"},
+        {"d/orvexbridged_conf.json", "5", "d/bridges.json"},
+        {"d/orvexbridged_conf.json", R"("")", ""},
+    };
+    for (const auto& each : cases) {
+        const BridgesFileChoice choice = bridgesFileFor(
+            each.server, json{{"bridgingConfigurationFileName", json::parse(each.member)}},
+            BridgesFileReading::AsTheServer);
+        EXPECT_EQ(choice.path, each.path) << each.member;
+        EXPECT_EQ(choice.problem.empty(), *each.path != '\0') << each.member;
+    }
+}
+
 // Tokens with "~" and "/" (and the empty token) escaped so that the pointer
 // leads back to the member each names.
 TEST(AppendPointerToken, EscapedTokensLeadBackToTheirMembers) {
