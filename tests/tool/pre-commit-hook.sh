@@ -94,4 +94,63 @@ try_hook
 [ "$status" -eq 0 ] || fail "other JSON file: exit status $status"
 grep -q '^orvex-config-validate\.*(no files to check)Skipped' "$scratch/out" ||
     fail "other JSON file: hook was not skipped"
-echo "pre-commit hooks: good commit passed, broken commit and broken deployment stopped, a custom-named bridges file checked, other files skipped"
+git rm -q --cached notes.json
+rm notes.json
+
+# The configurations of docs/ci.md, exactly as written there: the YAML block
+# that holds the given line.
+doc_config() {
+    awk -v want="$1" '
+        /^```yaml$/ { inside = 1; block = ""; next }
+        /^```$/ && inside { inside = 0; if (index(block, want)) { printf "%s", block; exit } }
+        inside { block = block $0 "\n" }' "$source_dir/docs/ci.md"
+}
+run_config() {
+    set +e
+    pre-commit run --all-files --config "$1" >"$scratch/out" 2>&1
+    status=$?
+    set -e
+}
+# A valid mode-1 deployment: audio groups that the server forces to
+# multistream, fine as a pair though not as a bridges file alone (mode 3).
+mkdir west
+sed 's/"mode": 3,/"mode": 1,/; s#"bridgingConfigurationFileName": "[^"]*"#"bridgingConfigurationFileName": "bridges.json"#' \
+    "$source_dir/examples/good/orvexbridged_conf.json" >west/orvexbridged_conf.json
+cat >west/bridges.json <<'JSON'
+{
+  "groups": [
+    { "id": "{ops}", "type": 1, "name": "Ops", "rx": { "address": "239.1.2.3", "port": 4000 } },
+    { "id": "{crews}", "type": 1, "name": "Crews", "tx": { "address": "239.1.2.4", "port": 4000 } }
+  ],
+  "bridges": [ { "id": "ops-crews", "name": "Ops to crews", "groups": ["{ops}", "{crews}"] } ]
+}
+JSON
+orvex-config-validate --server west/orvexbridged_conf.json --bridges west/bridges.json >/dev/null ||
+    { orvex-config-validate --server west/orvexbridged_conf.json --bridges west/bridges.json >"$scratch/out" 2>&1; fail "the mode-1 deployment is not valid"; }
+git add west
+git commit -qm "a mode-1 deployment"
+
+doc_config "repo: local" >"$scratch/local.yaml"
+grep -q 'language: system' "$scratch/local.yaml" || fail "docs/ci.md has no repo: local configuration"
+run_config "$scratch/local.yaml"
+[ "$status" -eq 0 ] || fail "docs/ci.md's repo: local hook: exit status $status on valid deployments"
+cp "$source_dir/examples/broken/bridges.json" west/bridges.json
+run_config "$scratch/local.yaml"
+[ "$status" -eq 1 ] || fail "docs/ci.md's repo: local hook: exit status $status on a broken deployment"
+grep -q '^west/bridges\.json:[0-9]*:[0-9]*: error: .*\[missing_group_ref\]$' "$scratch/out" ||
+    fail "docs/ci.md's repo: local hook: the tool's diagnostics are missing"
+git checkout -q west/bridges.json
+
+# The remote form, with this repository in place of its address: its rev:
+# must be a tag or commit that the repository has.
+doc_config "rev: " >"$scratch/remote.yaml"
+rev=$(sed -n 's/^ *rev: *\([^ #]*\).*/\1/p' "$scratch/remote.yaml")
+[ -n "$rev" ] || fail "docs/ci.md shows no rev:"
+git -C "$source_dir" rev-parse -q --verify "$rev^{commit}" >/dev/null ||
+    fail "docs/ci.md names rev: $rev, which the repository at $source_dir does not have (create the tag)"
+sed -i "s#^\( *- repo: \)[^ ]*#\1$source_dir#" "$scratch/remote.yaml"
+run_config "$scratch/remote.yaml"
+[ "$status" -eq 0 ] || fail "docs/ci.md's configuration at rev $rev: exit status $status on valid deployments"
+grep -q '^orvex-config-validate (deployments)\.*Passed' "$scratch/out" ||
+    fail "docs/ci.md's configuration at rev $rev: the hook did not run"
+echo "pre-commit hooks: good commit passed, broken commit and broken deployment stopped, a custom-named bridges file checked, other files skipped, docs/ci.md's configurations run as written"
