@@ -13,10 +13,14 @@ manager runs them, signal the stand-in server (examples/reload/
 orvexbridged-standin) only when the test passes, and the stand-in loads a
 configuration only on exit status 0.
 
-Exit status 77 (skipped) only when ansible-playbook or systemd-analyze is
-missing; scripts/setup installs both.
+Exit status 77 (skipped) only when ansible-playbook, puppet or
+systemd-analyze is missing; scripts/setup installs them.
 
-usage: check_reload_recipes.py ansible|systemd TOOL SOURCE_DIR
+puppet: the class examples/reload/puppet/orvexbridged with Debian's puppet
+(puppet apply): a broken server file and a broken bridges file are refused
+with the diagnostics in the error, and only the good file is installed.
+
+usage: check_reload_recipes.py ansible|puppet|systemd TOOL SOURCE_DIR
 """
 import json
 import os
@@ -173,6 +177,67 @@ def check_ansible(tool_dir, source, scratch):
     return 0
 
 
+# ---- Puppet -----------------------------------------------------------------
+
+def puppet_apply(source, scratch, tool, conf, server_source, bridges_source):
+    """puppet apply of the example class, as root would run it, but with
+    every directory of its own in scratch."""
+    parameters = {"server_source": server_source, "bridges_source": bridges_source,
+                  "conf_dir": conf, "checker": tool}
+    manifest = "class { 'orvexbridged': %s }" % ", ".join(
+        f"{name} => '{value}'" for name, value in parameters.items())
+    home = os.path.join(scratch, "puppet")
+    args = ["puppet", "apply", "--detailed-exitcodes", "--color=false",
+            "--modulepath", os.path.join(source, "examples", "reload", "puppet"), "-e", manifest]
+    for setting in ("confdir", "vardir", "codedir", "logdir", "rundir"):
+        args[2:2] = [f"--{setting}", os.path.join(home, setting)]
+    return subprocess.run(args, env=dict(os.environ, HOME=home), capture_output=True, text=True,
+                          timeout=120)
+
+
+def check_puppet(tool, source, scratch):
+    if shutil.which("puppet") is None:
+        print("SKIPPED: puppet is not installed (scripts/setup installs it)")
+        return SKIPPED
+    conf = os.path.join(scratch, "etc")
+    make_deployment(conf, source)
+    new = os.path.join(scratch, "new")
+    make_deployment(new, source)
+    server, bridges = (os.path.join(conf, name) for name in ("orvexbridged_conf.json", "bridges.json"))
+    with open(os.path.join(new, "orvexbridged_conf.json")) as f:
+        text = f.read()
+    # The new server file names the installed bridges file; the broken one also
+    # has a value out of range.
+    for name, old, replacement in [("server.json", '"intervalSecs": 30', '"intervalSecs": 45'),
+                                   ("broken-server.json", '"timeoutSecs": 10', '"timeoutSecs": 0')]:
+        expect(old in text, f"puppet: cannot make {name}")
+        with open(os.path.join(new, name), "w") as f:
+            f.write(text.replace(os.path.join(new, "bridges.json"), bridges).replace(old, replacement))
+    broken_bridges = os.path.join(source, "examples", "broken", "bridges.json")
+    good_bridges = os.path.join(source, "examples", "good", "bridges.json")
+    # (what, server source, bridges source, file refused, diagnostic, files that change)
+    runs = [
+        ("a broken server file", os.path.join(new, "broken-server.json"), good_bridges, server,
+         r"\[schema\]", []),
+        ("a good server file and a broken bridges file", os.path.join(new, "server.json"),
+         broken_bridges, bridges, r"\[missing_group_ref\]", [server]),
+    ]
+    for what, server_source, bridges_source, refused, code, changed in runs:
+        before = {path: read(path) for path in (server, bridges)}
+        run = puppet_apply(source, scratch, tool, conf, server_source, bridges_source)
+        # 4: failures, 6: changes and failures.
+        expect(run.returncode in (4, 6), f"puppet, {what}: exit status {run.returncode}\n{run.stderr}")
+        shown = re.search(r"^Error: .*" + re.escape(refused) + r".*failed: Execution of .*returned 1: "
+                          + re.escape(refused) + r":\d+:\d+: error: [^\0]*?" + code, run.stderr, re.M)
+        expect(shown is not None, f"puppet, {what}: the failure does not show the diagnostic\n{run.stderr}")
+        for path, text in before.items():
+            expect((read(path) != text) == (path in changed),
+                   f"puppet, {what}: {path} {'unchanged' if path in changed else 'changed'}")
+        print(f"puppet, {what}: exit status {run.returncode}, {os.path.basename(refused)} refused; "
+              f"{shown.group(0)[:200] if shown else ''!r}")
+    return 0
+
+
 # ---- systemd ----------------------------------------------------------------
 
 def drop_in_text(source, tool, conf):
@@ -315,6 +380,8 @@ def main():
     with tempfile.TemporaryDirectory() as scratch:
         if mode == "ansible":
             status = check_ansible(os.path.dirname(tool), source, scratch)
+        elif mode == "puppet":
+            status = check_puppet(tool, source, scratch)
         else:
             status = check_systemd(tool, source, scratch)
     if status == SKIPPED:
