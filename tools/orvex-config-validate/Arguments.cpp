@@ -30,18 +30,21 @@ std::string longName(const std::string& name) {
     return name;
 }
 
-// The options of a check before a reload; false for any other option.
-bool applyReloadOption(CommandLine& line, const std::string& name, const std::string& value) {
-    if (name == "--config-test") {
-        line.configTest = value;
-    } else if (name == "--display-name") {
-        line.displayName = value;
-    } else if (name == "--quiet") {
+// The options of a check before a reload: a usage error or "" when the
+// option is one of them, nothing for any other option.
+std::optional<std::string> applyReloadOption(CommandLine& line, const std::string& name,
+                                             const std::string& value) {
+    if (name == "--quiet") {
         line.quiet = true;
-    } else {
-        return false;
+        return "";
     }
-    return true;
+    std::string* target = name == "--config-test"    ? &line.configTest
+                          : name == "--display-name" ? &line.displayName
+                                                     : nullptr;
+    if (target == nullptr) return std::nullopt;
+    if (value.empty()) return "option '" + name + "' needs a file name";
+    *target = value;
+    return "";
 }
 
 std::string joined(const std::vector<std::string>& items) {
@@ -124,9 +127,8 @@ std::string applyOption(CommandLine& line, std::vector<std::string>& seen, const
         if (contains(seen, name)) return "option '" + name + "' is given more than once";
         seen.push_back(name);
     }
-    if (applyReloadOption(line, name, value)) {
-        if (name != "--quiet" && value.empty()) return "option '" + name + "' needs a file name";
-    } else if (name == "--schema") {
+    if (std::optional<std::string> reload = applyReloadOption(line, name, value)) return *reload;
+    if (name == "--schema") {
         line.schemaId = value;
     } else if (name == "--schema-dir") {
         if (value.empty()) return "option '--schema-dir' needs a directory";
@@ -180,10 +182,11 @@ std::string lspUsageError(const CommandLine& line, const std::vector<std::string
 // --config-test reads its own pair: the server file and the bridges file it
 // names, or --bridges in place of that one.
 std::string configTestUsageError(const CommandLine& line, const std::vector<std::string>& seen) {
-    for (const char* other : {"--server", "--schema", "--format", "--fix", "--diff"}) {
+    for (const char* other : {"--server", "--schema", "--format"}) {
         if (contains(seen, other))
             return std::string("--config-test cannot be combined with ") + other;
     }
+    if (line.fix != FixMode::None) return "--config-test cannot be combined with --fix or --diff";
     if (!line.files.empty()) return "--config-test takes no FILE arguments";
     if (line.configTest == "-" || line.bridgesFile == "-") {
         return "--config-test reads files, not standard input";
@@ -204,6 +207,8 @@ std::string checkOptionsUsageError(const CommandLine& line, const std::vector<st
     if (line.fix != FixMode::None) return "--display-name cannot be combined with --fix or --diff";
     return "";
 }
+
+std::string chooseCheck(CommandLine& line, const std::vector<std::string>& seen);
 
 // Decides the action once every argument is read; returns a usage error or "".
 std::string chooseAction(CommandLine& line, const std::vector<std::string>& seen) {
@@ -238,10 +243,14 @@ std::string chooseAction(CommandLine& line, const std::vector<std::string>& seen
         line.action = list ? Action::ListSchemas : Action::PrintSchema;
         return "";
     }
+    return chooseCheck(line, seen);
+}
+
+// A check of files, or the test before a reload; returns a usage error or "".
+std::string chooseCheck(CommandLine& line, const std::vector<std::string>& seen) {
     if (contains(seen, "--config-test")) {
-        std::string error = configTestUsageError(line, seen);
-        if (error.empty()) line.action = Action::ConfigTest;
-        return error;
+        line.action = Action::ConfigTest;
+        return configTestUsageError(line, seen);
     }
     line.action = Action::Check;
     std::string optionsError = checkOptionsUsageError(line, seen);

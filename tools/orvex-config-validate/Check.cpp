@@ -312,6 +312,17 @@ void runDeployment(Report& report, const CheckUnit& unit, const CheckOptions& ch
     reportIssues(report, deployment.result, entries, kept, check);
 }
 
+// The unit's files; one read from elsewhere keeps the name it is reported under.
+std::vector<LoadedInput> loadInputs(const CheckUnit& unit, const CheckOptions& options) {
+    std::vector<LoadedInput> inputs;
+    for (const auto& path : unit.paths) {
+        const std::string& from = inputs.empty() && !unit.readFrom.empty() ? unit.readFrom : path;
+        inputs.push_back(loadInput(from, options.standardInput, options.maxSize));
+        if (&from != &path) inputs.back().name = path;
+    }
+    return inputs;
+}
+
 }  // namespace
 
 Report runChecks(const std::vector<CheckUnit>& units, const CheckOptions& options,
@@ -324,13 +335,7 @@ Report runChecks(const std::vector<CheckUnit>& units, const CheckOptions& option
             runDeployment(report, check, options);
             continue;
         }
-        std::vector<LoadedInput> inputs;
-        for (const auto& path : check.paths) {
-            const bool elsewhere = !check.readFrom.empty() && inputs.empty();
-            inputs.push_back(loadInput(elsewhere ? check.readFrom : path, options.standardInput,
-                                       options.maxSize));
-            if (elsewhere) inputs.back().name = path;
-        }
+        std::vector<LoadedInput> inputs = loadInputs(check, options);
         Unit unit;
         unit.schemaId = check.schemaId;
         for (std::size_t i = 0; i < inputs.size(); ++i) {

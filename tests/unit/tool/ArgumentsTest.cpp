@@ -127,7 +127,7 @@ TEST(Arguments, UsageErrors) {
     const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
         {{}, "no input files"},
         {{"--frobnicate"}, "unknown option '--frobnicate'"},
-        {{"-q", "a.json"}, "unknown option '-q'"},
+        {{"-x", "a.json"}, "unknown option '-x'"},
         {{"a.json", "--schema"}, "option '--schema' needs a value"},
         {{"--fail-on-info=yes", "a.json"}, "option '--fail-on-info' takes no value"},
         {{"--format", "xml", "a.json"},
@@ -146,6 +146,21 @@ TEST(Arguments, UsageErrors) {
         {{"--print-schema", "Obs", "--list-schemas"},
          "--list-schemas and --print-schema cannot be combined"},
         {{"--schema-dir=", "bridges.json"}, "option '--schema-dir' needs a directory"},
+        {{"-t", "s.json", "a.json"}, "--config-test takes no FILE arguments"},
+        {{"-t", "-"}, "--config-test reads files, not standard input"},
+        {{"-t", "s", "--bridges", "-"}, "--config-test reads files, not standard input"},
+        {{"--config-test="}, "option '--config-test' needs a file name"},
+        {{"-t", "s", "--config-test", "t"}, "option '--config-test' is given more than once"},
+        {{"-t", "s", "--server", "a", "--bridges", "b"},
+         "--config-test cannot be combined with --server"},
+        {{"-t", "s", "--format", "json"}, "--config-test cannot be combined with --format"},
+        {{"-t", "s", "--diff"}, "--config-test cannot be combined with --fix or --diff"},
+        {{"--display-name", "d/bridges.json", "a", "b"},
+         "--display-name names the one file checked: give one FILE, or use it with "
+         "--config-test"},
+        {{"--display-name", "d/bridges.json", "--fix", "a"},
+         "--display-name cannot be combined with --fix or --diff"},
+        {{"-q", "--format", "sarif", "a.json"}, "-q applies to the text report only"},
     };
     for (const auto& [args, error] : cases) {
         EXPECT_EQ(parseArguments(args).error, error) << (args.empty() ? "(none)" : args.front());
@@ -202,6 +217,17 @@ TEST(Plan, ExplicitSchemaOverridesFileName) {
         planChecks(parseArguments({"--schema", "Group", "bridges.json"}).commandLine, kIds);
     ASSERT_EQ(plan.units.size(), 1u);
     EXPECT_EQ(plan.units[0].schemaId, "Group");
+}
+
+// A temporary file is planned under the name it will have, and read where it is.
+TEST(Plan, DisplayNameChoosesTheSchemaAndNamesTheFile) {
+    const auto plan = planChecks(
+        parseArguments({"/tmp/source", "--display-name", "/etc/ob/bridges.json"}).commandLine,
+        kIds);
+    ASSERT_EQ(plan.units.size(), 1u);
+    EXPECT_EQ(plan.units[0].schemaId, "BridgingConfiguration");
+    EXPECT_EQ(plan.units[0].paths, std::vector<std::string>{"/etc/ob/bridges.json"});
+    EXPECT_EQ(plan.units[0].readFrom, "/tmp/source");
 }
 
 TEST(Plan, UnknownSchemaAndUnnamedFileAreUsageErrors) {
