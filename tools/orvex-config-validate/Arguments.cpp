@@ -429,9 +429,9 @@ Options:
                        extended attributes), then report what remains
   --diff               print the safe fixes as a unified diff (for git apply)
                        and change nothing
-  -q, --quiet          list only what fails the check (errors, and warnings or
-                       notes under --fail-on-*), without a summary or last line
-                       when it passes
+  -q, --quiet          list only what fails the check: errors, and warnings or
+                       notes that --fail-on-warning or --fail-on-info make
+                       count; no summary, and no last line when it passes
   --format FORMAT      text (default): one line per issue and a summary;
                        json: one JSON report; github: GitHub Actions
                        annotations; sarif: a SARIF 2.1.0 log; junit: JUnit XML
