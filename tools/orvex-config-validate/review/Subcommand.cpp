@@ -57,6 +57,9 @@ std::optional<CommandResult> runSubcommand(const std::vector<std::string>& args)
     if (args.empty()) return std::nullopt;
     const std::string& name = args.front();
     if (name == "fmt") return runFormat(args);
+    if (name == "compare") return runCompare(args);
+    if (name == "effective") return runEffective(args);
+    if (name == "graph") return runGraph(args);
     return std::nullopt;
 }
 
