@@ -124,7 +124,7 @@ CommandResult runEffective(const std::vector<std::string>& args) {
     CommandResult result;
     if (!version.error.empty()) {
         result.status = kUsageStatus;
-        result.err = "orvex-config-validate: error: cannot read " +
+        result.err = "orvex-config-validate: error: cannot read: " +
                      printable(version.error, LineBreaks::Escape) + "\n";
         return result;
     }

@@ -89,7 +89,7 @@ CommandResult runGraph(const std::vector<std::string>& args) {
     CommandResult result;
     if (!version.error.empty() || !version.documents[1]) {
         result.status = kUsageStatus;
-        result.err = "orvex-config-validate: error: cannot draw " +
+        result.err = "orvex-config-validate: error: cannot draw: " +
                      (version.error.empty() ? "'" + split.operands[0] + "': no bridges file"
                                             : printable(version.error, LineBreaks::Escape)) +
                      "\n";

@@ -21,7 +21,19 @@ std::string parseProblem(const std::string& path, const ParsedText& parsed) {
     return where + ": " + issue.message;
 }
 
+LoadedVersion loadFile(const std::string& path, const VersionOptions& options);
+
+// A folder without a server file holds a bridges file alone, as the check
+// of a folder takes it.
 LoadedVersion loadFolder(const std::string& path, const VersionOptions& options) {
+    const std::filesystem::path folder(path);
+    std::error_code ec;
+    if (!std::filesystem::exists(folder / kServerFileName, ec) &&
+        std::filesystem::exists(folder / kBridgesFileName, ec)) {
+        LoadedVersion alone = loadFile((folder / kBridgesFileName).string(), options);
+        alone.folder = true;
+        return alone;
+    }
     LoadedVersion version;
     version.folder = true;
     DeploymentOptions deployment;
