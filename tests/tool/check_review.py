@@ -96,6 +96,13 @@ def check_fmt(scratch):
     status, out, err = tool("fmt", "--check", "bridges.json", cwd=folder)
     check(status == 0, "the applied fmt --diff is not the formatted text", out + err)
 
+    # A file named like a subcommand is still checked, as ./NAME.
+    shutil.copyfile(os.path.join(SOURCE, "examples", "broken", "bridges.json"),
+                    os.path.join(folder, "fmt"))
+    status, out, err = tool("--schema", "BridgingConfiguration", "./fmt", cwd=folder)
+    check(status == 1 and "./fmt:" in out and "[missing_group_ref]" in out,
+          "a file named fmt is checked as ./fmt", out + err)
+
 
 def versions(scratch):
     """Versions of the example bridges file, as (name, old, new)."""
