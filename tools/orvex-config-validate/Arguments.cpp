@@ -375,6 +375,7 @@ std::string helpText() {
        orvex-config-validate --list-schemas | --print-schema ID | --explain CODE
        orvex-config-validate --lsp [--schema-dir DIR] [--strict]
        orvex-config-validate --help | --version
+       orvex-config-validate compare|graph|fmt|effective ...   (see below)
 
 Checks orvexbridged configuration files and reports every issue as
 FILE:LINE:COLUMN: error|warning|note: POINTER: MESSAGE [CODE], sorted by file
@@ -452,6 +453,17 @@ Exit status: 0 every file is ok, 1 some file is not ok, 2 usage error, an
 input that cannot be read or is not one JSON document, or a failed write of
 the report, 3 --fix or --diff refused a file (then --fix has written nothing)
 or --fix could not put a fixed file in place.
+
+Subcommands (the first argument; a file of that name is checked as ./NAME;
+'orvex-config-validate SUBCOMMAND --help' tells how each is called):
+  compare              what changed between two files or deployment folders,
+                       groups and bridges matched by id, and the issues the
+                       change brings or removes (exit status as diff's)
+  graph                the server, its bridges and their groups as DOT,
+                       Mermaid or JSON; what removing a group breaks
+  fmt                  lay files out canonically, in place or checked
+  effective            the files as the server runs them: defaulted and forced
+                       values, each with its reason and pointer
 )";
 }
 

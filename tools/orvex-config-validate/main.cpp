@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <iostream>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -26,6 +27,7 @@
 #include "SarifFormat.hpp"
 #include "SchemaWarnings.hpp"
 #include "lsp/Run.hpp"
+#include "review/Subcommand.hpp"
 
 namespace {
 
@@ -179,6 +181,10 @@ int main(int argc, char** argv) {
     // A closed pipe shows as EPIPE from write(), handled where written.
     std::signal(SIGPIPE, SIG_IGN);
     const std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + argc);
+    if (const std::optional<CommandResult> done = runSubcommand(args)) {
+        std::cerr << done->err;
+        return emit(done->out, done->status);
+    }
     const ParsedArguments parsed = parseArguments(args);
     if (!parsed.error.empty()) return usageError(parsed.error);
     const CommandLine& line = parsed.commandLine;

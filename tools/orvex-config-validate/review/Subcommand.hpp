@@ -1,0 +1,41 @@
+// The subcommands (compare, graph, fmt, effective): the first argument
+// names one. Each returns what to write and the status to end with, so that
+// the program's main only dispatches and writes.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace OrvexConfigValidate::Tool {
+
+struct CommandResult {
+    int status = 0;
+    std::string out;  // standard output
+    std::string err;  // standard error, whole lines
+};
+
+// Statuses shared by the subcommands, apart from the check's.
+constexpr int kUsageStatus = 2;
+constexpr int kRefusedStatus = 3;
+
+// Nothing when args[0] names no subcommand (a file named "compare" is
+// still checked as "./compare").
+std::optional<CommandResult> runSubcommand(const std::vector<std::string>& args);
+
+// A usage error of a subcommand, with the program's wording.
+CommandResult usageFailure(const std::string& message);
+
+// Arguments after the subcommand: options (with values) and operands.
+struct SubcommandArguments {
+    std::vector<std::pair<std::string, std::string>> options;  // "--as", "dot"
+    std::vector<std::string> operands;
+    std::string error;
+};
+// `valued` names the options that take a value ("--as" or "--as=dot");
+// `flags` those that take none; anything else starting with "-" is an error.
+SubcommandArguments splitArguments(const std::vector<std::string>& args,
+                                   const std::vector<std::string>& valued,
+                                   const std::vector<std::string>& flags);
+
+}  // namespace OrvexConfigValidate::Tool
