@@ -68,7 +68,8 @@ const Json* arrayItems(const Json& node, const std::string& token) {
 
 bool step(SchemaPlace& place, const std::string& token) {
     // A chain of references is as long as the schemas are few.
-    for (std::size_t hops = 0; hops < kEmbeddedSchemaCount && followReference(place); ++hops) {
+    for (std::size_t hops = 0; hops < kEmbeddedSchemaCount; ++hops) {
+        if (!followReference(place)) break;
     }
     if (!place.node->is_object()) return false;
     if (const Json* member = namedMember(*place.node, token)) {
