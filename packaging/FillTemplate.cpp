@@ -5,7 +5,9 @@
 //   orvex_fill_template TEMPLATE OUTPUT VERSION
 //
 // Placeholders: {{VERSION}}, {{ISSUE_CODES_ROFF}} (a man page list of every
-// code), {{ISSUE_CODE_WORDS}} and {{SCHEMA_IDS}} (space-separated words).
+// code), {{MEMBERS_ROFF}} (one of every configuration member),
+// {{ISSUE_CODE_WORDS}} and {{SCHEMA_IDS}} (space-separated words).
+#include <orvexconfigvalidate/MemberCatalogue.hpp>
 #include <orvexconfigvalidate/OrvexConfigValidate.hpp>
 
 #include <fstream>
@@ -54,6 +56,39 @@ std::string issueCodesRoff() {
     return out;
 }
 
+// "integer, required, 0 to 65535, seconds": what the schema and the
+// catalogue say of a member's value.
+std::string memberFacts(const MemberEntry& entry) {
+    std::string facts = entry.type;
+    if (entry.required) facts += ", required";
+    if (!entry.range.empty()) facts += ", " + entry.range;
+    if (!entry.unit.empty()) facts += ", " + entry.unit;
+    const char* separator = ": ";
+    for (const auto& [value, name] : entry.enumerators) {
+        facts += separator + std::to_string(value) + " " + name;
+        separator = ", ";
+    }
+    return facts;
+}
+
+std::string membersRoff() {
+    std::string out;
+    std::string schemaId;
+    for (const MemberEntry& entry : memberCatalogue()) {
+        if (entry.schemaId != schemaId) {
+            schemaId = entry.schemaId;
+            out += ".SS " + roffText(schemaId) + "\n";
+        }
+        out += ".TP\n.BR " + roffText(entry.pattern) + " \" (" + roffText(memberFacts(entry)) +
+               ")\"\n" + roffText(entry.title + ". " + entry.description) + "\n";
+        if (!entry.whenMissing.empty()) {
+            out += ".br\n" + roffText("Missing or mistyped: read as " + entry.whenMissing + ".") +
+                   "\n";
+        }
+    }
+    return out;
+}
+
 std::string issueCodeWords() {
     std::string out;
     for (const auto& info : issueCodes()) {
@@ -85,6 +120,7 @@ int fill(const char* templatePath, const char* outputPath, const std::string& ve
     std::string text = buffer.str();
     replaceAll(text, "{{VERSION}}", version);
     replaceAll(text, "{{ISSUE_CODES_ROFF}}\n", issueCodesRoff());
+    replaceAll(text, "{{MEMBERS_ROFF}}\n", membersRoff());
     replaceAll(text, "{{ISSUE_CODE_WORDS}}", issueCodeWords());
     replaceAll(text, "{{SCHEMA_IDS}}", schemaIdWords());
     if (text.find("{{") != std::string::npos) {

@@ -94,6 +94,11 @@ def change(client, path, text, version):
         "contentChanges": [{"text": text}]})
 
 
+def first_paragraph(hover):
+    """What a hover says of the value, before the member's documentation."""
+    return hover["contents"]["value"].split("\n\n")[0]
+
+
 def main_session(folder):
     bridges = os.path.join(folder, "bridges.json")
     uri = uri_of(bridges)
@@ -133,12 +138,14 @@ def main_session(folder):
 
     # Hover.
     hover = client.request("textDocument/hover", at(uri, 4, 46))["result"]
-    equal(hover["contents"]["value"], "3 = gtRaw", "hover on a group type")
+    equal(first_paragraph(hover), "3 = gtRaw", "hover on a group type")
+    equal(hover["contents"]["kind"], "markdown", "a member's hover is Markdown")
+    check("**Group type**" in hover["contents"]["value"], "a group type's hover documents it")
     equal(hover["range"], rng(4, 46, 47), "hover range")
     hover = client.request("textDocument/hover", at(uri, 2, 94))["result"]
-    equal(hover["contents"]["value"], "1 = bomMultistream", "hover on an output mode key")
+    equal(first_paragraph(hover), "1 = bomMultistream", "hover on an output mode key")
     hover = client.request("textDocument/hover", at(uri, 4, 86))["result"]
-    equal(hover["contents"]["value"], "7 = no bridge target output mode", "hover on a bad mode")
+    equal(first_paragraph(hover), "7 = no bridge target output mode", "hover on a bad mode")
     hover = client.request("textDocument/hover", at(uri, 7, 30))["result"]
     equal(hover["contents"]["value"], "Group 'Dispatch' at index 0, gtAudio, referenced by 1 bridge",
           "hover on a bridge's group id")
@@ -222,13 +229,13 @@ def main_session(folder):
                  5])
     batch = client.wait_for(lambda m: isinstance(m, list))
     equal(len(batch), 2, "batch answers: the request and the bad element")
-    equal(batch[0]["result"]["contents"]["value"], "3 = gtRaw", "batch request answered")
+    equal(first_paragraph(batch[0]["result"]), "3 = gtRaw", "batch request answered")
     equal(batch[1]["error"]["code"], -32600, "batch element that is no message")
     client.send_raw(b"Content-Length: 70000000\r\n\r\n" + b" " * 70000000)
     logged = client.wait_for(lambda m: m.get("method") == "window/logMessage")
     check("refused" in logged["params"]["message"], "oversized message refused")
     hover = client.request("textDocument/hover", at(uri, 3, 46))
-    equal(hover["result"]["contents"]["value"], "3 = gtRaw", "served after the oversized message")
+    equal(first_paragraph(hover["result"]), "3 = gtRaw", "served after the oversized message")
 
     # Orderly end.
     equal(client.request("shutdown"), {"jsonrpc": "2.0", "id": client.next_id - 1, "result": None},
@@ -355,8 +362,12 @@ def completion_session(client, path, uri, text):
     by_label = {i["label"]: i for i in items}
     ordered = sorted(items, key=lambda i: i["sortText"])
     equal([i["label"] for i in ordered[:2]], ["id", "type"], "required members sort first")
-    equal(by_label["type"].get("documentation"), "gtUnknown=0, gtAudio=1, gtPresence=2, gtRaw=3",
-          "a member's description")
+    documentation = by_label["type"].get("documentation", {})
+    equal(documentation.get("kind"), "markdown", "a member's documentation is Markdown")
+    check(documentation.get("value", "").startswith("**Group type**\n\n") and
+          "- Values: `0` gtUnknown, `1` gtAudio, `2` gtPresence, `3` gtRaw" in documentation["value"],
+          "a member's documentation names its values: %r" % documentation)
+    check(all("documentation" in i for i in items), "every offered member is documented")
     equal(by_label["id"]["textEdit"], {"range": rng(5, 5, 5), "newText": '"id": '}, "member edit")
     check("bridgeTargetOutputDetail" in labels and "name" in labels, "optional members offered")
     _, labels, _ = completion_labels(client, uri, 6, 18)
@@ -394,8 +405,29 @@ def link_session(client, folder, uri):
     equal([(l["range"], l["target"]) for l in links], [(rng(2, 36, 55), uri)],
           "the server file links its bridges file (by its last component, beside it)")
     hover = client.request("textDocument/hover", at(uri_of(server), 1, 4))["result"]
-    equal(hover["contents"]["value"], "0 = omRaw", "hover on the server mode's key")
+    equal(first_paragraph(hover), "0 = omRaw", "hover on the server mode's key")
     client.notify("textDocument/didClose", {"textDocument": {"uri": uri_of(server)}})
+
+
+def member_docs_session(client, folder):
+    """Hover on ordinary members documents them, in both files of a deployment."""
+    os.mkdir(os.path.join(folder, "docs"))
+    server = os.path.join(folder, "docs", "orvexbridged_conf.json")
+    bridges = os.path.join(folder, "docs", "bridges.json")
+    open_file(client, server, '{\n  "enginePolicy": {},\n  "statusUpload": {"timeoutSecs": 0}\n}\n')
+    open_file(client, bridges, '{"groups": [{"id": "g", "type": 1, "name": "G", "tx": {"a": 1}}],\n'
+                               ' "bridges": [{"groups": ["g"], "lossGraceMs": 10}]}\n')
+    client.diagnostics(uri_of(bridges))
+    cases = [(server, 2, 24, "**Upload timeout**", ["- Range: at least 1", "- Unit: seconds"]),
+             (bridges, 0, 39, "**Group name**", ["- Type: string"]),
+             (bridges, 1, 34, "**Loss grace time**", ["- Range: at least 0", "- Unit: milliseconds"])]
+    for path, line, character, title, facts in cases:
+        hover = client.request("textDocument/hover", at(uri_of(path), line, character))["result"]
+        value = (hover or {}).get("contents", {}).get("value", "")
+        check(value.startswith(title + "\n\n") and all(f in value for f in facts),
+              "hover documents %s: %r" % (title, value))
+    for path in (server, bridges):
+        client.notify("textDocument/didClose", {"textDocument": {"uri": uri_of(path)}})
 
 
 def code_action_session(client, folder):
@@ -433,6 +465,7 @@ def editor_session(folder):
     group_id_session(client, uri, EDITED)
     outline_session(client, uri)
     link_session(client, folder, uri)
+    member_docs_session(client, folder)
     code_action_session(client, folder)
     completion_session(client, path, uri, EDITED)
     client.request("shutdown")

@@ -10,7 +10,7 @@ MANWIDTH=80 man -l "$page" 2>"$work/man.err" | col -b >"$work/man.txt"
 MANWIDTH=80 man orvex-config-validate 2>/dev/null | col -b | cmp -s - "$work/man.txt" ||
     fail "man orvex-config-validate does not show the installed page"
 for section in NAME SYNOPSIS DESCRIPTION OPTIONS "OUTPUT FORMATS" "EXIT STATUS" ENVIRONMENT \
-    EXAMPLES "ISSUE CODES"; do
+    EXAMPLES "ISSUE CODES" "CONFIGURATION MEMBERS"; do
     grep -q "^$section\$" "$work/man.txt" || fail "the manual has no $section section"
 done
 # The issue codes section lists exactly the codes --explain knows, in the

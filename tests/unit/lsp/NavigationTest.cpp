@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
 #include <string>
 
 #include <orvexconfigvalidate/OrvexConfigValidate.hpp>
@@ -17,10 +21,16 @@ std::size_t offsetOf(const std::string& text, const std::string& needle, int ski
     return at;
 }
 
-std::string hoverText(const std::string& schemaId, const std::string& text, std::size_t offset) {
+std::string fullHover(const std::string& schemaId, const std::string& text, std::size_t offset) {
     const ParsedText parsed = parseText(text);
     const auto hover = hoverAt(schemaId, parsed, offset);
     return hover ? hover->text : "<none>";
+}
+
+// What the hover says first: of the value, or the member's title.
+std::string hoverText(const std::string& schemaId, const std::string& text, std::size_t offset) {
+    const std::string hover = fullHover(schemaId, text, offset);
+    return hover.substr(0, hover.find("\n\n"));
 }
 
 TEST(Hover, EnumeratorsInEachKindOfDocument) {
@@ -55,9 +65,44 @@ TEST(Hover, ValuesOutsideAnEnumerationOrNotIntegers) {
     const std::string text =
         R"({"groups": [{"type": -1}, {"type": 1.0}, {"type": "1"}, {"type": 9}]})";
     EXPECT_EQ(hoverText("BridgingConfiguration", text, offsetOf(text, "-1")), "-1 = no group type");
-    EXPECT_EQ(hoverText("BridgingConfiguration", text, offsetOf(text, "1.0")), "<none>");
-    EXPECT_EQ(hoverText("BridgingConfiguration", text, offsetOf(text, "\"1\"")), "<none>");
+    // A mistyped value has no name, but its member is still documented.
+    EXPECT_EQ(hoverText("BridgingConfiguration", text, offsetOf(text, "1.0")), "**Group type**");
+    EXPECT_EQ(hoverText("BridgingConfiguration", text, offsetOf(text, "\"1\"")), "**Group type**");
     EXPECT_EQ(hoverText("BridgingConfiguration", text, offsetOf(text, "9")), "9 = no group type");
+}
+
+TEST(Hover, MembersAreDocumentedWithTheirFacts) {
+    const std::string server = R"({"statusUpload": {"timeoutSecs": 0}, "mode": 1})";
+    const std::string bridges =
+        R"({"groups": [{"id": "g", "name": "G", "vortapoints": [{"host": {"port": 1}}]}],)"
+        R"( "bridges": [{"lossGraceMs": 5}]})";
+    const struct {
+        const char* schemaId;
+        const std::string& text;
+        const char* at;
+        const char* expected;
+    } cases[] = {
+        {"BridgingServerConfiguration", server, "timeoutSecs",
+         "**Upload timeout**\n\nHow long one upload may take.\n\n- Type: integer\n"
+         "- Range: at least 1\n- Unit: seconds\n- Missing or mistyped: not read by the checks\n"},
+        {"BridgingServerConfiguration", server, "1}",
+         "1 = omMultistream\n\n**Server operating mode**"},
+        {"BridgingConfiguration", bridges, "\"name\"", "**Group name**"},
+        {"BridgingConfiguration", bridges, "lossGraceMs", "**Loss grace time**"},
+        {"BridgingConfiguration", bridges, "port", "**Host port**"},
+        {"Obs", R"({"server": {"mode": 3}})", "3", "3 = omADictatedByGroup\n\n**Server"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.at);
+        const std::string hover = fullHover(c.schemaId, c.text, offsetOf(c.text, c.at));
+        EXPECT_EQ(hover.substr(0, std::string(c.expected).size()), c.expected) << hover;
+    }
+    // Values of a member: "G" documents the group's name; "5" the grace time.
+    EXPECT_EQ(hoverText("BridgingConfiguration", bridges, offsetOf(bridges, "\"G\"")),
+              "**Group name**");
+    EXPECT_NE(
+        fullHover("BridgingConfiguration", bridges, offsetOf(bridges, "5")).find("milliseconds"),
+        std::string::npos);
 }
 
 const std::string kGroups =
@@ -87,20 +132,25 @@ TEST(Hover, AGroupsOwnIdCountsTheBridgesNamingIt) {
               "Group (no name) at index 1, type 7, referenced by 0 bridges");
 }
 
-TEST(Hover, TheSchemaDescribesOtherMembersWhenAValidatorIsGiven) {
-    const std::string server = R"({"nsm": {}, "id": "x"})";
+TEST(Hover, TheCatalogueFirstThenTheSchemaOfAMemberOnlyAReplacedSchemaNames) {
+    const std::string server = R"({"nsm": {}, "extra": 1, "other": 2})";
     const ParsedText parsed = parseText(server);
-    const Validator validator;
-    const auto described =
-        hoverAt("BridgingServerConfiguration", parsed, offsetOf(server, "\"nsm\""), &validator);
-    ASSERT_TRUE(described.has_value());
-    EXPECT_EQ(described->text.rfind("Embedded NSM settings", 0), 0u) << described->text;
-    // A member the schema says nothing about, and no validator at all.
-    EXPECT_FALSE(
-        hoverAt("BridgingServerConfiguration", parsed, offsetOf(server, "\"id\""), &validator)
-            .has_value());
-    EXPECT_FALSE(
-        hoverAt("BridgingServerConfiguration", parsed, offsetOf(server, "\"nsm\"")).has_value());
+    const std::filesystem::path dir =
+        std::filesystem::temp_directory_path() / ("orvex-hover-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(dir);
+    std::ofstream(dir / "BridgingServerConfiguration.schema.json")
+        << R"({"type": "object", "properties": {"nsm": {"description": "Replaced words"},)"
+        << R"( "extra": {"title": "Extra", "description": "Extra words"}}})";
+    const Validator validator(ValidatorOptions{dir.string()});
+    const auto at = [&](const char* needle) {
+        const auto hover =
+            hoverAt("BridgingServerConfiguration", parsed, offsetOf(server, needle), &validator);
+        return hover ? hover->text : "<none>";
+    };
+    EXPECT_EQ(at("\"nsm\"").rfind("**NSM**\n\nEmbedded NSM settings", 0), 0u) << at("\"nsm\"");
+    EXPECT_EQ(at("\"extra\""), "Extra\n\nExtra words");
+    EXPECT_EQ(at("\"other\""), "<none>");
+    std::filesystem::remove_all(dir);
 }
 
 TEST(Definition, LeadsToTheFirstGroupObjectWithTheId) {

@@ -7,9 +7,11 @@
 #include <vector>
 
 #include <orvexconfigvalidate/Configuration.hpp>
+#include <orvexconfigvalidate/MemberCatalogue.hpp>
 
 #include "CursorContext.hpp"
 #include "Diagnostics.hpp"
+#include "MemberText.hpp"
 #include "ProtocolKinds.hpp"
 
 namespace OrvexConfigValidate::Lsp {
@@ -54,6 +56,19 @@ std::set<std::string> presentMembers(const Request& request, const std::string& 
     return present;
 }
 
+// The member catalogue's words where it names the member, else the schema's.
+void setDocumentation(nlohmann::json& item, const std::string& schemaId, const std::string& object,
+                      const SchemaMemberInfo& member) {
+    std::string pointer = object;
+    appendPointerToken(pointer, member.name);
+    if (const MemberEntry* entry = describeMember(schemaId, pointer)) {
+        item["documentation"] = {{"kind", "markdown"}, {"value", Tool::memberMarkdown(*entry)}};
+        return;
+    }
+    const std::string& about = member.description.empty() ? member.title : member.description;
+    if (!about.empty()) item["documentation"] = about;
+}
+
 nlohmann::json memberItems(const Request& request, const std::string& pointer) {
     const FeatureContext& feature = request.feature;
     const SchemaPlaceInfo info =
@@ -85,8 +100,7 @@ nlohmann::json memberItems(const Request& request, const std::string& pointer) {
                                {"filterText", quoted},
                                {"textEdit", {{"range", range}, {"newText", quoted + ": "}}}};
         if (member.required) item["detail"] = "required";
-        const std::string& about = member.description.empty() ? member.title : member.description;
-        if (!about.empty()) item["documentation"] = about;
+        setDocumentation(item, feature.document.schemaId, pointer, member);
         items.push_back(std::move(item));
     }
     return list(std::move(items));

@@ -21,7 +21,8 @@ nlohmann::json hover(const FeatureContext& context) {
     const auto found =
         hoverAt(document.schemaId, document.parsed(), context.offset(), &context.validator);
     if (!found) return nullptr;
-    return {{"contents", {{"kind", "plaintext"}, {"value", found->text}}},
+    return {{"contents",
+             {{"kind", found->markdown ? "markdown" : "plaintext"}, {"value", found->text}}},
             {"range",
              rangeOf(document.parsed().locate(found->pointer), document.text, context.positions)}};
 }

@@ -3,6 +3,10 @@
 #include <cstdint>
 #include <string_view>
 
+#include <orvexconfigvalidate/MemberCatalogue.hpp>
+
+#include "MemberText.hpp"
+
 namespace OrvexConfigValidate::Lsp {
 
 namespace {
@@ -78,6 +82,17 @@ std::optional<Hover> schemaHover(const Validator& validator, const std::string& 
     return Hover{text, pointer};
 }
 
+// The catalogue's documentation of the member at the pointer, after what
+// was found of its value.
+std::optional<Hover> withMemberDocs(std::optional<Hover> found, const std::string& schemaId,
+                                    const std::string& pointer) {
+    const MemberEntry* entry = describeMember(schemaId, pointer);
+    if (entry == nullptr) return found;
+    const std::string docs = Tool::memberMarkdown(*entry);
+    if (!found) return Hover{docs, pointer, true};
+    return Hover{found->text + "\n\n" + docs, pointer, true};
+}
+
 }  // namespace
 
 std::optional<Hover> hoverAt(const std::string& schemaId, const ParsedText& parsed,
@@ -90,11 +105,12 @@ std::optional<Hover> hoverAt(const std::string& schemaId, const ParsedText& pars
     if (value == nullptr) return std::nullopt;
     if (place.kind == ConfigPlace::ServerMode || place.kind == ConfigPlace::GroupType ||
         place.kind == ConfigPlace::GroupOutputMode) {
-        return enumeratorHover(place.kind, *value, pointer);
+        return withMemberDocs(enumeratorHover(place.kind, *value, pointer), schemaId, pointer);
     }
     if (const nlohmann::json* id = groupIdValueAt(configuration, parsed, pointer)) {
         return groupHover(configuration, id->get_ref<const std::string&>(), pointer);
     }
+    if (auto documented = withMemberDocs(std::nullopt, schemaId, pointer)) return documented;
     if (validator != nullptr && !pointer.empty()) return schemaHover(*validator, schemaId, pointer);
     return std::nullopt;
 }

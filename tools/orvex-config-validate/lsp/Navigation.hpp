@@ -14,12 +14,14 @@ namespace OrvexConfigValidate::Lsp {
 struct Hover {
     std::string text;
     std::string pointer;  // the value the text is about
+    bool markdown = false;
 };
 
-// "1 = gtAudio" on a group type, an output mode or a server mode; the
-// name, index, type and count of referencing bridges of the group on a
-// group id (a bridge's or the group's own); with a validator, the schema's
-// title and description on any other member.
+// "1 = gtAudio" on a group type, an output mode or a server mode, followed
+// by the member's documentation (Markdown); the name, index, type and count
+// of referencing bridges of the group on a group id (a bridge's or the
+// group's own); the member catalogue's documentation on any other member it
+// names; else, with a validator, the schema's title and description.
 std::optional<Hover> hoverAt(const std::string& schemaId, const ParsedText& parsed,
                              std::size_t offset, const Validator* validator = nullptr);
 
