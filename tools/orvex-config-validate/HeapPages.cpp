@@ -41,18 +41,21 @@ std::uintmax_t inputBytes(const InputPlan& plan) {
     return total;
 }
 
-#if defined(__GLIBC__) && defined(__linux__)
-constexpr std::uintptr_t kHugePage = std::uintptr_t{2} << 20;
 // The text, its document, the model and the positions of a bridges file
 // come to about ten times the text; a little more leaves room.
 constexpr std::uintmax_t kHeapPerByte = 11;
+// The language server cannot know what it will be sent: room for the
+// documents of a 30 MB file, of which only what it touches becomes resident.
+constexpr std::uintmax_t kServerHeap = std::uintmax_t{320} << 20;
+#if defined(__GLIBC__) && defined(__linux__)
+constexpr std::uintptr_t kHugePage = std::uintptr_t{2} << 20;
 constexpr std::uintmax_t kMostReserved = std::uintmax_t{1} << 30;
 constexpr std::size_t kGrowingBlock = std::size_t{1} << 20;
 constexpr int kUsualPad = 128 << 10;
 
-void reserve(std::uintmax_t bytes) {
+void reserve(std::uintmax_t heapBytes) {
     const int pad = static_cast<int>(std::min<std::uintmax_t>(
-        std::min(bytes * kHeapPerByte, kMostReserved), static_cast<std::uintmax_t>(INT_MAX)));
+        std::min(heapBytes, kMostReserved), static_cast<std::uintmax_t>(INT_MAX)));
     // Large blocks (the text, the position index) come from the heap too,
     // so the reserved range serves them.
     mallopt(M_MMAP_MAX, 0);
@@ -80,7 +83,11 @@ void reserve(std::uintmax_t) {}
 
 void reserveHugeHeapFor(const InputPlan& plan) {
     const std::uintmax_t bytes = inputBytes(plan);
-    if (bytes >= kHugeHeapFrom) reserve(bytes);
+    if (bytes >= kHugeHeapFrom) reserve(bytes * kHeapPerByte);
+}
+
+void reserveHugeHeapForServer() {
+    reserve(kServerHeap);
 }
 
 }  // namespace OrvexConfigValidate::Tool

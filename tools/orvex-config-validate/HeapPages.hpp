@@ -17,4 +17,8 @@ inline constexpr std::uintmax_t kHugeHeapFrom = std::uintmax_t{1} << 20;
 // the memory is not to be had: results are the same either way.
 void reserveHugeHeapFor(const InputPlan& plan);
 
+// The same for the language server, which holds whole workspaces: a fixed
+// reservation, made before the first message.
+void reserveHugeHeapForServer();
+
 }  // namespace OrvexConfigValidate::Tool

@@ -177,6 +177,7 @@ int main(int argc, char** argv) {
         case Action::Explain:
             return explain(line.explainCode);
         case Action::LanguageServer: {
+            reserveHugeHeapForServer();
             OrvexConfigValidate::Lsp::CheckSettings defaults;
             defaults.options = line.options;
             return OrvexConfigValidate::Lsp::runLanguageServer(
