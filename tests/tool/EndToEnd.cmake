@@ -204,11 +204,14 @@ if(ORVEX_BASH_PROGRAM)
         WORKING_DIRECTORY ${PROJECT_SOURCE_DIR})
     set_tests_properties(tool.output.closed_pipe PROPERTIES LABELS "tool;e2e"
         PASS_REGULAR_EXPRESSION "^[^\n]*bridges.json:2:1: warning: /groups/0: [^\n]*\nstatus 141\n$")
-    add_test(NAME tool.start.through_the_loader
-        COMMAND ${ORVEX_BASH_PROGRAM} ${CMAKE_CURRENT_SOURCE_DIR}/via-loader.sh
-            $<TARGET_FILE:orvex-config-validate> ${CMAKE_CURRENT_BINARY_DIR}/via-loader)
-    set_tests_properties(tool.start.through_the_loader PROPERTIES LABELS "tool;e2e" TIMEOUT 120
-        PASS_REGULAR_EXPRESSION "^ok\n$")
+    find_program(ORVEX_STRACE strace)
+    if(ORVEX_STRACE)
+        add_test(NAME tool.start.one_process
+            COMMAND ${ORVEX_BASH_PROGRAM} ${CMAKE_CURRENT_SOURCE_DIR}/one-process.sh
+                $<TARGET_FILE:orvex-config-validate> ${CMAKE_CURRENT_BINARY_DIR}/one-process)
+        set_tests_properties(tool.start.one_process PROPERTIES LABELS "tool;e2e" TIMEOUT 120
+            PASS_REGULAR_EXPRESSION "^ok\n$")
+    endif()
     add_test(NAME tool.input.closed_stdin
         COMMAND ${ORVEX_BASH_PROGRAM} -c "\"$0\" --schema Group - <&-; echo \"status $?\""
             $<TARGET_FILE:orvex-config-validate>

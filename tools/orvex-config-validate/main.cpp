@@ -19,7 +19,7 @@
 #include "Explain.hpp"
 #include "FixRun.hpp"
 #include "GithubFormat.hpp"
-#include "HugePages.hpp"
+#include "HeapPages.hpp"
 #include "JunitFormat.hpp"
 #include "Output.hpp"
 #include "Report.hpp"
@@ -104,10 +104,10 @@ int emitReport(const Report& report, OutputFormat format, int status, bool quiet
     return written(out.finish(), status);
 }
 
-int check(const CommandLine& line, char** argv) {
+int check(const CommandLine& line) {
     const InputPlan plan = planInputs(line, OrvexConfigValidate::schemaIds());
     if (!plan.plan.error.empty()) return usageError(plan.plan.error);
-    restartWithHugePagesFor(plan, argv);
+    reserveHugeHeapFor(plan);
     // The library quietly keeps its built-in schemas for a missing directory;
     // on the command line that is almost always a typing mistake.
     std::error_code ec;
@@ -203,8 +203,7 @@ int main(int argc, char** argv) {
         case Action::Explain:
             return explain(line.explainCode);
         case Action::LanguageServer: {
-            // A long-lived server holding whole workspaces: always worth it.
-            restartWithHugePages(argv);
+            reserveHugeHeapForServer();
             OrvexConfigValidate::Lsp::CheckSettings defaults;
             defaults.options = line.options;
             return OrvexConfigValidate::Lsp::runLanguageServer(
@@ -216,5 +215,5 @@ int main(int argc, char** argv) {
         case Action::Check:
             break;
     }
-    return check(line, argv);
+    return check(line);
 }
