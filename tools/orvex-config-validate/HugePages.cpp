@@ -8,8 +8,6 @@
 #include <optional>
 #include <string>
 
-#include <orvexconfigvalidate/Configuration.hpp>
-
 #include "ProgramFile.hpp"
 
 namespace OrvexConfigValidate::Tool {
@@ -26,17 +24,13 @@ std::uintmax_t sizeOf(const std::filesystem::path& path) {
     return ec ? 0 : size;
 }
 
-// What the plan will read, as far as it is known before reading: a
-// deployment's bridges file is named inside its server file, so the usual
-// name beside it stands in for it.
+// What the plan will read: a deployment's bridges file is the one the
+// deployment index found its server file naming.
 std::uintmax_t inputBytes(const InputPlan& plan) {
     std::uintmax_t total = 0;
     for (const CheckUnit& unit : plan.plan.units) {
         for (const std::string& path : unit.paths) total += sizeOf(path);
-        if (unit.deployment && !unit.paths.empty()) {
-            const std::filesystem::path server(unit.paths.front());
-            total += sizeOf(server.parent_path() / kBridgesFileName);
-        }
+        total += unit.claimedFile.empty() ? unit.partnerBytes : sizeOf(unit.claimedFile);
     }
     return total;
 }
