@@ -336,6 +336,13 @@ bool runDeployment(Report& report, const CheckUnit& unit, const CheckOptions& ch
     return true;
 }
 
+// The files a unit checks on their own: a FILE that a server file names,
+// when it could not be judged with that server file after all, is alone.
+std::vector<std::string> pathsOf(const CheckUnit& unit) {
+    if (unit.claimedFile.empty()) return unit.paths;
+    return {unit.claimedFile};
+}
+
 }  // namespace
 
 Report runChecks(const std::vector<CheckUnit>& units, const CheckOptions& options,
@@ -346,8 +353,7 @@ Report runChecks(const std::vector<CheckUnit>& units, const CheckOptions& option
         parsed.clear();
         if (check.deployment && runDeployment(report, check, options)) continue;
         std::vector<LoadedInput> inputs;
-        const std::vector<std::string> alone{check.claimedFile};
-        for (const auto& path : check.claimedFile.empty() ? check.paths : alone) {
+        for (const auto& path : pathsOf(check)) {
             inputs.push_back(loadInput(path, options.standardInput, options.maxSize));
         }
         Unit unit;
