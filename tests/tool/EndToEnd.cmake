@@ -30,13 +30,14 @@ endfunction()
 
 # The example deployments, as a pair and file by file.
 orvex_tool_test(examples.good_pair_text 0 "${ORVEX_GOOD}" STDOUT_FILE good.txt)
+# File by file, the bridges file is judged with the server file that names it.
 orvex_tool_test(examples.good_files_text 0
-    "examples/good/orvexbridged_conf.json|examples/good/bridges.json" STDOUT_FILE good.txt)
+    "examples/good/orvexbridged_conf.json|examples/good/bridges.json" STDOUT_FILE good_files.txt)
 orvex_tool_test(examples.good_pair_json 0 "--format|json|${ORVEX_GOOD}" STDOUT_FILE good.json)
 orvex_tool_test(examples.broken_pair_text 1 "${ORVEX_BROKEN}" STDOUT_FILE broken.txt)
 orvex_tool_test(examples.broken_pair_json 1 "${ORVEX_BROKEN}|--format=json" STDOUT_FILE broken.json)
 # Alone, the bridges file is judged under mode omADictatedByGroup, not the server's mode 2.
-orvex_tool_test(examples.broken_bridges_alone 1 "examples/broken/bridges.json"
+orvex_tool_test(examples.broken_bridges_alone 1 "--schema|BridgingConfiguration|examples/broken/bridges.json"
     STDOUT_FILE broken_bridges_alone.txt)
 
 # Options that change the verdict, on a composite whose only issues are a

@@ -10,6 +10,7 @@
 #include <tuple>
 
 #include <orvexconfigvalidate/Configuration.hpp>
+#include <orvexconfigvalidate/Deployment.hpp>
 
 namespace OrvexConfigValidate::Tool {
 
@@ -264,30 +265,52 @@ const std::string& readPathOf(const CheckUnit& unit, const std::string& path) {
     return unit.bridgesReadFrom.empty() ? path : unit.bridgesReadFrom;
 }
 
+// Only the issues of the bridges file of a deployment, as those of the
+// one text checked.
+ValidationResult bridgesIssues(ValidationResult&& result) {
+    ValidationResult only;
+    for (Issue& issue : result.issues) {
+        if (issue.source != 1) continue;
+        issue.source = 0;
+        only.issues.push_back(std::move(issue));
+    }
+    only.omitted = result.omittedInBridges;
+    return only;
+}
+
 // A server file of a deployment folder, with the bridges file it names, as
-// the library's deployment rule finds and reads them.
-void runDeployment(Report& report, const CheckUnit& unit, const CheckOptions& check) {
+// the library's deployment rule finds and reads them. For a FILE argument
+// that the server names, only that file is reported, with the server named;
+// false when it could not be judged with the server after all (the server
+// is unreadable or broken now), so that it is checked alone.
+bool runDeployment(Report& report, const CheckUnit& unit, const CheckOptions& check) {
     const std::string& serverFile = unit.paths.front();
+    const bool claimed = !unit.claimedFile.empty();
     DeploymentOptions options;
     options.validate = boundedOptions(check, 2);
     options.maxFileSize = check.maxSize;
     options.reading = unit.reading;
     // SARIF counts columns in code points, for which the texts are kept.
     std::map<std::string, std::string> texts;
-    if (check.countCharacters || !unit.readFrom.empty() || !unit.bridgesReadFrom.empty()) {
-        options.read = [&texts, &check, &unit](const std::string& path) {
-            FileText read = readConfigurationFile(readPathOf(unit, path), check.maxSize);
-            if (read.text && check.countCharacters) texts[path] = *read.text;
-            return read;
-        };
+    options.read = [&texts, &check, &unit](const std::string& path) {
+        const std::string& from = readPathOf(unit, path);
+        const bool elsewhere = &from != &path;
+        FileText read = unit.index && !elsewhere ? unit.index->read(path)
+                                                 : readConfigurationFile(from, check.maxSize);
+        if (check.countCharacters && read.text) texts[path] = *read.text;
+        return read;
+    };
+    std::vector<std::size_t> entries;
+    if (!claimed) {
+        entries.push_back(report.files.size());
+        report.files.push_back({serverFile, kServerSchemaId, true, false});
     }
-    std::vector<std::size_t> entries{report.files.size()};
-    report.files.push_back({serverFile, kServerSchemaId, true, false});
     Deployment deployment;
     try {
         deployment = checkDeployment(serverFile, options);
         addDeploymentFixes(deployment, texts);
     } catch (const std::bad_alloc&) {
+        if (claimed) return false;
         report.files.back().unreadable = true;
         addDiagnostic(report,
                       {entries.front(),
@@ -297,26 +320,44 @@ void runDeployment(Report& report, const CheckUnit& unit, const CheckOptions& ch
                        "not enough memory to check this file",
                        {}},
                       check.validate);
-        return;
+        return true;
     }
+    const bool paired = deployment.bridges && deployment.server && deployment.server->ok();
+    if (claimed && !paired) return false;
     if (deployment.bridgesFound) {
         entries.push_back(report.files.size());
-        report.files.push_back({deployment.bridgesFile, kBridgesSchemaId, true, false});
+        FileEntry entry{claimed ? unit.claimedFile : deployment.bridgesFile, kBridgesSchemaId, true,
+                        false};
+        if (claimed) entry.checkedWith = serverFile;
+        report.files.push_back(std::move(entry));
     }
     std::vector<std::string_view> kept;
     for (const std::string* file : {&deployment.serverFile, &deployment.bridgesFile}) {
         const auto text = texts.find(*file);
         kept.push_back(text == texts.end() ? std::string_view() : std::string_view(text->second));
     }
+    if (claimed) {
+        kept.erase(kept.begin());
+        reportIssues(report, bridgesIssues(std::move(deployment.result)), entries, kept, check);
+        return true;
+    }
     if (entries.size() < 2) kept.resize(1);
     reportIssues(report, deployment.result, entries, kept, check);
+    return true;
+}
+
+// The files a unit checks on their own: a FILE that a server file names,
+// when it could not be judged with that server file after all, is alone.
+std::vector<std::string> pathsOf(const CheckUnit& unit) {
+    if (unit.claimedFile.empty()) return unit.paths;
+    return {unit.claimedFile};
 }
 
 // The unit's files; one read from elsewhere keeps the name it is reported under.
 std::vector<LoadedInput> loadInputs(const CheckUnit& unit, const CheckOptions& options) {
     std::vector<LoadedInput> inputs;
-    for (const auto& path : unit.paths) {
-        const std::string& from = inputs.empty() && !unit.readFrom.empty() ? unit.readFrom : path;
+    for (const auto& path : pathsOf(unit)) {
+        const std::string& from = readPathOf(unit, path);
         inputs.push_back(loadInput(from, options.standardInput, options.maxSize));
         if (&from != &path) inputs.back().name = path;
     }
@@ -331,10 +372,7 @@ Report runChecks(const std::vector<CheckUnit>& units, const CheckOptions& option
     KeptDocuments parsed;
     for (const auto& check : units) {
         parsed.clear();
-        if (check.deployment) {
-            runDeployment(report, check, options);
-            continue;
-        }
+        if (check.deployment && runDeployment(report, check, options)) continue;
         std::vector<LoadedInput> inputs = loadInputs(check, options);
         Unit unit;
         unit.schemaId = check.schemaId;
