@@ -19,13 +19,15 @@ struct Hover {
 // "1 = gtAudio" on a group type, an output mode or a server mode; the
 // name, index, type and count of referencing bridges of the group on a
 // group id (a bridge's or the group's own); with a validator, the schema's
-// title and description on any other member.
+// title and description on any other member. The model of the parse, when
+// one was made already (a snapshot's), is read rather than made again.
 std::optional<Hover> hoverAt(const std::string& schemaId, const ParsedText& parsed,
-                             std::size_t offset, const Validator* validator = nullptr);
+                             std::size_t offset, const Validator* validator = nullptr,
+                             const Configuration* model = nullptr);
 
 // The pointer of the group that defines the group id a bridge names at the
 // offset.
 std::optional<std::string> definitionAt(const std::string& schemaId, const ParsedText& parsed,
-                                        std::size_t offset);
+                                        std::size_t offset, const Configuration* model = nullptr);
 
 }  // namespace OrvexConfigValidate::Lsp

@@ -1,4 +1,5 @@
-// References, highlights and renames of a group id.
+// The protocol's answers to the requests about one open document, written
+// from the features' results.
 #pragma once
 
 #include <cstddef>
@@ -9,6 +10,11 @@
 
 namespace OrvexConfigValidate::Lsp {
 
+// Written as text: at 10,000 groups the answer is some megabytes.
+Result documentSymbols(const FeatureContext& context);
+nlohmann::json codeLenses(const FeatureContext& context);
+
+// References, highlights and renames of a group id.
 nlohmann::json references(const FeatureContext& context);
 nlohmann::json documentHighlight(const FeatureContext& context);
 nlohmann::json prepareRename(const FeatureContext& context);
@@ -21,5 +27,6 @@ constexpr std::size_t kLargestRenameAnswer = std::size_t{64} << 20;
 // Refuses (RequestError) a new id that is empty, defined already or too
 // long, and a rename whose answer would be too large.
 Result rename(const FeatureContext& context);
+
 
 }  // namespace OrvexConfigValidate::Lsp
