@@ -42,9 +42,8 @@ class IncrementalCheck {
     // read where it stands until the first update, which needs it taken
     // (adopt) or copied (adoptCopy). False when the result holds issues
     // that an edit could not carry; nothing is kept then.
-    bool remember(const ParsedText& parsed, const std::string& text,
-                  const ValidationResult& result, int source, const std::string& serverText,
-                  const ValidateOptions& options);
+    bool remember(const ParsedText& parsed, const std::string& text, const ValidationResult& result,
+                  int source, const std::string& serverText, const ValidateOptions& options);
     void forget() {
         valid = false;
         lent = nullptr;

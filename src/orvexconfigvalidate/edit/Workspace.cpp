@@ -59,8 +59,7 @@ struct Workspace::Impl {
     ParsedText parseOf(OpenDocument& document);
     std::shared_ptr<Snapshot> carryEdit(const std::string& key, OpenDocument& document,
                                         const CheckPlan& plan, const std::string& serverText);
-    Checked checkWhole(OpenDocument& document, const CheckPlan& plan,
-                       std::string_view partnerText);
+    Checked checkWhole(OpenDocument& document, const CheckPlan& plan, std::string_view partnerText);
     std::shared_ptr<Snapshot> snapshotOf(const std::string& key, OpenDocument& document,
                                          const std::string& schemaId, Checked& checked,
                                          bool ownHalf);
@@ -135,8 +134,8 @@ Checked Workspace::Impl::checkWhole(OpenDocument& document, const CheckPlan& pla
 
 std::shared_ptr<Snapshot> Workspace::Impl::snapshotOf(const std::string& key,
                                                       OpenDocument& document,
-                                                      const std::string& schemaId,
-                                                      Checked& checked, bool ownHalf) {
+                                                      const std::string& schemaId, Checked& checked,
+                                                      bool ownHalf) {
     std::shared_ptr<Snapshot> made = makeSnapshot();
     Snapshot::Impl& state = stateOf(*made);
     state.key = key;
@@ -171,8 +170,8 @@ void Workspace::Impl::rememberCarry(OpenDocument& document, const Snapshot& snap
     }
 }
 
-std::shared_ptr<Snapshot> Workspace::Impl::carryEdit(const std::string& key,
-                                                     OpenDocument& document, const CheckPlan& plan,
+std::shared_ptr<Snapshot> Workspace::Impl::carryEdit(const std::string& key, OpenDocument& document,
+                                                     const CheckPlan& plan,
                                                      const std::string& serverText) {
     if (!document.carry || !document.latest || plan.schemaId != kBridgesSchemaId) return nullptr;
     Snapshot::Impl& before = stateOf(*document.latest);
@@ -191,10 +190,13 @@ std::shared_ptr<Snapshot> Workspace::Impl::carryEdit(const std::string& key,
     }
     std::optional<std::vector<Issue>> issues;
     try {
-        issues = carry.update(*before.text, *document.text, serverText, validator,
-                              options.validate);
+        issues =
+            carry.update(*before.text, *document.text, serverText, validator, options.validate);
     } catch (...) {
+        // A document taken over and lost with the state: the version before
+        // is no longer whole, and is not handed out again.
         document.carry.reset();
+        if (adopted) document.latest.reset();
         throw;
     }
     if (!issues) {
@@ -270,9 +272,9 @@ std::vector<std::shared_ptr<const Snapshot>> Workspace::Impl::check(const std::s
     if (!checked.paired || partnerDocument == nullptr) return out;
     // The partner's snapshot of the same check.
     const bool partnerIsServer = plan.partner->isServer;
-    std::shared_ptr<Snapshot> other = snapshotOf(
-        plan.partner->key, *partnerDocument, partnerIsServer ? kServerSchemaId : kBridgesSchemaId,
-        checked, false);
+    std::shared_ptr<Snapshot> other =
+        snapshotOf(plan.partner->key, *partnerDocument,
+                   partnerIsServer ? kServerSchemaId : kBridgesSchemaId, checked, false);
     Snapshot::Impl& otherState = stateOf(*other);
     otherState.source = partnerIsServer ? 0 : 1;
     otherState.partnerKey = key;

@@ -365,8 +365,8 @@ TEST_F(WorkspaceCarryTest, EditsOutsideTheArraysOrBreakingThemAreNotCarried) {
 // checked whole, with the whole check's result.
 TEST_F(WorkspaceCarryTest, TextsWhoseIssuesCannotBeCarriedAreCheckedWhole) {
     for (const std::string& base : {std::string("{\"groups\": 5, \"bridges\": [{\"id\": \"a\"}]}"),
-                                     std::string("{\"groups\": [{\"id\": \"a\"}], \"bridges\": {}}"),
-                                     std::string("{\"groups\": [{\"id\": \"a\"}]")}) {
+                                    std::string("{\"groups\": [{\"id\": \"a\"}], \"bridges\": {}}"),
+                                    std::string("{\"groups\": [{\"id\": \"a\"}]")}) {
         text = base;
         start();
         expectNotCarried(replaced(text, "\"a\"", "\"ab\""));
@@ -394,8 +394,8 @@ TEST_F(WorkspaceCarryTest, ASnapshotStillReadIsNotChangedByLaterVersions) {
     const std::string heldText = text;
     const std::string heldDocument = held->parsed().document().dump();
     const std::size_t heldIssues = held->result().issues.size();
-    expectCarried(replaced(text, "\"id\": \"{grp-7}\", \"type\": 1",
-                           "\"id\": \"{grp-7}\", \"type\": 3"), 1);
+    expectCarried(
+        replaced(text, "\"id\": \"{grp-7}\", \"type\": 1", "\"id\": \"{grp-7}\", \"type\": 3"), 1);
     expectCarried(replaced(text, "\"name\": \"Talk group 3\"", "\"name\": \"Talk group three\""));
     EXPECT_EQ(held->text(), heldText);
     EXPECT_EQ(held->parsed().document().dump(), heldDocument);

@@ -17,10 +17,10 @@
 #include "JunitFormat.hpp"
 #include "SarifFormat.hpp"
 #include "lsp/Checker.hpp"
-#include "lsp/InitializationOptions.hpp"
-#include "lsp/TextPositions.hpp"
 #include "lsp/Diagnostics.hpp"
 #include "lsp/FileUri.hpp"
+#include "lsp/InitializationOptions.hpp"
+#include "lsp/TextPositions.hpp"
 
 namespace OrvexConfigValidate::Lsp {
 namespace {
@@ -87,7 +87,8 @@ TEST(Checker, EachCaseOfTheSharedTableIsPairedAsTheToolPairsIt) {
     namespace fs = std::filesystem;
     for (const auto& c : Testing::deploymentCases()) {
         for (const bool serverFirst : {false, true}) {
-            SCOPED_TRACE(std::string(c.name) + (serverFirst ? ", server first" : ", bridges first"));
+            SCOPED_TRACE(std::string(c.name) +
+                         (serverFirst ? ", server first" : ", bridges first"));
             char pattern[] = "/tmp/orvex-lsp-pairs-XXXXXX";
             ASSERT_NE(::mkdtemp(pattern), nullptr);
             const std::string folder = Testing::writeDeploymentCase(pattern, c);
@@ -121,8 +122,8 @@ TEST(Checker, ServerEditsAndChangesOnDiskRepairTheDeployment) {
     namespace fs = std::filesystem;
     char pattern[] = "/tmp/orvex-lsp-pairs-XXXXXX";
     ASSERT_NE(::mkdtemp(pattern), nullptr);
-    const Testing::DeploymentCase subfolder{"subfolder", R"("conf/north.json")",
-                                            "conf/north.json", true};
+    const Testing::DeploymentCase subfolder{"subfolder", R"("conf/north.json")", "conf/north.json",
+                                            true};
     const std::string folder = Testing::writeDeploymentCase(pattern, subfolder);
     const std::string serverPath = folder + "/orvexbridged_conf.json";
     const std::string bridgesPath = folder + "/conf/north.json";

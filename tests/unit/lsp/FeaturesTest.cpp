@@ -10,8 +10,8 @@
 #include "lsp/Diagnostics.hpp"
 #include "lsp/Features.hpp"
 #include "lsp/FoldingRanges.hpp"
-#include "lsp/Replies.hpp"
 #include "lsp/ProtocolKinds.hpp"
+#include "lsp/Replies.hpp"
 
 namespace OrvexConfigValidate::Lsp {
 namespace {
@@ -25,7 +25,8 @@ struct Asked {
     Asked(std::string text, std::string schemaId) {
         document.uri = "file:///x/bridges.json";
         workspace.open(document.uri, std::move(text), 1);
-        document.snapshot = workspace.check(document.uri, CheckPlan{schemaId, std::nullopt}).front();
+        document.snapshot =
+            workspace.check(document.uri, CheckPlan{schemaId, std::nullopt}).front();
     }
     // A feature answers with a value or with text; either is read as a value.
     template <typename Answer>

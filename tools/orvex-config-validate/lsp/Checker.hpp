@@ -70,8 +70,7 @@ class Checker {
         bool isServer = false;
     };
 
-    void check(const std::string& uri, std::set<std::string>& done,
-               std::vector<Publication>& out);
+    void check(const std::string& uri, std::set<std::string>& done, std::vector<Publication>& out);
     std::string chosenSchemaId(const std::string& uri, const std::string& path) const;
     bool mayPair(const std::string& uri) const;
     std::optional<Partner> partnerOf(const std::string& path, const std::string& schemaId);

@@ -189,8 +189,7 @@ Completions completionsAt(const Document& document, std::size_t offset,
     std::optional<Configuration> older;
     const Configuration* configuration = document.configuration();
     if (configuration == nullptr) {
-        older.emplace(document.schemaId(),
-                      request.parsed ? request.parsed->document() : kEmpty);
+        older.emplace(document.schemaId(), request.parsed ? request.parsed->document() : kEmpty);
         configuration = &*older;
     }
     const std::string last =

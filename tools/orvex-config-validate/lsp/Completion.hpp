@@ -40,7 +40,6 @@ struct Completions {
 // that parsed (the one being typed rarely does): member names not yet
 // present (required ones first), enum values, true/false, and the group ids
 // in a bridge's "groups" that start with what is typed.
-Completions completionsAt(const Document& document, std::size_t offset,
-                          const Validator& validator);
+Completions completionsAt(const Document& document, std::size_t offset, const Validator& validator);
 
 }  // namespace OrvexConfigValidate::Lsp

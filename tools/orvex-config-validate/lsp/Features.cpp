@@ -5,8 +5,8 @@
 #include "CodeActions.hpp"
 #include "Completion.hpp"
 #include "Diagnostics.hpp"
-#include "FileUri.hpp"
 #include "DocumentLinks.hpp"
+#include "FileUri.hpp"
 #include "FoldingRanges.hpp"
 #include "Navigation.hpp"
 #include "Outline.hpp"
@@ -20,13 +20,12 @@ namespace {
 
 nlohmann::json hover(const FeatureContext& context) {
     const Document& document = context.document;
-    const auto found =
-        hoverAt(document.schemaId(), document.parsed(), context.offset(), &context.validator,
-                document.configuration());
+    const auto found = hoverAt(document.schemaId(), document.parsed(), context.offset(),
+                               &context.validator, document.configuration());
     if (!found) return nullptr;
     return {{"contents", {{"kind", "plaintext"}, {"value", found->text}}},
-            {"range",
-             rangeOf(document.parsed().locate(found->pointer), document.text(), context.positions)}};
+            {"range", rangeOf(document.parsed().locate(found->pointer), document.text(),
+                              context.positions)}};
 }
 
 nlohmann::json definition(const FeatureContext& context) {
@@ -79,8 +78,8 @@ nlohmann::json codeActionReply(const FeatureContext& context) {
         nlohmann::json action = {
             {"title", quick.fix->title},
             {"kind", "quickfix"},
-            {"diagnostics", nlohmann::json::array({toDiagnostic(
-                                *quick.issue, document.text(), context.positions, document.uri)})},
+            {"diagnostics", nlohmann::json::array({toDiagnostic(*quick.issue, document.text(),
+                                                                context.positions, document.uri)})},
             {"edit", {{"changes", {{document.uri, editsOf(*quick.fix, context.positions)}}}}}};
         if (quick.preferred) action["isPreferred"] = true;
         actions.push_back(std::move(action));
@@ -104,16 +103,14 @@ int completionKind(CompletionItem::Kind kind) {
 
 // A CompletionList.
 nlohmann::json completionReply(const FeatureContext& context) {
-    const Completions found =
-        completionsAt(context.document, context.offset(), context.validator);
+    const Completions found = completionsAt(context.document, context.offset(), context.validator);
     nlohmann::json items = nlohmann::json::array();
     for (const CompletionItem& item : found.items) {
-        nlohmann::json out = {
-            {"label", item.label},
-            {"kind", completionKind(item.kind)},
-            {"textEdit",
-             {{"range", rangeBetween(item.begin, item.end, context.positions)},
-              {"newText", item.newText}}}};
+        nlohmann::json out = {{"label", item.label},
+                              {"kind", completionKind(item.kind)},
+                              {"textEdit",
+                               {{"range", rangeBetween(item.begin, item.end, context.positions)},
+                                {"newText", item.newText}}}};
         if (!item.sortText.empty()) out["sortText"] = item.sortText;
         if (item.filterText) out["filterText"] = *item.filterText;
         if (!item.detail.empty()) out["detail"] = item.detail;

@@ -128,8 +128,9 @@ nlohmann::json codeLenses(const FeatureContext& context) {
         const std::size_t count = lens.referencingBridges;
         const std::string title =
             "referenced by " + std::to_string(count) + (count == 1 ? " bridge" : " bridges");
-        out.push_back({{"range", rangeOf(lens.location, context.document.text(), context.positions)},
-                       {"command", {{"title", title}, {"command", ""}}}});
+        out.push_back(
+            {{"range", rangeOf(lens.location, context.document.text(), context.positions)},
+             {"command", {{"title", title}, {"command", ""}}}});
     }
     return out;
 }

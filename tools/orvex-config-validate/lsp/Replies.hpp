@@ -28,5 +28,4 @@ constexpr std::size_t kLargestRenameAnswer = std::size_t{64} << 20;
 // long, and a rename whose answer would be too large.
 Result rename(const FeatureContext& context);
 
-
 }  // namespace OrvexConfigValidate::Lsp

@@ -89,8 +89,8 @@ std::vector<std::string> workspaceFolders(const nlohmann::json& params) {
 
 bool watcherRegistrationOffered(const nlohmann::json& params) {
     const nlohmann::json* at = &params;
-    for (const char* name : {"capabilities", "workspace", "didChangeWatchedFiles",
-                             "dynamicRegistration"}) {
+    for (const char* name :
+         {"capabilities", "workspace", "didChangeWatchedFiles", "dynamicRegistration"}) {
         if (!at->is_object() || !at->contains(name)) return false;
         at = &(*at)[name];
     }

@@ -165,8 +165,8 @@ Result Server::handleRequest(const Incoming& request) {
     }
     if (const Feature feature = featureFor(method)) {
         const Document document = openDocument(request.params);
-        return feature({document, positions.of(document.snapshot), checker->schemas(),
-                        request.params});
+        return feature(
+            {document, positions.of(document.snapshot), checker->schemas(), request.params});
     }
     throw RequestError{ErrorCode::kMethodNotFound, "unknown method '" + method + "'"};
 }
@@ -274,7 +274,8 @@ Document Server::openDocument(const nlohmann::json& params) {
         // Its check ran out of memory: it is checked again now.
         checker->refresh(uri);
         snapshot = workspace->snapshot(uri);
-        if (!snapshot) throw RequestError{ErrorCode::kRequestFailed, "'" + uri + "' is not checked"};
+        if (!snapshot)
+            throw RequestError{ErrorCode::kRequestFailed, "'" + uri + "' is not checked"};
     }
     return Document{uri, pathFromUri(uri), std::move(snapshot)};
 }

@@ -11,8 +11,8 @@
 #include <nlohmann/json.hpp>
 
 #include "Checker.hpp"
-#include "InitializationOptions.hpp"
 #include "Documents.hpp"
+#include "InitializationOptions.hpp"
 #include "JsonRpc.hpp"
 
 namespace OrvexConfigValidate::Lsp {
