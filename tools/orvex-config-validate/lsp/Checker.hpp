@@ -16,7 +16,13 @@
 #include <orvexconfigvalidate/OrvexConfigValidate.hpp>
 #include <orvexconfigvalidate/Workspace.hpp>
 
+#include "PartnerLookup.hpp"
+
 namespace OrvexConfigValidate::Lsp {
+
+// Until the library's deployment index can be linked, the editor asks the
+// folders themselves, by the same rule.
+using PartnerIndex = PartnerLookup;
 
 struct CheckSettings {
     ValidateOptions options;
@@ -76,13 +82,13 @@ class Checker {
     std::optional<Partner> partnerOf(const std::string& path, const std::string& schemaId);
     // The open document of a path, or "".
     std::string openUriOf(const std::string& path) const;
-    DeploymentIndex& indexFor(const std::string& path);
+    PartnerIndex& indexFor(const std::string& path);
 
     Workspace& workspace;
     CheckSettings settings;
-    std::vector<std::unique_ptr<DeploymentIndex>> roots;
+    std::vector<std::unique_ptr<PartnerIndex>> roots;
     // For files outside every root: their own folder and those above it.
-    std::unique_ptr<DeploymentIndex> loose;
+    std::unique_ptr<PartnerIndex> loose;
     // The partner each open document was last checked with.
     std::map<std::string, std::string> lastPartner;
 };
