@@ -7,9 +7,53 @@ set(ORVEX_DEPLOYMENTS ${ORVEX_TOOL_INPUTS}/deployments)
 orvex_tool_test(deployments.search 1 "--format|json|${ORVEX_DEPLOYMENTS}" STDOUT_FILE deployments.json)
 orvex_tool_test(deployments.search_github 1 "--format|github|${ORVEX_DEPLOYMENTS}/"
     STDOUT_FILE deployments.github)
-# The server's mode applies to its bridges file: alone, this one passes.
+# A lone bridges file is judged with the server file that names it, and the
+# report says which; --schema checks it alone, under mode 3.
+set(ORVEX_CLAIMED ${ORVEX_TOOL_INPUTS}/claimed)
+orvex_tool_test(deployments.lone_file_with_its_server 1
+    "${ORVEX_DEPLOYMENTS}/region/east/bridges.json"
+    STDOUT_REGEX "^tests/tool/inputs/deployments/region/east/bridges.json: checked with the server file tests/tool/inputs/deployments/region/east/orvexbridged_conf.json, which names it
+tests/tool/inputs/deployments/region/east/bridges.json:3:5: error: /groups/0: Server mode 1 requires [^
+]*\[mode_requires_audio_group\]
+[^
+]*
+1 file checked: 1 error, 0 warnings, 1 note
+$")
 orvex_tool_test(deployments.bridges_alone_under_mode_3 0
-    "${ORVEX_DEPLOYMENTS}/region/east/bridges.json" STDOUT_REGEX "^1 file checked: 0 errors")
+    "--schema|BridgingConfiguration|${ORVEX_DEPLOYMENTS}/region/east/bridges.json"
+    STDOUT_REGEX "^1 file checked: 0 errors")
+orvex_tool_test(deployments.lone_file_of_mode_1 0 "${ORVEX_CLAIMED}/mode1/bridges.json"
+    STDOUT_REGEX "^[^
+]*mode1/bridges.json: checked with the server file [^
+]*mode1/orvexbridged_conf.json, which names it
+[^
+]*\[mode_force_multistream\]
+1 file checked: 0 errors, 0 warnings, 1 note
+$")
+orvex_tool_test(deployments.lone_file_of_mode_1_alone 1
+    "--schema|BridgingConfiguration|${ORVEX_CLAIMED}/mode1/bridges.json"
+    STDOUT_REGEX "bomRaw requires group type gtRaw \(3\); found type 1")
+# A server file names a file in a subfolder: the folder and the lone file
+# are judged alike.
+orvex_tool_test(deployments.subfolder_by_folder 1 "${ORVEX_CLAIMED}/subfolder"
+    STDOUT_REGEX "^tests/tool/inputs/claimed/subfolder/conf/north.json:3:5: error: [^
+]*\[mode_requires_audio_group\]
+1 deployment, 2 files checked: 1 error, 0 warnings, 0 notes
+$")
+orvex_tool_test(deployments.subfolder_lone_file 1 "${ORVEX_CLAIMED}/subfolder/conf/north.json"
+    STDOUT_REGEX "^tests/tool/inputs/claimed/subfolder/conf/north.json: checked with the server file tests/tool/inputs/claimed/subfolder/orvexbridged_conf.json, which names it
+tests/tool/inputs/claimed/subfolder/conf/north.json:3:5: error: [^
+]*\[mode_requires_audio_group\]
+1 file checked: 1 error, 0 warnings, 0 notes
+$")
+orvex_tool_test(deployments.lone_file_json 1 "--format|json|${ORVEX_CLAIMED}/subfolder/conf/north.json"
+    JSON_MEMBER "files|0|checkedWith" JSON_VALUE "tests/tool/inputs/claimed/subfolder/orvexbridged_conf.json")
+orvex_tool_test(deployments.lone_file_github 0 "--format|github|${ORVEX_CLAIMED}/mode1/bridges.json"
+    STDOUT_REGEX "
+::notice file=tests/tool/inputs/claimed/mode1/bridges.json,title=checked with its server file::tests/tool/inputs/claimed/mode1/bridges.json: checked with the server file tests/tool/inputs/claimed/mode1/orvexbridged_conf.json, which names it
+1 file checked")
+orvex_sarif_test(lone_file_with_its_server 1 1 "${ORVEX_CLAIMED}/subfolder/conf/north.json")
+orvex_junit_test(lone_file_with_its_server 0 "1;1;0;0" "${ORVEX_CLAIMED}/mode1/bridges.json")
 orvex_tool_test(deployments.nested_folder 0 "${ORVEX_DEPLOYMENTS}/region/east/lab"
     STDOUT_REGEX "^1 deployment, 1 file checked: 0 errors, 0 warnings, 0 notes\n$")
 orvex_tool_test(deployments.with_files 1

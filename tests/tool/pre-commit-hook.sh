@@ -2,7 +2,8 @@
 # Runs the repository's pre-commit hooks with Debian's pre-commit on a scratch
 # configuration repository: a good commit passes, a broken one is stopped, a
 # server mode that its bridges file does not fit is stopped by the
-# deployment hook, and files that are not configuration files are left alone. Offline, and
+# deployment hook, a bridges file is judged with the server file that names
+# it, and files that are not configuration files are left alone. Offline, and
 # without touching the caller's home.
 #   pre-commit-hook.sh TOOL_DIR SOURCE_DIR
 set -euo pipefail
@@ -70,6 +71,29 @@ try_hook orvex-config-validate-deployments --all-files --verbose
 grep -q '^1 deployment, 2 files checked: 0 errors' "$scratch/out" ||
     fail "good deployment: the tool did not check the folder"
 
+# A valid mode 1 deployment: its bridges file passes the file hook, judged
+# with the server file that names it (alone, mode 3 would refuse it); a
+# group that mode 1 does not allow is stopped by the same hook.
+mkdir east
+cp "$source_dir/tests/tool/inputs/claimed/mode1/orvexbridged_conf.json" east/
+git add east
+git commit -qm "a mode 1 server"
+cp "$source_dir/tests/tool/inputs/claimed/mode1/bridges.json" east/
+git add east/bridges.json
+try_hook orvex-config-validate --verbose
+[ "$status" -eq 0 ] || fail "mode 1 bridges file: exit status $status"
+grep -q '^east/bridges\.json: checked with the server file east/orvexbridged_conf\.json, which names it$' \
+    "$scratch/out" || fail "mode 1 bridges file: the server file used is not named"
+sed 's/"id": "field", "type": 1,/"id": "field", "type": 3,/' \
+    "$source_dir/tests/tool/inputs/claimed/mode1/bridges.json" >east/bridges.json
+grep -q '"type": 3,' east/bridges.json || fail "could not break the mode 1 bridges file"
+git add east/bridges.json
+try_hook
+[ "$status" -eq 1 ] || fail "broken mode 1 bridges file: exit status $status"
+grep -q '^east/bridges\.json:[0-9]*:[0-9]*: error: .*\[mode_requires_audio_group\]$' "$scratch/out" ||
+    fail "broken mode 1 bridges file: the file hook did not judge it with its server"
+git reset -q --hard HEAD~1
+
 # A bridges file of another name, named by its server: the file hook does not
 # know it, the deployment hook checks it.
 mkdir south
@@ -94,4 +118,4 @@ try_hook
 [ "$status" -eq 0 ] || fail "other JSON file: exit status $status"
 grep -q '^orvex-config-validate\.*(no files to check)Skipped' "$scratch/out" ||
     fail "other JSON file: hook was not skipped"
-echo "pre-commit hooks: good commit passed, broken commit and broken deployment stopped, a custom-named bridges file checked, other files skipped"
+echo "pre-commit hooks: good commit passed, broken commit and broken deployment stopped, a mode 1 bridges file passed with its server and stopped when broken, a custom-named bridges file checked, other files skipped"

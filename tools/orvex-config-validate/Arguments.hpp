@@ -4,6 +4,8 @@
 #include <orvexconfigvalidate/Configuration.hpp>
 
 #include <cstddef>
+#include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -11,6 +13,10 @@
 #include <orvexconfigvalidate/OrvexConfigValidate.hpp>
 
 #include "Input.hpp"
+
+namespace OrvexConfigValidate {
+class DeploymentIndex;
+}
 
 namespace OrvexConfigValidate::Tool {
 
@@ -46,6 +52,14 @@ struct CheckUnit {
     // A server file of a deployment folder: its bridges file is the one it
     // names, found and read by the library's deployment rule.
     bool deployment = false;
+    // The index that found the deployment; it hands over the server text it
+    // read, so that the check does not read it again.
+    std::shared_ptr<DeploymentIndex> index{};
+    // The bytes of the bridges file the server names, as the index found it.
+    std::uint64_t partnerBytes = 0;
+    // A FILE argument that the deployment's server file names: only it is
+    // reported, judged with that server file.
+    std::string claimedFile{};
 };
 
 // A non-empty error is a usage error; the other fields are then unspecified.

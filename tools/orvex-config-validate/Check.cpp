@@ -10,6 +10,7 @@
 #include <tuple>
 
 #include <orvexconfigvalidate/Configuration.hpp>
+#include <orvexconfigvalidate/Deployment.hpp>
 
 namespace OrvexConfigValidate::Tool {
 
@@ -257,28 +258,49 @@ void addDeploymentFixes(Deployment& deployment, const std::map<std::string, std:
     }
 }
 
+// Only the issues of the bridges file of a deployment, as those of the
+// one text checked.
+ValidationResult bridgesIssues(ValidationResult&& result) {
+    ValidationResult only;
+    for (Issue& issue : result.issues) {
+        if (issue.source != 1) continue;
+        issue.source = 0;
+        only.issues.push_back(std::move(issue));
+    }
+    only.omitted = result.omittedInBridges;
+    return only;
+}
+
 // A server file of a deployment folder, with the bridges file it names, as
-// the library's deployment rule finds and reads them.
-void runDeployment(Report& report, const std::string& serverFile, const CheckOptions& check) {
+// the library's deployment rule finds and reads them. For a FILE argument
+// that the server names, only that file is reported, with the server named;
+// false when it could not be judged with the server after all (the server
+// is unreadable or broken now), so that it is checked alone.
+bool runDeployment(Report& report, const CheckUnit& unit, const CheckOptions& check) {
+    const std::string& serverFile = unit.paths.front();
+    const bool claimed = !unit.claimedFile.empty();
     DeploymentOptions options;
     options.validate = boundedOptions(check, 2);
     options.maxFileSize = check.maxSize;
     // SARIF counts columns in code points, for which the texts are kept.
     std::map<std::string, std::string> texts;
-    if (check.countCharacters) {
-        options.read = [&texts, &check](const std::string& path) {
-            FileText read = readConfigurationFile(path, check.maxSize);
-            if (read.text) texts[path] = *read.text;
-            return read;
-        };
+    options.read = [&texts, &check, &unit](const std::string& path) {
+        FileText read =
+            unit.index ? unit.index->read(path) : readConfigurationFile(path, check.maxSize);
+        if (check.countCharacters && read.text) texts[path] = *read.text;
+        return read;
+    };
+    std::vector<std::size_t> entries;
+    if (!claimed) {
+        entries.push_back(report.files.size());
+        report.files.push_back({serverFile, kServerSchemaId, true, false});
     }
-    std::vector<std::size_t> entries{report.files.size()};
-    report.files.push_back({serverFile, kServerSchemaId, true, false});
     Deployment deployment;
     try {
         deployment = checkDeployment(serverFile, options);
         addDeploymentFixes(deployment, texts);
     } catch (const std::bad_alloc&) {
+        if (claimed) return false;
         report.files.back().unreadable = true;
         addDiagnostic(report,
                       {entries.front(),
@@ -288,19 +310,30 @@ void runDeployment(Report& report, const std::string& serverFile, const CheckOpt
                        "not enough memory to check this file",
                        {}},
                       check.validate);
-        return;
+        return true;
     }
+    const bool paired = deployment.bridges && deployment.server && deployment.server->ok();
+    if (claimed && !paired) return false;
     if (deployment.bridgesFound) {
         entries.push_back(report.files.size());
-        report.files.push_back({deployment.bridgesFile, kBridgesSchemaId, true, false});
+        FileEntry entry{claimed ? unit.claimedFile : deployment.bridgesFile, kBridgesSchemaId, true,
+                        false};
+        if (claimed) entry.checkedWith = serverFile;
+        report.files.push_back(std::move(entry));
     }
     std::vector<std::string_view> kept;
     for (const std::string* file : {&deployment.serverFile, &deployment.bridgesFile}) {
         const auto text = texts.find(*file);
         kept.push_back(text == texts.end() ? std::string_view() : std::string_view(text->second));
     }
+    if (claimed) {
+        kept.erase(kept.begin());
+        reportIssues(report, bridgesIssues(std::move(deployment.result)), entries, kept, check);
+        return true;
+    }
     if (entries.size() < 2) kept.resize(1);
     reportIssues(report, deployment.result, entries, kept, check);
+    return true;
 }
 
 }  // namespace
@@ -311,12 +344,10 @@ Report runChecks(const std::vector<CheckUnit>& units, const CheckOptions& option
     KeptDocuments parsed;
     for (const auto& check : units) {
         parsed.clear();
-        if (check.deployment) {
-            runDeployment(report, check.paths.front(), options);
-            continue;
-        }
+        if (check.deployment && runDeployment(report, check, options)) continue;
         std::vector<LoadedInput> inputs;
-        for (const auto& path : check.paths) {
+        const std::vector<std::string> alone{check.claimedFile};
+        for (const auto& path : check.claimedFile.empty() ? check.paths : alone) {
             inputs.push_back(loadInput(path, options.standardInput, options.maxSize));
         }
         Unit unit;

@@ -1,16 +1,14 @@
 #include "Deployments.hpp"
 
-#include <sys/stat.h>
-
-#include <algorithm>
-#include <cstdint>
 #include <filesystem>
 #include <iterator>
-#include <set>
+#include <map>
+#include <memory>
 #include <system_error>
 #include <utility>
 
 #include <orvexconfigvalidate/Configuration.hpp>
+#include <orvexconfigvalidate/Deployment.hpp>
 
 #include "Check.hpp"
 
@@ -20,133 +18,43 @@ namespace {
 
 namespace fs = std::filesystem;
 
-struct Folder {
-    std::string path;
-    bool hasServer = false;
-    bool hasBridges = false;
-};
-
-// The working directory itself adds nothing to a name: "north/bridges.json",
-// not "./north/bridges.json".
-std::string joinPath(const std::string& folder, const std::string& name) {
-    if (fs::path(folder).lexically_normal() == ".") return name;
-    return (fs::path(folder) / name).generic_string();
+DeploymentIndexOptions indexOptions(const CommandLine& line, bool walk) {
+    DeploymentIndexOptions options;
+    options.maxFileSize = line.maxSize;
+    options.walk = walk;
+    // --fix may rewrite a server file before the check reads it.
+    options.keepServerTexts = line.fix == FixMode::None;
+    return options;
 }
 
-// Walks the tree depth first, folders and their subfolders in byte order.
-// Nothing outside the root is followed or read.
-class FolderWalk {
-  public:
-    FolderWalk(DeploymentSearch& search, std::string root)
-        : search_(search), root_(std::move(root)) {}
-
-    void walk(const std::string& directory) {
-        struct stat info {};
-        if (::stat(directory.c_str(), &info) != 0) return;
-        // A symbolic link back up the tree would otherwise never end.
-        if (!visited_.insert({info.st_dev, info.st_ino}).second) return;
-        std::error_code ec;
-        fs::directory_iterator it(directory, ec);
-        std::vector<std::string> names;
-        for (; !ec && it != fs::directory_iterator(); it.increment(ec)) {
-            names.push_back(it->path().filename().string());
-        }
-        if (ec) {
-            search_.issues.push_back({directory,
-                                      true,
-                                      IssueCode::kReadError,
-                                      "cannot read folder: " + ec.message(),
-                                      {},
-                                      ""});
-            return;
-        }
-        std::sort(names.begin(), names.end());
-        Folder folder{directory};
-        std::vector<std::string> subfolders;
-        for (const auto& name : names) {
-            const std::string path = joinPath(directory, name);
-            if (!followable(path)) continue;
-            if (fs::is_directory(path, ec)) {
-                if (name[0] != '.') subfolders.push_back(path);
-            } else if (name == kServerFileName) {
-                folder.hasServer = true;
-            } else if (name == kBridgesFileName) {
-                folder.hasBridges = true;
-            }
-        }
-        if (folder.hasServer || folder.hasBridges) folders.push_back(folder);
-        for (const auto& subfolder : subfolders) walk(subfolder);
-    }
-
-    std::vector<Folder> folders;
-
-  private:
-    // A symbolic link is followed only where it stays inside the root.
-    bool followable(const std::string& path) {
-        std::error_code ec;
-        if (!fs::is_symlink(path, ec) || staysWithin(root_, path)) return true;
-        search_.skippedLinks.push_back(path);
-        return false;
-    }
-
-    DeploymentSearch& search_;
-    std::string root_;
-    std::set<std::pair<dev_t, ino_t>> visited_;
-};
-
-std::string identity(const std::string& path) {
-    std::error_code ec;
-    const fs::path canonical = fs::weakly_canonical(path, ec);
-    return ec ? path : canonical.string();
+CheckUnit deploymentUnit(const DeploymentUnit& found,
+                         const std::shared_ptr<DeploymentIndex>& index) {
+    CheckUnit unit{kEnvelopeSchemaId, {found.serverFile}, true, true};
+    unit.index = index;
+    unit.partnerBytes = found.bridgesSize;
+    return unit;
 }
 
-// Larger server files are left to the check, which reports them.
-constexpr std::uint64_t kLargestServerFile = 64u << 20;
-
-// Plans one server folder: its deployment, and which bridges file that
-// claims, so that the file is not checked a second time alone.
-void planServerFolder(const Folder& folder, DeploymentSearch& search,
-                      std::set<std::string>& claimed) {
-    const std::string server = joinPath(folder.path, kServerFileName);
-    search.units.push_back({kEnvelopeSchemaId, {server}, true, true});
-    const FileText text = readConfigurationFile(server, kLargestServerFile);
-    if (!text.text) return;
-    const ParsedText parsed = parseText(*text.text);
-    const BridgesFileChoice choice =
-        bridgesFileFor(server, parsed.ok() ? parsed.document() : nlohmann::json());
-    std::error_code ec;
-    if (!choice.path.empty() && fs::exists(choice.path, ec)) claimed.insert(identity(choice.path));
-}
-
-}  // namespace
-
-DeploymentSearch findDeployments(const std::string& directory) {
+DeploymentSearch searchOf(const std::string& directory,
+                          const std::shared_ptr<DeploymentIndex>& index) {
     DeploymentSearch search;
-    FolderWalk walk(search, directory);
-    walk.walk(directory);
-    // Server folders first, so that a bridges file that some server names is
-    // checked with it and not a second time alone.
-    std::set<std::string> claimed;
-    std::vector<std::pair<std::size_t, CheckUnit>> ordered;
-    for (std::size_t i = 0; i < walk.folders.size(); ++i) {
-        if (!walk.folders[i].hasServer) continue;
-        const std::size_t before = search.units.size();
-        planServerFolder(walk.folders[i], search, claimed);
-        for (std::size_t k = before; k < search.units.size(); ++k) {
-            ordered.emplace_back(i, std::move(search.units[k]));
+    DeploymentPlan plan = index->plan();
+    for (const DeploymentUnit& found : plan.units) {
+        if (found.serverFile.empty()) {
+            search.units.push_back({kBridgesSchemaId, {found.bridgesFile}, false});
+        } else {
+            search.units.push_back(deploymentUnit(found, index));
         }
-        search.units.resize(before);
     }
-    for (std::size_t i = 0; i < walk.folders.size(); ++i) {
-        const Folder& folder = walk.folders[i];
-        if (folder.hasServer || !folder.hasBridges) continue;
-        const std::string bridges = joinPath(folder.path, kBridgesFileName);
-        if (claimed.count(identity(bridges)) != 0) continue;
-        ordered.emplace_back(i, CheckUnit{kBridgesSchemaId, {bridges}, false});
+    for (FolderProblem& problem : plan.unreadableFolders) {
+        search.issues.push_back({std::move(problem.folder),
+                                 true,
+                                 IssueCode::kReadError,
+                                 std::move(problem.message),
+                                 {},
+                                 ""});
     }
-    std::stable_sort(ordered.begin(), ordered.end(),
-                     [](const auto& a, const auto& b) { return a.first < b.first; });
-    for (auto& entry : ordered) search.units.push_back(std::move(entry.second));
+    search.skippedLinks = std::move(plan.skippedLinks);
     search.deployments = search.units.size();
     if (search.units.empty() && search.issues.empty()) {
         search.issues.push_back({directory,
@@ -158,6 +66,76 @@ DeploymentSearch findDeployments(const std::string& directory) {
                                  ""});
     }
     return search;
+}
+
+// Where the server file of a lone FILE is looked for: its folder and those
+// above it up to the working directory; only its own folder when it lies
+// elsewhere.
+std::string searchRootOf(const std::string& file) {
+    const fs::path normal = fs::path(file).lexically_normal();
+    if (normal.is_relative() && *normal.begin() != "..") return ".";
+    const std::string folder = fs::path(file).parent_path().generic_string();
+    return folder.empty() ? "." : folder;
+}
+
+// The lone FILE arguments that a server file names, each as the check of its
+// deployment; the others as planChecks plans them.
+class LoneFiles {
+  public:
+    explicit LoneFiles(const CommandLine& line) : line_(line) {}
+
+    std::optional<CheckUnit> claimed(const std::string& file) {
+        if (!line_.schemaId.empty() || file == "-" ||
+            schemaIdForFileName(file) == kServerSchemaId) {
+            return std::nullopt;
+        }
+        std::shared_ptr<DeploymentIndex>& index = indexes_[searchRootOf(file)];
+        if (!index) {
+            index =
+                std::make_shared<DeploymentIndex>(searchRootOf(file), indexOptions(line_, false));
+        }
+        const std::optional<std::string> server = index->serverOf(file);
+        if (!server) return std::nullopt;
+        DeploymentUnit found;
+        found.serverFile = *server;
+        CheckUnit unit = deploymentUnit(found, index);
+        unit.schemaId = kBridgesSchemaId;
+        unit.pair = false;
+        unit.claimedFile = file;
+        return unit;
+    }
+
+  private:
+    const CommandLine& line_;
+    std::map<std::string, std::shared_ptr<DeploymentIndex>> indexes_;
+};
+
+CheckPlan planFiles(const CommandLine& line, const std::vector<std::string>& files,
+                    const std::vector<std::string>& knownIds) {
+    LoneFiles lone(line);
+    std::vector<std::optional<CheckUnit>> claimed;
+    CommandLine plain = line;
+    plain.files.clear();
+    for (const std::string& file : files) {
+        claimed.push_back(lone.claimed(file));
+        if (!claimed.back()) plain.files.push_back(file);
+    }
+    CheckPlan plan = planChecks(plain, knownIds);
+    if (!plan.error.empty()) return plan;
+    std::size_t next = line.serverFile.empty() ? 0 : 1;
+    std::vector<CheckUnit> units(plan.units.begin(), plan.units.begin() + next);
+    for (auto& unit : claimed) {
+        units.push_back(unit ? std::move(*unit) : std::move(plan.units[next++]));
+    }
+    plan.units = std::move(units);
+    return plan;
+}
+
+}  // namespace
+
+DeploymentSearch findDeployments(const std::string& directory, const CommandLine& line) {
+    return searchOf(directory,
+                    std::make_shared<DeploymentIndex>(directory, indexOptions(line, true)));
 }
 
 InputPlan planInputs(const CommandLine& line, const std::vector<std::string>& knownIds) {
@@ -179,10 +157,10 @@ InputPlan planInputs(const CommandLine& line, const std::vector<std::string>& kn
                            "' the file names tell the schema";
         return input;
     }
-    input.plan = planChecks(files, knownIds);
+    input.plan = planFiles(line, files.files, knownIds);
     if (!input.plan.error.empty()) return input;
     for (const auto& directory : directories) {
-        DeploymentSearch search = findDeployments(directory);
+        DeploymentSearch search = findDeployments(directory, line);
         input.deployments += search.deployments;
         std::move(search.units.begin(), search.units.end(), std::back_inserter(input.plan.units));
         std::move(search.issues.begin(), search.issues.end(), std::back_inserter(input.issues));

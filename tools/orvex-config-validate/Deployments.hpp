@@ -1,7 +1,8 @@
 // Deployment folders: a directory argument stands for every deployment
 // under it. A folder holding orvexbridged_conf.json is checked as the
 // server/bridges pair, with the bridges file that the server names; a
-// bridges.json without a server file is checked alone.
+// bridges.json that no server file names is checked alone. A lone FILE
+// that a server file names is checked with that server file.
 #pragma once
 
 #include <cstddef>
@@ -35,11 +36,9 @@ struct DeploymentSearch {
     std::vector<std::string> skippedLinks;
 };
 
-// Searches directory recursively, in byte order of names. Folders whose
-// name starts with "." are skipped; a directory reached twice (through a
-// symbolic link) is searched once; a symbolic link that leads outside the
-// directory is not followed and nothing outside it is read.
-DeploymentSearch findDeployments(const std::string& directory);
+// The deployments under directory, as the library's deployment index finds
+// them (its walk and link policy), with the command line's size limit.
+DeploymentSearch findDeployments(const std::string& directory, const CommandLine& line = {});
 
 // Everything a Check command line asks for: the pair and the files as
 // planChecks plans them, then the deployments of each directory argument.

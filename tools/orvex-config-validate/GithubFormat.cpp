@@ -53,6 +53,12 @@ void writeGithub(const Report& report, OutputSink& out) {
             << ",title=issues not shown::" << escapeWorkflowData(notShownText(report, file))
             << "\n";
     }
+    for (std::size_t file = 0; file < report.files.size(); ++file) {
+        if (report.files[file].checkedWith.empty()) continue;
+        out << "::notice file=" << escapeWorkflowProperty(printable(report.files[file].name))
+            << ",title=checked with its server file::"
+            << escapeWorkflowData(checkedWithText(report, file)) << "\n";
+    }
     // A plain line; its text cannot begin with "::", so it is never read as a command.
     out << summaryLine(report);
 }

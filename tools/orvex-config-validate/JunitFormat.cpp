@@ -16,10 +16,13 @@ std::string attribute(const std::string& name, std::string_view value) {
     return " " + name + "=\"" + escapeXml(value, true) + "\"";
 }
 
-// The lines of one file's issues as the text format writes them, and what
-// was not shown.
+// The lines of one file's issues as the text format writes them, the
+// server file it was judged with, and what was not shown.
 void writeIssueLines(OutputSink& out, const Report& report, std::size_t file,
                      const std::vector<const Diagnostic*>& issues) {
+    if (!report.files[file].checkedWith.empty()) {
+        out << escapeXml(checkedWithText(report, file), false) << "\n";
+    }
     for (const Diagnostic* d : issues) out << escapeXml(issueLine(report, *d), false);
     if (report.files[file].notShown.total() != 0) {
         out << escapeXml(notShownText(report, file), false) << "\n";
@@ -32,7 +35,7 @@ void writeTestCase(OutputSink& out, const Report& report, std::size_t index,
     out << "    <testcase" << attribute("name", printable(file.name))
         << attribute("classname", file.schemaId.empty() ? "file" : file.schemaId) << " time=\"0\"";
     const std::size_t count = issues.size() + file.notShown.total();
-    if (count == 0) {
+    if (count == 0 && file.checkedWith.empty()) {
         out << "/>\n";
         return;
     }

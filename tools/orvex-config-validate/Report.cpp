@@ -101,6 +101,12 @@ std::string notShownText(const Report& report, std::size_t file) {
            (count == 1 ? "issue" : "issues") + " not shown; --max-issues 0 shows all";
 }
 
+std::string checkedWithText(const Report& report, std::size_t file) {
+    const FileEntry& entry = report.files.at(file);
+    return printable(entry.name) + ": checked with the server file " +
+           printable(entry.checkedWith) + ", which names it";
+}
+
 std::vector<std::vector<const Diagnostic*>> diagnosticsByFile(const Report& report) {
     std::vector<std::vector<const Diagnostic*>> byFile(report.files.size());
     for (const Diagnostic& d : report.diagnostics) byFile.at(d.file).push_back(&d);
@@ -145,6 +151,9 @@ void writeText(const Report& report, bool colour, OutputSink& out) {
     std::vector<std::string> names;
     names.reserve(report.files.size());
     for (const auto& file : report.files) names.push_back(printable(file.name));
+    for (std::size_t file = 0; file < report.files.size(); ++file) {
+        if (!report.files[file].checkedWith.empty()) out << checkedWithText(report, file) << "\n";
+    }
     for (const auto& d : report.diagnostics) writeIssue(out, names.at(d.file), d, colour);
     for (std::size_t file = 0; file < report.files.size(); ++file) {
         if (report.files[file].notShown.total() != 0) out << notShownText(report, file) << "\n";
@@ -180,6 +189,7 @@ void writeJson(const Report& report, OutputSink& out) {
                       {"ok", file.ok},
                       {"issues", Json::array()}};
         if (file.notShown.total() != 0) entry["notShown"] = file.notShown.total();
+        if (!file.checkedWith.empty()) entry["checkedWith"] = printable(file.checkedWith);
         files.next();
         JsonArrayStream issues(out, entry, "issues", files.elementIndent());
         for (const Diagnostic* d : byFile[i]) issues.add(issueJson(*d));

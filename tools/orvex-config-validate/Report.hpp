@@ -34,6 +34,9 @@ struct FileEntry {
     // Issues past the bound of a file's diagnostics (--max-issues): counted
     // in the summary and the verdict, not listed.
     IssueCounts notShown{};
+    // The server file that this bridges file was judged with, when it was
+    // checked alone as a FILE and a server file names it.
+    std::string checkedWith{};
 };
 
 // One replacement of a fix: the text between two places becomes `text`.
@@ -88,6 +91,11 @@ IssueCounts countIssues(const Report& report);
 // "FILE: 764750 more issues not shown; --max-issues 0 shows all", without a
 // line break: what every format says of a file whose issues were cut.
 std::string notShownText(const Report& report, std::size_t file);
+
+// "FILE: checked with the server file SERVER, which names it", without a
+// line break: what every format says of a file that checkedWith names a
+// server file for.
+std::string checkedWithText(const Report& report, std::size_t file);
 
 // "error", "warning", or the given word for the lowest level: compilers and
 // SARIF call it a "note", GitHub a "notice", the JSON report "info".

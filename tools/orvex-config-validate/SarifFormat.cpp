@@ -152,6 +152,11 @@ void writeSarif(const Report& report, const std::string& workingDirectory,
         notShown.push_back(
             {{"level", "note"}, {"message", {{"text", notShownText(report, file)}}}});
     }
+    for (std::size_t file = 0; file < report.files.size(); ++file) {
+        if (report.files[file].checkedWith.empty()) continue;
+        notShown.push_back(
+            {{"level", "note"}, {"message", {{"text", checkedWithText(report, file)}}}});
+    }
     if (!notShown.empty()) {
         run["invocations"] = Json::array(
             {{{"executionSuccessful", true}, {"toolExecutionNotifications", notShown}}});

@@ -11,6 +11,7 @@
 #include <orvexconfigvalidate/Configuration.hpp>
 
 #include "Verdict.hpp"
+#include "model/Paths.hpp"
 
 namespace OrvexConfigValidate {
 
@@ -18,18 +19,6 @@ namespace {
 
 namespace fs = std::filesystem;
 using Json = nlohmann::json;
-
-std::string folderOf(const std::string& file) {
-    const std::string parent = fs::path(file).parent_path().generic_string();
-    return parent.empty() ? "." : parent;
-}
-
-// The working directory adds nothing to a name: "north/bridges.json", not
-// "./north/bridges.json".
-std::string joinPath(const std::string& folder, const std::string& name) {
-    if (fs::path(folder).lexically_normal() == ".") return name;
-    return (fs::path(folder) / name).generic_string();
-}
 
 std::string quoted(const std::string& name) {
     return Json(name).dump(-1, ' ', false, Json::error_handler_t::replace);
@@ -178,8 +167,14 @@ BridgesFileChoice bridgesFileFor(const std::string& serverFile, const Json& serv
 }
 
 FileText readConfigurationFile(const std::string& path, std::uint64_t maxSize) {
-    // Non-blocking, so that a named pipe does not hang the open; it is then
-    // refused as not a regular file.
+    // A device is not even opened: opening one may act (a tape rewinds).
+    struct stat named {};
+    if (::stat(path.c_str(), &named) == 0 && !S_ISREG(named.st_mode)) {
+        return {std::nullopt, S_ISDIR(named.st_mode) ? "cannot read file: is a directory"
+                                                     : "cannot read file: not a regular file"};
+    }
+    // Non-blocking, so that a named pipe put in its place since does not
+    // hang the open; it is then refused as not a regular file.
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) return {std::nullopt, "cannot read file: " + std::string(std::strerror(errno))};
     FileText text;
