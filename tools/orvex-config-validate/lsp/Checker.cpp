@@ -45,7 +45,7 @@ WorkspaceOptions workspaceOptions(const CheckSettings& settings) {
 Checker::Checker(Workspace& documents, CheckSettings checkSettings)
     : workspace(documents),
       settings(std::move(checkSettings)),
-      loose(std::make_unique<PartnerIndex>("/", indexOptions(workspace, false))) {}
+      loose(std::make_unique<DeploymentIndex>("/", indexOptions(workspace, false))) {}
 
 Checker::~Checker() = default;
 
@@ -53,11 +53,11 @@ void Checker::setRoots(const std::vector<std::string>& folders) {
     roots.clear();
     for (const std::string& folder : folders) {
         if (folder.empty()) continue;
-        roots.push_back(std::make_unique<PartnerIndex>(folder, indexOptions(workspace, true)));
+        roots.push_back(std::make_unique<DeploymentIndex>(folder, indexOptions(workspace, true)));
     }
 }
 
-PartnerIndex& Checker::indexFor(const std::string& path) {
+DeploymentIndex& Checker::indexFor(const std::string& path) {
     for (const auto& root : roots) {
         if (within(root->root(), path)) return *root;
     }
@@ -82,7 +82,7 @@ std::string Checker::openUriOf(const std::string& path) const {
 std::optional<Checker::Partner> Checker::partnerOf(const std::string& path,
                                                    const std::string& schemaId) {
     if (path.empty()) return std::nullopt;
-    PartnerIndex& index = indexFor(path);
+    DeploymentIndex& index = indexFor(path);
     std::optional<Partner> partner;
     if (schemaId == kServerSchemaId) {
         const std::string bridges = index.bridgesOf(path).path;
@@ -157,7 +157,7 @@ std::vector<Publication> Checker::refresh(const std::string& uri) {
     // reads it again, from the buffer while it is open.
     if (!path.empty() && (chosenSchemaId(uri, path) == kServerSchemaId ||
                           schemaIdForFileName(path) == kServerSchemaId)) {
-        PartnerIndex& index = indexFor(path);
+        DeploymentIndex& index = indexFor(path);
         if (chosenSchemaId(uri, path) == kServerSchemaId) index.setServerFile(path, open);
         index.refresh(path);
     }

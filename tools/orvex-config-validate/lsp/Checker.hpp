@@ -16,13 +16,7 @@
 #include <orvexconfigvalidate/OrvexConfigValidate.hpp>
 #include <orvexconfigvalidate/Workspace.hpp>
 
-#include "PartnerLookup.hpp"
-
 namespace OrvexConfigValidate::Lsp {
-
-// Until the library's deployment index can be linked, the editor asks the
-// folders themselves, by the same rule.
-using PartnerIndex = PartnerLookup;
 
 struct CheckSettings {
     ValidateOptions options;
@@ -82,13 +76,13 @@ class Checker {
     std::optional<Partner> partnerOf(const std::string& path, const std::string& schemaId);
     // The open document of a path, or "".
     std::string openUriOf(const std::string& path) const;
-    PartnerIndex& indexFor(const std::string& path);
+    DeploymentIndex& indexFor(const std::string& path);
 
     Workspace& workspace;
     CheckSettings settings;
-    std::vector<std::unique_ptr<PartnerIndex>> roots;
+    std::vector<std::unique_ptr<DeploymentIndex>> roots;
     // For files outside every root: their own folder and those above it.
-    std::unique_ptr<PartnerIndex> loose;
+    std::unique_ptr<DeploymentIndex> loose;
     // The partner each open document was last checked with.
     std::map<std::string, std::string> lastPartner;
 };
