@@ -31,12 +31,13 @@ def uri_of(path):
     return "file://" + path
 
 
-def start(limit=None):
+def start(limit=None, root=None):
     def cap():
         resource.setrlimit(resource.RLIMIT_AS, (limit, limit))
     client = Client([TOOL, "--lsp"], preexec_fn=cap if limit else None)
     servers.append(client.process)
-    client.request("initialize", {"processId": os.getpid(), "rootUri": None, "capabilities": {}})
+    client.request("initialize", {"processId": os.getpid(),
+                                  "rootUri": uri_of(root) if root else None, "capabilities": {}})
     client.notify("initialized", {})
     return client
 
@@ -68,6 +69,22 @@ def partner_fifo(folder):
         path = os.path.join(directory, name)
         open_document(client, path, text)
         client.diagnostics(uri_of(path), 1)
+        finish(client)
+    # A server file that names a bridges file in a subfolder, which is a
+    # pipe, with the whole folder indexed as the editor's workspace: the
+    # walk and the pairing pass the pipe by, from either side.
+    directory = os.path.join(folder, "sub")
+    os.makedirs(os.path.join(directory, "conf"))
+    os.mkfifo(os.path.join(directory, "conf", "north.json"))
+    server = os.path.join(directory, "orvexbridged_conf.json")
+    with open(server, "w") as f:
+        f.write('{"mode": 2, "enginePolicy": {}, "bridgingConfigurationFileName": "conf/north.json"}')
+    for root in (None, folder):
+        client = start(root=root)
+        open_document(client, server, open(server).read())
+        client.diagnostics(uri_of(server), 1)
+        client.notify("workspace/didChangeWatchedFiles", {"changes": [
+            {"uri": uri_of(os.path.join(directory, "conf", "north.json")), "type": 2}]})
         finish(client)
 
 

@@ -526,6 +526,45 @@ def pair_session(folder):
     equal(client.finish(), 1, "exit status without shutdown")
 
 
+def subfolder_session(folder):
+    # The server file names a bridges file in a subfolder; the folder is the
+    # editor's workspace, and the client registers watchers when asked.
+    os.mkdir(os.path.join(folder, "conf"))
+    server = os.path.join(folder, "orvexbridged_conf.json")
+    bridges = os.path.join(folder, "conf", "north.json")
+    server_text = ('{"mode": 2, "enginePolicy": {}, '
+                   '"bridgingConfigurationFileName": "conf/north.json"}\n')
+    bridges_text = '{"groups": [{"id": "r1", "type": 3, "rx": {"a": 1}}]}\n'
+    for path, text in ((server, server_text), (bridges, bridges_text)):
+        with open(path, "w") as f:
+            f.write(text)
+    client = Client([TOOL, "--lsp"])
+    client.request("initialize", {
+        "processId": os.getpid(), "rootUri": uri_of(folder),
+        "capabilities": {"workspace": {"didChangeWatchedFiles": {"dynamicRegistration": True}}}})
+    client.notify("initialized", {})
+    registration = client.wait_for(lambda m: m.get("method") == "client/registerCapability")
+    equal([r["method"] for r in registration["params"]["registrations"]],
+          ["workspace/didChangeWatchedFiles"], "the watcher is registered")
+    client.send({"jsonrpc": "2.0", "id": registration["id"], "result": None})
+    # Alone, then after a one-byte edit: judged with the server file on disk.
+    open_file(client, bridges, bridges_text)
+    equal([d["code"] for d in client.diagnostics(uri_of(bridges))],
+          ["mode_requires_audio_group", "mode_force_mixed"], "subfolder bridges file alone")
+    change(client, bridges, bridges_text + " ", 2)
+    equal([d["code"] for d in client.diagnostics(uri_of(bridges), version=2)],
+          ["mode_requires_audio_group", "mode_force_mixed"], "after a one-byte edit")
+    # The server file changed on disk to mode 0.
+    with open(server, "w") as f:
+        f.write(server_text.replace('"mode": 2', '"mode": 0'))
+    client.notify("workspace/didChangeWatchedFiles",
+                  {"changes": [{"uri": uri_of(server), "type": 2}]})
+    equal(client.diagnostics(uri_of(bridges)), [], "after the server file changed on disk")
+    check(client.request("shutdown").get("result", "missing") is None, "shutdown answered")
+    client.notify("exit")
+    equal(client.finish(), 0, "exit status after shutdown")
+
+
 def large_group(i):
     return ('    {"id": "g%d", "type": 1, "name": "Gr\u00fcppe %d \U0001F4FB",\n'
             '     "bridgeTargetOutputDetail": {"mode": 2},\n'
@@ -629,6 +668,8 @@ with tempfile.TemporaryDirectory() as first, tempfile.TemporaryDirectory() as se
     pair_session(second)
     with tempfile.TemporaryDirectory() as editing:
         editor_session(editing)
+    with tempfile.TemporaryDirectory() as subfolder:
+        subfolder_session(os.path.realpath(subfolder))
     with tempfile.TemporaryDirectory() as third, tempfile.TemporaryDirectory() as fourth:
         large_session(third, fourth)
     end_of_input_session()

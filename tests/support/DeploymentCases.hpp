@@ -28,6 +28,8 @@ inline const std::vector<DeploymentCase>& deploymentCases() {
         {"absent", "", "bridges.json", true},
         {"relative", R"("north-bridges.json")", "north-bridges.json", true},
         {"subfolder", R"("conf/bridges.json")", "conf/bridges.json", true},
+        // No name tells this one for a bridges file: only its server does.
+        {"subfolder, other name", R"("conf/north.json")", "conf/north.json", true},
         {"absolute", R"("/etc/orvexbridged/north.json")", "north.json", true},
         {"climbs out", R"("../outside.json")", "../outside.json", false},
         {"missing", R"("missing.json")", "bridges.json", false},

@@ -1,4 +1,4 @@
-#include <orvexconfigvalidate/IncrementalCheck.hpp>
+#include "edit/IncrementalCheck.hpp"
 
 #include <algorithm>
 #include <cstring>
@@ -43,36 +43,6 @@ std::size_t commonSuffix(const char* aEnd, const char* bEnd, std::size_t limit) 
     return at;
 }
 
-// A fingerprint of a text, to tell the text the state was made from from
-// another of the same size. Eight lanes, each a chain of bijective steps,
-// keep the multiplications apart (a text of tens of megabytes costs a few
-// milliseconds), and a difference in a single word always shows.
-std::uint64_t fingerprint(std::string_view text) {
-    constexpr std::uint64_t kMultiplier = 0xFF51AFD7ED558CCDULL;
-    constexpr std::size_t kLanes = 8;
-    std::uint64_t lanes[kLanes];
-    for (std::size_t lane = 0; lane < kLanes; ++lane) {
-        lanes[lane] = 0x9E3779B97F4A7C15ULL * (lane + 1);
-    }
-    std::size_t at = 0;
-    for (; at + sizeof lanes <= text.size(); at += sizeof lanes) {
-        std::uint64_t words[kLanes];
-        std::memcpy(words, text.data() + at, sizeof words);
-        for (std::size_t lane = 0; lane < kLanes; ++lane) {
-            lanes[lane] = (lanes[lane] ^ words[lane]) * kMultiplier;
-        }
-    }
-    std::uint64_t hash = text.size();
-    for (const std::uint64_t lane : lanes) {
-        hash = (hash ^ lane) * kMultiplier;
-        hash ^= hash >> 32;
-    }
-    for (; at < text.size(); ++at) {
-        hash = (hash ^ static_cast<unsigned char>(text[at])) * kMultiplier;
-    }
-    return hash ^ (hash >> 31);
-}
-
 // Where each element of a top-level array sits; none when the member is
 // there but not an array.
 std::optional<std::vector<TextLocation>> elementPlaces(const ParsedText& parsed,
@@ -95,16 +65,12 @@ bool IncrementalCheck::applies(const ValidateOptions& options, bool paired) {
     return options.schemaDir.empty() && !(paired && options.strict);
 }
 
-bool IncrementalCheck::remember(const std::string& newText, const ValidationResult& result,
-                                int newSource, const std::string& newServerText,
-                                const ValidateOptions& options) {
-    return remember(parseText(newText), newText, result, newSource, newServerText, options);
-}
-
-bool IncrementalCheck::remember(ParsedText&& parsed, const std::string& newText,
+bool IncrementalCheck::remember(const ParsedText& parsed, const std::string& newText,
                                 const ValidationResult& result, int newSource,
                                 const std::string& newServerText, const ValidateOptions& options) {
-    valid = false;
+    forget();
+    // The text itself is read by the edits only.
+    static_cast<void>(newText);
     if (!parsed.ok() || !parsed.document().is_object()) return false;
     if (!readSpans(parsed)) return false;
     elementIssues.clear();
@@ -121,8 +87,8 @@ bool IncrementalCheck::remember(ParsedText&& parsed, const std::string& newText,
         }
         elementIssues.push_back(issue);
     }
-    document = std::move(parsed.document());
-    noteText(newText);
+    document = nlohmann::json();
+    lent = &parsed.document();
     serverText = newServerText;
     source = newSource;
     // Every other issue must be one the rule pass gives again.
@@ -137,6 +103,23 @@ bool IncrementalCheck::remember(ParsedText&& parsed, const std::string& newText,
     }
     valid = true;
     return true;
+}
+
+void IncrementalCheck::adopt(nlohmann::json&& lentDocument) {
+    document = std::move(lentDocument);
+    lent = nullptr;
+}
+
+void IncrementalCheck::adoptCopy() {
+    document = *lent;
+    lent = nullptr;
+    readModel();
+}
+
+nlohmann::json IncrementalCheck::release() {
+    model.reset();
+    forget();
+    return std::exchange(document, nlohmann::json());
 }
 
 bool IncrementalCheck::readSpans(const ParsedText& parsed) {
@@ -156,17 +139,12 @@ bool IncrementalCheck::readSpans(const ParsedText& parsed) {
     return true;
 }
 
-void IncrementalCheck::noteText(const std::string& text) {
-    textSize = text.size();
-    textPrint = fingerprint(text);
-}
-
 void IncrementalCheck::readModel() {
     model.reset();
     if (serverText.empty()) {
-        model.emplace(kBridgesSchemaId, document);
+        model.emplace(kBridgesSchemaId, current());
     } else {
-        model.emplace(Configuration::ofPair(serverSettings, document));
+        model.emplace(Configuration::ofPair(serverSettings, current()));
     }
 }
 
@@ -222,10 +200,8 @@ std::optional<std::vector<Issue>> IncrementalCheck::update(const std::string& te
                                                            const std::string& newServerText,
                                                            const Validator& validator,
                                                            const ValidateOptions& options) {
-    if (!valid || newServerText != serverText || text.size() != textSize ||
-        fingerprint(text) != textPrint) {
-        return std::nullopt;
-    }
+    // A lent document cannot be edited: the caller adopts it first.
+    if (!valid || lent != nullptr || newServerText != serverText) return std::nullopt;
     // The edited stretch: what lies between the common start and end.
     const std::size_t limit = std::min(text.size(), newText.size());
     Edit edit;
@@ -238,7 +214,6 @@ std::optional<std::vector<Issue>> IncrementalCheck::update(const std::string& te
     std::optional<std::vector<Issue>> kept = carryInside(edit, newText, validator, options);
     if (!kept) kept = carryAcross(edit, newText, validator, options);
     if (!kept) return std::nullopt;
-    noteText(newText);
     std::stable_sort(kept->begin(), kept->end(), [](const Issue& a, const Issue& b) {
         return a.location.offset < b.location.offset;
     });

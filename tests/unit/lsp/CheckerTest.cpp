@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <map>
 #include <optional>
 
 #include "Check.hpp"
@@ -18,6 +19,8 @@
 #include "lsp/Checker.hpp"
 #include "lsp/Diagnostics.hpp"
 #include "lsp/FileUri.hpp"
+#include "lsp/InitializationOptions.hpp"
+#include "lsp/TextPositions.hpp"
 
 namespace OrvexConfigValidate::Lsp {
 namespace {
@@ -28,34 +31,128 @@ std::string fileText(const std::string& path) {
 }
 
 bool hasCode(const Publication& publication, const char* code) {
-    for (const auto& diagnostic : publication.diagnostics.parsed()) {
-        if (diagnostic["code"] == code) return true;
+    if (!publication.snapshot) return false;
+    for (const Issue* issue : publishedIssues(*publication.snapshot)) {
+        if (issue->code == code) return true;
     }
     return false;
 }
 
+// The diagnostics the server would publish.
+nlohmann::json diagnosticsJson(const Publication& publication) {
+    if (!publication.snapshot) return nlohmann::json::array();
+    const TextPositions positions(publication.snapshot->text());
+    return diagnosticsOf(*publication.snapshot, positions, publication.uri).parsed();
+}
+
+// A workspace and its checker, as the server holds them.
+struct Editor {
+    explicit Editor(const CheckSettings& settings = {})
+        : workspace(workspaceOptions(settings)), checker(workspace, settings) {}
+
+    // The publications of one step, kept as the editor shows them.
+    void take(const std::vector<Publication>& published) {
+        for (const Publication& publication : published) shown[publication.uri] = publication;
+    }
+    void open(const std::string& path) {
+        workspace.open(uriFromPath(path), fileText(path), 1);
+        take(checker.refresh(uriFromPath(path)));
+    }
+    // A one-byte edit: a space after the text.
+    void touch(const std::string& path) {
+        const std::string uri = uriFromPath(path);
+        workspace.replace(uri, *workspace.text(uri) + " ", *workspace.version(uri) + 1);
+        take(checker.refresh(uri));
+    }
+    void change(const std::string& path, const std::string& text) {
+        const std::string uri = uriFromPath(path);
+        workspace.replace(uri, text, *workspace.version(uri) + 1);
+        take(checker.refresh(uri));
+    }
+    bool paired(const std::string& bridgesPath) {
+        const auto found = shown.find(uriFromPath(bridgesPath));
+        return found != shown.end() && hasCode(found->second, IssueCode::kModeRequiresAudioGroup);
+    }
+
+    Workspace workspace;
+    Checker checker;
+    std::map<std::string, Publication> shown;
+};
+
+// Every case of the table the tool's folder mode runs too, with the
+// folder as the editor's workspace: opened in both orders, and refreshed
+// from either file by a one-byte edit, the bridges file is judged with
+// the server it is paired with exactly when the tool pairs them.
 TEST(Checker, EachCaseOfTheSharedTableIsPairedAsTheToolPairsIt) {
     namespace fs = std::filesystem;
     for (const auto& c : Testing::deploymentCases()) {
-        char pattern[] = "/tmp/orvex-lsp-pairs-XXXXXX";
-        ASSERT_NE(::mkdtemp(pattern), nullptr);
-        const std::string folder = Testing::writeDeploymentCase(pattern, c);
-        const std::string serverPath = folder + "/orvexbridged_conf.json";
-        const std::string bridgesPath = (fs::path(folder) / c.bridges).lexically_normal().string();
-        DocumentStore store;
-        Checker checker(store, CheckSettings{});
-        store.open(uriFromPath(bridgesPath), fileText(bridgesPath), 1);
-        store.open(uriFromPath(serverPath), fileText(serverPath), 1);
-        bool paired = false;
-        for (const Publication& publication : checker.refresh(uriFromPath(serverPath))) {
-            if (publication.uri == uriFromPath(bridgesPath)) {
-                paired = paired || hasCode(publication, IssueCode::kModeRequiresAudioGroup);
+        for (const bool serverFirst : {false, true}) {
+            SCOPED_TRACE(std::string(c.name) +
+                         (serverFirst ? ", server first" : ", bridges first"));
+            char pattern[] = "/tmp/orvex-lsp-pairs-XXXXXX";
+            ASSERT_NE(::mkdtemp(pattern), nullptr);
+            const std::string folder = Testing::writeDeploymentCase(pattern, c);
+            const std::string serverPath = folder + "/orvexbridged_conf.json";
+            const std::string bridgesPath =
+                (fs::path(folder) / c.bridges).lexically_normal().string();
+            Editor editor;
+            editor.checker.setRoots({pattern});
+            editor.open(serverFirst ? serverPath : bridgesPath);
+            if (!serverFirst) {
+                EXPECT_EQ(editor.paired(bridgesPath), c.paired) << "alone";
             }
+            editor.open(serverFirst ? bridgesPath : serverPath);
+            EXPECT_EQ(editor.paired(bridgesPath), c.paired) << "both open";
+            editor.touch(bridgesPath);
+            EXPECT_EQ(editor.paired(bridgesPath), c.paired) << "bridges edited";
+            editor.touch(serverPath);
+            EXPECT_EQ(editor.paired(bridgesPath), c.paired) << "server edited";
+            std::error_code ec;
+            fs::remove_all(pattern, ec);
         }
-        EXPECT_EQ(paired, c.paired) << c.name;
-        std::error_code ec;
-        fs::remove_all(pattern, ec);
     }
+}
+
+// A server file naming a bridges file in a subfolder, and the editor's
+// folder unknown (no rootUri): the bridges file alone still finds its
+// server in the folder above. An edit of the open server that names
+// another file unpairs it; the server file changed on disk, reported by the
+// editor, pairs it again under the new mode.
+TEST(Checker, ServerEditsAndChangesOnDiskRepairTheDeployment) {
+    namespace fs = std::filesystem;
+    char pattern[] = "/tmp/orvex-lsp-pairs-XXXXXX";
+    ASSERT_NE(::mkdtemp(pattern), nullptr);
+    const Testing::DeploymentCase subfolder{"subfolder", R"("conf/north.json")", "conf/north.json",
+                                            true};
+    const std::string folder = Testing::writeDeploymentCase(pattern, subfolder);
+    const std::string serverPath = folder + "/orvexbridged_conf.json";
+    const std::string bridgesPath = folder + "/conf/north.json";
+    Editor editor;
+    editor.open(bridgesPath);
+    EXPECT_TRUE(editor.paired(bridgesPath)) << "alone";
+    editor.touch(bridgesPath);
+    EXPECT_TRUE(editor.paired(bridgesPath)) << "after a one-byte edit";
+    editor.open(serverPath);
+    const std::string serverText = *editor.workspace.text(uriFromPath(serverPath));
+    std::string other = serverText;
+    other.replace(other.find("conf/north.json"), 15, "conf/south.json");
+    editor.change(serverPath, other);
+    EXPECT_FALSE(editor.paired(bridgesPath)) << "the server names another file";
+    editor.change(serverPath, serverText);
+    EXPECT_TRUE(editor.paired(bridgesPath)) << "named again";
+    // Closed, the server file on disk is read: mode 0 there.
+    std::string raw = serverText;
+    raw.replace(raw.find("\"mode\": 2"), 9, "\"mode\": 0");
+    std::ofstream(serverPath) << raw;
+    editor.workspace.close(uriFromPath(serverPath));
+    editor.take(editor.checker.refresh(uriFromPath(serverPath)));
+    editor.take(editor.checker.filesChanged({serverPath}));
+    EXPECT_FALSE(editor.paired(bridgesPath)) << "mode 0 on disk";
+    std::ofstream(serverPath) << serverText;
+    editor.take(editor.checker.filesChanged({serverPath}));
+    EXPECT_TRUE(editor.paired(bridgesPath)) << "mode 2 on disk again";
+    std::error_code ec;
+    fs::remove_all(pattern, ec);
 }
 
 // (code, 1-based line) of every diagnostic, in order.
@@ -91,13 +188,12 @@ TEST(Checker, LfCrLfAndLoneCrFilesGiveTheSameLinesEverywhere) {
             EXPECT_NE(sarif.find("\"startLine\":" + std::to_string(line)), std::string::npos)
                 << code;
         }
-        DocumentStore store;
-        Checker checker(store, CheckSettings{});
-        store.open(uriFromPath(path), text, 1);
+        Editor session;
+        session.workspace.open(uriFromPath(path), text, 1);
         Lines editor;
-        const std::vector<Publication> published = checker.refresh(uriFromPath(path));
+        const std::vector<Publication> published = session.checker.refresh(uriFromPath(path));
         ASSERT_FALSE(published.empty());
-        for (const auto& diagnostic : published.front().diagnostics.parsed()) {
+        for (const auto& diagnostic : diagnosticsJson(published.front())) {
             editor.emplace_back(diagnostic["code"].get<std::string>(),
                                 diagnostic["range"]["start"]["line"].get<std::size_t>() + 1);
         }
@@ -115,46 +211,44 @@ TEST(Checker, LfCrLfAndLoneCrFilesGiveTheSameLinesEverywhere) {
 }
 
 // An edit of a large bridges text inside one group is carried over from
-// the text before it, and gives what a whole check of the new text gives.
-TEST(Checker, EditsOfALargeTextAreCarriedFromThePreviousText) {
+// the version before, and gives what a whole check of the new text gives.
+TEST(Checker, EditsOfALargeTextAreCarriedFromThePreviousVersion) {
     const std::string uri = "file:///work/edited/bridges.json";
     std::string text = generateBridgingConfiguration(400);
-    ASSERT_GE(text.size(), IncrementalCheck::kMinimumSize);
-    DocumentStore store;
+    ASSERT_GE(text.size(), WorkspaceOptions{}.carryFrom);
     CheckSettings settings;
     settings.schemaChoices.emplace_back(uri, "BridgingConfiguration");
-    Checker checker(store, settings);
-    store.open(uri, text, 1);
-    checker.refresh(uri);
+    Editor editor(settings);
+    editor.workspace.open(uri, text, 1);
+    editor.checker.refresh(uri);
     const auto wholeCheck = [&settings, &uri](const std::string& edited) {
-        DocumentStore fresh;
-        Checker once(fresh, settings);
-        fresh.open(uri, edited, 1);
-        return once.refresh(uri).front().diagnostics.parsed();
+        Editor once(settings);
+        once.workspace.open(uri, edited, 1);
+        return diagnosticsJson(once.checker.refresh(uri).front());
     };
+    std::int64_t version = 1;
     const auto edit = [&](const std::string& from, const std::string& to) {
         const std::size_t at = text.find(from);
         ASSERT_NE(at, std::string::npos) << from;
         text.replace(at, from.size(), to);
-        store.find(uri)->setText(text);
-        const std::vector<Publication> published = checker.refresh(uri);
+        editor.workspace.replace(uri, text, ++version);
+        const std::vector<Publication> published = editor.checker.refresh(uri);
         ASSERT_EQ(published.size(), 1U);
-        EXPECT_EQ(published.front().diagnostics.parsed(), wholeCheck(text)) << to;
-        EXPECT_TRUE(store.find(uri)->previousText.empty());
+        EXPECT_EQ(diagnosticsJson(published.front()), wholeCheck(text)) << to;
     };
-    // Inside one group, twice: the second starts from the first's text.
+    // Inside one group, twice: the second starts from the first's version.
     edit("\"id\": \"{grp-7}\"", "\"id\": \"{grp-6}\"");
     edit("\"name\": \"Talk group 9\"", "\"nmae\": \"Talk group 9\"");
-    EXPECT_EQ(checker.carriedEdits(), 2U);
+    EXPECT_EQ(editor.checker.carriedEdits(), 2U);
     // A new group: an edit across elements of one array.
     edit("\"groups\": [", "\"groups\": [{\"id\": \"n\", \"type\": 3},");
-    EXPECT_EQ(checker.carriedEdits(), 3U);
+    EXPECT_EQ(editor.checker.carriedEdits(), 3U);
     // A member beside the arrays: the whole text is checked.
     edit("{\n  \"groups\"", "{\n  \"x\": 1,\n  \"groups\"");
-    EXPECT_EQ(checker.carriedEdits(), 3U);
+    EXPECT_EQ(editor.checker.carriedEdits(), 3U);
     // And the state made by that check carries the next edit.
     edit("\"name\": \"Talk group 12\"", "\"name\": \"Talk group twelve\"");
-    EXPECT_EQ(checker.carriedEdits(), 4U);
+    EXPECT_EQ(editor.checker.carriedEdits(), 4U);
 }
 
 // A document with an issue every few bytes: the first kMaxPublished are
@@ -173,13 +267,12 @@ TEST(Checker, PublishesAtMostTheBoundAndCountsTheRest) {
         ASSERT_NE(::mkdtemp(pattern), nullptr);
         const std::string folder = pattern;
         if (paired) std::ofstream(folder + "/orvexbridged_conf.json") << "{\"mode\": 3}";
-        DocumentStore store;
-        Checker checker(store, CheckSettings{});
+        Editor editor;
         const std::string uri = uriFromPath(folder + "/bridges.json");
-        store.open(uri, text, 1);
-        const std::vector<Publication> published = checker.refresh(uri);
+        editor.workspace.open(uri, text, 1);
+        const std::vector<Publication> published = editor.checker.refresh(uri);
         ASSERT_FALSE(published.empty());
-        const nlohmann::json diagnostics = published.front().diagnostics.parsed();
+        const nlohmann::json diagnostics = diagnosticsJson(published.front());
         ASSERT_EQ(diagnostics.size(), kMaxPublished + 1);
         std::size_t shown = 0;
         for (const auto& diagnostic : diagnostics) shown += diagnostic.contains("code") ? 1 : 0;
@@ -221,12 +314,12 @@ TEST(Checker, BadlyTypedSettingsAreWarnedAboutAndIgnored) {
 }
 
 TEST(Checker, SchemaByNameOrByChoiceAndNothingForOtherFiles) {
-    DocumentStore store;
     CheckSettings settings;
     settings.schemaChoices = {{"custom.json", "Group"}, {"untitled:1", "Obs"}};
-    Checker checker(store, settings);
+    Editor editor(settings);
     const auto schemaOf = [&](const std::string& uri) {
-        return checker.schemaIdFor(store.open(uri, "{}", 1));
+        editor.workspace.open(uri, "{}", 1);
+        return editor.checker.schemaIdFor(uri);
     };
     EXPECT_EQ(schemaOf("file:///nowhere/bridges.json"), "BridgingConfiguration");
     EXPECT_EQ(schemaOf("file:///nowhere/orvexbridged_conf.json"), "BridgingServerConfiguration");

@@ -10,21 +10,23 @@
 #include "lsp/Diagnostics.hpp"
 #include "lsp/Features.hpp"
 #include "lsp/FoldingRanges.hpp"
-#include "lsp/Outline.hpp"
 #include "lsp/ProtocolKinds.hpp"
+#include "lsp/Replies.hpp"
 
 namespace OrvexConfigValidate::Lsp {
 namespace {
 
 struct Asked {
+    Workspace workspace;
     Document document;
     Validator validator;
     nlohmann::json params;
 
     Asked(std::string text, std::string schemaId) {
         document.uri = "file:///x/bridges.json";
-        document.schemaId = std::move(schemaId);
-        document.setText(std::move(text));
+        workspace.open(document.uri, std::move(text), 1);
+        document.snapshot =
+            workspace.check(document.uri, CheckPlan{schemaId, std::nullopt}).front();
     }
     // A feature answers with a value or with text; either is read as a value.
     template <typename Answer>
@@ -32,30 +34,35 @@ struct Asked {
                        std::size_t character = 0) {
         params = {{"textDocument", {{"uri", document.uri}}},
                   {"position", {{"line", line}, {"character", character}}}};
-        const TextPositions positions(document.text);
+        const TextPositions positions(document.text());
         return Result(feature({document, positions, validator, params})).parsed();
+    }
+    Completions complete(std::size_t line, std::size_t character) {
+        const TextPositions positions(document.text());
+        return completionsAt(document, positions.offsetOf({line, character}), validator);
     }
 };
 
-std::vector<std::pair<int, int>> folds(const nlohmann::json& ranges) {
-    std::vector<std::pair<int, int>> out;
-    for (const auto& range : ranges) out.emplace_back(range["startLine"], range["endLine"]);
+std::vector<std::pair<std::size_t, std::size_t>> folds(std::string_view text) {
+    std::vector<std::pair<std::size_t, std::size_t>> out;
+    for (const FoldingRange& range : foldingRanges(text)) {
+        out.emplace_back(range.startLine, range.endLine);
+    }
     std::sort(out.begin(), out.end());
     return out;
 }
 
 TEST(FoldingRanges, ObjectsAndArraysOverLinesButNotBracketsInStrings) {
-    Asked asked("{\n \"a\": [\n  1,\n  2\n ],\n \"s\": \"{[\\\"\",\n \"o\": {\n }\n}", "");
-    EXPECT_EQ(folds(asked.ask(foldingRanges)), (std::vector<std::pair<int, int>>{{0, 7}, {1, 3}}));
+    EXPECT_EQ(folds("{\n \"a\": [\n  1,\n  2\n ],\n \"s\": \"{[\\\"\",\n \"o\": {\n }\n}"),
+              (std::vector<std::pair<std::size_t, std::size_t>>{{0, 7}, {1, 3}}));
 }
 
 TEST(FoldingRanges, AMillionLevelsDeepAndUnbalanced) {
-    std::string deep = std::string(1000000, '[') + "\n" + std::string(999999, ']');
-    Asked asked(std::move(deep), "");
+    const std::string deep = std::string(1000000, '[') + "\n" + std::string(999999, ']');
     // Only the innermost pair spans a line break, and no line lies between.
-    EXPECT_TRUE(asked.ask(foldingRanges).empty());
-    Asked spread(std::string(300000, '[') + "\n\n" + std::string(300000, ']') + "}}", "");
-    EXPECT_EQ(folds(spread.ask(foldingRanges)).size(), 300000u);
+    EXPECT_TRUE(folds(deep).empty());
+    EXPECT_EQ(folds(std::string(300000, '[') + "\n\n" + std::string(300000, ']') + "}}").size(),
+              300000u);
 }
 
 std::string manyGroups(int count) {
@@ -72,25 +79,25 @@ TEST(Completion, GroupIdsAreCappedAndFilteredByWhatIsTyped) {
     const std::size_t line = static_cast<std::size_t>(count) + 2;
     const std::string lastLine = "\"bridges\": [{\"groups\": [\"g1\", \"\"]}]}";
     const std::size_t empty = lastLine.find("\"\"") + 1;
-    const nlohmann::json all = asked.ask(completion, line, empty);
-    EXPECT_TRUE(all["isIncomplete"].get<bool>());
-    EXPECT_EQ(all["items"].size(), kMaxGroupIdItems);
+    const Completions all = asked.complete(line, empty);
+    EXPECT_TRUE(all.incomplete);
+    EXPECT_EQ(all.items.size(), kMaxGroupIdItems);
     // "g1" typed: g1, g10-g19, g100-g199.
-    const nlohmann::json some = asked.ask(completion, line, lastLine.find("g1") + 2);
-    EXPECT_FALSE(some["isIncomplete"].get<bool>());
-    EXPECT_EQ(some["items"].size(), 111u);
-    for (const auto& item : some["items"]) {
-        EXPECT_EQ(item["label"].get<std::string>().rfind("g1", 0), 0u) << item["label"];
+    const Completions some = asked.complete(line, lastLine.find("g1") + 2);
+    EXPECT_FALSE(some.incomplete);
+    EXPECT_EQ(some.items.size(), 111u);
+    for (const CompletionItem& item : some.items) {
+        EXPECT_EQ(item.label.rfind("g1", 0), 0u) << item.label;
     }
 }
 
 TEST(Completion, NothingAtTheTopLevelOrForAnUnknownSchema) {
     Asked top("  {}", "BridgingConfiguration");
-    EXPECT_TRUE(top.ask(completion, 0, 1)["items"].empty());
+    EXPECT_TRUE(top.complete(0, 1).items.empty());
     Asked unknown("{ }", "");
-    EXPECT_TRUE(unknown.ask(completion, 0, 1)["items"].empty());
+    EXPECT_TRUE(unknown.complete(0, 1).items.empty());
     Asked known("{ }", "BridgingConfiguration");
-    EXPECT_FALSE(known.ask(completion, 0, 1)["items"].empty());
+    EXPECT_FALSE(known.complete(0, 1).items.empty());
 }
 
 TEST(Completion, AMillionLevelsDeepIsReadOnce) {
@@ -98,9 +105,9 @@ TEST(Completion, AMillionLevelsDeepIsReadOnce) {
     for (int i = 0; i < 1000000; ++i) deep += "{\"a\":";
     deep += "{";
     Asked asked(deep, "BridgingConfiguration");
-    const nlohmann::json answer = asked.ask(completion, 0, deep.size());
-    EXPECT_TRUE(answer["items"].empty());
-    EXPECT_FALSE(answer["isIncomplete"].get<bool>());
+    const Completions answer = asked.complete(0, deep.size());
+    EXPECT_TRUE(answer.items.empty());
+    EXPECT_FALSE(answer.incomplete);
 }
 
 // UTF-16 units of a well-formed UTF-8 text: one per character, two for
@@ -160,12 +167,12 @@ TEST(DocumentSymbols, EscapedNamesAndRangesReadBackAsTheModelHasThem) {
     EXPECT_EQ(groups[2]["range"]["start"], third);
     EXPECT_EQ(groups[2]["selectionRange"]["start"], third);
     // Every range as the one-at-a-time conversion gives it.
-    const TextPositions positions(asked.document.text);
+    const TextPositions positions(asked.document.text());
     const ParsedText& parsed = asked.document.parsed();
     for (std::size_t g = 0; g < groups.size(); ++g) {
         const TextLocation at = parsed.locate("/groups/" + std::to_string(g));
         EXPECT_EQ(groups[g]["range"], rangeBetween(at.offset, at.offset + at.length, positions));
-        EXPECT_EQ(groups[g]["selectionRange"], rangeOf(at, asked.document.text, positions));
+        EXPECT_EQ(groups[g]["selectionRange"], rangeOf(at, asked.document.text(), positions));
     }
     // The groups section spans lines: its selection stops at its first line's end.
     EXPECT_EQ(outline[1]["range"]["end"]["line"], 2);

@@ -1,21 +1,20 @@
-// Which schema an open document follows, which file it is checked with, and
-// the diagnostics that come of it.
+// Which schema an open document follows, which file of its deployment it
+// is checked with, and the snapshots that come of it. Protocol-free: the
+// protocol layer turns publications into diagnostics.
 #pragma once
 
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <optional>
 #include <set>
 #include <string>
 #include <utility>
 #include <vector>
 
-#include <nlohmann/json.hpp>
-#include <orvexconfigvalidate/IncrementalCheck.hpp>
+#include <orvexconfigvalidate/Deployment.hpp>
 #include <orvexconfigvalidate/OrvexConfigValidate.hpp>
-
-#include "Documents.hpp"
-#include "JsonRpc.hpp"
+#include <orvexconfigvalidate/Workspace.hpp>
 
 namespace OrvexConfigValidate::Lsp {
 
@@ -25,62 +24,67 @@ struct CheckSettings {
     std::vector<std::pair<std::string, std::string>> schemaChoices;
 };
 
-// Reads the initialization options {"schemas": {KEY: ID}, "schemaDir": DIR,
-// "strict": BOOL}; what cannot be used is named in warnings.
-CheckSettings readCheckSettings(const nlohmann::json& initializationOptions,
-                                std::vector<std::string>& warnings);
+// The workspace an editor checks in: the issues of one check kept for
+// publishing are those of a pair's two files.
+WorkspaceOptions workspaceOptions(const CheckSettings& settings);
 
+// What the editor is to be told about one document.
 struct Publication {
     std::string uri;
     std::optional<std::int64_t> version;  // absent for a closed document
-    // The array, as text when written by a check.
-    JsonPayload diagnostics{nlohmann::json::array()};
+    // The version checked; null for a closed document or one no schema
+    // applies to (an empty list).
+    std::shared_ptr<const Snapshot> snapshot;
+    // Why the check did not run to its end, said instead of its issues.
+    std::string failure;
 };
 
 class Checker {
   public:
-    Checker(DocumentStore& store, CheckSettings settings);
+    Checker(Workspace& workspace, CheckSettings settings);
+    ~Checker();
 
-    // Checks the document and every other open document of its folder, whose
-    // diagnostics may depend on it. A closed document gets an empty list.
+    // The editor's folders: each one's deployments are indexed whole.
+    // Files outside them are paired through their own folder and those
+    // above it.
+    void setRoots(const std::vector<std::string>& folders);
+
+    // After a document was opened, changed, saved or closed: the document,
+    // and every open document whose partner it was or is now.
     std::vector<Publication> refresh(const std::string& uri);
-    std::vector<Publication> refreshFolder(const std::string& directory);
+    // Files created, changed or deleted on disk: every open document that
+    // may be one half of a deployment.
+    std::vector<Publication> filesChanged(const std::vector<std::string>& paths);
 
-    const Validator& schemas() const { return validator; }
+    const Validator& schemas() const { return workspace.validator(); }
     // How many edits had their issues carried over rather than the whole
     // text checked again.
-    std::size_t carriedEdits() const { return carried; }
+    std::size_t carriedEdits() const { return workspace.carriedVersions(); }
 
     // The schema id of an open document; "" when none applies.
-    std::string schemaIdFor(const Document& document) const;
+    std::string schemaIdFor(const std::string& uri);
 
   private:
     struct Partner {
         std::string path;
-        std::string text;
         bool isServer = false;
     };
 
-    void check(Document& document, std::set<std::string>& done, std::vector<Publication>& out);
-    bool checkPair(Document& document, const Partner& partner, Publication& own,
-                   std::set<std::string>& done, std::vector<Publication>& out);
-    bool checkEdit(Document& bridges, const std::optional<Partner>& server,
-                   std::set<std::string>& done, std::vector<Publication>& out);
-    void rememberBridges(const Document& bridges, ParsedText&& parsed,
-                         const ValidationResult& result, int source, const std::string& serverText);
+    void check(const std::string& uri, std::set<std::string>& done, std::vector<Publication>& out);
     std::string chosenSchemaId(const std::string& uri, const std::string& path) const;
-    // Whether the document can be one half of a server/bridges pair.
-    bool mayPair(const Document& document) const;
-    std::optional<std::string> textAt(const std::string& path) const;
-    std::optional<Partner> bridgesOf(const Document& server) const;
-    std::optional<Partner> serverOf(const std::string& bridgesPath) const;
+    bool mayPair(const std::string& uri) const;
+    std::optional<Partner> partnerOf(const std::string& path, const std::string& schemaId);
+    // The open document of a path, or "".
+    std::string openUriOf(const std::string& path) const;
+    DeploymentIndex& indexFor(const std::string& path);
 
-    DocumentStore& store;
+    Workspace& workspace;
     CheckSettings settings;
-    Validator validator;
-    // Large open bridges texts, by URI.
-    std::map<std::string, IncrementalCheck> incremental;
-    std::size_t carried = 0;
+    std::vector<std::unique_ptr<DeploymentIndex>> roots;
+    // For files outside every root: their own folder and those above it.
+    std::unique_ptr<DeploymentIndex> loose;
+    // The partner each open document was last checked with.
+    std::map<std::string, std::string> lastPartner;
 };
 
 }  // namespace OrvexConfigValidate::Lsp

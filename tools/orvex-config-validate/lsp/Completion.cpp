@@ -6,13 +6,12 @@
 #include <string_view>
 #include <vector>
 
+#include <nlohmann/json.hpp>
 #include <orvexconfigvalidate/Configuration.hpp>
 #include <orvexconfigvalidate/MemberCatalogue.hpp>
 
 #include "CursorContext.hpp"
-#include "Diagnostics.hpp"
 #include "MemberText.hpp"
-#include "ProtocolKinds.hpp"
 
 namespace OrvexConfigValidate::Lsp {
 
@@ -32,14 +31,15 @@ std::string escaped(const std::string& text) {
 }
 
 struct Request {
-    const FeatureContext& feature;
+    const Document& document;
+    const Validator& validator;
     CursorContext cursor;
     const ParsedText* parsed;  // the last good parse, or null
     std::size_t offset;
 };
 
-nlohmann::json list(nlohmann::json items, bool incomplete = false) {
-    return {{"isIncomplete", incomplete}, {"items", std::move(items)}};
+Completions list(std::vector<CompletionItem> items, bool incomplete = false) {
+    return {std::move(items), incomplete};
 }
 
 // Names the object at the pointer already has, in the text before the
@@ -56,25 +56,25 @@ std::set<std::string> presentMembers(const Request& request, const std::string& 
     return present;
 }
 
-// The member catalogue's words where it names the member, else the schema's.
-void setDocumentation(nlohmann::json& item, const std::string& schemaId, const std::string& object,
+// The member catalogue's words (Markdown) where it names the member, else
+// the schema's.
+void setDocumentation(CompletionItem& item, const std::string& schemaId, const std::string& object,
                       const SchemaMemberInfo& member) {
     std::string pointer = object;
     appendPointerToken(pointer, member.name);
     if (const MemberEntry* entry = describeMember(schemaId, pointer)) {
-        item["documentation"] = {{"kind", "markdown"}, {"value", Tool::memberMarkdown(*entry)}};
+        item.documentation = Tool::memberMarkdown(*entry);
+        item.documentationMarkdown = true;
         return;
     }
-    const std::string& about = member.description.empty() ? member.title : member.description;
-    if (!about.empty()) item["documentation"] = about;
+    item.documentation = member.description.empty() ? member.title : member.description;
 }
 
-nlohmann::json memberItems(const Request& request, const std::string& pointer) {
-    const FeatureContext& feature = request.feature;
+Completions memberItems(const Request& request, const std::string& pointer) {
     const SchemaPlaceInfo info =
-        feature.validator.describeSchemaAt(feature.document.schemaId, pointer);
+        request.validator.describeSchemaAt(request.document.schemaId(), pointer);
     const std::set<std::string> present = presentMembers(request, pointer);
-    const std::string_view text = feature.document.text;
+    const std::string_view text = request.document.text();
     std::size_t begin = request.offset;
     std::size_t end = request.offset;
     if (request.cursor.inKey) {
@@ -82,8 +82,7 @@ nlohmann::json memberItems(const Request& request, const std::string& pointer) {
         // An editor that closes quotes by itself leaves one after the cursor.
         if (end < text.size() && text[end] == '"') ++end;
     }
-    const nlohmann::json range = rangeBetween(begin, end, feature.positions);
-    nlohmann::json items = nlohmann::json::array();
+    std::vector<CompletionItem> items;
     std::vector<const SchemaMemberInfo*> offered;
     for (const SchemaMemberInfo& member : info.members) {
         if (member.required && present.count(member.name) == 0) offered.push_back(&member);
@@ -94,13 +93,30 @@ nlohmann::json memberItems(const Request& request, const std::string& pointer) {
     for (const SchemaMemberInfo* offer : offered) {
         const SchemaMemberInfo& member = *offer;
         const std::string quoted = "\"" + escaped(member.name) + "\"";
-        nlohmann::json item = {{"label", member.name},
-                               {"kind", CompletionItemKind::kProperty},
-                               {"sortText", (member.required ? "0" : "1") + member.name},
-                               {"filterText", quoted},
-                               {"textEdit", {{"range", range}, {"newText", quoted + ": "}}}};
-        if (member.required) item["detail"] = "required";
-        setDocumentation(item, feature.document.schemaId, pointer, member);
+// The member catalogue's words (Markdown) where it names the member, else
+// the schema's.
+void setDocumentation(CompletionItem& item, const std::string& schemaId, const std::string& object,
+                      const SchemaMemberInfo& member) {
+    std::string pointer = object;
+    appendPointerToken(pointer, member.name);
+    if (const MemberEntry* entry = describeMember(schemaId, pointer)) {
+        item.documentation = Tool::memberMarkdown(*entry);
+        item.documentationMarkdown = true;
+        return;
+    }
+    item.documentation = member.description.empty() ? member.title : member.description;
+}
+
+        CompletionItem item;
+        item.label = member.name;
+        item.kind = CompletionItem::Member;
+        item.sortText = (member.required ? "0" : "1") + member.name;
+        item.filterText = quoted;
+        item.begin = begin;
+        item.end = end;
+        item.newText = quoted + ": ";
+        if (member.required) item.detail = "required";
+        item.documentation = member.description.empty() ? member.title : member.description;
         items.push_back(std::move(item));
     }
     return list(std::move(items));
@@ -113,23 +129,26 @@ std::string_view enumeratorName(ConfigPlace::Kind kind, std::int64_t value) {
     return {};
 }
 
-nlohmann::json valueItem(const std::string& label, const std::string& text, int kind,
-                         const nlohmann::json& range) {
-    return {{"label", label},
-            {"kind", kind},
-            {"filterText", text},
-            {"textEdit", {{"range", range}, {"newText", text}}}};
+CompletionItem valueItem(const std::string& label, const std::string& text,
+                         CompletionItem::Kind kind, std::size_t at) {
+    CompletionItem item;
+    item.label = label;
+    item.kind = kind;
+    item.filterText = text;
+    item.begin = at;
+    item.end = at;
+    item.newText = text;
+    return item;
 }
 
-nlohmann::json valueItems(const Request& request, const Configuration& configuration,
-                          const std::string& pointer) {
-    const FeatureContext& feature = request.feature;
-    nlohmann::json items = nlohmann::json::array();
+Completions valueItems(const Request& request, const Configuration& configuration,
+                       const std::string& pointer) {
+    std::vector<CompletionItem> items;
     // A value inside a string is a string: none of these fit there.
     if (request.cursor.inString) return list(std::move(items));
     const SchemaPlaceInfo info =
-        feature.validator.describeSchemaAt(feature.document.schemaId, pointer);
-    const nlohmann::json range = rangeBetween(request.offset, request.offset, feature.positions);
+        request.validator.describeSchemaAt(request.document.schemaId(), pointer);
+    const std::size_t at = request.offset;
     const ConfigPlace::Kind kind = configuration.placeOf(pointer).kind;
     for (const nlohmann::json& value : info.enumValues) {
         const std::string text =
@@ -139,25 +158,23 @@ nlohmann::json valueItems(const Request& request, const Configuration& configura
             const std::string_view name = enumeratorName(kind, value.get<std::int64_t>());
             if (!name.empty()) label += " \u2014 " + std::string(name);
         }
-        items.push_back(valueItem(label, text, CompletionItemKind::kEnumMember, range));
+        items.push_back(valueItem(label, text, CompletionItem::EnumValue, at));
     }
     if (info.enumValues.empty() && info.allows("boolean")) {
-        items.push_back(valueItem("true", "true", CompletionItemKind::kKeyword, range));
-        items.push_back(valueItem("false", "false", CompletionItemKind::kKeyword, range));
+        items.push_back(valueItem("true", "true", CompletionItem::Keyword, at));
+        items.push_back(valueItem("false", "false", CompletionItem::Keyword, at));
     }
     return list(std::move(items));
 }
 
-nlohmann::json groupIdItems(const Request& request, const Configuration& configuration) {
-    const FeatureContext& feature = request.feature;
+Completions groupIdItems(const Request& request, const Configuration& configuration) {
     const CursorContext& cursor = request.cursor;
     // Inside a string the typed part is replaced; elsewhere a whole string
     // literal is inserted.
     const std::size_t begin = cursor.inString ? cursor.stringContentStart : request.offset;
     const std::string_view typed =
-        std::string_view(feature.document.text).substr(begin, request.offset - begin);
-    const nlohmann::json range = rangeBetween(begin, request.offset, feature.positions);
-    nlohmann::json items = nlohmann::json::array();
+        std::string_view(request.document.text()).substr(begin, request.offset - begin);
+    std::vector<CompletionItem> items;
     // Ids are compared as written in the text; only a typed escape needs
     // each id escaped.
     const bool typedEscape = typed.find('\\') != std::string_view::npos;
@@ -170,13 +187,15 @@ nlohmann::json groupIdItems(const Request& request, const Configuration& configu
         const ConfigGroup& group = *configuration.group(idView);
         const std::string id(idView);
         const std::string text = cursor.inString ? escaped(id) : "\"" + escaped(id) + "\"";
-        nlohmann::json item = {
-            {"label", id},
-            {"kind", CompletionItemKind::kValue},
-            {"detail", (group.name.empty() ? std::string("group") : std::string(group.name)) +
-                           " (index " + std::to_string(group.index) + ")"},
-            {"textEdit", {{"range", range}, {"newText", text}}}};
-        if (!cursor.inString) item["filterText"] = text;
+        CompletionItem item;
+        item.label = id;
+        item.kind = CompletionItem::GroupId;
+        item.detail = (group.name.empty() ? std::string("group") : std::string(group.name)) +
+                      " (index " + std::to_string(group.index) + ")";
+        item.begin = begin;
+        item.end = request.offset;
+        item.newText = text;
+        if (!cursor.inString) item.filterText = text;
         items.push_back(std::move(item));
     }
     return list(std::move(items));
@@ -184,12 +203,12 @@ nlohmann::json groupIdItems(const Request& request, const Configuration& configu
 
 }  // namespace
 
-nlohmann::json completion(const FeatureContext& context) {
-    const std::size_t offset = context.offset();
-    Request request{context, cursorContext(context.document.text, offset),
-                    context.document.lastGoodParse(), offset};
+Completions completionsAt(const Document& document, std::size_t offset,
+                          const Validator& validator) {
+    Request request{document, validator, cursorContext(document.text(), offset),
+                    document.lastGoodParse(), offset};
     const CursorContext& cursor = request.cursor;
-    if (!cursor.inContainer) return list(nlohmann::json::array());
+    if (!cursor.inContainer) return list({});
     const std::string container = pointerOf(cursor.containerPath);
     if (!cursor.containerIsArray && (cursor.expectingKey || cursor.inKey)) {
         return memberItems(request, container);
@@ -198,10 +217,9 @@ nlohmann::json completion(const FeatureContext& context) {
     // that did.
     static const nlohmann::json kEmpty = nlohmann::json::object();
     std::optional<Configuration> older;
-    const Configuration* configuration = context.document.configuration();
+    const Configuration* configuration = document.configuration();
     if (configuration == nullptr) {
-        older.emplace(context.document.schemaId,
-                      request.parsed ? request.parsed->document() : kEmpty);
+        older.emplace(document.schemaId(), request.parsed ? request.parsed->document() : kEmpty);
         configuration = &*older;
     }
     const std::string last =

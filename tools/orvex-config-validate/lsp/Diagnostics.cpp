@@ -89,4 +89,27 @@ nlohmann::json notShownDiagnostic(std::size_t count) {
              std::to_string(count) + (count == 1 ? " more issue" : " more issues") + " not shown"}};
 }
 
+JsonPayload diagnosticsOf(const Snapshot& snapshot, const TextPositions& positions,
+                          const std::string& uri) {
+    const ValidationResult& result = snapshot.result();
+    std::string text = "[";
+    std::size_t notShown = result.omittedIn(snapshot.source()).total();
+    std::size_t published = 0;
+    for (const Issue& issue : result.issues) {
+        if (issue.source != snapshot.source()) continue;
+        if (published == kMaxPublished) {
+            ++notShown;
+            continue;
+        }
+        if (published++ != 0) text += ',';
+        text += serialise(toDiagnostic(issue, snapshot.text(), positions, uri));
+    }
+    if (notShown != 0) {
+        if (published != 0) text += ',';
+        text += serialise(notShownDiagnostic(notShown));
+    }
+    text += ']';
+    return JsonPayload::encoded(std::move(text));
+}
+
 }  // namespace OrvexConfigValidate::Lsp

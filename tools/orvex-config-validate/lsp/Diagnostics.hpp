@@ -7,7 +7,10 @@
 
 #include <nlohmann/json.hpp>
 #include <orvexconfigvalidate/OrvexConfigValidate.hpp>
+#include <orvexconfigvalidate/Workspace.hpp>
 
+#include "Documents.hpp"
+#include "JsonRpc.hpp"
 #include "TextPositions.hpp"
 
 namespace OrvexConfigValidate::Lsp {
@@ -31,12 +34,16 @@ nlohmann::json rangeBetween(std::size_t begin, std::size_t end, const TextPositi
 nlohmann::json toDiagnostic(const Issue& issue, std::string_view text,
                             const TextPositions& positions, const std::string& uri);
 
+// The published list of a checked version: at most kMaxPublished, then one
+// that counts the rest (those the library only counted included), written
+// as text one diagnostic at a time: a file of many issues is never held as
+// values, whose building and freeing (which allocates too) would need many
+// times the memory.
+JsonPayload diagnosticsOf(const Snapshot& snapshot, const TextPositions& positions,
+                          const std::string& uri);
+
 // A diagnostic for a validation that could not run to its end.
 nlohmann::json failureDiagnostic(const std::string& what);
-
-// The most diagnostics published for one document: an editor lists no more
-// usefully, and each costs the server and the editor some hundred bytes.
-constexpr std::size_t kMaxPublished = 1000;
 
 // The one diagnostic, at the start of the document, that says how many
 // issues past kMaxPublished were not published.

@@ -2,32 +2,22 @@
 
 #include <orvexconfigvalidate/Configuration.hpp>
 
-#include "Diagnostics.hpp"
-#include "FileUri.hpp"
-
 namespace OrvexConfigValidate::Lsp {
 
-nlohmann::json documentLinks(const FeatureContext& context) {
-    const Document& document = context.document;
-    nlohmann::json out = nlohmann::json::array();
-    if (document.schemaId != kServerSchemaId || document.path.empty()) return out;
+std::optional<BridgesFileLink> bridgesFileLink(const Document& document) {
+    if (document.schemaId() != kServerSchemaId || document.path.empty()) return std::nullopt;
+    const Configuration* configuration = document.configuration();
+    if (configuration == nullptr) return std::nullopt;
     const ParsedText& parsed = document.parsed();
-    if (!parsed.ok()) return out;
-    const Configuration configuration(document.schemaId, parsed.document());
     const std::string pointer =
-        configuration.serverPointer() + "/" + std::string(kBridgesFileMember);
+        configuration->serverPointer() + "/" + std::string(kBridgesFileMember);
     const nlohmann::json* name = valueAt(parsed.document(), pointer);
-    if (name == nullptr || !name->is_string()) return out;
-    const std::string target = bridgesFileFor(document.path, parsed.document()).path;
-    if (target.empty()) return out;
+    if (name == nullptr || !name->is_string()) return std::nullopt;
+    std::string target = bridgesFileFor(document.path, parsed.document()).path;
+    if (target.empty()) return std::nullopt;
     const TextLocation location = parsed.locate(pointer);
-    // The link covers the name, not its quotes.
-    const std::size_t begin = location.offset + 1;
-    const std::size_t end = location.offset + location.length - 1;
-    out.push_back({{"range", rangeBetween(begin, end, context.positions)},
-                   {"target", uriFromPath(target)},
-                   {"tooltip", "the bridges file this server reads"}});
-    return out;
+    return BridgesFileLink{location.offset + 1, location.offset + location.length - 1,
+                           std::move(target)};
 }
 
 }  // namespace OrvexConfigValidate::Lsp

@@ -6,10 +6,12 @@
 #include "Completion.hpp"
 #include "Diagnostics.hpp"
 #include "DocumentLinks.hpp"
+#include "FileUri.hpp"
 #include "FoldingRanges.hpp"
-#include "GroupIdRequests.hpp"
 #include "Navigation.hpp"
 #include "Outline.hpp"
+#include "ProtocolKinds.hpp"
+#include "Replies.hpp"
 #include "RequestParams.hpp"
 
 namespace OrvexConfigValidate::Lsp {
@@ -18,23 +20,109 @@ namespace {
 
 nlohmann::json hover(const FeatureContext& context) {
     const Document& document = context.document;
-    const auto found =
-        hoverAt(document.schemaId, document.parsed(), context.offset(), &context.validator);
+    const auto found = hoverAt(document.schemaId(), document.parsed(), context.offset(),
+                               &context.validator, document.configuration());
     if (!found) return nullptr;
     return {{"contents",
              {{"kind", found->markdown ? "markdown" : "plaintext"}, {"value", found->text}}},
-            {"range",
-             rangeOf(document.parsed().locate(found->pointer), document.text, context.positions)}};
+            {"range", rangeOf(document.parsed().locate(found->pointer), document.text(),
+                              context.positions)}};
 }
 
 nlohmann::json definition(const FeatureContext& context) {
     const Document& document = context.document;
-    const auto target = definitionAt(document.schemaId, document.parsed(), context.offset());
+    const auto target = definitionAt(document.schemaId(), document.parsed(), context.offset(),
+                                     document.configuration());
     if (!target) return nullptr;
     const TextLocation location = document.parsed().locate(*target);
     return {{"uri", document.uri},
             {"range",
              rangeBetween(location.offset, location.offset + location.length, context.positions)}};
+}
+
+nlohmann::json foldingReply(const FeatureContext& context) {
+    nlohmann::json out = nlohmann::json::array();
+    for (const FoldingRange& range : foldingRanges(context.document.text())) {
+        out.push_back({{"startLine", range.startLine}, {"endLine", range.endLine}});
+    }
+    return out;
+}
+
+nlohmann::json linkReply(const FeatureContext& context) {
+    nlohmann::json out = nlohmann::json::array();
+    if (const auto link = bridgesFileLink(context.document)) {
+        out.push_back({{"range", rangeBetween(link->begin, link->end, context.positions)},
+                       {"target", uriFromPath(link->target)},
+                       {"tooltip", "the bridges file this server reads"}});
+    }
+    return out;
+}
+
+nlohmann::json editsOf(const Fix& fix, const TextPositions& positions) {
+    nlohmann::json edits = nlohmann::json::array();
+    for (const TextEdit& edit : fix.edits) {
+        edits.push_back({{"range", rangeBetween(edit.offset, edit.offset + edit.length, positions)},
+                         {"newText", edit.newText}});
+    }
+    return edits;
+}
+
+nlohmann::json codeActionReply(const FeatureContext& context) {
+    const nlohmann::json& range = member(context.params, "range", "params");
+    const std::size_t begin =
+        context.positions.offsetOf(positionIn(member(range, "start", "range"), "start"));
+    const std::size_t end =
+        context.positions.offsetOf(positionIn(member(range, "end", "range"), "end"));
+    const Document& document = context.document;
+    nlohmann::json actions = nlohmann::json::array();
+    for (const QuickFix& quick : quickFixes(*document.snapshot, begin, end)) {
+        nlohmann::json action = {
+            {"title", quick.fix->title},
+            {"kind", "quickfix"},
+            {"diagnostics", nlohmann::json::array({toDiagnostic(*quick.issue, document.text(),
+                                                                context.positions, document.uri)})},
+            {"edit", {{"changes", {{document.uri, editsOf(*quick.fix, context.positions)}}}}}};
+        if (quick.preferred) action["isPreferred"] = true;
+        actions.push_back(std::move(action));
+    }
+    return actions;
+}
+
+int completionKind(CompletionItem::Kind kind) {
+    switch (kind) {
+        case CompletionItem::Member:
+            return CompletionItemKind::kProperty;
+        case CompletionItem::EnumValue:
+            return CompletionItemKind::kEnumMember;
+        case CompletionItem::Keyword:
+            return CompletionItemKind::kKeyword;
+        case CompletionItem::GroupId:
+            break;
+    }
+    return CompletionItemKind::kValue;
+}
+
+// A CompletionList.
+nlohmann::json completionReply(const FeatureContext& context) {
+    const Completions found = completionsAt(context.document, context.offset(), context.validator);
+    nlohmann::json items = nlohmann::json::array();
+    for (const CompletionItem& item : found.items) {
+        nlohmann::json out = {{"label", item.label},
+                              {"kind", completionKind(item.kind)},
+                              {"textEdit",
+                               {{"range", rangeBetween(item.begin, item.end, context.positions)},
+                                {"newText", item.newText}}}};
+        if (!item.sortText.empty()) out["sortText"] = item.sortText;
+        if (item.filterText) out["filterText"] = *item.filterText;
+        if (!item.detail.empty()) out["detail"] = item.detail;
+        if (item.documentationMarkdown) {
+            out["documentation"] = {{"kind", "markdown"}, {"value", item.documentation}};
+        } else if (!item.documentation.empty()) {
+            out["documentation"] = item.documentation;
+        }
+        items.push_back(std::move(out));
+    }
+    return {{"isIncomplete", found.incomplete}, {"items", std::move(items)}};
 }
 
 // A feature whose answer is a value.
@@ -51,16 +139,16 @@ struct Entry {
 const Entry kFeatures[] = {
     {"textDocument/hover", valueOf<hover>},
     {"textDocument/definition", valueOf<definition>},
-    {"textDocument/completion", valueOf<completion>},
+    {"textDocument/completion", valueOf<completionReply>},
     {"textDocument/references", valueOf<references>},
     {"textDocument/documentHighlight", valueOf<documentHighlight>},
     {"textDocument/prepareRename", valueOf<prepareRename>},
     {"textDocument/rename", rename},
     {"textDocument/documentSymbol", documentSymbols},
     {"textDocument/codeLens", valueOf<codeLenses>},
-    {"textDocument/documentLink", valueOf<documentLinks>},
-    {"textDocument/foldingRange", valueOf<foldingRanges>},
-    {"textDocument/codeAction", valueOf<codeActions>},
+    {"textDocument/documentLink", valueOf<linkReply>},
+    {"textDocument/foldingRange", valueOf<foldingReply>},
+    {"textDocument/codeAction", valueOf<codeActionReply>},
 };
 
 }  // namespace

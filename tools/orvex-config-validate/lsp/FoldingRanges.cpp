@@ -1,7 +1,6 @@
 #include "FoldingRanges.hpp"
 
-#include <string_view>
-#include <vector>
+#include <orvexconfigvalidate/Configuration.hpp>
 
 namespace OrvexConfigValidate::Lsp {
 
@@ -26,11 +25,10 @@ std::size_t stringEnd(std::string_view text, std::size_t start) {
 
 }  // namespace
 
-nlohmann::json foldingRanges(const FeatureContext& context) {
-    const std::string_view text = context.document.text;
+std::vector<FoldingRange> foldingRanges(std::string_view text) {
     const LineTable lines(text);
     std::vector<Open> open;
-    nlohmann::json out = nlohmann::json::array();
+    std::vector<FoldingRange> out;
     for (std::size_t i = 0; i < text.size(); ++i) {
         const char c = text[i];
         if (c == '"') {
@@ -43,7 +41,7 @@ nlohmann::json foldingRanges(const FeatureContext& context) {
             open.pop_back();
             // The closing line stays visible.
             if (endLine > startLine + 1) {
-                out.push_back({{"startLine", startLine}, {"endLine", endLine - 1}});
+                out.push_back({startLine, endLine - 1});
             }
         }
     }

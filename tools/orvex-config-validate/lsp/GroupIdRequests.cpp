@@ -1,4 +1,4 @@
-#include "GroupIdRequests.hpp"
+#include "Replies.hpp"
 
 #include <string>
 

@@ -67,6 +67,11 @@ nlohmann::json makeNotification(const std::string& method, nlohmann::json params
     return {{"jsonrpc", "2.0"}, {"method", method}, {"params", std::move(params)}};
 }
 
+nlohmann::json makeRequest(const nlohmann::json& id, const std::string& method,
+                           nlohmann::json params) {
+    return {{"jsonrpc", "2.0"}, {"id", id}, {"method", method}, {"params", std::move(params)}};
+}
+
 std::string serialise(const nlohmann::json& message) {
     return message.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
 }

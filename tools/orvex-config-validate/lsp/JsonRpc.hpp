@@ -65,6 +65,9 @@ Outgoing makeAnswer(const nlohmann::json& id, Result result);
 Outgoing makeBatch(std::vector<Outgoing> answers);
 nlohmann::json makeError(const nlohmann::json& id, int code, const std::string& message);
 nlohmann::json makeNotification(const std::string& method, nlohmann::json params);
+// A request of the server to the client.
+nlohmann::json makeRequest(const nlohmann::json& id, const std::string& method,
+                           nlohmann::json params);
 
 // Text of an outgoing message; invalid UTF-8 in strings is replaced rather
 // than thrown on.

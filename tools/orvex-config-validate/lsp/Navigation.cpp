@@ -96,9 +96,12 @@ std::optional<Hover> withMemberDocs(std::optional<Hover> found, const std::strin
 }  // namespace
 
 std::optional<Hover> hoverAt(const std::string& schemaId, const ParsedText& parsed,
-                             std::size_t offset, const Validator* validator) {
+                             std::size_t offset, const Validator* validator,
+                             const Configuration* model) {
     if (!parsed.ok()) return std::nullopt;
-    const Configuration configuration(schemaId, parsed.document());
+    std::optional<Configuration> own;
+    if (model == nullptr) model = &own.emplace(schemaId, parsed.document());
+    const Configuration& configuration = *model;
     const std::string pointer = parsed.pointerAt(offset);
     const ConfigPlace place = configuration.placeOf(pointer);
     const nlohmann::json* value = valueAt(parsed.document(), pointer);
@@ -116,9 +119,11 @@ std::optional<Hover> hoverAt(const std::string& schemaId, const ParsedText& pars
 }
 
 std::optional<std::string> definitionAt(const std::string& schemaId, const ParsedText& parsed,
-                                        std::size_t offset) {
+                                        std::size_t offset, const Configuration* model) {
     if (!parsed.ok()) return std::nullopt;
-    const Configuration configuration(schemaId, parsed.document());
+    std::optional<Configuration> own;
+    if (model == nullptr) model = &own.emplace(schemaId, parsed.document());
+    const Configuration& configuration = *model;
     const std::string pointer = parsed.pointerAt(offset);
     const nlohmann::json* id = groupReferenceAt(configuration, parsed, pointer);
     if (id == nullptr) return std::nullopt;

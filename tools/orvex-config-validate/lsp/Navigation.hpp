@@ -21,13 +21,15 @@ struct Hover {
 // by the member's documentation (Markdown); the name, index, type and count
 // of referencing bridges of the group on a group id (a bridge's or the
 // group's own); the member catalogue's documentation on any other member it
-// names; else, with a validator, the schema's title and description.
+// names; else, with a validator, the schema's title and description. The model of the
+// parse, when one was made already (a snapshot's), is read rather than made again.
 std::optional<Hover> hoverAt(const std::string& schemaId, const ParsedText& parsed,
-                             std::size_t offset, const Validator* validator = nullptr);
+                             std::size_t offset, const Validator* validator = nullptr,
+                             const Configuration* model = nullptr);
 
 // The pointer of the group that defines the group id a bridge names at the
 // offset.
 std::optional<std::string> definitionAt(const std::string& schemaId, const ParsedText& parsed,
-                                        std::size_t offset);
+                                        std::size_t offset, const Configuration* model = nullptr);
 
 }  // namespace OrvexConfigValidate::Lsp

@@ -1,5 +1,7 @@
 #include "RequestParams.hpp"
 
+#include "FileUri.hpp"
+
 #include <utility>
 
 #include "JsonRpc.hpp"
@@ -60,6 +62,39 @@ std::int64_t versionOf(const nlohmann::json& textDocument) {
     const auto version = textDocument.find("version");
     if (version == textDocument.end() || !version->is_number_integer()) return 0;
     return version->get<std::int64_t>();
+}
+
+std::vector<std::string> workspaceFolders(const nlohmann::json& params) {
+    std::vector<std::string> folders;
+    if (!params.is_object()) return folders;
+    const auto add = [&folders](const nlohmann::json& uri) {
+        if (!uri.is_string()) return;
+        std::string path = pathFromUri(uri.get<std::string>());
+        while (path.size() > 1 && path.back() == '/') path.pop_back();
+        if (!path.empty()) folders.push_back(std::move(path));
+    };
+    const auto listed = params.find("workspaceFolders");
+    if (listed != params.end() && listed->is_array()) {
+        for (const auto& folder : *listed) {
+            if (folder.is_object() && folder.contains("uri")) add(folder["uri"]);
+        }
+    }
+    if (!folders.empty()) return folders;
+    if (params.contains("rootUri")) add(params["rootUri"]);
+    if (folders.empty() && params.contains("rootPath") && params["rootPath"].is_string()) {
+        add(nlohmann::json(uriFromPath(params["rootPath"].get<std::string>())));
+    }
+    return folders;
+}
+
+bool watcherRegistrationOffered(const nlohmann::json& params) {
+    const nlohmann::json* at = &params;
+    for (const char* name :
+         {"capabilities", "workspace", "didChangeWatchedFiles", "dynamicRegistration"}) {
+        if (!at->is_object() || !at->contains(name)) return false;
+        at = &(*at)[name];
+    }
+    return at->is_boolean() && at->get<bool>();
 }
 
 }  // namespace OrvexConfigValidate::Lsp

@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include <nlohmann/json.hpp>
 
@@ -34,5 +35,11 @@ Position positionOf(const nlohmann::json& params);
 Position positionIn(const nlohmann::json& object, const char* owner);
 // textDocument.version, 0 when absent.
 std::int64_t versionOf(const nlohmann::json& textDocument);
+
+// The local folders of initialize's workspaceFolders, else of its rootUri,
+// else of its rootPath; what is not a local folder is passed over.
+std::vector<std::string> workspaceFolders(const nlohmann::json& initializeParams);
+// Whether the client registers workspace/didChangeWatchedFiles when asked.
+bool watcherRegistrationOffered(const nlohmann::json& initializeParams);
 
 }  // namespace OrvexConfigValidate::Lsp

@@ -21,11 +21,12 @@ namespace {
 
 // The notification as text, the diagnostics put in as they are: a list of
 // megabytes is neither copied nor read into values again.
-Outgoing publicationMessage(const Publication& publication, JsonPayload diagnostics) {
+Outgoing publicationMessage(const std::string& uri, std::optional<std::int64_t> version,
+                            JsonPayload diagnostics) {
     std::string message =
         "{\"jsonrpc\":\"2.0\",\"method\":\"textDocument/publishDiagnostics\",\"params\":{";
-    message += "\"uri\":" + serialise(nlohmann::json(publication.uri));
-    if (publication.version) message += ",\"version\":" + std::to_string(*publication.version);
+    message += "\"uri\":" + serialise(nlohmann::json(uri));
+    if (version) message += ",\"version\":" + std::to_string(*version);
     message += ",\"diagnostics\":";
     if (diagnostics.text) {
         std::string& list = *diagnostics.text;
@@ -163,8 +164,9 @@ Result Server::handleRequest(const Incoming& request) {
         return nlohmann::json(nullptr);
     }
     if (const Feature feature = featureFor(method)) {
-        const Document& document = openDocument(request.params);
-        return feature({document, document.positions(), checker->schemas(), request.params});
+        const Document document = openDocument(request.params);
+        return feature(
+            {document, positions.of(document.snapshot), checker->schemas(), request.params});
     }
     throw RequestError{ErrorCode::kMethodNotFound, "unknown method '" + method + "'"};
 }
@@ -188,6 +190,8 @@ void Server::handleNotification(Incoming& notification) {
         didClose(params);
     } else if (method == "workspace/didChangeWatchedFiles") {
         didChangeWatchedFiles(params);
+    } else if (method == "initialized" && mayRegisterWatcher) {
+        registerWatcher();
     }
     // Anything else ("initialized", "$/cancelRequest", settings) needs no action.
 }
@@ -215,7 +219,10 @@ nlohmann::json Server::initialize(const nlohmann::json& params) {
         send(makeNotification("window/showMessage",
                               {{"type", MessageType::kWarning}, {"message", warning}}));
     }
-    checker = std::make_unique<Checker>(store, std::move(settings));
+    workspace = std::make_unique<Workspace>(workspaceOptions(settings));
+    checker = std::make_unique<Checker>(*workspace, std::move(settings));
+    checker->setRoots(workspaceFolders(params));
+    mayRegisterWatcher = watcherRegistrationOffered(params);
     state = State::Running;
     for (const auto& warning : warnings) log(MessageType::kWarning, warning);
     // Ranged changes: one message costs about one pass over the text
@@ -229,40 +236,82 @@ nlohmann::json Server::initialize(const nlohmann::json& params) {
             {"serverInfo", {{"name", "orvex-config-validate"}, {"version", version}}}};
 }
 
-void Server::publish(std::vector<Publication> publications) {
-    for (auto& publication : publications) {
+void Server::publish(const std::vector<Publication>& publications) {
+    for (const Publication& publication : publications) {
         try {
-            send(publicationMessage(publication, std::move(publication.diagnostics)));
+            JsonPayload diagnostics(nlohmann::json::array());
+            if (!publication.failure.empty()) {
+                diagnostics = nlohmann::json::array({failureDiagnostic(publication.failure)});
+            } else if (publication.snapshot) {
+                diagnostics = diagnosticsOf(*publication.snapshot,
+                                            positions.of(publication.snapshot), publication.uri);
+            }
+            send(publicationMessage(publication.uri, publication.version, std::move(diagnostics)));
         } catch (const std::bad_alloc&) {
             // The editor must not keep showing what the text no longer says.
             send(publicationMessage(
-                publication, nlohmann::json::array({failureDiagnostic("not enough memory")})));
+                publication.uri, publication.version,
+                nlohmann::json::array({failureDiagnostic("not enough memory")})));
         }
     }
 }
 
-Document& Server::openDocument(const nlohmann::json& params) {
+void Server::registerWatcher() {
+    // Every JSON file: a server file may name a bridges file by any name.
+    nlohmann::json watchers = nlohmann::json::array({{{"globPattern", "**/*.json"}}});
+    send(makeRequest("orvex-watch-configuration", "client/registerCapability",
+                     {{"registrations",
+                       nlohmann::json::array({{{"id", "orvex-watch-configuration"},
+                                               {"method", "workspace/didChangeWatchedFiles"},
+                                               {"registerOptions", {{"watchers", watchers}}}}})}}));
+}
+
+Document Server::openDocument(const nlohmann::json& params) {
     const std::string uri = uriOf(params);
-    Document* document = store.find(uri);
-    if (document == nullptr) throw badParams("'" + uri + "' is not open");
-    return *document;
+    std::shared_ptr<const Snapshot> snapshot = workspace->snapshot(uri);
+    if (!snapshot) {
+        if (!workspace->isOpen(uri)) throw badParams("'" + uri + "' is not open");
+        // Its check ran out of memory: it is checked again now.
+        checker->refresh(uri);
+        snapshot = workspace->snapshot(uri);
+        if (!snapshot)
+            throw RequestError{ErrorCode::kRequestFailed, "'" + uri + "' is not checked"};
+    }
+    return Document{uri, pathFromUri(uri), std::move(snapshot)};
 }
 
 void Server::didOpen(nlohmann::json& params) {
     nlohmann::json& textDocument = member(params, "textDocument", "params");
     const std::string uri = stringMember(textDocument, "uri", "textDocument");
     std::string text = takeStringMember(textDocument, "text", "textDocument");
-    store.open(uri, std::move(text), versionOf(textDocument));
+    workspace->open(uri, std::move(text), versionOf(textDocument));
     publish(checker->refresh(uri));
 }
 
 void Server::didChange(nlohmann::json& params) {
-    Document& document = openDocument(params);
+    const std::string uri = uriOf(params);
+    std::optional<std::string> changed = changedText(uri, params);
+    if (!changed) return;
+    workspace->replace(uri, std::move(*changed),
+                       versionOf(member(params, "textDocument", "params")));
+    publish(checker->refresh(uri));
+}
+
+std::optional<std::string> Server::changedText(const std::string& uri, nlohmann::json& params) {
+    // Nothing of the version before is held past this: the workspace takes
+    // its document over for the next when no one else reads it.
+    const std::shared_ptr<const std::string> current = workspace->text(uri);
+    if (!current) throw badParams("'" + uri + "' is not open");
     nlohmann::json& changes = member(params, "contentChanges", "params");
     if (!changes.is_array()) throw badParams("params.contentChanges must be an array");
+    // The positions of the text, when the last check was of it.
+    const TextPositions* known = nullptr;
+    if (const std::shared_ptr<const Snapshot> checked = workspace->snapshot(uri)) {
+        if (&checked->text() == current.get()) known = &positions.of(checked);
+    }
     // Ranged changes go through pieces, as one message may carry
     // thousands; a whole text replaces everything before it.
-    ChangedText text(document.text, ChangedText::kPieceBytes, &document.positions());
+    ChangedText text(*current, ChangedText::kPieceBytes, known);
     for (auto& change : changes) {
         std::string replacement = takeStringMember(change, "text", "contentChanges[]");
         if (!change.contains("range")) {
@@ -275,35 +324,35 @@ void Server::didChange(nlohmann::json& params) {
             throw badParams("a change range ends before it starts");
         }
     }
-    if (!text.changed()) return;
-    document.version = versionOf(member(params, "textDocument", "params"));
-    document.setText(text.take());
-    publish(checker->refresh(document.uri));
+    if (!text.changed()) return std::nullopt;
+    return text.take();
 }
 
 void Server::didSave(const nlohmann::json& params) {
-    Document& document = openDocument(params);
+    const std::string uri = uriOf(params);
+    if (!workspace->isOpen(uri)) throw badParams("'" + uri + "' is not open");
     if (params.contains("text") && params["text"].is_string()) {
-        document.setText(params["text"].get<std::string>());
+        workspace->replace(uri, params["text"].get<std::string>(), *workspace->version(uri));
     }
-    publish(checker->refresh(document.uri));
+    publish(checker->refresh(uri));
 }
 
 void Server::didClose(const nlohmann::json& params) {
     const std::string uri = uriOf(params);
-    store.close(uri);
+    workspace->close(uri);
+    positions.forget(uri);
     publish(checker->refresh(uri));
 }
 
 void Server::didChangeWatchedFiles(const nlohmann::json& params) {
     const nlohmann::json& changes = member(params, "changes", "params");
     if (!changes.is_array()) throw badParams("params.changes must be an array");
-    std::set<std::string> folders;
+    std::vector<std::string> paths;
     for (const auto& change : changes) {
         const std::string path = pathFromUri(stringMember(change, "uri", "changes[]"));
-        if (!path.empty()) folders.insert(directoryOf(path));
+        if (!path.empty()) paths.push_back(path);
     }
-    for (const auto& folder : folders) publish(checker->refreshFolder(folder));
+    if (!paths.empty()) publish(checker->filesChanged(paths));
 }
 
 }  // namespace OrvexConfigValidate::Lsp

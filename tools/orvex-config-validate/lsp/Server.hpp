@@ -12,6 +12,7 @@
 
 #include "Checker.hpp"
 #include "Documents.hpp"
+#include "InitializationOptions.hpp"
 #include "JsonRpc.hpp"
 
 namespace OrvexConfigValidate::Lsp {
@@ -30,8 +31,10 @@ class Server {
     void handleFramingError(const std::string& problem);
 
     bool exitRequested() const { return exited; }
-    // An open document, or null.
-    const Document* document(const std::string& uri) const { return store.find(uri); }
+    // An open document's current text, or null.
+    std::shared_ptr<const std::string> text(const std::string& uri) const {
+        return workspace ? workspace->text(uri) : nullptr;
+    }
     // 0 when "shutdown" came before "exit", 1 otherwise.
     int exitStatus() const { return state == State::ShutDown ? 0 : 1; }
 
@@ -48,13 +51,17 @@ class Server {
     nlohmann::json initialize(const nlohmann::json& params);
     void didOpen(nlohmann::json& params);
     void didChange(nlohmann::json& params);
+    // The text after the changes of a didChange; nothing when none changes it.
+    std::optional<std::string> changedText(const std::string& uri, nlohmann::json& params);
     void didSave(const nlohmann::json& params);
     void didClose(const nlohmann::json& params);
     void didChangeWatchedFiles(const nlohmann::json& params);
 
-    // The open document params.textDocument names.
-    Document& openDocument(const nlohmann::json& params);
-    void publish(std::vector<Publication> publications);
+    // The open document params.textDocument names, as last checked.
+    Document openDocument(const nlohmann::json& params);
+    void publish(const std::vector<Publication>& publications);
+    // Asks the client to report changes of configuration files on disk.
+    void registerWatcher();
     void log(int type, const std::string& message);
     // Tells the editor that what was asked was dropped for want of memory.
     void showOutOfMemory(const std::string& what);
@@ -64,8 +71,11 @@ class Server {
     CheckSettings defaults;
     State state = State::Uninitialized;
     bool exited = false;
-    DocumentStore store;
+    std::unique_ptr<Workspace> workspace;
     std::unique_ptr<Checker> checker;
+    PositionsCache positions;
+    // The client registers capabilities when asked (after "initialized").
+    bool mayRegisterWatcher = false;
 };
 
 }  // namespace OrvexConfigValidate::Lsp

@@ -7,8 +7,10 @@
 #include <tuple>
 #include <vector>
 
-#include <orvexconfigvalidate/IncrementalCheck.hpp>
+#include <memory>
+
 #include <orvexconfigvalidate/OrvexConfigValidate.hpp>
+#include <orvexconfigvalidate/Workspace.hpp>
 
 #include "ConfigGenerator.hpp"
 
@@ -66,11 +68,15 @@ std::string replaced(std::string text, const std::string& from, const std::strin
     return text;
 }
 
-class IncrementalCheckTest : public ::testing::Test {
+// Versions of one bridges text in a workspace that carries every edit it
+// can; each version's result must be what a whole check of its text gives.
+class WorkspaceCarryTest : public ::testing::Test {
   protected:
     Validator validator;
     ValidateOptions options;
-    IncrementalCheck check;
+    std::unique_ptr<Workspace> workspace;
+    const std::string key = "file:///deployment/bridges.json";
+    std::int64_t version = 0;
     std::string serverText;
     std::string text = generateBridgingConfiguration(30);
     std::size_t fixesSeen = 0;
@@ -82,24 +88,46 @@ class IncrementalCheckTest : public ::testing::Test {
                    : validator.validateTextPair(serverText, bridges, options);
     }
     int source() const { return serverText.empty() ? 0 : 1; }
+    CheckPlan plan() const {
+        CheckPlan made{kBridgesSchemaId, std::nullopt};
+        if (!serverText.empty()) made.partner = PairedText{"", serverText, true};
+        return made;
+    }
+    // The snapshot of a new version of the text.
+    std::shared_ptr<const Snapshot> submit(const std::string& edited) {
+        EXPECT_TRUE(workspace->replace(key, edited, ++version));
+        return workspace->check(key, plan()).front();
+    }
 
-    void start() { ASSERT_TRUE(check.remember(text, full(text), source(), serverText, options)); }
+    // Every text is carried, however small.
+    void start() {
+        workspace = std::make_unique<Workspace>(WorkspaceOptions{options, 0});
+        workspace->open(key, text, ++version);
+        const auto first = workspace->check(key, plan()).front();
+        ASSERT_FALSE(first->carried());
+        ASSERT_EQ(summary(first->result().issues, source()), summary(full(text).issues, source()));
+    }
 
     // Applies an edit inside one element or across elements of one array;
     // the carried result must be the whole check's.
     void expectCarried(const std::string& edited, std::size_t minimumIssues = 0) {
         ++edits;
-        const auto carried = check.update(text, edited, serverText, validator, options);
-        ASSERT_TRUE(carried.has_value()) << "edit " << edits << " not carried";
+        const auto made = submit(edited);
+        ASSERT_TRUE(made->carried()) << "edit " << edits << " not carried";
+        ASSERT_EQ(made->version(), version);
         const ValidationResult whole = full(edited);
-        EXPECT_EQ(summary(*carried, source()), summary(whole.issues, source()));
+        EXPECT_EQ(summary(made->result().issues, source()), summary(whole.issues, source()));
         EXPECT_GE(summary(whole.issues, source()).size(), minimumIssues);
         for (const Issue& issue : whole.issues) fixesSeen += issue.fixes.size();
         text = edited;
     }
 
+    // Checked whole, with the whole check's result; the text to edit next
+    // stays the one before.
     void expectNotCarried(const std::string& edited) {
-        EXPECT_FALSE(check.update(text, edited, serverText, validator, options).has_value());
+        const auto made = submit(edited);
+        EXPECT_FALSE(made->carried());
+        EXPECT_EQ(summary(made->result().issues, source()), summary(full(edited).issues, source()));
     }
 
     // A series of edits, each inside one group or bridge.
@@ -175,7 +203,7 @@ class IncrementalCheckTest : public ::testing::Test {
     }
 };
 
-TEST_F(IncrementalCheckTest, EditsAcrossElementsMatchTheWholeCheck) {
+TEST_F(WorkspaceCarryTest, EditsAcrossElementsMatchTheWholeCheck) {
     runEditsAcross();
     serverText = generateServerConfiguration(2);
     text = generateBridgingConfiguration(30);
@@ -204,7 +232,7 @@ std::vector<std::size_t> numberEdges(const std::string& text) {
 // exponents typed at the edges of elements (some of them numbers), where
 // they could join a neighbour into one number. Whatever is carried must be
 // what the whole check gives; what is not is remembered afresh.
-TEST_F(IncrementalCheckTest, RandomEditsCarriedMatchTheWholeCheck) {
+TEST_F(WorkspaceCarryTest, RandomEditsCarriedMatchTheWholeCheck) {
     std::mt19937 random(20261209);
     text = replaced(replaced(generateBridgingConfiguration(12), "\"groups\": [\n",
                              "\"groups\": [\n    7,\n    -2.5e1,\n"),
@@ -242,16 +270,15 @@ TEST_F(IncrementalCheckTest, RandomEditsCarriedMatchTheWholeCheck) {
             const char bytes[] = {'{', '}', '[', ']', ',', ':', '"', '1', ' ', 'x', '\n'};
             edited[pick(edited.size())] = bytes[pick(sizeof bytes)];
         }
-        const auto result = check.update(text, edited, serverText, validator, options);
+        const auto made = submit(edited);
         const ValidationResult whole = full(edited);
-        if (result) {
-            ++carried;
-            ASSERT_EQ(summary(*result, source()), summary(whole.issues, source()))
-                << "round " << round;
-        } else if (!check.remember(edited, whole, source(), serverText, options)) {
+        ASSERT_EQ(summary(made->result().issues, source()), summary(whole.issues, source()))
+            << "round " << round;
+        if (made->carried()) ++carried;
+        if (!made->parsed().ok() || !made->parsed().document().is_object()) {
             // A text broken for good would end the test's reach: the edit
-            // is dropped, and the state is the one before it.
-            ASSERT_TRUE(check.remember(text, full(text), source(), serverText, options));
+            // is taken back, and the next version is the one before it.
+            ASSERT_FALSE(submit(text)->carried());
             continue;
         }
         text = edited;
@@ -262,7 +289,7 @@ TEST_F(IncrementalCheckTest, RandomEditsCarriedMatchTheWholeCheck) {
 // Hostile elements pasted between two groups: nested 100,000 deep, a name
 // with NUL and control characters escaped, a raw control byte, bytes that
 // are not UTF-8. Carried or not, what is given must be the whole check's.
-TEST_F(IncrementalCheckTest, HostileElementsAddedMatchTheWholeCheckOrAreNotCarried) {
+TEST_F(WorkspaceCarryTest, HostileElementsAddedMatchTheWholeCheckOrAreNotCarried) {
     const std::string deep = std::string(100000, '[') + std::string(100000, ']');
     const std::vector<std::string> pasted = {
         deep,
@@ -276,28 +303,26 @@ TEST_F(IncrementalCheckTest, HostileElementsAddedMatchTheWholeCheckOrAreNotCarri
         start();
         const std::string edited = replaced(text, "\n    {\"id\": \"{grp-9}\"",
                                             "\n    " + element + ",\n    {\"id\": \"{grp-9}\"");
-        const auto carried = check.update(text, edited, serverText, validator, options);
-        if (carried) {
-            ++carriedCount;
-            EXPECT_EQ(summary(*carried, source()), summary(full(edited).issues, source()))
-                << element.substr(0, 40);
-        }
+        const auto made = submit(edited);
+        EXPECT_EQ(summary(made->result().issues, source()), summary(full(edited).issues, source()))
+            << element.substr(0, 40);
+        if (made->carried()) ++carriedCount;
     }
     // The escaped name is good JSON: at least that paste is carried.
     EXPECT_GE(carriedCount, 1U);
 }
 
-TEST_F(IncrementalCheckTest, EditsOfABridgesFileAloneMatchTheWholeCheck) {
+TEST_F(WorkspaceCarryTest, EditsOfABridgesFileAloneMatchTheWholeCheck) {
     runEdits();
 }
 
-TEST_F(IncrementalCheckTest, EditsOfAPairedBridgesFileMatchTheWholeCheck) {
+TEST_F(WorkspaceCarryTest, EditsOfAPairedBridgesFileMatchTheWholeCheck) {
     serverText = generateServerConfiguration(2);
     runEdits();
 }
 
 // Every group draws a fix there, so each edit moves fixes after it.
-TEST_F(IncrementalCheckTest, FixesUnderForcingServerModesMatchTheWholeCheck) {
+TEST_F(WorkspaceCarryTest, FixesUnderForcingServerModesMatchTheWholeCheck) {
     for (const int mode : {0, 2}) {
         serverText = generateServerConfiguration(mode);
         text = generateBridgingConfiguration(30);
@@ -306,7 +331,7 @@ TEST_F(IncrementalCheckTest, FixesUnderForcingServerModesMatchTheWholeCheck) {
     EXPECT_GT(fixesSeen, 0U);
 }
 
-TEST_F(IncrementalCheckTest, SuggestedFixesOfStrictChecksMatchTheWholeCheck) {
+TEST_F(WorkspaceCarryTest, SuggestedFixesOfStrictChecksMatchTheWholeCheck) {
     options.strict = true;
     runEdits();
     fixesSeen = 0;
@@ -316,7 +341,7 @@ TEST_F(IncrementalCheckTest, SuggestedFixesOfStrictChecksMatchTheWholeCheck) {
     EXPECT_GE(fixesSeen, 2U);
 }
 
-TEST_F(IncrementalCheckTest, EditsOutsideTheArraysOrBreakingThemAreNotCarried) {
+TEST_F(WorkspaceCarryTest, EditsOutsideTheArraysOrBreakingThemAreNotCarried) {
     start();
     // An element left broken, the opening brace of a group changed, a
     // member added beside the arrays, the two arrays made one.
@@ -328,31 +353,108 @@ TEST_F(IncrementalCheckTest, EditsOutsideTheArraysOrBreakingThemAreNotCarried) {
     expectNotCarried(
         replaced(text, "\"groups\": [", "\"groups\": [{\"id\": \"a\"} {\"id\": \"b\"},"));
     // The server text changed: the cross-file rules depend on it.
-    const std::string server = generateServerConfiguration(1);
-    EXPECT_FALSE(check
-                     .update(text, replaced(text, "Talk group 9", "Talk group nine"), server,
-                             validator, options)
-                     .has_value());
-    // A previous text other than the one remembered, even of the same size
-    // and one byte apart: the state does not describe it.
-    std::string other = text;
-    other[other.size() / 2] = other[other.size() / 2] == ' ' ? '\t' : ' ';
-    EXPECT_FALSE(check
-                     .update(other, replaced(other, "Talk group 9", "Talk group nine"), serverText,
-                             validator, options)
-                     .has_value());
-    // Unchanged state: a good edit is still carried.
-    expectCarried(replaced(text, "Talk group 9", "Talk group nine"));
+    ASSERT_FALSE(submit(text)->carried());
+    serverText = generateServerConfiguration(1);
+    expectNotCarried(replaced(text, "Talk group 9", "Talk group nine"));
+    // The state made by that check carries the next edit.
+    expectCarried(replaced(text, "Talk group 8", "Talk group eight"));
 }
 
-TEST_F(IncrementalCheckTest, TextsWhoseIssuesCannotBeCarriedAreNotTaken) {
-    EXPECT_FALSE(check.remember("{\"groups\": 5}", full("{\"groups\": 5}"), 0, "", options));
-    EXPECT_FALSE(check.remember("{\"groups\": [", full("{\"groups\": ["), 0, "", options));
-    const std::string rootIssue = "{\"groups\": [], \"bridges\": {}}";
-    EXPECT_FALSE(check.remember(rootIssue, full(rootIssue), 0, "", options));
-    EXPECT_FALSE(
-        IncrementalCheck::applies(ValidateOptions{false, false, "/schemas", false}, false));
-    EXPECT_TRUE(IncrementalCheck::applies(ValidateOptions{}, true));
+// A result that an edit could not carry (an issue of the whole document, a
+// broken text), and options under which nothing is carried: each edit is
+// checked whole, with the whole check's result.
+TEST_F(WorkspaceCarryTest, TextsWhoseIssuesCannotBeCarriedAreCheckedWhole) {
+    for (const std::string& base : {std::string("{\"groups\": 5, \"bridges\": [{\"id\": \"a\"}]}"),
+                                    std::string("{\"groups\": [{\"id\": \"a\"}], \"bridges\": {}}"),
+                                    std::string("{\"groups\": [{\"id\": \"a\"}]")}) {
+        text = base;
+        start();
+        expectNotCarried(replaced(text, "\"a\"", "\"ab\""));
+    }
+    text = generateBridgingConfiguration(30);
+    for (const bool strictPair : {false, true}) {
+        options = ValidateOptions{};
+        if (strictPair) {
+            options.strict = true;
+            serverText = generateServerConfiguration(2);
+        } else {
+            options.schemaDir = "/nowhere";
+        }
+        start();
+        expectNotCarried(replaced(text, "Talk group 9", "Talk group nine"));
+    }
+}
+
+// A snapshot read while later versions are carried (a feature still
+// answering) keeps its own text, parse, model and result: the next version
+// copies the document rather than taking it. Let go of, it is taken.
+TEST_F(WorkspaceCarryTest, ASnapshotStillReadIsNotChangedByLaterVersions) {
+    start();
+    const std::shared_ptr<const Snapshot> held = workspace->snapshot(key);
+    const std::string heldText = text;
+    const std::string heldDocument = held->parsed().document().dump();
+    const std::size_t heldIssues = held->result().issues.size();
+    expectCarried(
+        replaced(text, "\"id\": \"{grp-7}\", \"type\": 1", "\"id\": \"{grp-7}\", \"type\": 3"), 1);
+    expectCarried(replaced(text, "\"name\": \"Talk group 3\"", "\"name\": \"Talk group three\""));
+    EXPECT_EQ(held->text(), heldText);
+    EXPECT_EQ(held->parsed().document().dump(), heldDocument);
+    EXPECT_EQ(held->result().issues.size(), heldIssues);
+    ASSERT_NE(held->configuration(), nullptr);
+    EXPECT_EQ(held->configuration()->groups().size(), 30U);
+    const auto latest = workspace->snapshot(key);
+    EXPECT_NE(latest->parsed().document().dump(), heldDocument);
+    EXPECT_EQ(workspace->carriedVersions(), 2U);
+}
+
+// An open server file and an open bridges file: one check makes both
+// snapshots, which share its result; the same version under the same plan
+// is not checked again, and a new version of the partner is.
+TEST(Workspace, APairIsCheckedOnceForBothOpenFiles) {
+    Workspace workspace;
+    const std::string server = "file:///d/orvexbridged_conf.json";
+    const std::string bridges = "file:///d/bridges.json";
+    workspace.open(server, "{\"mode\": 2, \"enginePolicy\": {}}", 1);
+    workspace.open(bridges, "{\"groups\": [{\"id\": \"g\", \"type\": 3, \"tx\": {\"p\": 1}}]}", 1);
+    const CheckPlan plan{kServerSchemaId, PairedText{bridges, "", false}};
+    const auto made = workspace.check(server, plan);
+    ASSERT_EQ(made.size(), 2U);
+    EXPECT_EQ(&made[0]->result(), &made[1]->result());
+    EXPECT_EQ(made[0]->source(), 0);
+    EXPECT_EQ(made[1]->source(), 1);
+    EXPECT_EQ(made[1]->key(), bridges);
+    EXPECT_EQ(made[1]->schemaId(), kBridgesSchemaId);
+    bool raw = false;
+    for (const Issue& issue : made[1]->result().issues) {
+        raw = raw || (issue.source == 1 && issue.code == IssueCode::kModeRequiresAudioGroup);
+    }
+    EXPECT_TRUE(raw);
+    EXPECT_EQ(workspace.check(server, plan).front(), made[0]);
+    ASSERT_TRUE(workspace.replace(bridges, "{\"groups\": []}", 2));
+    const auto again = workspace.check(server, plan);
+    ASSERT_EQ(again.size(), 2U);
+    EXPECT_NE(again.front(), made[0]);
+    EXPECT_EQ(again[1]->version(), 2);
+    EXPECT_EQ(workspace.snapshot(bridges), again[1]);
+}
+
+// Ranged edits in bytes, each in the text the ones before it left; one out
+// of the text changes nothing.
+TEST(Workspace, EditsApplyInOrderAndOneOutsideTheTextChangesNothing) {
+    Workspace workspace;
+    workspace.open("a", "{\"groups\": []}", 1);
+    ASSERT_TRUE(workspace.edit("a", {{12, 0, "{}"}, {0, 1, "{ "}}, 2));
+    EXPECT_EQ(*workspace.text("a"), "{ \"groups\": [{}]}");
+    EXPECT_FALSE(workspace.edit("a", {{0, 1, "x"}, {40, 0, "y"}}, 3));
+    EXPECT_EQ(*workspace.text("a"), "{ \"groups\": [{}]}");
+    EXPECT_EQ(workspace.version("a"), 2);
+    EXPECT_FALSE(workspace.edit("b", {}, 1));
+    const auto made = workspace.check("a", CheckPlan{kBridgesSchemaId, std::nullopt});
+    ASSERT_EQ(made.size(), 1U);
+    EXPECT_EQ(made[0]->lines().lineCount(), 1U);
+    workspace.close("a");
+    EXPECT_EQ(workspace.snapshot("a"), nullptr);
+    EXPECT_TRUE(workspace.check("a", CheckPlan{}).empty());
 }
 
 }  // namespace

@@ -1,4 +1,5 @@
-// References, highlights and renames of a group id.
+// The protocol's answers to the requests about one open document, written
+// from the features' results.
 #pragma once
 
 #include <cstddef>
@@ -9,6 +10,11 @@
 
 namespace OrvexConfigValidate::Lsp {
 
+// Written as text: at 10,000 groups the answer is some megabytes.
+Result documentSymbols(const FeatureContext& context);
+nlohmann::json codeLenses(const FeatureContext& context);
+
+// References, highlights and renames of a group id.
 nlohmann::json references(const FeatureContext& context);
 nlohmann::json documentHighlight(const FeatureContext& context);
 nlohmann::json prepareRename(const FeatureContext& context);

@@ -6,11 +6,12 @@
 // edit's length, renumbered when elements came or went), and the
 // cross-group rules run again over the whole, already parsed, document,
 // whose configuration model is kept too: an edit inside one element reads
-// only that element into it again.
+// only that element into it again. The workspace's strategy for carrying a
+// version to the next; it keeps the versions' texts, so nothing here tells
+// one text from another.
 #pragma once
 
 #include <cstddef>
-#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -31,30 +32,37 @@ class IncrementalCheck {
     IncrementalCheck(const IncrementalCheck&) = delete;
     IncrementalCheck& operator=(const IncrementalCheck&) = delete;
 
-    // Smaller texts are checked whole; that is fast enough.
-    static constexpr std::size_t kMinimumSize = std::size_t{128} << 10;
-
     // Whether edits can be carried over under these options at all: the
     // embedded schemas say what one element's issues depend on.
     static bool applies(const ValidateOptions& options, bool paired);
 
     // Takes over the full check of a bridges text: the issues of `result`
     // whose source is `source`, and the server text it was paired with (""
-    // alone). False when the result holds issues that an edit could not
-    // carry; nothing is kept then.
-    bool remember(const std::string& text, const ValidationResult& result, int source,
-                  const std::string& serverText, const ValidateOptions& options);
-    // The same with the parse the result was made from, so that the text is
-    // not read again; its document is taken over.
-    bool remember(ParsedText&& parsed, const std::string& text, const ValidationResult& result,
+    // alone). The parse the result was made from is lent: its document is
+    // read where it stands until the first update, which needs it taken
+    // (adopt) or copied (adoptCopy). False when the result holds issues
+    // that an edit could not carry; nothing is kept then.
+    bool remember(const ParsedText& parsed, const std::string& text, const ValidationResult& result,
                   int source, const std::string& serverText, const ValidateOptions& options);
-    void forget() { valid = false; }
+    void forget() {
+        valid = false;
+        lent = nullptr;
+    }
+    // Whether the document remembered is still the lent one.
+    bool borrows() const { return valid && lent != nullptr; }
+    // The lent document itself, moved out of its parse: the model's views
+    // stay where they point, as a moved value keeps its members.
+    void adopt(nlohmann::json&& lentDocument);
+    // A copy of the lent document, for a parse that others still read.
+    void adoptCopy();
+    // Gives the document back and forgets it: an adopted document whose
+    // edit could not be carried returns to its parse.
+    nlohmann::json release();
 
     // The issues of the new text, or nothing when the edit cannot be carried
-    // this way (the caller then checks the whole text). The caller keeps the
-    // texts: `previousText` is the one remembered or last updated to, told
-    // by its size and fingerprint; another one, or a server text other than
-    // the one remembered, is not carried either.
+    // this way (the caller then checks the whole text). `previousText` is
+    // the one remembered or last updated to (the caller keeps the texts); a
+    // server text other than the one remembered is not carried.
     std::optional<std::vector<Issue>> update(const std::string& previousText,
                                              const std::string& newText,
                                              const std::string& serverText,
@@ -88,12 +96,13 @@ class IncrementalCheck {
         bool hasAfter = false;
     };
 
+    // The document remembered, lent or owned.
+    const nlohmann::json& current() const { return lent != nullptr ? *lent : document; }
     std::vector<Issue> semanticIssues(const ValidateOptions& options) const;
     void readModel();
     TextLocation locate(const std::string& pointer, const std::string& text) const;
     // The fixes of a rule's issue, from the text of the element it lies in.
     void fixRuleIssue(Issue& issue, const std::string& text) const;
-    void noteText(const std::string& text);
     // Where the elements and the arrays sit; false when a member is there
     // but not an array.
     bool readSpans(const ParsedText& parsed);
@@ -129,10 +138,9 @@ class IncrementalCheck {
 
     bool valid = false;
     int source = 0;
-    // Of the text the state was made from; the caller holds the text itself.
-    std::size_t textSize = 0;
-    std::uint64_t textPrint = 0;
     std::string serverText;
+    // The document read, lent until the first update, then owned.
+    const nlohmann::json* lent = nullptr;
     nlohmann::json document;
     nlohmann::json serverSettings;  // null alone
     std::optional<Configuration> model;

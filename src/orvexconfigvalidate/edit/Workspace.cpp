@@ -1,0 +1,376 @@
+#include <orvexconfigvalidate/Workspace.hpp>
+
+#include <algorithm>
+#include <map>
+#include <mutex>
+#include <optional>
+#include <utility>
+
+#include "edit/IncrementalCheck.hpp"
+#include "edit/SnapshotState.hpp"
+
+namespace OrvexConfigValidate {
+
+namespace {
+
+struct OpenDocument {
+    std::shared_ptr<const std::string> text;
+    std::int64_t version = 0;
+    // The last snapshot made, maybe of an earlier version: the version an
+    // edit is carried from.
+    std::shared_ptr<Snapshot> latest;
+    // Set while the latest snapshot's result can be carried over an edit.
+    std::unique_ptr<IncrementalCheck> carry;
+};
+
+bool hasParseError(const ValidationResult& result) {
+    return std::any_of(result.issues.begin(), result.issues.end(),
+                       [](const Issue& issue) { return issue.code == IssueCode::kParseError; });
+}
+
+// What a check is made of before it becomes snapshots.
+struct Checked {
+    std::shared_ptr<const ValidationResult> result;
+    std::optional<ParsedText> own;
+    std::optional<ParsedText> partner;
+    bool paired = false;
+};
+
+}  // namespace
+
+struct Workspace::Impl {
+    explicit Impl(WorkspaceOptions chosen)
+        : options(std::move(chosen)), validator(ValidatorOptions{options.validate.schemaDir}) {}
+
+    WorkspaceOptions options;
+    Validator validator;
+    mutable std::mutex mutex;
+    std::map<std::string, OpenDocument> documents;
+    std::size_t carried = 0;
+
+    OpenDocument* find(const std::string& key) {
+        const auto found = documents.find(key);
+        return found == documents.end() ? nullptr : &found->second;
+    }
+
+    void setText(OpenDocument& document, std::string text, std::int64_t version);
+    bool sameCheck(const std::string& key, const OpenDocument& document,
+                   const CheckPlan& plan) const;
+    ParsedText parseOf(OpenDocument& document);
+    std::shared_ptr<Snapshot> carryEdit(const std::string& key, OpenDocument& document,
+                                        const CheckPlan& plan, const std::string& serverText);
+    Checked checkWhole(OpenDocument& document, const CheckPlan& plan, std::string_view partnerText);
+    std::shared_ptr<Snapshot> snapshotOf(const std::string& key, OpenDocument& document,
+                                         const std::string& schemaId, Checked& checked,
+                                         bool ownHalf);
+    void rememberCarry(OpenDocument& document, const Snapshot& snapshot,
+                       const std::string& serverText);
+    std::vector<std::shared_ptr<const Snapshot>> check(const std::string& key,
+                                                       const CheckPlan& plan);
+};
+
+void Workspace::Impl::setText(OpenDocument& document, std::string text, std::int64_t version) {
+    document.text = std::make_shared<const std::string>(std::move(text));
+    document.version = version;
+}
+
+bool Workspace::Impl::sameCheck(const std::string& key, const OpenDocument& document,
+                                const CheckPlan& plan) const {
+    if (!document.latest) return false;
+    const Snapshot::Impl& made = stateOf(*document.latest);
+    if (made.key != key || made.version != document.version || made.schemaId != plan.schemaId) {
+        return false;
+    }
+    if (!plan.partner) return made.partnerKey.empty() && !made.partnerOnDisk;
+    // A file on disk may have changed: it is read and checked again.
+    if (plan.partner->key.empty()) return false;
+    const auto partner = documents.find(plan.partner->key);
+    return partner != documents.end() && made.partnerKey == plan.partner->key &&
+           made.partnerVersion == partner->second.version &&
+           made.partnerIsServer == plan.partner->isServer;
+}
+
+ParsedText Workspace::Impl::parseOf(OpenDocument& document) {
+    // The same version checked again under another plan reads its text once:
+    // the parse of a snapshot no one else holds is taken over.
+    std::shared_ptr<Snapshot>& latest = document.latest;
+    if (latest && latest.use_count() == 1 && stateOf(*latest).version == document.version &&
+        stateOf(*latest).parse) {
+        ParsedText taken = std::move(*stateOf(*latest).parse);
+        latest.reset();
+        return taken;
+    }
+    return parseText(*document.text);
+}
+
+Checked Workspace::Impl::checkWhole(OpenDocument& document, const CheckPlan& plan,
+                                    std::string_view partnerText) {
+    Checked checked;
+    checked.own = parseOf(document);
+    const ValidateOptions& validate = options.validate;
+    if (plan.partner) {
+        // The partner's own snapshot stays as it is until this check is
+        // made: its text is read anew.
+        checked.partner = parseText(partnerText);
+        ParsedText& server = plan.partner->isServer ? *checked.partner : *checked.own;
+        ParsedText& bridges = plan.partner->isServer ? *checked.own : *checked.partner;
+        ValidationResult result = validator.validateTextPair(server, bridges, validate);
+        // A text that does not read cannot take part in the cross-file
+        // rules: each file is then judged on its own.
+        if (!hasParseError(result)) {
+            const std::string_view ownText = *document.text;
+            addFixes(result, server, plan.partner->isServer ? partnerText : ownText, 0);
+            addFixes(result, bridges, plan.partner->isServer ? ownText : partnerText, 1);
+            checked.result = std::make_shared<const ValidationResult>(std::move(result));
+            checked.paired = true;
+            return checked;
+        }
+    }
+    ValidationResult result = validator.validateText(plan.schemaId, *checked.own, validate);
+    addFixes(result, *checked.own, *document.text, 0);
+    checked.result = std::make_shared<const ValidationResult>(std::move(result));
+    return checked;
+}
+
+std::shared_ptr<Snapshot> Workspace::Impl::snapshotOf(const std::string& key,
+                                                      OpenDocument& document,
+                                                      const std::string& schemaId, Checked& checked,
+                                                      bool ownHalf) {
+    std::shared_ptr<Snapshot> made = makeSnapshot();
+    Snapshot::Impl& state = stateOf(*made);
+    state.key = key;
+    state.version = document.version;
+    state.text = document.text;
+    state.schemaId = schemaId;
+    state.result = checked.result;
+    std::optional<ParsedText>& parse = ownHalf ? checked.own : checked.partner;
+    if (parse) {
+        if (!parse->ok() && document.latest) {
+            const Snapshot::Impl& before = stateOf(*document.latest);
+            state.lastGood = before.parse && before.parse->ok() ? document.latest : before.lastGood;
+        }
+        state.parse = std::move(parse);
+    }
+    return made;
+}
+
+void Workspace::Impl::rememberCarry(OpenDocument& document, const Snapshot& snapshot,
+                                    const std::string& serverText) {
+    document.carry.reset();
+    const ValidationResult& result = snapshot.result();
+    // Edits are carried over a complete result only.
+    if (result.omitted.total() != 0 || snapshot.text().size() < options.carryFrom ||
+        !IncrementalCheck::applies(options.validate, !serverText.empty())) {
+        return;
+    }
+    auto carry = std::make_unique<IncrementalCheck>();
+    if (carry->remember(snapshot.parsed(), snapshot.text(), result, snapshot.source(), serverText,
+                        options.validate)) {
+        document.carry = std::move(carry);
+    }
+}
+
+std::shared_ptr<Snapshot> Workspace::Impl::carryEdit(const std::string& key, OpenDocument& document,
+                                                     const CheckPlan& plan,
+                                                     const std::string& serverText) {
+    if (!document.carry || !document.latest || plan.schemaId != kBridgesSchemaId) return nullptr;
+    Snapshot::Impl& before = stateOf(*document.latest);
+    if (before.schemaId != kBridgesSchemaId || before.version == document.version) return nullptr;
+    IncrementalCheck& carry = *document.carry;
+    bool adopted = false;
+    if (carry.borrows()) {
+        // The version before is let go of now: its document becomes the
+        // next one's, unless someone still reads it.
+        if (document.latest.use_count() == 1) {
+            carry.adopt(std::move(before.parse->document()));
+            adopted = true;
+        } else {
+            carry.adoptCopy();
+        }
+    }
+    std::optional<std::vector<Issue>> issues;
+    try {
+        issues =
+            carry.update(*before.text, *document.text, serverText, validator, options.validate);
+    } catch (...) {
+        // A document taken over and lost with the state: the version before
+        // is no longer whole, and is not handed out again.
+        document.carry.reset();
+        if (adopted) document.latest.reset();
+        throw;
+    }
+    if (!issues) {
+        if (adopted) before.parse->document() = carry.release();
+        document.carry.reset();
+        return nullptr;
+    }
+    ValidationResult result;
+    result.issues = std::move(*issues);
+    for (const Issue& issue : result.issues) {
+        if (failsVerdict(issue.severity, options.validate)) result.ok = false;
+    }
+    Checked checked;
+    checked.result = std::make_shared<const ValidationResult>(std::move(result));
+    std::shared_ptr<Snapshot> made = snapshotOf(key, document, plan.schemaId, checked, true);
+    Snapshot::Impl& state = stateOf(*made);
+    state.carried = true;
+    state.source = plan.partner ? 1 : 0;
+    ++carried;
+    return made;
+}
+
+std::vector<std::shared_ptr<const Snapshot>> Workspace::Impl::check(const std::string& key,
+                                                                    const CheckPlan& plan) {
+    OpenDocument* document = find(key);
+    if (document == nullptr) return {};
+    if (sameCheck(key, *document, plan)) return {document->latest};
+    OpenDocument* partnerDocument =
+        plan.partner && !plan.partner->key.empty() ? find(plan.partner->key) : nullptr;
+    const std::string_view partnerText = partnerDocument != nullptr
+                                             ? std::string_view(*partnerDocument->text)
+                                             : (plan.partner ? plan.partner->text : "");
+    const std::string serverText =
+        plan.partner && plan.partner->isServer ? std::string(partnerText) : std::string();
+    if (plan.schemaId.empty()) {
+        Checked none;
+        none.result = std::make_shared<const ValidationResult>();
+        document->carry.reset();
+        document->latest = snapshotOf(key, *document, plan.schemaId, none, true);
+        return {document->latest};
+    }
+    if (std::shared_ptr<Snapshot> made = carryEdit(key, *document, plan, serverText)) {
+        stateOf(*made).partnerKey = partnerDocument != nullptr ? plan.partner->key : "";
+        stateOf(*made).partnerVersion = partnerDocument != nullptr ? partnerDocument->version : 0;
+        stateOf(*made).partnerIsServer = plan.partner.has_value();
+        stateOf(*made).partnerOnDisk = plan.partner && partnerDocument == nullptr;
+        document->latest = std::move(made);
+        return {document->latest};
+    }
+    document->carry.reset();
+    // A large text's version before is let go of before the new one is
+    // read, so that the new document takes its memory rather than more.
+    if (document->latest && document->latest.use_count() == 1 &&
+        stateOf(*document->latest).version != document->version &&
+        document->text->size() >= options.carryFrom) {
+        document->latest.reset();
+    }
+    Checked checked = checkWhole(*document, plan, partnerText);
+    std::shared_ptr<Snapshot> own = snapshotOf(key, *document, plan.schemaId, checked, true);
+    Snapshot::Impl& state = stateOf(*own);
+    if (checked.paired) {
+        state.source = plan.partner->isServer ? 1 : 0;
+        state.partnerKey = partnerDocument != nullptr ? plan.partner->key : "";
+        state.partnerVersion = partnerDocument != nullptr ? partnerDocument->version : 0;
+        state.partnerIsServer = plan.partner->isServer;
+        state.partnerOnDisk = partnerDocument == nullptr;
+    }
+    document->latest = own;
+    if (plan.schemaId == kBridgesSchemaId) {
+        rememberCarry(*document, *own, checked.paired ? serverText : std::string());
+    }
+    std::vector<std::shared_ptr<const Snapshot>> out{own};
+    if (!checked.paired || partnerDocument == nullptr) return out;
+    // The partner's snapshot of the same check.
+    const bool partnerIsServer = plan.partner->isServer;
+    std::shared_ptr<Snapshot> other =
+        snapshotOf(plan.partner->key, *partnerDocument,
+                   partnerIsServer ? kServerSchemaId : kBridgesSchemaId, checked, false);
+    Snapshot::Impl& otherState = stateOf(*other);
+    otherState.source = partnerIsServer ? 0 : 1;
+    otherState.partnerKey = key;
+    otherState.partnerVersion = document->version;
+    otherState.partnerIsServer = !partnerIsServer;
+    partnerDocument->carry.reset();
+    partnerDocument->latest = other;
+    if (!partnerIsServer) rememberCarry(*partnerDocument, *other, *document->text);
+    out.push_back(other);
+    return out;
+}
+
+Workspace::Workspace(WorkspaceOptions options) : impl(std::make_unique<Impl>(std::move(options))) {}
+Workspace::~Workspace() = default;
+
+void Workspace::open(const std::string& key, std::string text, std::int64_t version) {
+    const std::lock_guard<std::mutex> lock(impl->mutex);
+    OpenDocument& document = impl->documents[key];
+    impl->setText(document, std::move(text), version);
+}
+
+bool Workspace::edit(const std::string& key, const std::vector<TextEdit>& edits,
+                     std::int64_t version) {
+    const std::lock_guard<std::mutex> lock(impl->mutex);
+    OpenDocument* document = impl->find(key);
+    if (document == nullptr) return false;
+    std::string text = *document->text;
+    for (const TextEdit& edit : edits) {
+        if (edit.offset > text.size() || edit.length > text.size() - edit.offset) return false;
+        text.replace(edit.offset, edit.length, edit.newText);
+    }
+    impl->setText(*document, std::move(text), version);
+    return true;
+}
+
+bool Workspace::replace(const std::string& key, std::string text, std::int64_t version) {
+    const std::lock_guard<std::mutex> lock(impl->mutex);
+    OpenDocument* document = impl->find(key);
+    if (document == nullptr) return false;
+    impl->setText(*document, std::move(text), version);
+    return true;
+}
+
+void Workspace::close(const std::string& key) {
+    const std::lock_guard<std::mutex> lock(impl->mutex);
+    impl->documents.erase(key);
+}
+
+bool Workspace::isOpen(const std::string& key) const {
+    const std::lock_guard<std::mutex> lock(impl->mutex);
+    return impl->documents.count(key) != 0;
+}
+
+std::shared_ptr<const std::string> Workspace::text(const std::string& key) const {
+    const std::lock_guard<std::mutex> lock(impl->mutex);
+    const auto found = impl->documents.find(key);
+    return found == impl->documents.end() ? nullptr : found->second.text;
+}
+
+std::optional<std::int64_t> Workspace::version(const std::string& key) const {
+    const std::lock_guard<std::mutex> lock(impl->mutex);
+    const auto found = impl->documents.find(key);
+    if (found == impl->documents.end()) return std::nullopt;
+    return found->second.version;
+}
+
+std::vector<std::string> Workspace::keys() const {
+    const std::lock_guard<std::mutex> lock(impl->mutex);
+    std::vector<std::string> out;
+    for (const auto& entry : impl->documents) out.push_back(entry.first);
+    return out;
+}
+
+std::vector<std::shared_ptr<const Snapshot>> Workspace::check(const std::string& key,
+                                                              const CheckPlan& plan) {
+    const std::lock_guard<std::mutex> lock(impl->mutex);
+    return impl->check(key, plan);
+}
+
+std::shared_ptr<const Snapshot> Workspace::snapshot(const std::string& key) const {
+    const std::lock_guard<std::mutex> lock(impl->mutex);
+    const auto found = impl->documents.find(key);
+    return found == impl->documents.end() ? nullptr : found->second.latest;
+}
+
+const Validator& Workspace::validator() const {
+    return impl->validator;
+}
+
+const WorkspaceOptions& Workspace::options() const {
+    return impl->options;
+}
+
+std::size_t Workspace::carriedVersions() const {
+    const std::lock_guard<std::mutex> lock(impl->mutex);
+    return impl->carried;
+}
+
+}  // namespace OrvexConfigValidate
