@@ -1,4 +1,5 @@
 #include <orvexconfigvalidate/Configuration.hpp>
+#include <orvexconfigvalidate/Deployment.hpp>
 #include <orvexconfigvalidate/OrvexConfigValidate.hpp>
 
 #include "DefaultValidator.hpp"

@@ -10,6 +10,7 @@
 #include <tuple>
 
 #include <orvexconfigvalidate/Configuration.hpp>
+#include <orvexconfigvalidate/Deployment.hpp>
 
 namespace OrvexConfigValidate::Tool {
 

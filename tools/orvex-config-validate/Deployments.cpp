@@ -11,6 +11,7 @@
 #include <utility>
 
 #include <orvexconfigvalidate/Configuration.hpp>
+#include <orvexconfigvalidate/Deployment.hpp>
 
 #include "Check.hpp"
 

@@ -9,6 +9,7 @@
 #include <new>
 
 #include <orvexconfigvalidate/Configuration.hpp>
+#include <orvexconfigvalidate/Deployment.hpp>
 
 #include "Verdict.hpp"
 

@@ -6,6 +6,7 @@
 #include <new>
 
 #include <orvexconfigvalidate/Configuration.hpp>
+#include <orvexconfigvalidate/Deployment.hpp>
 
 #include "Diagnostics.hpp"
 #include "FileUri.hpp"

@@ -1,6 +1,7 @@
 #include "DocumentLinks.hpp"
 
 #include <orvexconfigvalidate/Configuration.hpp>
+#include <orvexconfigvalidate/Deployment.hpp>
 
 #include "Diagnostics.hpp"
 #include "FileUri.hpp"
