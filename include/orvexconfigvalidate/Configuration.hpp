@@ -1,8 +1,7 @@
-// What a deployment of the bridging server is, in one place: where the
-// server, the groups and the bridges sit in each kind of document, the names
-// of the format's enumerations, which bridges file a server file names, and
-// what a line of a text is. The rules, the text functions, the tool and the
-// language server all read documents through this model.
+// What a configuration of the bridging server is, in one place: where the
+// server, the groups and the bridges sit in each kind of document, and the
+// names of the format's enumerations. The rules, the text functions, the
+// tool and the language server all read documents through this model.
 #pragma once
 
 #include <cstddef>
@@ -15,7 +14,6 @@
 #include <vector>
 
 #include <nlohmann/json.hpp>
-#include <orvexconfigvalidate/OrvexConfigValidate.hpp>
 
 namespace OrvexConfigValidate {
 
@@ -110,14 +108,6 @@ struct ConfigPlace {
     std::size_t position = 0;  // entry of the bridge's "groups", for GroupReference
 };
 
-// The value an RFC 6901 pointer names in a document, or null.
-const nlohmann::json* valueAt(const nlohmann::json& document, std::string_view pointer);
-
-// Appends "/" and the token escaped as RFC 6901 says ("~" as "~0", "/" as
-// "~1"). A pointer built token by token costs its length; nlohmann's
-// json_pointer::to_string copies its text once per token, quadratic in depth.
-void appendPointerToken(std::string& pointer, std::string_view token);
-
 // One document read as a configuration. Views point into the document,
 // which must outlive the model and stay unchanged.
 class Configuration {
@@ -193,31 +183,6 @@ class Configuration {
     std::vector<ConfigBridge> bridges_;
     std::vector<std::string_view> ids_;
     std::unordered_map<std::string_view, std::size_t> first_;  // id -> position in groups_
-};
-
-// Lines end at "\n", "\r\n" or a lone "\r", in the library's positions,
-// every report and the language server alike.
-// The length of the line break at offset (1 or 2), or 0 when none starts there.
-inline std::size_t lineBreakAt(std::string_view text, std::size_t offset) {
-    if (offset >= text.size()) return 0;
-    if (text[offset] == '\n') return 1;
-    if (text[offset] != '\r') return 0;
-    return offset + 1 < text.size() && text[offset + 1] == '\n' ? 2 : 1;
-}
-
-class LineTable {
-  public:
-    explicit LineTable(std::string_view text);
-    std::size_t lineCount() const { return starts_.size(); }
-    // 0-based line of a byte offset (an offset past the end: the last line).
-    std::size_t lineOf(std::size_t offset) const;
-    std::size_t lineStart(std::size_t line) const;
-    // Where the line's text ends, before its line break.
-    std::size_t lineEnd(std::size_t line) const;
-
-  private:
-    std::string_view text_;
-    std::vector<std::size_t> starts_;
 };
 
 }  // namespace OrvexConfigValidate

@@ -9,7 +9,7 @@
 #include <string>
 
 #include <nlohmann/json.hpp>
-#include <orvexconfigvalidate/OrvexConfigValidate.hpp>
+#include <orvexconfigvalidate/Validation.hpp>
 
 namespace OrvexConfigValidate {
 
@@ -28,6 +28,10 @@ BridgesFileChoice bridgesFileFor(const std::string& serverFile, const nlohmann::
 // folder (a path that does not exist, or a dangling link, reads nothing and
 // counts as inside).
 bool staysWithin(const std::string& folder, const std::string& path);
+
+// A name in a folder, as reports print it: the working directory adds
+// nothing ("north/bridges.json", not "./north/bridges.json").
+std::string joinPath(const std::string& folder, const std::string& name);
 
 // A file's text, or why it could not be had.
 struct FileText {

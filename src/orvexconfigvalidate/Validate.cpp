@@ -1,6 +1,6 @@
 #include <orvexconfigvalidate/Configuration.hpp>
 #include <orvexconfigvalidate/Deployment.hpp>
-#include <orvexconfigvalidate/OrvexConfigValidate.hpp>
+#include <orvexconfigvalidate/Validation.hpp>
 
 #include "DefaultValidator.hpp"
 

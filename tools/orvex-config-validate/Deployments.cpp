@@ -27,13 +27,6 @@ struct Folder {
     bool hasBridges = false;
 };
 
-// The working directory itself adds nothing to a name: "north/bridges.json",
-// not "./north/bridges.json".
-std::string joinPath(const std::string& folder, const std::string& name) {
-    if (fs::path(folder).lexically_normal() == ".") return name;
-    return (fs::path(folder) / name).generic_string();
-}
-
 // Walks the tree depth first, folders and their subfolders in byte order.
 // Nothing outside the root is followed or read.
 class FolderWalk {

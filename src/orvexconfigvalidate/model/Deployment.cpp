@@ -10,6 +10,7 @@
 
 #include <orvexconfigvalidate/Configuration.hpp>
 #include <orvexconfigvalidate/Deployment.hpp>
+#include <orvexconfigvalidate/JsonWriter.hpp>
 
 #include "Verdict.hpp"
 
@@ -25,15 +26,8 @@ std::string folderOf(const std::string& file) {
     return parent.empty() ? "." : parent;
 }
 
-// The working directory adds nothing to a name: "north/bridges.json", not
-// "./north/bridges.json".
-std::string joinPath(const std::string& folder, const std::string& name) {
-    if (fs::path(folder).lexically_normal() == ".") return name;
-    return (fs::path(folder) / name).generic_string();
-}
-
 std::string quoted(const std::string& name) {
-    return Json(name).dump(-1, ' ', false, Json::error_handler_t::replace);
+    return jsonString(name);
 }
 
 // A relative name that climbs out of the folder, or names the folder itself.
@@ -148,6 +142,11 @@ FileText readWith(const DeploymentOptions& options, const std::string& path) {
 }
 
 }  // namespace
+
+std::string joinPath(const std::string& folder, const std::string& name) {
+    if (fs::path(folder).lexically_normal() == ".") return name;
+    return (fs::path(folder) / name).generic_string();
+}
 
 bool staysWithin(const std::string& folder, const std::string& path) {
     std::error_code ec;

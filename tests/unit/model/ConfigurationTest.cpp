@@ -8,6 +8,8 @@
 
 #include <orvexconfigvalidate/Configuration.hpp>
 #include <orvexconfigvalidate/Deployment.hpp>
+#include <orvexconfigvalidate/Pointer.hpp>
+#include <orvexconfigvalidate/Text.hpp>
 
 namespace OrvexConfigValidate {
 namespace {

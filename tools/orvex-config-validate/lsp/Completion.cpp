@@ -7,6 +7,7 @@
 #include <vector>
 
 #include <orvexconfigvalidate/Configuration.hpp>
+#include <orvexconfigvalidate/JsonWriter.hpp>
 
 #include "CursorContext.hpp"
 #include "Diagnostics.hpp"
@@ -24,8 +25,7 @@ std::string pointerOf(const std::vector<std::string>& tokens) {
 
 // The text as written inside a JSON string.
 std::string escaped(const std::string& text) {
-    const std::string quoted =
-        nlohmann::json(text).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+    const std::string quoted = jsonString(text);
     return quoted.substr(1, quoted.size() - 2);
 }
 
@@ -118,8 +118,7 @@ nlohmann::json valueItems(const Request& request, const Configuration& configura
     const nlohmann::json range = rangeBetween(request.offset, request.offset, feature.positions);
     const ConfigPlace::Kind kind = configuration.placeOf(pointer).kind;
     for (const nlohmann::json& value : info.enumValues) {
-        const std::string text =
-            value.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+        const std::string text = jsonText(value);
         std::string label = text;
         if (value.is_number_integer()) {
             const std::string_view name = enumeratorName(kind, value.get<std::int64_t>());

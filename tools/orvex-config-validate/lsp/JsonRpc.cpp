@@ -1,5 +1,7 @@
 #include "JsonRpc.hpp"
 
+#include <orvexconfigvalidate/JsonWriter.hpp>
+
 namespace OrvexConfigValidate::Lsp {
 
 namespace {
@@ -68,7 +70,7 @@ nlohmann::json makeNotification(const std::string& method, nlohmann::json params
 }
 
 std::string serialise(const nlohmann::json& message) {
-    return message.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+    return jsonText(message);
 }
 
 JsonPayload JsonPayload::encoded(std::string encodedText) {

@@ -6,8 +6,9 @@
 #include <utility>
 #include <vector>
 
+#include <orvexconfigvalidate/JsonWriter.hpp>
+
 #include "Diagnostics.hpp"
-#include "JsonText.hpp"
 #include "ProtocolKinds.hpp"
 
 namespace OrvexConfigValidate::Lsp {
@@ -73,43 +74,43 @@ class Outline {
         // Growing a buffer of megabytes step by step costs more than the
         // writing; the room left over holds the message around it.
         json.reserve(bytes + kMessageBytes);
-        json.beginArray();
+        json.arrayBegin();
         for (const Section& section : sections) {
-            json.beginObject().key("children").beginArray();
+            json.objectBegin().attributeBegin("children").arrayBegin();
             for (const Symbol& child : section.children) {
-                json.beginObject();
+                json.objectBegin();
                 members(child);
-                json.endObject();
+                json.objectEnd();
             }
-            json.endArray();
+            json.arrayEnd();
             members(section.symbol);
-            json.endObject();
+            json.objectEnd();
         }
-        json.endArray();
+        json.arrayEnd();
         return json.take();
     }
 
   private:
     // Members in the order a value's dump sorts them.
     void members(const Symbol& symbol) {
-        json.key("detail").string(symbol.detail);
-        json.key("kind").number(static_cast<std::size_t>(symbol.kind));
-        json.key("name").string(symbol.name);
-        json.key("range");
+        json.attributeBegin("detail").value(symbol.detail);
+        json.attributeBegin("kind").value(static_cast<std::size_t>(symbol.kind));
+        json.attributeBegin("name").value(symbol.name);
+        json.attributeBegin("range");
         range(symbol.offsets);
-        json.key("selectionRange");
+        json.attributeBegin("selectionRange");
         range(symbol.offsets + 2);
     }
     void range(std::size_t first) {
-        json.beginObject().key("end");
+        json.objectBegin().attributeBegin("end");
         position(positions[first + 1]);
-        json.key("start");
+        json.attributeBegin("start");
         position(positions[first]);
-        json.endObject();
+        json.objectEnd();
     }
     void position(const Position& at) {
-        json.beginObject().key("character").number(at.character);
-        json.key("line").number(at.line).endObject();
+        json.objectBegin().attributeBegin("character").value(at.character);
+        json.attributeBegin("line").value(at.line).objectEnd();
     }
 
     // A symbol's members and numbers, its strings apart, take about this.
@@ -120,7 +121,7 @@ class Outline {
     std::size_t bytes = 0;  // what the text will take, about
     std::vector<std::size_t> offsets;
     std::vector<Position> positions;
-    Tool::JsonWriter json;
+    JsonWriter json;
 };
 
 // The top-level members, in the order of the text, and where each pointer's
