@@ -77,6 +77,13 @@ void appendEscaped(std::string& out, std::string_view text) {
     out += '"';
 }
 
+template <class Integer>
+void appendDigits(std::string& out, Integer number) {
+    std::array<char, 24> digits{};
+    const auto written = std::to_chars(digits.data(), digits.data() + digits.size(), number);
+    out.append(digits.data(), written.ptr);
+}
+
 [[noreturn]] void misuse(const char* what) {
     throw std::logic_error(std::string("JsonWriter: ") + what);
 }
@@ -199,18 +206,14 @@ JsonWriter& JsonWriter::value(double number) {
 
 JsonWriter& JsonWriter::integer(std::int64_t number) {
     beforeValue();
-    std::array<char, 24> digits{};
-    const auto written = std::to_chars(digits.data(), digits.data() + digits.size(), number);
-    out_.append(digits.data(), written.ptr);
+    appendDigits(out_, number);
     afterValue();
     return *this;
 }
 
 JsonWriter& JsonWriter::unsignedInteger(std::uint64_t number) {
     beforeValue();
-    std::array<char, 24> digits{};
-    const auto written = std::to_chars(digits.data(), digits.data() + digits.size(), number);
-    out_.append(digits.data(), written.ptr);
+    appendDigits(out_, number);
     afterValue();
     return *this;
 }
