@@ -1,13 +1,11 @@
-// What a deployment of the bridging server is, in one place: where the
-// server, the groups and the bridges sit in each kind of document, the names
-// of the format's enumerations, which bridges file a server file names, and
-// what a line of a text is. The rules, the text functions, the tool and the
-// language server all read documents through this model.
+// What a configuration of the bridging server is, in one place: where the
+// server, the groups and the bridges sit in each kind of document, and the
+// names of the format's enumerations. The rules, the text functions, the
+// tool and the language server all read documents through this model.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
-#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -16,7 +14,6 @@
 #include <vector>
 
 #include <nlohmann/json.hpp>
-#include <orvexconfigvalidate/OrvexConfigValidate.hpp>
 
 namespace OrvexConfigValidate {
 
@@ -111,14 +108,6 @@ struct ConfigPlace {
     std::size_t position = 0;  // entry of the bridge's "groups", for GroupReference
 };
 
-// The value an RFC 6901 pointer names in a document, or null.
-const nlohmann::json* valueAt(const nlohmann::json& document, std::string_view pointer);
-
-// Appends "/" and the token escaped as RFC 6901 says ("~" as "~0", "/" as
-// "~1"). A pointer built token by token costs its length; nlohmann's
-// json_pointer::to_string copies its text once per token, quadratic in depth.
-void appendPointerToken(std::string& pointer, std::string_view token);
-
 // One document read as a configuration. Views point into the document,
 // which must outlive the model and stay unchanged.
 class Configuration {
@@ -195,93 +184,5 @@ class Configuration {
     std::vector<std::string_view> ids_;
     std::unordered_map<std::string_view, std::size_t> first_;  // id -> position in groups_
 };
-
-// Lines end at "\n", "\r\n" or a lone "\r", in the library's positions,
-// every report and the language server alike.
-// The length of the line break at offset (1 or 2), or 0 when none starts there.
-inline std::size_t lineBreakAt(std::string_view text, std::size_t offset) {
-    if (offset >= text.size()) return 0;
-    if (text[offset] == '\n') return 1;
-    if (text[offset] != '\r') return 0;
-    return offset + 1 < text.size() && text[offset + 1] == '\n' ? 2 : 1;
-}
-
-class LineTable {
-  public:
-    explicit LineTable(std::string_view text);
-    std::size_t lineCount() const { return starts_.size(); }
-    // 0-based line of a byte offset (an offset past the end: the last line).
-    std::size_t lineOf(std::size_t offset) const;
-    std::size_t lineStart(std::size_t line) const;
-    // Where the line's text ends, before its line break.
-    std::size_t lineEnd(std::size_t line) const;
-
-  private:
-    std::string_view text_;
-    std::vector<std::size_t> starts_;
-};
-
-// ---- Deployments ----
-
-// How a server file's bridges file name is read.
-enum class BridgesFileReading {
-    // The folder stands for the server's configuration directory (a copy of
-    // it, a repository): a relative name lies under it (never outside), an
-    // absolute name is taken by its last component.
-    InFolder,
-    // Exactly as the server opens it when it starts or reloads: an absolute
-    // name as it stands, a relative one against the server file's folder.
-    AsTheServer,
-};
-
-// The bridges file a server file names: "bridges.json" beside it when the
-// member is absent or not a string; otherwise the name, read as asked.
-struct BridgesFileChoice {
-    std::string path;     // "" when no usable file is named
-    bool named = false;   // the server sets the member to a string
-    std::string problem;  // why no path, for a missing_bridges_file message
-};
-BridgesFileChoice bridgesFileFor(const std::string& serverFile, const nlohmann::json& server,
-                                 BridgesFileReading reading = BridgesFileReading::InFolder);
-
-// Whether a path, once its symbolic links are followed, still lies inside
-// folder (a path that does not exist, or a dangling link, reads nothing and
-// counts as inside).
-bool staysWithin(const std::string& folder, const std::string& path);
-
-// A file's text, or why it could not be had.
-struct FileText {
-    std::optional<std::string> text;
-    std::string error;  // "cannot read file: ..." when there is no text
-};
-
-// Reads a regular file of at most maxSize bytes (no FIFO or device).
-FileText readConfigurationFile(const std::string& path, std::uint64_t maxSize);
-
-struct DeploymentOptions {
-    ValidateOptions validate;
-    std::uint64_t maxFileSize = std::uint64_t{512} << 20;
-    // Where texts come from; by default readConfigurationFile. An editor
-    // hands in its open buffers here.
-    std::function<FileText(const std::string& path)> read;
-    BridgesFileReading reading = BridgesFileReading::InFolder;
-};
-
-// A server file and the bridges file it names, read and judged together.
-// The issues' source is 0 for the server file and 1 for the bridges file;
-// read_error and missing_bridges_file are issues too. A server that keeps
-// its last good configuration takes the documents only from an ok result.
-struct Deployment {
-    std::string serverFile;
-    std::string bridgesFile;  // "" when the server names no usable file
-    bool bridgesFound = false;
-    std::optional<ParsedText> server;   // absent when the file could not be read
-    std::optional<ParsedText> bridges;  // absent when not found or not read
-    ValidationResult result;
-};
-
-Deployment checkDeployment(const std::string& serverFile, const DeploymentOptions& options);
-Deployment checkDeployment(const Validator& validator, const std::string& serverFile,
-                           const DeploymentOptions& options);
 
 }  // namespace OrvexConfigValidate

@@ -1,7 +1,7 @@
 // The process-wide validator behind the free functions.
 #pragma once
 
-#include <orvexconfigvalidate/OrvexConfigValidate.hpp>
+#include <orvexconfigvalidate/Validation.hpp>
 
 namespace OrvexConfigValidate {
 

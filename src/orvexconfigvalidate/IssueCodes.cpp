@@ -2,7 +2,7 @@
 // reworded, but a code is never renamed or given another severity.
 #include <algorithm>
 
-#include <orvexconfigvalidate/OrvexConfigValidate.hpp>
+#include <orvexconfigvalidate/Validation.hpp>
 
 namespace OrvexConfigValidate {
 

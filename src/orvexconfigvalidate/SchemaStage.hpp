@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include <orvexconfigvalidate/OrvexConfigValidate.hpp>
+#include <orvexconfigvalidate/Validation.hpp>
 
 #include "schemas/SchemaSet.hpp"
 

@@ -1,5 +1,6 @@
 #include <orvexconfigvalidate/Configuration.hpp>
-#include <orvexconfigvalidate/OrvexConfigValidate.hpp>
+#include <orvexconfigvalidate/Deployment.hpp>
+#include <orvexconfigvalidate/Validation.hpp>
 
 #include "DefaultValidator.hpp"
 

@@ -1,4 +1,4 @@
-#include <orvexconfigvalidate/OrvexConfigValidate.hpp>
+#include <orvexconfigvalidate/Validation.hpp>
 
 #include <algorithm>
 #include <cstddef>

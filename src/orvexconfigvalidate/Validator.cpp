@@ -1,5 +1,5 @@
 #include <orvexconfigvalidate/Configuration.hpp>
-#include <orvexconfigvalidate/OrvexConfigValidate.hpp>
+#include <orvexconfigvalidate/Validation.hpp>
 
 #include <memory>
 #include <mutex>

@@ -5,12 +5,15 @@
 #include <exception>
 #include <map>
 #include <new>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <tuple>
+#include <vector>
 
 #include <orvexconfigvalidate/Configuration.hpp>
 #include <orvexconfigvalidate/Deployment.hpp>
+#include <orvexconfigvalidate/Text.hpp>
 
 namespace OrvexConfigValidate::Tool {
 
@@ -62,8 +65,7 @@ void countCharacterColumns(std::string_view text, std::vector<Place>& places) {
 // once, code-point columns with the other places of the text.
 class FixPlacer {
   public:
-    explicit FixPlacer(std::string_view text)
-        : lines_(text), bom_(text.compare(0, 3, "\xEF\xBB\xBF") == 0) {}
+    explicit FixPlacer(std::string_view text) : lines_(text), bom_(startsWithByteOrderMark(text)) {}
 
     void place(const Issue& issue, Diagnostic& diagnostic, std::vector<Place>& places) {
         for (const Fix& fix : issue.fixes) {
@@ -89,7 +91,7 @@ class FixPlacer {
         const std::size_t line = lines_.lineOf(offset);
         std::size_t start = lines_.lineStart(line);
         // A byte-order mark is no part of the first line.
-        if (line == 0 && bom_ && offset >= 3) start = 3;
+        if (line == 0 && bom_ && offset >= kByteOrderMark.size()) start = kByteOrderMark.size();
         position.line = line + 1;
         position.column = offset - start + 1;
         return {offset, start, &position};
@@ -198,12 +200,6 @@ struct Unit {
     std::vector<std::size_t> entries;
 };
 
-void failUnit(Report& report, const Unit& unit, const std::string& code, const std::string& message,
-              const ValidateOptions& options) {
-    report.files.at(unit.entries.front()).unreadable = code == IssueCode::kOutOfMemory;
-    addDiagnostic(report, {unit.entries.front(), Severity::Error, "/", code, message, {}}, options);
-}
-
 // The library keeps what the report may list of the files of one call, and
 // counts the rest.
 ValidateOptions boundedOptions(const CheckOptions& check, std::size_t files) {
@@ -212,36 +208,59 @@ ValidateOptions boundedOptions(const CheckOptions& check, std::size_t files) {
     return options;
 }
 
-void runUnit(Report& report, Unit& unit, const CheckOptions& check, KeptDocuments& parsed) {
-    const ValidateOptions options = boundedOptions(check, unit.inputs.size());
+// What one check read and judged: the result, and by source the texts kept
+// for code-point columns and fixes (an empty view where none is).
+struct Judged {
+    ValidationResult result;
+    std::vector<std::string_view> texts;
+};
+
+// The one check path of files and deployments: `judge` reads and validates
+// (adding the report entries of the files it finds), the issues go to the
+// report, and running out of memory on the way becomes one issue of the
+// first file, once the documents parsed so far are let go.
+template <class Judge>
+void runCheck(Report& report, const std::vector<std::size_t>& entries, const CheckOptions& check,
+              KeptDocuments& parsed, Judge judge) {
     try {
-        for (LoadedInput* input : unit.inputs) {
-            if (check.countCharacters) {
-                parsed.push_back(parseText(input->text()));
-                continue;
-            }
-            // The text is not needed past parsing (every place is indexed), so
-            // what the reader has passed goes back to the system at once.
-            parsed.push_back(parseText(input->text(),
-                                       [input](std::size_t done) { input->discardBefore(done); }));
-            input->release();
-        }
-        ValidationResult result = parsed.size() == 2
-                                      ? validateTextPair(parsed[0], parsed[1], options)
-                                      : validateText(unit.schemaId, parsed[0], options);
-        for (std::size_t source = 0; check.countCharacters && source < parsed.size(); ++source) {
-            addFixes(result, parsed[source], unit.inputs[source]->text(), static_cast<int>(source));
-        }
-        std::vector<std::string_view> texts;
-        for (std::size_t source = 0; check.countCharacters && source < parsed.size(); ++source) {
-            texts.push_back(unit.inputs[source]->text());
-        }
-        reportIssues(report, result, unit.entries, texts, check);
+        const Judged judged = judge();
+        reportIssues(report, judged.result, entries, judged.texts, check);
     } catch (const std::bad_alloc&) {
         parsed.clear();
-        failUnit(report, unit, IssueCode::kOutOfMemory, "not enough memory to check this file",
-                 options);
+        report.files.at(entries.front()).unreadable = true;
+        addDiagnostic(report,
+                      {entries.front(),
+                       Severity::Error,
+                       "/",
+                       IssueCode::kOutOfMemory,
+                       "not enough memory to check this file",
+                       {}},
+                      check.validate);
     }
+}
+
+Judged judgeUnit(Unit& unit, const CheckOptions& check, KeptDocuments& parsed) {
+    const ValidateOptions options = boundedOptions(check, unit.inputs.size());
+    for (LoadedInput* input : unit.inputs) {
+        if (check.countCharacters) {
+            parsed.push_back(parseText(input->text()));
+            continue;
+        }
+        // The text is not needed past parsing (every place is indexed), so
+        // what the reader has passed goes back to the system at once.
+        parsed.push_back(
+            parseText(input->text(), [input](std::size_t done) { input->discardBefore(done); }));
+        input->release();
+    }
+    Judged judged;
+    judged.result = parsed.size() == 2 ? validateTextPair(parsed[0], parsed[1], options)
+                                       : validateText(unit.schemaId, parsed[0], options);
+    for (std::size_t source = 0; check.countCharacters && source < parsed.size(); ++source) {
+        addFixes(judged.result, parsed[source], unit.inputs[source]->text(),
+                 static_cast<int>(source));
+        judged.texts.push_back(unit.inputs[source]->text());
+    }
+    return judged;
 }
 
 // The texts were kept (for SARIF): the issues get their fixes.
@@ -278,20 +297,15 @@ ValidationResult bridgesIssues(ValidationResult&& result) {
     return only;
 }
 
-// A server file of a deployment folder, with the bridges file it names, as
-// the library's deployment rule finds and reads them. For a FILE argument
-// that the server names, only that file is reported, with the server named;
-// false when it could not be judged with the server after all (the server
-// is unreadable or broken now), so that it is checked alone.
-bool runDeployment(Report& report, const CheckUnit& unit, const CheckOptions& check) {
-    const std::string& serverFile = unit.paths.front();
-    const bool claimed = !unit.claimedFile.empty();
+// The server file of a deployment with the bridges file it names, read and
+// judged as the library's deployment rule finds them.
+Deployment readDeployment(const CheckUnit& unit, const CheckOptions& check,
+                          std::map<std::string, std::string>& texts) {
     DeploymentOptions options;
     options.validate = boundedOptions(check, 2);
     options.maxFileSize = check.maxSize;
     options.reading = unit.reading;
     // SARIF counts columns in code points, for which the texts are kept.
-    std::map<std::string, std::string> texts;
     options.read = [&texts, &check, &unit](const std::string& path) {
         const std::string& from = readPathOf(unit, path);
         const bool elsewhere = &from != &path;
@@ -300,49 +314,69 @@ bool runDeployment(Report& report, const CheckUnit& unit, const CheckOptions& ch
         if (check.countCharacters && read.text) texts[path] = *read.text;
         return read;
     };
-    std::vector<std::size_t> entries;
-    if (!claimed) {
-        entries.push_back(report.files.size());
-        report.files.push_back({serverFile, kServerSchemaId, true, false});
-    }
-    Deployment deployment;
-    try {
-        deployment = checkDeployment(serverFile, options);
-        addDeploymentFixes(deployment, texts);
-    } catch (const std::bad_alloc&) {
-        if (claimed) return false;
-        report.files.back().unreadable = true;
-        addDiagnostic(report,
-                      {entries.front(),
-                       Severity::Error,
-                       "/",
-                       IssueCode::kOutOfMemory,
-                       "not enough memory to check this file",
-                       {}},
-                      check.validate);
-        return true;
-    }
-    const bool paired = deployment.bridges && deployment.server && deployment.server->ok();
-    if (claimed && !paired) return false;
-    if (deployment.bridgesFound) {
-        entries.push_back(report.files.size());
-        FileEntry entry{claimed ? unit.claimedFile : deployment.bridgesFile, kBridgesSchemaId, true,
-                        false};
-        if (claimed) entry.checkedWith = serverFile;
-        report.files.push_back(std::move(entry));
-    }
-    std::vector<std::string_view> kept;
+    Deployment deployment = checkDeployment(unit.paths.front(), options);
+    addDeploymentFixes(deployment, texts);
+    return deployment;
+}
+
+// The report entry of the bridges file; a FILE argument that the server
+// names is reported under its own name, with the server named.
+void addBridgesEntry(Report& report, std::vector<std::size_t>& entries, const CheckUnit& unit,
+                     const Deployment& deployment) {
+    if (!deployment.bridgesFound) return;
+    entries.push_back(report.files.size());
+    const bool claimed = !unit.claimedFile.empty();
+    FileEntry entry{claimed ? unit.claimedFile : deployment.bridgesFile, kBridgesSchemaId, true,
+                    false};
+    if (claimed) entry.checkedWith = unit.paths.front();
+    report.files.push_back(std::move(entry));
+}
+
+Judged judgedDeployment(Deployment&& deployment, const std::map<std::string, std::string>& texts,
+                        bool claimed, std::size_t entryCount) {
+    Judged judged{std::move(deployment.result), {}};
     for (const std::string* file : {&deployment.serverFile, &deployment.bridgesFile}) {
         const auto text = texts.find(*file);
-        kept.push_back(text == texts.end() ? std::string_view() : std::string_view(text->second));
+        judged.texts.push_back(text == texts.end() ? std::string_view()
+                                                   : std::string_view(text->second));
     }
     if (claimed) {
-        kept.erase(kept.begin());
-        reportIssues(report, bridgesIssues(std::move(deployment.result)), entries, kept, check);
+        judged.texts.erase(judged.texts.begin());
+        judged.result = bridgesIssues(std::move(judged.result));
+    } else if (entryCount < 2) {
+        judged.texts.resize(1);
+    }
+    return judged;
+}
+
+// A deployment unit through the one check path. False when a FILE that a
+// server file names could not be judged with that server after all (the
+// server is unreadable or broken now), so that it is checked alone.
+bool runDeployment(Report& report, const CheckUnit& unit, const CheckOptions& check,
+                   KeptDocuments& parsed) {
+    std::map<std::string, std::string> texts;
+    std::vector<std::size_t> entries;
+    if (unit.claimedFile.empty()) {
+        entries.push_back(report.files.size());
+        report.files.push_back({unit.paths.front(), kServerSchemaId, true, false});
+        runCheck(report, entries, check, parsed, [&] {
+            Deployment deployment = readDeployment(unit, check, texts);
+            addBridgesEntry(report, entries, unit, deployment);
+            return judgedDeployment(std::move(deployment), texts, false, entries.size());
+        });
         return true;
     }
-    if (entries.size() < 2) kept.resize(1);
-    reportIssues(report, deployment.result, entries, kept, check);
+    std::optional<Deployment> deployment;
+    try {
+        deployment = readDeployment(unit, check, texts);
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    if (!deployment->bridges || !deployment->server || !deployment->server->ok()) return false;
+    addBridgesEntry(report, entries, unit, *deployment);
+    runCheck(report, entries, check, parsed, [&] {
+        return judgedDeployment(std::move(*deployment), texts, true, entries.size());
+    });
     return true;
 }
 
@@ -372,7 +406,7 @@ Report runChecks(const std::vector<CheckUnit>& units, const CheckOptions& option
     KeptDocuments parsed;
     for (const auto& check : units) {
         parsed.clear();
-        if (check.deployment && runDeployment(report, check, options)) continue;
+        if (check.deployment && runDeployment(report, check, options, parsed)) continue;
         std::vector<LoadedInput> inputs = loadInputs(check, options);
         Unit unit;
         unit.schemaId = check.schemaId;
@@ -393,7 +427,8 @@ Report runChecks(const std::vector<CheckUnit>& units, const CheckOptions& option
             if (check.pair) unit.schemaId = fileSchema;
         }
         if (unit.inputs.empty()) continue;
-        runUnit(report, unit, options, parsed);
+        runCheck(report, unit.entries, options, parsed,
+                 [&] { return judgeUnit(unit, options, parsed); });
     }
     if (keep != nullptr) *keep = std::move(parsed);
     sortDiagnostics(report);

@@ -9,6 +9,7 @@
 #include <utility>
 
 #include <orvexconfigvalidate/Configuration.hpp>
+#include <orvexconfigvalidate/Deployment.hpp>
 
 #include "EditTrail.hpp"
 #include "FixRound.hpp"

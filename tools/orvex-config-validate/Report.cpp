@@ -4,7 +4,8 @@
 #include <tuple>
 #include <vector>
 
-#include "JsonText.hpp"
+#include <orvexconfigvalidate/JsonWriter.hpp>
+
 #include "SafeText.hpp"
 
 namespace OrvexConfigValidate::Tool {
@@ -190,25 +191,27 @@ std::string summaryLine(const Report& report) {
 }
 
 void writeJson(const Report& report, OutputSink& out) {
-    // Ordered, so that members appear in the order a reader expects.
+    // Members in the order a reader expects; written issue by issue, so
+    // that the whole text never stands in memory.
     const auto byFile = diagnosticsByFile(report);
-    JsonArrayStream files(out, Json{{"files", Json::array()}, {"summary", summaryJson(report)}},
-                          "files");
+    JsonWriter json(2);
+    json.objectBegin().attributeBegin("files").arrayBegin();
     for (std::size_t i = 0; i < report.files.size(); ++i) {
         const FileEntry& file = report.files[i];
-        Json entry = {{"file", printable(file.name)},
-                      {"schema", file.schemaId},
-                      {"ok", file.ok},
-                      {"issues", Json::array()}};
-        if (file.notShown.total() != 0) entry["notShown"] = file.notShown.total();
-        if (!file.checkedWith.empty()) entry["checkedWith"] = printable(file.checkedWith);
-        files.next();
-        JsonArrayStream issues(out, entry, "issues", files.elementIndent());
-        for (const Diagnostic* d : byFile[i]) issues.add(issueJson(*d));
-        issues.finish();
+        json.objectBegin();
+        json.attribute("file", printable(file.name)).attribute("schema", file.schemaId);
+        json.attribute("ok", file.ok).attributeBegin("issues").arrayBegin();
+        for (const Diagnostic* d : byFile[i]) {
+            json.value(issueJson(*d));
+            out << json.take();
+        }
+        json.arrayEnd();
+        if (file.notShown.total() != 0) json.attribute("notShown", file.notShown.total());
+        if (!file.checkedWith.empty()) json.attribute("checkedWith", printable(file.checkedWith));
+        json.objectEnd();
     }
-    files.finish();
-    out << "\n";
+    json.arrayEnd().attribute("summary", summaryJson(report)).objectEnd();
+    out << json.take() << "\n";
 }
 
 std::string formatJsonText(const Report& report) {

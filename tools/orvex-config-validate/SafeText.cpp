@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "Utf8.hpp"
+#include <orvexconfigvalidate/Text.hpp>
 
 namespace OrvexConfigValidate::Tool {
 

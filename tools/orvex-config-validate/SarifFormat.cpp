@@ -4,7 +4,8 @@
 #include <filesystem>
 #include <map>
 
-#include "JsonText.hpp"
+#include <orvexconfigvalidate/JsonWriter.hpp>
+
 #include "OutputText.hpp"
 
 namespace OrvexConfigValidate::Tool {
@@ -161,16 +162,19 @@ void writeSarif(const Report& report, const std::string& workingDirectory,
         run["invocations"] = Json::array(
             {{{"executionSuccessful", true}, {"toolExecutionNotifications", notShown}}});
     }
-    run["results"] = Json::array();
-    const Json log = {{"$schema", "https://json.schemastore.org/sarif-2.1.0.json"},
-                      {"version", "2.1.0"},
-                      {"runs", Json::array({run})}};
-    JsonArrayStream results(out, log, "results");
+    // The results, last, are written one by one, so that the whole log
+    // never stands in memory.
+    JsonWriter json(2);
+    json.objectBegin().attribute("$schema", "https://json.schemastore.org/sarif-2.1.0.json");
+    json.attribute("version", "2.1.0").attributeBegin("runs").arrayBegin().objectBegin();
+    for (const auto& member : run.items()) json.attribute(member.key(), member.value());
+    json.attributeBegin("results").arrayBegin();
     for (const Diagnostic& d : report.diagnostics) {
-        results.add(resultOf(report, d, rules, workingDirectory));
+        json.value(resultOf(report, d, rules, workingDirectory));
+        out << json.take();
     }
-    results.finish();
-    out << "\n";
+    json.arrayEnd().objectEnd().arrayEnd().objectEnd();
+    out << json.take() << "\n";
 }
 
 std::string formatSarif(const Report& report, const std::string& workingDirectory,

@@ -164,7 +164,7 @@ int printSchema(const std::string& id) {
         }
         return usageError("unknown schema id '" + id + "' (known: " + known + ")");
     }
-    return emit(schema.dump(2) + "\n", 0);
+    return emit(OrvexConfigValidate::jsonText(schema, 2) + "\n", 0);
 }
 
 int explain(const std::string& code) {

@@ -8,7 +8,7 @@
 #include <string>
 
 #include <nlohmann/json.hpp>
-#include <orvexconfigvalidate/OrvexConfigValidate.hpp>
+#include <orvexconfigvalidate/Validation.hpp>
 
 namespace OrvexConfigValidate {
 

@@ -8,6 +8,8 @@
 
 #include <re2/re2.h>
 
+#include <orvexconfigvalidate/Text.hpp>
+
 namespace OrvexConfigValidate {
 namespace {
 
@@ -31,18 +33,11 @@ const char kEcmaDot[] = "[^\\n\\r\\x{2028}\\x{2029}]";
 // RE2's own bound on a counted repeat, nested ones multiplied together.
 constexpr int kRe2MaxRepeat = 1000;
 
-int hexDigit(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
-}
-
 bool readHex(const std::string& text, std::size_t at, std::size_t digits, std::uint32_t& value) {
     if (at + digits > text.size()) return false;
     value = 0;
     for (std::size_t k = 0; k < digits; ++k) {
-        const int d = hexDigit(text[at + k]);
+        const int d = hexDigitValue(text[at + k]);
         if (d < 0) return false;
         value = value * 16 + static_cast<std::uint32_t>(d);
     }

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include <orvexconfigvalidate/OrvexConfigValidate.hpp>
+#include <orvexconfigvalidate/Validation.hpp>
 
 #include "engine/CompiledSchema.hpp"
 

@@ -4,6 +4,8 @@
 #include <utility>
 #include <vector>
 
+#include <orvexconfigvalidate/Text.hpp>
+
 #include "engine/JsonNumbers.hpp"
 #include "json/Decimal.hpp"
 #include "json/WrittenNumbers.hpp"
@@ -42,7 +44,7 @@ class Writer {
                 put(static_cast<char>(c));
                 ++i;
             } else {
-                const std::size_t length = sequenceLength(text, i);
+                const std::size_t length = utf8SequenceLength(text, i, Utf8Check::Shape);
                 if (length == 0) {
                     raw(hexEscape(c));
                     ++i;
@@ -95,27 +97,6 @@ class Writer {
     static std::string hexEscape(unsigned char c) {
         static const char kHex[] = "0123456789abcdef";
         return std::string("\\x") + kHex[c >> 4] + kHex[c & 15];
-    }
-
-    // Bytes of the well-formed UTF-8 sequence at i, or 0.
-    static std::size_t sequenceLength(const std::string& text, std::size_t i) {
-        const auto lead = static_cast<unsigned char>(text[i]);
-        std::size_t length = 0;
-        if (lead >= 0xC2 && lead <= 0xDF) {
-            length = 2;
-        } else if (lead >= 0xE0 && lead <= 0xEF) {
-            length = 3;
-        } else if (lead >= 0xF0 && lead <= 0xF4) {
-            length = 4;
-        } else {
-            return 0;
-        }
-        if (i + length > text.size()) return 0;
-        for (std::size_t k = 1; k < length; ++k) {
-            const auto next = static_cast<unsigned char>(text[i + k]);
-            if ((next & 0xC0) != 0x80) return 0;
-        }
-        return length;
     }
 
     std::size_t limit;

@@ -1,6 +1,6 @@
 // The public side of fixes: made for the issues of a parsed text, and
 // applied to a text.
-#include <orvexconfigvalidate/OrvexConfigValidate.hpp>
+#include <orvexconfigvalidate/Validation.hpp>
 
 #include <algorithm>
 #include <iterator>

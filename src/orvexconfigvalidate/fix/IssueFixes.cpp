@@ -53,7 +53,7 @@ std::vector<Fix> removeEarlier(const Issue& issue, FixSite& site) {
     if (!removal || removal->offset + removal->length > issue.location.offset) return {};
     const auto tokens = splitPointer(issue.pointer);
     const std::string name = tokens && !tokens->empty() ? tokens->back() : std::string();
-    return {safeFix("Remove the earlier " + jsonText(name), {*removal})};
+    return {safeFix("Remove the earlier " + jsonString(name), {*removal})};
 }
 
 std::vector<Fix> renameMember(const Issue& issue, std::string_view pointer, FixSite& site) {
@@ -65,13 +65,13 @@ std::vector<Fix> renameMember(const Issue& issue, std::string_view pointer, FixS
     if (!node) return {};
     const auto edit = ObjectEdits(site.text, site.index).renameMember(*node, name);
     if (!edit) return {};
-    return {safeFix("Rename to " + jsonText(name), {*edit})};
+    return {safeFix("Rename to " + jsonString(name), {*edit})};
 }
 
 std::vector<Fix> replaceReference(const Issue& issue, std::string_view pointer, FixSite& site) {
     const auto node = nodeOf(pointer, site);
     if (!node) return {};
-    const std::string id = jsonText(issue.suggestion);
+    const std::string id = jsonString(issue.suggestion);
     // Another group is another group: a typo would pass as a working bridge
     // of the wrong one, so only the operator may choose it.
     return {makeFix("Replace with " + id,
@@ -87,7 +87,8 @@ std::vector<Fix> addRequired(const Issue& issue, std::string_view pointer, FixSi
     for (const auto& [name, value] : issue.suggestedMembers) {
         if (object->contains(name)) return {};
         members.emplace_back(name, value);
-        title += (members.size() > 1 ? ", " : " ") + jsonText(name) + ": " + members.back().second;
+        title +=
+            (members.size() > 1 ? ", " : " ") + jsonString(name) + ": " + members.back().second;
     }
     if (members.empty()) return {};
     return {safeFix(title, {ObjectEdits(site.text, site.index).addMembers(*node, members)})};

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include <nlohmann/json.hpp>
-#include <orvexconfigvalidate/OrvexConfigValidate.hpp>
+#include <orvexconfigvalidate/Validation.hpp>
 
 #include "json/Locator.hpp"
 #include "json/TextIndex.hpp"

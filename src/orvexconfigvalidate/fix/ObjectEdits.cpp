@@ -13,10 +13,6 @@ bool isSpace(char c) {
 
 }  // namespace
 
-std::string jsonText(const nlohmann::json& value) {
-    return value.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
-}
-
 std::optional<std::uint32_t> ObjectEdits::nodeStartingAt(std::size_t offset) const {
     const auto& nodes = index_.nodes;
     const auto found = std::partition_point(
@@ -74,7 +70,7 @@ std::optional<TextEdit> ObjectEdits::renameMember(std::uint32_t node,
                                                   const std::string& name) const {
     if (!index_.nodes[node].hasKey()) return std::nullopt;
     const std::size_t start = index_.nodes[node].keyStart();
-    return TextEdit{start, keyEnd(node) - start, jsonText(name)};
+    return TextEdit{start, keyEnd(node) - start, jsonString(name)};
 }
 
 std::optional<TextEdit> ObjectEdits::removeMember(std::uint32_t node) const {
@@ -99,7 +95,7 @@ TextEdit ObjectEdits::addMembers(std::uint32_t objectNode,
         std::string inside;
         for (const auto& [name, value] : members) {
             if (!inside.empty()) inside += ", ";
-            inside += jsonText(name) + ": " + value;
+            inside += jsonString(name) + ": " + value;
         }
         return {object.start + 1, object.end - object.start - 2, inside};
     }
@@ -114,7 +110,7 @@ TextEdit ObjectEdits::addMembers(std::uint32_t objectNode,
     const std::string_view colon = text_.substr(nameEnd, index_.nodes[last].start - nameEnd);
     std::string added;
     for (const auto& [name, value] : members) {
-        added.append(",").append(lead).append(jsonText(name)).append(colon).append(value);
+        added.append(",").append(lead).append(jsonString(name)).append(colon).append(value);
     }
     return {index_.nodes[last].end, 0, added};
 }

@@ -11,7 +11,8 @@
 #include <vector>
 
 #include <nlohmann/json.hpp>
-#include <orvexconfigvalidate/OrvexConfigValidate.hpp>
+#include <orvexconfigvalidate/JsonWriter.hpp>
+#include <orvexconfigvalidate/Validation.hpp>
 
 #include "json/TextIndex.hpp"
 
@@ -49,8 +50,5 @@ class ObjectEdits {
     std::string_view text_;
     const TextIndex& index_;
 };
-
-// A name or value as JSON text.
-std::string jsonText(const nlohmann::json& value);
 
 }  // namespace OrvexConfigValidate

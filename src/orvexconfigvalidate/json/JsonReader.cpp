@@ -9,7 +9,7 @@
 #include <string>
 #include <unordered_map>
 
-#include <orvexconfigvalidate/Configuration.hpp>
+#include <orvexconfigvalidate/Text.hpp>
 
 #include "json/PointerText.hpp"
 #include "json/WrittenNumbers.hpp"
@@ -20,35 +20,6 @@ namespace {
 
 using Json = nlohmann::json;
 using JsonMember = Json::object_t::value_type;
-
-// The well-formed UTF-8 sequences by lead byte: the range the second byte
-// may take (narrower after E0, ED, F0 and F4: no overlong forms, surrogates
-// or code points past U+10FFFF), and the length. Later bytes are 80..BF.
-struct Utf8Form {
-    unsigned leadLow, leadHigh, secondLow, secondHigh;
-    std::size_t length;
-};
-constexpr Utf8Form kUtf8Forms[] = {
-    {0xC2, 0xDF, 0x80, 0xBF, 2}, {0xE0, 0xE0, 0xA0, 0xBF, 3}, {0xE1, 0xEC, 0x80, 0xBF, 3},
-    {0xED, 0xED, 0x80, 0x9F, 3}, {0xEE, 0xEF, 0x80, 0xBF, 3}, {0xF0, 0xF0, 0x90, 0xBF, 4},
-    {0xF1, 0xF3, 0x80, 0xBF, 4}, {0xF4, 0xF4, 0x80, 0x8F, 4},
-};
-
-// Length of the well-formed UTF-8 sequence at pos, or 0.
-std::size_t utf8SequenceLength(std::string_view text, std::size_t pos) {
-    const auto at = [&](std::size_t k) -> unsigned {
-        return pos + k < text.size() ? static_cast<unsigned char>(text[pos + k]) : 0U;
-    };
-    const unsigned lead = at(0);
-    for (const Utf8Form& form : kUtf8Forms) {
-        if (lead < form.leadLow || lead > form.leadHigh) continue;
-        if (at(1) < form.secondLow || at(1) > form.secondHigh) return 0;
-        for (std::size_t k = 2; k < form.length; ++k)
-            if (at(k) < 0x80 || at(k) > 0xBF) return 0;
-        return form.length;
-    }
-    return 0;
-}
 
 // An open object or array.
 struct Frame {
@@ -106,7 +77,7 @@ class Reader {
 
     // Throws SyntaxError.
     void read(Json& document) {
-        if (text_.substr(0, kByteOrderMark.size()) == kByteOrderMark) {
+        if (startsWithByteOrderMark(text_)) {
             pos_ = kByteOrderMark.size();
             index_.lineStarts[0] = static_cast<std::uint32_t>(pos_);
         }
@@ -470,17 +441,9 @@ class Reader {
         std::uint32_t value = 0;
         for (int i = 0; i < 4; ++i) {
             const char c = peek();
-            std::uint32_t digit = 0;
-            if (c >= '0' && c <= '9') {
-                digit = static_cast<std::uint32_t>(c - '0');
-            } else if (c >= 'a' && c <= 'f') {
-                digit = static_cast<std::uint32_t>(c - 'a' + 10);
-            } else if (c >= 'A' && c <= 'F') {
-                digit = static_cast<std::uint32_t>(c - 'A' + 10);
-            } else {
-                fail("four hexadecimal digits after '\\u'");
-            }
-            value = value * 16 + digit;
+            const int digit = hexDigitValue(c);
+            if (digit < 0) fail("four hexadecimal digits after '\\u'");
+            value = value * 16 + static_cast<std::uint32_t>(digit);
             ++pos_;
         }
         return value;

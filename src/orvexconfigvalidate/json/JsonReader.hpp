@@ -8,14 +8,11 @@
 #include <vector>
 
 #include <nlohmann/json.hpp>
-#include <orvexconfigvalidate/OrvexConfigValidate.hpp>
+#include <orvexconfigvalidate/Validation.hpp>
 
 #include "json/TextIndex.hpp"
 
 namespace OrvexConfigValidate {
-
-// Skipped before the value; places in a text count from after it.
-inline constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
 class WrittenNumbers;
 

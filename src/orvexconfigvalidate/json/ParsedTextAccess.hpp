@@ -6,7 +6,7 @@
 #include <vector>
 
 #include <nlohmann/json.hpp>
-#include <orvexconfigvalidate/OrvexConfigValidate.hpp>
+#include <orvexconfigvalidate/Validation.hpp>
 
 #include "json/ReleaseValue.hpp"
 #include "json/TextIndex.hpp"

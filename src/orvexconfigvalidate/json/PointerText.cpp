@@ -63,4 +63,23 @@ std::optional<std::size_t> arrayIndexOf(std::string_view token) {
     return value;
 }
 
+const nlohmann::json* valueAt(const nlohmann::json& document, std::string_view pointer) {
+    const auto tokens = splitPointer(pointer);
+    if (!tokens) return nullptr;
+    const nlohmann::json* value = &document;
+    for (const std::string& token : *tokens) {
+        if (value->is_object()) {
+            const auto found = value->find(token);
+            if (found == value->end()) return nullptr;
+            value = &*found;
+        } else if (const auto index = arrayIndexOf(token);
+                   value->is_array() && index && *index < value->size()) {
+            value = &(*value)[*index];
+        } else {
+            return nullptr;
+        }
+    }
+    return value;
+}
+
 }  // namespace OrvexConfigValidate

@@ -7,13 +7,12 @@
 #include <string_view>
 #include <vector>
 
-#include <orvexconfigvalidate/Configuration.hpp>
+#include <orvexconfigvalidate/Pointer.hpp>
 
 namespace OrvexConfigValidate {
 
 // "~" and "/" escaped as "~0" and "~1".
 std::string escapePointerToken(std::string_view token);
-// appendPointerToken, public, is declared with the configuration model.
 
 // The unescaped reference tokens; nullopt for a text that is no pointer
 // (not starting with "/", or a "~" not followed by 0 or 1).

@@ -315,25 +315,6 @@ ConfigPlace Configuration::placeOf(std::string_view pointer) const {
     return rest ? bridgingPlace(*rest) : ConfigPlace{};
 }
 
-const Json* valueAt(const Json& document, std::string_view pointer) {
-    const auto tokens = splitPointer(pointer);
-    if (!tokens) return nullptr;
-    const Json* value = &document;
-    for (const std::string& token : *tokens) {
-        if (value->is_object()) {
-            const auto found = value->find(token);
-            if (found == value->end()) return nullptr;
-            value = &*found;
-        } else if (const auto index = arrayIndexOf(token);
-                   value->is_array() && index && *index < value->size()) {
-            value = &(*value)[*index];
-        } else {
-            return nullptr;
-        }
-    }
-    return value;
-}
-
 std::string Configuration::groupPointer(std::size_t index) const {
     if (singleGroup_) return {};
     return base_ + "/groups/" + std::to_string(index);
@@ -349,53 +330,6 @@ std::string Configuration::bridgePointer(std::size_t index) const {
 
 std::string Configuration::referencePointer(std::size_t bridgeIndex, std::size_t position) const {
     return bridgePointer(bridgeIndex) + "/groups/" + std::to_string(position);
-}
-
-namespace {
-
-// The next '\r' or '\n' from `from`. string_view::find_first_of looks each
-// byte up in the set with a call of its own, which made a table of a large
-// text cost more than the check of one edit.
-std::size_t nextLineBreak(std::string_view text, std::size_t from, bool carriageReturns) {
-    if (!carriageReturns) {
-        const void* found = std::memchr(text.data() + from, '\n', text.size() - from);
-        return found == nullptr
-                   ? std::string_view::npos
-                   : static_cast<std::size_t>(static_cast<const char*>(found) - text.data());
-    }
-    for (std::size_t at = from; at < text.size(); ++at) {
-        if (text[at] == '\n' || text[at] == '\r') return at;
-    }
-    return std::string_view::npos;
-}
-
-}  // namespace
-
-LineTable::LineTable(std::string_view text) : text_(text) {
-    starts_.push_back(0);
-    const bool carriageReturns = text.find('\r') != std::string_view::npos;
-    for (std::size_t at = nextLineBreak(text, 0, carriageReturns); at != std::string_view::npos;
-         at = nextLineBreak(text, at, carriageReturns)) {
-        at += lineBreakAt(text, at);
-        starts_.push_back(at);
-    }
-}
-
-std::size_t LineTable::lineOf(std::size_t offset) const {
-    const auto next = std::upper_bound(starts_.begin(), starts_.end(), offset);
-    return static_cast<std::size_t>(next - starts_.begin()) - 1;
-}
-
-std::size_t LineTable::lineStart(std::size_t line) const {
-    return line < starts_.size() ? starts_[line] : text_.size();
-}
-
-std::size_t LineTable::lineEnd(std::size_t line) const {
-    if (line + 1 >= starts_.size()) return text_.size();
-    std::size_t end = starts_[line + 1];
-    if (end > starts_[line] && text_[end - 1] == '\n') --end;
-    if (end > starts_[line] && text_[end - 1] == '\r') --end;
-    return end;
 }
 
 }  // namespace OrvexConfigValidate

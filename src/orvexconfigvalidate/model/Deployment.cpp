@@ -9,6 +9,8 @@
 #include <new>
 
 #include <orvexconfigvalidate/Configuration.hpp>
+#include <orvexconfigvalidate/Deployment.hpp>
+#include <orvexconfigvalidate/JsonWriter.hpp>
 
 #include "Verdict.hpp"
 #include "model/Paths.hpp"
@@ -21,7 +23,7 @@ namespace fs = std::filesystem;
 using Json = nlohmann::json;
 
 std::string quoted(const std::string& name) {
-    return Json(name).dump(-1, ' ', false, Json::error_handler_t::replace);
+    return jsonString(name);
 }
 
 // A relative name that climbs out of the folder, or names the folder itself.

@@ -4,14 +4,12 @@
 
 #include <string>
 
+#include <orvexconfigvalidate/Deployment.hpp>  // joinPath
+
 namespace OrvexConfigValidate {
 
 // The folder of a file ("." for a bare name).
 std::string folderOf(const std::string& file);
-
-// The working directory adds nothing to a name: "north/bridges.json", not
-// "./north/bridges.json".
-std::string joinPath(const std::string& folder, const std::string& name);
 
 // The lexical form of a path: "./a//b/" and "a/b" are one key; "" is ".".
 std::string pathKey(const std::string& path);

@@ -1,6 +1,6 @@
 #include "schemas/EmbeddedSchemas.hpp"
 
-#include <orvexconfigvalidate/OrvexConfigValidate.hpp>
+#include <orvexconfigvalidate/Validation.hpp>
 
 #include "schemas/SchemaTexts.hpp"
 

@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include <orvexconfigvalidate/OrvexConfigValidate.hpp>
+#include <orvexconfigvalidate/Validation.hpp>
 
 #include "schemas/SchemaFile.hpp"
 #include "schemas/SchemaSet.hpp"

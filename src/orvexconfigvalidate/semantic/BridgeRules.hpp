@@ -7,7 +7,7 @@
 #include <string_view>
 
 #include <orvexconfigvalidate/Configuration.hpp>
-#include <orvexconfigvalidate/OrvexConfigValidate.hpp>
+#include <orvexconfigvalidate/Validation.hpp>
 
 namespace OrvexConfigValidate {
 

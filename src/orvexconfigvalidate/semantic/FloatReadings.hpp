@@ -5,7 +5,7 @@
 #pragma once
 
 #include <orvexconfigvalidate/Configuration.hpp>
-#include <orvexconfigvalidate/OrvexConfigValidate.hpp>
+#include <orvexconfigvalidate/Validation.hpp>
 
 namespace OrvexConfigValidate {
 

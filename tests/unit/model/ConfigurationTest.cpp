@@ -7,6 +7,9 @@
 #include <vector>
 
 #include <orvexconfigvalidate/Configuration.hpp>
+#include <orvexconfigvalidate/Deployment.hpp>
+#include <orvexconfigvalidate/Pointer.hpp>
+#include <orvexconfigvalidate/Text.hpp>
 
 namespace OrvexConfigValidate {
 namespace {

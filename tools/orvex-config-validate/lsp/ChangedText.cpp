@@ -6,7 +6,7 @@
 #include <utility>
 #include <vector>
 
-#include "Utf8.hpp"
+#include <orvexconfigvalidate/Text.hpp>
 
 namespace OrvexConfigValidate::Lsp {
 
@@ -30,7 +30,7 @@ struct Totals {
 // A character as TextPositions reads it: a sequence of valid shape, or any
 // other single byte.
 std::size_t characterBytes(std::string_view text, std::size_t at) {
-    const std::size_t length = Tool::utf8SequenceLength(text, at, Tool::Utf8Check::Shape);
+    const std::size_t length = utf8SequenceLength(text, at, Utf8Check::Shape);
     return length == 0 ? 1 : length;
 }
 
@@ -65,7 +65,7 @@ Totals measure(std::string_view text) {
 bool canCut(std::string_view text, std::size_t at) {
     if (text[at - 1] == '\r' && text[at] == '\n') return false;
     for (std::size_t back = 1; back <= 3 && back <= at; ++back) {
-        if (Tool::utf8SequenceLength(text, at - back, Tool::Utf8Check::Shape) > back) return false;
+        if (utf8SequenceLength(text, at - back, Utf8Check::Shape) > back) return false;
     }
     return true;
 }

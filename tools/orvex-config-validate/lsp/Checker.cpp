@@ -4,6 +4,7 @@
 #include <new>
 
 #include <orvexconfigvalidate/Configuration.hpp>
+#include <orvexconfigvalidate/Deployment.hpp>
 
 #include "Documents.hpp"
 #include "FileUri.hpp"

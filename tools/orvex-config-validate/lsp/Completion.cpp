@@ -9,6 +9,7 @@
 #include <nlohmann/json.hpp>
 #include <orvexconfigvalidate/Configuration.hpp>
 #include <orvexconfigvalidate/MemberCatalogue.hpp>
+#include <orvexconfigvalidate/JsonWriter.hpp>
 
 #include "CursorContext.hpp"
 #include "MemberText.hpp"
@@ -25,8 +26,7 @@ std::string pointerOf(const std::vector<std::string>& tokens) {
 
 // The text as written inside a JSON string.
 std::string escaped(const std::string& text) {
-    const std::string quoted =
-        nlohmann::json(text).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+    const std::string quoted = jsonString(text);
     return quoted.substr(1, quoted.size() - 2);
 }
 
@@ -93,20 +93,6 @@ Completions memberItems(const Request& request, const std::string& pointer) {
     for (const SchemaMemberInfo* offer : offered) {
         const SchemaMemberInfo& member = *offer;
         const std::string quoted = "\"" + escaped(member.name) + "\"";
-// The member catalogue's words (Markdown) where it names the member, else
-// the schema's.
-void setDocumentation(CompletionItem& item, const std::string& schemaId, const std::string& object,
-                      const SchemaMemberInfo& member) {
-    std::string pointer = object;
-    appendPointerToken(pointer, member.name);
-    if (const MemberEntry* entry = describeMember(schemaId, pointer)) {
-        item.documentation = Tool::memberMarkdown(*entry);
-        item.documentationMarkdown = true;
-        return;
-    }
-    item.documentation = member.description.empty() ? member.title : member.description;
-}
-
         CompletionItem item;
         item.label = member.name;
         item.kind = CompletionItem::Member;
@@ -116,7 +102,7 @@ void setDocumentation(CompletionItem& item, const std::string& schemaId, const s
         item.end = end;
         item.newText = quoted + ": ";
         if (member.required) item.detail = "required";
-        item.documentation = member.description.empty() ? member.title : member.description;
+        setDocumentation(item, request.document.schemaId(), pointer, member);
         items.push_back(std::move(item));
     }
     return list(std::move(items));
@@ -151,8 +137,7 @@ Completions valueItems(const Request& request, const Configuration& configuratio
     const std::size_t at = request.offset;
     const ConfigPlace::Kind kind = configuration.placeOf(pointer).kind;
     for (const nlohmann::json& value : info.enumValues) {
-        const std::string text =
-            value.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+        const std::string text = jsonText(value);
         std::string label = text;
         if (value.is_number_integer()) {
             const std::string_view name = enumeratorName(kind, value.get<std::int64_t>());

@@ -1,6 +1,7 @@
 #include "DocumentLinks.hpp"
 
 #include <orvexconfigvalidate/Configuration.hpp>
+#include <orvexconfigvalidate/Deployment.hpp>
 
 namespace OrvexConfigValidate::Lsp {
 

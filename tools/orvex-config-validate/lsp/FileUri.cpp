@@ -2,16 +2,11 @@
 
 #include <cctype>
 
+#include <orvexconfigvalidate/Text.hpp>
+
 namespace OrvexConfigValidate::Lsp {
 
 namespace {
-
-int hexValue(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
-}
 
 bool isCaseInsensitivePrefix(const std::string& text, const std::string& prefix) {
     if (text.size() < prefix.size()) return false;
@@ -37,10 +32,10 @@ std::string pathFromUri(const std::string& uri) {
     if (end != std::string::npos) rest.erase(end);
     std::string path;
     for (std::size_t i = 0; i < rest.size(); ++i) {
-        if (rest[i] == '%' && i + 2 < rest.size() && hexValue(rest[i + 1]) >= 0 &&
-            hexValue(rest[i + 2]) >= 0) {
+        if (rest[i] == '%' && i + 2 < rest.size() && hexDigitValue(rest[i + 1]) >= 0 &&
+            hexDigitValue(rest[i + 2]) >= 0) {
             const char decoded =
-                static_cast<char>(hexValue(rest[i + 1]) * 16 + hexValue(rest[i + 2]));
+                static_cast<char>(hexDigitValue(rest[i + 1]) * 16 + hexDigitValue(rest[i + 2]));
             // A NUL cannot be part of a path; such a URI names no file.
             if (decoded == '\0') return "";
             path += decoded;

@@ -1,5 +1,7 @@
 #include "JsonRpc.hpp"
 
+#include <orvexconfigvalidate/JsonWriter.hpp>
+
 namespace OrvexConfigValidate::Lsp {
 
 namespace {
@@ -73,7 +75,7 @@ nlohmann::json makeRequest(const nlohmann::json& id, const std::string& method,
 }
 
 std::string serialise(const nlohmann::json& message) {
-    return message.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+    return jsonText(message);
 }
 
 JsonPayload JsonPayload::encoded(std::string encodedText) {

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "Utf8.hpp"
+#include <orvexconfigvalidate/Text.hpp>
 
 namespace OrvexConfigValidate::Lsp {
 
@@ -16,18 +16,11 @@ namespace {
 const std::string_view kMarkerEscaped = "\\u0000orvex-text-";
 const std::string kMarker = std::string(1, '\0') + "orvex-text-";
 
-int hexDigit(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
-}
-
 std::optional<unsigned> hex4(std::string_view raw, std::size_t at) {
     if (at + 4 > raw.size()) return std::nullopt;
     unsigned value = 0;
     for (std::size_t i = 0; i < 4; ++i) {
-        const int digit = hexDigit(raw[at + i]);
+        const int digit = hexDigitValue(raw[at + i]);
         if (digit < 0) return std::nullopt;
         value = value * 16 + static_cast<unsigned>(digit);
     }
@@ -107,7 +100,7 @@ std::optional<std::string> decodeString(std::string_view raw) {
         }
         if (c < 0x20) return std::nullopt;
         if (c >= 0x80) {
-            const std::size_t length = Tool::utf8SequenceLength(raw, i);
+            const std::size_t length = utf8SequenceLength(raw, i);
             if (length == 0) return std::nullopt;
             for (std::size_t k = 0; k < length; ++k) *write++ = raw[i + k];
             i += length;

@@ -3,8 +3,9 @@
 #include <utility>
 #include <vector>
 
+#include <orvexconfigvalidate/JsonWriter.hpp>
+
 #include "Diagnostics.hpp"
-#include "JsonText.hpp"
 #include "Outline.hpp"
 #include "ProtocolKinds.hpp"
 #include "Replies.hpp"
@@ -52,23 +53,23 @@ class OutlineWriter {
         // Growing a buffer of megabytes step by step costs more than the
         // writing; the room left over holds the message around it.
         json.reserve(bytes + kMessageBytes);
-        json.beginArray();
+        json.arrayBegin();
         std::size_t next = 0;
         for (const OutlineSection& section : sections) {
             const std::size_t own = next;
             next += 4;
-            json.beginObject().key("children").beginArray();
+            json.objectBegin().attributeBegin("children").arrayBegin();
             for (const OutlineSymbol& child : section.children) {
-                json.beginObject();
+                json.objectBegin();
                 members(child, next);
                 next += 4;
-                json.endObject();
+                json.objectEnd();
             }
-            json.endArray();
+            json.arrayEnd();
             members(section.symbol, own);
-            json.endObject();
+            json.objectEnd();
         }
-        json.endArray();
+        json.arrayEnd();
         return json.take();
     }
 
@@ -84,24 +85,24 @@ class OutlineWriter {
     }
     // Members in the order a value's dump sorts them.
     void members(const OutlineSymbol& symbol, std::size_t first) {
-        json.key("detail").string(symbol.detail);
-        json.key("kind").number(static_cast<std::size_t>(symbolKind(symbol.kind)));
-        json.key("name").string(symbol.name);
-        json.key("range");
+        json.attributeBegin("detail").value(symbol.detail);
+        json.attributeBegin("kind").value(static_cast<std::size_t>(symbolKind(symbol.kind)));
+        json.attributeBegin("name").value(symbol.name);
+        json.attributeBegin("range");
         range(first);
-        json.key("selectionRange");
+        json.attributeBegin("selectionRange");
         range(first + 2);
     }
     void range(std::size_t first) {
-        json.beginObject().key("end");
+        json.objectBegin().attributeBegin("end");
         position(positions[first + 1]);
-        json.key("start");
+        json.attributeBegin("start");
         position(positions[first]);
-        json.endObject();
+        json.objectEnd();
     }
     void position(const Position& at) {
-        json.beginObject().key("character").number(at.character);
-        json.key("line").number(at.line).endObject();
+        json.objectBegin().attributeBegin("character").value(at.character);
+        json.attributeBegin("line").value(at.line).objectEnd();
     }
 
     // A symbol's members and numbers, its strings apart, take about this.
@@ -111,7 +112,7 @@ class OutlineWriter {
     const FeatureContext& context;
     std::vector<std::size_t> offsets;
     std::vector<Position> positions;
-    Tool::JsonWriter json;
+    JsonWriter json;
 };
 
 }  // namespace

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <cstring>
 
-#include "Utf8.hpp"
+#include <orvexconfigvalidate/Text.hpp>
 
 namespace OrvexConfigValidate::Lsp {
 
@@ -18,7 +18,7 @@ struct Character {
 };
 
 Character characterAt(std::string_view text, std::size_t offset) {
-    const std::size_t length = Tool::utf8SequenceLength(text, offset, Tool::Utf8Check::Shape);
+    const std::size_t length = utf8SequenceLength(text, offset, Utf8Check::Shape);
     if (length <= 1) return {};
     return {length, length == 4 ? 2u : 1u};
 }

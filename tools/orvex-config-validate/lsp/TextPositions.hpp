@@ -7,6 +7,7 @@
 #include <vector>
 
 #include <orvexconfigvalidate/Configuration.hpp>
+#include <orvexconfigvalidate/Text.hpp>
 
 namespace OrvexConfigValidate::Lsp {
 

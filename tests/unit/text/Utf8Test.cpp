@@ -2,9 +2,9 @@
 
 #include <string_view>
 
-#include "Utf8.hpp"
+#include <orvexconfigvalidate/Text.hpp>
 
-namespace OrvexConfigValidate::Tool {
+namespace OrvexConfigValidate {
 namespace {
 
 std::size_t wellFormed(std::string_view text, std::size_t at = 0) {
@@ -71,4 +71,4 @@ TEST(Utf8SequenceLength, OnlyTheStrictCheckRefusesOverlongSurrogateAndTooLarge) 
 }
 
 }  // namespace
-}  // namespace OrvexConfigValidate::Tool
+}  // namespace OrvexConfigValidate
