@@ -10,7 +10,9 @@
 #include <vector>
 
 #include <nlohmann/json.hpp>
-#include <orvexconfigvalidate/OrvexConfigValidate.hpp>
+#include <orvexconfigvalidate/Deployment.hpp>
+#include <orvexconfigvalidate/Text.hpp>
+#include <orvexconfigvalidate/Validation.hpp>
 
 namespace OrvexConfigValidate {
 

@@ -12,7 +12,9 @@
 #include <string_view>
 #include <vector>
 
-#include <orvexconfigvalidate/OrvexConfigValidate.hpp>
+#include <orvexconfigvalidate/Deployment.hpp>
+#include <orvexconfigvalidate/Text.hpp>
+#include <orvexconfigvalidate/Validation.hpp>
 
 namespace OrvexConfigValidate {
 

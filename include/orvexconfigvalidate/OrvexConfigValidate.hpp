@@ -6,12 +6,23 @@
 // - JsonWriter.hpp: JSON text written as it goes, compact or indented;
 // - Configuration.hpp: what a configuration document holds (the model);
 // - Deployment.hpp: a server file and the bridges file it names, judged
-//   together.
+//   together, and the deployment index that knows them from both sides;
+// - Workspace.hpp: an editor's open documents, one snapshot per version;
+// - MemberCatalogue.hpp: what each member of the six schemas means;
+// - Compare.hpp, Effective.hpp, Format.hpp, Graph.hpp: the review tools
+//   (two versions compared, what the server runs, the canonical layout,
+//   the deployment as a graph).
 #pragma once
 
+#include <orvexconfigvalidate/Compare.hpp>        // IWYU pragma: export
 #include <orvexconfigvalidate/Configuration.hpp>  // IWYU pragma: export
 #include <orvexconfigvalidate/Deployment.hpp>     // IWYU pragma: export
+#include <orvexconfigvalidate/Effective.hpp>      // IWYU pragma: export
+#include <orvexconfigvalidate/Format.hpp>         // IWYU pragma: export
+#include <orvexconfigvalidate/Graph.hpp>          // IWYU pragma: export
 #include <orvexconfigvalidate/JsonWriter.hpp>     // IWYU pragma: export
+#include <orvexconfigvalidate/MemberCatalogue.hpp>  // IWYU pragma: export
 #include <orvexconfigvalidate/Pointer.hpp>        // IWYU pragma: export
 #include <orvexconfigvalidate/Text.hpp>           // IWYU pragma: export
 #include <orvexconfigvalidate/Validation.hpp>     // IWYU pragma: export
+#include <orvexconfigvalidate/Workspace.hpp>      // IWYU pragma: export

@@ -16,7 +16,9 @@
 #include <vector>
 
 #include <orvexconfigvalidate/Configuration.hpp>
-#include <orvexconfigvalidate/OrvexConfigValidate.hpp>
+#include <orvexconfigvalidate/Deployment.hpp>
+#include <orvexconfigvalidate/Text.hpp>
+#include <orvexconfigvalidate/Validation.hpp>
 
 namespace OrvexConfigValidate {
 

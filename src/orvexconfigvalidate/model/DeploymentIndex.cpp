@@ -5,6 +5,7 @@
 #include <system_error>
 #include <utility>
 
+#include <orvexconfigvalidate/Configuration.hpp>
 #include <orvexconfigvalidate/Deployment.hpp>
 
 #include "model/FolderWalk.hpp"

@@ -8,6 +8,8 @@
 #include <system_error>
 #include <utility>
 
+#include <orvexconfigvalidate/Configuration.hpp>
+
 #include "model/Paths.hpp"
 
 namespace OrvexConfigValidate {
