@@ -8,6 +8,7 @@
 #include <vector>
 
 #include <orvexconfigvalidate/Configuration.hpp>
+#include <orvexconfigvalidate/Pointer.hpp>
 
 #include "model/MemberReaders.hpp"
 #include "review/ValueDiff.hpp"

@@ -15,8 +15,6 @@ namespace OrvexConfigValidate {
 
 namespace {
 
-constexpr char kByteOrderMark[] = "\xEF\xBB\xBF";
-
 // The text's first line end, "\n" for a text of one line.
 std::string_view lineEndOf(std::string_view text) {
     const std::size_t at = text.find_first_of("\r\n");
@@ -168,13 +166,13 @@ FormatResult formatText(std::string_view text, std::string_view schemaId) {
     const JsonOutline outline = outlineJson(text);
     const std::size_t bound = kFormatGrowth * text.size() + kFormatSlack;
     Layouter layouter(text, outline, bound);
-    const bool hasMark = text.substr(0, 3) == kByteOrderMark;
+    const bool hasMark = startsWithByteOrderMark(text);
     if (!layouter.run(SchemaLayout::of(schemaId))) {
         result.issues.push_back(tooLarge(bound));
         return result;
     }
     std::string body = layouter.take();
-    if (hasMark) result.text = kByteOrderMark;
+    if (hasMark) result.text = std::string(kByteOrderMark);
     result.text += body;
     if (endsWithLineBreak(text, outline.valueEnd)) result.text += layouter.lineEnd();
     result.ok = true;

@@ -3,6 +3,7 @@
 #include <utility>
 
 #include <orvexconfigvalidate/Configuration.hpp>
+#include <orvexconfigvalidate/Pointer.hpp>
 
 namespace OrvexConfigValidate {
 

@@ -8,8 +8,9 @@
 
 #include <nlohmann/json.hpp>
 #include <orvexconfigvalidate/Configuration.hpp>
-#include <orvexconfigvalidate/MemberCatalogue.hpp>
 #include <orvexconfigvalidate/JsonWriter.hpp>
+#include <orvexconfigvalidate/MemberCatalogue.hpp>
+#include <orvexconfigvalidate/Pointer.hpp>
 
 #include "CursorContext.hpp"
 #include "MemberText.hpp"

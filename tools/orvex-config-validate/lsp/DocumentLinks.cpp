@@ -2,6 +2,7 @@
 
 #include <orvexconfigvalidate/Configuration.hpp>
 #include <orvexconfigvalidate/Deployment.hpp>
+#include <orvexconfigvalidate/Pointer.hpp>
 
 namespace OrvexConfigValidate::Lsp {
 

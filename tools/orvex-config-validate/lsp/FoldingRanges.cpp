@@ -1,6 +1,7 @@
 #include "FoldingRanges.hpp"
 
 #include <orvexconfigvalidate/Configuration.hpp>
+#include <orvexconfigvalidate/Text.hpp>
 
 namespace OrvexConfigValidate::Lsp {
 

@@ -1,5 +1,7 @@
 #include "GroupIds.hpp"
 
+#include <orvexconfigvalidate/Pointer.hpp>
+
 namespace OrvexConfigValidate::Lsp {
 
 namespace {

@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include <orvexconfigvalidate/MemberCatalogue.hpp>
+#include <orvexconfigvalidate/Pointer.hpp>
 
 #include "MemberText.hpp"
 

@@ -6,6 +6,8 @@
 #include <utility>
 #include <vector>
 
+#include <orvexconfigvalidate/Pointer.hpp>
+
 namespace OrvexConfigValidate::Lsp {
 
 namespace {
