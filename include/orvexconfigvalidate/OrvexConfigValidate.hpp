@@ -14,15 +14,15 @@
 //   the deployment as a graph).
 #pragma once
 
-#include <orvexconfigvalidate/Compare.hpp>        // IWYU pragma: export
-#include <orvexconfigvalidate/Configuration.hpp>  // IWYU pragma: export
-#include <orvexconfigvalidate/Deployment.hpp>     // IWYU pragma: export
-#include <orvexconfigvalidate/Effective.hpp>      // IWYU pragma: export
-#include <orvexconfigvalidate/Format.hpp>         // IWYU pragma: export
-#include <orvexconfigvalidate/Graph.hpp>          // IWYU pragma: export
-#include <orvexconfigvalidate/JsonWriter.hpp>     // IWYU pragma: export
+#include <orvexconfigvalidate/Compare.hpp>          // IWYU pragma: export
+#include <orvexconfigvalidate/Configuration.hpp>    // IWYU pragma: export
+#include <orvexconfigvalidate/Deployment.hpp>       // IWYU pragma: export
+#include <orvexconfigvalidate/Effective.hpp>        // IWYU pragma: export
+#include <orvexconfigvalidate/Format.hpp>           // IWYU pragma: export
+#include <orvexconfigvalidate/Graph.hpp>            // IWYU pragma: export
+#include <orvexconfigvalidate/JsonWriter.hpp>       // IWYU pragma: export
 #include <orvexconfigvalidate/MemberCatalogue.hpp>  // IWYU pragma: export
-#include <orvexconfigvalidate/Pointer.hpp>        // IWYU pragma: export
-#include <orvexconfigvalidate/Text.hpp>           // IWYU pragma: export
-#include <orvexconfigvalidate/Validation.hpp>     // IWYU pragma: export
-#include <orvexconfigvalidate/Workspace.hpp>      // IWYU pragma: export
+#include <orvexconfigvalidate/Pointer.hpp>          // IWYU pragma: export
+#include <orvexconfigvalidate/Text.hpp>             // IWYU pragma: export
+#include <orvexconfigvalidate/Validation.hpp>       // IWYU pragma: export
+#include <orvexconfigvalidate/Workspace.hpp>        // IWYU pragma: export

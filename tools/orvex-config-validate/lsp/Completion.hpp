@@ -24,7 +24,7 @@ struct CompletionItem {
     std::string detail;         // "" for none
     std::string documentation;  // "" for none
     bool documentationMarkdown = false;
-    std::string sortText;       // "" for the label
+    std::string sortText;  // "" for the label
     std::optional<std::string> filterText;
     // The bytes the item replaces, and its text.
     std::size_t begin = 0;
