@@ -5,6 +5,7 @@
 // or bridge id, member) rather than by where they sit.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <string>
 #include <vector>
@@ -25,6 +26,7 @@ struct VersionDocuments {
     std::vector<Issue> issues;
 };
 
+// NOLINTNEXTLINE(bugprone-exception-escape): only json's own noexcept destructor can throw
 struct Change {
     enum class Kind { Added, Removed, Changed, Renamed };
     Kind kind = Kind::Changed;
@@ -64,7 +66,7 @@ struct Comparison {
     std::vector<IssueChange> resolved;
     // RFC 6902 patches, per source, that turn the old document into the new
     // one (arrays of operations; empty when equal or absent on a side).
-    nlohmann::json patches[2] = {nlohmann::json::array(), nlohmann::json::array()};
+    std::array<nlohmann::json, 2> patches{nlohmann::json::array(), nlohmann::json::array()};
     bool same() const { return changes.empty(); }
 };
 

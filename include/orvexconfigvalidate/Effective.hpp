@@ -11,6 +11,7 @@
 
 namespace OrvexConfigValidate {
 
+// NOLINTNEXTLINE(bugprone-exception-escape): only json's own noexcept destructor can throw
 struct EffectiveValue {
     enum class Reason {
         Absent,    // not written: the default
@@ -27,6 +28,7 @@ struct EffectiveValue {
     std::string code;
 };
 
+// NOLINTNEXTLINE(bugprone-exception-escape): only json's own noexcept destructor can throw
 struct EffectiveConfiguration {
     // Copies of the documents with every listed value in place; null for
     // a document not given.

@@ -67,6 +67,14 @@ struct Workspace::Impl {
                        const std::string& serverText);
     std::vector<std::shared_ptr<const Snapshot>> check(const std::string& key,
                                                        const CheckPlan& plan);
+    std::vector<std::shared_ptr<const Snapshot>> checkWholeText(
+        const std::string& key, OpenDocument& document, const CheckPlan& plan,
+        OpenDocument* partnerDocument, std::string_view partnerText, const std::string& serverText);
+    std::shared_ptr<const Snapshot> partnerSnapshot(const std::string& key,
+                                                    const OpenDocument& document,
+                                                    const CheckPlan& plan,
+                                                    OpenDocument& partnerDocument,
+                                                    Checked& checked);
 };
 
 void Workspace::Impl::setText(OpenDocument& document, std::string text, std::int64_t version) {
@@ -246,16 +254,22 @@ std::vector<std::shared_ptr<const Snapshot>> Workspace::Impl::check(const std::s
         document->latest = std::move(made);
         return {document->latest};
     }
-    document->carry.reset();
+    return checkWholeText(key, *document, plan, partnerDocument, partnerText, serverText);
+}
+
+std::vector<std::shared_ptr<const Snapshot>> Workspace::Impl::checkWholeText(
+    const std::string& key, OpenDocument& document, const CheckPlan& plan,
+    OpenDocument* partnerDocument, std::string_view partnerText, const std::string& serverText) {
+    document.carry.reset();
     // A large text's version before is let go of before the new one is
     // read, so that the new document takes its memory rather than more.
-    if (document->latest && document->latest.use_count() == 1 &&
-        stateOf(*document->latest).version != document->version &&
-        document->text->size() >= options.carryFrom) {
-        document->latest.reset();
+    if (document.latest && document.latest.use_count() == 1 &&
+        stateOf(*document.latest).version != document.version &&
+        document.text->size() >= options.carryFrom) {
+        document.latest.reset();
     }
-    Checked checked = checkWhole(*document, plan, partnerText);
-    std::shared_ptr<Snapshot> own = snapshotOf(key, *document, plan.schemaId, checked, true);
+    Checked checked = checkWhole(document, plan, partnerText);
+    std::shared_ptr<Snapshot> own = snapshotOf(key, document, plan.schemaId, checked, true);
     Snapshot::Impl& state = stateOf(*own);
     if (checked.paired) {
         state.source = plan.partner->isServer ? 1 : 0;
@@ -264,27 +278,35 @@ std::vector<std::shared_ptr<const Snapshot>> Workspace::Impl::check(const std::s
         state.partnerIsServer = plan.partner->isServer;
         state.partnerOnDisk = partnerDocument == nullptr;
     }
-    document->latest = own;
+    document.latest = own;
     if (plan.schemaId == kBridgesSchemaId) {
-        rememberCarry(*document, *own, checked.paired ? serverText : std::string());
+        rememberCarry(document, *own, checked.paired ? serverText : std::string());
     }
     std::vector<std::shared_ptr<const Snapshot>> out{own};
     if (!checked.paired || partnerDocument == nullptr) return out;
-    // The partner's snapshot of the same check.
+    out.push_back(partnerSnapshot(key, document, plan, *partnerDocument, checked));
+    return out;
+}
+
+// The partner's snapshot of the same check.
+std::shared_ptr<const Snapshot> Workspace::Impl::partnerSnapshot(const std::string& key,
+                                                                 const OpenDocument& document,
+                                                                 const CheckPlan& plan,
+                                                                 OpenDocument& partnerDocument,
+                                                                 Checked& checked) {
     const bool partnerIsServer = plan.partner->isServer;
     std::shared_ptr<Snapshot> other =
-        snapshotOf(plan.partner->key, *partnerDocument,
+        snapshotOf(plan.partner->key, partnerDocument,
                    partnerIsServer ? kServerSchemaId : kBridgesSchemaId, checked, false);
     Snapshot::Impl& otherState = stateOf(*other);
     otherState.source = partnerIsServer ? 0 : 1;
     otherState.partnerKey = key;
-    otherState.partnerVersion = document->version;
+    otherState.partnerVersion = document.version;
     otherState.partnerIsServer = !partnerIsServer;
-    partnerDocument->carry.reset();
-    partnerDocument->latest = other;
-    if (!partnerIsServer) rememberCarry(*partnerDocument, *other, *document->text);
-    out.push_back(other);
-    return out;
+    partnerDocument.carry.reset();
+    partnerDocument.latest = other;
+    if (!partnerIsServer) rememberCarry(partnerDocument, *other, *document.text);
+    return other;
 }
 
 Workspace::Workspace(WorkspaceOptions options) : impl(std::make_unique<Impl>(std::move(options))) {}
