@@ -16,10 +16,10 @@ namespace {
     std::abort();
 }
 
-using IssueKey = std::tuple<int, std::string, std::string, Severity>;
+using IssueFacts = std::tuple<int, std::string, std::string, Severity>;
 
-std::vector<IssueKey> keysOf(const ValidationResult& result) {
-    std::vector<IssueKey> keys;
+std::vector<IssueFacts> keysOf(const ValidationResult& result) {
+    std::vector<IssueFacts> keys;
     for (const Issue& issue : result.issues) {
         keys.emplace_back(issue.source, issue.code, issue.pointer, issue.severity);
     }
@@ -34,8 +34,8 @@ void checkSafeFixesAddNoIssue(std::string_view text, const ValidationResult& bef
     const AppliedFixes fixed = applySafeFixes(text, before.issues, source);
     if (fixed.applied == 0) return;
     const ValidationResult after = check(fixed.text);
-    const std::vector<IssueKey> was = keysOf(before);
-    const std::vector<IssueKey> now = keysOf(after);
+    const std::vector<IssueFacts> was = keysOf(before);
+    const std::vector<IssueFacts> now = keysOf(after);
     if (!std::includes(was.begin(), was.end(), now.begin(), now.end()) ||
         (before.ok && !after.ok)) {
         std::fprintf(stderr, "safe fixes of source %d made:\n%s\n", source, fixed.text.c_str());
