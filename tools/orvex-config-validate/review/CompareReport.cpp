@@ -2,6 +2,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "Report.hpp"
 #include "SafeText.hpp"
 
 namespace OrvexConfigValidate::Tool {
@@ -36,15 +37,7 @@ const char* kindName(Change::Kind kind) {
 }
 
 const char* severityName(Severity severity) {
-    switch (severity) {
-        case Severity::Error:
-            return "error";
-        case Severity::Warning:
-            return "warning";
-        case Severity::Info:
-            break;
-    }
-    return "info";
+    return Tool::severityName(severity, "info");
 }
 
 const std::string& fileOf(const Change& change, const ComparedFiles& files) {
