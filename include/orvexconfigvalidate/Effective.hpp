@@ -9,6 +9,8 @@
 
 #include <nlohmann/json.hpp>
 
+#include <orvexconfigvalidate/Compare.hpp>
+
 namespace OrvexConfigValidate {
 
 // NOLINTNEXTLINE(bugprone-exception-escape): only json's own noexcept destructor can throw
@@ -38,7 +40,9 @@ struct EffectiveConfiguration {
 };
 
 // Either document may be null. Without a server file the groups dictate
-// their output mode, as when a bridges file is checked alone.
+// their output mode, as when a bridges file is checked alone. Throws
+// std::invalid_argument for a document nested deeper than kCompareMaxDepth:
+// the view copies and prints values with recursion, as compare does.
 EffectiveConfiguration effectiveConfiguration(const nlohmann::json* server,
                                               const nlohmann::json* bridges);
 

@@ -152,6 +152,11 @@ struct ValidationResult {
     bool hasErrors() const;
 };
 
+// True when every issue of `after` is one that `before` has too, issues
+// being told apart by text, code, pointer and severity (not by message or
+// position, which an edit moves): a change that brings no new issue.
+bool bringsNoNewIssue(const ValidationResult& before, const ValidationResult& after);
+
 struct ValidateOptions {
     bool failOnWarning = false;
     bool failOnInfo = false;

@@ -2,8 +2,33 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <string>
+#include <tuple>
+#include <vector>
 
 namespace OrvexConfigValidate {
+
+namespace {
+
+using IssueIdentity = std::tuple<int, std::string, std::string, Severity>;
+
+std::vector<IssueIdentity> identitiesOf(const ValidationResult& result) {
+    std::vector<IssueIdentity> keys;
+    keys.reserve(result.issues.size());
+    for (const Issue& issue : result.issues) {
+        keys.emplace_back(issue.source, issue.code, issue.pointer, issue.severity);
+    }
+    std::sort(keys.begin(), keys.end());
+    return keys;
+}
+
+}  // namespace
+
+bool bringsNoNewIssue(const ValidationResult& before, const ValidationResult& after) {
+    const std::vector<IssueIdentity> was = identitiesOf(before);
+    const std::vector<IssueIdentity> now = identitiesOf(after);
+    return std::includes(was.begin(), was.end(), now.begin(), now.end());
+}
 
 void ValidationResult::addIssue(Severity severity, const std::string& path, const std::string& code,
                                 const std::string& message) {

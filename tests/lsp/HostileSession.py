@@ -5,6 +5,7 @@ status 0 after shutdown and exit:
   partner-fifo    named pipes where a deployment's partner file would be
   rename-bound    renames to very long ids, with tens of thousands of references
   out-of-memory   a file of many empty groups under a capped address space
+  deep-values     values nested 100,000 deep, edited beside and asked about
 
 Usage: HostileSession.py SCENARIO TOOL"""
 
@@ -144,9 +145,41 @@ def out_of_memory(folder):
         finish(client)
 
 
+def deep_values(folder):
+    # A group holds a value nested 100,000 deep; an edit of the group after
+    # it is carried over from the version before, and each feature walks
+    # the document: none may recurse once per level.
+    depth = 100000
+    path = os.path.join(folder, "bridges.json")
+    head = '{"groups": [{"id": "g", "type": 1, "x": ' + "[" * depth + "]" * depth + '},\n'
+    text = head + ' {"id": "h", "type": 1}],\n "bridges": [{"id": "b", "groups": ["g", "h"]}]}\n'
+    client = start()
+    open_document(client, path, text)
+    client.diagnostics(uri_of(path), 1)
+    uri = {"uri": uri_of(path)}
+    edit = {"range": {"start": {"line": 1, "character": 21}, "end": {"line": 1, "character": 22}},
+            "text": "2"}
+    client.notify("textDocument/didChange", {"textDocument": dict(uri, version=2),
+                                             "contentChanges": [edit]})
+    published = client.diagnostics(uri_of(path), 2)
+    check(published is not None, "diagnostics after an edit beside the deep value")
+    inside = {"textDocument": uri, "position": {"line": 0, "character": 40 + depth // 2}}
+    for method, params in (("textDocument/documentSymbol", {"textDocument": uri}),
+                           ("textDocument/foldingRange", {"textDocument": uri}),
+                           ("textDocument/documentLink", {"textDocument": uri}),
+                           ("textDocument/hover", inside), ("textDocument/completion", inside),
+                           ("textDocument/codeLens", {"textDocument": uri})):
+        answer = client.request(method, params)
+        check("result" in answer or "error" in answer, method + " answered on the deep value")
+    client.notify("textDocument/didChange", {"textDocument": dict(uri, version=3),
+                                             "contentChanges": [{"text": text}]})
+    client.diagnostics(uri_of(path), 3)
+    finish(client)
+
+
 def main():
     scenarios = {"partner-fifo": partner_fifo, "rename-bound": rename_bound,
-                 "out-of-memory": out_of_memory}
+                 "out-of-memory": out_of_memory, "deep-values": deep_values}
     try:
         with tempfile.TemporaryDirectory(prefix="orvex-lsp-hostile-") as folder:
             scenarios[SCENARIO](os.path.realpath(folder))

@@ -41,6 +41,7 @@ def scratch_deployment(root, examples):
     write_server(os.path.join(root, "new", "server.json"), examples, None)
     shutil.copy(os.path.join(examples, "broken", "orvexbridged_conf.json"),
                 os.path.join(root, "new", "broken-server.json"))
+    os.mkfifo(os.path.join(root, "new", "fifo"))
 
 
 def cases(root):
@@ -86,6 +87,16 @@ def cases(root):
         ("a broken new server file is reported under its destination", None,
          ["-t", os.path.join(root, "new", "broken-server.json"), "--display-name", server], 1,
          [rf"^{re.escape(server)}:25:20: error: .*\[schema\]$", failed], ["new/"]),
+        # Hostile inputs: nothing blocks on a FIFO or reads a device without end,
+        # and a name's control characters never reach the terminal raw.
+        ("a device as the server file", None, ["-t", "/dev/zero"], 2,
+         [r"^/dev/zero: error: cannot read file: not a regular file \[read_error\]$"], []),
+        ("a FIFO as the server file", None, ["-t", os.path.join(root, "new", "fifo")], 2,
+         [r"fifo: error: cannot read file: not a regular file \[read_error\]$"], []),
+        ("control characters in the name the server file is judged by", None,
+         ["-t", server, "--display-name", "/nowhere/\x1b[31mred\n/orvexbridged_conf.json"], 1,
+         [r"^/nowhere/\\u001b\[31mred\\u000a/orvexbridged_conf\.json: error: .*\[missing_bridges_file\]$"],
+         ["\x1b", "red\n"]),
         ("a new bridges file read in place of the server's", None,
          ["-t", server, "--bridges", os.path.join(root, "new", "source")], 1,
          [substituted_ref, failed], ["new/source"]),

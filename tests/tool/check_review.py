@@ -230,6 +230,27 @@ def check_graph_and_effective(scratch):
           "%r\n%r" % (sorted(forced), sorted(noted)))
 
 
+def check_deep(scratch):
+    """Values nested 100,000 deep in both files: every subcommand ends with
+    a status of its own (a refusal names the cause), never by a signal."""
+    depth = 100000
+    with open(os.path.join(scratch, "orvexbridged_conf.json"), "w") as out:
+        out.write('{"mode":2,"x":' + '{"a":' * depth + "1" + "}" * depth + "}")
+    with open(os.path.join(scratch, "bridges.json"), "w") as out:
+        out.write('{"groups":[{"id":"a","type":[' + "[" * depth + "]" * depth + ']}],"bridges":[]}')
+    bridges = os.path.join(scratch, "bridges.json")
+    for args in (["effective", scratch], ["effective", "--as", "json", bridges],
+                 ["graph", scratch], ["graph", "--as", "mermaid", bridges],
+                 ["graph", "--as", "json", scratch], ["fmt", "--check", bridges],
+                 ["compare", scratch, scratch]):
+        status, out, err = tool(*args)
+        # 3: fmt's refusal to rewrite a file
+        check(status in (0, 1, 2, 3) and (status < 2 or "error: " in err),
+              "%s on values nested %d deep: status %d" % (args[0], depth, status), err[-500:])
+    status, out, err = tool("effective", scratch)
+    check(status == 2 and "nests deeper than" in err, "effective refuses the deep values", err)
+
+
 def check_hook(scratch):
     env = dict(os.environ, HOME=os.path.join(scratch, "home"),
                PRE_COMMIT_HOME=os.path.join(scratch, "pre-commit"), GIT_CONFIG_NOSYSTEM="1",
@@ -264,7 +285,7 @@ def main():
     scratch = tempfile.mkdtemp()
     try:
         for step in (check_fmt, check_compare, check_git_driver, check_graph_and_effective,
-                     check_hook):
+                     check_deep, check_hook):
             folder = os.path.join(scratch, step.__name__)
             os.makedirs(folder)
             step(folder)

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstddef>
-#include <tuple>
 
 namespace OrvexConfigValidate::Tool {
 
@@ -12,22 +11,10 @@ namespace {
 // each trial costs a check of the texts at most.
 constexpr std::size_t kTrials = 8;
 
-using IssueKey = std::tuple<int, std::string, std::string, Severity>;
-
-std::vector<IssueKey> keysOf(const ValidationResult& result) {
-    std::vector<IssueKey> keys;
-    keys.reserve(result.issues.size());
-    for (const Issue& issue : result.issues) {
-        keys.emplace_back(issue.source, issue.code, issue.pointer, issue.severity);
-    }
-    std::sort(keys.begin(), keys.end());
-    return keys;
-}
-
 class Round {
   public:
     Round(const std::vector<std::string>& texts, const CheckTexts& check)
-        : texts_(texts), check_(check), found_(check(texts)), keys_(keysOf(found_)) {}
+        : texts_(texts), check_(check), found_(check(texts)) {}
 
     std::vector<AppliedFixes> run() {
         std::vector<AppliedFixes> together = applyEach(found_.issues);
@@ -54,8 +41,7 @@ class Round {
         std::vector<std::string> texts;
         texts.reserve(fixed.size());
         for (const AppliedFixes& one : fixed) texts.push_back(one.text);
-        const std::vector<IssueKey> now = keysOf(check_(texts));
-        return std::includes(keys_.begin(), keys_.end(), now.begin(), now.end());
+        return bringsNoNewIssue(found_, check_(texts));
     }
 
     // The first safe fixes, in issue order, each on top of those kept so
@@ -86,7 +72,6 @@ class Round {
     const std::vector<std::string>& texts_;
     const CheckTexts& check_;
     const ValidationResult found_;
-    const std::vector<IssueKey> keys_;
 };
 
 }  // namespace

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <string>
-#include <tuple>
 #include <vector>
 
 #include "json/PointerText.hpp"
@@ -12,18 +11,6 @@ namespace OrvexConfigValidate {
 namespace {
 
 using Json = nlohmann::json;
-using IssueKey = std::tuple<std::string, std::string, Severity>;
-
-std::vector<IssueKey> keysOf(const ValidationResult& result) {
-    std::vector<IssueKey> keys;
-    keys.reserve(result.issues.size());
-    for (const Issue& issue : result.issues) {
-        keys.emplace_back(issue.code, issue.pointer, issue.severity);
-    }
-    std::sort(keys.begin(), keys.end());
-    return keys;
-}
-
 bool isRename(const Issue& issue) {
     return issue.code == IssueCode::kUnknownMember && !issue.suggestion.empty();
 }
@@ -66,9 +53,7 @@ void keepRenamesThatAddNoIssue(const Json& document, ValidationResult& result,
     for (const Issue& issue : result.issues) {
         if (isRename(issue)) rename(renamed, issue);
     }
-    const std::vector<IssueKey> was = keysOf(result);
-    const std::vector<IssueKey> now = keysOf(judge(renamed));
-    if (std::includes(was.begin(), was.end(), now.begin(), now.end())) return;
+    if (bringsNoNewIssue(result, judge(renamed))) return;
     for (Issue& issue : result.issues) {
         if (isRename(issue)) issue.suggestion.clear();
     }

@@ -1,12 +1,15 @@
 #include <orvexconfigvalidate/Effective.hpp>
 
 #include <optional>
+#include <stdexcept>
+#include <string>
 #include <utility>
 
 #include <orvexconfigvalidate/Configuration.hpp>
 #include <orvexconfigvalidate/OrvexConfigValidate.hpp>
 
 #include "model/MemberReaders.hpp"
+#include "review/ValueDiff.hpp"
 #include "semantic/GroupRules.hpp"
 
 namespace OrvexConfigValidate {
@@ -129,6 +132,12 @@ void effectiveBridges(nlohmann::json& bridges, std::int32_t mode, EffectiveBuild
 
 EffectiveConfiguration effectiveConfiguration(const nlohmann::json* server,
                                               const nlohmann::json* bridges) {
+    for (const nlohmann::json* document : {server, bridges}) {
+        if (document != nullptr && nestingDepth(*document) > kCompareMaxDepth) {
+            throw std::invalid_argument("a document nests deeper than " +
+                                        std::to_string(kCompareMaxDepth) + " levels");
+        }
+    }
     EffectiveConfiguration out;
     EffectiveBuilder builder(out);
     std::int32_t mode = omADictatedByGroup;

@@ -8,6 +8,7 @@
 #include <system_error>
 
 #include <orvexconfigvalidate/Configuration.hpp>
+#include <orvexconfigvalidate/JsonWriter.hpp>
 
 #include "Arguments.hpp"
 #include "SafeText.hpp"
@@ -98,9 +99,7 @@ std::optional<std::string> patchOf(const Comparison& comparison, const LoadedVer
     if (before.folder) return std::nullopt;
     for (int source = 0; source < 2; ++source) {
         if (before.documents[source] && after.documents[source]) {
-            return comparison.patches[source].dump(2, ' ', false,
-                                                   nlohmann::json::error_handler_t::replace) +
-                   "\n";
+            return jsonText(comparison.patches[source], 2) + "\n";
         }
     }
     return std::nullopt;

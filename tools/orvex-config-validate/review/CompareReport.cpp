@@ -1,6 +1,7 @@
 #include "review/CompareReport.hpp"
 
 #include <nlohmann/json.hpp>
+#include <orvexconfigvalidate/JsonWriter.hpp>
 
 #include "Report.hpp"
 #include "SafeText.hpp"
@@ -13,7 +14,7 @@ namespace {
 constexpr std::size_t kShownValue = 100;
 
 std::string compact(const nlohmann::json& value) {
-    return value.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+    return jsonText(value);
 }
 
 std::string shown(const nlohmann::json& value) {
@@ -207,7 +208,7 @@ std::string compareJson(const Comparison& comparison, const ComparedFiles& files
                                 {"changes", std::move(changes)},
                                 {"newIssues", std::move(introduced)},
                                 {"goneIssues", std::move(resolved)}};
-    return out.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) + "\n";
+    return jsonText(out, 2) + "\n";
 }
 
 }  // namespace OrvexConfigValidate::Tool

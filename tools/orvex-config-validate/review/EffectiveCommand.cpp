@@ -1,10 +1,12 @@
 // effective PATH: the server and bridges files as the server runs them,
 // every defaulted or forced value listed with its reason and pointer.
 #include <optional>
+#include <stdexcept>
 
 #include <orvexconfigvalidate/Configuration.hpp>
 #include <orvexconfigvalidate/Effective.hpp>
 #include <orvexconfigvalidate/Format.hpp>
+#include <orvexconfigvalidate/JsonWriter.hpp>
 
 #include "Arguments.hpp"
 #include "SafeText.hpp"
@@ -14,10 +16,6 @@
 namespace OrvexConfigValidate::Tool {
 
 namespace {
-
-std::string dumped(const nlohmann::json& value, int indent) {
-    return value.dump(indent, ' ', false, nlohmann::json::error_handler_t::replace);
-}
 
 const char* reasonName(EffectiveValue::Reason reason) {
     switch (reason) {
@@ -36,12 +34,12 @@ std::string why(const EffectiveValue& value, std::int32_t mode) {
         case EffectiveValue::Reason::Absent:
             return "absent: read as the default";
         case EffectiveValue::Reason::Mistyped:
-            return "written as " + printable(dumped(value.written, -1)) +
+            return "written as " + printable(jsonText(value.written)) +
                    ", not an integer of its type: read as the default";
         case EffectiveValue::Reason::Forced:
             break;
     }
-    return "written as " + printable(dumped(value.written, -1)) + ", forced by server mode " +
+    return "written as " + printable(jsonText(value.written)) + ", forced by server mode " +
            std::string(opModeName(mode)) + " [" + value.code + "]";
 }
 
@@ -62,13 +60,13 @@ std::string asText(const EffectiveConfiguration& effective, const LoadedVersion&
         const std::string file = printable(version.files[source]);
         // Laid out as fmt lays the file out, members in the schema's order.
         const FormatResult laidOut = OrvexConfigValidate::formatText(
-            dumped(*documents[source], -1), source == 0 ? kServerSchemaId : kBridgesSchemaId);
+            jsonText(*documents[source]), source == 0 ? kServerSchemaId : kBridgesSchemaId);
         out += "# " + file + " as the server runs it\n" +
-               (laidOut.ok ? laidOut.text : dumped(*documents[source], 2)) + "\n";
+               (laidOut.ok ? laidOut.text : jsonText(*documents[source], 2)) + "\n";
         for (const EffectiveValue& value : effective.values) {
             if (value.source != source) continue;
             out += file + ": " + printable(value.pointer) + " = " +
-                   printable(dumped(value.value, -1)) + " (" + why(value, mode) + ")\n";
+                   printable(jsonText(value.value)) + " (" + why(value, mode) + ")\n";
         }
     }
     if (!version.documents[0]) {
@@ -95,7 +93,7 @@ std::string asJson(const EffectiveConfiguration& effective, const LoadedVersion&
             {"file", version.files[source]},
             {"document", source == 0 ? effective.server : effective.bridges}};
     }
-    return dumped(out, 2) + "\n";
+    return jsonText(out, 2) + "\n";
 }
 
 }  // namespace
@@ -129,8 +127,14 @@ CommandResult runEffective(const std::vector<std::string>& args) {
         return result;
     }
     const VersionDocuments documents = version.view();
-    const EffectiveConfiguration effective =
-        effectiveConfiguration(documents.server, documents.bridges);
+    EffectiveConfiguration effective;
+    try {
+        effective = effectiveConfiguration(documents.server, documents.bridges);
+    } catch (const std::invalid_argument& error) {
+        result.status = kUsageStatus;
+        result.err = "orvex-config-validate: error: " + std::string(error.what()) + "\n";
+        return result;
+    }
     result.out = json ? asJson(effective, version) : asText(effective, version);
     return result;
 }

@@ -4,6 +4,7 @@
 #include <optional>
 
 #include <orvexconfigvalidate/Graph.hpp>
+#include <orvexconfigvalidate/JsonWriter.hpp>
 
 #include "Arguments.hpp"
 #include "SafeText.hpp"
@@ -72,7 +73,7 @@ std::string impactJson(const DeploymentGraph& graph, const RemovalImpact& impact
         bridges.push_back({{"id", node.id}, {"pointer", node.pointer}, {"emptied", emptied}});
     }
     const nlohmann::json out = {{"group", id}, {"defined", impact.defined}, {"bridges", bridges}};
-    return out.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) + "\n";
+    return jsonText(out, 2) + "\n";
 }
 
 }  // namespace

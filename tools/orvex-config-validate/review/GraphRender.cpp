@@ -4,6 +4,7 @@
 
 #include <nlohmann/json.hpp>
 #include <orvexconfigvalidate/Configuration.hpp>
+#include <orvexconfigvalidate/JsonWriter.hpp>
 
 #include "SafeText.hpp"
 
@@ -177,7 +178,7 @@ std::string graphJson(const DeploymentGraph& graph) {
     }
     nlohmann::json out = {{"nodes", std::move(nodes)}, {"edges", std::move(edges)}};
     if (graph.hasServer) out["serverMode"] = graph.serverMode;
-    return out.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) + "\n";
+    return jsonText(out, 2) + "\n";
 }
 
 }  // namespace OrvexConfigValidate::Tool
