@@ -19,23 +19,18 @@ namespace OrvexConfigValidate::Lsp {
 namespace {
 
 nlohmann::json hover(const FeatureContext& context) {
-    const Document& document = context.document;
-    const auto found = hoverAt(document.schemaId(), document.parsed(), context.offset(),
-                               &context.validator, document.configuration());
+    const auto found = hoverOf(context.document, context.offset(), context.validator);
     if (!found) return nullptr;
     return {{"contents",
              {{"kind", found->markdown ? "markdown" : "plaintext"}, {"value", found->text}}},
-            {"range", rangeOf(document.parsed().locate(found->pointer), document.text(),
-                              context.positions)}};
+            {"range", rangeOf(found->location, context.document.text(), context.positions)}};
 }
 
 nlohmann::json definition(const FeatureContext& context) {
-    const Document& document = context.document;
-    const auto target = definitionAt(document.schemaId(), document.parsed(), context.offset(),
-                                     document.configuration());
+    const auto target = definitionOf(context.document, context.offset());
     if (!target) return nullptr;
-    const TextLocation location = document.parsed().locate(*target);
-    return {{"uri", document.uri},
+    const TextLocation& location = target->location;
+    return {{"uri", target->uri},
             {"range",
              rangeBetween(location.offset, location.offset + location.length, context.positions)}};
 }

@@ -49,4 +49,23 @@ std::vector<GroupIdSite> groupIdSites(const Configuration& configuration, const 
     return sites;
 }
 
+std::optional<GroupIdAt> groupIdAt(const Document& document, std::size_t offset) {
+    const Configuration* configuration = document.configuration();
+    if (configuration == nullptr) return std::nullopt;
+    return groupIdAt(*configuration, document.parsed(), offset);
+}
+
+std::optional<GroupIdPlaces> groupIdPlacesAt(const Document& document, std::size_t offset,
+                                             bool withDefinitions) {
+    const std::optional<GroupIdAt> at = groupIdAt(document, offset);
+    if (!at) return std::nullopt;
+    GroupIdPlaces places{document.uri, {}};
+    for (const GroupIdSite& site :
+         groupIdSites(*document.configuration(), document.parsed(), at->id)) {
+        if (site.definition && !withDefinitions) continue;
+        places.sites.push_back(site);
+    }
+    return places;
+}
+
 }  // namespace OrvexConfigValidate::Lsp

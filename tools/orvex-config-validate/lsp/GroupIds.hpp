@@ -11,6 +11,8 @@
 #include <orvexconfigvalidate/Configuration.hpp>
 #include <orvexconfigvalidate/OrvexConfigValidate.hpp>
 
+#include "Documents.hpp"
+
 namespace OrvexConfigValidate::Lsp {
 
 struct GroupIdSite {
@@ -30,5 +32,18 @@ std::optional<GroupIdAt> groupIdAt(const Configuration& configuration, const Par
 // Definitions and references in document order of groups, then bridges.
 std::vector<GroupIdSite> groupIdSites(const Configuration& configuration, const ParsedText& parsed,
                                       std::string_view id);
+
+// The places of one group id in an open document.
+struct GroupIdPlaces {
+    std::string uri;
+    std::vector<GroupIdSite> sites;  // in the order of groupIdSites
+};
+
+// The group id at the offset of a document whose model was made.
+std::optional<GroupIdAt> groupIdAt(const Document& document, std::size_t offset);
+// Every place of the group id at the offset; its definitions only when
+// asked for. Nothing when the offset is on no group id.
+std::optional<GroupIdPlaces> groupIdPlacesAt(const Document& document, std::size_t offset,
+                                             bool withDefinitions);
 
 }  // namespace OrvexConfigValidate::Lsp

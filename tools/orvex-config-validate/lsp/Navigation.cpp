@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <string_view>
+#include <utility>
 
 #include <orvexconfigvalidate/MemberCatalogue.hpp>
 #include <orvexconfigvalidate/Pointer.hpp>
@@ -131,6 +132,22 @@ std::optional<std::string> definitionAt(const std::string& schemaId, const Parse
     const ConfigGroup* group = configuration.group(id->get_ref<const std::string&>());
     if (group == nullptr) return std::nullopt;
     return configuration.groupPointer(group->index);
+}
+
+std::optional<DocumentHover> hoverOf(const Document& document, std::size_t offset,
+                                     const Validator& validator) {
+    const ParsedText& parsed = document.parsed();
+    std::optional<Hover> found =
+        hoverAt(document.schemaId(), parsed, offset, &validator, document.configuration());
+    if (!found) return std::nullopt;
+    return DocumentHover{std::move(found->text), found->markdown, parsed.locate(found->pointer)};
+}
+
+std::optional<DocumentPlace> definitionOf(const Document& document, std::size_t offset) {
+    const ParsedText& parsed = document.parsed();
+    const auto target = definitionAt(document.schemaId(), parsed, offset, document.configuration());
+    if (!target) return std::nullopt;
+    return DocumentPlace{document.uri, parsed.locate(*target)};
 }
 
 }  // namespace OrvexConfigValidate::Lsp

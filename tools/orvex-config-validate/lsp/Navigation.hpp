@@ -9,6 +9,8 @@
 #include <orvexconfigvalidate/Configuration.hpp>
 #include <orvexconfigvalidate/OrvexConfigValidate.hpp>
 
+#include "Documents.hpp"
+
 namespace OrvexConfigValidate::Lsp {
 
 struct Hover {
@@ -31,5 +33,23 @@ std::optional<Hover> hoverAt(const std::string& schemaId, const ParsedText& pars
 // offset.
 std::optional<std::string> definitionAt(const std::string& schemaId, const ParsedText& parsed,
                                         std::size_t offset, const Configuration* model = nullptr);
+
+// What hovering at an offset of an open document shows, and the value it
+// is about.
+struct DocumentHover {
+    std::string text;  // Markdown when markdown, else plain text
+    bool markdown = false;
+    TextLocation location;
+};
+std::optional<DocumentHover> hoverOf(const Document& document, std::size_t offset,
+                                     const Validator& validator);
+
+// A place in an open document.
+struct DocumentPlace {
+    std::string uri;
+    TextLocation location;
+};
+// Where "go to definition" at an offset of an open document leads.
+std::optional<DocumentPlace> definitionOf(const Document& document, std::size_t offset);
 
 }  // namespace OrvexConfigValidate::Lsp

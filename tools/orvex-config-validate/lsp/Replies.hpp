@@ -18,14 +18,12 @@ nlohmann::json codeLenses(const FeatureContext& context);
 nlohmann::json references(const FeatureContext& context);
 nlohmann::json documentHighlight(const FeatureContext& context);
 nlohmann::json prepareRename(const FeatureContext& context);
-// Longer than any id a person gives a group; a longer new id is refused.
-constexpr std::size_t kLongestNewGroupId = 1024;
 // A rename's answer grows with the references times the new id: one that
 // would outgrow this is refused rather than built.
 constexpr std::size_t kLargestRenameAnswer = std::size_t{64} << 20;
 
-// Refuses (RequestError) a new id that is empty, defined already or too
-// long, and a rename whose answer would be too large.
+// Fails (RequestError) with the reason a rename is refused, and when its
+// answer would be too large.
 Result rename(const FeatureContext& context);
 
 }  // namespace OrvexConfigValidate::Lsp
