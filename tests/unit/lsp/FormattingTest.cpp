@@ -23,7 +23,7 @@ struct FormattingCase {
 };
 
 // The edits of the answer applied from the last, as an editor does.
-std::string applied(std::string text, const nlohmann::json& edits) {
+std::string applied(const std::string& text, const nlohmann::json& edits) {
     const TextPositions positions(text);
     std::string out = text;
     for (auto edit = edits.rbegin(); edit != edits.rend(); ++edit) {
