@@ -72,4 +72,9 @@ std::size_t utf8SequenceLength(std::string_view text, std::size_t at,
 // bytes that still fit it (at least 1).
 std::size_t utf8InvalidLength(std::string_view text, std::size_t at);
 
+// Whether the text may be cut before byte `at` (at <= text.size()): not
+// inside a character of valid shape (Utf8Check::Shape) nor inside a "\r\n",
+// which editors count as one position each.
+bool canCutAt(std::string_view text, std::size_t at);
+
 }  // namespace OrvexConfigValidate

@@ -3,7 +3,8 @@ diagnostics for a bridges file as orvex-config-validate --format json
 reports for it: same places (Neovim turns the server's UTF-16 positions back
 into byte columns), severities, codes and messages. Then it renames a group
 id and applies a quick fix with its own client, and the file it saves must
-be the one expected.
+be the one expected; and it formats a file with its own client, and the file
+it saves must be the one `fmt` writes.
 
 Usage: NeovimClient.py TOOL NVIM FOLDER SCRATCH"""
 
@@ -93,3 +94,30 @@ if saved != EXPECTED:
     sys.exit("saved after rename and quick fix (%s):\n%s\nexpected:\n%s" % (
         result.get("fix"), saved, EXPECTED))
 print("rename and quick fix saved as expected (%s)" % result["fix"])
+
+# Formatting through Neovim's own client, saved to disk, against fmt. The
+# editor keeps the byte-order mark and CRLF out of its buffer and writes
+# them back; the server sees "\n" and counts the non-ASCII names in UTF-16.
+UNFORMATTED = ("\ufeff{\"groups\": [{\"type\": 1, \"name\": \"D\u00fcsp\u00e4tch \U0001F4FB\", "
+               "\"id\": \"dispatch\"},\r\n{\"id\": \"radio\", \"type\": 1}],\r\n"
+               "\"bridges\": [{\"groups\": [\"dispatch\", \"radi\"], \"id\": \"b1\"}]}\r\n")
+formatting = os.path.join(scratch, "format")
+by_fmt = os.path.join(scratch, "fmt")
+for where in (formatting, by_fmt):
+    os.makedirs(where, exist_ok=True)
+    with open(os.path.join(where, "bridges.json"), "w", encoding="utf-8", newline="") as f:
+        f.write(UNFORMATTED)
+fmt = subprocess.run([tool, "fmt", os.path.join(by_fmt, "bridges.json")], capture_output=True,
+                     timeout=30)
+if fmt.returncode != 0:
+    sys.exit("fmt failed (%d): %s" % (fmt.returncode, fmt.stderr.decode()))
+run_neovim("format", os.path.join(formatting, "bridges.json"), ORVEX_MODE="format")
+with open(os.path.join(formatting, "bridges.json"), "rb") as f:
+    saved = f.read()
+with open(os.path.join(by_fmt, "bridges.json"), "rb") as f:
+    expected = f.read()
+if expected == UNFORMATTED.encode("utf-8"):
+    sys.exit("the fixture is formatted already")
+if saved != expected:
+    sys.exit("saved after formatting:\n%r\nfmt wrote:\n%r" % (saved, expected))
+print("formatting saved as fmt writes it")

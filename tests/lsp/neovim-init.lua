@@ -3,7 +3,8 @@
 -- waits for the diagnostics and writes them as JSON; "edit" renames a
 -- group id with the client's own rename, picks the one quick fix of a
 -- diagnostic (not a preferred one: another group is the operator's choice),
--- applies it through the client's own edit, and saves the file.
+-- applies it through the client's own edit, and saves the file; "format"
+-- formats the buffer with the client's own formatting and saves the file.
 -- Environment: ORVEX_TOOL, ORVEX_FILE, ORVEX_OUT, ORVEX_MODE, and for
 -- "edit" ORVEX_RENAME_LINE, ORVEX_RENAME_COLUMN (0-based) and ORVEX_NEW_ID.
 local tool = os.getenv("ORVEX_TOOL")
@@ -86,8 +87,25 @@ local function edit()
   finish(0, { fix = chosen.title })
 end
 
+local function format()
+  local before = text()
+  -- Neovim 0.8 named it format; 0.7 has only formatting_sync.
+  if vim.lsp.buf.format then
+    vim.lsp.buf.format({ timeout_ms = 10000 })
+  else
+    vim.lsp.buf.formatting_sync(nil, 10000)
+  end
+  if text() == before then
+    finish(1, { error = "formatting changed nothing" })
+  end
+  vim.cmd("write")
+  finish(0, { formatted = true })
+end
+
 if mode == "edit" then
   edit()
+elseif mode == "format" then
+  format()
 end
 
 local diagnostics = {}

@@ -17,8 +17,9 @@ namespace {
 
 // The text's first line end, "\n" for a text of one line.
 std::string_view lineEndOf(std::string_view text) {
-    const std::size_t at = text.find_first_of("\r\n");
-    if (at == std::string_view::npos) return "\n";
+    const LineTable lines(text);
+    if (lines.lineCount() == 1) return "\n";
+    const std::size_t at = lines.lineEnd(0);
     return text.substr(at, lineBreakAt(text, at));
 }
 
@@ -183,10 +184,16 @@ TextEdit changedSpan(std::string_view before, std::string_view after) {
     std::size_t start = 0;
     const std::size_t shorter = std::min(before.size(), after.size());
     while (start < shorter && before[start] == after[start]) ++start;
+    // The edit's ends fall between characters of both texts: an editor
+    // places them by characters, and its new text must be whole UTF-8.
+    while (!canCutAt(before, start) || !canCutAt(after, start)) --start;
     std::size_t tail = 0;
     while (tail < shorter - start &&
            before[before.size() - 1 - tail] == after[after.size() - 1 - tail]) {
         ++tail;
+    }
+    while (!canCutAt(before, before.size() - tail) || !canCutAt(after, after.size() - tail)) {
+        --tail;
     }
     return {start, before.size() - start - tail,
             std::string(after.substr(start, after.size() - start - tail))};

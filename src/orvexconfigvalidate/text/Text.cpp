@@ -113,4 +113,15 @@ std::size_t utf8InvalidLength(std::string_view text, std::size_t at) {
     return length;
 }
 
+// A lead byte is never a continuation byte, so a sequence that starts
+// before `at` and reaches past it is a character that the cut would split.
+bool canCutAt(std::string_view text, std::size_t at) {
+    if (at == 0 || at >= text.size()) return true;
+    if (text[at - 1] == '\r' && text[at] == '\n') return false;
+    for (std::size_t back = 1; back <= 3 && back <= at; ++back) {
+        if (utf8SequenceLength(text, at - back, Utf8Check::Shape) > back) return false;
+    }
+    return true;
+}
+
 }  // namespace OrvexConfigValidate

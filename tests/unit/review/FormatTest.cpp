@@ -83,4 +83,29 @@ TEST(Format, ChangedSpanKeepsTheCommonStartAndEnd) {
     EXPECT_EQ(grown.newText, "a");
 }
 
+TEST(Format, ChangedSpanEndsBetweenCharacters) {
+    struct Case {
+        const char* name;
+        std::string before;
+        std::string after;
+        std::size_t offset;
+        std::size_t length;
+        std::string newText;
+    };
+    // U+00E4 and U+00F6 start with the same byte, U+00E4 and U+0424 end
+    // with the same byte.
+    const Case cases[] = {
+        {"not after a shared lead byte", "x\xC3\xA4", "x\xC3\xB6", 1, 2, "\xC3\xB6"},
+        {"not before a shared last byte", "\xC3\xA4!", "\xD0\xA4!", 0, 2, "\xD0\xA4"},
+        {"not inside a CRLF", "a\r\nb", "a\rb", 1, 2, "\r"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const auto edit = OrvexConfigValidate::changedSpan(c.before, c.after);
+        EXPECT_EQ(edit.offset, c.offset);
+        EXPECT_EQ(edit.length, c.length);
+        EXPECT_EQ(edit.newText, c.newText);
+    }
+}
+
 }  // namespace

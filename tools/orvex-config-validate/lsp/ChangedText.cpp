@@ -58,18 +58,6 @@ Totals measure(std::string_view text) {
     return totals;
 }
 
-// Whether the text may be cut before byte `at` (0 < at < size): not inside
-// a character of valid shape nor inside a "\r\n". A lead byte is never a
-// continuation byte, so a sequence that starts before `at` and reaches past
-// it is a character that the cut would split.
-bool canCut(std::string_view text, std::size_t at) {
-    if (text[at - 1] == '\r' && text[at] == '\n') return false;
-    for (std::size_t back = 1; back <= 3 && back <= at; ++back) {
-        if (utf8SequenceLength(text, at - back, Utf8Check::Shape) > back) return false;
-    }
-    return true;
-}
-
 // The offset just past the count-th line break of the text (count >= 1,
 // and the text holds at least that many).
 std::size_t afterBreak(std::string_view text, std::size_t count) {
@@ -90,7 +78,7 @@ std::vector<std::string_view> cutIntoPieces(std::string_view text, std::size_t t
     std::size_t start = 0;
     for (std::size_t i = 1; i < count; ++i) {
         std::size_t cut = std::max(start + 4, text.size() * i / count);
-        while (cut + 4 <= text.size() && !canCut(text, cut)) ++cut;
+        while (cut + 4 <= text.size() && !canCutAt(text, cut)) ++cut;
         if (cut + 4 > text.size()) break;
         pieces.push_back(text.substr(start, cut - start));
         start = cut;
@@ -340,7 +328,7 @@ class Rope {
         const std::size_t lastBytes = edgePieceBytes(before, true);
         const std::size_t firstBytes = edgePieceBytes(after, false);
         const bool small = std::min(lastBytes, firstBytes) < pieceBytes / 2;
-        if (canCut(around, seam - from) && !small) {
+        if (canCutAt(around, seam - from) && !small) {
             root = merge(before, after);
             return;
         }

@@ -1,6 +1,7 @@
 #include "Features.hpp"
 
 #include <utility>
+#include <vector>
 
 #include "CodeActions.hpp"
 #include "Completion.hpp"
@@ -8,6 +9,7 @@
 #include "DocumentLinks.hpp"
 #include "FileUri.hpp"
 #include "FoldingRanges.hpp"
+#include "Formatting.hpp"
 #include "Navigation.hpp"
 #include "Outline.hpp"
 #include "ProtocolKinds.hpp"
@@ -53,13 +55,17 @@ nlohmann::json linkReply(const FeatureContext& context) {
     return out;
 }
 
-nlohmann::json editsOf(const Fix& fix, const TextPositions& positions) {
+nlohmann::json editsOf(const std::vector<TextEdit>& textEdits, const TextPositions& positions) {
     nlohmann::json edits = nlohmann::json::array();
-    for (const TextEdit& edit : fix.edits) {
+    for (const TextEdit& edit : textEdits) {
         edits.push_back({{"range", rangeBetween(edit.offset, edit.offset + edit.length, positions)},
                          {"newText", edit.newText}});
     }
     return edits;
+}
+
+nlohmann::json editsOf(const Fix& fix, const TextPositions& positions) {
+    return editsOf(fix.edits, positions);
 }
 
 nlohmann::json codeActionReply(const FeatureContext& context) {
@@ -81,6 +87,13 @@ nlohmann::json codeActionReply(const FeatureContext& context) {
         actions.push_back(std::move(action));
     }
     return actions;
+}
+
+// Formatting options (tab size, spaces) are not asked: the layout is the
+// canonical one, the same as fmt writes. No edits for a text that does not
+// parse, as for one formatted already.
+nlohmann::json formattingReply(const FeatureContext& context) {
+    return editsOf(formattingEdits(context.document), context.positions);
 }
 
 int completionKind(CompletionItem::Kind kind) {
@@ -144,6 +157,7 @@ const Entry kFeatures[] = {
     {"textDocument/documentLink", valueOf<linkReply>},
     {"textDocument/foldingRange", valueOf<foldingReply>},
     {"textDocument/codeAction", valueOf<codeActionReply>},
+    {"textDocument/formatting", valueOf<formattingReply>},
 };
 
 }  // namespace
@@ -171,6 +185,7 @@ void addFeatureCapabilities(nlohmann::json& capabilities) {
     capabilities["documentLinkProvider"] = {{"resolveProvider", false}};
     capabilities["foldingRangeProvider"] = true;
     capabilities["codeActionProvider"] = {{"codeActionKinds", {"quickfix"}}};
+    capabilities["documentFormattingProvider"] = true;
 }
 
 }  // namespace OrvexConfigValidate::Lsp
