@@ -86,6 +86,15 @@ void reserveHugeHeapFor(const InputPlan& plan) {
     if (bytes >= kHugeHeapFrom) reserve(bytes * kHeapPerByte);
 }
 
+void reserveHugeHeapForPaths(const std::vector<std::string>& paths) {
+    std::uintmax_t bytes = 0;
+    for (const std::string& path : paths) {
+        const std::filesystem::path named(path);
+        bytes += sizeOf(named) + sizeOf(named / kServerFileName) + sizeOf(named / kBridgesFileName);
+    }
+    if (bytes >= kHugeHeapFrom) reserve(bytes * kHeapPerByte);
+}
+
 void reserveHugeHeapForServer() {
     reserve(kServerHeap);
 }

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
+#include <vector>
 
 #include "Deployments.hpp"
 
@@ -16,6 +18,10 @@ inline constexpr std::uintmax_t kHugeHeapFrom = std::uintmax_t{1} << 20;
 // transparent huge pages. Does nothing for smaller plans, off glibc, or when
 // the memory is not to be had: results are the same either way.
 void reserveHugeHeapFor(const InputPlan& plan);
+
+// The same for the files or deployment folders compare names, before it
+// reads them.
+void reserveHugeHeapForPaths(const std::vector<std::string>& paths);
 
 // The same for the language server, which holds whole workspaces: a fixed
 // reservation, made before the first message.

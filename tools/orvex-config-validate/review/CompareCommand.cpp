@@ -11,6 +11,7 @@
 #include <orvexconfigvalidate/JsonWriter.hpp>
 
 #include "Arguments.hpp"
+#include "HeapPages.hpp"
 #include "SafeText.hpp"
 #include "review/Commands.hpp"
 #include "review/CompareReport.hpp"
@@ -150,6 +151,8 @@ CommandResult runCompare(const std::vector<std::string>& args) {
         return usageFailure(*error);
     }
     const Operands operands = operandsOf(split.operands, options);
+    // Both versions' documents are held at once, as large as the check's.
+    reserveHugeHeapForPaths({operands.before, operands.after});
     const LoadedVersion before = load(operands.before, options);
     if (!before.error.empty()) return trouble(before.error);
     const LoadedVersion after = load(operands.after, options);

@@ -1,5 +1,8 @@
 #include "review/GraphRender.hpp"
 
+#include <algorithm>
+#include <iterator>
+#include <string_view>
 #include <vector>
 
 #include <nlohmann/json.hpp>
@@ -75,27 +78,44 @@ const char* dotStyle(const GraphNode& node) {
     return "shape=ellipse";
 }
 
-// Mermaid reads entity codes in quoted labels; a quote, "#" or an angle
-// bracket written plainly would end or change the label.
+// Mermaid reads entity codes in quoted labels: a quote, "&", "#" or an angle
+// bracket written plainly would end or change the label. Before that it drops
+// the last ";" of a line that reads like a style statement ("style" or
+// "classDef" ... ":" ... "#"), so those words start with a code. And it takes
+// U+FB02 and U+00B6 for stand-ins of "&" and ";" even in the SVG it writes,
+// where no code can hide them: they are shown escaped, as control characters are.
+struct MermaidCode {
+    std::string_view plain;
+    const char* code;
+};
+
+constexpr MermaidCode kMermaidCodes[] = {
+    {"\"", "#quot;"},
+    {"&", "#38;"},
+    {"#", "#35;"},
+    {"<", "#lt;"},
+    {">", "#gt;"},
+    {"style", "#115;tyle"},
+    {"classDef", "#99;lassDef"},
+    {"\xEF\xAC\x82", "\\ufb02"},
+    {"\xC2\xB6", "\\u00b6"},
+};
+
 std::string mermaidEscaped(const std::string& text) {
+    const std::string plain = printable(text, LineBreaks::Escape);
+    const std::string_view rest(plain);
     std::string out;
-    for (const char c : printable(text, LineBreaks::Escape)) {
-        switch (c) {
-            case '"':
-                out += "#quot;";
-                break;
-            case '#':
-                out += "#35;";
-                break;
-            case '<':
-                out += "#lt;";
-                break;
-            case '>':
-                out += "#gt;";
-                break;
-            default:
-                out.push_back(c);
+    for (std::size_t i = 0; i < rest.size();) {
+        const auto* code = std::find_if(std::begin(kMermaidCodes), std::end(kMermaidCodes),
+                                        [&](const MermaidCode& each) {
+                                            return rest.substr(i, each.plain.size()) == each.plain;
+                                        });
+        if (code == std::end(kMermaidCodes)) {
+            out.push_back(rest[i++]);
+            continue;
         }
+        out += code->code;
+        i += code->plain.size();
     }
     return out;
 }
