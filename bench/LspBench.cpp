@@ -32,6 +32,41 @@ std::size_t groupCount() {
     return set != nullptr ? std::strtoul(set, nullptr, 10) : 10000;
 }
 
+// The file bench/peers/generate.py writes, byte for byte (about 340 bytes a
+// group, on one line), so that these figures and bench/lsp-open's describe
+// the same file: one an editor can send whole at 100,000 groups.
+void appendGroup(std::string& out, std::size_t i) {
+    const std::string n = std::to_string(i);
+    const std::string port = std::to_string(40000 + i % 20000);
+    out +=
+        "{\"id\": \"grp-" + n + "\", \"type\": 1, \"name\": \"Talk group " + n +
+        "\", \"bridgeTargetOutputDetail\": {\"mode\": 2}, \"vortapoints\": [{\"id\": \"vp-" + n +
+        "\", \"host\": {\"address\": \"vp.example.net\", \"port\": 7443}}], \"rx\": {\"address\": "
+        "\"239.42.7." +
+        std::to_string(i % 250 + 1) + "\", \"port\": " + port +
+        "}, \"tx\": {\"address\": \"239.42.8." + std::to_string(i % 250 + 1) +
+        "\", \"port\": " + port + "}}";
+}
+
+std::string bridgesFile(std::size_t groups) {
+    std::string out = "{\"groups\": [";
+    out.reserve(groups * 360);
+    for (std::size_t i = 0; i < groups; ++i) {
+        if (i != 0) out += ", ";
+        appendGroup(out, i);
+    }
+    out += "], \"bridges\": [";
+    for (std::size_t i = 0; i < groups / 2; ++i) {
+        const std::string n = std::to_string(i);
+        if (i != 0) out += ", ";
+        out += "{\"id\": \"brg-" + n + "\", \"name\": \"Bridge " + n +
+               "\", \"enabled\": true, \"groups\": [\"grp-" + std::to_string(2 * i) + "\", \"grp-" +
+               std::to_string((2 * i + 1) % groups) + "\"]}";
+    }
+    out += "]}\n";
+    return out;
+}
+
 // A folder for the edited file (and the server file of a pair), made once.
 std::string folder(bool paired) {
     std::string pattern = "/tmp/orvex-lsp-bench-XXXXXX";
@@ -105,7 +140,7 @@ struct Session {
 
 // Where group `index`'s type digit stands.
 std::size_t typeOffset(const std::string& text, std::size_t index) {
-    const std::string key = "{\"id\": \"{grp-" + std::to_string(index) + "}\", \"type\": ";
+    const std::string key = "{\"id\": \"grp-" + std::to_string(index) + "\", \"type\": ";
     const std::size_t at = text.find(key);
     if (at == std::string::npos) std::abort();
     return at + key.size();
@@ -146,7 +181,7 @@ enum class Sync { Whole, Ranges };
 // adds or removes an error, so every run publishes different diagnostics.
 void changeInsideGroup(benchmark::State& state, bool paired, Sync sync) {
     Session session(paired);
-    const std::string text = generateBridgingConfiguration(groupCount());
+    const std::string text = bridgesFile(groupCount());
     session.server.handleBody(
         body("textDocument/didOpen",
              {{"textDocument",
@@ -176,7 +211,7 @@ void changeInsideGroup(benchmark::State& state, bool paired, Sync sync) {
 // is checked again.
 void changeAddsGroup(benchmark::State& state, Sync sync) {
     Session session(false);
-    const std::string text = generateBridgingConfiguration(groupCount());
+    const std::string text = bridgesFile(groupCount());
     session.server.handleBody(
         body("textDocument/didOpen",
              {{"textDocument",
@@ -197,7 +232,7 @@ void changeAddsGroup(benchmark::State& state, Sync sync) {
 }
 
 void openFile(benchmark::State& state) {
-    const std::string text = generateBridgingConfiguration(groupCount());
+    const std::string text = bridgesFile(groupCount());
     // The same text for the tool to be timed on.
     if (const char* out = std::getenv("ORVEX_LSP_BENCH_TEXT")) std::ofstream(out) << text;
     int version = 1;
@@ -217,7 +252,7 @@ void openFile(benchmark::State& state) {
 // A group written with one member twice, so that its duplicate_key issue
 // carries a fix for the code action to offer.
 std::string withDuplicateMember(std::string text, std::size_t index) {
-    const std::string key = "{\"id\": \"{grp-" + std::to_string(index) + "}\", ";
+    const std::string key = "{\"id\": \"grp-" + std::to_string(index) + "\", ";
     const std::size_t at = text.find(key);
     if (at == std::string::npos) std::abort();
     text.insert(at + key.size(), "\"name\": \"twice\", ");
@@ -240,7 +275,7 @@ enum class Asked { References, Rename, CodeAction, GroupIds, Members, Symbols };
 
 Json paramsFor(Asked asked, const std::string& uri, const std::string& text) {
     const Json document = {{"uri", uri}};
-    const std::string middle = "\"{grp-" + std::to_string(groupCount() / 2) + "}\"";
+    const std::string middle = "\"grp-" + std::to_string(groupCount() / 2) + "\"";
     switch (asked) {
         case Asked::References:
             return {{"textDocument", document},
@@ -288,7 +323,7 @@ const char* methodFor(Asked asked) {
 // From a request's body to its answer, on the open large file.
 void request(benchmark::State& state, Asked asked) {
     Session session(false);
-    const std::string text = withDuplicateMember(generateBridgingConfiguration(groupCount()), 7);
+    const std::string text = withDuplicateMember(bridgesFile(groupCount()), 7);
     session.server.handleBody(
         body("textDocument/didOpen",
              {{"textDocument",

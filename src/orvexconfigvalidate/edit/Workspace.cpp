@@ -192,6 +192,11 @@ std::shared_ptr<Snapshot> Workspace::Impl::carryEdit(const std::string& key, Ope
         if (document.latest.use_count() == 1) {
             carry.adopt(std::move(before.parse->document()));
             adopted = true;
+            // A large text's version before goes whether or not the edit is
+            // carried (the whole check lets go of it too). What remains of
+            // its parse, the index of every value (tens of megabytes), goes
+            // now rather than after the carry has built the next version.
+            if (document.text->size() >= options.carryFrom) before.parse.reset();
         } else {
             carry.adoptCopy();
         }
@@ -208,7 +213,7 @@ std::shared_ptr<Snapshot> Workspace::Impl::carryEdit(const std::string& key, Ope
         throw;
     }
     if (!issues) {
-        if (adopted) before.parse->document() = carry.release();
+        if (adopted && before.parse) before.parse->document() = carry.release();
         document.carry.reset();
         return nullptr;
     }

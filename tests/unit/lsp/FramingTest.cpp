@@ -150,6 +150,25 @@ TEST(Framing, AnnouncedLengthIsNotHeldUntilPartOfTheBodyCame) {
     EXPECT_FALSE(decoder.hasPartialFrame());
 }
 
+// A large body is handed over with its buffer, and what came after it stays
+// for the next message: wherever the feed is cut behind the body.
+TEST(Framing, LargeBodyFollowedByTheNextMessage) {
+    const std::string large = "[\"" + std::string(std::size_t{2} << 20, 'x') + "\"]";
+    const std::string next = frameMessage("{\"n\":2}");
+    for (const std::size_t cut : {std::size_t{0}, std::size_t{1}, std::size_t{20}, next.size()}) {
+        FrameDecoder decoder;
+        decoder.feed(frameMessage(large) + next.substr(0, cut));
+        auto frames = drain(decoder);
+        decoder.feed(next.substr(cut));
+        for (auto& frame : drain(decoder)) frames.push_back(frame);
+        ASSERT_EQ(frames.size(), 2u) << cut;
+        EXPECT_EQ(frames[0].text, large) << cut;
+        EXPECT_EQ(frames[1].text, "{\"n\":2}") << cut;
+        EXPECT_FALSE(decoder.hasPartialFrame());
+        EXPECT_LT(decoder.capacity(), std::size_t{1} << 20) << cut;
+    }
+}
+
 TEST(Framing, EndlessHeaderIsCutOffAndRecovered) {
     FrameDecoder decoder;
     decoder.feed(std::string(FrameDecoder::kMaxHeader + 1, 'h'));

@@ -123,6 +123,14 @@ std::string FrameDecoder::takeFront(std::size_t count) {
     // The usual case, one message read whole: its bytes change hands, and
     // no spare room the size of the body stays behind.
     if (buffer.size() == count) return std::exchange(buffer, std::string());
+    // A large body with the start of the next message behind it: the body
+    // keeps the buffer and the few bytes after it move, rather than
+    // megabytes being copied into memory not yet touched.
+    if (count >= kKeptRoom && buffer.size() - count < count) {
+        std::string rest = buffer.substr(count);
+        buffer.resize(count);
+        return std::exchange(buffer, std::move(rest));
+    }
     std::string front = buffer.substr(0, count);
     buffer.erase(0, count);
     if (buffer.capacity() > kKeptRoom && buffer.capacity() / 4 > buffer.size()) {

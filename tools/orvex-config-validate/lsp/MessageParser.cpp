@@ -194,11 +194,29 @@ std::size_t nestingDepth(std::string_view body, std::size_t limit) {
     return deepest;
 }
 
+namespace {
+
+// The general parser, after the depth check.
+nlohmann::json parseWithin(std::string_view text) {
+    if (nestingDepth(text, kMaxMessageDepth) > kMaxMessageDepth) throw MessageTooDeep();
+    return nlohmann::json::parse(text.begin(), text.end());
+}
+
+// A part of the body copied as it is into the skeleton; false when it
+// writes the placeholder's start, which the general parser must then read.
+bool appendVerbatim(std::string& skeleton, std::string_view part) {
+    if (part.find(kMarkerEscaped) != std::string_view::npos) return false;
+    skeleton.append(part.data(), part.size());
+    return true;
+}
+
+}  // namespace
+
 nlohmann::json parseMessage(std::string_view body) {
-    if (nestingDepth(body, kMaxMessageDepth) > kMaxMessageDepth) throw MessageTooDeep();
-    if (body.size() < kFastPathBody || body.find(kMarkerEscaped) != std::string_view::npos) {
-        return nlohmann::json::parse(body.begin(), body.end());
-    }
+    if (body.size() < kFastPathBody) return parseWithin(body);
+    // The body with each long string replaced by a placeholder. It nests
+    // exactly as deep as the body, so its depth is checked in place of the
+    // body's, and the megabytes of string are read once, by the decoder.
     std::string skeleton;
     std::vector<std::string> strings;
     std::size_t copied = 0;
@@ -216,18 +234,19 @@ nlohmann::json parseMessage(std::string_view body) {
             ++next;
         }
         if (next < body.size() && body[next] == ':') continue;  // a member name
+        if (!appendVerbatim(skeleton, body.substr(copied, open - copied))) return parseWithin(body);
         std::optional<std::string> decoded = decodeString(body.substr(open + 1, close - open - 1));
-        if (!decoded) return nlohmann::json::parse(body.begin(), body.end());
-        skeleton.append(body.data() + copied, open - copied);
+        if (!decoded) return parseWithin(body);
         skeleton += "\"" + std::string(kMarkerEscaped) + std::to_string(strings.size()) + "\"";
         strings.push_back(std::move(*decoded));
         copied = close + 1;
     }
-    if (strings.empty()) return nlohmann::json::parse(body.begin(), body.end());
-    skeleton.append(body.data() + copied, body.size() - copied);
+    if (strings.empty() || !appendVerbatim(skeleton, body.substr(copied))) {
+        return parseWithin(body);
+    }
     nlohmann::json message;
     try {
-        message = nlohmann::json::parse(skeleton);
+        message = parseWithin(skeleton);
     } catch (const nlohmann::json::parse_error&) {
         // The fault lies outside the long strings; report it where it is.
         return nlohmann::json::parse(body.begin(), body.end());
