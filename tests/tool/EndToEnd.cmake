@@ -182,6 +182,18 @@ string(REPEAT "]" 150000 deep_close)
 file(WRITE ${CMAKE_CURRENT_BINARY_DIR}/deep.json "${deep_open}${deep_close}")
 orvex_tool_test(input.deep_nesting 1 "--schema|Group|${CMAKE_CURRENT_BINARY_DIR}/deep.json"
     STDOUT_REGEX "deep.json:1:1: error: [^\n]*\\[schema\\]\n1 file checked: 1 error")
+# The same depth in a deployment's server file: the index that pairs the
+# files reads it too, as does the folder check and a lone bridges file's.
+string(REPEAT "{\"a\":" 150000 deep_members)
+string(REPEAT "}" 150000 deep_ends)
+file(WRITE ${CMAKE_CURRENT_BINARY_DIR}/deep-deployment/orvexbridged_conf.json
+    "{\"mode\": 2, \"x\": ${deep_members}1${deep_ends}}")
+file(WRITE ${CMAKE_CURRENT_BINARY_DIR}/deep-deployment/bridges.json "{\"groups\": []}")
+orvex_tool_test(input.deep_server_file_folder 1 "${CMAKE_CURRENT_BINARY_DIR}/deep-deployment"
+    STDOUT_REGEX "1 deployment, 2 files checked: ")
+orvex_tool_test(input.deep_server_file_lone_bridges 0
+    "${CMAKE_CURRENT_BINARY_DIR}/deep-deployment/bridges.json"
+    STDOUT_REGEX "1 file checked: ")
 # Enough warnings to fill a pipe, for the closed-pipe test.
 set(many_groups "")
 foreach(i RANGE 1999)
