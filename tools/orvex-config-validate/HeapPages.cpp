@@ -7,8 +7,6 @@
 #include <filesystem>
 #include <string>
 
-#include <orvexconfigvalidate/Configuration.hpp>
-
 #if defined(__GLIBC__) && defined(__linux__)
 #include <malloc.h>
 #include <sys/mman.h>
@@ -26,17 +24,17 @@ std::uintmax_t sizeOf(const std::filesystem::path& path) {
     return ec ? 0 : size;
 }
 
-// What the plan will read, as far as it is known before reading: a
-// deployment's bridges file is named inside its server file, so the usual
-// name beside it stands in for it.
+// What the plan will read: each unit's own files where it reads them, and
+// a deployment's bridges file as the deployment index found it (or the
+// file read in its place).
 std::uintmax_t inputBytes(const InputPlan& plan) {
     std::uintmax_t total = 0;
     for (const CheckUnit& unit : plan.plan.units) {
-        for (const std::string& path : unit.paths) total += sizeOf(path);
-        if (unit.deployment && !unit.paths.empty()) {
-            const std::filesystem::path server(unit.paths.front());
-            total += sizeOf(server.parent_path() / kBridgesFileName);
+        for (std::size_t i = 0; i < unit.paths.size(); ++i) {
+            total += sizeOf(i == 0 && !unit.readFrom.empty() ? unit.readFrom : unit.paths[i]);
         }
+        if (!unit.deployment) continue;
+        total += unit.bridgesReadFrom.empty() ? unit.partnerBytes : sizeOf(unit.bridgesReadFrom);
     }
     return total;
 }
@@ -82,17 +80,11 @@ void reserve(std::uintmax_t) {}
 }  // namespace
 
 void reserveHugeHeapFor(const InputPlan& plan) {
-    const std::uintmax_t bytes = inputBytes(plan);
-    if (bytes >= kHugeHeapFrom) reserve(bytes * kHeapPerByte);
+    reserveHugeHeapForBytes(inputBytes(plan));
 }
 
-void reserveHugeHeapForPaths(const std::vector<std::string>& paths) {
-    std::uintmax_t bytes = 0;
-    for (const std::string& path : paths) {
-        const std::filesystem::path named(path);
-        bytes += sizeOf(named) + sizeOf(named / kServerFileName) + sizeOf(named / kBridgesFileName);
-    }
-    if (bytes >= kHugeHeapFrom) reserve(bytes * kHeapPerByte);
+void reserveHugeHeapForBytes(std::uintmax_t inputBytes) {
+    if (inputBytes >= kHugeHeapFrom) reserve(inputBytes * kHeapPerByte);
 }
 
 void reserveHugeHeapForServer() {

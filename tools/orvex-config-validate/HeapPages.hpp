@@ -1,8 +1,6 @@
 #pragma once
 
 #include <cstdint>
-#include <string>
-#include <vector>
 
 #include "Deployments.hpp"
 
@@ -19,9 +17,8 @@ inline constexpr std::uintmax_t kHugeHeapFrom = std::uintmax_t{1} << 20;
 // the memory is not to be had: results are the same either way.
 void reserveHugeHeapFor(const InputPlan& plan);
 
-// The same for the files or deployment folders compare names, before it
-// reads them.
-void reserveHugeHeapForPaths(const std::vector<std::string>& paths);
+// The same for a command that knows how many bytes it will read.
+void reserveHugeHeapForBytes(std::uintmax_t inputBytes);
 
 // The same for the language server, which holds whole workspaces: a fixed
 // reservation, made before the first message.

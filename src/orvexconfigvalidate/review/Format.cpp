@@ -17,9 +17,10 @@ namespace {
 
 // The text's first line end, "\n" for a text of one line.
 std::string_view lineEndOf(std::string_view text) {
-    const LineTable lines(text);
-    if (lines.lineCount() == 1) return "\n";
-    const std::size_t at = lines.lineEnd(0);
+    // Only the first line is read: a table of every line would cost a
+    // word per line of a large text for one answer.
+    const std::size_t at = text.find_first_of("\r\n");
+    if (at == std::string_view::npos) return "\n";
     return text.substr(at, lineBreakAt(text, at));
 }
 

@@ -152,7 +152,8 @@ CommandResult runCompare(const std::vector<std::string>& args) {
     }
     const Operands operands = operandsOf(split.operands, options);
     // Both versions' documents are held at once, as large as the check's.
-    reserveHugeHeapForPaths({operands.before, operands.after});
+    reserveHugeHeapForBytes(versionBytes(operands.before, options.version.maxSize) +
+                            versionBytes(operands.after, options.version.maxSize));
     const LoadedVersion before = load(operands.before, options);
     if (!before.error.empty()) return trouble(before.error);
     const LoadedVersion after = load(operands.after, options);

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -33,5 +34,9 @@ struct VersionOptions {
 // file's, the bridges file's, or another (kept as a server-side document,
 // compared member by member).
 LoadedVersion loadVersion(const std::string& path, const VersionOptions& options);
+
+// How many bytes loadVersion will read from the path: a file's size, or a
+// deployment folder's files as the deployment index pairs them.
+std::uint64_t versionBytes(const std::string& path, std::size_t maxSize);
 
 }  // namespace OrvexConfigValidate::Tool
