@@ -11,6 +11,7 @@
 
 #include <orvexconfigvalidate/Text.hpp>
 
+#include "json/LeanDocument.hpp"
 #include "json/PointerText.hpp"
 #include "json/WrittenNumbers.hpp"
 
@@ -21,9 +22,13 @@ namespace {
 using Json = nlohmann::json;
 using JsonMember = Json::object_t::value_type;
 
+// Names of an open object's members -> their first and latest entry in
+// Reader::members_.
+using Occurrences = std::unordered_map<std::string_view, std::pair<std::size_t, std::size_t>>;
+
 // An open object or array.
 struct Frame {
-    Json* value = nullptr;
+    Json* value = nullptr;  // null when no document is built
     std::uint32_t node = 0;
     bool object = false;
     bool empty = true;  // no member or element read yet
@@ -31,17 +36,19 @@ struct Frame {
     std::size_t membersFrom = 0;
     // Length of Reader::openPointer_ before this container's own token.
     std::size_t pointerFrom = 0;
-    // Member -> its first and latest entry in Reader::members_; built on
-    // the first duplicate, so that objects without one pay nothing.
-    std::unique_ptr<std::unordered_map<const JsonMember*, std::pair<std::size_t, std::size_t>>>
-        occurrences;
+    // Built on the first duplicate, so that objects without one pay
+    // nothing; without a document, also once the object outgrows a short
+    // scan of its names.
+    std::unique_ptr<Occurrences> occurrences;
+    std::size_t elements = 0;  // of an array, read so far
 };
 
 // A member of an open object and its node, kept until the object closes and
 // its members' ranks are known.
 struct MemberEntry {
-    const JsonMember* member;
+    const JsonMember* member;  // null when no document is built
     std::uint32_t node;
+    std::string_view name;  // in the document, the text or the unescaped strings
 };
 
 struct SyntaxError {
@@ -72,17 +79,23 @@ std::size_t pointerBudget(std::size_t textSize) {
 
 class Reader {
   public:
-    Reader(std::string_view text, TextIndex& index, const ReadProgress& progress)
-        : text_(text), index_(index), progress_(progress), budget_(pointerBudget(text.size())) {}
+    // Without a document (`lean` set), strings with escapes go to `lean`.
+    Reader(std::string_view text, TextIndex& index, const ReadProgress& progress,
+           UnescapedStrings* lean = nullptr)
+        : text_(text),
+          index_(index),
+          progress_(progress),
+          budget_(pointerBudget(text.size())),
+          lean_(lean) {}
 
-    // Throws SyntaxError.
-    void read(Json& document) {
+    // Throws SyntaxError. `document` is null when none is built.
+    void read(Json* document) {
         if (startsWithByteOrderMark(text_)) {
             pos_ = kByteOrderMark.size();
             index_.lineStarts[0] = static_cast<std::uint32_t>(pos_);
         }
         skipWhitespace();
-        beginValue(document, TextNode::kNoKey, nullptr);
+        beginValue(document, TextNode::kNoKey, nullptr, {});
         while (!stack_.empty()) {
             afterValue();
             // Nothing before the cursor is looked at again.
@@ -143,30 +156,36 @@ class Reader {
         index_.nodes[node].end = static_cast<std::uint32_t>(pos_);
     }
 
+    template <typename Value>
+    static void assign(Json* target, Value&& value) {
+        if (target != nullptr) *target = std::forward<Value>(value);
+    }
+
     // With the cursor on the first byte of a value: reads a scalar whole, or
     // opens a container (its members are read by afterValue).
-    void beginValue(Json& target, std::uint32_t keyStart, const JsonMember* member) {
+    void beginValue(Json* target, std::uint32_t keyStart, const JsonMember* member,
+                    std::string_view name) {
         const std::uint32_t node = newNode(keyStart);
-        if (member != nullptr) noteMember(stack_.back(), member, node);
+        if (keyStart != TextNode::kNoKey) noteMember(stack_.back(), member, node, name);
         switch (peek()) {
             case '{':
             case '[':
                 openContainer(target, node);
                 return;
             case '"':
-                target = readString();
+                readStringValue(target);
                 break;
             case 't':
                 readLiteral("true");
-                target = true;
+                assign(target, true);
                 break;
             case 'f':
                 readLiteral("false");
-                target = false;
+                assign(target, false);
                 break;
             case 'n':
                 readLiteral("null");
-                target = nullptr;
+                assign(target, nullptr);
                 break;
             default:
                 if (peek() == '-' || (peek() >= '0' && peek() <= '9')) {
@@ -178,26 +197,30 @@ class Reader {
         finishNode(node);
     }
 
-    void openContainer(Json& target, std::uint32_t node) {
+    void openContainer(Json* target, std::uint32_t node) {
         const bool object = peek() == '{';
-        target = object ? Json(Json::value_t::object) : Json(Json::value_t::array);
+        assign(target, object ? Json(Json::value_t::object) : Json(Json::value_t::array));
         ++pos_;
         const std::size_t pointerFrom = openPointer_.size();
         if (!stack_.empty()) {
             // An open container's own entry is the last of its parent's.
             const Frame& parent = stack_.back();
-            appendPointerToken(openPointer_, parent.object
-                                                 ? members_.back().member->first
-                                                 : std::to_string(parent.value->size() - 1));
+            if (parent.object) {
+                appendPointerToken(openPointer_, members_.back().name);
+            } else {
+                appendPointerToken(openPointer_, std::to_string(parent.elements - 1));
+            }
         }
         // Its content is read by the loop in read(), never by recursion.
-        stack_.push_back(Frame{&target, node, object, true, members_.size(), pointerFrom, nullptr});
+        stack_.push_back(
+            Frame{target, node, object, true, members_.size(), pointerFrom, nullptr, 0});
     }
 
     void closeContainer() {
         Frame& frame = stack_.back();
         finishNode(frame.node);
-        if (frame.object) rankMembers(frame);
+        if (frame.object && frame.value != nullptr) rankMembers(frame);
+        if (frame.object && frame.value == nullptr) rankNames(frame);
         openPointer_.resize(frame.pointerFrom);
         stack_.pop_back();
     }
@@ -213,9 +236,24 @@ class Reader {
         std::uint32_t rank = 0;
         for (const JsonMember& member : frame.value->get_ref<const Json::object_t&>()) {
             const auto same =
-                std::equal_range(first, members_.end(), MemberEntry{&member, 0}, byMember);
+                std::equal_range(first, members_.end(), MemberEntry{&member, 0, {}}, byMember);
             for (auto it = same.first; it != same.second; ++it) index_.nodes[it->node].rank = rank;
             ++rank;
+        }
+        members_.erase(first, members_.end());
+    }
+
+    // The same without a document: the ranks of the names in byte order,
+    // which is the order of std::string keys.
+    void rankNames(const Frame& frame) {
+        const auto first = members_.begin() + static_cast<std::ptrdiff_t>(frame.membersFrom);
+        std::stable_sort(first, members_.end(), [](const MemberEntry& a, const MemberEntry& b) {
+            return a.name < b.name;
+        });
+        std::uint32_t rank = 0;
+        for (auto it = first; it != members_.end(); ++it) {
+            if (it != first && it->name != (it - 1)->name) ++rank;
+            index_.nodes[it->node].rank = rank;
         }
         members_.erase(first, members_.end());
     }
@@ -245,64 +283,93 @@ class Reader {
     void beginNext(Frame& frame) {
         if (frame.object) {
             beginMember();
-        } else {
-            beginValue(frame.value->get_ref<Json::array_t&>().emplace_back(), TextNode::kNoKey,
-                       nullptr);
+            return;
         }
+        ++frame.elements;
+        beginValue(frame.value != nullptr ? &frame.value->get_ref<Json::array_t&>().emplace_back()
+                                          : nullptr,
+                   TextNode::kNoKey, nullptr, {});
     }
 
     void beginMember() {
         if (peek() != '"') fail("a member name in double quotes");
         const auto keyStart = static_cast<std::uint32_t>(pos_);
-        std::string key = readString();
+        std::string key;
+        std::string_view name;
+        if (lean_ != nullptr) {
+            name = readLeanString();
+        } else {
+            readString(&key);
+        }
         skipWhitespace();
         if (peek() != ':') fail("':' after the member name");
         ++pos_;
         skipWhitespace();
         Frame& frame = stack_.back();
+        if (frame.value == nullptr) {
+            if (seen(frame, name)) noteDuplicate(frame, name);
+            beginValue(nullptr, keyStart, nullptr, name);
+            return;
+        }
         auto& members = frame.value->get_ref<Json::object_t&>();
         const auto [it, inserted] = members.emplace(std::move(key), nullptr);
+        name = it->first;
         if (!inserted) {
             // The later value is the one kept, as nlohmann::json::parse does.
             it->second = nullptr;
-            noteDuplicate(frame, &*it);
+            noteDuplicate(frame, name);
         }
-        beginValue(it->second, keyStart, &*it);
+        beginValue(&it->second, keyStart, &*it, name);
     }
 
-    void noteMember(Frame& frame, const JsonMember* member, std::uint32_t node) {
-        members_.push_back({member, node});
+    // Without a document: whether the open object has a member named `name`.
+    bool seen(Frame& frame, std::string_view name) {
+        static constexpr std::size_t kScanned = 8;
+        if (!frame.occurrences && members_.size() - frame.membersFrom > kScanned) {
+            buildOccurrences(frame);
+        }
+        if (frame.occurrences) return frame.occurrences->count(name) != 0;
+        for (std::size_t entry = frame.membersFrom; entry < members_.size(); ++entry) {
+            if (members_[entry].name == name) return true;
+        }
+        return false;
+    }
+
+    void noteMember(Frame& frame, const JsonMember* member, std::uint32_t node,
+                    std::string_view name) {
+        members_.push_back({member, node, name});
         if (frame.occurrences) record(frame, members_.size() - 1);
     }
 
     void record(Frame& frame, std::size_t entry) {
         const auto [it, first] =
-            frame.occurrences->emplace(members_[entry].member, std::make_pair(entry, entry));
+            frame.occurrences->emplace(members_[entry].name, std::make_pair(entry, entry));
         if (!first) it->second.second = entry;
     }
 
-    void noteDuplicate(Frame& frame, const JsonMember* member) {
-        if (!frame.occurrences) {
-            frame.occurrences = std::make_unique<
-                std::unordered_map<const JsonMember*, std::pair<std::size_t, std::size_t>>>();
-            for (std::size_t entry = frame.membersFrom; entry < members_.size(); ++entry) {
-                record(frame, entry);
-            }
+    void buildOccurrences(Frame& frame) {
+        frame.occurrences = std::make_unique<Occurrences>();
+        for (std::size_t entry = frame.membersFrom; entry < members_.size(); ++entry) {
+            record(frame, entry);
         }
-        const auto [first, latest] = frame.occurrences->at(member);
+    }
+
+    void noteDuplicate(Frame& frame, std::string_view name) {
+        if (!frame.occurrences) buildOccurrences(frame);
+        const auto [first, latest] = frame.occurrences->at(name);
         // Only the newest occurrence names the value the document holds.
         index_.nodes[members_[latest].node].keyField |= TextNode::kShadowedBit;
         const auto later = static_cast<std::uint32_t>(index_.nodes.size());
         // Priced before it is built; escapes at most double a name.
-        const std::size_t price = openPointer_.size() + 1 + 2 * member->first.size();
+        const std::size_t price = openPointer_.size() + 1 + 2 * name.size();
         if (unlisted_.count > 0 || price > budget_) {
             if (unlisted_.count++ == 0) unlisted_.first = later;
             return;
         }
         budget_ -= price;
         std::string pointer = openPointer_;
-        appendPointerToken(pointer, member->first);
-        duplicates_.push_back({std::move(pointer), member->first, later, members_[first].node});
+        appendPointerToken(pointer, name);
+        duplicates_.push_back({std::move(pointer), std::string(name), later, members_[first].node});
     }
 
     void readLiteral(std::string_view word) {
@@ -318,7 +385,7 @@ class Reader {
         return pos_ - from;
     }
 
-    void readNumber(Json& target) {
+    void readNumber(Json* target) {
         const std::size_t from = pos_;
         const bool negative = peek() == '-';
         if (negative) ++pos_;
@@ -327,55 +394,63 @@ class Reader {
         } else if (digits() == 0) {
             fail("a digit after '-'");
         }
-        bool integral = true;
         if (peek() == '.') {
             ++pos_;
-            integral = false;
             if (digits() == 0) fail("a digit after the decimal point");
         }
         if (peek() == 'e' || peek() == 'E') {
             ++pos_;
-            integral = false;
             if (peek() == '+' || peek() == '-') ++pos_;
             if (digits() == 0) fail("a digit in the exponent");
         }
         const std::string_view token = text_.substr(from, pos_ - from);
-        if (integral && readInteger(token, negative, target)) return;
-        const std::string copy(token);  // strtod needs the terminating NUL
-        const double value = std::strtod(copy.c_str(), nullptr);
-        if (!std::isfinite(value)) failAt(from, "a number within the range of a double");
-        target = value;
-        const bool element = !stack_.empty() && !stack_.back().object;
-        written_.note(token, target,
-                      element ? &stack_.back().value->get_ref<const Json::array_t&>() : nullptr,
-                      static_cast<std::uint32_t>(index_.nodes.size() - 1));
-    }
-
-    static bool readInteger(std::string_view token, bool negative, Json& target) {
-        std::uint64_t magnitude = 0;
-        for (std::size_t i = negative ? 1 : 0; i < token.size(); ++i) {
-            const auto digit = static_cast<std::uint64_t>(token[i] - '0');
-            if (magnitude > (UINT64_MAX - digit) / 10) return false;
-            magnitude = magnitude * 10 + digit;
+        const NumberValue value = numberValue(token);
+        if (value.type == NumberValue::Type::Unsigned) {
+            assign(target, value.unsignedValue);
+        } else if (value.type == NumberValue::Type::Signed) {
+            assign(target, value.signedValue);
+        } else if (!std::isfinite(value.doubleValue)) {
+            failAt(from, "a number within the range of a double");
+        } else if (target != nullptr) {
+            *target = value.doubleValue;
+            const bool element = !stack_.empty() && !stack_.back().object;
+            written_.note(token, *target,
+                          element ? &stack_.back().value->get_ref<const Json::array_t&>() : nullptr,
+                          static_cast<std::uint32_t>(index_.nodes.size() - 1));
         }
-        if (!negative) {
-            target = magnitude;
-            return true;
-        }
-        if (magnitude > static_cast<std::uint64_t>(INT64_MAX) + 1) return false;
-        target = magnitude == static_cast<std::uint64_t>(INT64_MAX) + 1
-                     ? INT64_MIN
-                     : -static_cast<std::int64_t>(magnitude);
-        return true;
     }
 
     // Length of the well-formed UTF-8 sequence at pos_, or 0.
     std::size_t utf8Length() const { return utf8SequenceLength(text_, pos_); }
 
-    // With the cursor on the opening quote.
-    std::string readString() {
-        ++pos_;
+    void readStringValue(Json* target) {
+        if (target == nullptr) {
+            readLeanString();
+            return;
+        }
         std::string out;
+        readString(&out);
+        *target = std::move(out);
+    }
+
+    // Without a document: checks the string at the cursor and returns its
+    // unescaped text, kept in lean_ when it holds an escape (rare enough
+    // to read twice) and else a view of the text.
+    std::string_view readLeanString() {
+        const std::size_t quote = pos_;
+        if (!readString(nullptr)) return text_.substr(quote + 1, pos_ - quote - 2);
+        pos_ = quote;
+        lean_->quotes.push_back(static_cast<std::uint32_t>(quote));
+        std::string& out = lean_->values.emplace_back();
+        readString(&out);
+        return out;
+    }
+
+    // With the cursor on the opening quote: appends the unescaped string to
+    // `out` when set. Returns whether the string holds an escape.
+    bool readString(std::string* out) {
+        ++pos_;
+        bool escaped = false;
         for (;;) {
             const std::size_t runStart = pos_;
             while (pos_ < text_.size()) {
@@ -383,23 +458,25 @@ class Reader {
                 if (byte == '"' || byte == '\\' || byte < 0x20 || byte >= 0x80) break;
                 ++pos_;
             }
-            out.append(text_.data() + runStart, pos_ - runStart);
+            if (out != nullptr) out->append(text_.data() + runStart, pos_ - runStart);
             if (atEnd()) fail("'\"' to close the string");
             const auto byte = static_cast<unsigned char>(text_[pos_]);
             if (byte == '"') {
                 ++pos_;
-                return out;
+                return escaped;
             }
             if (byte < 0x20)
                 fail("a character or '\"' in a string (control bytes must be escaped)");
             if (byte >= 0x80) {
                 const std::size_t length = utf8Length();
                 if (length == 0) fail("UTF-8 text in a string");
-                out.append(text_.data() + pos_, length);
+                if (out != nullptr) out->append(text_.data() + pos_, length);
                 pos_ += length;
                 continue;
             }
-            readEscape(out);
+            escaped = true;
+            std::string ignored;
+            readEscape(out != nullptr ? *out : ignored);
         }
     }
 
@@ -498,7 +575,31 @@ class Reader {
     std::size_t budget_;       // pointer bytes still to be spent on duplicates
     UnlistedDuplicates unlisted_;
     WrittenNumberLog written_;
+    UnescapedStrings* lean_;
 };
+
+// The integer a token without fraction or exponent names, if 64 bits hold it.
+bool readInteger(std::string_view token, NumberValue& out) {
+    const bool negative = token[0] == '-';
+    std::uint64_t magnitude = 0;
+    for (std::size_t i = negative ? 1 : 0; i < token.size(); ++i) {
+        if (token[i] < '0' || token[i] > '9') return false;
+        const auto digit = static_cast<std::uint64_t>(token[i] - '0');
+        if (magnitude > (UINT64_MAX - digit) / 10) return false;
+        magnitude = magnitude * 10 + digit;
+    }
+    if (!negative) {
+        out.type = NumberValue::Type::Unsigned;
+        out.unsignedValue = magnitude;
+        return true;
+    }
+    if (magnitude > static_cast<std::uint64_t>(INT64_MAX) + 1) return false;
+    out.type = NumberValue::Type::Signed;
+    out.signedValue = magnitude == static_cast<std::uint64_t>(INT64_MAX) + 1
+                          ? INT64_MIN
+                          : -static_cast<std::int64_t>(magnitude);
+    return true;
+}
 
 Issue parseError(const TextIndex& index, std::size_t offset, std::string message) {
     Issue issue;
@@ -541,33 +642,68 @@ void reportUnlisted(const UnlistedDuplicates& unlisted, const TextIndex& index,
 
 }  // namespace
 
+NumberValue numberValue(std::string_view token) {
+    NumberValue value;
+    if (readInteger(token, value)) return value;
+    const std::string copy(token);  // strtod needs the terminating NUL
+    value.type = NumberValue::Type::Double;
+    value.doubleValue = std::strtod(copy.c_str(), nullptr);
+    return value;
+}
+
 std::string duplicateKeyMessage(std::string_view name, std::size_t firstLine) {
     return "member \"" + std::string(name) + "\" is also set at line " + std::to_string(firstLine) +
            "; the later value is the one used";
 }
 
-bool readJson(std::string_view text, nlohmann::json& document, TextIndex& index,
-              std::vector<Issue>& issues, const ReadProgress& progress,
-              WrittenNumbers* writtenNumbers) {
-    if (text.size() > kMaxTextSize) {
-        issues.push_back(parseError(index, 0,
-                                    "expected a text of at most " + std::to_string(kMaxTextSize) +
-                                        " bytes, found " + std::to_string(text.size()) + " bytes"));
-        return false;
-    }
-    Reader reader(text, index, progress);
+namespace {
+
+Issue tooLarge(const TextIndex& index, std::size_t size) {
+    return parseError(index, 0,
+                      "expected a text of at most " + std::to_string(kMaxTextSize) +
+                          " bytes, found " + std::to_string(size) + " bytes");
+}
+
+// Reads `text` into `document` (none when null); false after a parse error.
+bool runReader(Reader& reader, Json* document, TextIndex& index, std::vector<Issue>& issues) {
     try {
         reader.read(document);
     } catch (const SyntaxError& error) {
-        document = nullptr;
+        if (document != nullptr) *document = nullptr;
         index.nodes.clear();
         issues.push_back(parseError(index, error.offset, error.message));
         return false;
     }
     reportDuplicates(reader.duplicates(), index, issues);
     reportUnlisted(reader.unlisted(), index, issues);
+    return true;
+}
+
+}  // namespace
+
+bool readJson(std::string_view text, nlohmann::json& document, TextIndex& index,
+              std::vector<Issue>& issues, const ReadProgress& progress,
+              WrittenNumbers* writtenNumbers) {
+    if (text.size() > kMaxTextSize) {
+        issues.push_back(tooLarge(index, text.size()));
+        return false;
+    }
+    Reader reader(text, index, progress);
+    if (!runReader(reader, &document, index, issues)) return false;
     if (writtenNumbers != nullptr) reader.writtenNumbers().finish(index, *writtenNumbers);
     return true;
+}
+
+bool readJsonLean(std::string_view text, TextIndex& index, UnescapedStrings& strings,
+                  std::vector<Issue>& issues, const ReadProgress& progress) {
+    if (text.size() > kMaxTextSize) {
+        issues.push_back(tooLarge(index, text.size()));
+        return false;
+    }
+    Reader reader(text, index, progress, &strings);
+    if (runReader(reader, nullptr, index, issues)) return true;
+    strings = UnescapedStrings();
+    return false;
 }
 
 }  // namespace OrvexConfigValidate

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -15,6 +16,19 @@
 namespace OrvexConfigValidate {
 
 class WrittenNumbers;
+struct UnescapedStrings;
+
+// What the reader makes of a number token it accepted: unsigned when
+// non-negative and it fits, else signed when it fits, else the double
+// (which may be infinite: the reader refuses those tokens).
+struct NumberValue {
+    enum class Type : std::uint8_t { Unsigned, Signed, Double };
+    Type type = Type::Unsigned;
+    std::uint64_t unsignedValue = 0;
+    std::int64_t signedValue = 0;
+    double doubleValue = 0;
+};
+NumberValue numberValue(std::string_view token);
 
 // Reads exactly one value from text; a UTF-8 byte-order mark before it is
 // skipped. Numbers become what nlohmann::json::parse makes of them (unsigned
@@ -31,5 +45,11 @@ std::string duplicateKeyMessage(std::string_view name, std::size_t firstLine);
 bool readJson(std::string_view text, nlohmann::json& document, TextIndex& index,
               std::vector<Issue>& issues, const ReadProgress& progress,
               WrittenNumbers* writtenNumbers = nullptr);
+
+// The same reading, issues and index without building a document: only
+// the strings and names that hold escapes are kept, unescaped, in
+// `strings`, for a LeanDocument over the text and the index.
+bool readJsonLean(std::string_view text, TextIndex& index, UnescapedStrings& strings,
+                  std::vector<Issue>& issues, const ReadProgress& progress);
 
 }  // namespace OrvexConfigValidate

@@ -14,7 +14,7 @@ ParsedText::ParsedText(ParsedText&&) noexcept = default;
 ParsedText& ParsedText::operator=(ParsedText&&) noexcept = default;
 
 bool ParsedText::ok() const {
-    return ParsedTextAccess::of(*this).ok;
+    return ParsedTextAccess::parts(*this).ok;
 }
 
 const nlohmann::json& ParsedText::document() const {
@@ -26,7 +26,7 @@ nlohmann::json& ParsedText::document() {
 }
 
 const std::vector<Issue>& ParsedText::issues() const {
-    return ParsedTextAccess::of(*this).issues;
+    return ParsedTextAccess::parts(*this).issues;
 }
 
 TextLocation ParsedText::locate(std::string_view pointer) const {
@@ -49,7 +49,7 @@ std::string ParsedText::pointerAt(std::size_t offset) const {
 }
 
 TextLocation ParsedText::position(std::size_t offset) const {
-    return ParsedTextAccess::of(*this).index.at(offset, 0);
+    return ParsedTextAccess::parts(*this).index.at(offset, 0);
 }
 
 ParsedText parseText(std::string_view text) {
@@ -64,6 +64,35 @@ ParsedText parseText(std::string_view text, const ReadProgress& progress) {
     impl.index.nodes.reserve(std::min(text.size(), kMaxTextSize) / 16 + 16);
     impl.ok = readJson(text, impl.document, impl.index, impl.issues, progress, &impl.numbers);
     return parsed;
+}
+
+void ParsedText::Impl::readDocument() const {
+    if (!lean) return;
+    std::call_once(documentRead, [this] {
+        // The one change a const Impl makes: its document appears, once.
+        Impl& self = const_cast<Impl&>(*this);
+        TextIndex again;
+        again.nodes.reserve(index.nodes.size());
+        std::vector<Issue> same;
+        readJson(text, self.document, again, same, nullptr, &self.numbers);
+    });
+}
+
+ParsedText parseTextLean(std::string text, const ReadProgress& progress) {
+    ParsedText parsed;
+    ParsedTextAccess::Impl& impl = ParsedTextAccess::parts(parsed);
+    impl.text = std::move(text);
+    impl.index.nodes.reserve(std::min(impl.text.size(), kMaxTextSize) / 16 + 16);
+    UnescapedStrings strings;
+    impl.ok = readJsonLean(impl.text, impl.index, strings, impl.issues, progress);
+    if (impl.ok) {
+        impl.lean = std::make_unique<LeanDocument>(impl.text, impl.index, std::move(strings));
+    }
+    return parsed;
+}
+
+const LeanDocument* leanDocumentOf(const ParsedText& parsed) {
+    return ParsedTextAccess::parts(parsed).lean.get();
 }
 
 }  // namespace OrvexConfigValidate
