@@ -68,7 +68,8 @@ LeanDocument::Children LeanDocument::children(std::uint32_t node) const {
     const auto found = std::lower_bound(containers_.begin(), containers_.end(), node);
     if (found == containers_.end() || *found != node) return {nullptr, 0};
     const auto ordinal = static_cast<std::size_t>(found - containers_.begin());
-    return {children_.data() + firstChild_[ordinal], firstChild_[ordinal + 1] - firstChild_[ordinal]};
+    return {children_.data() + firstChild_[ordinal],
+            firstChild_[ordinal + 1] - firstChild_[ordinal]};
 }
 
 JsonKind LeanDocument::kind(std::uint32_t node) const {
@@ -166,8 +167,9 @@ std::uint32_t LeanDocument::member(std::uint32_t node, std::string_view name) co
     const Children members = children(node);
     const std::uint32_t* const end = members.begin + members.size;
     const std::uint32_t* found = std::lower_bound(
-        members.begin, end, name,
-        [this](std::uint32_t value, std::string_view wanted) { return memberName(value) < wanted; });
+        members.begin, end, name, [this](std::uint32_t value, std::string_view wanted) {
+            return memberName(value) < wanted;
+        });
     return found != end && memberName(*found) == name ? *found : kNoNode;
 }
 

@@ -19,7 +19,16 @@
 #include <orvexconfigvalidate/JsonView.hpp>
 #else
 namespace OrvexConfigValidate {
-enum class JsonKind : std::uint8_t { Null, Boolean, Integer, Unsigned, Float, String, Array, Object };
+enum class JsonKind : std::uint8_t {
+    Null,
+    Boolean,
+    Integer,
+    Unsigned,
+    Float,
+    String,
+    Array,
+    Object
+};
 }  // namespace OrvexConfigValidate
 #endif
 

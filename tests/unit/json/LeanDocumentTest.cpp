@@ -1,0 +1,160 @@
+// The reader without a document against the reader with one: the same
+// issues, the same index, and a LeanDocument that holds every value the
+// nlohmann document holds, in its order.
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+#include <vector>
+
+#include <nlohmann/json.hpp>
+#include <orvexconfigvalidate/OrvexConfigValidate.hpp>
+
+#include "LeanCompare.hpp"
+#include "json/JsonReader.hpp"
+#include "json/ParsedTextAccess.hpp"
+
+namespace OrvexConfigValidate {
+namespace {
+
+using Json = nlohmann::json;
+
+std::string describe(const TextLocation& at) {
+    return std::to_string(at.line) + ":" + std::to_string(at.column) + "@" +
+           std::to_string(at.offset) + "+" + std::to_string(at.length);
+}
+
+std::string describe(const std::vector<Issue>& issues) {
+    std::string out;
+    for (const Issue& issue : issues) {
+        out += issue.code + " " + issue.path + " " + issue.pointer + " " + issue.message + " " +
+               describe(issue.location) + " " + describe(issue.related) + "\n";
+    }
+    return out;
+}
+
+bool sameNodes(const TextIndex& a, const TextIndex& b) {
+    if (a.nodes.size() != b.nodes.size() || a.lineStarts != b.lineStarts) return false;
+    for (std::size_t i = 0; i < a.nodes.size(); ++i) {
+        const TextNode& x = a.nodes[i];
+        const TextNode& y = b.nodes[i];
+        if (x.start != y.start || x.end != y.end || x.keyField != y.keyField || x.rank != y.rank) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// Reads `text` both ways and expects the same outcome throughout.
+void expectSameReading(const std::string& text) {
+    SCOPED_TRACE(text.size() < 200 ? text : text.substr(0, 200) + "...");
+    Json document;
+    TextIndex index;
+    std::vector<Issue> issues;
+    const bool ok = readJson(text, document, index, issues, nullptr);
+
+    const ParsedText parsed = parseTextLean(text, nullptr);
+    EXPECT_EQ(parsed.ok(), ok);
+    EXPECT_EQ(describe(parsed.issues()), describe(issues));
+    const LeanDocument* lean = leanDocumentOf(parsed);
+    ASSERT_EQ(lean != nullptr, ok);
+    if (!ok) return;
+    EXPECT_TRUE(sameNodes(lean->index(), index));
+    EXPECT_EQ(LeanCompare::difference(document, *lean), "");
+    // The document read on demand is the one the reader makes.
+    EXPECT_EQ(LeanCompare::difference(parsed.document(), *lean), "");
+}
+
+TEST(LeanDocument, EdgeCasesReadAsTheDocument) {
+    const std::vector<std::string> texts = {
+        "null", "true", "false", "0", "-0", "-0.0", "1.0", "2e0", "1E+2", "-1e-2", "0.1",
+        "18446744073709551615", "18446744073709551616", "-9223372036854775808",
+        "-9223372036854775809", "9223372036854775807", "9223372036854775808",
+        "123456789012345678901234567890", "1e308", "4.9e-324", "1e-400", R"("")", R"("plain")",
+        R"("\"\\\/\b\f\n\r\t\u0000\u001f\u00e9\u20ac\ud83d\ude00 tail")",
+        "\"\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80\"", R"({"\u0061": 1, "a": 2})",
+        R"({"a": 1, "b": [], "a": {"x": 3}})",
+        R"({"b": 1, "a": 2, "b": 3, "c": 4, "a": 5, "b": 6})",
+        R"({"é": 1, "z": 2, "Z": 3, "": 4, "a\u0000b": 5, "a": 6, "\ud83d\ude00": 7})",
+        R"({"k\"ey": {"in\\ner": "v\nw"}, "k\"ey": [1, "\t"]})", "[]", "{}",
+        "[[], {}, [[]], {\"a\": {}}]", " \r\n\t[1 ,\r2\n,3 ]\r\n", "\xEF\xBB\xBF{\"bom\": true}",
+        R"([{"a": 1, "a": 2}, {"a": [1, {"a": 1, "a": 3}]}])",
+        // Parse errors: the same issue at the same place.
+        "", "[1,]", R"({"a" 1})", "1e400", "-", "01", "[1 2]", R"("\ud800")", R"("\x")",
+        "{\"a\": \"\x01\"}", "[\"\xC0\xAF\"]", "nul", "[1] 2", R"({"a": 1, "a": 1e999})"};
+    for (const std::string& text : texts) expectSameReading(text);
+}
+
+TEST(LeanDocument, DeepAndWideTextsReadAsTheDocument) {
+    const int depth = 10000;
+    expectSameReading(std::string(depth, '[') + std::string(depth, ']'));
+    std::string nested;
+    for (int i = 0; i < depth; ++i) nested += R"({"a": 1, "a": )";
+    expectSameReading(nested + "2" + std::string(depth, '}'));
+    // Wide containers: every lookup and step stays logarithmic at worst.
+    std::string object = "{";
+    std::string array = "[";
+    for (int i = 0; i < 50000; ++i) {
+        const std::string name = "\"m" + std::to_string((i * 7919) % 50000) + "\"";
+        object += (i ? "," : "") + name + ":" + std::to_string(i);
+        array += (i ? "," : "") + std::string(i % 2 ? "[0]" : "{}");
+    }
+    expectSameReading(object + ", \"m5\": true}");
+    expectSameReading(array + "]");
+}
+
+// Objects whose names collide (also across escape forms), past the short
+// scan of a few names, with all kinds of values.
+class CollidingTexts {
+  public:
+    explicit CollidingTexts(unsigned seed) : random_(seed) {}
+
+    std::string value(int depth) {
+        switch (pick(depth > 3 ? 5 : 7)) {
+            case 0:
+                return pick(2) ? "null" : "true";
+            case 1: {
+                static const char* const kNumbers[] = {"0",  "-0",  "1.0", "2e0",
+                                                       "-7", "1e2", "0.5", "18446744073709551616"};
+                return kNumbers[pick(8)];
+            }
+            case 2:
+            case 3:
+                return "\"" + name() + "\"";
+            case 4:
+                return "[]";
+            case 5: {
+                std::string out = "[";
+                for (int i = pick(4); i > 0; --i) out += value(depth + 1) + (i > 1 ? "," : "");
+                return out + "]";
+            }
+            default: {
+                std::string out = "{";
+                for (int i = pick(14); i > 0; --i) {
+                    out += "\"" + name() + "\" : " + value(depth + 1) + (i > 1 ? ", " : "");
+                }
+                return out + "}";
+            }
+        }
+    }
+
+  private:
+    int pick(int range) { return std::uniform_int_distribution<int>(0, range - 1)(random_); }
+
+    std::string name() {
+        static const char* const kNames[] = {"a", "\\u0061",        "b",        "ab",  "a\\\"",
+                                             "",  "\\u00e9",        "\xC3\xA9", "\\/", "/",
+                                             "B", "\\ud83d\\ude00", "c\\nd",    "z",   "a\\u0000"};
+        return kNames[pick(15)];
+    }
+
+    std::mt19937 random_;
+};
+
+TEST(LeanDocument, GeneratedTextsReadAsTheDocument) {
+    CollidingTexts make(20261210);
+    for (int i = 0; i < 400; ++i) expectSameReading(make.value(0));
+}
+
+}  // namespace
+}  // namespace OrvexConfigValidate
