@@ -1,5 +1,7 @@
 // Arbitrary bytes as a text: the library's reader must agree with
-// nlohmann::json::parse on whether it is JSON and on the value, place every
+// nlohmann::json::parse on whether it is JSON and on the value, its reading
+// without a document must give the same issues and hold the same values, it
+// must place every
 // value inside the text, name a value of the document at every offset and
 // find it again, and validateText must place every issue. Applying the safe
 // fixes of a strict check, of the text alone and beside a server whose mode
@@ -14,6 +16,8 @@
 #include <orvexconfigvalidate/OrvexConfigValidate.hpp>
 
 #include "FuzzInvariants.hpp"
+#include "LeanCompare.hpp"
+#include "json/ParsedTextAccess.hpp"
 
 namespace {
 
@@ -56,10 +60,21 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     require(parsed.ok() == !expected.is_discarded());
     if (!parsed.ok()) {
         require(parsed.issues().size() == 1 && parsed.issues()[0].code == "parse_error");
+        const ParsedText lean = parseTextLean(std::string(text), nullptr);
+        require(!lean.ok() && lean.issues().size() == 1 &&
+                lean.issues()[0].message == parsed.issues()[0].message &&
+                lean.issues()[0].location.offset == parsed.issues()[0].location.offset);
         require(parsed.issues()[0].location.offset <= size);
         return 0;
     }
     require(parsed.document() == expected);
+    const ParsedText lean = parseTextLean(std::string(text), nullptr);
+    require(lean.issues().size() == parsed.issues().size() && leanDocumentOf(lean) != nullptr);
+    for (std::size_t i = 0; i < lean.issues().size(); ++i) {
+        require(lean.issues()[i].message == parsed.issues()[i].message &&
+                lean.issues()[i].location.offset == parsed.issues()[i].location.offset);
+    }
+    require(LeanCompare::difference(parsed.document(), *leanDocumentOf(lean)).empty());
     const TextLocation root = parsed.locate("");
     require(root.known() && root.offset + root.length <= size);
     // Every offset names a value the document has; without duplicated
