@@ -34,21 +34,6 @@ enum class JsonKind : std::uint8_t {
     Object
 };
 
-class JsonView;
-
-// A member of an object: its name and its value.
-class JsonMember {
-  public:
-    JsonMember(std::string_view name, const JsonView& value) noexcept;
-    std::string_view name() const noexcept { return name_; }
-    JsonView value() const noexcept;
-
-  private:
-    std::string_view name_;
-    const void* target_;
-    std::uint32_t node_;
-};
-
 class JsonView {
   public:
     // Absent.
@@ -121,6 +106,7 @@ class JsonView {
     // its end.
     JsonView element(std::size_t i) const noexcept;
 
+    class Member;
     class MemberIterator;
     class ElementIterator;
     template <typename Iterator>
@@ -173,10 +159,8 @@ class JsonView {
     }
 
   private:
-    friend class JsonMember;
     // node_ of a nlohmann view; a lean view names a node below it.
     static constexpr std::uint32_t kNlohmann = 0xFFFFFFFFu;
-    JsonView(const void* target, std::uint32_t node) noexcept : target_(target), node_(node) {}
 
     bool lean() const noexcept { return node_ != kNlohmann; }
     const LeanDocument& document() const noexcept {
@@ -194,29 +178,41 @@ class JsonView {
     JsonView leanMember(std::string_view name) const noexcept;
     JsonView leanElement(std::size_t i) const noexcept;
     // Member `rank` (0 to size() - 1) in the order members() gives.
-    JsonMember leanMemberAt(std::size_t rank) const noexcept;
+    Member leanMemberAt(std::size_t rank) const noexcept;
 
     const void* target_ = nullptr;  // the nlohmann value, or the lean document
     std::uint32_t node_ = kNlohmann;
+};
+
+// A member of an object: its name and its value.
+class JsonView::Member {
+  public:
+    Member(std::string_view name, const JsonView& value) noexcept : name_(name), value_(value) {}
+    std::string_view name() const noexcept { return name_; }
+    JsonView value() const noexcept { return value_; }
+
+  private:
+    std::string_view name_;
+    JsonView value_;
 };
 
 // Walks a nlohmann object's map, or a lean object by rank.
 class JsonView::MemberIterator {
   public:
     using iterator_category = std::forward_iterator_tag;
-    using value_type = JsonMember;
+    using value_type = Member;
     using difference_type = std::ptrdiff_t;
     using pointer = void;
-    using reference = JsonMember;
+    using reference = Member;
 
     MemberIterator() noexcept = default;
     MemberIterator(nlohmann::json::object_t::const_iterator at) noexcept : at_(at) {}  // NOLINT
     MemberIterator(const JsonView& object, std::size_t rank) noexcept
         : object_(object), rank_(rank) {}
 
-    JsonMember operator*() const noexcept {
+    Member operator*() const noexcept {
         if (object_.exists()) return object_.leanMemberAt(rank_);
-        return JsonMember(at_->first, at_->second);
+        return Member(at_->first, at_->second);
     }
     MemberIterator& operator++() noexcept {
         if (object_.exists()) {
@@ -286,13 +282,6 @@ class JsonView::ElementIterator {
     JsonView array_;                      // a lean array; absent for nlohmann
     std::size_t index_ = 0;
 };
-
-inline JsonMember::JsonMember(std::string_view name, const JsonView& value) noexcept
-    : name_(name), target_(value.target_), node_(value.node_) {}
-
-inline JsonView JsonMember::value() const noexcept {
-    return JsonView(target_, node_);
-}
 
 inline JsonView JsonView::member(std::string_view name) const noexcept {
     if (lean()) return leanMember(name);

@@ -51,7 +51,7 @@ Copying copyingOf(const JsonView& source, Json& target) {
 // Places the copy of the next child of `top`, or null when it has none left.
 Json* copyNextChild(Copying& top) {
     if (top.member != top.memberEnd) {
-        const JsonMember member = *top.member++;
+        const JsonView::Member member = *top.member++;
         return &((*top.target)[std::string(member.name())] = shallowCopy(member.value()));
     }
     if (top.element != top.elementEnd) {
@@ -117,7 +117,7 @@ JsonView JsonView::leanMember(std::string_view) const noexcept {
 JsonView JsonView::leanElement(std::size_t) const noexcept {
     std::abort();
 }
-JsonMember JsonView::leanMemberAt(std::size_t) const noexcept {
+JsonView::Member JsonView::leanMemberAt(std::size_t) const noexcept {
     std::abort();
 }
 
