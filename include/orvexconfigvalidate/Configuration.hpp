@@ -13,7 +13,7 @@
 #include <utility>
 #include <vector>
 
-#include <nlohmann/json.hpp>
+#include <orvexconfigvalidate/JsonView.hpp>
 
 namespace OrvexConfigValidate {
 
@@ -64,11 +64,11 @@ std::string schemaIdForFileName(std::string_view path);
 // How a member of a document that may break its schema is read: absent or
 // mistyped reads as the default. A JSON integer reads as its low 32 bits, as
 // the server reads it; a float is mistyped even when integral (2.0 is not 2).
-std::optional<std::int32_t> readInt32(const nlohmann::json& value);
+std::optional<std::int32_t> readInt32(JsonView value);
 
 struct ConfigGroup {
     std::size_t index = 0;  // position in "groups", skipped elements counted
-    const nlohmann::json* value = nullptr;
+    JsonView value;
     std::string_view id;    // "" when absent or not a string
     std::string_view name;  // "" when absent or not a string
     std::int32_t type = gtUnknown;
@@ -82,7 +82,7 @@ struct ConfigGroupReference {
 
 struct ConfigBridge {
     std::size_t index = 0;  // position in "bridges", skipped elements counted
-    const nlohmann::json* value = nullptr;
+    JsonView value;
     std::string_view id;
     std::string_view name;
     bool enabled = true;  // false only for "enabled": false
@@ -115,13 +115,13 @@ class Configuration {
     // Reads a document of the given schema id: "Obs", "BridgingConfiguration",
     // "BridgingServerConfiguration" or "Group"; any other id has neither
     // server nor groups.
-    Configuration(std::string_view schemaId, const nlohmann::json& document);
+    Configuration(std::string_view schemaId, JsonView document);
     // A server's settings and a bridges document held apart (an editor's two
     // files): pointers are those of the bridges document.
-    static Configuration ofPair(const nlohmann::json& server, const nlohmann::json& bridging);
+    static Configuration ofPair(JsonView server, JsonView bridging);
 
-    // The server settings, or null when the document has none.
-    const nlohmann::json* server() const { return server_; }
+    // The server settings, or an absent view when the document has none.
+    JsonView server() const { return server_; }
     // Whether the server settings are part of the document read, so that
     // serverPointer() names them (not so for ofPair).
     bool serverInDocument() const { return serverInDocument_; }
@@ -168,11 +168,11 @@ class Configuration {
 
   private:
     Configuration() = default;
-    void readGroups(const nlohmann::json& array);
-    void readBridges(const nlohmann::json& bridging);
+    void readGroups(JsonView groups);
+    void readBridges(JsonView bridging);
     void indexIds();
 
-    const nlohmann::json* server_ = nullptr;
+    JsonView server_;
     std::int32_t mode_ = omRaw;
     bool hasGroups_ = false;
     bool singleGroup_ = false;

@@ -4,6 +4,8 @@
 // - Text.hpp: lines, positions, UTF-8 sequences, the byte-order mark;
 // - Pointer.hpp: RFC 6901 pointers into a document;
 // - JsonWriter.hpp: JSON text written as it goes, compact or indented;
+// - JsonView.hpp: one read-only view of a document's values, whatever
+//   holds the document;
 // - Configuration.hpp: what a configuration document holds (the model);
 // - Deployment.hpp: a server file and the bridges file it names, judged
 //   together, and the deployment index that knows them from both sides;
@@ -20,6 +22,7 @@
 #include <orvexconfigvalidate/Effective.hpp>        // IWYU pragma: export
 #include <orvexconfigvalidate/Format.hpp>           // IWYU pragma: export
 #include <orvexconfigvalidate/Graph.hpp>            // IWYU pragma: export
+#include <orvexconfigvalidate/JsonView.hpp>         // IWYU pragma: export
 #include <orvexconfigvalidate/JsonWriter.hpp>       // IWYU pragma: export
 #include <orvexconfigvalidate/MemberCatalogue.hpp>  // IWYU pragma: export
 #include <orvexconfigvalidate/Pointer.hpp>          // IWYU pragma: export

@@ -8,6 +8,7 @@
 #include <string>
 
 #include <nlohmann/json.hpp>
+#include <orvexconfigvalidate/JsonView.hpp>
 #include <orvexconfigvalidate/Validation.hpp>
 
 namespace OrvexConfigValidate {
@@ -41,7 +42,7 @@ struct EvaluationOptions {
 // Appends one "schema" issue per violation (and "schema_engine" when the
 // evaluation exceeds its bounds) to the result; never throws for the
 // document's content.
-void evaluateSchema(const CompiledSchema& schema, const nlohmann::json& document,
-                    ValidationResult& result, const EvaluationOptions& options);
+void evaluateSchema(const CompiledSchema& schema, JsonView document, ValidationResult& result,
+                    const EvaluationOptions& options);
 
 }  // namespace OrvexConfigValidate

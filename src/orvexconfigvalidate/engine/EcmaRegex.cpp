@@ -447,8 +447,8 @@ EcmaRegexCompilation compileEcmaRegex(const std::string& pattern) {
     return compilation;
 }
 
-bool ecmaRegexSearch(const RE2& regex, const std::string& text) {
-    return RE2::PartialMatch(text, regex);
+bool ecmaRegexSearch(const RE2& regex, std::string_view text) {
+    return RE2::PartialMatch(re2::StringPiece(text.data(), text.size()), regex);
 }
 
 }  // namespace OrvexConfigValidate

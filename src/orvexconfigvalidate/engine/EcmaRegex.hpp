@@ -4,6 +4,7 @@
 
 #include <memory>
 #include <string>
+#include <string_view>
 
 namespace re2 {
 class RE2;
@@ -28,6 +29,6 @@ bool translateEcmaRegex(const std::string& pattern, std::string& translated, std
 EcmaRegexCompilation compileEcmaRegex(const std::string& pattern);
 
 // ECMA `test`: true when the pattern matches anywhere in the text.
-bool ecmaRegexSearch(const re2::RE2& regex, const std::string& text);
+bool ecmaRegexSearch(const re2::RE2& regex, std::string_view text);
 
 }  // namespace OrvexConfigValidate

@@ -1,13 +1,12 @@
 #include "engine/JsonNumbers.hpp"
 
 #include <cstdint>
+#include <string_view>
 
 #include "json/WrittenNumbers.hpp"
 
 namespace OrvexConfigValidate {
 namespace {
-
-using nlohmann::json;
 
 // An integral value as sign and magnitude, which covers int64 and uint64.
 struct Integer {
@@ -15,9 +14,9 @@ struct Integer {
     std::uint64_t magnitude = 0;
 };
 
-Integer integerOf(const json& value) {
-    if (value.is_number_unsigned()) return {false, value.get<std::uint64_t>()};
-    const std::int64_t v = value.get<std::int64_t>();
+Integer integerOf(const JsonView& value) {
+    if (value.isUnsigned()) return {false, value.unsignedInteger()};
+    const std::int64_t v = value.integer();
     // Negating INT64_MIN overflows; its magnitude is taken in unsigned.
     return {v < 0, v < 0 ? std::uint64_t{0} - static_cast<std::uint64_t>(v)
                          : static_cast<std::uint64_t>(v)};
@@ -31,41 +30,45 @@ int compareIntegers(const Integer& a, const Integer& b) {
 }
 
 // NaN and the infinities only come from documents built in code.
-int compareDoubles(const json& a, const json& b) {
-    const double x = a.get<double>();
-    const double y = b.get<double>();
+int compareDoubles(const JsonView& a, const JsonView& b) {
+    const double x = a.number();
+    const double y = b.number();
     return x < y ? -1 : (x > y ? 1 : 0);
 }
 
 }  // namespace
 
-ExactNumber::ExactNumber(const json& value) {
-    if (const WrittenNumber* found = WrittenNumbersInUse::lookUp(value)) {
-        written = &found->decimal;
-        known = true;
+ExactNumber::ExactNumber(const JsonView& value) {
+    if (const nlohmann::json* held = value.json()) {
+        if (const WrittenNumber* found = WrittenNumbersInUse::lookUp(*held)) {
+            written = &found->decimal;
+            known = true;
+            return;
+        }
+        known = decimalOf(*held, own);
         return;
     }
-    known = decimalOf(value, own);
+    const std::string_view text = value.numberText();
+    known = text.empty() ? decimalOf(value.toJson(), own) : parseDecimal(text, own);
 }
 
-bool isIntegralNumber(const json& value) {
-    if (value.is_number_integer()) return true;  // covers unsigned
-    if (!value.is_number_float()) return false;
+bool isIntegralNumber(JsonView value) {
+    if (value.isIntegral()) return true;
+    if (!value.isFloat()) return false;
     const ExactNumber exact(value);
     return exact.finite() && isIntegral(exact.decimal());
 }
 
-int compareNumbers(const json& a, const json& b) {
-    if (a.is_number_integer() && b.is_number_integer())
-        return compareIntegers(integerOf(a), integerOf(b));
+int compareNumbers(JsonView a, JsonView b) {
+    if (a.isIntegral() && b.isIntegral()) return compareIntegers(integerOf(a), integerOf(b));
     const ExactNumber x(a);
     const ExactNumber y(b);
     if (!x.finite() || !y.finite()) return compareDoubles(a, b);
     return compareDecimals(x.decimal(), y.decimal());
 }
 
-bool isMultipleOf(const json& value, const json& divisor) {
-    if (value.is_number_integer() && divisor.is_number_integer()) {
+bool isMultipleOf(JsonView value, JsonView divisor) {
+    if (value.isIntegral() && divisor.isIntegral()) {
         const Integer v = integerOf(value);
         const Integer d = integerOf(divisor);
         return d.magnitude != 0 && v.magnitude % d.magnitude == 0;

@@ -1,12 +1,13 @@
 // Exact arithmetic on JSON numbers whatever their storage: int64, uint64 or
 // double. Converting all of them to double would make 2^63 + 1 equal 2^63.
 // A double counts as the shortest text that reads back as it, and a number
-// whose text a parsed text kept (see WrittenNumbers) as that text.
+// whose text a parsed text kept (see WrittenNumbers), or that the view
+// knows as written, as that text.
 #pragma once
 
 #include <cstddef>
 
-#include <nlohmann/json.hpp>
+#include <orvexconfigvalidate/JsonView.hpp>
 
 #include "json/Decimal.hpp"
 
@@ -15,7 +16,7 @@ namespace OrvexConfigValidate {
 // The exact value of a JSON number: as written when its text is known.
 class ExactNumber {
   public:
-    explicit ExactNumber(const nlohmann::json& value);
+    explicit ExactNumber(const JsonView& value);
     // False for NaN and the infinities, which have no decimal value.
     bool finite() const { return known; }
     const Decimal& decimal() const { return written != nullptr ? *written : own; }
@@ -28,12 +29,12 @@ class ExactNumber {
 
 // -1, 0 or 1 as a is less than, equal to or greater than b. Both must be
 // numbers.
-int compareNumbers(const nlohmann::json& a, const nlohmann::json& b);
+int compareNumbers(JsonView a, JsonView b);
 
 // A number with zero fractional part (3.0 and 1e2 count).
-bool isIntegralNumber(const nlohmann::json& value);
+bool isIntegralNumber(JsonView value);
 
 // Whether `value` is an integer multiple of `divisor` (> 0), exactly.
-bool isMultipleOf(const nlohmann::json& value, const nlohmann::json& divisor);
+bool isMultipleOf(JsonView value, JsonView divisor);
 
 }  // namespace OrvexConfigValidate

@@ -8,6 +8,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <unordered_set>
 #include <utility>
@@ -50,9 +51,9 @@ enum class Via : std::uint8_t { Same, Member, Item };
 
 struct Frame {
     const SchemaNode* node;
-    const json* instance;
-    const std::string* key = nullptr;  // Via::Member
-    std::size_t index = 0;             // Via::Item
+    JsonView instance;
+    std::string_view key;   // Via::Member
+    std::size_t index = 0;  // Via::Item
     Via via = Via::Same;
     bool silent = false;  // only valid or invalid matters: no issues
     bool valid = true;
@@ -63,14 +64,14 @@ struct Frame {
     std::uint32_t check = 0;   // index into node->checks
     std::size_t position = 0;  // progress inside the current check
     std::size_t matches = 0;   // anyOf, oneOf
-    json::object_t::const_iterator member;
+    JsonView::MemberIterator member;
 };
 
 struct Child {
     const SchemaNode* node;
-    const json* instance;
+    JsonView instance;
     Via via;
-    const std::string* key;
+    std::string_view key;
     std::size_t index;
     bool silent;
 };
@@ -79,34 +80,36 @@ std::string plural(std::uint64_t n, const char* one, const char* many) {
     return std::to_string(n) + " " + (n == 1 ? one : many);
 }
 
-std::uint64_t codePoints(const std::string& text) {
+std::uint64_t codePoints(std::string_view text) {
     std::uint64_t count = 0;
     for (const char c : text)
         if ((static_cast<unsigned char>(c) & 0xC0) != 0x80) ++count;
     return count;
 }
 
-std::string typeMismatch(const SchemaNode& node, const json& value) {
+std::string typeMismatch(const SchemaNode& node, const JsonView& value) {
     std::string text = "expected " + node.typeText + ", found " + jsonTypeName(value);
-    if (!value.is_structured() && !value.is_null()) text += " " + shortValueText(value);
+    if (!value.isStructured() && !value.isNull()) text += " " + shortValueText(value);
     return text;
 }
 
-bool typeMatches(std::uint8_t types, const json& value) {
-    switch (value.type()) {
-        case json::value_t::null:
-            return (types & kTypeNull) != 0;
-        case json::value_t::boolean:
+bool typeMatches(std::uint8_t types, const JsonView& value) {
+    switch (value.kind()) {
+        case JsonKind::Null:
+            // A nlohmann value that is no JSON value (binary) has no type.
+            return (types & kTypeNull) != 0 && (value.json() == nullptr || value.json()->is_null());
+        case JsonKind::Boolean:
             return (types & kTypeBoolean) != 0;
-        case json::value_t::object:
+        case JsonKind::Object:
             return (types & kTypeObject) != 0;
-        case json::value_t::array:
+        case JsonKind::Array:
             return (types & kTypeArray) != 0;
-        case json::value_t::string:
+        case JsonKind::String:
             return (types & kTypeString) != 0;
-        case json::value_t::number_integer:
-        case json::value_t::number_unsigned:
-        case json::value_t::number_float:
+        case JsonKind::Integer:
+        case JsonKind::Unsigned:
+            return (types & (kTypeNumber | kTypeInteger)) != 0;
+        case JsonKind::Float:
             return (types & kTypeNumber) != 0 ||
                    ((types & kTypeInteger) != 0 && isIntegralNumber(value));
         default:
@@ -150,7 +153,7 @@ struct IssueEqual {
 
 class Evaluation {
   public:
-    Evaluation(const CompiledSchema& compiled, const json& validated, ValidationResult& into,
+    Evaluation(const CompiledSchema& compiled, JsonView validated, ValidationResult& into,
                const EvaluationOptions& evaluationOptions)
         : schema(compiled), document(validated), result(into), options(evaluationOptions) {}
 
@@ -173,7 +176,7 @@ class Evaluation {
   private:
     void evaluate() {
         stack.reserve(kInitialFrames);
-        judge({schema.root, &document, Via::Same, nullptr, 0, false});
+        judge({schema.root, document, Via::Same, {}, 0, false});
     }
 
     // Runs the frames of `root` on top of those in progress, which it leaves
@@ -247,25 +250,25 @@ class Evaluation {
 
     std::uint64_t documentSize() const {
         std::uint64_t count = 0;
-        std::vector<const json*> pending{&document};
+        std::vector<JsonView> pending{document};
         while (!pending.empty()) {
-            const json* value = pending.back();
+            const JsonView value = pending.back();
             pending.pop_back();
             ++count;
-            if (value->is_structured())
-                for (const json& child : *value) pending.push_back(&child);
+            for (const JsonView::Member member : value.members()) pending.push_back(member.value());
+            for (const JsonView element : value.elements()) pending.push_back(element);
         }
         return count;
     }
 
     // ---- issues ----
 
-    std::string pointerText(const std::string* extraKey) {
+    std::string pointerText(const std::string_view* extraKey) {
         work.charge(stack.size());
         std::string pointer;
         for (const Frame& frame : stack) {
             if (frame.via == Via::Member) {
-                appendPointerToken(pointer, *frame.key);
+                appendPointerToken(pointer, frame.key);
             } else if (frame.via == Via::Item) {
                 pointer += '/';
                 pointer += std::to_string(frame.index);
@@ -308,7 +311,7 @@ class Evaluation {
     // The message is built only when it is written: silent evaluations and
     // valid documents build no text.
     template <typename Message>
-    void report(Frame& frame, const Message& message, const std::string* extraKey = nullptr) {
+    void report(Frame& frame, const Message& message, const std::string_view* extraKey = nullptr) {
         frame.valid = false;
         if (frame.silent) return;
         Issue issue;
@@ -333,38 +336,40 @@ class Evaluation {
     // `frame` may move while a suggestion is judged: what is needed of it
     // is read first.
     void reportUnknownMembers(const Frame& frame) {
-        const json& object = *frame.instance;
-        if (!object.is_object()) return;
+        const JsonView object = frame.instance;
+        if (!object.isObject()) return;
         const MemberNamers& namers = namersOf(*frame.node);
         if (namers.nodes.empty() || namers.forbidsOtherMembers) return;
         // The declared names, gathered once for all unknown members here.
         std::vector<const std::string*> candidates;
-        for (auto it = object.begin(); it != object.end(); ++it) {
-            if (isNamed(namers, it.key())) continue;
+        for (const JsonView::Member member : object.members()) {
+            const std::string_view name = member.name();
+            if (isNamed(namers, name)) continue;
             if (candidates.empty()) {
                 for (const SchemaNode* namer : namers.nodes) {
                     work.charge(1 + namer->properties.size());
                     for (const auto& entry : namer->properties) candidates.push_back(&entry.first);
                 }
             }
-            const std::string suggestion = closestMemberName(it.key(), candidates, work);
+            const std::string key(name);
+            const std::string suggestion = closestMemberName(key, candidates, work);
             Issue issue;
             issue.severity = Severity::Warning;
-            issue.pointer = pointerText(&it.key());
+            issue.pointer = pointerText(&name);
             issue.path = issue.pointer;
             issue.code = IssueCode::kUnknownMember;
-            issue.message = "unknown member " + quotedText(it.key());
+            issue.message = "unknown member " + quotedText(name);
             if (!suggestion.empty()) issue.hint = "did you mean " + quotedText(suggestion) + "?";
-            const std::string only = onlyClosestMemberName(it.key(), suggestion, candidates, work);
+            const std::string only = onlyClosestMemberName(key, suggestion, candidates, work);
             // A rename is offered only when the value suits its new name.
-            if (!only.empty() && fitsMember(namers, only, it.value())) issue.suggestion = only;
+            if (!only.empty() && fitsMember(namers, only, member.value())) issue.suggestion = only;
             add(std::move(issue));
         }
     }
 
     // Whether every schema that the namers apply to a member `name` takes
     // `value`; each is judged once, silently, over the value alone.
-    bool fitsMember(const MemberNamers& namers, const std::string& name, const json& value) {
+    bool fitsMember(const MemberNamers& namers, const std::string& name, const JsonView& value) {
         for (const SchemaNode* namer : namers.nodes) {
             const SchemaNode* property = declaredProperty(*namer, name);
             bool matched = property != nullptr;
@@ -379,9 +384,9 @@ class Evaluation {
         return true;
     }
 
-    bool fitsSchema(const SchemaNode* node, const std::string& name, const json& value) {
+    bool fitsSchema(const SchemaNode* node, const std::string& name, const JsonView& value) {
         if (node == nullptr || node->checks.empty()) return true;
-        return judge({node, &value, Via::Member, &name, 0, true});
+        return judge({node, value, Via::Member, name, 0, true});
     }
 
     const MemberNamers& namersOf(const SchemaNode& node) {
@@ -390,7 +395,7 @@ class Evaluation {
         return namerCache.emplace(&node, collectMemberNamers(node, work)).first->second;
     }
 
-    bool isNamed(const MemberNamers& namers, const std::string& name) {
+    bool isNamed(const MemberNamers& namers, std::string_view name) {
         for (const SchemaNode* namer : namers.nodes) {
             if (declaredProperty(*namer, name) != nullptr) return true;
             for (const auto& [pattern, child] : namer->patternProperties)
@@ -400,22 +405,22 @@ class Evaluation {
     }
 
     // The schema of the property `name` that the node declares, or null.
-    const SchemaNode* declaredProperty(const SchemaNode& node, const std::string& name) {
+    const SchemaNode* declaredProperty(const SchemaNode& node, std::string_view name) {
         const auto& properties = node.properties;
         work.chargeBytes(name.size());
         const auto found = std::lower_bound(
             properties.begin(), properties.end(), name,
-            [](const auto& entry, const std::string& key) { return entry.first < key; });
+            [](const auto& entry, std::string_view key) { return entry.first < key; });
         if (found != properties.end() && found->first == name) return found->second;
         return nullptr;
     }
 
-    bool search(const PatternCheck& pattern, const std::string& text) {
+    bool search(const PatternCheck& pattern, std::string_view text) {
         work.chargeSearch(text.size(), pattern.cost);
         return ecmaRegexSearch(*pattern.regex, text);
     }
 
-    std::uint64_t countCodePoints(const std::string& text) {
+    std::uint64_t countCodePoints(std::string_view text) {
         work.chargeBytes(text.size());
         return codePoints(text);
     }
@@ -424,7 +429,7 @@ class Evaluation {
 
     void simpleCheck(Frame& frame, Check check) {
         const SchemaNode& node = *frame.node;
-        const json& value = *frame.instance;
+        const JsonView value = frame.instance;
         switch (check) {
             case Check::False:
                 reportFalse(frame);
@@ -451,21 +456,30 @@ class Evaluation {
             default:
                 break;
         }
-        if (value.is_number()) {
-            numberCheck(frame, check);
-        } else if (value.is_string()) {
-            stringCheck(frame, check);
-        } else if (value.is_array()) {
-            arrayCheck(frame, check);
-        } else if (value.is_object()) {
-            objectCheck(frame, check);
+        switch (value.kind()) {
+            case JsonKind::Integer:
+            case JsonKind::Unsigned:
+            case JsonKind::Float:
+                numberCheck(frame, check);
+                return;
+            case JsonKind::String:
+                stringCheck(frame, check);
+                return;
+            case JsonKind::Array:
+                arrayCheck(frame, check);
+                return;
+            case JsonKind::Object:
+                objectCheck(frame, check);
+                return;
+            default:
+                return;
         }
     }
 
     void reportFalse(Frame& frame) {
         const Frame& reached = descent();
         if (reached.via == Via::Member) {
-            report(frame, [&] { return "member " + quotedText(*reached.key) + " is not allowed"; });
+            report(frame, [&] { return "member " + quotedText(reached.key) + " is not allowed"; });
         } else if (reached.via == Via::Item) {
             report(frame,
                    [&] { return "item " + std::to_string(reached.index) + " is not allowed"; });
@@ -476,7 +490,7 @@ class Evaluation {
 
     void numberCheck(Frame& frame, Check check) {
         const SchemaNode& node = *frame.node;
-        const json& value = *frame.instance;
+        const JsonView value = frame.instance;
         switch (check) {
             case Check::Maximum:
                 if (compareNumbers(value, node.maximum) > 0)
@@ -521,7 +535,7 @@ class Evaluation {
 
     void stringCheck(Frame& frame, Check check) {
         const SchemaNode& node = *frame.node;
-        const std::string& text = frame.instance->get_ref<const std::string&>();
+        const std::string_view text = frame.instance.string();
         switch (check) {
             case Check::MaxLength:
                 // A byte count within the limit bounds the code points too.
@@ -552,7 +566,7 @@ class Evaluation {
 
     void arrayCheck(Frame& frame, Check check) {
         const SchemaNode& node = *frame.node;
-        const json& value = *frame.instance;
+        const JsonView value = frame.instance;
         switch (check) {
             case Check::MaxItems:
                 if (value.size() > node.maxItems)
@@ -579,13 +593,13 @@ class Evaluation {
     // Hashing finds candidates in linear time; the first item that equals
     // an earlier one is reported with the first such earlier one.
     void uniqueItems(Frame& frame) {
-        const json& value = *frame.instance;
+        const JsonView value = frame.instance;
         std::unordered_map<std::size_t, std::vector<std::size_t>> seen;
         seen.reserve(value.size());
         for (std::size_t j = 0; j < value.size(); ++j) {
-            auto& bucket = seen[jsonHash(value[j], &work)];
+            auto& bucket = seen[jsonHash(value.element(j), &work)];
             for (const std::size_t i : bucket) {
-                if (jsonEqual(value[i], value[j], &work)) {
+                if (jsonEqual(value.element(i), value.element(j), &work)) {
                     report(frame, [&] {
                         return "items " + std::to_string(i) + " and " + std::to_string(j) +
                                " are equal, but items must be unique";
@@ -599,7 +613,7 @@ class Evaluation {
 
     void objectCheck(Frame& frame, Check check) {
         const SchemaNode& node = *frame.node;
-        const json& value = *frame.instance;
+        const JsonView value = frame.instance;
         switch (check) {
             case Check::MaxProperties:
                 if (value.size() > node.maxProperties)
@@ -627,7 +641,7 @@ class Evaluation {
     }
 
     void requiredCheck(Frame& frame) {
-        const json& value = *frame.instance;
+        const JsonView value = frame.instance;
         for (const std::string& name : frame.node->required) {
             if (has(value, name)) continue;
             const std::size_t reported = result.issues.size();
@@ -639,7 +653,7 @@ class Evaluation {
     }
 
     void dependentRequiredCheck(Frame& frame) {
-        const json& value = *frame.instance;
+        const JsonView value = frame.instance;
         for (const Dependency& dependency : frame.node->dependencies) {
             work.charge(1);
             if (dependency.schema != nullptr || !has(value, dependency.member)) continue;
@@ -655,9 +669,9 @@ class Evaluation {
     }
 
     // A member lookup; the names compared are as long as the one sought.
-    bool has(const json& object, const std::string& name) {
+    bool has(const JsonView& object, const std::string& name) {
         work.chargeBytes(name.size());
-        return object.find(name) != object.end();
+        return object.member(name).exists();
     }
 
     // ---- checks with subschemas ----
@@ -712,7 +726,7 @@ class Evaluation {
 
     // Names a subschema to evaluate on the frame's own value.
     static bool sameValue(const Frame& frame, const SchemaNode* next, bool silent, Child& child) {
-        child = {next, frame.instance, Via::Same, nullptr, 0, silent || frame.silent};
+        child = {next, frame.instance, Via::Same, {}, 0, silent || frame.silent};
         return true;
     }
 
@@ -732,7 +746,7 @@ class Evaluation {
         if (frame.position < list.size())
             return sameValue(frame, list[frame.position], true, child);
         report(frame, [&] {
-            return shortValueText(*frame.instance) + " matches none of the " +
+            return shortValueText(frame.instance) + " matches none of the " +
                    std::to_string(list.size()) + " alternatives";
         });
         return false;
@@ -751,7 +765,7 @@ class Evaluation {
         }
         if (frame.position < list.size())
             return sameValue(frame, list[frame.position], true, child);
-        const json& value = *frame.instance;
+        const JsonView value = frame.instance;
         if (frame.matches == 0) {
             report(frame, [&] {
                 return shortValueText(value) + " matches none of the " +
@@ -770,7 +784,7 @@ class Evaluation {
         if (!hasResult) return sameValue(frame, frame.node->notSchema, true, child);
         if (childResult)
             report(frame, [&] {
-                return shortValueText(*frame.instance) + " must not match the schema under \"not\"";
+                return shortValueText(frame.instance) + " must not match the schema under \"not\"";
             });
         return false;
     }
@@ -792,8 +806,8 @@ class Evaluation {
     }
 
     bool dependentSchemas(Frame& frame, bool hasResult, Child& child) {
-        const json& value = *frame.instance;
-        if (!value.is_object()) return false;
+        const JsonView value = frame.instance;
+        if (!value.isObject()) return false;
         const auto& dependencies = frame.node->dependencies;
         if (hasResult) ++frame.position;
         if (frame.silent && !frame.valid) return false;
@@ -801,44 +815,46 @@ class Evaluation {
             const Dependency& dependency = dependencies[frame.position];
             work.charge(1);
             if (dependency.schema == nullptr || !has(value, dependency.member)) continue;
-            child = {dependency.schema, &value, Via::Same, nullptr, 0, frame.silent};
+            child = {dependency.schema, value, Via::Same, {}, 0, frame.silent};
             return true;
         }
         return false;
     }
 
     bool propertyNames(Frame& frame, bool hasResult, bool childResult, Child& child) {
-        const json& value = *frame.instance;
-        if (!value.is_object()) return false;
-        const auto& object = value.get_ref<const json::object_t&>();
+        const JsonView value = frame.instance;
+        if (!value.isObject()) return false;
+        const auto object = value.members();
         if (!hasResult) {
             frame.member = object.begin();
         } else {
             names->pop_back();
+            const std::string_view name = (*frame.member).name();
             if (!childResult)
                 report(
                     frame,
                     [&] {
-                        return "member name " + quotedText(frame.member->first) +
+                        return "member name " + quotedText(name) +
                                " does not match the schema under \"propertyNames\"";
                     },
-                    &frame.member->first);
+                    &name);
             if (frame.silent && !frame.valid) return false;
             ++frame.member;
         }
         if (frame.member == object.end()) return false;
         // The name is evaluated as a string value of its own.
         if (!names) names = std::make_unique<std::deque<json>>();
-        work.chargeBytes(frame.member->first.size());
-        names->emplace_back(frame.member->first);
-        child = {frame.node->propertyNames, &names->back(), Via::Same, nullptr, 0, true};
+        const std::string_view name = (*frame.member).name();
+        work.chargeBytes(name.size());
+        names->emplace_back(std::string(name));
+        child = {frame.node->propertyNames, names->back(), Via::Same, {}, 0, true};
         return true;
     }
 
     bool members(Frame& frame, bool hasResult, Child& child) {
-        const json& value = *frame.instance;
-        if (!value.is_object()) return false;
-        const auto& object = value.get_ref<const json::object_t&>();
+        const JsonView value = frame.instance;
+        if (!value.isObject()) return false;
+        const auto object = value.members();
         if (!hasResult) {
             frame.member = object.begin();
             frame.phase = 0;
@@ -848,8 +864,8 @@ class Evaluation {
         while (frame.member != object.end()) {
             if (frame.silent && !frame.valid) return false;
             if (const SchemaNode* next = nextMemberSchema(frame)) {
-                child = {next, &frame.member->second, Via::Member, &frame.member->first,
-                         0,    frame.silent};
+                const JsonView::Member member = *frame.member;
+                child = {next, member.value(), Via::Member, member.name(), 0, frame.silent};
                 return true;
             }
             ++frame.member;
@@ -864,7 +880,7 @@ class Evaluation {
     // the additional members' schema when nothing else matched.
     const SchemaNode* nextMemberSchema(Frame& frame) {
         const SchemaNode& node = *frame.node;
-        const std::string& key = frame.member->first;
+        const std::string_view key = (*frame.member).name();
         const std::size_t patterns = node.patternProperties.size();
         if (frame.phase == 0) {
             frame.phase = 1;
@@ -889,7 +905,7 @@ class Evaluation {
     }
 
     // Members come sorted, as the properties do: one cursor walks both.
-    const SchemaNode* propertySchema(Frame& frame, const std::string& key) {
+    const SchemaNode* propertySchema(Frame& frame, std::string_view key) {
         const auto& properties = frame.node->properties;
         auto& cursor = frame.position;
         while (cursor < properties.size() && properties[cursor].first < key) {
@@ -903,8 +919,8 @@ class Evaluation {
     }
 
     bool items(Frame& frame, bool hasResult, Child& child) {
-        const json& value = *frame.instance;
-        if (!value.is_array()) return false;
+        const JsonView value = frame.instance;
+        if (!value.isArray()) return false;
         const SchemaNode& node = *frame.node;
         if (hasResult) ++frame.position;
         if (frame.silent && !frame.valid) return false;
@@ -919,22 +935,22 @@ class Evaluation {
             next = node.additionalItems;
         }
         if (next == nullptr) return false;
-        child = {next, &value[i], Via::Item, nullptr, i, frame.silent};
+        child = {next, value.element(i), Via::Item, {}, i, frame.silent};
         return true;
     }
 
     bool contains(Frame& frame, bool hasResult, bool childResult, Child& child) {
-        const json& value = *frame.instance;
-        if (!value.is_array()) return false;
+        const JsonView value = frame.instance;
+        if (!value.isArray()) return false;
         if (hasResult) {
             if (childResult) return false;
             ++frame.position;
         }
         if (frame.position < value.size()) {
             child = {frame.node->contains,
-                     &value[frame.position],
+                     value.element(frame.position),
                      Via::Item,
-                     nullptr,
+                     {},
                      frame.position,
                      true};
             return true;
@@ -944,7 +960,7 @@ class Evaluation {
     }
 
     const CompiledSchema& schema;
-    const json& document;
+    const JsonView document;
     ValidationResult& result;
     const EvaluationOptions& options;
     std::vector<Frame> stack;
@@ -964,7 +980,7 @@ class Evaluation {
 
 }  // namespace
 
-void evaluateSchema(const CompiledSchema& schema, const json& document, ValidationResult& result,
+void evaluateSchema(const CompiledSchema& schema, JsonView document, ValidationResult& result,
                     const EvaluationOptions& options) {
     if (schema.root == nullptr) return;
     Evaluation(schema, document, result, options).run();

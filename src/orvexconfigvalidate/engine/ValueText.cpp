@@ -1,6 +1,7 @@
 #include "engine/ValueText.hpp"
 
 #include <cmath>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -13,8 +14,6 @@
 namespace OrvexConfigValidate {
 namespace {
 
-using nlohmann::json;
-
 const char kEllipsis[] = "\xE2\x80\xA6";
 
 // Writes into `out` while counting code points; refuses more once full.
@@ -24,13 +23,13 @@ class Writer {
 
     bool full() const { return cut; }
 
-    void raw(const std::string& text) {
+    void raw(std::string_view text) {
         for (std::size_t i = 0; i < text.size() && !cut; ++i) put(text[i]);
     }
 
     // A JSON string body: quotes, backslashes and control characters escaped,
     // bytes that are not UTF-8 shown as \xNN.
-    void stringBody(const std::string& text) {
+    void stringBody(std::string_view text) {
         std::size_t i = 0;
         while (i < text.size() && !cut) {
             const auto c = static_cast<unsigned char>(text[i]);
@@ -50,7 +49,7 @@ class Writer {
                     ++i;
                 } else {
                     if (!room()) return;
-                    out.append(text, i, length);
+                    out.append(text.substr(i, length));
                     ++count;
                     i += length;
                 }
@@ -108,7 +107,7 @@ class Writer {
 // A double from 2^53 to 2^64 holding an integer shows as that integer,
 // which is what it is compared as: 18446744073709551616, not
 // 1.8446744073709552e+19.
-std::string numberText(const json& value) {
+std::string numberText(const nlohmann::json& value) {
     const double d = std::fabs(value.get<double>());
     Decimal exact;
     if (!value.is_number_float() || !(d >= 9007199254740992.0 && d <= 18446744073709551616.0) ||
@@ -120,33 +119,49 @@ std::string numberText(const json& value) {
     return text;
 }
 
-void writeScalar(Writer& writer, const json& value) {
-    if (value.is_string()) {
-        writer.raw("\"");
-        writer.stringBody(value.get_ref<const std::string&>());
-        writer.raw("\"");
-    } else if (const WrittenNumber* written = WrittenNumbersInUse::lookUp(value)) {
-        writer.raw(written->text);
-    } else if (value.is_number()) {
-        writer.raw(numberText(value));
-    } else if (value.is_boolean() || value.is_null()) {
-        writer.raw(value.dump());
-    } else {
-        writer.raw("<binary>");
+// A number as its value shows it: as written when the text is known.
+std::string numberText(const JsonView& value) {
+    if (const nlohmann::json* held = value.json()) {
+        if (const WrittenNumber* written = WrittenNumbersInUse::lookUp(*held)) return written->text;
+        return numberText(*held);
+    }
+    const std::string_view written = value.numberText();
+    return written.empty() ? numberText(value.toJson()) : std::string(written);
+}
+
+void writeScalar(Writer& writer, const JsonView& value) {
+    switch (value.kind()) {
+        case JsonKind::String:
+            writer.raw("\"");
+            writer.stringBody(value.string());
+            writer.raw("\"");
+            return;
+        case JsonKind::Integer:
+        case JsonKind::Unsigned:
+        case JsonKind::Float:
+            writer.raw(numberText(value));
+            return;
+        case JsonKind::Boolean:
+            writer.raw(value.boolean() ? "true" : "false");
+            return;
+        default:
+            writer.raw(value.json() == nullptr || value.json()->is_null() ? "null" : "<binary>");
+            return;
     }
 }
 
 }  // namespace
 
-std::string shortValueText(const json& value, std::size_t limit) {
+std::string shortValueText(JsonView value, std::size_t limit) {
     Writer writer(limit);
-    // Each entry is a value still to write, or a closing bracket (value null).
+    // Each entry is a value still to write, or a text (a bracket, a comma).
     struct Pending {
-        const json* value;
-        const std::string* key;
+        JsonView value;
+        std::string_view key;
+        bool keyed;
         const char* text;
     };
-    std::vector<Pending> pending{{&value, nullptr, nullptr}};
+    std::vector<Pending> pending{{value, {}, false, nullptr}};
     while (!pending.empty() && !writer.full()) {
         const Pending next = pending.back();
         pending.pop_back();
@@ -154,33 +169,43 @@ std::string shortValueText(const json& value, std::size_t limit) {
             writer.raw(next.text);
             continue;
         }
-        if (next.key != nullptr) {
+        if (next.keyed) {
             writer.raw("\"");
-            writer.stringBody(*next.key);
+            writer.stringBody(next.key);
             writer.raw("\":");
         }
-        const json& current = *next.value;
-        if (!current.is_structured()) {
+        const JsonView current = next.value;
+        if (!current.isStructured()) {
             writeScalar(writer, current);
             continue;
         }
-        const bool object = current.is_object();
+        const bool object = current.isObject();
         writer.raw(object ? "{" : "[");
-        pending.push_back({nullptr, nullptr, object ? "}" : "]"});
+        pending.push_back({{}, {}, false, object ? "}" : "]"});
         // Only as many children as could still show are queued: each takes
         // at least one code point.
         std::vector<Pending> children;
         std::size_t budget = limit;
-        for (auto it = current.begin(); it != current.end() && budget > 0; ++it, --budget) {
-            if (!children.empty()) children.push_back({nullptr, nullptr, ","});
-            children.push_back({&it.value(), object ? &it.key() : nullptr, nullptr});
+        const auto queue = [&](const JsonView& child, std::string_view key) {
+            if (budget == 0) return false;
+            --budget;
+            if (!children.empty()) children.push_back({{}, {}, false, ","});
+            children.push_back({child, key, object, nullptr});
+            return true;
+        };
+        if (object) {
+            for (const JsonView::Member member : current.members())
+                if (!queue(member.value(), member.name())) break;
+        } else {
+            for (const JsonView element : current.elements())
+                if (!queue(element, {})) break;
         }
         for (auto it = children.rbegin(); it != children.rend(); ++it) pending.push_back(*it);
     }
     return writer.finish();
 }
 
-std::string quotedText(const std::string& text, std::size_t limit) {
+std::string quotedText(std::string_view text, std::size_t limit) {
     Writer writer(limit);
     writer.raw("\"");
     writer.stringBody(text);
@@ -188,25 +213,23 @@ std::string quotedText(const std::string& text, std::size_t limit) {
     return writer.finish();
 }
 
-std::string jsonTypeName(const json& value) {
-    switch (value.type()) {
-        case json::value_t::null:
-            return "null";
-        case json::value_t::boolean:
+std::string jsonTypeName(JsonView value) {
+    switch (value.kind()) {
+        case JsonKind::Boolean:
             return "boolean";
-        case json::value_t::string:
+        case JsonKind::String:
             return "string";
-        case json::value_t::array:
+        case JsonKind::Array:
             return "array";
-        case json::value_t::object:
+        case JsonKind::Object:
             return "object";
-        case json::value_t::number_integer:
-        case json::value_t::number_unsigned:
+        case JsonKind::Integer:
+        case JsonKind::Unsigned:
             return "integer";
-        case json::value_t::number_float:
+        case JsonKind::Float:
             return isIntegralNumber(value) ? "integer" : "number";
         default:
-            return "value";
+            return value.json() == nullptr || value.json()->is_null() ? "null" : "value";
     }
 }
 

@@ -4,8 +4,9 @@
 
 #include <cstddef>
 #include <string>
+#include <string_view>
 
-#include <nlohmann/json.hpp>
+#include <orvexconfigvalidate/JsonView.hpp>
 
 namespace OrvexConfigValidate {
 
@@ -14,12 +15,12 @@ constexpr std::size_t kShortTextLimit = 40;
 
 // The value as compact JSON, cut after about `limit` code points. Never
 // walks more of the value than it writes.
-std::string shortValueText(const nlohmann::json& value, std::size_t limit = kShortTextLimit);
+std::string shortValueText(JsonView value, std::size_t limit = kShortTextLimit);
 
 // A string as a quoted JSON string, cut like a value.
-std::string quotedText(const std::string& text, std::size_t limit = kShortTextLimit);
+std::string quotedText(std::string_view text, std::size_t limit = kShortTextLimit);
 
 // "string", "integer", "number", "object", ...
-std::string jsonTypeName(const nlohmann::json& value);
+std::string jsonTypeName(JsonView value);
 
 }  // namespace OrvexConfigValidate

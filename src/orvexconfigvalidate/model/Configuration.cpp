@@ -10,8 +10,6 @@ namespace OrvexConfigValidate {
 
 namespace {
 
-using Json = nlohmann::json;
-
 // Two's-complement reading of the low 32 bits, without relying on
 // implementation-defined narrowing.
 std::int32_t lowBitsAsInt32(std::uint64_t value) {
@@ -19,10 +17,10 @@ std::int32_t lowBitsAsInt32(std::uint64_t value) {
     return static_cast<std::int32_t>(low > INT32_MAX ? low - (std::int64_t{1} << 32) : low);
 }
 
-std::int32_t outputModeOf(const Json& group) {
-    const Json* detail = findMember(group, "bridgeTargetOutputDetail");
-    if (detail == nullptr || !detail->is_object()) return bomRaw;
-    return getIntOr(*detail, "mode", bomRaw);
+std::int32_t outputModeOf(const JsonView& group) {
+    const JsonView detail = group.member("bridgeTargetOutputDetail");
+    if (!detail.isObject()) return bomRaw;
+    return getIntOr(detail, "mode", bomRaw);
 }
 
 std::string_view nameIn(const char* const* names, std::size_t count, std::int64_t value) {
@@ -60,31 +58,29 @@ std::string schemaIdForFileName(std::string_view path) {
     return "";
 }
 
-std::optional<std::int32_t> readInt32(const Json& value) {
-    if (value.is_number_unsigned()) return lowBitsAsInt32(value.get<std::uint64_t>());
-    if (value.is_number_integer()) {
-        return lowBitsAsInt32(static_cast<std::uint64_t>(value.get<std::int64_t>()));
-    }
+std::optional<std::int32_t> readInt32(JsonView value) {
+    if (value.isUnsigned()) return lowBitsAsInt32(value.unsignedInteger());
+    if (value.isIntegral()) return lowBitsAsInt32(static_cast<std::uint64_t>(value.integer()));
     // The server reads a float as a mistyped member, 2.0 included.
     return std::nullopt;
 }
 
-Configuration::Configuration(std::string_view schemaId, const Json& document) {
+Configuration::Configuration(std::string_view schemaId, JsonView document) {
     if (schemaId == kEnvelopeSchemaId) {
-        if (!document.is_object()) return;
-        server_ = findMember(document, "server");
+        if (!document.isObject()) return;
+        server_ = document.member("server");
         serverBase_ = "/server";
-        serverInDocument_ = server_ != nullptr;
-        if (server_ != nullptr) mode_ = getIntOr(*server_, "mode", omRaw);
+        serverInDocument_ = server_.exists();
+        if (server_) mode_ = getIntOr(server_, "mode", omRaw);
         base_ = "/bridges";
-        if (const Json* bridging = findMember(document, "bridges")) readBridges(*bridging);
+        if (const JsonView bridging = document.member("bridges")) readBridges(bridging);
     } else if (schemaId == kBridgesSchemaId) {
         // A bridges file alone is judged as the server's group-dictated mode
         // would see it; its own "mode" member means nothing here.
         mode_ = omADictatedByGroup;
         readBridges(document);
     } else if (schemaId == kServerSchemaId) {
-        server_ = &document;
+        server_ = document;
         serverInDocument_ = true;
         mode_ = getIntOr(document, "mode", omRaw);
     } else if (schemaId == kGroupSchemaId) {
@@ -96,9 +92,9 @@ Configuration::Configuration(std::string_view schemaId, const Json& document) {
     }
 }
 
-Configuration Configuration::ofPair(const Json& server, const Json& bridging) {
+Configuration Configuration::ofPair(JsonView server, JsonView bridging) {
     Configuration configuration;
-    configuration.server_ = &server;
+    configuration.server_ = server;
     configuration.mode_ = getIntOr(server, "mode", omRaw);
     configuration.readBridges(bridging);
     return configuration;
@@ -106,10 +102,10 @@ Configuration Configuration::ofPair(const Json& server, const Json& bridging) {
 
 namespace {
 
-ConfigGroup groupEntry(const Json& group, std::size_t index) {
+ConfigGroup groupEntry(const JsonView& group, std::size_t index) {
     ConfigGroup entry;
     entry.index = index;
-    entry.value = &group;
+    entry.value = group;
     entry.id = readId(group);
     entry.name = readString(group, "name");
     entry.type = getIntOr(group, "type", gtUnknown);
@@ -117,22 +113,19 @@ ConfigGroup groupEntry(const Json& group, std::size_t index) {
     return entry;
 }
 
-ConfigBridge bridgeEntry(const Json& bridge, std::size_t index) {
+ConfigBridge bridgeEntry(const JsonView& bridge, std::size_t index) {
     ConfigBridge entry;
     entry.index = index;
-    entry.value = &bridge;
+    entry.value = bridge;
     entry.id = readId(bridge);
     entry.name = readString(bridge, "name");
     entry.enabled = isBridgeEnabled(bridge);
-    const Json* names = findMember(bridge, "groups");
-    entry.namesGroups = names != nullptr && names->is_array() && !names->empty();
-    if (entry.namesGroups) {
-        const auto& entries = names->get_ref<const Json::array_t&>();
-        for (std::size_t j = 0; j < entries.size(); ++j) {
-            if (entries[j].is_string()) {
-                entry.references.push_back({j, entries[j].get_ref<const std::string&>()});
-            }
-        }
+    const JsonView names = bridge.member("groups");
+    entry.namesGroups = names.isArray() && names.size() != 0;
+    std::size_t j = 0;
+    for (const JsonView name : names.elements()) {
+        if (name.isString()) entry.references.push_back({j, name.string()});
+        ++j;
     }
     return entry;
 }
@@ -149,17 +142,16 @@ Entry* entryAt(std::vector<Entry>& entries, std::size_t index) {
 
 }  // namespace
 
-void Configuration::readGroups(const Json& groups) {
-    const Json* first = &groups;
-    std::size_t count = 1;
-    if (!singleGroup_) {
-        const auto& elements = groups.get_ref<const Json::array_t&>();
-        first = elements.data();
-        count = elements.size();
-    }
-    groups_.reserve(count);
-    for (std::size_t i = 0; i < count; ++i) {
-        if (first[i].is_object()) groups_.push_back(groupEntry(first[i], i));
+void Configuration::readGroups(JsonView groups) {
+    if (singleGroup_) {
+        if (groups.isObject()) groups_.push_back(groupEntry(groups, 0));
+    } else {
+        groups_.reserve(groups.size());
+        std::size_t i = 0;
+        for (const JsonView group : groups.elements()) {
+            if (group.isObject()) groups_.push_back(groupEntry(group, i));
+            ++i;
+        }
     }
     indexIds();
 }
@@ -176,9 +168,9 @@ void Configuration::indexIds() {
 
 bool Configuration::rereadGroup(std::size_t index) {
     ConfigGroup* entry = singleGroup_ ? nullptr : entryAt(groups_, index);
-    if (entry == nullptr || !entry->value->is_object()) return false;
+    if (entry == nullptr || !entry->value.isObject()) return false;
     const std::string_view oldId = entry->id;  // a view of the old value, still alive
-    *entry = groupEntry(*entry->value, index);
+    *entry = groupEntry(entry->value, index);
     if (entry->id != oldId) {
         // The edited id may have been, or become, the first of its kind.
         indexIds();
@@ -203,23 +195,24 @@ bool Configuration::rereadGroup(std::size_t index) {
 
 bool Configuration::rereadBridge(std::size_t index) {
     ConfigBridge* entry = entryAt(bridges_, index);
-    if (entry == nullptr || !entry->value->is_object()) return false;
-    *entry = bridgeEntry(*entry->value, index);
+    if (entry == nullptr || !entry->value.isObject()) return false;
+    *entry = bridgeEntry(entry->value, index);
     return true;
 }
 
-void Configuration::readBridges(const Json& bridging) {
+void Configuration::readBridges(JsonView bridging) {
     // Without a "groups" array there is nothing to resolve bridges against.
-    const Json* groups = findMember(bridging, "groups");
-    if (groups == nullptr || !groups->is_array()) return;
+    const JsonView groups = bridging.member("groups");
+    if (!groups.isArray()) return;
     hasGroups_ = true;
-    readGroups(*groups);
-    const Json* bridges = findMember(bridging, "bridges");
-    if (bridges == nullptr || !bridges->is_array()) return;
-    const auto& elements = bridges->get_ref<const Json::array_t&>();
-    bridges_.reserve(elements.size());
-    for (std::size_t i = 0; i < elements.size(); ++i) {
-        if (elements[i].is_object()) bridges_.push_back(bridgeEntry(elements[i], i));
+    readGroups(groups);
+    const JsonView bridges = bridging.member("bridges");
+    if (!bridges.isArray()) return;
+    bridges_.reserve(bridges.size());
+    std::size_t i = 0;
+    for (const JsonView bridge : bridges.elements()) {
+        if (bridge.isObject()) bridges_.push_back(bridgeEntry(bridge, i));
+        ++i;
     }
 }
 

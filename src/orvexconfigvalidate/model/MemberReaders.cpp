@@ -1,50 +1,37 @@
 #include "model/MemberReaders.hpp"
 
-#include <string>
-
 #include <orvexconfigvalidate/Configuration.hpp>
 
 namespace OrvexConfigValidate {
 
-const nlohmann::json* findMember(const nlohmann::json& value, std::string_view key) {
-    if (!value.is_object()) {
-        return nullptr;
-    }
-    const auto it = value.find(key);
-    return it == value.end() ? nullptr : &*it;
+std::int32_t getIntOr(JsonView value, std::string_view key, std::int32_t fallback) {
+    const JsonView member = value.member(key);
+    if (!member) return fallback;
+    return readInt32(member).value_or(fallback);
 }
 
-std::int32_t getIntOr(const nlohmann::json& value, std::string_view key, std::int32_t fallback) {
-    const nlohmann::json* member = findMember(value, key);
-    if (member == nullptr) {
-        return fallback;
-    }
-    return readInt32(*member).value_or(fallback);
+std::string_view readString(JsonView value, std::string_view key) {
+    const JsonView found = value.member(key);
+    return found.isString() ? found.string() : std::string_view();
 }
 
-std::string_view readString(const nlohmann::json& value, std::string_view key) {
-    const nlohmann::json* found = findMember(value, key);
-    if (found == nullptr || !found->is_string()) return {};
-    return found->get_ref<const std::string&>();
-}
-
-std::string_view readId(const nlohmann::json& value) {
+std::string_view readId(JsonView value) {
     return readString(value, "id");
 }
 
-bool isBridgeEnabled(const nlohmann::json& bridge) {
-    const nlohmann::json* enabled = findMember(bridge, "enabled");
-    return enabled == nullptr || !enabled->is_boolean() || enabled->get<bool>();
+bool isBridgeEnabled(JsonView bridge) {
+    const JsonView enabled = bridge.member("enabled");
+    return !enabled.isBoolean() || enabled.boolean();
 }
 
-bool hasNonEmptyArray(const nlohmann::json& value, std::string_view key) {
-    const nlohmann::json* member = findMember(value, key);
-    return member != nullptr && member->is_array() && !member->empty();
+bool hasNonEmptyArray(JsonView value, std::string_view key) {
+    const JsonView member = value.member(key);
+    return member.isArray() && member.size() != 0;
 }
 
-bool hasNonEmptyObject(const nlohmann::json& value, std::string_view key) {
-    const nlohmann::json* member = findMember(value, key);
-    return member != nullptr && member->is_object() && !member->empty();
+bool hasNonEmptyObject(JsonView value, std::string_view key) {
+    const JsonView member = value.member(key);
+    return member.isObject() && member.size() != 0;
 }
 
 }  // namespace OrvexConfigValidate

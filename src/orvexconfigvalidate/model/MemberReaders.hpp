@@ -5,30 +5,32 @@
 #include <cstdint>
 #include <string_view>
 
-#include <nlohmann/json.hpp>
+#include <orvexconfigvalidate/JsonView.hpp>
 
 namespace OrvexConfigValidate {
 
-// The member `key` of an object value; nullptr when the value is not an
-// object or lacks the key. Never inserts.
-const nlohmann::json* findMember(const nlohmann::json& value, std::string_view key);
+// The member `key` of an object value; absent when the value is not an
+// object or lacks the key.
+inline JsonView findMember(JsonView value, std::string_view key) {
+    return value.member(key);
+}
 
 // An integral number member (2.0 counts) truncated to its low 32 bits;
 // `fallback` for anything else.
-std::int32_t getIntOr(const nlohmann::json& value, std::string_view key, std::int32_t fallback);
+std::int32_t getIntOr(JsonView value, std::string_view key, std::int32_t fallback);
 
 // A string member's text, else empty. The view points into the document.
-std::string_view readString(const nlohmann::json& value, std::string_view key);
+std::string_view readString(JsonView value, std::string_view key);
 
 // The "id" member when it is a string, else empty. The view points into the
 // document and lives as long as it does.
-std::string_view readId(const nlohmann::json& value);
+std::string_view readId(JsonView value);
 
 // False only for a bridge whose "enabled" is the boolean false.
-bool isBridgeEnabled(const nlohmann::json& bridge);
+bool isBridgeEnabled(JsonView bridge);
 
 // Member present as an array (or object) with at least one element.
-bool hasNonEmptyArray(const nlohmann::json& value, std::string_view key);
-bool hasNonEmptyObject(const nlohmann::json& value, std::string_view key);
+bool hasNonEmptyArray(JsonView value, std::string_view key);
+bool hasNonEmptyObject(JsonView value, std::string_view key);
 
 }  // namespace OrvexConfigValidate

@@ -38,9 +38,8 @@ class GroupIssues {
     std::string pointer_;
 };
 
-bool hasAppTransport(const nlohmann::json& group) {
-    const nlohmann::json* transport = findMember(group, "appTransport");
-    return transport != nullptr && !readId(*transport).empty();
+bool hasAppTransport(const JsonView& group) {
+    return !readId(group.member("appTransport")).empty();
 }
 
 void checkDuplicateId(const ConfigGroup& group, const Configuration& configuration,
@@ -109,7 +108,7 @@ void checkModeRule(std::int32_t mode, const ConfigGroup& group, GroupIssues& iss
     }
 }
 
-bool hasNetworking(const nlohmann::json& group) {
+bool hasNetworking(const JsonView& group) {
     return hasNonEmptyArray(group, "vortapoints") || hasNonEmptyObject(group, "tx") ||
            hasNonEmptyObject(group, "rx") || hasAppTransport(group);
 }
@@ -134,8 +133,8 @@ std::string makeGroupPath(std::uint64_t index, std::string_view id) {
     return path;
 }
 
-void checkGroupNetworking(const nlohmann::json& group, std::uint64_t index,
-                          ValidationResult& result, const std::string& pointer) {
+void checkGroupNetworking(JsonView group, std::uint64_t index, ValidationResult& result,
+                          const std::string& pointer) {
     if (hasNetworking(group)) return;
     const std::string_view id = readId(group);
     Issue issue;
@@ -155,7 +154,7 @@ void checkGroups(const Configuration& configuration, ValidationResult& result) {
         checkDuplicateId(group, configuration, issues);
         checkAudioRequirement(mode, group, issues);
         checkModeRule(mode, group, issues);
-        if (!hasNetworking(*group.value)) {
+        if (!hasNetworking(group.value)) {
             issues.add(Severity::Warning, IssueCode::kGroupNoNetworking, kNoNetworking);
         }
     }

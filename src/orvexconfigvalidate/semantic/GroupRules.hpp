@@ -7,8 +7,8 @@
 #include <string>
 #include <string_view>
 
-#include <nlohmann/json.hpp>
 #include <orvexconfigvalidate/Configuration.hpp>
+#include <orvexconfigvalidate/JsonView.hpp>
 #include <orvexconfigvalidate/Validation.hpp>
 
 namespace OrvexConfigValidate {
@@ -18,8 +18,8 @@ std::string makeGroupPath(std::uint64_t index, std::string_view id);
 
 // Adds "group_no_networking" when the group has no usable networking member;
 // the pointer is `pointer`.
-void checkGroupNetworking(const nlohmann::json& group, std::uint64_t index,
-                          ValidationResult& result, const std::string& pointer = "");
+void checkGroupNetworking(JsonView group, std::uint64_t index, ValidationResult& result,
+                          const std::string& pointer = "");
 
 // What a forcing server mode makes of every group at run time.
 struct ForcedGroupSettings {

@@ -17,13 +17,13 @@ void applySemanticRules(const Configuration& configuration, ValidationResult& re
     if (options.strict) checkFloatReadings(configuration, result);
 }
 
-void applySemanticRules(const std::string& schemaId, const nlohmann::json& document,
-                        ValidationResult& result, const ValidateOptions& options) {
+void applySemanticRules(const std::string& schemaId, JsonView document, ValidationResult& result,
+                        const ValidateOptions& options) {
     applySemanticRules(Configuration(schemaId, document), result, options);
 }
 
-void checkBridgingDocument(const nlohmann::json& serverSettings,
-                           const nlohmann::json& bridgingDocument, ValidationResult& result) {
+void checkBridgingDocument(JsonView serverSettings, JsonView bridgingDocument,
+                           ValidationResult& result) {
     applySemanticRules(Configuration::ofPair(serverSettings, bridgingDocument), result);
 }
 

@@ -4,7 +4,6 @@
 
 #include <string>
 
-#include <nlohmann/json.hpp>
 #include <orvexconfigvalidate/Configuration.hpp>
 #include <orvexconfigvalidate/Validation.hpp>
 
@@ -13,8 +12,7 @@ namespace OrvexConfigValidate {
 // Dispatches by schema id ("Obs", "BridgingConfiguration", "Group"; others
 // have no semantic rules). Reads the document only; never throws for it.
 // Of the options only `strict` matters here (suggestions in Issue::hint).
-void applySemanticRules(const std::string& schemaId, const nlohmann::json& document,
-                        ValidationResult& result,
+void applySemanticRules(const std::string& schemaId, JsonView document, ValidationResult& result,
                         const ValidateOptions& options = ValidateOptions{});
 
 // The rule pass over a configuration read already.
@@ -24,7 +22,7 @@ void applySemanticRules(const Configuration& configuration, ValidationResult& re
 // The rule pass: group phase, then bridge phase, under the "mode" of the
 // server settings (omRaw when it has no integer "mode"). Pointers are
 // relative to the bridging document.
-void checkBridgingDocument(const nlohmann::json& serverSettings,
-                           const nlohmann::json& bridgingDocument, ValidationResult& result);
+void checkBridgingDocument(JsonView serverSettings, JsonView bridgingDocument,
+                           ValidationResult& result);
 
 }  // namespace OrvexConfigValidate

@@ -1,0 +1,327 @@
+// One read-only view of a JSON value, whatever holds the document: a
+// nlohmann value, or a node of a lean document read over the text. The
+// schema stage, the rules and the configuration model read documents only
+// through it, so that a text need not be turned into a nlohmann tree to be
+// checked.
+//
+// A view is a small handle, copied by value; it points into the document,
+// which must outlive it and stay unchanged. A default-constructed view is
+// absent (no value): what member() gives for a missing member.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <iterator>
+#include <string_view>
+
+#include <nlohmann/json.hpp>
+
+namespace OrvexConfigValidate {
+
+class LeanDocument;
+
+// Numbers are told apart as nlohmann holds them: Unsigned for a
+// non-negative integer that fits 64 bits, Integer for a negative one that
+// fits, Float for any other.
+enum class JsonKind : std::uint8_t {
+    Null,
+    Boolean,
+    Integer,
+    Unsigned,
+    Float,
+    String,
+    Array,
+    Object
+};
+
+class JsonView {
+  public:
+    // Absent.
+    JsonView() noexcept = default;
+    // A nlohmann value (implicit, so that documents convert where a view is
+    // taken).
+    JsonView(const nlohmann::json& value) noexcept : target_(&value) {}  // NOLINT
+    // Node `node` of a lean document.
+    JsonView(const LeanDocument& document, std::uint32_t node) noexcept
+        : target_(&document), node_(node) {}
+
+    bool exists() const noexcept { return target_ != nullptr; }
+    explicit operator bool() const noexcept { return exists(); }
+
+    // The kind of a present value (Null for an absent one).
+    JsonKind kind() const noexcept {
+        if (lean()) return leanKind();
+        return target_ == nullptr ? JsonKind::Null : kindOf(*json());
+    }
+    bool isNull() const noexcept { return exists() && kind() == JsonKind::Null; }
+    bool isBoolean() const noexcept { return kind() == JsonKind::Boolean; }
+    bool isNumber() const noexcept {
+        const JsonKind k = kind();
+        return k == JsonKind::Integer || k == JsonKind::Unsigned || k == JsonKind::Float;
+    }
+    // Held as an integer (Integer or Unsigned); 2.0 is a Float.
+    bool isIntegral() const noexcept {
+        const JsonKind k = kind();
+        return k == JsonKind::Integer || k == JsonKind::Unsigned;
+    }
+    bool isUnsigned() const noexcept { return kind() == JsonKind::Unsigned; }
+    bool isFloat() const noexcept { return kind() == JsonKind::Float; }
+    bool isString() const noexcept { return kind() == JsonKind::String; }
+    bool isArray() const noexcept { return kind() == JsonKind::Array; }
+    bool isObject() const noexcept { return kind() == JsonKind::Object; }
+    // Arrays and objects.
+    bool isStructured() const noexcept { return isArray() || isObject(); }
+
+    // Each accessor requires its kind: boolean() a Boolean, integer() and
+    // unsignedInteger() an integral number (converted as static_cast does),
+    // number() any number (as the nearest double), string() a String.
+    bool boolean() const noexcept { return lean() ? leanBoolean() : json()->get<bool>(); }
+    std::int64_t integer() const noexcept {
+        return lean() ? leanInteger() : json()->get<std::int64_t>();
+    }
+    std::uint64_t unsignedInteger() const noexcept {
+        return lean() ? static_cast<std::uint64_t>(leanInteger()) : json()->get<std::uint64_t>();
+    }
+    double number() const noexcept { return lean() ? leanNumber() : json()->get<double>(); }
+    // Unescaped; stays valid as long as the document.
+    std::string_view string() const noexcept {
+        return lean() ? leanString() : std::string_view(*json()->get_ptr<const std::string*>());
+    }
+    // The number as written in the text, when the view knows it and its
+    // double does not hold it exactly; empty otherwise (always for nlohmann
+    // values).
+    std::string_view numberText() const noexcept { return lean() ? leanNumberText() : ""; }
+
+    // Elements of an array, members of an object (a repeated name once),
+    // 0 for anything else.
+    std::size_t size() const noexcept {
+        if (lean()) return leanSize();
+        return target_ != nullptr && json()->is_structured() ? json()->size() : 0;
+    }
+
+    // The member `name` of an object; absent when this is not an object or
+    // has no such member.
+    JsonView member(std::string_view name) const noexcept;
+    // Element i of an array; absent when this is not an array or i is past
+    // its end.
+    JsonView element(std::size_t i) const noexcept;
+
+    class Member;
+    class MemberIterator;
+    class ElementIterator;
+    template <typename Iterator>
+    struct Range {
+        Iterator first;
+        Iterator last;
+        Iterator begin() const noexcept { return first; }
+        Iterator end() const noexcept { return last; }
+    };
+    // The members of an object (none for anything else), sorted by the bytes
+    // of their names; a repeated name once, with its last value.
+    Range<MemberIterator> members() const noexcept;
+    // The elements of an array (none for anything else), in order.
+    Range<ElementIterator> elements() const noexcept;
+
+    // The nlohmann value behind the view; null for a lean or absent view.
+    const nlohmann::json* json() const noexcept {
+        return lean() ? nullptr : static_cast<const nlohmann::json*>(target_);
+    }
+    // A copy of the value (null for an absent view), built without recursion
+    // so that any depth is safe.
+    nlohmann::json toJson() const;
+
+    // The same value of the same document.
+    friend bool operator==(const JsonView& a, const JsonView& b) noexcept {
+        return a.target_ == b.target_ && a.node_ == b.node_;
+    }
+    friend bool operator!=(const JsonView& a, const JsonView& b) noexcept { return !(a == b); }
+
+    static JsonKind kindOf(const nlohmann::json& value) noexcept {
+        using Type = nlohmann::json::value_t;
+        switch (value.type()) {
+            case Type::boolean:
+                return JsonKind::Boolean;
+            case Type::number_integer:
+                return JsonKind::Integer;
+            case Type::number_unsigned:
+                return JsonKind::Unsigned;
+            case Type::number_float:
+                return JsonKind::Float;
+            case Type::string:
+                return JsonKind::String;
+            case Type::array:
+                return JsonKind::Array;
+            case Type::object:
+                return JsonKind::Object;
+            default:
+                return JsonKind::Null;
+        }
+    }
+
+  private:
+    // node_ of a nlohmann view; a lean view names a node below it.
+    static constexpr std::uint32_t kNlohmann = 0xFFFFFFFFu;
+
+    bool lean() const noexcept { return node_ != kNlohmann; }
+    const LeanDocument& document() const noexcept {
+        return *static_cast<const LeanDocument*>(target_);
+    }
+
+    // The lean half, out of line: the lean document answers for its nodes.
+    JsonKind leanKind() const noexcept;
+    bool leanBoolean() const noexcept;
+    std::int64_t leanInteger() const noexcept;
+    double leanNumber() const noexcept;
+    std::string_view leanString() const noexcept;
+    std::string_view leanNumberText() const noexcept;
+    std::size_t leanSize() const noexcept;
+    JsonView leanMember(std::string_view name) const noexcept;
+    JsonView leanElement(std::size_t i) const noexcept;
+    // Member `rank` (0 to size() - 1) in the order members() gives.
+    Member leanMemberAt(std::size_t rank) const noexcept;
+
+    const void* target_ = nullptr;  // the nlohmann value, or the lean document
+    std::uint32_t node_ = kNlohmann;
+};
+
+// A member of an object: its name and its value.
+class JsonView::Member {
+  public:
+    Member(std::string_view name, const JsonView& value) noexcept : name_(name), value_(value) {}
+    std::string_view name() const noexcept { return name_; }
+    JsonView value() const noexcept { return value_; }
+
+  private:
+    std::string_view name_;
+    JsonView value_;
+};
+
+// Walks a nlohmann object's map, or a lean object by rank.
+class JsonView::MemberIterator {
+  public:
+    using iterator_category = std::forward_iterator_tag;
+    using value_type = Member;
+    using difference_type = std::ptrdiff_t;
+    using pointer = void;
+    using reference = Member;
+
+    MemberIterator() noexcept = default;
+    MemberIterator(nlohmann::json::object_t::const_iterator at) noexcept : at_(at) {}  // NOLINT
+    MemberIterator(const JsonView& object, std::size_t rank) noexcept
+        : object_(object), rank_(rank) {}
+
+    Member operator*() const noexcept {
+        if (object_.exists()) return object_.leanMemberAt(rank_);
+        return Member(at_->first, at_->second);
+    }
+    MemberIterator& operator++() noexcept {
+        if (object_.exists()) {
+            ++rank_;
+        } else {
+            ++at_;
+        }
+        return *this;
+    }
+    MemberIterator operator++(int) noexcept {
+        MemberIterator before = *this;
+        ++*this;
+        return before;
+    }
+    friend bool operator==(const MemberIterator& a, const MemberIterator& b) noexcept {
+        return a.object_.exists() ? a.rank_ == b.rank_ : a.at_ == b.at_;
+    }
+    friend bool operator!=(const MemberIterator& a, const MemberIterator& b) noexcept {
+        return !(a == b);
+    }
+
+  private:
+    nlohmann::json::object_t::const_iterator at_{};
+    JsonView object_;  // a lean object; absent while walking a map
+    std::size_t rank_ = 0;
+};
+
+// Walks a nlohmann array's elements in place, or a lean array by index.
+class JsonView::ElementIterator {
+  public:
+    using iterator_category = std::forward_iterator_tag;
+    using value_type = JsonView;
+    using difference_type = std::ptrdiff_t;
+    using pointer = void;
+    using reference = JsonView;
+
+    ElementIterator() noexcept = default;
+    explicit ElementIterator(const nlohmann::json* at) noexcept : at_(at) {}
+    ElementIterator(const JsonView& array, std::size_t index) noexcept
+        : array_(array), index_(index) {}
+
+    JsonView operator*() const noexcept {
+        return array_.exists() ? array_.leanElement(index_) : JsonView(*at_);
+    }
+    ElementIterator& operator++() noexcept {
+        if (array_.exists()) {
+            ++index_;
+        } else {
+            ++at_;
+        }
+        return *this;
+    }
+    ElementIterator operator++(int) noexcept {
+        ElementIterator before = *this;
+        ++*this;
+        return before;
+    }
+    friend bool operator==(const ElementIterator& a, const ElementIterator& b) noexcept {
+        return a.at_ == b.at_ && a.index_ == b.index_;
+    }
+    friend bool operator!=(const ElementIterator& a, const ElementIterator& b) noexcept {
+        return !(a == b);
+    }
+
+  private:
+    const nlohmann::json* at_ = nullptr;  // null while walking a lean array
+    JsonView array_;                      // a lean array; absent for nlohmann
+    std::size_t index_ = 0;
+};
+
+inline JsonView JsonView::member(std::string_view name) const noexcept {
+    if (lean()) return leanMember(name);
+    if (target_ == nullptr) return {};
+    const auto* object = json()->get_ptr<const nlohmann::json::object_t*>();
+    if (object == nullptr) return {};
+    // nlohmann orders members with std::less<>: found without a copy.
+    const auto found = object->find(name);
+    return found == object->end() ? JsonView() : JsonView(found->second);
+}
+
+inline JsonView JsonView::element(std::size_t i) const noexcept {
+    if (lean()) return leanElement(i);
+    if (target_ == nullptr) return {};
+    const auto* array = json()->get_ptr<const nlohmann::json::array_t*>();
+    if (array == nullptr || i >= array->size()) return {};
+    return JsonView((*array)[i]);
+}
+
+inline JsonView::Range<JsonView::MemberIterator> JsonView::members() const noexcept {
+    if (lean()) {
+        const std::size_t count = isObject() ? leanSize() : 0;
+        return {MemberIterator(*this, 0), MemberIterator(*this, count)};
+    }
+    const auto* object =
+        target_ == nullptr ? nullptr : json()->get_ptr<const nlohmann::json::object_t*>();
+    if (object == nullptr) return {};
+    return {MemberIterator(object->begin()), MemberIterator(object->end())};
+}
+
+inline JsonView::Range<JsonView::ElementIterator> JsonView::elements() const noexcept {
+    if (lean()) {
+        const std::size_t count = isArray() ? leanSize() : 0;
+        return {ElementIterator(*this, 0), ElementIterator(*this, count)};
+    }
+    const auto* array =
+        target_ == nullptr ? nullptr : json()->get_ptr<const nlohmann::json::array_t*>();
+    if (array == nullptr || array->empty()) return {};
+    const nlohmann::json* first = array->data();
+    return {ElementIterator(first), ElementIterator(first + array->size())};
+}
+
+}  // namespace OrvexConfigValidate
