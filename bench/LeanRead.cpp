@@ -6,7 +6,6 @@
 //   orvexconfigvalidate_lean_read text|lean FILE
 #include <fstream>
 #include <iostream>
-#include <iterator>
 #include <string>
 #include <utility>
 
@@ -25,7 +24,11 @@ int main(int argc, char** argv) {
         std::cerr << argv[0] << ": cannot read " << argv[2] << "\n";
         return 2;
     }
-    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    // Read at its size, so that the text is counted once in the peak.
+    in.seekg(0, std::ios::end);
+    std::string text(static_cast<std::size_t>(in.tellg()), '\0');
+    in.seekg(0);
+    in.read(text.data(), static_cast<std::streamsize>(text.size()));
     using namespace OrvexConfigValidate;
     if (mode == "lean") {
         const ParsedText parsed = parseTextLean(std::move(text), nullptr);

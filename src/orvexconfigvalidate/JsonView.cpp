@@ -1,8 +1,9 @@
 #include <orvexconfigvalidate/JsonView.hpp>
 
-#include <cstdlib>
 #include <string>
 #include <vector>
+
+#include "json/LeanDocument.hpp"
 
 namespace OrvexConfigValidate {
 namespace {
@@ -87,38 +88,39 @@ Json JsonView::toJson() const {
     return copy;
 }
 
-// The lean half: a lean document answers for its nodes. Until one is built
-// no view of one can be made (the type is only declared), so these are
-// never reached.
+// The lean half: the lean document answers for its nodes.
 JsonKind JsonView::leanKind() const noexcept {
-    std::abort();
+    return document().kind(node_);
 }
 bool JsonView::leanBoolean() const noexcept {
-    std::abort();
+    return document().boolean(node_);
 }
 std::int64_t JsonView::leanInteger() const noexcept {
-    std::abort();
+    return document().integer(node_);
 }
 double JsonView::leanNumber() const noexcept {
-    std::abort();
+    return document().number(node_);
 }
 std::string_view JsonView::leanString() const noexcept {
-    std::abort();
+    return document().string(node_);
 }
 std::string_view JsonView::leanNumberText() const noexcept {
-    std::abort();
+    return document().inexactNumberText(node_);
 }
 std::size_t JsonView::leanSize() const noexcept {
-    std::abort();
+    return document().size(node_);
 }
-JsonView JsonView::leanMember(std::string_view) const noexcept {
-    std::abort();
+JsonView JsonView::leanMember(std::string_view name) const noexcept {
+    const std::uint32_t node = document().member(node_, name);
+    return node == LeanDocument::kNoNode ? JsonView() : JsonView(document(), node);
 }
-JsonView JsonView::leanElement(std::size_t) const noexcept {
-    std::abort();
+JsonView JsonView::leanElement(std::size_t i) const noexcept {
+    const std::uint32_t node = document().element(node_, i);
+    return node == LeanDocument::kNoNode ? JsonView() : JsonView(document(), node);
 }
-JsonView::Member JsonView::leanMemberAt(std::size_t) const noexcept {
-    std::abort();
+JsonView::Member JsonView::leanMemberAt(std::size_t rank) const noexcept {
+    const std::uint32_t node = document().memberAt(node_, rank);
+    return Member(document().memberName(node), JsonView(document(), node));
 }
 
 }  // namespace OrvexConfigValidate

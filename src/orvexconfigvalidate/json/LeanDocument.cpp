@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "json/JsonReader.hpp"
+#include "json/WrittenNumbers.hpp"
 
 namespace OrvexConfigValidate {
 
@@ -134,6 +135,15 @@ double LeanDocument::number(std::uint32_t node) const {
 std::string_view LeanDocument::numberText(std::uint32_t node) const {
     const TextNode& place = index_->nodes[node];
     return text_.substr(place.start, place.end - place.start);
+}
+
+std::string_view LeanDocument::inexactNumberText(std::uint32_t node) const {
+    const std::string_view token = numberText(node);
+    const NumberValue value = numberValue(token);
+    if (value.type != NumberValue::Type::Double) return {};
+    Decimal written;
+    return differsFromHeld(token, nlohmann::json(value.doubleValue), written) ? token
+                                                                              : std::string_view();
 }
 
 std::string_view LeanDocument::quoted(std::uint32_t quote) const {

@@ -15,22 +15,7 @@
 #include <string_view>
 #include <vector>
 
-#if __has_include(<orvexconfigvalidate/JsonView.hpp>)
 #include <orvexconfigvalidate/JsonView.hpp>
-#else
-namespace OrvexConfigValidate {
-enum class JsonKind : std::uint8_t {
-    Null,
-    Boolean,
-    Integer,
-    Unsigned,
-    Float,
-    String,
-    Array,
-    Object
-};
-}  // namespace OrvexConfigValidate
-#endif
 
 #include "json/TextIndex.hpp"
 
@@ -68,6 +53,9 @@ class LeanDocument {
     double number(std::uint32_t node) const;
     // The number as written, for exact comparison.
     std::string_view numberText(std::uint32_t node) const;
+    // The same when the double number() gives does not hold it exactly
+    // (0.1, 2^64 + 1); else empty.
+    std::string_view inexactNumberText(std::uint32_t node) const;
     std::string_view string(std::uint32_t node) const;
 
     // Members (a repeated name once) or elements; 0 for a scalar.

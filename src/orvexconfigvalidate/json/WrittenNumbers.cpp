@@ -39,6 +39,12 @@ class ReplacedValues {
 
 }  // namespace
 
+bool differsFromHeld(std::string_view token, const json& held, Decimal& written) {
+    Decimal value;
+    if (!parseDecimal(token, written) || !decimalOf(held, value)) return false;
+    return compareDecimals(written, value) != 0;
+}
+
 const WrittenNumber* WrittenNumbers::find(const json* holder) const {
     const auto found = entries.find(holder);
     return found == entries.end() ? nullptr : &found->second;
@@ -47,9 +53,7 @@ const WrittenNumber* WrittenNumbers::find(const json* holder) const {
 void WrittenNumberLog::note(std::string_view token, const json& target, const json::array_t* array,
                             std::uint32_t node) {
     Decimal written;
-    Decimal held;
-    if (!parseDecimal(token, written) || !decimalOf(target, held)) return;
-    if (compareDecimals(written, held) == 0) return;
+    if (!differsFromHeld(token, target, written)) return;
     const std::size_t element = array != nullptr ? array->size() - 1 : 0;
     entries.push_back(
         {array != nullptr ? nullptr : &target, array, element, node,

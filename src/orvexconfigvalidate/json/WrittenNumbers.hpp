@@ -23,6 +23,10 @@
 
 namespace OrvexConfigValidate {
 
+// Whether the number token `token` is not exactly the number `held`, the
+// value the reader made of it; `written` gets the token's decimal.
+bool differsFromHeld(std::string_view token, const nlohmann::json& held, Decimal& written);
+
 struct WrittenNumber {
     double held;  // the double the document holds
     std::string text;

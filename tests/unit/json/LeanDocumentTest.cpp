@@ -85,6 +85,27 @@ TEST(LeanDocument, EdgeCasesReadAsTheDocument) {
     for (const std::string& text : texts) expectSameReading(text);
 }
 
+// A number's text is given where its double, written shortest, is not the
+// number written (as the written numbers of a nlohmann document are kept).
+TEST(LeanDocument, InexactNumbersKeepTheirText) {
+    const std::vector<std::pair<std::string, bool>> numbers = {{"0.1", false},
+                                                               {"1.0", false},
+                                                               {"2e0", false},
+                                                               {"-0", false},
+                                                               {"0.5", false},
+                                                               {"18446744073709551615", false},
+                                                               {"18446744073709551616", false},
+                                                               {"18446744073709551617", true},
+                                                               {"-9223372036854775809", true},
+                                                               {"1e-400", true},
+                                                               {"123456789.123456789", true}};
+    for (const auto& [number, inexact] : numbers) {
+        const ParsedText parsed = parseTextLean("[" + number + "]", nullptr);
+        const JsonView element = JsonView(*leanDocumentOf(parsed), 0).element(0);
+        EXPECT_EQ(element.numberText(), inexact ? number : "") << number;
+    }
+}
+
 TEST(LeanDocument, DeepAndWideTextsReadAsTheDocument) {
     const int depth = 10000;
     expectSameReading(std::string(depth, '[') + std::string(depth, ']'));
