@@ -56,7 +56,7 @@ Json* copyNextChild(Copying& top) {
     }
     if (top.element != top.elementEnd) {
         auto& array = top.target->get_ref<Json::array_t&>();
-        array.push_back(shallowCopy(*top.element));
+        array.push_back(shallowCopy(*top.element++));
         return &array.back();
     }
     return nullptr;

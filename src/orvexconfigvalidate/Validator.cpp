@@ -51,8 +51,7 @@ class ValidatorCore {
     static void judge(const SchemaSet& schemas, const std::string& schemaId,
                       const nlohmann::json& document, ValidationResult& result,
                       const ValidateOptions& options) {
-        validateAgainstSchema(schemas, schemaId, document, result, options);
-        applySemanticRules(schemaId, document, result, options);
+        validateView(schemas, schemaId, document, result, options);
     }
 
     std::shared_ptr<const SchemaSet> schemasFor(const ValidateOptions& options) {
