@@ -45,8 +45,9 @@ constexpr std::uintmax_t kHeapPerByte = 11;
 // The language server cannot know what it will be sent: room for the
 // documents of a 30 MB file, of which only what it touches becomes resident.
 constexpr std::uintmax_t kServerHeap = std::uintmax_t{320} << 20;
+constexpr std::uintmax_t kHugePageBytes = std::uintmax_t{2} << 20;
 #if defined(__GLIBC__) && defined(__linux__)
-constexpr std::uintptr_t kHugePage = std::uintptr_t{2} << 20;
+constexpr std::uintptr_t kHugePage = kHugePageBytes;
 constexpr std::uintmax_t kMostReserved = std::uintmax_t{1} << 30;
 constexpr std::size_t kGrowingBlock = std::size_t{1} << 20;
 constexpr int kUsualPad = 128 << 10;
@@ -84,7 +85,9 @@ void reserveHugeHeapFor(const InputPlan& plan) {
 }
 
 void reserveHugeHeapForBytes(std::uintmax_t inputBytes) {
-    if (inputBytes >= kHugeHeapFrom) reserve(inputBytes * kHeapPerByte);
+    // One huge page more than the estimate: wherever the heap starts, a
+    // whole aligned page then lies inside the reservation.
+    if (inputBytes >= kHugeHeapFrom) reserve(inputBytes * kHeapPerByte + kHugePageBytes);
 }
 
 void reserveHugeHeapForServer() {
