@@ -79,9 +79,12 @@ void startBlocksAt(Address top, Address boundary) {
     spacer = std::malloc(boundary - top - kWord);
 }
 
+// Where the first block goes.
+enum class Start { OnHugePage, Anywhere };
+
 // Where glibc cuts blocks otherwise than assumed here, only the pages
 // differ: the check runs the same.
-void reserve(std::uintmax_t heapBytes) {
+void reserve(std::uintmax_t heapBytes, Start start) {
     // Room for the estimate from the first huge page boundary on, wherever
     // the heap's top begins.
     const int pad = static_cast<int>(std::min(heapBytes, kMostReserved) + 2 * kHugePage);
@@ -105,10 +108,11 @@ void reserve(std::uintmax_t heapBytes) {
     const Address first = alignUp(at + kGrowingBlock + kSmallestBlock);
     if (alignDown(end) < first + kHugePage) return;
     madvise(reinterpret_cast<void*>(first), alignDown(end) - first, MADV_HUGEPAGE);
-    startBlocksAt(at - 2 * kWord, first);
+    if (start == Start::OnHugePage) startBlocksAt(at - 2 * kWord, first);
 }
 #else
-void reserve(std::uintmax_t) {}
+enum class Start { OnHugePage, Anywhere };
+void reserve(std::uintmax_t, Start) {}
 #endif
 
 }  // namespace
@@ -118,11 +122,13 @@ void reserveHugeHeapFor(const InputPlan& plan) {
 }
 
 void reserveHugeHeapForBytes(std::uintmax_t inputBytes) {
-    if (inputBytes >= kHugeHeapFrom) reserve(inputBytes * kHeapPerByte);
+    if (inputBytes >= kHugeHeapFrom) reserve(inputBytes * kHeapPerByte, Start::OnHugePage);
 }
 
 void reserveHugeHeapForServer() {
-    reserve(kServerHeap);
+    // Small documents, the common case, stay on small pages below the first
+    // boundary: a huge page would be resident at once.
+    reserve(kServerHeap, Start::Anywhere);
 }
 
 }  // namespace OrvexConfigValidate::Tool
