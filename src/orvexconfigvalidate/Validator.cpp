@@ -74,13 +74,11 @@ class ValidatorCore {
     // document actually changed.
     std::shared_ptr<const SchemaSet> keepReplacements(const DirectorySnapshot& snapshot) {
         const std::lock_guard<std::mutex> lock(keptMutex);
-        const SchemaSet::Documents& current =
-            kept ? kept->documents() : SchemaSet::embeddedDocuments();
-        SchemaSet::Documents merged = current;
+        SchemaSet::Documents merged = kept ? kept->documents() : SchemaSet::embeddedDocuments();
         bool changed = false;
         for (std::size_t row = 0; row < kEmbeddedSchemaCount; ++row) {
             if (!snapshot.replaced[row]) continue;
-            const auto& document = snapshot.schemas->documents()[row];
+            const auto document = snapshot.schemas->documents()[row];
             if (merged[row] != document) {
                 merged[row] = document;
                 changed = true;

@@ -47,6 +47,12 @@ const std::shared_ptr<const nlohmann::json>& SchemaSet::document(std::size_t ind
     return docs[index] ? docs[index] : embeddedDocument(index);
 }
 
+SchemaSet::Documents SchemaSet::documents() const {
+    Documents all;
+    for (std::size_t i = 0; i < kEmbeddedSchemaCount; ++i) all[i] = document(i);
+    return all;
+}
+
 namespace {
 
 const std::shared_ptr<const nlohmann::json>& metaSchema() {

@@ -37,8 +37,8 @@ class SchemaSet {
     // One parsed embedded document.
     static const std::shared_ptr<const nlohmann::json>& embeddedDocument(std::size_t index);
 
-    // The slots as given (empty: the embedded document of the row).
-    const Documents& documents() const { return docs; }
+    // The documents of every row (an empty slot's parsed now).
+    Documents documents() const;
 
     // The document that a URI names: the draft-07 meta-schema, or the schema
     // id of the URI's last path segment (host and directories ignored).
