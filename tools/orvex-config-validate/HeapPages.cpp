@@ -45,6 +45,8 @@ constexpr std::uintmax_t kHeapPerByte = 11;
 // The language server cannot know what it will be sent: room for the
 // documents of a 30 MB file, of which only what it touches becomes resident.
 constexpr std::uintmax_t kServerHeap = std::uintmax_t{320} << 20;
+// Where the first block after a reservation goes.
+enum class Start { OnHugePage, Anywhere };
 #if defined(__GLIBC__) && defined(__linux__)
 constexpr std::uintmax_t kHugePage = std::uintmax_t{2} << 20;
 constexpr std::uintmax_t kMostReserved = std::uintmax_t{1} << 30;
@@ -79,9 +81,6 @@ void startBlocksAt(Address top, Address boundary) {
     spacer = std::malloc(boundary - top - kWord);
 }
 
-// Where the first block goes.
-enum class Start { OnHugePage, Anywhere };
-
 // Where glibc cuts blocks otherwise than assumed here, only the pages
 // differ: the check runs the same.
 void reserve(std::uintmax_t heapBytes, Start start) {
@@ -111,7 +110,6 @@ void reserve(std::uintmax_t heapBytes, Start start) {
     if (start == Start::OnHugePage) startBlocksAt(at - 2 * kWord, first);
 }
 #else
-enum class Start { OnHugePage, Anywhere };
 void reserve(std::uintmax_t, Start) {}
 #endif
 
