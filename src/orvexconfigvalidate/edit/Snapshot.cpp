@@ -60,7 +60,8 @@ const LineTable& Snapshot::lines() const {
 
 const Configuration* Snapshot::configuration() const {
     std::call_once(impl->modelOnce, [this] {
-        if (!impl->schemaId.empty() && parsed().ok()) {
+        // The check's own model when it handed it over.
+        if (!impl->model && !impl->schemaId.empty() && parsed().ok()) {
             impl->model = std::make_unique<Configuration>(impl->schemaId, parsed().document());
         }
     });
