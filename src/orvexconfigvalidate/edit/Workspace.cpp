@@ -57,6 +57,7 @@ struct Workspace::Impl {
     }
 
     void setText(OpenDocument& document, std::string text, std::int64_t version);
+    void letGoOfVersionBefore(OpenDocument& document);
     bool sameCheck(const std::string& key, const OpenDocument& document,
                    const CheckPlan& plan) const;
     ParsedText parseOf(OpenDocument& document);
@@ -83,6 +84,23 @@ struct Workspace::Impl {
 void Workspace::Impl::setText(OpenDocument& document, std::string text, std::int64_t version) {
     document.text = std::make_shared<const std::string>(std::move(text));
     document.version = version;
+}
+
+// A large text's checked version goes at its next edit, carried or not:
+// its document is taken over by the carry and its parse's index let go of
+// before the edited text is made, so that the two texts are not held with
+// both. Only when no one else holds the snapshot.
+void Workspace::Impl::letGoOfVersionBefore(OpenDocument& document) {
+    if (!document.carry || !document.carry->borrows() || !document.latest ||
+        document.latest.use_count() != 1 || document.text->size() < options.carryFrom) {
+        return;
+    }
+    Snapshot::Impl& before = stateOf(*document.latest);
+    if (before.version != document.version || !before.parse) return;
+    IncrementalCheck& carry = *document.carry;
+    carry.adopt(std::move(before.parse->document()),
+                carry.borrowsModel() ? std::move(before.model) : nullptr);
+    before.parse.reset();
 }
 
 bool Workspace::Impl::sameCheck(const std::string& key, const OpenDocument& document,
@@ -350,11 +368,19 @@ bool Workspace::edit(const std::string& key, const std::vector<TextEdit>& edits,
     const std::lock_guard<std::mutex> lock(impl->mutex);
     OpenDocument* document = impl->find(key);
     if (document == nullptr) return false;
-    std::string text = *document->text;
+    std::size_t size = document->text->size();
+    std::size_t room = size;
     for (const TextEdit& edit : edits) {
-        if (edit.offset > text.size() || edit.length > text.size() - edit.offset) return false;
-        text.replace(edit.offset, edit.length, edit.newText);
+        if (edit.offset > size || edit.length > size - edit.offset) return false;
+        size = size - edit.length + edit.newText.size();
+        room = std::max(room, size);
     }
+    impl->letGoOfVersionBefore(*document);
+    // Made once at its largest: a replace past the capacity would double it.
+    std::string text;
+    text.reserve(room);
+    text = *document->text;
+    for (const TextEdit& edit : edits) text.replace(edit.offset, edit.length, edit.newText);
     impl->setText(*document, std::move(text), version);
     return true;
 }
