@@ -290,11 +290,39 @@ void Server::didOpen(nlohmann::json& params) {
 
 void Server::didChange(nlohmann::json& params) {
     const std::string uri = uriOf(params);
+    if (std::optional<TextEdit> edit = rangedEdit(uri, params)) {
+        workspace->edit(uri, {std::move(*edit)},
+                        versionOf(member(params, "textDocument", "params")));
+        publish(checker->refresh(uri));
+        return;
+    }
     std::optional<std::string> changed = changedText(uri, params);
     if (!changed) return;
     workspace->replace(uri, std::move(*changed),
                        versionOf(member(params, "textDocument", "params")));
     publish(checker->refresh(uri));
+}
+
+// One ranged change of the text last checked, in bytes: the workspace makes
+// the new text itself, after letting go of what the version before no
+// longer needs. Anything else goes through changedText.
+std::optional<TextEdit> Server::rangedEdit(const std::string& uri, nlohmann::json& params) {
+    const auto changes = params.find("contentChanges");
+    if (changes == params.end() || !changes->is_array() || changes->size() != 1) return {};
+    nlohmann::json& change = changes->front();
+    if (!change.is_object() || !change.contains("range") || !change.contains("text") ||
+        !change["text"].is_string()) {
+        return {};
+    }
+    const std::shared_ptr<const std::string> current = workspace->text(uri);
+    const std::shared_ptr<const Snapshot> checked = workspace->snapshot(uri);
+    if (!current || !checked || &checked->text() != current.get()) return {};
+    const TextPositions& known = positions.of(checked);
+    const nlohmann::json& range = change["range"];
+    const std::size_t begin = known.offsetOf(positionIn(member(range, "start", "range"), "start"));
+    const std::size_t end = known.offsetOf(positionIn(member(range, "end", "range"), "end"));
+    if (end < begin) throw badParams("a change range ends before it starts");
+    return TextEdit{begin, end - begin, takeStringMember(change, "text", "contentChanges[]")};
 }
 
 std::optional<std::string> Server::changedText(const std::string& uri, nlohmann::json& params) {

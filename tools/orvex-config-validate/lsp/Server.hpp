@@ -53,6 +53,7 @@ class Server {
     void didChange(nlohmann::json& params);
     // The text after the changes of a didChange; nothing when none changes it.
     std::optional<std::string> changedText(const std::string& uri, nlohmann::json& params);
+    std::optional<TextEdit> rangedEdit(const std::string& uri, nlohmann::json& params);
     void didSave(const nlohmann::json& params);
     void didClose(const nlohmann::json& params);
     void didChangeWatchedFiles(const nlohmann::json& params);
