@@ -95,7 +95,8 @@ void reserve(std::uintmax_t heapBytes, Start start) {
     mallopt(M_TRIM_THRESHOLD, pad + 2 * static_cast<int>(kGrowingBlock));
     mallopt(M_TOP_PAD, pad);
     void* const block = std::malloc(kGrowingBlock);
-    const auto end = reinterpret_cast<Address>(sbrk(0));
+    char* const top = static_cast<char*>(sbrk(0));
+    const auto end = reinterpret_cast<Address>(top);
     // Growths past the estimate take only what they need.
     mallopt(M_TOP_PAD, kUsualPad);
     if (block == nullptr) return;
@@ -106,7 +107,9 @@ void reserve(std::uintmax_t heapBytes, Start start) {
     std::free(block);
     const Address first = alignUp(at + kGrowingBlock + kSmallestBlock);
     if (alignDown(end) < first + kHugePage) return;
-    madvise(reinterpret_cast<void*>(first), alignDown(end) - first, MADV_HUGEPAGE);
+    // The advice's start is reached from the heap's top as a pointer, not
+    // made from a number.
+    madvise(top - (end - first), alignDown(end) - first, MADV_HUGEPAGE);
     if (start == Start::OnHugePage) startBlocksAt(at - 2 * kWord, first);
 }
 #else
