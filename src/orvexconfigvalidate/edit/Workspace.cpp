@@ -39,6 +39,13 @@ struct Checked {
     KeptModel kept;
 };
 
+// The carry takes over a version's document, and its model when the carry
+// reads the check's own: only for a version no one else holds.
+void adoptVersion(IncrementalCheck& carry, Snapshot::Impl& before) {
+    carry.adopt(std::move(before.parse->document()),
+                carry.borrowsModel() ? std::move(before.model) : nullptr);
+}
+
 }  // namespace
 
 struct Workspace::Impl {
@@ -97,9 +104,7 @@ void Workspace::Impl::letGoOfVersionBefore(OpenDocument& document) {
     }
     Snapshot::Impl& before = stateOf(*document.latest);
     if (before.version != document.version || !before.parse) return;
-    IncrementalCheck& carry = *document.carry;
-    carry.adopt(std::move(before.parse->document()),
-                carry.borrowsModel() ? std::move(before.model) : nullptr);
+    adoptVersion(*document.carry, before);
     before.parse.reset();
 }
 
@@ -216,8 +221,7 @@ std::shared_ptr<Snapshot> Workspace::Impl::carryEdit(const std::string& key, Ope
         // The version before is let go of now: its document becomes the
         // next one's, unless someone still reads it.
         if (document.latest.use_count() == 1) {
-            carry.adopt(std::move(before.parse->document()),
-                        carry.borrowsModel() ? std::move(before.model) : nullptr);
+            adoptVersion(carry, before);
             adopted = true;
             // A large text's version before goes whether or not the edit is
             // carried (the whole check lets go of it too). What remains of
