@@ -81,9 +81,10 @@ Deployment checkDeployment(const std::string& serverFile, const DeploymentOption
 Deployment checkDeployment(const Validator& validator, const std::string& serverFile,
                            const DeploymentOptions& options);
 
-// The text of a document open in an editor, by path, or nothing when it is
-// not open (the file on disk is read then).
-using OpenBuffers = std::function<std::optional<std::string>(const std::string& path)>;
+// The text of a document open in an editor, by path, or null when it is not
+// open (the file on disk is read then). Shared, not copied: the index reads
+// only the size of a bridges text.
+using OpenBuffers = std::function<std::shared_ptr<const std::string>(const std::string& path)>;
 
 struct DeploymentIndexOptions {
     // Larger files are not read (a server file larger than this names

@@ -136,26 +136,16 @@ class JsonView {
     }
     friend bool operator!=(const JsonView& a, const JsonView& b) noexcept { return !(a == b); }
 
+    // A table over nlohmann's type order (null, object, array, string,
+    // boolean, integer, unsigned, float, binary, discarded): no branch on
+    // the hot path of every check.
     static JsonKind kindOf(const nlohmann::json& value) noexcept {
-        using Type = nlohmann::json::value_t;
-        switch (value.type()) {
-            case Type::boolean:
-                return JsonKind::Boolean;
-            case Type::number_integer:
-                return JsonKind::Integer;
-            case Type::number_unsigned:
-                return JsonKind::Unsigned;
-            case Type::number_float:
-                return JsonKind::Float;
-            case Type::string:
-                return JsonKind::String;
-            case Type::array:
-                return JsonKind::Array;
-            case Type::object:
-                return JsonKind::Object;
-            default:
-                return JsonKind::Null;
-        }
+        static constexpr JsonKind kKinds[] = {
+            JsonKind::Null,    JsonKind::Object,  JsonKind::Array,    JsonKind::String,
+            JsonKind::Boolean, JsonKind::Integer, JsonKind::Unsigned, JsonKind::Float,
+            JsonKind::Null,    JsonKind::Null};
+        const auto type = static_cast<std::uint8_t>(value.type());
+        return type < sizeof kKinds ? kKinds[type] : JsonKind::Null;
     }
 
   private:

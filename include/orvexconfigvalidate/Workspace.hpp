@@ -37,11 +37,13 @@ class Snapshot {
     // The schema it was checked against; "" when none applies.
     const std::string& schemaId() const;
     // The text parsed with positions: the check's own parse, or made on
-    // first use when the check carried an edit instead of reading the text.
+    // first use when the check carried an edit instead of reading the text
+    // (or the workspace took the parse over for the next version).
     const ParsedText& parsed() const;
     const LineTable& lines() const;
-    // The text read as a configuration of schemaId(); null when it does not
-    // parse or no schema applies.
+    // The text read as a configuration of schemaId(): the model the check's
+    // rules read, or made on first use; null when the text does not parse
+    // or no schema applies.
     const Configuration* configuration() const;
     // The check's result with fixes. A pair's result holds both files'
     // issues: this document's are those of source().

@@ -3,12 +3,12 @@
 #include <exception>
 
 #include "engine/CompiledSchema.hpp"
+#include "semantic/SemanticRules.hpp"
 
 namespace OrvexConfigValidate {
 
-void validateAgainstSchema(const SchemaSet& schemas, const std::string& schemaId,
-                           const nlohmann::json& document, ValidationResult& result,
-                           const ValidateOptions& options) {
+void validateAgainstSchema(const SchemaSet& schemas, const std::string& schemaId, JsonView document,
+                           ValidationResult& result, const ValidateOptions& options) {
     const auto index = catalogIndex(schemaId);
     if (!index) {
         result.addIssue(Severity::Error, "/", IssueCode::kUnknownSchema,
@@ -28,6 +28,12 @@ void validateAgainstSchema(const SchemaSet& schemas, const std::string& schemaId
         // Only exhaustion gets here; the issues found so far stay.
         result.addIssue(Severity::Error, "/", IssueCode::kSchemaEngine, failure.what());
     }
+}
+
+void validateView(const SchemaSet& schemas, const std::string& schemaId, JsonView document,
+                  ValidationResult& result, const ValidateOptions& options) {
+    validateAgainstSchema(schemas, schemaId, document, result, options);
+    applySemanticRules(schemaId, document, result, options);
 }
 
 }  // namespace OrvexConfigValidate

@@ -5,6 +5,7 @@
 #include <functional>
 #include <string>
 
+#include "KeptModel.hpp"
 #include "Verdict.hpp"
 #include "json/Locator.hpp"
 #include "json/ParsedTextAccess.hpp"
@@ -187,6 +188,17 @@ ValidationResult Validator::validateText(const std::string& schemaId, std::strin
     ValidationResult result = validateText(schemaId, parsed, options);
     addFixes(result, parsed, text, 0);
     return result;
+}
+
+ValidationResult validateTextKeepingModel(const Validator& validator, const std::string& schemaId,
+                                          ParsedText& parsed, const ValidateOptions& options,
+                                          KeptModel& kept) {
+    const ValidateFunction keeping = [&validator, &kept](const std::string& id,
+                                                         const Json& document,
+                                                         const ValidateOptions& chosen) {
+        return validateKeepingModel(validator, id, document, chosen, kept);
+    };
+    return validateOne(keeping, schemaId, parsed, options, 0);
 }
 
 ValidationResult Validator::validateTextPair(std::string_view serverText,

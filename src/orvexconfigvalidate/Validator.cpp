@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "DefaultValidator.hpp"
+#include "KeptModel.hpp"
 #include "SchemaStage.hpp"
 #include "Verdict.hpp"
 #include "engine/SchemaQuery.hpp"
@@ -24,7 +25,7 @@ class ValidatorCore {
     ValidatorCore(std::string dir, bool keeps) : ownDir(std::move(dir)), keepsReplacements(keeps) {}
 
     ValidationResult validate(const std::string& schemaId, const nlohmann::json& document,
-                              const ValidateOptions& options) {
+                              const ValidateOptions& options, KeptModel* model = nullptr) {
         ValidationResult result;
         result.keepAtMost = options.maxIssues;
         result.envelope = schemaId == kEnvelopeSchemaId;
@@ -36,7 +37,7 @@ class ValidatorCore {
         // Held for the whole call: a concurrent change of the directory
         // never reaches a call that has started.
         const std::shared_ptr<const SchemaSet> schemas = schemasFor(options);
-        judge(*schemas, schemaId, document, result, options);
+        judge(*schemas, schemaId, document, result, options, model);
         if (options.strict) {
             keepRenamesThatAddNoIssue(document, result, [&](const nlohmann::json& renamed) {
                 ValidationResult again;
@@ -50,9 +51,16 @@ class ValidatorCore {
 
     static void judge(const SchemaSet& schemas, const std::string& schemaId,
                       const nlohmann::json& document, ValidationResult& result,
-                      const ValidateOptions& options) {
+                      const ValidateOptions& options, KeptModel* model = nullptr) {
+        if (model == nullptr) {
+            validateView(schemas, schemaId, document, result, options);
+            return;
+        }
         validateAgainstSchema(schemas, schemaId, document, result, options);
-        applySemanticRules(schemaId, document, result, options);
+        model->model = std::make_unique<Configuration>(schemaId, document);
+        const std::size_t before = result.issues.size();
+        applySemanticRules(*model->model, result, options);
+        model->ruleIssues = result.issues.size() - before;
     }
 
     std::shared_ptr<const SchemaSet> schemasFor(const ValidateOptions& options) {
@@ -74,13 +82,11 @@ class ValidatorCore {
     // document actually changed.
     std::shared_ptr<const SchemaSet> keepReplacements(const DirectorySnapshot& snapshot) {
         const std::lock_guard<std::mutex> lock(keptMutex);
-        const SchemaSet::Documents& current =
-            kept ? kept->documents() : SchemaSet::embeddedDocuments();
-        SchemaSet::Documents merged = current;
+        SchemaSet::Documents merged = kept ? kept->documents() : SchemaSet::embeddedDocuments();
         bool changed = false;
         for (std::size_t row = 0; row < kEmbeddedSchemaCount; ++row) {
             if (!snapshot.replaced[row]) continue;
-            const auto& document = snapshot.schemas->documents()[row];
+            const auto document = snapshot.schemas->documents()[row];
             if (merged[row] != document) {
                 merged[row] = document;
                 changed = true;
@@ -106,6 +112,11 @@ struct Validator::State {
 };
 
 struct ValidatorAccess {
+    static ValidationResult validate(const Validator& validator, const std::string& schemaId,
+                                     const nlohmann::json& document, const ValidateOptions& options,
+                                     KeptModel& kept) {
+        return validator.state->core.validate(schemaId, document, options, &kept);
+    }
     static Validator remembering() {
         Validator validator;
         validator.state = std::make_shared<Validator::State>(std::string(), true);
@@ -133,6 +144,12 @@ SchemaPlaceInfo Validator::describeSchemaAt(const std::string& schemaId,
     const SchemaCompilation& compilation = schemas->compiled(*index);
     if (!compilation.schema) return {};
     return describeSchemaPlace(*compilation.schema, *tokens);
+}
+
+ValidationResult validateKeepingModel(const Validator& validator, const std::string& schemaId,
+                                      const nlohmann::json& document,
+                                      const ValidateOptions& options, KeptModel& kept) {
+    return ValidatorAccess::validate(validator, schemaId, document, options, kept);
 }
 
 const Validator& defaultValidator() {

@@ -45,36 +45,75 @@ constexpr std::uintmax_t kHeapPerByte = 11;
 // The language server cannot know what it will be sent: room for the
 // documents of a 30 MB file, of which only what it touches becomes resident.
 constexpr std::uintmax_t kServerHeap = std::uintmax_t{320} << 20;
+// Where the first block after a reservation goes.
+enum class Start { OnHugePage, Anywhere };
 #if defined(__GLIBC__) && defined(__linux__)
-constexpr std::uintptr_t kHugePage = std::uintptr_t{2} << 20;
+constexpr std::uintmax_t kHugePage = std::uintmax_t{2} << 20;
 constexpr std::uintmax_t kMostReserved = std::uintmax_t{1} << 30;
 constexpr std::size_t kGrowingBlock = std::size_t{1} << 20;
 constexpr int kUsualPad = 128 << 10;
+// A block's header: glibc's size words before it.
+constexpr std::size_t kWord = sizeof(std::size_t);
+constexpr std::size_t kSmallestBlock = 4 * kWord;
+// The spacer below the huge pages; kept, and reachable from here so that
+// leak checkers do not count it. Volatile, or the compiler drops a block
+// that nothing reads.
+void* volatile spacer = nullptr;
 
-void reserve(std::uintmax_t heapBytes) {
-    const int pad = static_cast<int>(std::min<std::uintmax_t>(
-        std::min(heapBytes, kMostReserved), static_cast<std::uintmax_t>(INT_MAX)));
+// Addresses as numbers: the block that grows the heap is freed before its
+// place is used to find the top's.
+using Address = std::uintptr_t;
+
+Address alignUp(Address at) {
+    return (at + kHugePage - 1) / kHugePage * kHugePage;
+}
+
+Address alignDown(Address at) {
+    return at / kHugePage * kHugePage;
+}
+
+// Blocks are cut from the heap's free top upwards, and the top begins below
+// the first huge page boundary: a spacer block, of which only its header is
+// ever written, lifts the next block to the boundary, so that the document
+// does not begin on up to 2 MiB of small pages.
+void startBlocksAt(Address top, Address boundary) {
+    if (top >= boundary || boundary - top < kSmallestBlock) return;
+    spacer = std::malloc(boundary - top - kWord);
+}
+
+// Where glibc cuts blocks otherwise than assumed here, only the pages
+// differ: the check runs the same.
+void reserve(std::uintmax_t heapBytes, Start start) {
+    // Room for the estimate from the first huge page boundary on, wherever
+    // the heap's top begins.
+    const int pad = static_cast<int>(std::min(heapBytes, kMostReserved) + 2 * kHugePage);
     // Large blocks (the text, the position index) come from the heap too,
     // so the reserved range serves them.
     mallopt(M_MMAP_MAX, 0);
-    // The next growth of the heap takes the whole estimate, and freeing
+    // The next growth of the heap takes the whole reservation, and freeing
     // never hands it back before the process ends.
-    mallopt(M_TRIM_THRESHOLD, pad);
+    mallopt(M_TRIM_THRESHOLD, pad + 2 * static_cast<int>(kGrowingBlock));
     mallopt(M_TOP_PAD, pad);
-    char* const start = static_cast<char*>(sbrk(0));
     void* const block = std::malloc(kGrowingBlock);
-    std::free(block);
-    char* const end = static_cast<char*>(sbrk(0));
+    char* const top = static_cast<char*>(sbrk(0));
+    const auto end = reinterpret_cast<Address>(top);
     // Growths past the estimate take only what they need.
     mallopt(M_TOP_PAD, kUsualPad);
-    const std::uintptr_t misaligned = reinterpret_cast<std::uintptr_t>(start) % kHugePage;
-    char* const first = start + (misaligned == 0 ? 0 : kHugePage - misaligned);
-    if (block == nullptr || end <= first + kHugePage) return;
-    // Advice only: the check runs the same without it.
-    madvise(first, static_cast<std::size_t>(end - first), MADV_HUGEPAGE);
+    if (block == nullptr) return;
+    // The block was cut from the top's beginning, and freed it is the top
+    // again. Growing wrote a header past it, before the advice: the huge
+    // pages begin beyond.
+    const auto at = reinterpret_cast<Address>(block);
+    std::free(block);
+    const Address first = alignUp(at + kGrowingBlock + kSmallestBlock);
+    if (alignDown(end) < first + kHugePage) return;
+    // The advice's start is reached from the heap's top as a pointer, not
+    // made from a number.
+    madvise(top - (end - first), alignDown(end) - first, MADV_HUGEPAGE);
+    if (start == Start::OnHugePage) startBlocksAt(at - 2 * kWord, first);
 }
 #else
-void reserve(std::uintmax_t) {}
+void reserve(std::uintmax_t, Start) {}
 #endif
 
 }  // namespace
@@ -84,11 +123,13 @@ void reserveHugeHeapFor(const InputPlan& plan) {
 }
 
 void reserveHugeHeapForBytes(std::uintmax_t inputBytes) {
-    if (inputBytes >= kHugeHeapFrom) reserve(inputBytes * kHeapPerByte);
+    if (inputBytes >= kHugeHeapFrom) reserve(inputBytes * kHeapPerByte, Start::OnHugePage);
 }
 
 void reserveHugeHeapForServer() {
-    reserve(kServerHeap);
+    // Small documents, the common case, stay on small pages below the first
+    // boundary: a huge page would be resident at once.
+    reserve(kServerHeap, Start::Anywhere);
 }
 
 }  // namespace OrvexConfigValidate::Tool

@@ -65,12 +65,10 @@ bool IncrementalCheck::applies(const ValidateOptions& options, bool paired) {
     return options.schemaDir.empty() && !(paired && options.strict);
 }
 
-bool IncrementalCheck::remember(const ParsedText& parsed, const std::string& newText,
-                                const ValidationResult& result, int newSource,
+bool IncrementalCheck::remember(const Lent& check, const ValidationResult& result, int newSource,
                                 const std::string& newServerText, const ValidateOptions& options) {
     forget();
-    // The text itself is read by the edits only.
-    static_cast<void>(newText);
+    const ParsedText& parsed = *check.parsed;
     if (!parsed.ok() || !parsed.document().is_object()) return false;
     if (!readSpans(parsed)) return false;
     elementIssues.clear();
@@ -91,10 +89,18 @@ bool IncrementalCheck::remember(const ParsedText& parsed, const std::string& new
     lent = &parsed.document();
     serverText = newServerText;
     source = newSource;
-    // Every other issue must be one the rule pass gives again.
-    ParsedText server = parseText(serverText);
-    if (!serverText.empty() && !server.ok()) return false;
-    serverSettings = serverText.empty() ? nlohmann::json() : std::move(server.document());
+    // Every other issue must be one the rule pass gives again: the check's
+    // own pass counted them; a pair's pass read the two files as one, so
+    // the pass over the bridges document is run here.
+    if (check.model != nullptr && serverText.empty()) {
+        lentModel = check.model;
+        model.reset();
+        if (check.ruleIssues != others) return false;
+        valid = true;
+        return true;
+    }
+    if (!serverText.empty() && check.server == nullptr) return false;
+    serverSettings = serverText.empty() ? nlohmann::json() : *check.server;
     readModel();
     try {
         if (semanticIssues(options).size() != others) return false;
@@ -105,21 +111,31 @@ bool IncrementalCheck::remember(const ParsedText& parsed, const std::string& new
     return true;
 }
 
-void IncrementalCheck::adopt(nlohmann::json&& lentDocument) {
+void IncrementalCheck::adopt(nlohmann::json&& lentDocument,
+                             std::unique_ptr<Configuration> lentOwnModel) {
     document = std::move(lentDocument);
     lent = nullptr;
+    if (lentModel != nullptr) {
+        // The same model the check lent, now owned with its document.
+        model = std::move(lentOwnModel);
+        modelIsChecks = model.get() == lentModel;
+        lentModel = nullptr;
+        if (!modelIsChecks) readModel();
+    }
 }
 
 void IncrementalCheck::adoptCopy() {
     document = *lent;
     lent = nullptr;
+    lentModel = nullptr;
     readModel();
 }
 
-nlohmann::json IncrementalCheck::release() {
+std::pair<nlohmann::json, std::unique_ptr<Configuration>> IncrementalCheck::release() {
+    std::unique_ptr<Configuration> checks = modelIsChecks ? std::move(model) : nullptr;
     model.reset();
     forget();
-    return std::exchange(document, nlohmann::json());
+    return {std::exchange(document, nlohmann::json()), std::move(checks)};
 }
 
 bool IncrementalCheck::readSpans(const ParsedText& parsed) {
@@ -141,16 +157,17 @@ bool IncrementalCheck::readSpans(const ParsedText& parsed) {
 
 void IncrementalCheck::readModel() {
     model.reset();
+    modelIsChecks = false;
     if (serverText.empty()) {
-        model.emplace(kBridgesSchemaId, current());
+        model = std::make_unique<Configuration>(kBridgesSchemaId, current());
     } else {
-        model.emplace(Configuration::ofPair(serverSettings, current()));
+        model = std::make_unique<Configuration>(Configuration::ofPair(serverSettings, current()));
     }
 }
 
 std::vector<Issue> IncrementalCheck::semanticIssues(const ValidateOptions& options) const {
     ValidationResult result;
-    applySemanticRules(*model, result, options);
+    applySemanticRules(currentModel(), result, options);
     return std::move(result.issues);
 }
 
@@ -218,6 +235,8 @@ std::optional<std::vector<Issue>> IncrementalCheck::update(const std::string& te
         return a.location.offset < b.location.offset;
     });
     elementIssues = *kept;
+    // The model is of the new text now, no longer the check's.
+    modelIsChecks = false;
 
     std::vector<Issue> issues = std::move(*kept);
     std::vector<Issue> rules;

@@ -12,9 +12,11 @@
 #pragma once
 
 #include <cstddef>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include <nlohmann/json.hpp>
@@ -36,28 +38,43 @@ class IncrementalCheck {
     // embedded schemas say what one element's issues depend on.
     static bool applies(const ValidateOptions& options, bool paired);
 
+    // What the full check of a bridges text lends: its parse, and the
+    // model its rule pass read with the number of issues that pass gave
+    // (none for a pair, whose pass read the two files as one); the server
+    // document it was paired with (null alone).
+    struct Lent {
+        const ParsedText* parsed = nullptr;
+        const Configuration* model = nullptr;
+        std::size_t ruleIssues = 0;
+        const nlohmann::json* server = nullptr;
+    };
     // Takes over the full check of a bridges text: the issues of `result`
     // whose source is `source`, and the server text it was paired with (""
-    // alone). The parse the result was made from is lent: its document is
-    // read where it stands until the first update, which needs it taken
-    // (adopt) or copied (adoptCopy). False when the result holds issues
-    // that an edit could not carry; nothing is kept then.
-    bool remember(const ParsedText& parsed, const std::string& text, const ValidationResult& result,
-                  int source, const std::string& serverText, const ValidateOptions& options);
+    // alone). The parse and the model are read where they stand until the
+    // first update, which needs them taken (adopt) or copied (adoptCopy).
+    // False when the result holds issues that an edit could not carry;
+    // nothing is kept then.
+    bool remember(const Lent& check, const ValidationResult& result, int source,
+                  const std::string& serverText, const ValidateOptions& options);
     void forget() {
         valid = false;
         lent = nullptr;
+        lentModel = nullptr;
     }
     // Whether the document remembered is still the lent one.
     bool borrows() const { return valid && lent != nullptr; }
-    // The lent document itself, moved out of its parse: the model's views
-    // stay where they point, as a moved value keeps its members.
-    void adopt(nlohmann::json&& lentDocument);
+    // Whether the model remembered is the check's own, lent.
+    bool borrowsModel() const { return borrows() && lentModel != nullptr; }
+    // The lent document itself, moved out of its parse, and the lent model
+    // when it was lent (borrowsModel): the model's views stay where they
+    // point, as a moved value keeps its members.
+    void adopt(nlohmann::json&& lentDocument, std::unique_ptr<Configuration> lentOwnModel);
     // A copy of the lent document, for a parse that others still read.
     void adoptCopy();
     // Gives the document back and forgets it: an adopted document whose
-    // edit could not be carried returns to its parse.
-    nlohmann::json release();
+    // edit could not be carried returns to its parse, with the check's own
+    // model when that was adopted (else null).
+    std::pair<nlohmann::json, std::unique_ptr<Configuration>> release();
 
     // The issues of the new text, or nothing when the edit cannot be carried
     // this way (the caller then checks the whole text). `previousText` is
@@ -98,6 +115,7 @@ class IncrementalCheck {
 
     // The document remembered, lent or owned.
     const nlohmann::json& current() const { return lent != nullptr ? *lent : document; }
+    const Configuration& currentModel() const { return lentModel != nullptr ? *lentModel : *model; }
     std::vector<Issue> semanticIssues(const ValidateOptions& options) const;
     void readModel();
     TextLocation locate(const std::string& pointer, const std::string& text) const;
@@ -143,7 +161,11 @@ class IncrementalCheck {
     const nlohmann::json* lent = nullptr;
     nlohmann::json document;
     nlohmann::json serverSettings;  // null alone
-    std::optional<Configuration> model;
+    // The model of the document: the check's, lent until the first update
+    // and then adopted, or one read here (a pair, a copied document).
+    const Configuration* lentModel = nullptr;
+    std::unique_ptr<Configuration> model;
+    bool modelIsChecks = false;
     std::vector<Span> groups;
     std::vector<Span> bridges;
     // The arrays themselves, brackets included; none when absent.

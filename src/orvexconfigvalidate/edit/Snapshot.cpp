@@ -2,6 +2,8 @@
 
 #include "edit/SnapshotState.hpp"
 
+#include <mutex>
+
 namespace OrvexConfigValidate {
 
 // Built by the workspace only, through makeSnapshot.
@@ -47,9 +49,8 @@ bool Snapshot::carried() const {
 }
 
 const ParsedText& Snapshot::parsed() const {
-    std::call_once(impl->parseOnce, [this] {
-        if (!impl->parse) impl->parse.emplace(parseText(*impl->text));
-    });
+    const std::lock_guard<std::mutex> lock(impl->parseMutex);
+    if (!impl->parse) impl->parse.emplace(parseText(*impl->text));
     return *impl->parse;
 }
 
@@ -59,11 +60,11 @@ const LineTable& Snapshot::lines() const {
 }
 
 const Configuration* Snapshot::configuration() const {
-    std::call_once(impl->modelOnce, [this] {
-        if (!impl->schemaId.empty() && parsed().ok()) {
-            impl->model = std::make_unique<Configuration>(impl->schemaId, parsed().document());
-        }
-    });
+    const std::lock_guard<std::mutex> lock(impl->modelMutex);
+    // The check's own model when it handed it over.
+    if (!impl->model && !impl->schemaId.empty() && parsed().ok()) {
+        impl->model = std::make_unique<Configuration>(impl->schemaId, parsed().document());
+    }
     return impl->model.get();
 }
 

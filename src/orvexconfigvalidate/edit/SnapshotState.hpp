@@ -30,12 +30,13 @@ struct Snapshot::Impl {
     std::shared_ptr<const Snapshot> lastGood;
 
     // Made by the check, or on first use. The workspace may take the
-    // document out of a snapshot only it still holds.
-    mutable std::once_flag parseOnce;
+    // document and the model out of a snapshot only it still holds (the
+    // version before an edit); one handed out after that reads them anew.
+    mutable std::mutex parseMutex;
     mutable std::optional<ParsedText> parse;
     mutable std::once_flag linesOnce;
     mutable std::optional<LineTable> lines;
-    mutable std::once_flag modelOnce;
+    mutable std::mutex modelMutex;
     mutable std::unique_ptr<Configuration> model;
 };
 

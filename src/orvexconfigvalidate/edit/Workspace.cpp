@@ -6,6 +6,7 @@
 #include <optional>
 #include <utility>
 
+#include "KeptModel.hpp"
 #include "edit/IncrementalCheck.hpp"
 #include "edit/SnapshotState.hpp"
 
@@ -34,7 +35,16 @@ struct Checked {
     std::optional<ParsedText> own;
     std::optional<ParsedText> partner;
     bool paired = false;
+    // The model the rule pass read of a text checked alone.
+    KeptModel kept;
 };
+
+// The carry takes over a version's document, and its model when the carry
+// reads the check's own: only for a version no one else holds.
+void adoptVersion(IncrementalCheck& carry, Snapshot::Impl& before) {
+    carry.adopt(std::move(before.parse->document()),
+                carry.borrowsModel() ? std::move(before.model) : nullptr);
+}
 
 }  // namespace
 
@@ -54,6 +64,7 @@ struct Workspace::Impl {
     }
 
     void setText(OpenDocument& document, std::string text, std::int64_t version);
+    void letGoOfVersionBefore(OpenDocument& document);
     bool sameCheck(const std::string& key, const OpenDocument& document,
                    const CheckPlan& plan) const;
     ParsedText parseOf(OpenDocument& document);
@@ -64,7 +75,7 @@ struct Workspace::Impl {
                                          const std::string& schemaId, Checked& checked,
                                          bool ownHalf);
     void rememberCarry(OpenDocument& document, const Snapshot& snapshot,
-                       const std::string& serverText);
+                       const std::string& serverText, const IncrementalCheck::Lent& lent);
     std::vector<std::shared_ptr<const Snapshot>> check(const std::string& key,
                                                        const CheckPlan& plan);
     std::vector<std::shared_ptr<const Snapshot>> checkWholeText(
@@ -80,6 +91,21 @@ struct Workspace::Impl {
 void Workspace::Impl::setText(OpenDocument& document, std::string text, std::int64_t version) {
     document.text = std::make_shared<const std::string>(std::move(text));
     document.version = version;
+}
+
+// A large text's checked version goes at its next edit, carried or not:
+// its document is taken over by the carry and its parse's index let go of
+// before the edited text is made, so that the two texts are not held with
+// both. Only when no one else holds the snapshot.
+void Workspace::Impl::letGoOfVersionBefore(OpenDocument& document) {
+    if (!document.carry || !document.carry->borrows() || !document.latest ||
+        document.latest.use_count() != 1 || document.text->size() < options.carryFrom) {
+        return;
+    }
+    Snapshot::Impl& before = stateOf(*document.latest);
+    if (before.version != document.version || !before.parse) return;
+    adoptVersion(*document.carry, before);
+    before.parse.reset();
 }
 
 bool Workspace::Impl::sameCheck(const std::string& key, const OpenDocument& document,
@@ -134,7 +160,8 @@ Checked Workspace::Impl::checkWhole(OpenDocument& document, const CheckPlan& pla
             return checked;
         }
     }
-    ValidationResult result = validator.validateText(plan.schemaId, *checked.own, validate);
+    ValidationResult result =
+        validateTextKeepingModel(validator, plan.schemaId, *checked.own, validate, checked.kept);
     addFixes(result, *checked.own, *document.text, 0);
     checked.result = std::make_shared<const ValidationResult>(std::move(result));
     return checked;
@@ -158,12 +185,15 @@ std::shared_ptr<Snapshot> Workspace::Impl::snapshotOf(const std::string& key,
             state.lastGood = before.parse && before.parse->ok() ? document.latest : before.lastGood;
         }
         state.parse = std::move(parse);
+        // The model the check read, over this very parse.
+        if (ownHalf && !checked.paired) state.model = std::move(checked.kept.model);
     }
     return made;
 }
 
 void Workspace::Impl::rememberCarry(OpenDocument& document, const Snapshot& snapshot,
-                                    const std::string& serverText) {
+                                    const std::string& serverText,
+                                    const IncrementalCheck::Lent& lent) {
     document.carry.reset();
     const ValidationResult& result = snapshot.result();
     // Edits are carried over a complete result only.
@@ -172,8 +202,9 @@ void Workspace::Impl::rememberCarry(OpenDocument& document, const Snapshot& snap
         return;
     }
     auto carry = std::make_unique<IncrementalCheck>();
-    if (carry->remember(snapshot.parsed(), snapshot.text(), result, snapshot.source(), serverText,
-                        options.validate)) {
+    IncrementalCheck::Lent check = lent;
+    check.parsed = &snapshot.parsed();
+    if (carry->remember(check, result, snapshot.source(), serverText, options.validate)) {
         document.carry = std::move(carry);
     }
 }
@@ -190,7 +221,7 @@ std::shared_ptr<Snapshot> Workspace::Impl::carryEdit(const std::string& key, Ope
         // The version before is let go of now: its document becomes the
         // next one's, unless someone still reads it.
         if (document.latest.use_count() == 1) {
-            carry.adopt(std::move(before.parse->document()));
+            adoptVersion(carry, before);
             adopted = true;
             // A large text's version before goes whether or not the edit is
             // carried (the whole check lets go of it too). What remains of
@@ -213,7 +244,11 @@ std::shared_ptr<Snapshot> Workspace::Impl::carryEdit(const std::string& key, Ope
         throw;
     }
     if (!issues) {
-        if (adopted && before.parse) before.parse->document() = carry.release();
+        if (adopted && before.parse) {
+            auto [given, model] = carry.release();
+            before.parse->document() = std::move(given);
+            before.model = std::move(model);
+        }
         document.carry.reset();
         return nullptr;
     }
@@ -285,7 +320,11 @@ std::vector<std::shared_ptr<const Snapshot>> Workspace::Impl::checkWholeText(
     }
     document.latest = own;
     if (plan.schemaId == kBridgesSchemaId) {
-        rememberCarry(document, *own, checked.paired ? serverText : std::string());
+        IncrementalCheck::Lent lent;
+        lent.model = state.model.get();
+        lent.ruleIssues = checked.kept.ruleIssues;
+        if (checked.paired) lent.server = &checked.partner->document();
+        rememberCarry(document, *own, checked.paired ? serverText : std::string(), lent);
     }
     std::vector<std::shared_ptr<const Snapshot>> out{own};
     if (!checked.paired || partnerDocument == nullptr) return out;
@@ -310,7 +349,12 @@ std::shared_ptr<const Snapshot> Workspace::Impl::partnerSnapshot(const std::stri
     otherState.partnerIsServer = !partnerIsServer;
     partnerDocument.carry.reset();
     partnerDocument.latest = other;
-    if (!partnerIsServer) rememberCarry(partnerDocument, *other, *document.text);
+    if (!partnerIsServer) {
+        // The server is the text checked: its snapshot holds the parse.
+        IncrementalCheck::Lent lent;
+        lent.server = &stateOf(*document.latest).parse->document();
+        rememberCarry(partnerDocument, *other, *document.text, lent);
+    }
     return other;
 }
 
@@ -328,11 +372,19 @@ bool Workspace::edit(const std::string& key, const std::vector<TextEdit>& edits,
     const std::lock_guard<std::mutex> lock(impl->mutex);
     OpenDocument* document = impl->find(key);
     if (document == nullptr) return false;
-    std::string text = *document->text;
+    std::size_t size = document->text->size();
+    std::size_t room = size;
     for (const TextEdit& edit : edits) {
-        if (edit.offset > text.size() || edit.length > text.size() - edit.offset) return false;
-        text.replace(edit.offset, edit.length, edit.newText);
+        if (edit.offset > size || edit.length > size - edit.offset) return false;
+        size = size - edit.length + edit.newText.size();
+        room = std::max(room, size);
     }
+    impl->letGoOfVersionBefore(*document);
+    // Made once at its largest: a replace past the capacity would double it.
+    std::string text;
+    text.reserve(room);
+    text = *document->text;
+    for (const TextEdit& edit : edits) text.replace(edit.offset, edit.length, edit.newText);
     impl->setText(*document, std::move(text), version);
     return true;
 }

@@ -57,20 +57,20 @@ struct DeploymentIndex::Impl {
     std::vector<std::string> skippedLinks;
     std::vector<FolderProblem> unreadableFolders;
 
-    std::optional<std::string> openText(const std::string& path) const {
-        if (!options.openBuffers) return std::nullopt;
+    std::shared_ptr<const std::string> openText(const std::string& path) const {
+        if (!options.openBuffers) return nullptr;
         return options.openBuffers(path);
     }
 
     FileText readText(const std::string& path) const {
-        if (std::optional<std::string> open = openText(path)) return {std::move(open), ""};
+        if (const auto open = openText(path)) return {std::string(*open), ""};
         return readConfigurationFile(path, options.maxFileSize);
     }
 
     // Open, or a file on disk (whatever its kind: the reader refuses a FIFO
     // or a device when it comes to it, without waiting).
     std::optional<std::uint64_t> presentSize(const std::string& path) const {
-        if (const std::optional<std::string> open = openText(path)) return open->size();
+        if (const auto open = openText(path)) return open->size();
         std::error_code ec;
         const fs::file_status status = fs::status(path, ec);
         if (ec || !fs::exists(status) || fs::is_directory(status)) return std::nullopt;
@@ -317,7 +317,7 @@ void DeploymentIndex::setServerFile(const std::string& path, bool isServer) {
 }
 
 FileText DeploymentIndex::read(const std::string& path) {
-    if (std::optional<std::string> open = impl_->openText(path)) return {std::move(open), ""};
+    if (const auto open = impl_->openText(path)) return {std::string(*open), ""};
     const auto known = impl_->servers.find(pathKey(path));
     if (known != impl_->servers.end() && known->second.kept) {
         FileText text{std::move(known->second.kept), ""};

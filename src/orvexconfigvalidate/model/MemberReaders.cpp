@@ -4,6 +4,10 @@
 
 namespace OrvexConfigValidate {
 
+const nlohmann::json* findMember(const nlohmann::json& value, std::string_view key) {
+    return JsonView(value).member(key).json();
+}
+
 std::int32_t getIntOr(JsonView value, std::string_view key, std::int32_t fallback) {
     const JsonView member = value.member(key);
     if (!member) return fallback;

@@ -9,11 +9,10 @@
 
 namespace OrvexConfigValidate {
 
-// The member `key` of an object value; absent when the value is not an
-// object or lacks the key.
-inline JsonView findMember(JsonView value, std::string_view key) {
-    return value.member(key);
-}
+// The member `key` of a nlohmann object value; nullptr when the value is
+// not an object or lacks the key. Never inserts. (A view's member() is the
+// same for any document.)
+const nlohmann::json* findMember(const nlohmann::json& value, std::string_view key);
 
 // An integral number member (2.0 counts) truncated to its low 32 bits;
 // `fallback` for anything else.

@@ -35,7 +35,7 @@ class EffectiveBuilder {
     std::int32_t readInt(nlohmann::json& object, int source, const std::string& pointer,
                          const char* key, std::int32_t fallback) {
         const std::int32_t value = getIntOr(object, key, fallback);
-        const nlohmann::json* written = findMember(object, key).json();
+        const nlohmann::json* written = findMember(object, key);
         if (written == nullptr || !written->is_number_integer()) {
             note(written == nullptr ? EffectiveValue::Reason::Absent
                                     : EffectiveValue::Reason::Mistyped,
@@ -47,7 +47,7 @@ class EffectiveBuilder {
 
     void force(nlohmann::json& object, const std::string& pointer, const char* key,
                std::int32_t value, const char* code) {
-        const nlohmann::json* written = findMember(object, key).json();
+        const nlohmann::json* written = findMember(object, key);
         note(EffectiveValue::Reason::Forced, 1, member(pointer, key), written, value, code);
         object[key] = value;
     }
@@ -118,7 +118,7 @@ void effectiveBridges(nlohmann::json& bridges, std::int32_t mode, EffectiveBuild
     for (std::size_t i = 0; i < list->size(); ++i) {
         nlohmann::json& bridge = (*list)[i];
         if (!bridge.is_object()) continue;
-        const nlohmann::json* enabled = findMember(bridge, "enabled").json();
+        const nlohmann::json* enabled = findMember(bridge, "enabled");
         if (enabled != nullptr && enabled->is_boolean()) continue;
         const bool value = isBridgeEnabled(bridge);
         builder.note(

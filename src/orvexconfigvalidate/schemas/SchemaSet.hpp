@@ -23,17 +23,22 @@ class SchemaSet {
   public:
     using Documents = std::array<std::shared_ptr<const nlohmann::json>, kEmbeddedSchemaCount>;
 
-    // Every slot must hold a document.
+    // A slot left empty holds the embedded document of its row, parsed when
+    // a call first needs it.
     explicit SchemaSet(Documents documents);
     SchemaSet(const SchemaSet&) = delete;
     SchemaSet& operator=(const SchemaSet&) = delete;
 
-    // The embedded catalog: parsed and compiled once per process.
+    // The embedded catalog: each document parsed and compiled once per
+    // process, when a call first needs it.
     static const std::shared_ptr<const SchemaSet>& embedded();
     // The parsed embedded documents, in catalog order.
     static const Documents& embeddedDocuments();
+    // One parsed embedded document.
+    static const std::shared_ptr<const nlohmann::json>& embeddedDocument(std::size_t index);
 
-    const Documents& documents() const { return docs; }
+    // The documents of every row (an empty slot's parsed now).
+    Documents documents() const;
 
     // The document that a URI names: the draft-07 meta-schema, or the schema
     // id of the URI's last path segment (host and directories ignored).
@@ -45,6 +50,8 @@ class SchemaSet {
     const SchemaCompilation& compiled(std::size_t index) const;
 
   private:
+    const std::shared_ptr<const nlohmann::json>& document(std::size_t index) const;
+
     Documents docs;
     mutable std::array<std::once_flag, kEmbeddedSchemaCount> once;
     mutable std::array<SchemaCompilation, kEmbeddedSchemaCount> compilations;

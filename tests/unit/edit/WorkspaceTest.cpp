@@ -407,6 +407,39 @@ TEST_F(WorkspaceCarryTest, ASnapshotStillReadIsNotChangedByLaterVersions) {
     EXPECT_EQ(workspace->carriedVersions(), 2U);
 }
 
+// A ranged edit lets go of the version before (its document and model go to
+// the carry, its index is freed) before the edited text is made. That
+// version, asked for before the next check after its parse and model were
+// read once, still reads its own text; the edit is carried as any other.
+TEST_F(WorkspaceCarryTest, AVersionLetGoOfAtARangedEditStillReadsItsOwnText) {
+    for (const bool paired : {false, true}) {
+        serverText = paired ? generateServerConfiguration(2) : "";
+        text = generateBridgingConfiguration(30);
+        start();
+        ASSERT_NE(workspace->snapshot(key)->configuration(), nullptr);
+        for (const auto& [from, to] :
+             {std::pair<std::string, std::string>{"\"port\": 7443", "\"port\": -7443"},
+              {"\"name\": \"Talk group 3\"", "\"name\": 3"}}) {
+            const std::size_t at = text.find(from);
+            ASSERT_NE(at, std::string::npos);
+            ASSERT_TRUE(workspace->edit(key, {{at, from.size(), to}}, ++version));
+            const auto before = workspace->snapshot(key);
+            ASSERT_EQ(before->version(), version - 1);
+            EXPECT_EQ(before->text(), text);
+            EXPECT_TRUE(before->parsed().document() == parseText(text).document());
+            ASSERT_NE(before->configuration(), nullptr);
+            EXPECT_EQ(before->configuration()->groups()[3].name, "Talk group 3");
+            const std::string edited = replaced(text, from, to);
+            const auto made = workspace->check(key, plan()).front();
+            EXPECT_TRUE(made->carried()) << from;
+            EXPECT_EQ(made->text(), edited);
+            EXPECT_EQ(summary(made->result().issues, source()),
+                      summary(full(edited).issues, source()));
+            text = edited;
+        }
+    }
+}
+
 // An open server file and an open bridges file: one check makes both
 // snapshots, which share its result; the same version under the same plan
 // is not checked again, and a new version of the partner is.

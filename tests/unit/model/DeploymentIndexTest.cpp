@@ -128,10 +128,11 @@ TEST(DeploymentIndex, RefreshingOnePathGivesThePlanOfANewWalk) {
     scratch.write("s/conf/bridges.json", kBridges);
     std::map<std::string, std::string> buffers;
     DeploymentIndexOptions options;
-    options.openBuffers = [&buffers](const std::string& path) -> std::optional<std::string> {
+    options.openBuffers =
+        [&buffers](const std::string& path) -> std::shared_ptr<const std::string> {
         const auto open = buffers.find(same(path));
-        if (open == buffers.end()) return std::nullopt;
-        return open->second;
+        if (open == buffers.end()) return nullptr;
+        return std::make_shared<const std::string>(open->second);
     };
     DeploymentIndex index(root, options);
     struct Step {

@@ -25,12 +25,12 @@ DeploymentIndexOptions indexOptions(const Workspace& workspace, bool walk) {
     options.maxFileSize = FrameDecoder::kDefaultMaxBody;
     options.walk = walk;
     // Open buffers before the disk.
-    options.openBuffers = [&workspace](const std::string& path) -> std::optional<std::string> {
+    options.openBuffers = [&workspace](const std::string& path) {
         for (const std::string& key : workspace.keys()) {
             if (pathFromUri(key) != path) continue;
-            if (auto text = workspace.text(key)) return *text;
+            if (auto text = workspace.text(key)) return text;
         }
-        return std::nullopt;
+        return std::shared_ptr<const std::string>();
     };
     return options;
 }

@@ -38,6 +38,13 @@ Outgoing publicationMessage(const std::string& uri, std::optional<std::int64_t> 
     return Outgoing::encoded(std::move(message));
 }
 
+// A ranged change's start and end, as the client wrote them.
+std::pair<Position, Position> rangeOf(nlohmann::json& change) {
+    const nlohmann::json& range = change["range"];
+    return {positionIn(member(range, "start", "range"), "start"),
+            positionIn(member(range, "end", "range"), "end")};
+}
+
 }  // namespace
 
 Server::Server(Sender sender, std::string toolVersion, CheckSettings settings)
@@ -290,11 +297,45 @@ void Server::didOpen(nlohmann::json& params) {
 
 void Server::didChange(nlohmann::json& params) {
     const std::string uri = uriOf(params);
+    if (std::optional<TextEdit> edit = rangedEdit(uri, params)) {
+        workspace->edit(uri, {std::move(*edit)},
+                        versionOf(member(params, "textDocument", "params")));
+        publish(checker->refresh(uri));
+        return;
+    }
     std::optional<std::string> changed = changedText(uri, params);
     if (!changed) return;
     workspace->replace(uri, std::move(*changed),
                        versionOf(member(params, "textDocument", "params")));
     publish(checker->refresh(uri));
+}
+
+// One ranged change of the text last checked, in bytes: the workspace makes
+// the new text itself, after letting go of what the version before no
+// longer needs. Anything else goes through changedText.
+std::optional<TextEdit> Server::rangedEdit(const std::string& uri, nlohmann::json& params) {
+    const auto changes = params.find("contentChanges");
+    if (changes == params.end() || !changes->is_array() || changes->size() != 1) return {};
+    nlohmann::json& change = changes->front();
+    if (!change.is_object() || !change.contains("range") || !change.contains("text") ||
+        !change["text"].is_string()) {
+        return {};
+    }
+    const std::shared_ptr<const std::string> current = workspace->text(uri);
+    const TextPositions* known = current ? positionsOf(uri, *current) : nullptr;
+    if (known == nullptr) return {};
+    const auto [start, finish] = rangeOf(change);
+    const std::size_t begin = known->offsetOf(start);
+    const std::size_t end = known->offsetOf(finish);
+    if (end < begin) throw badParams("a change range ends before it starts");
+    return TextEdit{begin, end - begin, takeStringMember(change, "text", "contentChanges[]")};
+}
+
+// The positions of the current text, when the last check was of it.
+const TextPositions* Server::positionsOf(const std::string& uri, const std::string& current) {
+    const std::shared_ptr<const Snapshot> checked = workspace->snapshot(uri);
+    if (!checked || &checked->text() != &current) return nullptr;
+    return &positions.of(checked);
 }
 
 std::optional<std::string> Server::changedText(const std::string& uri, nlohmann::json& params) {
@@ -304,11 +345,7 @@ std::optional<std::string> Server::changedText(const std::string& uri, nlohmann:
     if (!current) throw badParams("'" + uri + "' is not open");
     nlohmann::json& changes = member(params, "contentChanges", "params");
     if (!changes.is_array()) throw badParams("params.contentChanges must be an array");
-    // The positions of the text, when the last check was of it.
-    const TextPositions* known = nullptr;
-    if (const std::shared_ptr<const Snapshot> checked = workspace->snapshot(uri)) {
-        if (&checked->text() == current.get()) known = &positions.of(checked);
-    }
+    const TextPositions* known = positionsOf(uri, *current);
     // Ranged changes go through pieces, as one message may carry
     // thousands; a whole text replaces everything before it.
     ChangedText text(*current, ChangedText::kPieceBytes, known);
@@ -318,9 +355,8 @@ std::optional<std::string> Server::changedText(const std::string& uri, nlohmann:
             text.replaceAll(std::move(replacement));
             continue;
         }
-        const nlohmann::json& range = change["range"];
-        if (!text.replace(positionIn(member(range, "start", "range"), "start"),
-                          positionIn(member(range, "end", "range"), "end"), replacement)) {
+        const auto [start, end] = rangeOf(change);
+        if (!text.replace(start, end, replacement)) {
             throw badParams("a change range ends before it starts");
         }
     }

@@ -53,6 +53,8 @@ class Server {
     void didChange(nlohmann::json& params);
     // The text after the changes of a didChange; nothing when none changes it.
     std::optional<std::string> changedText(const std::string& uri, nlohmann::json& params);
+    std::optional<TextEdit> rangedEdit(const std::string& uri, nlohmann::json& params);
+    const TextPositions* positionsOf(const std::string& uri, const std::string& current);
     void didSave(const nlohmann::json& params);
     void didClose(const nlohmann::json& params);
     void didChangeWatchedFiles(const nlohmann::json& params);
