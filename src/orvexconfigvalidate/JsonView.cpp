@@ -112,15 +112,15 @@ std::size_t JsonView::leanSize() const noexcept {
 }
 JsonView JsonView::leanMember(std::string_view name) const noexcept {
     const std::uint32_t node = document().member(node_, name);
-    return node == LeanDocument::kNoNode ? JsonView() : JsonView(document(), node);
+    return node == LeanDocument::kNoNode ? JsonView() : document().view(node);
 }
 JsonView JsonView::leanElement(std::size_t i) const noexcept {
     const std::uint32_t node = document().element(node_, i);
-    return node == LeanDocument::kNoNode ? JsonView() : JsonView(document(), node);
+    return node == LeanDocument::kNoNode ? JsonView() : document().view(node);
 }
 JsonView::Member JsonView::leanMemberAt(std::size_t rank) const noexcept {
     const std::uint32_t node = document().memberAt(node_, rank);
-    return Member(document().memberName(node), JsonView(document(), node));
+    return Member(document().memberName(node), document().view(node));
 }
 
 }  // namespace OrvexConfigValidate

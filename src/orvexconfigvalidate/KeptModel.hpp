@@ -25,6 +25,12 @@ ValidationResult validateKeepingModel(const Validator& validator, const std::str
                                       const nlohmann::json& document,
                                       const ValidateOptions& options, KeptModel& kept);
 
+// Validator::validate on a view (a lean document's root, say); with a
+// `kept`, the model of the document judged is kept there.
+ValidationResult validateViewWith(const Validator& validator, const std::string& schemaId,
+                                  JsonView document, const ValidateOptions& options,
+                                  KeptModel* kept);
+
 // Validator::validateText of a parse, keeping the model of its document.
 ValidationResult validateTextKeepingModel(const Validator& validator, const std::string& schemaId,
                                           ParsedText& parsed, const ValidateOptions& options,

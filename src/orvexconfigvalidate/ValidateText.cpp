@@ -19,12 +19,13 @@ namespace {
 using Json = nlohmann::json;
 using TextParts = ParsedTextAccess::Impl;
 using ValidateFunction =
-    std::function<ValidationResult(const std::string&, const Json&, const ValidateOptions&)>;
+    std::function<ValidationResult(const std::string&, JsonView, const ValidateOptions&)>;
 
 // Where in one text the issues of one document lie.
 class TextPlaces {
   public:
-    explicit TextPlaces(const TextParts& text) : locator_(text.index, text.document, true) {}
+    explicit TextPlaces(const ParsedText& parsed)
+        : locator_(ParsedTextAccess::locatorOf(parsed, true)) {}
 
     void place(Issue& issue) {
         issue.location = locator_.locate(issue.pointer);
@@ -60,16 +61,25 @@ ValidationResult unparsable(const TextParts& text, int source, const ValidateOpt
     return result;
 }
 
+// A text read lean is judged on its lean document, which gives numbers as
+// written itself; any other on its document, with the numbers the reader
+// noted.
+ValidationResult judgeOne(const ValidateFunction& validate, const std::string& schemaId,
+                          ParsedText& parsed, const ValidateOptions& options) {
+    if (const LeanDocument* lean = ParsedTextAccess::parts(parsed).leanOnly()) {
+        return validate(schemaId, JsonView(*lean, LeanDocument::root()), options);
+    }
+    TextParts& text = ParsedTextAccess::of(parsed);
+    const WrittenNumbersInUse numbers(text.numbers, text.document, text.document);
+    return validate(schemaId, text.document, options);
+}
+
 ValidationResult validateOne(const ValidateFunction& validate, const std::string& schemaId,
                              ParsedText& parsed, const ValidateOptions& options, int source) {
-    TextParts& text = ParsedTextAccess::of(parsed);
+    TextParts& text = ParsedTextAccess::parts(parsed);
     if (!text.ok) return unparsable(text, source, options);
-    ValidationResult result;
-    {
-        const WrittenNumbersInUse numbers(text.numbers, text.document, text.document);
-        result = validate(schemaId, text.document, options);
-    }
-    TextPlaces places(text);
+    ValidationResult result = judgeOne(validate, schemaId, parsed, options);
+    TextPlaces places(parsed);
     for (Issue& issue : result.issues) {
         issue.source = source;
         places.place(issue);
@@ -118,10 +128,30 @@ int splitEnvelopePointer(std::string& pointer) {
     return 0;
 }
 
-ValidationResult validatePair(const ValidateFunction& validate, ParsedText& server,
-                              ParsedText& bridges, const ValidateOptions& options) {
+// Both texts judged as one envelope: over their lean documents when both
+// were read lean, else over their documents lent to one.
+ValidationResult judgePair(const ValidateFunction& validate, ParsedText& server,
+                           ParsedText& bridges, const ValidateOptions& options) {
+    const LeanDocument* leanServer = ParsedTextAccess::parts(server).leanOnly();
+    const LeanDocument* leanBridges = ParsedTextAccess::parts(bridges).leanOnly();
+    if (leanServer != nullptr && leanBridges != nullptr) {
+        const LeanEnvelope envelope(*leanServer, *leanBridges);
+        return validate(kEnvelopeSchemaId, envelope.root(), options);
+    }
     TextParts& serverText = ParsedTextAccess::of(server);
     TextParts& bridgesText = ParsedTextAccess::of(bridges);
+    const Envelope envelope(serverText.document, bridgesText.document);
+    const WrittenNumbersInUse serverNumbers(serverText.numbers, serverText.document,
+                                            envelope.get()["server"]);
+    const WrittenNumbersInUse bridgesNumbers(bridgesText.numbers, bridgesText.document,
+                                             envelope.get()["bridges"]);
+    return validate(kEnvelopeSchemaId, envelope.get(), options);
+}
+
+ValidationResult validatePair(const ValidateFunction& validate, ParsedText& server,
+                              ParsedText& bridges, const ValidateOptions& options) {
+    TextParts& serverText = ParsedTextAccess::parts(server);
+    TextParts& bridgesText = ParsedTextAccess::parts(bridges);
     if (!serverText.ok || !bridgesText.ok) {
         // What can be read is still judged, on its own.
         ValidationResult first =
@@ -139,17 +169,9 @@ ValidationResult validatePair(const ValidateFunction& validate, ParsedText& serv
         first.ok = false;
         return first;
     }
-    ValidationResult result;
-    {
-        const Envelope envelope(serverText.document, bridgesText.document);
-        const WrittenNumbersInUse serverNumbers(serverText.numbers, serverText.document,
-                                                envelope.get()["server"]);
-        const WrittenNumbersInUse bridgesNumbers(bridgesText.numbers, bridgesText.document,
-                                                 envelope.get()["bridges"]);
-        result = validate("Obs", envelope.get(), options);
-    }
-    TextPlaces serverPlaces(serverText);
-    TextPlaces bridgesPlaces(bridgesText);
+    ValidationResult result = judgePair(validate, server, bridges, options);
+    TextPlaces serverPlaces(server);
+    TextPlaces bridgesPlaces(bridges);
     // Pointers are the texts' own from here.
     result.envelope = false;
     for (Issue& issue : result.issues) {
@@ -164,9 +186,9 @@ ValidationResult validatePair(const ValidateFunction& validate, ParsedText& serv
 }
 
 ValidateFunction memberValidate(const Validator& validator) {
-    return [&validator](const std::string& schemaId, const Json& document,
+    return [&validator](const std::string& schemaId, JsonView document,
                         const ValidateOptions& options) {
-        return validator.validate(schemaId, document, options);
+        return validateViewWith(validator, schemaId, document, options, nullptr);
     };
 }
 
@@ -184,7 +206,7 @@ ValidationResult Validator::validateTextPair(ParsedText& server, ParsedText& bri
 
 ValidationResult Validator::validateText(const std::string& schemaId, std::string_view text,
                                          const ValidateOptions& options) const {
-    ParsedText parsed = parseText(text);
+    ParsedText parsed = parseTextLeanOver(text);
     ValidationResult result = validateText(schemaId, parsed, options);
     addFixes(result, parsed, text, 0);
     return result;
@@ -193,10 +215,9 @@ ValidationResult Validator::validateText(const std::string& schemaId, std::strin
 ValidationResult validateTextKeepingModel(const Validator& validator, const std::string& schemaId,
                                           ParsedText& parsed, const ValidateOptions& options,
                                           KeptModel& kept) {
-    const ValidateFunction keeping = [&validator, &kept](const std::string& id,
-                                                         const Json& document,
+    const ValidateFunction keeping = [&validator, &kept](const std::string& id, JsonView document,
                                                          const ValidateOptions& chosen) {
-        return validateKeepingModel(validator, id, document, chosen, kept);
+        return validateViewWith(validator, id, document, chosen, &kept);
     };
     return validateOne(keeping, schemaId, parsed, options, 0);
 }
@@ -204,8 +225,8 @@ ValidationResult validateTextKeepingModel(const Validator& validator, const std:
 ValidationResult Validator::validateTextPair(std::string_view serverText,
                                              std::string_view bridgesText,
                                              const ValidateOptions& options) const {
-    ParsedText server = parseText(serverText);
-    ParsedText bridges = parseText(bridgesText);
+    ParsedText server = parseTextLeanOver(serverText);
+    ParsedText bridges = parseTextLeanOver(bridgesText);
     ValidationResult result = validateTextPair(server, bridges, options);
     addFixes(result, server, serverText, 0);
     addFixes(result, bridges, bridgesText, 1);

@@ -24,7 +24,7 @@ class ValidatorCore {
   public:
     ValidatorCore(std::string dir, bool keeps) : ownDir(std::move(dir)), keepsReplacements(keeps) {}
 
-    ValidationResult validate(const std::string& schemaId, const nlohmann::json& document,
+    ValidationResult validate(const std::string& schemaId, JsonView document,
                               const ValidateOptions& options, KeptModel* model = nullptr) {
         ValidationResult result;
         result.keepAtMost = options.maxIssues;
@@ -49,9 +49,9 @@ class ValidatorCore {
         return result;
     }
 
-    static void judge(const SchemaSet& schemas, const std::string& schemaId,
-                      const nlohmann::json& document, ValidationResult& result,
-                      const ValidateOptions& options, KeptModel* model = nullptr) {
+    static void judge(const SchemaSet& schemas, const std::string& schemaId, JsonView document,
+                      ValidationResult& result, const ValidateOptions& options,
+                      KeptModel* model = nullptr) {
         if (model == nullptr) {
             validateView(schemas, schemaId, document, result, options);
             return;
@@ -113,9 +113,9 @@ struct Validator::State {
 
 struct ValidatorAccess {
     static ValidationResult validate(const Validator& validator, const std::string& schemaId,
-                                     const nlohmann::json& document, const ValidateOptions& options,
-                                     KeptModel& kept) {
-        return validator.state->core.validate(schemaId, document, options, &kept);
+                                     JsonView document, const ValidateOptions& options,
+                                     KeptModel* kept) {
+        return validator.state->core.validate(schemaId, document, options, kept);
     }
     static Validator remembering() {
         Validator validator;
@@ -149,6 +149,12 @@ SchemaPlaceInfo Validator::describeSchemaAt(const std::string& schemaId,
 ValidationResult validateKeepingModel(const Validator& validator, const std::string& schemaId,
                                       const nlohmann::json& document,
                                       const ValidateOptions& options, KeptModel& kept) {
+    return ValidatorAccess::validate(validator, schemaId, document, options, &kept);
+}
+
+ValidationResult validateViewWith(const Validator& validator, const std::string& schemaId,
+                                  JsonView document, const ValidateOptions& options,
+                                  KeptModel* kept) {
     return ValidatorAccess::validate(validator, schemaId, document, options, kept);
 }
 

@@ -3,7 +3,8 @@
 // without a document must give the same issues and hold the same values, it
 // must place every
 // value inside the text, name a value of the document at every offset and
-// find it again, and validateText must place every issue. Applying the safe
+// find it again, and validateText, which reads the text lean, must place
+// every issue and give what the check of the document gives. Applying the safe
 // fixes of a strict check, of the text alone and beside a server whose mode
 // forces the groups, must leave JSON and add no issue.
 #include <cstddef>
@@ -41,6 +42,29 @@ void requireFixesKeepJson(std::string_view text,
         }
     }
     require(parseText(applySafeFixes(text, issues, source).text).ok());
+}
+
+// validateText reads a string lean; its result, fixes included, must be
+// that of the check of the text's nlohmann document, alone and in a pair.
+void requireLeanCheckAsDocument(std::string_view text) {
+    using namespace OrvexConfigValidate;
+    ValidateOptions strict;
+    strict.strict = true;
+    for (const ValidateOptions& options : {ValidateOptions{}, strict}) {
+        ParsedText parsed = parseText(text);
+        ValidationResult expected = validateText("BridgingConfiguration", parsed, options);
+        addFixes(expected, parsed, text, 0);
+        require(LeanCompare::describeResult(validateText("BridgingConfiguration", text, options)) ==
+                LeanCompare::describeResult(expected));
+        const std::string_view server = R"({"mode": 2})";
+        ParsedText serverParsed = parseText(server);
+        ParsedText again = parseText(text);
+        ValidationResult pair = validateTextPair(serverParsed, again, options);
+        addFixes(pair, serverParsed, server, 0);
+        addFixes(pair, again, text, 1);
+        require(LeanCompare::describeResult(validateTextPair(server, text, options)) ==
+                LeanCompare::describeResult(pair));
+    }
 }
 
 }  // namespace
@@ -92,6 +116,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             require(parsed.pointerAt(place.offset) == pointer);
         }
     }
+    requireLeanCheckAsDocument(text);
     const auto result = validateText("BridgingConfiguration", text, ValidateOptions{});
     for (const Issue& issue : result.issues) {
         require(issue.location.known() && issue.location.offset <= size);

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include <nlohmann/json.hpp>
+#include <orvexconfigvalidate/Validation.hpp>
 
 #include "json/LeanDocument.hpp"
 
@@ -129,6 +130,36 @@ inline std::string difference(const Json& document, const LeanDocument& lean) {
         }
     }
     return {};
+}
+
+inline std::string describePlace(const TextLocation& at) {
+    return std::to_string(at.line) + ":" + std::to_string(at.column) + "@" +
+           std::to_string(at.offset) + "+" + std::to_string(at.length);
+}
+
+// Everything a check gives, issue by issue (fixes by their edits), so that
+// two checks of one text can be compared as strings.
+inline std::string describeResult(const ValidationResult& result) {
+    std::string out = std::string(result.ok ? "ok" : "not ok") + " omitted " +
+                      std::to_string(result.omitted.total()) + "/" +
+                      std::to_string(result.omittedInBridges.total()) + "\n";
+    for (const Issue& issue : result.issues) {
+        out += std::to_string(static_cast<int>(issue.severity)) + " " + issue.code + " [" +
+               issue.path + "] [" + issue.pointer + "] " + issue.message + " id=" + issue.id +
+               " hint=" + issue.hint + " source=" + std::to_string(issue.source) + " related=[" +
+               issue.relatedPointer + "] at " + describePlace(issue.location) + " related at " +
+               describePlace(issue.related) + " suggestion=" + issue.suggestion + "\n";
+        for (const auto& [name, value] : issue.suggestedMembers)
+            out += "  " + name + "=" + value + "\n";
+        for (const Fix& fix : issue.fixes) {
+            out += "  fix " + fix.title + (fix.safe ? " safe" : "") + "\n";
+            for (const TextEdit& edit : fix.edits) {
+                out += "    " + std::to_string(edit.offset) + "+" + std::to_string(edit.length) +
+                       " " + edit.newText + "\n";
+            }
+        }
+    }
+    return out;
 }
 
 }  // namespace LeanCompare

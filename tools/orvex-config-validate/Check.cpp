@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <exception>
 #include <map>
+#include <memory>
 #include <new>
 #include <optional>
 #include <string>
@@ -13,6 +14,7 @@
 
 #include <orvexconfigvalidate/Configuration.hpp>
 #include <orvexconfigvalidate/Deployment.hpp>
+#include <orvexconfigvalidate/LeanText.hpp>
 #include <orvexconfigvalidate/Text.hpp>
 
 namespace OrvexConfigValidate::Tool {
@@ -239,18 +241,21 @@ void runCheck(Report& report, const std::vector<std::size_t>& entries, const Che
     }
 }
 
+// Reads the input without building its document: the parse keeps the
+// input's buffer, which its lean document reads from, and takes it over.
+ParsedText readLean(LoadedInput& input) {
+    const auto buffer = std::make_shared<TextBuffer>(std::move(input.buffer));
+    const std::string_view text(buffer->data(), input.size);
+    ParsedText parsed = parseTextLean(text, buffer);
+    input.release();
+    return parsed;
+}
+
 Judged judgeUnit(Unit& unit, const CheckOptions& check, KeptDocuments& parsed) {
     const ValidateOptions options = boundedOptions(check, unit.inputs.size());
     for (LoadedInput* input : unit.inputs) {
-        if (check.countCharacters) {
-            parsed.push_back(parseText(input->text()));
-            continue;
-        }
-        // The text is not needed past parsing (every place is indexed), so
-        // what the reader has passed goes back to the system at once.
-        parsed.push_back(
-            parseText(input->text(), [input](std::size_t done) { input->discardBefore(done); }));
-        input->release();
+        // Columns in characters and fixes read the text again: it stays.
+        parsed.push_back(check.countCharacters ? parseText(input->text()) : readLean(*input));
     }
     Judged judged;
     judged.result = parsed.size() == 2 ? validateTextPair(parsed[0], parsed[1], options)

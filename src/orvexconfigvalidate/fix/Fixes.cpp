@@ -84,6 +84,11 @@ class WrittenMembers {
 
 void addFixes(ValidationResult& result, const ParsedText& parsed, std::string_view text,
               int source) {
+    // Only an issue that may have fixes makes a lean text read its document.
+    const auto wanted = [source](const Issue& issue) {
+        return issue.source == source && issue.fixes.empty() && mayHaveFixes(issue);
+    };
+    if (std::none_of(result.issues.begin(), result.issues.end(), wanted)) return;
     const ParsedTextAccess::Impl& parts = ParsedTextAccess::of(parsed);
     if (!parts.ok || parts.index.nodes.empty()) return;
     // A text that is not the one parsed gets no fixes.
@@ -91,7 +96,7 @@ void addFixes(ValidationResult& result, const ParsedText& parsed, std::string_vi
     Locator locator(parts.index, parts.document, true);
     FixSite site{text, parts.index, parts.document, locator};
     for (Issue& issue : result.issues) {
-        if (issue.source != source || !issue.fixes.empty() || !mayHaveFixes(issue)) continue;
+        if (!wanted(issue)) continue;
         issue.fixes = fixesFor(issue, issue.pointer, site);
     }
 }

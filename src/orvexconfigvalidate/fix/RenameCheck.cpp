@@ -46,10 +46,10 @@ bool rename(Json& document, const Issue& issue) {
 
 }  // namespace
 
-void keepRenamesThatAddNoIssue(const Json& document, ValidationResult& result,
+void keepRenamesThatAddNoIssue(JsonView document, ValidationResult& result,
                                const JudgeDocument& judge) {
     if (std::none_of(result.issues.begin(), result.issues.end(), isRename)) return;
-    Json renamed = document;
+    Json renamed = document.json() != nullptr ? *document.json() : document.toJson();
     for (const Issue& issue : result.issues) {
         if (isRename(issue)) rename(renamed, issue);
     }

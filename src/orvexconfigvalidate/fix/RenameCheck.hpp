@@ -4,6 +4,7 @@
 #include <functional>
 
 #include <nlohmann/json.hpp>
+#include <orvexconfigvalidate/JsonView.hpp>
 #include <orvexconfigvalidate/Validation.hpp>
 
 namespace OrvexConfigValidate {
@@ -18,7 +19,8 @@ using JudgeDocument = std::function<ValidationResult(const nlohmann::json&)>;
 // with every suggested rename made; when that finds an issue (by code,
 // pointer and severity) that the result does not hold, no rename is
 // suggested: a fix that would write one could make the verdict worse.
-void keepRenamesThatAddNoIssue(const nlohmann::json& document, ValidationResult& result,
+// Only then is the document copied (from a view of any kind).
+void keepRenamesThatAddNoIssue(JsonView document, ValidationResult& result,
                                const JudgeDocument& judge);
 
 }  // namespace OrvexConfigValidate

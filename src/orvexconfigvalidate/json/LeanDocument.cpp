@@ -203,4 +203,25 @@ std::uint32_t LeanDocument::nextElement(std::uint32_t container, std::uint32_t e
     return next < nodes.size() && nodes[next].start < nodes[container].end ? next : kNoNode;
 }
 
+void LeanDocument::graft(std::uint32_t node, const LeanDocument& other) {
+    grafts_.emplace_back(node, &other);
+}
+
+JsonView LeanDocument::graftedView(std::uint32_t node) const noexcept {
+    for (const auto& [at, other] : grafts_) {
+        if (at == node) return JsonView(*other, root());
+    }
+    return JsonView(*this, node);
+}
+
+LeanEnvelope::LeanEnvelope(const LeanDocument& server, const LeanDocument& bridges)
+    : text_(R"({"bridges":0,"server":0})") {
+    UnescapedStrings strings;
+    std::vector<Issue> issues;
+    readJsonLean(text_, index_, strings, issues, nullptr);
+    document_ = std::make_unique<LeanDocument>(text_, index_, std::move(strings));
+    document_->graft(document_->member(LeanDocument::root(), "server"), server);
+    document_->graft(document_->member(LeanDocument::root(), "bridges"), bridges);
+}
+
 }  // namespace OrvexConfigValidate

@@ -11,8 +11,10 @@
 #include <cstddef>
 #include <cstdint>
 #include <deque>
+#include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include <orvexconfigvalidate/JsonView.hpp>
@@ -70,7 +72,19 @@ class LeanDocument {
     std::uint32_t nextElement(std::uint32_t container, std::uint32_t element) const;
     std::uint32_t element(std::uint32_t node, std::size_t i) const;
 
+    // The view of a child node: a grafted node stands for the root of
+    // another lean document, so that a small document can hold large ones
+    // (two texts judged as one envelope) without copying them.
+    JsonView view(std::uint32_t node) const noexcept {
+        return grafts_.empty() ? JsonView(*this, node) : graftedView(node);
+    }
+    // The root of `other`, which must outlive this document, stands in for
+    // `node`.
+    void graft(std::uint32_t node, const LeanDocument& other);
+
   private:
+    JsonView graftedView(std::uint32_t node) const noexcept;
+
     struct Children {
         const std::uint32_t* begin;
         std::size_t size;
@@ -86,6 +100,24 @@ class LeanDocument {
     std::vector<std::uint32_t> containers_;  // container nodes, increasing
     std::vector<std::uint32_t> firstChild_;  // per container, into children_, and the end
     std::vector<std::uint32_t> children_;
+    std::vector<std::pair<std::uint32_t, const LeanDocument*>> grafts_;
+};
+
+// The envelope of a server text and its bridges text: an object whose
+// members "bridges" and "server" are the two lean documents' roots.
+class LeanEnvelope {
+  public:
+    LeanEnvelope(const LeanDocument& server, const LeanDocument& bridges);
+    LeanEnvelope(const LeanEnvelope&) = delete;
+    LeanEnvelope& operator=(const LeanEnvelope&) = delete;
+
+    JsonView root() const { return JsonView(*document_, LeanDocument::root()); }
+
+  private:
+    // The document's view of its text stays put: the text is never moved.
+    std::string text_;
+    TextIndex index_;
+    std::unique_ptr<LeanDocument> document_;
 };
 
 }  // namespace OrvexConfigValidate

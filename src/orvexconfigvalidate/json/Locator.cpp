@@ -2,6 +2,7 @@
 
 #include <iterator>
 
+#include "json/LeanDocument.hpp"
 #include "json/PointerText.hpp"
 
 namespace OrvexConfigValidate {
@@ -15,6 +16,8 @@ namespace {
 constexpr std::size_t kTabledFrom = 16;
 
 }  // namespace
+
+Locator::Locator(const LeanDocument& lean) : index_(lean.index()), lean_(&lean) {}
 
 const std::vector<std::uint32_t>& Locator::childrenOf(std::uint32_t container) {
     auto [it, added] = children_.try_emplace(container);
@@ -64,11 +67,31 @@ std::uint32_t Locator::memberNode(std::uint32_t container, const Members& member
     return kNone;
 }
 
-TextLocation Locator::locate(std::string_view pointer) {
-    if (index_.nodes.empty()) return {};
+TextLocation Locator::locateLean(std::string_view pointer) const {
     const auto tokens = splitPointer(pointer);
     std::uint32_t node = 0;
-    const nlohmann::json* value = &document_;
+    if (!tokens) return index_.of(index_.nodes[node]);
+    for (const std::string& token : *tokens) {
+        std::uint32_t next = kNone;
+        const JsonKind kind = lean_->kind(node);
+        if (kind == JsonKind::Object) {
+            next = lean_->member(node, token);
+        } else if (kind == JsonKind::Array) {
+            const auto position = arrayIndexOf(token);
+            if (position) next = lean_->element(node, *position);
+        }
+        if (next == kNone) break;
+        node = next;
+    }
+    return index_.of(index_.nodes[node]);
+}
+
+TextLocation Locator::locate(std::string_view pointer) {
+    if (index_.nodes.empty()) return {};
+    if (lean_ != nullptr) return locateLean(pointer);
+    const auto tokens = splitPointer(pointer);
+    std::uint32_t node = 0;
+    const nlohmann::json* value = document_;
     if (!tokens) return index_.of(index_.nodes[node]);
     for (const std::string& token : *tokens) {
         std::uint32_t next = kNone;
@@ -94,22 +117,43 @@ TextLocation Locator::locate(std::string_view pointer) {
     return index_.of(index_.nodes[node]);
 }
 
-std::string Locator::pointerAt(std::size_t offset) const {
+std::uint32_t Locator::innerAt(std::uint32_t node, std::size_t offset,
+                               std::uint32_t& ordinal) const {
+    const std::uint32_t end = index_.after(node);
+    ordinal = 0;
+    for (std::uint32_t child = node + 1; child < end; child = index_.after(child), ++ordinal) {
+        const TextNode& candidate = index_.nodes[child];
+        if (offset >= candidate.spanStart() && offset < candidate.end) return child;
+    }
+    return kNone;
+}
+
+std::string Locator::pointerAtLean(std::size_t offset) const {
     std::string pointer;
-    if (index_.nodes.empty()) return pointer;
     std::uint32_t node = 0;
-    const nlohmann::json* value = &document_;
     for (;;) {
-        const std::uint32_t end = index_.after(node);
         std::uint32_t ordinal = 0;
-        std::uint32_t inner = kNone;
-        for (std::uint32_t child = node + 1; child < end; child = index_.after(child), ++ordinal) {
-            const TextNode& candidate = index_.nodes[child];
-            if (offset >= candidate.spanStart() && offset < candidate.end) {
-                inner = child;
-                break;
-            }
-        }
+        const std::uint32_t inner = innerAt(node, offset, ordinal);
+        if (inner == kNone) return pointer;
+        pointer += '/';
+        pointer += lean_->kind(node) == JsonKind::Object
+                       ? escapePointerToken(lean_->memberName(inner))
+                       : std::to_string(ordinal);
+        // A replaced member's name is as far as a pointer goes.
+        if (index_.nodes[inner].shadowed()) return pointer;
+        node = inner;
+    }
+}
+
+std::string Locator::pointerAt(std::size_t offset) const {
+    if (index_.nodes.empty()) return {};
+    if (lean_ != nullptr) return pointerAtLean(offset);
+    std::string pointer;
+    std::uint32_t node = 0;
+    const nlohmann::json* value = document_;
+    for (;;) {
+        std::uint32_t ordinal = 0;
+        const std::uint32_t inner = innerAt(node, offset, ordinal);
         if (inner == kNone) return pointer;
         const TextNode& found = index_.nodes[inner];
         // A document changed since parsing may no longer have the value.

@@ -29,14 +29,18 @@ const std::vector<Issue>& ParsedText::issues() const {
     return ParsedTextAccess::parts(*this).issues;
 }
 
+Locator ParsedTextAccess::locatorOf(const ParsedText& parsed, bool remember) {
+    const Impl& parts = ParsedTextAccess::parts(parsed);
+    if (parts.leanOnly() != nullptr) return Locator(*parts.lean);
+    return Locator(parts.index, ParsedTextAccess::of(parsed).document, remember);
+}
+
 TextLocation ParsedText::locate(std::string_view pointer) const {
-    const ParsedTextAccess::Impl& parts = ParsedTextAccess::of(*this);
-    return Locator(parts.index, parts.document, false).locate(pointer);
+    return ParsedTextAccess::locatorOf(*this, false).locate(pointer);
 }
 
 std::vector<TextLocation> ParsedText::locateAll(const std::vector<std::string>& pointers) const {
-    const ParsedTextAccess::Impl& parts = ParsedTextAccess::of(*this);
-    Locator locator(parts.index, parts.document, true);
+    Locator locator = ParsedTextAccess::locatorOf(*this, true);
     std::vector<TextLocation> places;
     places.reserve(pointers.size());
     for (const std::string& pointer : pointers) places.push_back(locator.locate(pointer));
@@ -44,8 +48,7 @@ std::vector<TextLocation> ParsedText::locateAll(const std::vector<std::string>& 
 }
 
 std::string ParsedText::pointerAt(std::size_t offset) const {
-    const ParsedTextAccess::Impl& parts = ParsedTextAccess::of(*this);
-    return Locator(parts.index, parts.document, false).pointerAt(offset);
+    return ParsedTextAccess::locatorOf(*this, false).pointerAt(offset);
 }
 
 TextLocation ParsedText::position(std::size_t offset) const {
@@ -74,23 +77,50 @@ void ParsedText::Impl::readDocument() const {
         TextIndex again;
         again.nodes.reserve(index.nodes.size());
         std::vector<Issue> same;
-        readJson(text, self.document, again, same, nullptr, &self.numbers);
+        readJson(source, self.document, again, same, nullptr, &self.numbers);
+        documentReady.store(true, std::memory_order_release);
     });
 }
+
+namespace {
+
+void readLean(ParsedTextAccess::Impl& impl, const ReadProgress& progress) {
+    // Room for a value every 8 bytes: a dense file (about 16 bytes a value)
+    // never moves the index, whose copy would add its size to the peak, and
+    // the room it leaves unused is never touched, so never resident.
+    impl.index.nodes.reserve(std::min(impl.source.size(), kMaxTextSize) / 8 + 16);
+    UnescapedStrings strings;
+    impl.ok = readJsonLean(impl.source, impl.index, strings, impl.issues, progress);
+    if (impl.ok) {
+        impl.lean = std::make_unique<LeanDocument>(impl.source, impl.index, std::move(strings));
+    }
+}
+
+}  // namespace
 
 ParsedText parseTextLean(std::string text, const ReadProgress& progress) {
     ParsedText parsed;
     ParsedTextAccess::Impl& impl = ParsedTextAccess::parts(parsed);
     impl.text = std::move(text);
-    // Room for a value every 8 bytes: a dense file (about 16 bytes a value)
-    // never moves the index, whose copy would add its size to the peak, and
-    // the room it leaves unused is never touched, so never resident.
-    impl.index.nodes.reserve(std::min(impl.text.size(), kMaxTextSize) / 8 + 16);
-    UnescapedStrings strings;
-    impl.ok = readJsonLean(impl.text, impl.index, strings, impl.issues, progress);
-    if (impl.ok) {
-        impl.lean = std::make_unique<LeanDocument>(impl.text, impl.index, std::move(strings));
-    }
+    impl.source = impl.text;
+    readLean(impl, progress);
+    return parsed;
+}
+
+ParsedText parseTextLean(std::string_view text, std::shared_ptr<const void> keeper) {
+    ParsedText parsed;
+    ParsedTextAccess::Impl& impl = ParsedTextAccess::parts(parsed);
+    impl.keeper = std::move(keeper);
+    impl.source = text;
+    readLean(impl, nullptr);
+    return parsed;
+}
+
+ParsedText parseTextLeanOver(std::string_view text) {
+    ParsedText parsed;
+    ParsedTextAccess::Impl& impl = ParsedTextAccess::parts(parsed);
+    impl.source = text;
+    readLean(impl, nullptr);
     return parsed;
 }
 

@@ -1,6 +1,7 @@
 // The library's own view of a ParsedText's parts.
 #pragma once
 
+#include <atomic>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -8,9 +9,11 @@
 #include <vector>
 
 #include <nlohmann/json.hpp>
+#include <orvexconfigvalidate/LeanText.hpp>
 #include <orvexconfigvalidate/Validation.hpp>
 
 #include "json/LeanDocument.hpp"
+#include "json/Locator.hpp"
 #include "json/ReleaseValue.hpp"
 #include "json/TextIndex.hpp"
 #include "json/WrittenNumbers.hpp"
@@ -35,12 +38,21 @@ struct ParsedText::Impl {
     // Numbers whose double is not what the text says, by holding value.
     WrittenNumbers numbers;
 
-    // A text read without a document keeps the text and a LeanDocument
-    // over it; the document is read again from the text on first use.
+    // A text read without a document keeps the text (or a view of a text
+    // its caller keeps) and a LeanDocument over it; the document is read
+    // again from the text on first use.
     std::string text;
+    std::shared_ptr<const void> keeper;
+    std::string_view source;
     std::unique_ptr<LeanDocument> lean;
     mutable std::once_flag documentRead;
+    mutable std::atomic<bool> documentReady{false};
     void readDocument() const;
+    // The lean document, while no one has asked for the document (which
+    // may have been changed since).
+    const LeanDocument* leanOnly() const {
+        return documentReady.load(std::memory_order_acquire) ? nullptr : lean.get();
+    }
 };
 
 // A moved-from ParsedText has no parts; it reads as an empty one that
@@ -67,12 +79,14 @@ struct ParsedTextAccess {
         static const Impl empty;
         return parsed.impl ? *parsed.impl : empty;
     }
+    // Places values by the lean document when there is one, so that
+    // placing issues never reads the document.
+    static Locator locatorOf(const ParsedText& parsed, bool remember);
 };
 
-// Reads `text` without building its document: ok(), issues() and
-// position() come from the index, lean() is set when it parsed, and every
-// other use reads the document from the kept text first.
-ParsedText parseTextLean(std::string text, const ReadProgress& progress);
+// parseTextLean over a text the caller keeps unchanged while the parse
+// lives.
+ParsedText parseTextLeanOver(std::string_view text);
 const LeanDocument* leanDocumentOf(const ParsedText& parsed);
 
 }  // namespace OrvexConfigValidate

@@ -65,6 +65,18 @@ void expectSameReading(const std::string& text) {
     if (text.size() < 4096) {
         EXPECT_EQ(JsonView(*lean, LeanDocument::root()).toJson(), document);
     }
+    // The lean document places values as the document does.
+    if (text.size() < 4096) {
+        Locator byDocument(index, document, false);
+        for (std::size_t offset = 0; offset <= text.size(); ++offset) {
+            const std::string pointer = byDocument.pointerAt(offset);
+            ASSERT_EQ(parsed.pointerAt(offset), pointer) << offset;
+            ASSERT_EQ(describe(parsed.locate(pointer)), describe(byDocument.locate(pointer)));
+        }
+        for (const char* absent : {"/zz", "/0/zz", "/-", "/a/0/1", "no pointer", "/00"}) {
+            EXPECT_EQ(describe(parsed.locate(absent)), describe(byDocument.locate(absent)));
+        }
+    }
     // The document read on demand is the one the reader makes.
     EXPECT_EQ(LeanCompare::difference(parsed.document(), *lean), "");
 }
