@@ -63,11 +63,20 @@ void LeanDocument::buildChildren() {
         }
         if (opensContainer(text_[place.start])) open.push_back(ordinal++);
     }
+    runFirst_.resize((count >> kRunShift) + 2);
+    std::size_t first = 0;
+    for (std::size_t run = 0; run < runFirst_.size(); ++run) {
+        while (first < containers_.size() && containers_[first] < (run << kRunShift)) ++first;
+        runFirst_[run] = static_cast<std::uint32_t>(first);
+    }
 }
 
 LeanDocument::Children LeanDocument::children(std::uint32_t node) const {
-    const auto found = std::lower_bound(containers_.begin(), containers_.end(), node);
-    if (found == containers_.end() || *found != node) return {nullptr, 0};
+    const std::size_t run = node >> kRunShift;
+    if (run + 1 >= runFirst_.size()) return {nullptr, 0};
+    const auto last = containers_.begin() + runFirst_[run + 1];
+    const auto found = std::lower_bound(containers_.begin() + runFirst_[run], last, node);
+    if (found == last || *found != node) return {nullptr, 0};
     const auto ordinal = static_cast<std::size_t>(found - containers_.begin());
     return {children_.data() + firstChild_[ordinal],
             firstChild_[ordinal + 1] - firstChild_[ordinal]};

@@ -100,6 +100,12 @@ class LeanDocument {
     std::vector<std::uint32_t> containers_;  // container nodes, increasing
     std::vector<std::uint32_t> firstChild_;  // per container, into children_, and the end
     std::vector<std::uint32_t> children_;
+    // Per run of kRun nodes, the ordinal of the first container at or after
+    // its first node: finding a container's children searches only the
+    // containers of its run, a few at most, where a search of all of them
+    // missed the cache on every step of every lookup.
+    static constexpr unsigned kRunShift = 6;
+    std::vector<std::uint32_t> runFirst_;
     std::vector<std::pair<std::uint32_t, const LeanDocument*>> grafts_;
 };
 
