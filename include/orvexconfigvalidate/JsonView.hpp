@@ -277,6 +277,9 @@ class JsonView::MemberIterator {
     const LeanDocument* document_ = nullptr;
 };
 
+static_assert(sizeof(JsonView::MemberIterator) <= 2 * sizeof(void*),
+              "a member iterator is held in every frame of the schema stage");
+
 // Walks a nlohmann array's elements in place, or a lean array by index.
 class JsonView::ElementIterator {
   public:
