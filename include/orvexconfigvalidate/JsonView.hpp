@@ -16,6 +16,17 @@
 
 #include <nlohmann/json.hpp>
 
+// The nlohmann half is what every check of a parsed document runs through:
+// its few lines are kept in the caller even where the compiler's budget for
+// a large function has run out, and the lean half is the unlikely branch.
+#if defined(__GNUC__) || defined(__clang__)
+#define ORVEX_VIEW_INLINE inline __attribute__((always_inline))
+#define ORVEX_VIEW_LEAN(test) __builtin_expect(static_cast<bool>(test), 0)
+#else
+#define ORVEX_VIEW_INLINE inline
+#define ORVEX_VIEW_LEAN(test) (test)
+#endif
+
 namespace OrvexConfigValidate {
 
 class LeanDocument;
@@ -45,47 +56,54 @@ class JsonView {
     JsonView(const LeanDocument& document, std::uint32_t node) noexcept
         : target_(&document), node_(node) {}
 
-    bool exists() const noexcept { return target_ != nullptr; }
+    ORVEX_VIEW_INLINE bool exists() const noexcept { return target_ != nullptr; }
     explicit operator bool() const noexcept { return exists(); }
 
     // The kind of a present value (Null for an absent one).
-    JsonKind kind() const noexcept {
-        if (lean()) return leanKind();
-        return target_ == nullptr ? JsonKind::Null : kindOf(*json());
+    ORVEX_VIEW_INLINE JsonKind kind() const noexcept {
+        if (ORVEX_VIEW_LEAN(lean())) return leanKind();
+        return target_ == nullptr ? JsonKind::Null : kindOf(held());
     }
-    bool isNull() const noexcept { return exists() && kind() == JsonKind::Null; }
-    bool isBoolean() const noexcept { return kind() == JsonKind::Boolean; }
-    bool isNumber() const noexcept {
+    ORVEX_VIEW_INLINE bool isNull() const noexcept { return exists() && kind() == JsonKind::Null; }
+    ORVEX_VIEW_INLINE bool isBoolean() const noexcept { return kind() == JsonKind::Boolean; }
+    ORVEX_VIEW_INLINE bool isNumber() const noexcept {
         const JsonKind k = kind();
         return k == JsonKind::Integer || k == JsonKind::Unsigned || k == JsonKind::Float;
     }
     // Held as an integer (Integer or Unsigned); 2.0 is a Float.
-    bool isIntegral() const noexcept {
+    ORVEX_VIEW_INLINE bool isIntegral() const noexcept {
         const JsonKind k = kind();
         return k == JsonKind::Integer || k == JsonKind::Unsigned;
     }
-    bool isUnsigned() const noexcept { return kind() == JsonKind::Unsigned; }
-    bool isFloat() const noexcept { return kind() == JsonKind::Float; }
-    bool isString() const noexcept { return kind() == JsonKind::String; }
-    bool isArray() const noexcept { return kind() == JsonKind::Array; }
-    bool isObject() const noexcept { return kind() == JsonKind::Object; }
+    ORVEX_VIEW_INLINE bool isUnsigned() const noexcept { return kind() == JsonKind::Unsigned; }
+    ORVEX_VIEW_INLINE bool isFloat() const noexcept { return kind() == JsonKind::Float; }
+    ORVEX_VIEW_INLINE bool isString() const noexcept { return kind() == JsonKind::String; }
+    ORVEX_VIEW_INLINE bool isArray() const noexcept { return kind() == JsonKind::Array; }
+    ORVEX_VIEW_INLINE bool isObject() const noexcept { return kind() == JsonKind::Object; }
     // Arrays and objects.
-    bool isStructured() const noexcept { return isArray() || isObject(); }
+    ORVEX_VIEW_INLINE bool isStructured() const noexcept { return isArray() || isObject(); }
 
     // Each accessor requires its kind: boolean() a Boolean, integer() and
     // unsignedInteger() an integral number (converted as static_cast does),
     // number() any number (as the nearest double), string() a String.
-    bool boolean() const noexcept { return lean() ? leanBoolean() : json()->get<bool>(); }
-    std::int64_t integer() const noexcept {
-        return lean() ? leanInteger() : json()->get<std::int64_t>();
+    ORVEX_VIEW_INLINE bool boolean() const noexcept {
+        return ORVEX_VIEW_LEAN(lean()) ? leanBoolean() : held().get<bool>();
     }
-    std::uint64_t unsignedInteger() const noexcept {
-        return lean() ? static_cast<std::uint64_t>(leanInteger()) : json()->get<std::uint64_t>();
+    ORVEX_VIEW_INLINE std::int64_t integer() const noexcept {
+        if (ORVEX_VIEW_LEAN(lean())) return leanInteger();
+        return heldIntegral<std::int64_t>();
     }
-    double number() const noexcept { return lean() ? leanNumber() : json()->get<double>(); }
+    ORVEX_VIEW_INLINE std::uint64_t unsignedInteger() const noexcept {
+        if (ORVEX_VIEW_LEAN(lean())) return static_cast<std::uint64_t>(leanInteger());
+        return heldIntegral<std::uint64_t>();
+    }
+    ORVEX_VIEW_INLINE double number() const noexcept {
+        return ORVEX_VIEW_LEAN(lean()) ? leanNumber() : held().get<double>();
+    }
     // Unescaped; stays valid as long as the document.
-    std::string_view string() const noexcept {
-        return lean() ? leanString() : std::string_view(*json()->get_ptr<const std::string*>());
+    ORVEX_VIEW_INLINE std::string_view string() const noexcept {
+        if (ORVEX_VIEW_LEAN(lean())) return leanString();
+        return *held().get_ptr<const std::string*>();
     }
     // The number as written in the text, when the view knows it and its
     // double does not hold it exactly; empty otherwise (always for nlohmann
@@ -94,9 +112,14 @@ class JsonView {
 
     // Elements of an array, members of an object (a repeated name once),
     // 0 for anything else.
-    std::size_t size() const noexcept {
-        if (lean()) return leanSize();
-        return target_ != nullptr && json()->is_structured() ? json()->size() : 0;
+    ORVEX_VIEW_INLINE std::size_t size() const noexcept {
+        if (ORVEX_VIEW_LEAN(lean())) return leanSize();
+        if (target_ == nullptr) return 0;
+        if (const auto* object = held().get_ptr<const nlohmann::json::object_t*>())
+            return object->size();
+        if (const auto* array = held().get_ptr<const nlohmann::json::array_t*>())
+            return array->size();
+        return 0;
     }
 
     // The member `name` of an object; absent when this is not an object or
@@ -123,7 +146,7 @@ class JsonView {
     Range<ElementIterator> elements() const noexcept;
 
     // The nlohmann value behind the view; null for a lean or absent view.
-    const nlohmann::json* json() const noexcept {
+    ORVEX_VIEW_INLINE const nlohmann::json* json() const noexcept {
         return lean() ? nullptr : static_cast<const nlohmann::json*>(target_);
     }
     // A copy of the value (null for an absent view), built without recursion
@@ -137,22 +160,34 @@ class JsonView {
     friend bool operator!=(const JsonView& a, const JsonView& b) noexcept { return !(a == b); }
 
     // A table over nlohmann's type order (null, object, array, string,
-    // boolean, integer, unsigned, float, binary, discarded): no branch on
-    // the hot path of every check.
-    static JsonKind kindOf(const nlohmann::json& value) noexcept {
-        static constexpr JsonKind kKinds[] = {
+    // boolean, integer, unsigned, float, binary, discarded), padded to 16 so
+    // that a mask bounds it: no branch on the hot path of every check.
+    static ORVEX_VIEW_INLINE JsonKind kindOf(const nlohmann::json& value) noexcept {
+        static constexpr JsonKind kKinds[16] = {
             JsonKind::Null,    JsonKind::Object,  JsonKind::Array,    JsonKind::String,
-            JsonKind::Boolean, JsonKind::Integer, JsonKind::Unsigned, JsonKind::Float,
-            JsonKind::Null,    JsonKind::Null};
-        const auto type = static_cast<std::uint8_t>(value.type());
-        return type < sizeof kKinds ? kKinds[type] : JsonKind::Null;
+            JsonKind::Boolean, JsonKind::Integer, JsonKind::Unsigned, JsonKind::Float};
+        return kKinds[static_cast<std::uint8_t>(value.type()) & 15U];
     }
 
   private:
     // node_ of a nlohmann view; a lean view names a node below it.
     static constexpr std::uint32_t kNlohmann = 0xFFFFFFFFu;
 
-    bool lean() const noexcept { return node_ != kNlohmann; }
+    ORVEX_VIEW_INLINE bool lean() const noexcept { return node_ != kNlohmann; }
+    // The nlohmann value of a present nlohmann view.
+    ORVEX_VIEW_INLINE const nlohmann::json& held() const noexcept {
+        return *static_cast<const nlohmann::json*>(target_);
+    }
+    // An integral nlohmann number without nlohmann's out-of-line conversion;
+    // a float is left to it.
+    template <typename Integral>
+    ORVEX_VIEW_INLINE Integral heldIntegral() const noexcept {
+        if (const auto* u = held().get_ptr<const nlohmann::json::number_unsigned_t*>())
+            return static_cast<Integral>(*u);
+        if (const auto* i = held().get_ptr<const nlohmann::json::number_integer_t*>())
+            return static_cast<Integral>(*i);
+        return held().get<Integral>();
+    }
     const LeanDocument& document() const noexcept {
         return *static_cast<const LeanDocument*>(target_);
     }
@@ -186,7 +221,9 @@ class JsonView::Member {
     JsonView value_;
 };
 
-// Walks a nlohmann object's map, or a lean object by rank.
+// Walks a nlohmann object's map, or a lean object by rank: one word holds
+// the map's position or the lean object's node and rank, the other the lean
+// document (null for a map), so that the evaluator's frames stay small.
 class JsonView::MemberIterator {
   public:
     using iterator_category = std::forward_iterator_tag;
@@ -195,18 +232,19 @@ class JsonView::MemberIterator {
     using pointer = void;
     using reference = Member;
 
-    MemberIterator() noexcept = default;
+    MemberIterator() noexcept : at_() {}
     MemberIterator(nlohmann::json::object_t::const_iterator at) noexcept : at_(at) {}  // NOLINT
     MemberIterator(const JsonView& object, std::size_t rank) noexcept
-        : object_(object), rank_(rank) {}
+        : lean_{object.node_, static_cast<std::uint32_t>(rank)}, document_(&object.document()) {}
 
-    Member operator*() const noexcept {
-        if (object_.exists()) return object_.leanMemberAt(rank_);
+    ORVEX_VIEW_INLINE Member operator*() const noexcept {
+        if (ORVEX_VIEW_LEAN(document_ != nullptr))
+            return JsonView(*document_, lean_.node).leanMemberAt(lean_.rank);
         return Member(at_->first, at_->second);
     }
-    MemberIterator& operator++() noexcept {
-        if (object_.exists()) {
-            ++rank_;
+    ORVEX_VIEW_INLINE MemberIterator& operator++() noexcept {
+        if (ORVEX_VIEW_LEAN(document_ != nullptr)) {
+            ++lean_.rank;
         } else {
             ++at_;
         }
@@ -217,18 +255,30 @@ class JsonView::MemberIterator {
         ++*this;
         return before;
     }
-    friend bool operator==(const MemberIterator& a, const MemberIterator& b) noexcept {
-        return a.object_.exists() ? a.rank_ == b.rank_ : a.at_ == b.at_;
+    ORVEX_VIEW_INLINE friend bool operator==(const MemberIterator& a,
+                                             const MemberIterator& b) noexcept {
+        return ORVEX_VIEW_LEAN(a.document_ != nullptr) ? a.lean_.rank == b.lean_.rank
+                                                       : a.at_ == b.at_;
     }
-    friend bool operator!=(const MemberIterator& a, const MemberIterator& b) noexcept {
+    ORVEX_VIEW_INLINE friend bool operator!=(const MemberIterator& a,
+                                             const MemberIterator& b) noexcept {
         return !(a == b);
     }
 
   private:
-    nlohmann::json::object_t::const_iterator at_{};
-    JsonView object_;  // a lean object; absent while walking a map
-    std::size_t rank_ = 0;
+    struct LeanAt {
+        std::uint32_t node;
+        std::uint32_t rank;  // a lean node's members are counted in 32 bits
+    };
+    union {
+        nlohmann::json::object_t::const_iterator at_;  // while document_ is null
+        LeanAt lean_;
+    };
+    const LeanDocument* document_ = nullptr;
 };
+
+static_assert(sizeof(JsonView::MemberIterator) <= 2 * sizeof(void*),
+              "a member iterator is held in every frame of the schema stage");
 
 // Walks a nlohmann array's elements in place, or a lean array by index.
 class JsonView::ElementIterator {
@@ -244,11 +294,11 @@ class JsonView::ElementIterator {
     ElementIterator(const JsonView& array, std::size_t index) noexcept
         : array_(array), index_(index) {}
 
-    JsonView operator*() const noexcept {
-        return array_.exists() ? array_.leanElement(index_) : JsonView(*at_);
+    ORVEX_VIEW_INLINE JsonView operator*() const noexcept {
+        return ORVEX_VIEW_LEAN(array_.exists()) ? array_.leanElement(index_) : JsonView(*at_);
     }
-    ElementIterator& operator++() noexcept {
-        if (array_.exists()) {
+    ORVEX_VIEW_INLINE ElementIterator& operator++() noexcept {
+        if (ORVEX_VIEW_LEAN(array_.exists())) {
             ++index_;
         } else {
             ++at_;
@@ -260,10 +310,12 @@ class JsonView::ElementIterator {
         ++*this;
         return before;
     }
-    friend bool operator==(const ElementIterator& a, const ElementIterator& b) noexcept {
+    ORVEX_VIEW_INLINE friend bool operator==(const ElementIterator& a,
+                                             const ElementIterator& b) noexcept {
         return a.at_ == b.at_ && a.index_ == b.index_;
     }
-    friend bool operator!=(const ElementIterator& a, const ElementIterator& b) noexcept {
+    ORVEX_VIEW_INLINE friend bool operator!=(const ElementIterator& a,
+                                             const ElementIterator& b) noexcept {
         return !(a == b);
     }
 
@@ -273,45 +325,48 @@ class JsonView::ElementIterator {
     std::size_t index_ = 0;
 };
 
-inline JsonView JsonView::member(std::string_view name) const noexcept {
-    if (lean()) return leanMember(name);
+ORVEX_VIEW_INLINE JsonView JsonView::member(std::string_view name) const noexcept {
+    if (ORVEX_VIEW_LEAN(lean())) return leanMember(name);
     if (target_ == nullptr) return {};
-    const auto* object = json()->get_ptr<const nlohmann::json::object_t*>();
+    const auto* object = held().get_ptr<const nlohmann::json::object_t*>();
     if (object == nullptr) return {};
     // nlohmann orders members with std::less<>: found without a copy.
     const auto found = object->find(name);
     return found == object->end() ? JsonView() : JsonView(found->second);
 }
 
-inline JsonView JsonView::element(std::size_t i) const noexcept {
-    if (lean()) return leanElement(i);
+ORVEX_VIEW_INLINE JsonView JsonView::element(std::size_t i) const noexcept {
+    if (ORVEX_VIEW_LEAN(lean())) return leanElement(i);
     if (target_ == nullptr) return {};
-    const auto* array = json()->get_ptr<const nlohmann::json::array_t*>();
+    const auto* array = held().get_ptr<const nlohmann::json::array_t*>();
     if (array == nullptr || i >= array->size()) return {};
     return JsonView((*array)[i]);
 }
 
-inline JsonView::Range<JsonView::MemberIterator> JsonView::members() const noexcept {
-    if (lean()) {
+ORVEX_VIEW_INLINE JsonView::Range<JsonView::MemberIterator> JsonView::members() const noexcept {
+    if (ORVEX_VIEW_LEAN(lean())) {
         const std::size_t count = isObject() ? leanSize() : 0;
         return {MemberIterator(*this, 0), MemberIterator(*this, count)};
     }
     const auto* object =
-        target_ == nullptr ? nullptr : json()->get_ptr<const nlohmann::json::object_t*>();
+        target_ == nullptr ? nullptr : held().get_ptr<const nlohmann::json::object_t*>();
     if (object == nullptr) return {};
     return {MemberIterator(object->begin()), MemberIterator(object->end())};
 }
 
-inline JsonView::Range<JsonView::ElementIterator> JsonView::elements() const noexcept {
-    if (lean()) {
+ORVEX_VIEW_INLINE JsonView::Range<JsonView::ElementIterator> JsonView::elements() const noexcept {
+    if (ORVEX_VIEW_LEAN(lean())) {
         const std::size_t count = isArray() ? leanSize() : 0;
         return {ElementIterator(*this, 0), ElementIterator(*this, count)};
     }
     const auto* array =
-        target_ == nullptr ? nullptr : json()->get_ptr<const nlohmann::json::array_t*>();
+        target_ == nullptr ? nullptr : held().get_ptr<const nlohmann::json::array_t*>();
     if (array == nullptr || array->empty()) return {};
     const nlohmann::json* first = array->data();
     return {ElementIterator(first), ElementIterator(first + array->size())};
 }
 
 }  // namespace OrvexConfigValidate
+
+#undef ORVEX_VIEW_INLINE
+#undef ORVEX_VIEW_LEAN

@@ -102,6 +102,11 @@ bool jsonEqual(JsonView a, JsonView b, WorkBudget* work) {
     // Every pair queued is charged when queued: a mismatch found early
     // does not make the queueing free.
     charge(work, 1);
+    // What enum and const mostly compare, two scalars, needs no queue.
+    if (!a.isStructured() || !b.isStructured()) {
+        chargeComparison(a, b, work);
+        return sameKind(a, b) && equalScalars(a, b);
+    }
     ValuePairs pending{{a, b}};
     while (!pending.empty()) {
         const auto [x, y] = pending.back();

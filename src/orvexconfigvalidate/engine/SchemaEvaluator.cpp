@@ -49,30 +49,47 @@ constexpr std::size_t kInitialFrames = 32;
 // How a frame's instance was reached from the frame below it.
 enum class Via : std::uint8_t { Same, Member, Item };
 
+// Where a member or an item was reached: the member's name or the item's
+// index, the name's length and the index sharing a word, so that frames
+// stay as small as they were over nlohmann values alone.
+struct Reach {
+    const char* name = nullptr;
+    std::size_t count = 0;  // the name's length, or the index
+
+    static Reach member(std::string_view key) { return {key.data(), key.size()}; }
+    static Reach item(std::size_t index) { return {nullptr, index}; }
+    std::string_view key() const { return {name, count}; }
+    std::size_t index() const { return count; }
+};
+
 struct Frame {
     const SchemaNode* node;
     JsonView instance;
-    std::string_view key;   // Via::Member
-    std::size_t index = 0;  // Via::Item
+    Reach reach;  // Via::Member, Via::Item
     Via via = Via::Same;
     bool silent = false;  // only valid or invalid matters: no issues
     bool valid = true;
     bool started = false;
     bool awaiting = false;  // a child was pushed; its result is pending
     bool matched = false;   // Members: the current member met a schema
+    // The instance's kind, read once: every check of the frame asks it.
+    JsonKind kind = JsonKind::Null;
     std::uint16_t phase = 0;
-    std::uint32_t check = 0;   // index into node->checks
-    std::size_t position = 0;  // progress inside the current check
-    std::size_t matches = 0;   // anyOf, oneOf
+    std::uint16_t check = 0;    // index into node->checks: a keyword's check once each
+    std::uint32_t matches = 0;  // anyOf, oneOf: alternatives matched so far
+    std::size_t position = 0;   // progress inside the current check
     JsonView::MemberIterator member;
 };
+
+// One a level of the document's depth, each copied as it is pushed: kept
+// small.
+static_assert(sizeof(void*) != 8 || sizeof(Frame) <= 80, "a frame grew");
 
 struct Child {
     const SchemaNode* node;
     JsonView instance;
+    Reach reach;
     Via via;
-    std::string_view key;
-    std::size_t index;
     bool silent;
 };
 
@@ -93,8 +110,8 @@ std::string typeMismatch(const SchemaNode& node, const JsonView& value) {
     return text;
 }
 
-bool typeMatches(std::uint8_t types, const JsonView& value) {
-    switch (value.kind()) {
+bool typeMatches(std::uint8_t types, JsonKind kind, const JsonView& value) {
+    switch (kind) {
         case JsonKind::Null:
             // A nlohmann value that is no JSON value (binary) has no type.
             return (types & kTypeNull) != 0 && (value.json() == nullptr || value.json()->is_null());
@@ -176,7 +193,7 @@ class Evaluation {
   private:
     void evaluate() {
         stack.reserve(kInitialFrames);
-        judge({schema.root, document, Via::Same, {}, 0, false});
+        judge({schema.root, document, {}, Via::Same, false});
     }
 
     // Runs the frames of `root` on top of those in progress, which it leaves
@@ -241,9 +258,9 @@ class Evaluation {
         Frame frame;
         frame.node = child.node;
         frame.instance = child.instance;
+        frame.kind = child.instance.kind();
         frame.via = child.via;
-        frame.key = child.key;
-        frame.index = child.index;
+        frame.reach = child.reach;
         frame.silent = child.silent;
         return frame;
     }
@@ -268,10 +285,10 @@ class Evaluation {
         std::string pointer;
         for (const Frame& frame : stack) {
             if (frame.via == Via::Member) {
-                appendPointerToken(pointer, frame.key);
+                appendPointerToken(pointer, frame.reach.key());
             } else if (frame.via == Via::Item) {
                 pointer += '/';
-                pointer += std::to_string(frame.index);
+                pointer += std::to_string(frame.reach.index());
             }
         }
         if (extraKey != nullptr) appendPointerToken(pointer, *extraKey);
@@ -386,7 +403,7 @@ class Evaluation {
 
     bool fitsSchema(const SchemaNode* node, const std::string& name, const JsonView& value) {
         if (node == nullptr || node->checks.empty()) return true;
-        return judge({node, value, Via::Member, name, 0, true});
+        return judge({node, value, Reach::member(name), Via::Member, true});
     }
 
     const MemberNamers& namersOf(const SchemaNode& node) {
@@ -435,7 +452,7 @@ class Evaluation {
                 reportFalse(frame);
                 return;
             case Check::Type:
-                if (!typeMatches(node.types, value))
+                if (!typeMatches(node.types, frame.kind, value))
                     report(frame, [&] { return typeMismatch(node, value); });
                 return;
             case Check::Enum: {
@@ -456,7 +473,7 @@ class Evaluation {
             default:
                 break;
         }
-        switch (value.kind()) {
+        switch (frame.kind) {
             case JsonKind::Integer:
             case JsonKind::Unsigned:
             case JsonKind::Float:
@@ -479,10 +496,12 @@ class Evaluation {
     void reportFalse(Frame& frame) {
         const Frame& reached = descent();
         if (reached.via == Via::Member) {
-            report(frame, [&] { return "member " + quotedText(reached.key) + " is not allowed"; });
-        } else if (reached.via == Via::Item) {
             report(frame,
-                   [&] { return "item " + std::to_string(reached.index) + " is not allowed"; });
+                   [&] { return "member " + quotedText(reached.reach.key()) + " is not allowed"; });
+        } else if (reached.via == Via::Item) {
+            report(frame, [&] {
+                return "item " + std::to_string(reached.reach.index()) + " is not allowed";
+            });
         } else {
             report(frame, [&] { return "no value is allowed here"; });
         }
@@ -726,7 +745,7 @@ class Evaluation {
 
     // Names a subschema to evaluate on the frame's own value.
     static bool sameValue(const Frame& frame, const SchemaNode* next, bool silent, Child& child) {
-        child = {next, frame.instance, Via::Same, {}, 0, silent || frame.silent};
+        child = {next, frame.instance, {}, Via::Same, silent || frame.silent};
         return true;
     }
 
@@ -807,7 +826,7 @@ class Evaluation {
 
     bool dependentSchemas(Frame& frame, bool hasResult, Child& child) {
         const JsonView value = frame.instance;
-        if (!value.isObject()) return false;
+        if (frame.kind != JsonKind::Object) return false;
         const auto& dependencies = frame.node->dependencies;
         if (hasResult) ++frame.position;
         if (frame.silent && !frame.valid) return false;
@@ -815,7 +834,7 @@ class Evaluation {
             const Dependency& dependency = dependencies[frame.position];
             work.charge(1);
             if (dependency.schema == nullptr || !has(value, dependency.member)) continue;
-            child = {dependency.schema, value, Via::Same, {}, 0, frame.silent};
+            child = {dependency.schema, value, {}, Via::Same, frame.silent};
             return true;
         }
         return false;
@@ -823,7 +842,7 @@ class Evaluation {
 
     bool propertyNames(Frame& frame, bool hasResult, bool childResult, Child& child) {
         const JsonView value = frame.instance;
-        if (!value.isObject()) return false;
+        if (frame.kind != JsonKind::Object) return false;
         const auto object = value.members();
         if (!hasResult) {
             frame.member = object.begin();
@@ -847,13 +866,13 @@ class Evaluation {
         const std::string_view name = (*frame.member).name();
         work.chargeBytes(name.size());
         names->emplace_back(std::string(name));
-        child = {frame.node->propertyNames, names->back(), Via::Same, {}, 0, true};
+        child = {frame.node->propertyNames, names->back(), {}, Via::Same, true};
         return true;
     }
 
     bool members(Frame& frame, bool hasResult, Child& child) {
         const JsonView value = frame.instance;
-        if (!value.isObject()) return false;
+        if (frame.kind != JsonKind::Object) return false;
         const auto object = value.members();
         if (!hasResult) {
             frame.member = object.begin();
@@ -865,7 +884,8 @@ class Evaluation {
             if (frame.silent && !frame.valid) return false;
             if (const SchemaNode* next = nextMemberSchema(frame)) {
                 const JsonView::Member member = *frame.member;
-                child = {next, member.value(), Via::Member, member.name(), 0, frame.silent};
+                child = {next, member.value(), Reach::member(member.name()), Via::Member,
+                         frame.silent};
                 return true;
             }
             ++frame.member;
@@ -920,7 +940,7 @@ class Evaluation {
 
     bool items(Frame& frame, bool hasResult, Child& child) {
         const JsonView value = frame.instance;
-        if (!value.isArray()) return false;
+        if (frame.kind != JsonKind::Array) return false;
         const SchemaNode& node = *frame.node;
         if (hasResult) ++frame.position;
         if (frame.silent && !frame.valid) return false;
@@ -935,24 +955,20 @@ class Evaluation {
             next = node.additionalItems;
         }
         if (next == nullptr) return false;
-        child = {next, value.element(i), Via::Item, {}, i, frame.silent};
+        child = {next, value.element(i), Reach::item(i), Via::Item, frame.silent};
         return true;
     }
 
     bool contains(Frame& frame, bool hasResult, bool childResult, Child& child) {
         const JsonView value = frame.instance;
-        if (!value.isArray()) return false;
+        if (frame.kind != JsonKind::Array) return false;
         if (hasResult) {
             if (childResult) return false;
             ++frame.position;
         }
         if (frame.position < value.size()) {
-            child = {frame.node->contains,
-                     value.element(frame.position),
-                     Via::Item,
-                     {},
-                     frame.position,
-                     true};
+            child = {frame.node->contains, value.element(frame.position),
+                     Reach::item(frame.position), Via::Item, true};
             return true;
         }
         report(frame, [&] { return "no item of the array matches the schema under \"contains\""; });

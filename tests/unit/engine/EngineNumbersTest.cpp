@@ -200,6 +200,11 @@ TEST(EngineEquality, NumbersByValueObjectsByMembers) {
     EXPECT_FALSE(jsonEqual(json::parse("[1, 2]"), json::parse("[2, 1]")));
     EXPECT_FALSE(jsonEqual(json::parse(R"({"a": 1})"), json::parse(R"({"a": 1, "b": 1})")));
     EXPECT_FALSE(jsonEqual(json(true), json(1)));
+    EXPECT_FALSE(jsonEqual(json(1), json::array({1})));
+    EXPECT_FALSE(jsonEqual(json::object({{"a", 1}}), json("a")));
+    EXPECT_TRUE(jsonEqual(json(nullptr), json(nullptr)));
+    EXPECT_TRUE(jsonEqual(json("\xC3\xA9"), json("\xC3\xA9")));
+    EXPECT_FALSE(jsonEqual(json("a"), json("ab")));
     EXPECT_FALSE(jsonEqual(json(0), json(false)));
     EXPECT_FALSE(jsonEqual(json(9007199254740993), json(9007199254740992.0)));
     EXPECT_EQ(jsonHash(json(1)), jsonHash(json(1.0)));
