@@ -208,6 +208,51 @@ bool Configuration::rereadBridge(std::size_t index) {
     return true;
 }
 
+namespace {
+
+// Replaces the entries of elements [first, first + removed) by those read
+// from the `added` elements now in their place, and moves every other entry
+// to its element's new index and address (the array may have been
+// reallocated).
+template <typename Entry, typename Read>
+void splice(std::vector<Entry>& entries, const Json::array_t& elements, std::size_t first,
+            std::size_t removed, std::size_t added, Read read) {
+    const auto byIndex = [](const Entry& entry, std::size_t wanted) {
+        return entry.index < wanted;
+    };
+    const auto from = std::lower_bound(entries.begin(), entries.end(), first, byIndex);
+    const auto to = std::lower_bound(from, entries.end(), first + removed, byIndex);
+    std::vector<Entry> fresh;
+    for (std::size_t i = first; i < first + added; ++i) {
+        if (elements[i].is_object()) fresh.push_back(read(elements[i], i));
+    }
+    const auto after = entries.insert(entries.erase(from, to), fresh.begin(), fresh.end()) +
+                       static_cast<std::ptrdiff_t>(fresh.size());
+    for (auto at = after; at != entries.end(); ++at) at->index = at->index - removed + added;
+    for (Entry& entry : entries) entry.value = &elements[entry.index];
+}
+
+bool fitsSplice(const Json& array, std::size_t first, std::size_t added) {
+    return array.is_array() && first <= array.size() && added <= array.size() - first;
+}
+
+}  // namespace
+
+bool Configuration::spliceGroups(const Json& array, std::size_t first, std::size_t removed,
+                                 std::size_t added) {
+    if (singleGroup_ || !hasGroups_ || !fitsSplice(array, first, added)) return false;
+    splice(groups_, array.get_ref<const Json::array_t&>(), first, removed, added, groupEntry);
+    indexIds();
+    return true;
+}
+
+bool Configuration::spliceBridges(const Json& array, std::size_t first, std::size_t removed,
+                                  std::size_t added) {
+    if (singleGroup_ || !hasGroups_ || !fitsSplice(array, first, added)) return false;
+    splice(bridges_, array.get_ref<const Json::array_t&>(), first, removed, added, bridgeEntry);
+    return true;
+}
+
 void Configuration::readBridges(const Json& bridging) {
     // Without a "groups" array there is nothing to resolve bridges against.
     const Json* groups = findMember(bridging, "groups");
