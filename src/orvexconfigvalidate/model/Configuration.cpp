@@ -137,13 +137,20 @@ ConfigBridge bridgeEntry(const Json& bridge, std::size_t index) {
     return entry;
 }
 
-// The entry read from element `index` of an array, found by binary search:
-// entries are in element order, and non-objects have none.
+// The first entry read from element `index` of an array or a later one,
+// found by binary search: entries are in element order, and non-objects
+// have none.
+template <typename Iterator>
+Iterator firstFrom(Iterator begin, Iterator end, std::size_t index) {
+    return std::lower_bound(begin, end, index, [](const auto& entry, std::size_t wanted) {
+        return entry.index < wanted;
+    });
+}
+
+// The entry read from element `index` of an array.
 template <typename Entry>
 Entry* entryAt(std::vector<Entry>& entries, std::size_t index) {
-    const auto found = std::lower_bound(
-        entries.begin(), entries.end(), index,
-        [](const Entry& entry, std::size_t wanted) { return entry.index < wanted; });
+    const auto found = firstFrom(entries.begin(), entries.end(), index);
     return found != entries.end() && found->index == index ? &*found : nullptr;
 }
 
@@ -217,11 +224,8 @@ namespace {
 template <typename Entry, typename Read>
 void splice(std::vector<Entry>& entries, const Json::array_t& elements, std::size_t first,
             std::size_t removed, std::size_t added, Read read) {
-    const auto byIndex = [](const Entry& entry, std::size_t wanted) {
-        return entry.index < wanted;
-    };
-    const auto from = std::lower_bound(entries.begin(), entries.end(), first, byIndex);
-    const auto to = std::lower_bound(from, entries.end(), first + removed, byIndex);
+    const auto from = firstFrom(entries.begin(), entries.end(), first);
+    const auto to = firstFrom(from, entries.end(), first + removed);
     std::vector<Entry> fresh;
     for (std::size_t i = first; i < first + added; ++i) {
         if (elements[i].is_object()) fresh.push_back(read(elements[i], i));
