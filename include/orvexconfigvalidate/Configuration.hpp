@@ -165,6 +165,17 @@ class Configuration {
     // bridging document.
     bool rereadGroup(std::size_t index);
     bool rereadBridge(std::size_t index);
+    // After elements `first` to `first + removed` of the document's "groups"
+    // (or "bridges") array were replaced by `added` new ones, reads only the
+    // new ones and points the others at their new places, so that adding or
+    // removing an element need not read all the others. `array` is that
+    // array as it is now; the removed values may already be gone, as their
+    // entries are dropped unread. False, and the model is then to be made
+    // anew, when the document is not a bridging document with that array.
+    bool spliceGroups(const nlohmann::json& array, std::size_t first, std::size_t removed,
+                      std::size_t added);
+    bool spliceBridges(const nlohmann::json& array, std::size_t first, std::size_t removed,
+                       std::size_t added);
 
   private:
     Configuration() = default;

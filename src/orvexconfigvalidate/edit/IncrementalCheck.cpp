@@ -419,23 +419,26 @@ std::optional<std::vector<Issue>> IncrementalCheck::carryAcross(const Edit& edit
         issuesBeside(elementIssues, range, across->gapEnd, edit.delta);
     if (!kept) return std::nullopt;
 
-    // From here on the new text is taken over. The array's values move, so
-    // the model lets go of them first and is read again after.
+    // From here on the new text is taken over. The array's values move:
+    // the model reads the new ones and points its other entries at their
+    // new places.
     moveSpans(across->gapEnd, edit.delta);
     std::vector<Span>& own = spansOf(across->array);
     const auto at = own.begin() + static_cast<std::ptrdiff_t>(across->first);
     own.insert(own.erase(at, at + static_cast<std::ptrdiff_t>(across->removed)), spans.begin(),
                spans.end());
-    model.reset();
-    nlohmann::json::array_t& values =
-        document[arrayName(across->array == Array::Groups)].get_ref<nlohmann::json::array_t&>();
+    nlohmann::json& array = document[arrayName(across->array == Array::Groups)];
+    nlohmann::json::array_t& values = array.get_ref<nlohmann::json::array_t&>();
     nlohmann::json::array_t& added = parsed.document().get_ref<nlohmann::json::array_t&>();
     const auto place = values.begin() + static_cast<std::ptrdiff_t>(across->first);
     values.insert(
         values.erase(place, place + static_cast<std::ptrdiff_t>(across->removed)),
         std::make_move_iterator(added.begin() + static_cast<std::ptrdiff_t>(skip)),
         std::make_move_iterator(added.begin() + static_cast<std::ptrdiff_t>(skip + count)));
-    readModel();
+    const bool spliced = across->array == Array::Groups
+                             ? model->spliceGroups(array, across->first, across->removed, count)
+                             : model->spliceBridges(array, across->first, across->removed, count);
+    if (!spliced) readModel();
     kept->insert(kept->end(), fresh->begin(), fresh->end());
     return kept;
 }

@@ -8,6 +8,8 @@
 
 namespace OrvexConfigValidate {
 
+using Json = nlohmann::json;
+
 namespace {
 
 // Two's-complement reading of the low 32 bits, without relying on
@@ -130,13 +132,20 @@ ConfigBridge bridgeEntry(const JsonView& bridge, std::size_t index) {
     return entry;
 }
 
-// The entry read from element `index` of an array, found by binary search:
-// entries are in element order, and non-objects have none.
+// The first entry read from element `index` of an array or a later one,
+// found by binary search: entries are in element order, and non-objects
+// have none.
+template <typename Iterator>
+Iterator firstFrom(Iterator begin, Iterator end, std::size_t index) {
+    return std::lower_bound(begin, end, index, [](const auto& entry, std::size_t wanted) {
+        return entry.index < wanted;
+    });
+}
+
+// The entry read from element `index` of an array.
 template <typename Entry>
 Entry* entryAt(std::vector<Entry>& entries, std::size_t index) {
-    const auto found = std::lower_bound(
-        entries.begin(), entries.end(), index,
-        [](const Entry& entry, std::size_t wanted) { return entry.index < wanted; });
+    const auto found = firstFrom(entries.begin(), entries.end(), index);
     return found != entries.end() && found->index == index ? &*found : nullptr;
 }
 
@@ -197,6 +206,48 @@ bool Configuration::rereadBridge(std::size_t index) {
     ConfigBridge* entry = entryAt(bridges_, index);
     if (entry == nullptr || !entry->value.isObject()) return false;
     *entry = bridgeEntry(entry->value, index);
+    return true;
+}
+
+namespace {
+
+// Replaces the entries of elements [first, first + removed) by those read
+// from the `added` elements now in their place, and moves every other entry
+// to its element's new index and address (the array may have been
+// reallocated).
+template <typename Entry, typename Read>
+void splice(std::vector<Entry>& entries, const Json::array_t& elements, std::size_t first,
+            std::size_t removed, std::size_t added, Read read) {
+    const auto from = firstFrom(entries.begin(), entries.end(), first);
+    const auto to = firstFrom(from, entries.end(), first + removed);
+    std::vector<Entry> fresh;
+    for (std::size_t i = first; i < first + added; ++i) {
+        if (elements[i].is_object()) fresh.push_back(read(elements[i], i));
+    }
+    const auto after = entries.insert(entries.erase(from, to), fresh.begin(), fresh.end()) +
+                       static_cast<std::ptrdiff_t>(fresh.size());
+    for (auto at = after; at != entries.end(); ++at) at->index = at->index - removed + added;
+    for (Entry& entry : entries) entry.value = JsonView(elements[entry.index]);
+}
+
+bool fitsSplice(const Json& array, std::size_t first, std::size_t added) {
+    return array.is_array() && first <= array.size() && added <= array.size() - first;
+}
+
+}  // namespace
+
+bool Configuration::spliceGroups(const Json& array, std::size_t first, std::size_t removed,
+                                 std::size_t added) {
+    if (singleGroup_ || !hasGroups_ || !fitsSplice(array, first, added)) return false;
+    splice(groups_, array.get_ref<const Json::array_t&>(), first, removed, added, groupEntry);
+    indexIds();
+    return true;
+}
+
+bool Configuration::spliceBridges(const Json& array, std::size_t first, std::size_t removed,
+                                  std::size_t added) {
+    if (singleGroup_ || !hasGroups_ || !fitsSplice(array, first, added)) return false;
+    splice(bridges_, array.get_ref<const Json::array_t&>(), first, removed, added, bridgeEntry);
     return true;
 }
 

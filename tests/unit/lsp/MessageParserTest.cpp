@@ -48,6 +48,17 @@ TEST(MessageParser, DecodesEveryEscapeOfALongString) {
     expectSameAsGeneralParser(bodyWith(literal));
 }
 
+// A text full of escaped quotes is much shorter than its literal; the
+// document keeps it, so it must not keep the literal's room too.
+TEST(MessageParser, ALongTextKeepsNoRoomItsEscapesFreed) {
+    std::string literal;
+    for (std::size_t i = 0; i < kFastPathBody; ++i) literal += i % 4 == 0 ? "\\\"" : "a";
+    const nlohmann::json message = parseMessage(bodyWith(literal));
+    const auto& text = message["params"]["contentChanges"][0]["text"].get_ref<const std::string&>();
+    ASSERT_EQ(text.size(), kFastPathBody);
+    EXPECT_LE(text.capacity(), text.size() + text.size() / 32);
+}
+
 TEST(MessageParser, RejectsWhatTheGeneralParserRejects) {
     const std::string pad = padding();
     for (const std::string& bad :

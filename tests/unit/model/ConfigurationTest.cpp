@@ -3,6 +3,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -142,6 +143,38 @@ TEST(Configuration, ElementsReadAgainAfterAnEditMatchAWholeReading) {
     document["groups"][2] = 7;
     EXPECT_FALSE(config.rereadGroup(2));
     EXPECT_FALSE(config.rereadGroup(99));
+}
+
+// Elements added and removed in the middle of an array, which moves and
+// may reallocate it: the spliced model is the one a whole reading gives.
+TEST(Configuration, SplicedElementsMatchAWholeReading) {
+    const auto entries = [](const Configuration& config) {
+        std::vector<std::tuple<std::size_t, const json*, std::string_view>> all;
+        for (const ConfigGroup& group : config.groups())
+            all.emplace_back(group.index, group.value.json(), group.id);
+        for (const ConfigBridge& bridge : config.bridges())
+            all.emplace_back(bridge.index, bridge.value.json(), bridge.id);
+        return all;
+    };
+    json document = kBridging;
+    Configuration config(kBridgesSchemaId, document);
+    auto& groups = document["groups"].get_ref<json::array_t&>();
+    // The first "a" and "b" give way to a new first "b", a number and "c".
+    groups.erase(groups.begin() + 1, groups.begin() + 3);
+    groups.insert(groups.begin() + 1,
+                  {json::parse(R"({"id": "b"})"), 4, json::parse(R"({"id": "c"})")});
+    ASSERT_TRUE(config.spliceGroups(document["groups"], 1, 2, 3));
+    auto& bridges = document["bridges"].get_ref<json::array_t&>();
+    bridges.insert(bridges.begin(), json::parse(R"({"id": "w", "groups": ["c"]})"));
+    ASSERT_TRUE(config.spliceBridges(document["bridges"], 0, 0, 1));
+    const Configuration whole(kBridgesSchemaId, document);
+    EXPECT_EQ(entries(config), entries(whole));
+    EXPECT_EQ(config.groupIds(), (std::vector<std::string_view>{"b", "c", "a"}));
+    EXPECT_EQ(config.group("a")->index, 4u);
+    EXPECT_EQ(config.referencesTo("c"), whole.referencesTo("c"));
+    EXPECT_FALSE(config.spliceGroups(document["groups"], 5, 0, 1));  // past the end
+    Configuration server(kServerSchemaId, json::object());
+    EXPECT_FALSE(server.spliceGroups(document["groups"], 0, 0, 0));
 }
 
 TEST(LineTable, LfCrLfAndALoneCrEachEndOneLine) {

@@ -84,6 +84,9 @@ std::optional<unsigned> unicodeEscape(std::string_view raw, std::size_t& at) {
     return 0x10000 + ((codePoint - 0xD800) << 10) + (*second - 0xDC00);
 }
 
+// Of a decoded string's room, at most this part may stay unused.
+constexpr std::size_t kMostUnusedPart = 32;
+
 // The contents of a string literal (between its quotes) decoded, or nothing
 // when the general parser would reject them. Decoding never lengthens a
 // string, so the result is written in place of a copy of its size.
@@ -121,6 +124,10 @@ std::optional<std::string> decodeString(std::string_view raw) {
         *write++ = *escaped;
     }
     out.resize(static_cast<std::size_t>(write - out.data()));
+    // A long text lives on as the document's: where escapes made it much
+    // shorter than its literal, the rest is given back rather than kept
+    // for the document's life.
+    if (raw.size() - out.size() > raw.size() / kMostUnusedPart) out.shrink_to_fit();
     return out;
 }
 
