@@ -13,6 +13,7 @@
 #include <utility>
 #include <vector>
 
+#include "EvaluationReadings.hpp"
 #include "SuiteWalk.hpp"
 #include "engine/CompiledSchema.hpp"
 #include "engine/Draft07MetaSchema.hpp"
@@ -68,8 +69,13 @@ void runFile(const fs::path& file, Suite::Tally& tally) {
                 tally.failures.push_back(test.name + " (compile error: " + compilation.error + ")");
                 return;
             }
-            ValidationResult result;
-            evaluateSchema(*compilation.schema, test.data, result, {});
+            std::string difference;
+            const ValidationResult result =
+                evaluateBothReadings(*compilation.schema, test.data, {}, difference);
+            if (!difference.empty()) {
+                tally.failures.push_back(test.name + " (readings differ)\n" + difference);
+                return;
+            }
             // An invalid document has at least one "schema" issue, a valid
             // one none at all.
             const bool anySchemaIssue =

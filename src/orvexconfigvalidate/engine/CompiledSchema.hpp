@@ -45,4 +45,10 @@ struct EvaluationOptions {
 void evaluateSchema(const CompiledSchema& schema, JsonView document, ValidationResult& result,
                     const EvaluationOptions& options);
 
+// The same, with every value read through JsonView, as a document that is
+// not a nlohmann value is read, even when it is one: tests hold the two
+// readings to the same results.
+void evaluateSchemaThroughView(const CompiledSchema& schema, JsonView document,
+                               ValidationResult& result, const EvaluationOptions& options);
+
 }  // namespace OrvexConfigValidate

@@ -69,6 +69,36 @@ std::size_t numberHash(const JsonView& value) {
     return mix(seed, decimal.negative ? 1 : 0);
 }
 
+bool isStructured(JsonKind kind) {
+    return kind == JsonKind::Array || kind == JsonKind::Object;
+}
+
+bool isNumber(JsonKind kind) {
+    return kind == JsonKind::Integer || kind == JsonKind::Unsigned || kind == JsonKind::Float;
+}
+
+// Two values of which one at least is a scalar, each kind read once; charged
+// as chargeComparison does.
+bool scalarEqual(const JsonView& a, JsonKind kindA, const JsonView& b, JsonKind kindB,
+                 WorkBudget* work) {
+    if (isNumber(kindA)) return isNumber(kindB) && compareNumbers(a, b) == 0;
+    if (kindA != kindB) return false;
+    switch (kindA) {
+        case JsonKind::String: {
+            const std::string_view x = a.string();
+            charge(work, x.size() / kBytesPerWorkUnit);
+            return x == b.string();
+        }
+        case JsonKind::Boolean:
+            return a.boolean() == b.boolean();
+        case JsonKind::Null:
+            return true;
+        default:
+            // A structured value and a scalar: different kinds, caught above.
+            return false;
+    }
+}
+
 using ValuePairs = std::vector<std::pair<JsonView, JsonView>>;
 
 // What comparing two values costs beside their children.
@@ -103,10 +133,9 @@ bool jsonEqual(JsonView a, JsonView b, WorkBudget* work) {
     // does not make the queueing free.
     charge(work, 1);
     // What enum and const mostly compare, two scalars, needs no queue.
-    if (!a.isStructured() || !b.isStructured()) {
-        chargeComparison(a, b, work);
-        return sameKind(a, b) && equalScalars(a, b);
-    }
+    const JsonKind kindA = a.kind();
+    const JsonKind kindB = b.kind();
+    if (!isStructured(kindA) || !isStructured(kindB)) return scalarEqual(a, kindA, b, kindB, work);
     ValuePairs pending{{a, b}};
     while (!pending.empty()) {
         const auto [x, y] = pending.back();

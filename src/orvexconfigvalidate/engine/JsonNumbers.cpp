@@ -14,8 +14,13 @@ struct Integer {
     std::uint64_t magnitude = 0;
 };
 
-Integer integerOf(const JsonView& value) {
-    if (value.isUnsigned()) return {false, value.unsignedInteger()};
+bool integralKind(JsonKind kind) {
+    return kind == JsonKind::Integer || kind == JsonKind::Unsigned;
+}
+
+// `kind` is the value's, read by the caller.
+Integer integerOf(const JsonView& value, JsonKind kind) {
+    if (kind == JsonKind::Unsigned) return {false, value.unsignedInteger()};
     const std::int64_t v = value.integer();
     // Negating INT64_MIN overflows; its magnitude is taken in unsigned.
     return {v < 0, v < 0 ? std::uint64_t{0} - static_cast<std::uint64_t>(v)
@@ -60,7 +65,10 @@ bool isIntegralNumber(JsonView value) {
 }
 
 int compareNumbers(JsonView a, JsonView b) {
-    if (a.isIntegral() && b.isIntegral()) return compareIntegers(integerOf(a), integerOf(b));
+    const JsonKind kindA = a.kind();
+    const JsonKind kindB = b.kind();
+    if (integralKind(kindA) && integralKind(kindB))
+        return compareIntegers(integerOf(a, kindA), integerOf(b, kindB));
     const ExactNumber x(a);
     const ExactNumber y(b);
     if (!x.finite() || !y.finite()) return compareDoubles(a, b);
@@ -69,8 +77,8 @@ int compareNumbers(JsonView a, JsonView b) {
 
 bool isMultipleOf(JsonView value, JsonView divisor) {
     if (value.isIntegral() && divisor.isIntegral()) {
-        const Integer v = integerOf(value);
-        const Integer d = integerOf(divisor);
+        const Integer v = integerOf(value, value.kind());
+        const Integer d = integerOf(divisor, divisor.kind());
         return d.magnitude != 0 && v.magnitude % d.magnitude == 0;
     }
     const ExactNumber x(value);

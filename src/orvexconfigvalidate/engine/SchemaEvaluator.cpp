@@ -23,6 +23,7 @@
 #include "engine/MemberHint.hpp"
 #include "engine/MemberNamers.hpp"
 #include "engine/MissingMember.hpp"
+#include "engine/NlohmannValue.hpp"
 #include "engine/SchemaNode.hpp"
 #include "engine/ValueText.hpp"
 #include "engine/WorkBudget.hpp"
@@ -62,9 +63,11 @@ struct Reach {
     std::size_t index() const { return count; }
 };
 
-struct Frame {
+// Value is JsonView, or NlohmannValue for a parsed document.
+template <typename Value>
+struct BasicFrame {
     const SchemaNode* node;
-    JsonView instance;
+    Value instance;
     Reach reach;  // Via::Member, Via::Item
     Via via = Via::Same;
     bool silent = false;  // only valid or invalid matters: no issues
@@ -78,16 +81,19 @@ struct Frame {
     std::uint16_t check = 0;    // index into node->checks: a keyword's check once each
     std::uint32_t matches = 0;  // anyOf, oneOf: alternatives matched so far
     std::size_t position = 0;   // progress inside the current check
-    JsonView::MemberIterator member;
+    typename Value::MemberIterator member;
 };
 
 // One a level of the document's depth, each copied as it is pushed: kept
 // small.
-static_assert(sizeof(void*) != 8 || sizeof(Frame) <= 80, "a frame grew");
+static_assert(sizeof(void*) != 8 ||
+                  (sizeof(BasicFrame<JsonView>) <= 80 && sizeof(BasicFrame<NlohmannValue>) <= 64),
+              "a frame grew");
 
-struct Child {
+template <typename Value>
+struct BasicChild {
     const SchemaNode* node;
-    JsonView instance;
+    Value instance;
     Reach reach;
     Via via;
     bool silent;
@@ -110,7 +116,8 @@ std::string typeMismatch(const SchemaNode& node, const JsonView& value) {
     return text;
 }
 
-bool typeMatches(std::uint8_t types, JsonKind kind, const JsonView& value) {
+template <typename Value>
+bool typeMatches(std::uint8_t types, JsonKind kind, const Value& value) {
     switch (kind) {
         case JsonKind::Null:
             // A nlohmann value that is no JSON value (binary) has no type.
@@ -132,6 +139,14 @@ bool typeMatches(std::uint8_t types, JsonKind kind, const JsonView& value) {
         default:
             return false;
     }
+}
+
+bool hasMember(const JsonView& object, std::string_view name) {
+    return object.member(name).exists();
+}
+
+bool hasMember(const NlohmannValue& object, std::string_view name) {
+    return object.hasMember(name);
 }
 
 std::string valueList(const std::vector<json>& values) {
@@ -168,9 +183,13 @@ struct IssueEqual {
     }
 };
 
+template <typename Value>
 class Evaluation {
+    using Frame = BasicFrame<Value>;
+    using Child = BasicChild<Value>;
+
   public:
-    Evaluation(const CompiledSchema& compiled, JsonView validated, ValidationResult& into,
+    Evaluation(const CompiledSchema& compiled, Value validated, ValidationResult& into,
                const EvaluationOptions& evaluationOptions)
         : schema(compiled), document(validated), result(into), options(evaluationOptions) {}
 
@@ -267,7 +286,7 @@ class Evaluation {
 
     std::uint64_t documentSize() const {
         std::uint64_t count = 0;
-        std::vector<JsonView> pending{document};
+        std::vector<JsonView> pending{JsonView(document)};
         while (!pending.empty()) {
             const JsonView value = pending.back();
             pending.pop_back();
@@ -353,13 +372,13 @@ class Evaluation {
     // `frame` may move while a suggestion is judged: what is needed of it
     // is read first.
     void reportUnknownMembers(const Frame& frame) {
-        const JsonView object = frame.instance;
-        if (!object.isObject()) return;
+        const Value object = frame.instance;
+        if (frame.kind != JsonKind::Object) return;
         const MemberNamers& namers = namersOf(*frame.node);
         if (namers.nodes.empty() || namers.forbidsOtherMembers) return;
         // The declared names, gathered once for all unknown members here.
         std::vector<const std::string*> candidates;
-        for (const JsonView::Member member : object.members()) {
+        for (const auto member : object.members()) {
             const std::string_view name = member.name();
             if (isNamed(namers, name)) continue;
             if (candidates.empty()) {
@@ -386,7 +405,7 @@ class Evaluation {
 
     // Whether every schema that the namers apply to a member `name` takes
     // `value`; each is judged once, silently, over the value alone.
-    bool fitsMember(const MemberNamers& namers, const std::string& name, const JsonView& value) {
+    bool fitsMember(const MemberNamers& namers, const std::string& name, const Value& value) {
         for (const SchemaNode* namer : namers.nodes) {
             const SchemaNode* property = declaredProperty(*namer, name);
             bool matched = property != nullptr;
@@ -401,7 +420,7 @@ class Evaluation {
         return true;
     }
 
-    bool fitsSchema(const SchemaNode* node, const std::string& name, const JsonView& value) {
+    bool fitsSchema(const SchemaNode* node, const std::string& name, const Value& value) {
         if (node == nullptr || node->checks.empty()) return true;
         return judge({node, value, Reach::member(name), Via::Member, true});
     }
@@ -446,7 +465,7 @@ class Evaluation {
 
     void simpleCheck(Frame& frame, Check check) {
         const SchemaNode& node = *frame.node;
-        const JsonView value = frame.instance;
+        const Value value = frame.instance;
         switch (check) {
             case Check::False:
                 reportFalse(frame);
@@ -509,7 +528,7 @@ class Evaluation {
 
     void numberCheck(Frame& frame, Check check) {
         const SchemaNode& node = *frame.node;
-        const JsonView value = frame.instance;
+        const Value value = frame.instance;
         switch (check) {
             case Check::Maximum:
                 if (compareNumbers(value, node.maximum) > 0)
@@ -585,7 +604,7 @@ class Evaluation {
 
     void arrayCheck(Frame& frame, Check check) {
         const SchemaNode& node = *frame.node;
-        const JsonView value = frame.instance;
+        const Value value = frame.instance;
         switch (check) {
             case Check::MaxItems:
                 if (value.size() > node.maxItems)
@@ -612,7 +631,7 @@ class Evaluation {
     // Hashing finds candidates in linear time; the first item that equals
     // an earlier one is reported with the first such earlier one.
     void uniqueItems(Frame& frame) {
-        const JsonView value = frame.instance;
+        const Value value = frame.instance;
         std::unordered_map<std::size_t, std::vector<std::size_t>> seen;
         seen.reserve(value.size());
         for (std::size_t j = 0; j < value.size(); ++j) {
@@ -632,7 +651,7 @@ class Evaluation {
 
     void objectCheck(Frame& frame, Check check) {
         const SchemaNode& node = *frame.node;
-        const JsonView value = frame.instance;
+        const Value value = frame.instance;
         switch (check) {
             case Check::MaxProperties:
                 if (value.size() > node.maxProperties)
@@ -660,7 +679,7 @@ class Evaluation {
     }
 
     void requiredCheck(Frame& frame) {
-        const JsonView value = frame.instance;
+        const Value value = frame.instance;
         for (const std::string& name : frame.node->required) {
             if (has(value, name)) continue;
             const std::size_t reported = result.issues.size();
@@ -672,7 +691,7 @@ class Evaluation {
     }
 
     void dependentRequiredCheck(Frame& frame) {
-        const JsonView value = frame.instance;
+        const Value value = frame.instance;
         for (const Dependency& dependency : frame.node->dependencies) {
             work.charge(1);
             if (dependency.schema != nullptr || !has(value, dependency.member)) continue;
@@ -688,9 +707,9 @@ class Evaluation {
     }
 
     // A member lookup; the names compared are as long as the one sought.
-    bool has(const JsonView& object, const std::string& name) {
+    bool has(const Value& object, const std::string& name) {
         work.chargeBytes(name.size());
-        return object.member(name).exists();
+        return hasMember(object, name);
     }
 
     // ---- checks with subschemas ----
@@ -784,7 +803,7 @@ class Evaluation {
         }
         if (frame.position < list.size())
             return sameValue(frame, list[frame.position], true, child);
-        const JsonView value = frame.instance;
+        const Value value = frame.instance;
         if (frame.matches == 0) {
             report(frame, [&] {
                 return shortValueText(value) + " matches none of the " +
@@ -825,7 +844,7 @@ class Evaluation {
     }
 
     bool dependentSchemas(Frame& frame, bool hasResult, Child& child) {
-        const JsonView value = frame.instance;
+        const Value value = frame.instance;
         if (frame.kind != JsonKind::Object) return false;
         const auto& dependencies = frame.node->dependencies;
         if (hasResult) ++frame.position;
@@ -841,7 +860,7 @@ class Evaluation {
     }
 
     bool propertyNames(Frame& frame, bool hasResult, bool childResult, Child& child) {
-        const JsonView value = frame.instance;
+        const Value value = frame.instance;
         if (frame.kind != JsonKind::Object) return false;
         const auto object = value.members();
         if (!hasResult) {
@@ -871,7 +890,7 @@ class Evaluation {
     }
 
     bool members(Frame& frame, bool hasResult, Child& child) {
-        const JsonView value = frame.instance;
+        const Value value = frame.instance;
         if (frame.kind != JsonKind::Object) return false;
         const auto object = value.members();
         if (!hasResult) {
@@ -883,7 +902,7 @@ class Evaluation {
         while (frame.member != object.end()) {
             if (frame.silent && !frame.valid) return false;
             if (const SchemaNode* next = nextMemberSchema(frame)) {
-                const JsonView::Member member = *frame.member;
+                const auto member = *frame.member;
                 child = {next, member.value(), Reach::member(member.name()), Via::Member,
                          frame.silent};
                 return true;
@@ -900,7 +919,10 @@ class Evaluation {
     // the additional members' schema when nothing else matched.
     const SchemaNode* nextMemberSchema(Frame& frame) {
         const SchemaNode& node = *frame.node;
-        const std::string_view key = (*frame.member).name();
+        // A parsed document's names are strings, compared as the properties'
+        // names are.
+        const auto member = *frame.member;
+        const auto& key = member.name();
         const std::size_t patterns = node.patternProperties.size();
         if (frame.phase == 0) {
             frame.phase = 1;
@@ -925,7 +947,8 @@ class Evaluation {
     }
 
     // Members come sorted, as the properties do: one cursor walks both.
-    const SchemaNode* propertySchema(Frame& frame, std::string_view key) {
+    template <typename Name>
+    const SchemaNode* propertySchema(Frame& frame, const Name& key) {
         const auto& properties = frame.node->properties;
         auto& cursor = frame.position;
         while (cursor < properties.size() && properties[cursor].first < key) {
@@ -939,7 +962,7 @@ class Evaluation {
     }
 
     bool items(Frame& frame, bool hasResult, Child& child) {
-        const JsonView value = frame.instance;
+        const Value value = frame.instance;
         if (frame.kind != JsonKind::Array) return false;
         const SchemaNode& node = *frame.node;
         if (hasResult) ++frame.position;
@@ -960,7 +983,7 @@ class Evaluation {
     }
 
     bool contains(Frame& frame, bool hasResult, bool childResult, Child& child) {
-        const JsonView value = frame.instance;
+        const Value value = frame.instance;
         if (frame.kind != JsonKind::Array) return false;
         if (hasResult) {
             if (childResult) return false;
@@ -976,7 +999,7 @@ class Evaluation {
     }
 
     const CompiledSchema& schema;
-    const JsonView document;
+    const Value document;
     ValidationResult& result;
     const EvaluationOptions& options;
     std::vector<Frame> stack;
@@ -999,7 +1022,19 @@ class Evaluation {
 void evaluateSchema(const CompiledSchema& schema, JsonView document, ValidationResult& result,
                     const EvaluationOptions& options) {
     if (schema.root == nullptr) return;
-    Evaluation(schema, document, result, options).run();
+    // A parsed document is read as nlohmann values throughout; the lean
+    // test is made here, once.
+    if (const nlohmann::json* parsed = document.json()) {
+        Evaluation<NlohmannValue>(schema, *parsed, result, options).run();
+    } else {
+        evaluateSchemaThroughView(schema, document, result, options);
+    }
+}
+
+void evaluateSchemaThroughView(const CompiledSchema& schema, JsonView document,
+                               ValidationResult& result, const EvaluationOptions& options) {
+    if (schema.root == nullptr) return;
+    Evaluation<JsonView>(schema, document, result, options).run();
 }
 
 }  // namespace OrvexConfigValidate

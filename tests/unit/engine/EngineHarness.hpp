@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "EvaluationReadings.hpp"
 #include "engine/CompiledSchema.hpp"
 
 namespace OrvexConfigValidate {
@@ -54,12 +55,14 @@ inline std::string compileError(const nlohmann::json& schema, MapSource* documen
     return compilation.error;
 }
 
+// Read both ways the engine reads a document, which must agree.
 inline ValidationResult evaluateJson(const CompiledSchema& schema, const nlohmann::json& document,
                                      bool strict = false) {
-    ValidationResult result;
     EvaluationOptions options;
     options.strict = strict;
-    evaluateSchema(schema, document, result, options);
+    std::string difference;
+    ValidationResult result = evaluateBothReadings(schema, document, options, difference);
+    EXPECT_EQ(difference, "") << "on " << document.dump();
     return result;
 }
 
