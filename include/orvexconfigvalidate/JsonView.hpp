@@ -145,6 +145,11 @@ class JsonView {
     // The elements of an array (none for anything else), in order.
     Range<ElementIterator> elements() const noexcept;
 
+    // The values at and under this one (1 for a scalar, a repeated member
+    // once; 0 for an absent view): a lean document counts them in its index,
+    // a nlohmann value is walked.
+    std::uint64_t valueCount() const;
+
     // The nlohmann value behind the view; null for a lean or absent view.
     ORVEX_VIEW_INLINE const nlohmann::json* json() const noexcept {
         return lean() ? nullptr : static_cast<const nlohmann::json*>(target_);

@@ -88,6 +88,22 @@ Json JsonView::toJson() const {
     return copy;
 }
 
+std::uint64_t JsonView::valueCount() const {
+    if (!exists()) return 0;
+    if (lean()) return document().valueCount(node_);
+    std::uint64_t count = 0;
+    std::vector<const Json*> pending{&held()};
+    while (!pending.empty()) {
+        const Json* value = pending.back();
+        pending.pop_back();
+        ++count;
+        if (value->is_structured()) {
+            for (const Json& child : *value) pending.push_back(&child);
+        }
+    }
+    return count;
+}
+
 // The lean half: the lean document answers for its nodes.
 JsonKind JsonView::leanKind() const noexcept {
     return document().kind(node_);

@@ -45,17 +45,21 @@ void requireFixesKeepJson(std::string_view text,
 }
 
 // validateText reads a string lean; its result, fixes included, must be
-// that of the check of the text's nlohmann document, alone and in a pair.
+// that of the check of the text's nlohmann document, under every schema (each
+// reads its own members through the view), alone and in a pair.
 void requireLeanCheckAsDocument(std::string_view text) {
     using namespace OrvexConfigValidate;
+    static const std::vector<std::string> ids = schemaIds();
     ValidateOptions strict;
     strict.strict = true;
     for (const ValidateOptions& options : {ValidateOptions{}, strict}) {
-        ParsedText parsed = parseText(text);
-        ValidationResult expected = validateText("BridgingConfiguration", parsed, options);
-        addFixes(expected, parsed, text, 0);
-        require(LeanCompare::describeResult(validateText("BridgingConfiguration", text, options)) ==
-                LeanCompare::describeResult(expected));
+        for (const std::string& id : ids) {
+            ParsedText parsed = parseText(text);
+            ValidationResult expected = validateText(id, parsed, options);
+            addFixes(expected, parsed, text, 0);
+            require(LeanCompare::describeResult(validateText(id, text, options)) ==
+                    LeanCompare::describeResult(expected));
+        }
         const std::string_view server = R"({"mode": 2})";
         ParsedText serverParsed = parseText(server);
         ParsedText again = parseText(text);

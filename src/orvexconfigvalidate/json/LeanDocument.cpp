@@ -212,15 +212,38 @@ std::uint32_t LeanDocument::nextElement(std::uint32_t container, std::uint32_t e
     return next < nodes.size() && nodes[next].start < nodes[container].end ? next : kNoNode;
 }
 
+std::uint64_t LeanDocument::valueCount(std::uint32_t node) const {
+    const std::vector<TextNode>& nodes = index_->nodes;
+    const std::uint32_t end = index_->after(node);
+    std::uint64_t count = 0;
+    // Nodes in pre-order: a subtree to leave out is skipped whole.
+    for (std::uint32_t at = node; at < end;) {
+        const LeanDocument* grafted = graftAt(at);
+        if (grafted != nullptr) count += grafted->valueCount(root());
+        if (grafted != nullptr || (at != node && nodes[at].shadowed())) {
+            at = index_->after(at);
+            continue;
+        }
+        ++count;
+        ++at;
+    }
+    return count;
+}
+
+const LeanDocument* LeanDocument::graftAt(std::uint32_t node) const noexcept {
+    for (const auto& [at, other] : grafts_) {
+        if (at == node) return other;
+    }
+    return nullptr;
+}
+
 void LeanDocument::graft(std::uint32_t node, const LeanDocument& other) {
     grafts_.emplace_back(node, &other);
 }
 
 JsonView LeanDocument::graftedView(std::uint32_t node) const noexcept {
-    for (const auto& [at, other] : grafts_) {
-        if (at == node) return JsonView(*other, root());
-    }
-    return JsonView(*this, node);
+    const LeanDocument* other = graftAt(node);
+    return other != nullptr ? JsonView(*other, root()) : JsonView(*this, node);
 }
 
 LeanEnvelope::LeanEnvelope(const LeanDocument& server, const LeanDocument& bridges)

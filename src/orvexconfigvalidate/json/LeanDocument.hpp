@@ -72,6 +72,11 @@ class LeanDocument {
     std::uint32_t nextElement(std::uint32_t container, std::uint32_t element) const;
     std::uint32_t element(std::uint32_t node, std::size_t i) const;
 
+    // The values of the subtree at `node` as a document holds them: a
+    // replaced member and its values are not counted, a grafted document's
+    // are.
+    std::uint64_t valueCount(std::uint32_t node) const;
+
     // The view of a child node: a grafted node stands for the root of
     // another lean document, so that a small document can hold large ones
     // (two texts judged as one envelope) without copying them.
@@ -84,6 +89,8 @@ class LeanDocument {
 
   private:
     JsonView graftedView(std::uint32_t node) const noexcept;
+    // The document grafted at `node`, or null.
+    const LeanDocument* graftAt(std::uint32_t node) const noexcept;
 
     struct Children {
         const std::uint32_t* begin;

@@ -45,6 +45,34 @@ bool sameNodes(const TextIndex& a, const TextIndex& b) {
     return true;
 }
 
+// The values of a view, counted by walking it.
+std::uint64_t walkedCount(JsonView top) {
+    std::uint64_t count = 0;
+    std::vector<JsonView> pending{top};
+    while (!pending.empty()) {
+        const JsonView value = pending.back();
+        pending.pop_back();
+        ++count;
+        for (const JsonView::Member member : value.members()) pending.push_back(member.value());
+        for (const JsonView element : value.elements()) pending.push_back(element);
+    }
+    return count;
+}
+
+// The count from the index leaves replaced members out, at the root and in
+// every subtree one level down.
+void expectCountsAsWalked(const LeanDocument& lean, const Json& document) {
+    const JsonView root(lean, LeanDocument::root());
+    EXPECT_EQ(root.valueCount(), walkedCount(root));
+    EXPECT_EQ(JsonView(document).valueCount(), walkedCount(root));
+    for (const JsonView::Member member : root.members()) {
+        EXPECT_EQ(member.value().valueCount(), walkedCount(member.value())) << member.name();
+    }
+    for (const JsonView element : root.elements()) {
+        EXPECT_EQ(element.valueCount(), walkedCount(element));
+    }
+}
+
 // Reads `text` both ways and expects the same outcome throughout.
 void expectSameReading(const std::string& text) {
     SCOPED_TRACE(text.size() < 200 ? text : text.substr(0, 200) + "...");
@@ -61,6 +89,7 @@ void expectSameReading(const std::string& text) {
     if (!ok) return;
     EXPECT_TRUE(sameNodes(lean->index(), index));
     EXPECT_EQ(LeanCompare::difference(document, *lean), "");
+    expectCountsAsWalked(*lean, document);
     // A view of the lean root copies out as the document.
     if (text.size() < 4096) {
         EXPECT_EQ(JsonView(*lean, LeanDocument::root()).toJson(), document);
@@ -191,6 +220,18 @@ class CollidingTexts {
 TEST(LeanDocument, GeneratedTextsReadAsTheDocument) {
     CollidingTexts make(20261210);
     for (int i = 0; i < 400; ++i) expectSameReading(make.value(0));
+}
+
+// Two texts judged as one: the envelope's count is its own root and the
+// values of both documents, each without its replaced members.
+TEST(LeanDocument, AnEnvelopeCountsTheValuesOfBothTexts) {
+    const ParsedText server =
+        parseTextLean(std::string(R"({"mode": 2, "mode": {"a": [1, 2]}})"), nullptr);
+    const ParsedText bridges =
+        parseTextLean(std::string(R"({"groups": [{"id": "a"}], "groups": 1})"), nullptr);
+    const LeanEnvelope envelope(*leanDocumentOf(server), *leanDocumentOf(bridges));
+    EXPECT_EQ(envelope.root().valueCount(), 1u + 5u + 2u);
+    EXPECT_EQ(envelope.root().valueCount(), walkedCount(envelope.root()));
 }
 
 }  // namespace
