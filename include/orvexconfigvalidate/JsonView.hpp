@@ -87,18 +87,20 @@ class JsonView {
     // unsignedInteger() an integral number (converted as static_cast does),
     // number() any number (as the nearest double), string() a String.
     ORVEX_VIEW_INLINE bool boolean() const noexcept {
-        return ORVEX_VIEW_LEAN(lean()) ? leanBoolean() : held().get<bool>();
+        if (ORVEX_VIEW_LEAN(lean())) return leanBoolean();
+        const bool* value = held().get_ptr<const bool*>();
+        return value != nullptr && *value;
     }
     ORVEX_VIEW_INLINE std::int64_t integer() const noexcept {
         if (ORVEX_VIEW_LEAN(lean())) return leanInteger();
-        return heldIntegral<std::int64_t>();
+        return heldNumber<std::int64_t>();
     }
     ORVEX_VIEW_INLINE std::uint64_t unsignedInteger() const noexcept {
         if (ORVEX_VIEW_LEAN(lean())) return static_cast<std::uint64_t>(leanInteger());
-        return heldIntegral<std::uint64_t>();
+        return heldNumber<std::uint64_t>();
     }
     ORVEX_VIEW_INLINE double number() const noexcept {
-        return ORVEX_VIEW_LEAN(lean()) ? leanNumber() : held().get<double>();
+        return ORVEX_VIEW_LEAN(lean()) ? leanNumber() : heldNumber<double>();
     }
     // Unescaped; stays valid as long as the document.
     ORVEX_VIEW_INLINE std::string_view string() const noexcept {
@@ -183,15 +185,17 @@ class JsonView {
     ORVEX_VIEW_INLINE const nlohmann::json& held() const noexcept {
         return *static_cast<const nlohmann::json*>(target_);
     }
-    // An integral nlohmann number without nlohmann's out-of-line conversion;
-    // a float is left to it.
-    template <typename Integral>
-    ORVEX_VIEW_INLINE Integral heldIntegral() const noexcept {
+    // A nlohmann number converted as static_cast does, without nlohmann's
+    // out-of-line conversion, which may throw; 0 for a value of another kind.
+    template <typename Arithmetic>
+    ORVEX_VIEW_INLINE Arithmetic heldNumber() const noexcept {
         if (const auto* u = held().get_ptr<const nlohmann::json::number_unsigned_t*>())
-            return static_cast<Integral>(*u);
+            return static_cast<Arithmetic>(*u);
         if (const auto* i = held().get_ptr<const nlohmann::json::number_integer_t*>())
-            return static_cast<Integral>(*i);
-        return held().get<Integral>();
+            return static_cast<Arithmetic>(*i);
+        if (const auto* f = held().get_ptr<const nlohmann::json::number_float_t*>())
+            return static_cast<Arithmetic>(*f);
+        return Arithmetic{};
     }
     const LeanDocument& document() const noexcept {
         return *static_cast<const LeanDocument*>(target_);
