@@ -152,15 +152,44 @@ void writeScalar(Writer& writer, const JsonView& value) {
 
 }  // namespace
 
+namespace {
+
+// Each entry is a value still to write, or a text (a bracket, a comma).
+struct Pending {
+    JsonView value;
+    std::string_view key;
+    bool keyed;
+    const char* text;
+};
+
+// Queues a container's children, separated by commas, to be written in
+// order. Only as many as could still show are queued: each takes at least
+// one code point.
+void queueChildren(std::vector<Pending>& pending, const JsonView& container, std::size_t limit) {
+    const bool object = container.isObject();
+    std::vector<Pending> children;
+    std::size_t budget = limit;
+    const auto queue = [&](const JsonView& child, std::string_view key) {
+        if (budget == 0) return false;
+        --budget;
+        if (!children.empty()) children.push_back({{}, {}, false, ","});
+        children.push_back({child, key, object, nullptr});
+        return true;
+    };
+    if (object) {
+        for (const JsonView::Member member : container.members())
+            if (!queue(member.value(), member.name())) break;
+    } else {
+        for (const JsonView element : container.elements())
+            if (!queue(element, {})) break;
+    }
+    for (auto it = children.rbegin(); it != children.rend(); ++it) pending.push_back(*it);
+}
+
+}  // namespace
+
 std::string shortValueText(JsonView value, std::size_t limit) {
     Writer writer(limit);
-    // Each entry is a value still to write, or a text (a bracket, a comma).
-    struct Pending {
-        JsonView value;
-        std::string_view key;
-        bool keyed;
-        const char* text;
-    };
     std::vector<Pending> pending{{value, {}, false, nullptr}};
     while (!pending.empty() && !writer.full()) {
         const Pending next = pending.back();
@@ -182,25 +211,7 @@ std::string shortValueText(JsonView value, std::size_t limit) {
         const bool object = current.isObject();
         writer.raw(object ? "{" : "[");
         pending.push_back({{}, {}, false, object ? "}" : "]"});
-        // Only as many children as could still show are queued: each takes
-        // at least one code point.
-        std::vector<Pending> children;
-        std::size_t budget = limit;
-        const auto queue = [&](const JsonView& child, std::string_view key) {
-            if (budget == 0) return false;
-            --budget;
-            if (!children.empty()) children.push_back({{}, {}, false, ","});
-            children.push_back({child, key, object, nullptr});
-            return true;
-        };
-        if (object) {
-            for (const JsonView::Member member : current.members())
-                if (!queue(member.value(), member.name())) break;
-        } else {
-            for (const JsonView element : current.elements())
-                if (!queue(element, {})) break;
-        }
-        for (auto it = children.rbegin(); it != children.rend(); ++it) pending.push_back(*it);
+        queueChildren(pending, current, limit);
     }
     return writer.finish();
 }
