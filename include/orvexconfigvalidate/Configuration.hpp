@@ -157,25 +157,29 @@ class Configuration {
     std::string referencePointer(std::size_t bridgeIndex, std::size_t position) const;
 
     // After element `index` of the document's "groups" (or "bridges") was
-    // replaced in place, reads it again, so that an edit of one element need
-    // not read all the others. The old value must still be alive (moved out
-    // of its slot, not yet destroyed): the model lets go of its views here.
-    // False, and the model is then to be made anew, when the element was or
-    // has become something other than an object, or the document is not a
-    // bridging document.
+    // replaced by `now`, reads it, so that an edit of one element need not
+    // read all the others. The old value must still be alive: the model lets
+    // go of its views here. False, and the model is then to be made anew,
+    // when the element was or has become something other than an object, or
+    // the document is not a bridging document.
+    bool rereadGroup(std::size_t index, JsonView now);
+    bool rereadBridge(std::size_t index, JsonView now);
+    // The same for a value replaced in place inside a nlohmann document, where
+    // the element's old view now reads the new value.
     bool rereadGroup(std::size_t index);
     bool rereadBridge(std::size_t index);
     // After elements `first` to `first + removed` of the document's "groups"
     // (or "bridges") array were replaced by `added` new ones, reads only the
     // new ones and points the others at their new places, so that adding or
-    // removing an element need not read all the others. `array` is that
-    // array as it is now; the removed values may already be gone, as their
-    // entries are dropped unread. False, and the model is then to be made
-    // anew, when the document is not a bridging document with that array.
-    bool spliceGroups(const nlohmann::json& array, std::size_t first, std::size_t removed,
+    // removing an element need not read all the others. `elements` are that
+    // array's elements as they are now; the removed values may already be
+    // gone, as their entries are dropped unread. False, and the model is
+    // then to be made anew, when the document is not a bridging document
+    // with that array or `elements` cannot hold the new ones.
+    bool spliceGroups(const std::vector<JsonView>& elements, std::size_t first, std::size_t removed,
                       std::size_t added);
-    bool spliceBridges(const nlohmann::json& array, std::size_t first, std::size_t removed,
-                       std::size_t added);
+    bool spliceBridges(const std::vector<JsonView>& elements, std::size_t first,
+                       std::size_t removed, std::size_t added);
 
   private:
     Configuration() = default;

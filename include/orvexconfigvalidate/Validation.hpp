@@ -17,6 +17,7 @@
 #include <vector>
 
 #include <nlohmann/json.hpp>
+#include <orvexconfigvalidate/JsonView.hpp>
 #include <orvexconfigvalidate/Text.hpp>
 
 namespace OrvexConfigValidate {
@@ -196,6 +197,9 @@ class ParsedText {
 
     // False when the text is not one JSON value (a "parse_error" issue).
     bool ok() const;
+    // The value read, through a view: a text read lean answers from its
+    // text, without building its document; any other from its document.
+    JsonView root() const;
     const nlohmann::json& document() const;
     nlohmann::json& document();
     // "parse_error" (at most one) and "duplicate_key" warnings.

@@ -47,15 +47,20 @@ std::size_t commonSuffix(const char* aEnd, const char* bEnd, std::size_t limit) 
 // there but not an array.
 std::optional<std::vector<TextLocation>> elementPlaces(const ParsedText& parsed,
                                                        const std::string& name) {
-    const auto member = parsed.document().find(name);
-    if (member == parsed.document().end()) return std::vector<TextLocation>();
-    if (!member->is_array()) return std::nullopt;
+    const JsonView member = rootOf(parsed).member(name);
+    if (!member) return std::vector<TextLocation>();
+    if (!member.isArray()) return std::nullopt;
     std::vector<std::string> pointers;
-    pointers.reserve(member->size());
-    for (std::size_t i = 0; i < member->size(); ++i)
+    pointers.reserve(member.size());
+    for (std::size_t i = 0; i < member.size(); ++i)
         pointers.push_back("/" + name + "/" + std::to_string(i));
     return parsed.locateAll(pointers);
 }
+
+// Edits are carried until the elements read since the base hold this much
+// of its text, and at least this much: then the whole text is read again.
+constexpr std::size_t kOwnedShare = 16;
+constexpr std::size_t kOwnedAtLeast = std::size_t{1} << 20;
 
 }  // namespace
 
@@ -65,12 +70,22 @@ bool IncrementalCheck::applies(const ValidateOptions& options, bool paired) {
     return options.schemaDir.empty() && !(paired && options.strict);
 }
 
+void IncrementalCheck::forget() {
+    valid = false;
+    lentModel = nullptr;
+    model.reset();
+    groupValues = Elements();
+    bridgeValues = Elements();
+    base.reset();
+    ownedBytes = 0;
+}
+
 bool IncrementalCheck::remember(const Lent& check, const ValidationResult& result, int newSource,
                                 const std::string& newServerText, const ValidateOptions& options) {
     forget();
-    const ParsedText& parsed = *check.parsed;
-    if (!parsed.ok() || !parsed.document().is_object()) return false;
-    if (!readSpans(parsed)) return false;
+    if (!check.parsed || !check.parsed->ok() || !rootOf(*check.parsed).isObject()) return false;
+    base = check.parsed;
+    if (!readElements(*base)) return false;
     elementIssues.clear();
     std::size_t others = 0;
     for (const auto& issue : result.issues) {
@@ -85,8 +100,6 @@ bool IncrementalCheck::remember(const Lent& check, const ValidationResult& resul
         }
         elementIssues.push_back(issue);
     }
-    document = nlohmann::json();
-    lent = &parsed.document();
     serverText = newServerText;
     source = newSource;
     // Every other issue must be one the rule pass gives again: the check's
@@ -94,7 +107,6 @@ bool IncrementalCheck::remember(const Lent& check, const ValidationResult& resul
     // the pass over the bridges document is run here.
     if (check.model != nullptr && serverText.empty()) {
         lentModel = check.model;
-        model.reset();
         if (check.ruleIssues != others) return false;
         valid = true;
         return true;
@@ -111,34 +123,16 @@ bool IncrementalCheck::remember(const Lent& check, const ValidationResult& resul
     return true;
 }
 
-void IncrementalCheck::adopt(nlohmann::json&& lentDocument,
-                             std::unique_ptr<Configuration> lentOwnModel) {
-    document = std::move(lentDocument);
-    lent = nullptr;
-    if (lentModel != nullptr) {
-        // The same model the check lent, now owned with its document.
-        model = std::move(lentOwnModel);
-        modelIsChecks = model.get() == lentModel;
-        lentModel = nullptr;
-        if (!modelIsChecks) readModel();
-    }
-}
-
-void IncrementalCheck::adoptCopy() {
-    document = *lent;
-    lent = nullptr;
+void IncrementalCheck::adoptModel(std::unique_ptr<Configuration> own) {
+    if (lentModel == nullptr) return;
+    // A copy's views point where the lent model's do: into the base, which
+    // is shared.
+    model = own.get() == lentModel ? std::move(own) : std::make_unique<Configuration>(*lentModel);
     lentModel = nullptr;
-    readModel();
 }
 
-std::pair<nlohmann::json, std::unique_ptr<Configuration>> IncrementalCheck::release() {
-    std::unique_ptr<Configuration> checks = modelIsChecks ? std::move(model) : nullptr;
-    model.reset();
-    forget();
-    return {std::exchange(document, nlohmann::json()), std::move(checks)};
-}
-
-bool IncrementalCheck::readSpans(const ParsedText& parsed) {
+bool IncrementalCheck::readElements(const ParsedText& parsed) {
+    const JsonView root = rootOf(parsed);
     for (const Array array : {Array::Groups, Array::Bridges}) {
         const std::string name = arrayName(array == Array::Groups);
         spansOf(array).clear();
@@ -147,22 +141,49 @@ bool IncrementalCheck::readSpans(const ParsedText& parsed) {
         if (!places) return false;
         for (const TextLocation& location : *places)
             spansOf(array).push_back({location.offset, location.length});
-        if (parsed.document().contains(name)) {
-            const TextLocation whole = parsed.locate("/" + name);
-            arrayOf(array) = Span{whole.offset, whole.length};
-        }
+        const JsonView member = root.member(name);
+        if (!member) continue;
+        const TextLocation whole = parsed.locate("/" + name);
+        arrayOf(array) = Span{whole.offset, whole.length};
+        Elements& values = valuesOf(array);
+        values.values.assign(member.elements().begin(), member.elements().end());
+        values.owners.resize(values.values.size());
     }
     return true;
 }
 
+// Only for the base as it was checked: after an edit the model is carried,
+// or the text read whole again.
 void IncrementalCheck::readModel() {
-    model.reset();
-    modelIsChecks = false;
+    const JsonView root = rootOf(*base);
     if (serverText.empty()) {
-        model = std::make_unique<Configuration>(kBridgesSchemaId, current());
+        model = std::make_unique<Configuration>(kBridgesSchemaId, root);
     } else {
-        model = std::make_unique<Configuration>(Configuration::ofPair(serverSettings, current()));
+        model = std::make_unique<Configuration>(Configuration::ofPair(serverSettings, root));
     }
+}
+
+void IncrementalCheck::replaceElements(Array array, std::size_t first, std::size_t removed,
+                                       std::vector<std::unique_ptr<ParsedText>> added) {
+    Elements& elements = valuesOf(array);
+    const auto at = static_cast<std::ptrdiff_t>(first);
+    const auto end = at + static_cast<std::ptrdiff_t>(removed);
+    for (auto owner = elements.owners.begin() + at; owner != elements.owners.begin() + end;
+         ++owner) {
+        if (*owner) ownedBytes -= leanDocumentOf(**owner)->text().size();
+    }
+    std::vector<JsonView> views;
+    views.reserve(added.size());
+    for (const std::unique_ptr<ParsedText>& owner : added) {
+        ownedBytes += leanDocumentOf(*owner)->text().size();
+        views.push_back(rootOf(*owner));
+    }
+    elements.values.insert(
+        elements.values.erase(elements.values.begin() + at, elements.values.begin() + end),
+        views.begin(), views.end());
+    elements.owners.insert(
+        elements.owners.erase(elements.owners.begin() + at, elements.owners.begin() + end),
+        std::make_move_iterator(added.begin()), std::make_move_iterator(added.end()));
 }
 
 std::vector<Issue> IncrementalCheck::semanticIssues(const ValidateOptions& options) const {
@@ -217,8 +238,12 @@ std::optional<std::vector<Issue>> IncrementalCheck::update(const std::string& te
                                                            const std::string& newServerText,
                                                            const Validator& validator,
                                                            const ValidateOptions& options) {
-    // A lent document cannot be edited: the caller adopts it first.
-    if (!valid || lent != nullptr || newServerText != serverText) return std::nullopt;
+    // A lent model cannot be edited: the caller lets the carry adopt it
+    // first. Past its bound the carry makes way for a new base.
+    if (!valid || lentModel != nullptr || newServerText != serverText) return std::nullopt;
+    if (ownedBytes > std::max(kOwnedAtLeast, leanDocumentOf(*base)->text().size() / kOwnedShare)) {
+        return std::nullopt;
+    }
     // The edited stretch: what lies between the common start and end.
     const std::size_t limit = std::min(text.size(), newText.size());
     Edit edit;
@@ -235,8 +260,6 @@ std::optional<std::vector<Issue>> IncrementalCheck::update(const std::string& te
         return a.location.offset < b.location.offset;
     });
     elementIssues = *kept;
-    // The model is of the new text now, no longer the check's.
-    modelIsChecks = false;
 
     std::vector<Issue> issues = std::move(*kept);
     std::vector<Issue> rules;
@@ -319,8 +342,8 @@ std::optional<std::vector<Issue>> IncrementalCheck::carryInside(const Edit& edit
     const std::size_t newLength =
         static_cast<std::size_t>(static_cast<std::ptrdiff_t>(span.length) + edit.delta);
     const std::string_view elementText = std::string_view(newText).substr(span.offset, newLength);
-    ParsedText element = parseText(elementText);
-    if (!element.ok()) return std::nullopt;
+    auto element = std::make_unique<ParsedText>(parseTextLean(std::string(elementText)));
+    if (!element->ok()) return std::nullopt;
     std::optional<std::vector<Issue>> fresh =
         newElementIssues({elementText}, {span.offset}, *array, index, validator, options);
     if (!fresh) return std::nullopt;
@@ -332,14 +355,18 @@ std::optional<std::vector<Issue>> IncrementalCheck::carryInside(const Edit& edit
     // From here on the new text is taken over.
     moveSpans(oldElementEnd, edit.delta);
     span.length = newLength;
-    // The element's slot stays where it is, so the model's other entries
-    // still point at their values; the old value lives until the model has
-    // let go of it.
-    nlohmann::json& slot = document[arrayName(*array == Array::Groups)][index];
-    const nlohmann::json old = std::exchange(slot, std::move(element.document()));
+    // The old value lives until the model has let go of it.
+    const JsonView now = rootOf(*element);
     const bool reread =
-        *array == Array::Groups ? model->rereadGroup(index) : model->rereadBridge(index);
-    if (!reread) readModel();
+        *array == Array::Groups ? model->rereadGroup(index, now) : model->rereadBridge(index, now);
+    if (!reread) {
+        // What was or became no object: the text is read whole again.
+        valid = false;
+        return std::nullopt;
+    }
+    std::vector<std::unique_ptr<ParsedText>> added;
+    added.push_back(std::move(element));
+    replaceElements(*array, index, 1, std::move(added));
     kept->insert(kept->end(), fresh->begin(), fresh->end());
     return kept;
 }
@@ -395,10 +422,10 @@ std::optional<std::vector<Issue>> IncrementalCheck::carryAcross(const Edit& edit
     list += gap;
     if (across->hasAfter) list += standIn;
     list += ']';
-    ParsedText parsed = parseText(list);
-    if (!parsed.ok() || !parsed.document().is_array()) return std::nullopt;
+    const ParsedText parsed = parseTextLeanOver(list);
+    if (!parsed.ok() || !rootOf(parsed).isArray()) return std::nullopt;
     const std::size_t skip = across->hasBefore ? 1 : 0;
-    const std::size_t count = parsed.document().size() - skip - (across->hasAfter ? 1 : 0);
+    const std::size_t count = rootOf(parsed).size() - skip - (across->hasAfter ? 1 : 0);
     // Where the gap starts in the list.
     const std::size_t listGap = 1 + (across->hasBefore ? standIn.size() : 0);
     std::vector<std::string_view> texts;
@@ -427,18 +454,19 @@ std::optional<std::vector<Issue>> IncrementalCheck::carryAcross(const Edit& edit
     const auto at = own.begin() + static_cast<std::ptrdiff_t>(across->first);
     own.insert(own.erase(at, at + static_cast<std::ptrdiff_t>(across->removed)), spans.begin(),
                spans.end());
-    nlohmann::json& array = document[arrayName(across->array == Array::Groups)];
-    nlohmann::json::array_t& values = array.get_ref<nlohmann::json::array_t&>();
-    nlohmann::json::array_t& added = parsed.document().get_ref<nlohmann::json::array_t&>();
-    const auto place = values.begin() + static_cast<std::ptrdiff_t>(across->first);
-    values.insert(
-        values.erase(place, place + static_cast<std::ptrdiff_t>(across->removed)),
-        std::make_move_iterator(added.begin() + static_cast<std::ptrdiff_t>(skip)),
-        std::make_move_iterator(added.begin() + static_cast<std::ptrdiff_t>(skip + count)));
+    std::vector<std::unique_ptr<ParsedText>> added;
+    added.reserve(texts.size());
+    for (const std::string_view text : texts)
+        added.push_back(std::make_unique<ParsedText>(parseTextLean(std::string(text))));
+    replaceElements(across->array, across->first, across->removed, std::move(added));
+    const std::vector<JsonView>& now = valuesOf(across->array).values;
     const bool spliced = across->array == Array::Groups
-                             ? model->spliceGroups(array, across->first, across->removed, count)
-                             : model->spliceBridges(array, across->first, across->removed, count);
-    if (!spliced) readModel();
+                             ? model->spliceGroups(now, across->first, across->removed, count)
+                             : model->spliceBridges(now, across->first, across->removed, count);
+    if (!spliced) {
+        valid = false;
+        return std::nullopt;
+    }
     kept->insert(kept->end(), fresh->begin(), fresh->end());
     return kept;
 }

@@ -4,11 +4,12 @@
 // text again: the edited elements are parsed and checked against the schema
 // on their own, the other elements keep their schema issues (moved by the
 // edit's length, renumbered when elements came or went), and the
-// cross-group rules run again over the whole, already parsed, document,
-// whose configuration model is kept too: an edit inside one element reads
-// only that element into it again. The workspace's strategy for carrying a
-// version to the next; it keeps the versions' texts, so nothing here tells
-// one text from another.
+// cross-group rules run again over the configuration model, which reads
+// only the edited elements again. The document is the lean parse of the
+// version checked whole, shared with its snapshot, with the elements read
+// since beside it: no version is ever held as a tree of values. The
+// workspace's strategy for carrying a version to the next; it keeps the
+// versions' texts, so nothing here tells one text from another.
 #pragma once
 
 #include <cstddef>
@@ -38,43 +39,29 @@ class IncrementalCheck {
     // embedded schemas say what one element's issues depend on.
     static bool applies(const ValidateOptions& options, bool paired);
 
-    // What the full check of a bridges text lends: its parse, and the
-    // model its rule pass read with the number of issues that pass gave
-    // (none for a pair, whose pass read the two files as one); the server
-    // document it was paired with (null alone).
+    // What the full check of a bridges text lends: its lean parse, shared;
+    // the model its rule pass read, over that parse, with the number of
+    // issues that pass gave (none for a pair, whose pass read the two files
+    // as one); the server document it was paired with (null alone).
     struct Lent {
-        const ParsedText* parsed = nullptr;
+        std::shared_ptr<const ParsedText> parsed;
         const Configuration* model = nullptr;
         std::size_t ruleIssues = 0;
         const nlohmann::json* server = nullptr;
     };
     // Takes over the full check of a bridges text: the issues of `result`
     // whose source is `source`, and the server text it was paired with (""
-    // alone). The parse and the model are read where they stand until the
-    // first update, which needs them taken (adopt) or copied (adoptCopy).
-    // False when the result holds issues that an edit could not carry;
-    // nothing is kept then.
+    // alone). A lent model is read where it stands until the first update,
+    // which needs it taken over (adoptModel). False when the result holds
+    // issues that an edit could not carry; nothing is kept then.
     bool remember(const Lent& check, const ValidationResult& result, int source,
                   const std::string& serverText, const ValidateOptions& options);
-    void forget() {
-        valid = false;
-        lent = nullptr;
-        lentModel = nullptr;
-    }
-    // Whether the document remembered is still the lent one.
-    bool borrows() const { return valid && lent != nullptr; }
+    void forget();
     // Whether the model remembered is the check's own, lent.
-    bool borrowsModel() const { return borrows() && lentModel != nullptr; }
-    // The lent document itself, moved out of its parse, and the lent model
-    // when it was lent (borrowsModel): the model's views stay where they
-    // point, as a moved value keeps its members.
-    void adopt(nlohmann::json&& lentDocument, std::unique_ptr<Configuration> lentOwnModel);
-    // A copy of the lent document, for a parse that others still read.
-    void adoptCopy();
-    // Gives the document back and forgets it: an adopted document whose
-    // edit could not be carried returns to its parse, with the check's own
-    // model when that was adopted (else null).
-    std::pair<nlohmann::json, std::unique_ptr<Configuration>> release();
+    bool borrowsModel() const { return valid && lentModel != nullptr; }
+    // Takes over the lent model: `own` is that very model, handed over by
+    // its holder, or null when others still read it (a copy is made then).
+    void adoptModel(std::unique_ptr<Configuration> own);
 
     // The issues of the new text, or nothing when the edit cannot be carried
     // this way (the caller then checks the whole text). `previousText` is
@@ -113,17 +100,25 @@ class IncrementalCheck {
         bool hasAfter = false;
     };
 
-    // The document remembered, lent or owned.
-    const nlohmann::json& current() const { return lent != nullptr ? *lent : document; }
+    // An array's elements now: a view of each, and the parse of those read
+    // since the base (null for the base's own).
+    struct Elements {
+        std::vector<JsonView> values;
+        std::vector<std::unique_ptr<ParsedText>> owners;
+    };
+    Elements& valuesOf(Array array) { return array == Array::Groups ? groupValues : bridgeValues; }
+    // Elements [first, first + removed) give way to `added`, read since.
+    void replaceElements(Array array, std::size_t first, std::size_t removed,
+                         std::vector<std::unique_ptr<ParsedText>> added);
     const Configuration& currentModel() const { return lentModel != nullptr ? *lentModel : *model; }
     std::vector<Issue> semanticIssues(const ValidateOptions& options) const;
     void readModel();
     TextLocation locate(const std::string& pointer, const std::string& text) const;
     // The fixes of a rule's issue, from the text of the element it lies in.
     void fixRuleIssue(Issue& issue, const std::string& text) const;
-    // Where the elements and the arrays sit; false when a member is there
-    // but not an array.
-    bool readSpans(const ParsedText& parsed);
+    // Where the elements and the arrays sit, and their values; false when a
+    // member is there but not an array.
+    bool readElements(const ParsedText& parsed);
     std::vector<Span>& spansOf(Array array) { return array == Array::Groups ? groups : bridges; }
     const std::vector<Span>& spansOf(Array array) const {
         return array == Array::Groups ? groups : bridges;
@@ -157,15 +152,19 @@ class IncrementalCheck {
     bool valid = false;
     int source = 0;
     std::string serverText;
-    // The document read, lent until the first update, then owned.
-    const nlohmann::json* lent = nullptr;
-    nlohmann::json document;
     nlohmann::json serverSettings;  // null alone
-    // The model of the document: the check's, lent until the first update
-    // and then adopted, or one read here (a pair, a copied document).
+    // The version checked whole, which keeps its text, and the elements of
+    // its two arrays as they are now.
+    std::shared_ptr<const ParsedText> base;
+    Elements groupValues;
+    Elements bridgeValues;
+    // The text read into elements since the base, bounded: past the bound
+    // the next edit is checked whole, which makes a new base.
+    std::size_t ownedBytes = 0;
+    // The model of the document: the check's, lent until the first update,
+    // then owned.
     const Configuration* lentModel = nullptr;
     std::unique_ptr<Configuration> model;
-    bool modelIsChecks = false;
     std::vector<Span> groups;
     std::vector<Span> bridges;
     // The arrays themselves, brackets included; none when absent.

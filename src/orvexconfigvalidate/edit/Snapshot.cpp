@@ -1,6 +1,9 @@
 #include <orvexconfigvalidate/Workspace.hpp>
 
+#include <orvexconfigvalidate/LeanText.hpp>
+
 #include "edit/SnapshotState.hpp"
+#include "json/ParsedTextAccess.hpp"
 
 #include <mutex>
 
@@ -50,7 +53,9 @@ bool Snapshot::carried() const {
 
 const ParsedText& Snapshot::parsed() const {
     const std::lock_guard<std::mutex> lock(impl->parseMutex);
-    if (!impl->parse) impl->parse.emplace(parseText(*impl->text));
+    if (!impl->parse) {
+        impl->parse = std::make_shared<ParsedText>(parseTextLean(*impl->text, impl->text));
+    }
     return *impl->parse;
 }
 
@@ -63,7 +68,7 @@ const Configuration* Snapshot::configuration() const {
     const std::lock_guard<std::mutex> lock(impl->modelMutex);
     // The check's own model when it handed it over.
     if (!impl->model && !impl->schemaId.empty() && parsed().ok()) {
-        impl->model = std::make_unique<Configuration>(impl->schemaId, parsed().document());
+        impl->model = std::make_unique<Configuration>(impl->schemaId, rootOf(parsed()));
     }
     return impl->model.get();
 }

@@ -29,11 +29,12 @@ struct Snapshot::Impl {
     // Kept when this version's text does not read.
     std::shared_ptr<const Snapshot> lastGood;
 
-    // Made by the check, or on first use. The workspace may take the
-    // document and the model out of a snapshot only it still holds (the
-    // version before an edit); one handed out after that reads them anew.
+    // Made by the check, or on first use: the text read lean, shared with
+    // the carry of the next edit. The workspace may take the model out of a
+    // snapshot only it still holds (the version before an edit); one handed
+    // out after that reads it anew.
     mutable std::mutex parseMutex;
-    mutable std::optional<ParsedText> parse;
+    mutable std::shared_ptr<ParsedText> parse;
     mutable std::once_flag linesOnce;
     mutable std::optional<LineTable> lines;
     mutable std::mutex modelMutex;

@@ -6,6 +6,8 @@
 #include <optional>
 #include <utility>
 
+#include <orvexconfigvalidate/LeanText.hpp>
+
 #include "KeptModel.hpp"
 #include "edit/IncrementalCheck.hpp"
 #include "edit/SnapshotState.hpp"
@@ -32,18 +34,16 @@ bool hasParseError(const ValidationResult& result) {
 // What a check is made of before it becomes snapshots.
 struct Checked {
     std::shared_ptr<const ValidationResult> result;
-    std::optional<ParsedText> own;
-    std::optional<ParsedText> partner;
+    std::shared_ptr<ParsedText> own;
+    std::shared_ptr<ParsedText> partner;
     bool paired = false;
     // The model the rule pass read of a text checked alone.
     KeptModel kept;
 };
 
-// The carry takes over a version's document, and its model when the carry
-// reads the check's own: only for a version no one else holds.
-void adoptVersion(IncrementalCheck& carry, Snapshot::Impl& before) {
-    carry.adopt(std::move(before.parse->document()),
-                carry.borrowsModel() ? std::move(before.model) : nullptr);
+// A text read lean, kept alive by the parse.
+std::shared_ptr<ParsedText> leanParse(const std::shared_ptr<const std::string>& text) {
+    return std::make_shared<ParsedText>(parseTextLean(*text, text));
 }
 
 }  // namespace
@@ -67,10 +67,11 @@ struct Workspace::Impl {
     void letGoOfVersionBefore(OpenDocument& document);
     bool sameCheck(const std::string& key, const OpenDocument& document,
                    const CheckPlan& plan) const;
-    ParsedText parseOf(OpenDocument& document);
+    std::shared_ptr<ParsedText> parseOf(OpenDocument& document);
     std::shared_ptr<Snapshot> carryEdit(const std::string& key, OpenDocument& document,
                                         const CheckPlan& plan, const std::string& serverText);
-    Checked checkWhole(OpenDocument& document, const CheckPlan& plan, std::string_view partnerText);
+    Checked checkWhole(OpenDocument& document, const CheckPlan& plan,
+                       const OpenDocument* partnerDocument, std::string_view partnerText);
     std::shared_ptr<Snapshot> snapshotOf(const std::string& key, OpenDocument& document,
                                          const std::string& schemaId, Checked& checked,
                                          bool ownHalf);
@@ -93,19 +94,15 @@ void Workspace::Impl::setText(OpenDocument& document, std::string text, std::int
     document.version = version;
 }
 
-// A large text's checked version goes at its next edit, carried or not:
-// its document is taken over by the carry and its parse's index let go of
-// before the edited text is made, so that the two texts are not held with
-// both. Only when no one else holds the snapshot.
+// The version before an edit, held by no one else, gives the carry the
+// model it lent, so that the model is not copied.
 void Workspace::Impl::letGoOfVersionBefore(OpenDocument& document) {
-    if (!document.carry || !document.carry->borrows() || !document.latest ||
-        document.latest.use_count() != 1 || document.text->size() < options.carryFrom) {
+    if (!document.carry || !document.carry->borrowsModel() || !document.latest ||
+        document.latest.use_count() != 1) {
         return;
     }
     Snapshot::Impl& before = stateOf(*document.latest);
-    if (before.version != document.version || !before.parse) return;
-    adoptVersion(*document.carry, before);
-    before.parse.reset();
+    if (before.version == document.version) document.carry->adoptModel(std::move(before.model));
 }
 
 bool Workspace::Impl::sameCheck(const std::string& key, const OpenDocument& document,
@@ -124,20 +121,21 @@ bool Workspace::Impl::sameCheck(const std::string& key, const OpenDocument& docu
            made.partnerIsServer == plan.partner->isServer;
 }
 
-ParsedText Workspace::Impl::parseOf(OpenDocument& document) {
+std::shared_ptr<ParsedText> Workspace::Impl::parseOf(OpenDocument& document) {
     // The same version checked again under another plan reads its text once:
     // the parse of a snapshot no one else holds is taken over.
     std::shared_ptr<Snapshot>& latest = document.latest;
     if (latest && latest.use_count() == 1 && stateOf(*latest).version == document.version &&
-        stateOf(*latest).parse) {
-        ParsedText taken = std::move(*stateOf(*latest).parse);
+        stateOf(*latest).parse && stateOf(*latest).parse.use_count() == 1) {
+        std::shared_ptr<ParsedText> taken = std::move(stateOf(*latest).parse);
         latest.reset();
         return taken;
     }
-    return parseText(*document.text);
+    return leanParse(document.text);
 }
 
 Checked Workspace::Impl::checkWhole(OpenDocument& document, const CheckPlan& plan,
+                                    const OpenDocument* partnerDocument,
                                     std::string_view partnerText) {
     Checked checked;
     checked.own = parseOf(document);
@@ -145,7 +143,10 @@ Checked Workspace::Impl::checkWhole(OpenDocument& document, const CheckPlan& pla
     if (plan.partner) {
         // The partner's own snapshot stays as it is until this check is
         // made: its text is read anew.
-        checked.partner = parseText(partnerText);
+        checked.partner =
+            partnerDocument != nullptr
+                ? leanParse(partnerDocument->text)
+                : std::make_shared<ParsedText>(parseTextLean(std::string(partnerText)));
         ParsedText& server = plan.partner->isServer ? *checked.partner : *checked.own;
         ParsedText& bridges = plan.partner->isServer ? *checked.own : *checked.partner;
         ValidationResult result = validator.validateTextPair(server, bridges, validate);
@@ -178,7 +179,7 @@ std::shared_ptr<Snapshot> Workspace::Impl::snapshotOf(const std::string& key,
     state.text = document.text;
     state.schemaId = schemaId;
     state.result = checked.result;
-    std::optional<ParsedText>& parse = ownHalf ? checked.own : checked.partner;
+    std::shared_ptr<ParsedText>& parse = ownHalf ? checked.own : checked.partner;
     if (parse) {
         if (!parse->ok() && document.latest) {
             const Snapshot::Impl& before = stateOf(*document.latest);
@@ -203,7 +204,8 @@ void Workspace::Impl::rememberCarry(OpenDocument& document, const Snapshot& snap
     }
     auto carry = std::make_unique<IncrementalCheck>();
     IncrementalCheck::Lent check = lent;
-    check.parsed = &snapshot.parsed();
+    snapshot.parsed();
+    check.parsed = stateOf(snapshot).parse;
     if (carry->remember(check, result, snapshot.source(), serverText, options.validate)) {
         document.carry = std::move(carry);
     }
@@ -216,39 +218,19 @@ std::shared_ptr<Snapshot> Workspace::Impl::carryEdit(const std::string& key, Ope
     Snapshot::Impl& before = stateOf(*document.latest);
     if (before.schemaId != kBridgesSchemaId || before.version == document.version) return nullptr;
     IncrementalCheck& carry = *document.carry;
-    bool adopted = false;
-    if (carry.borrows()) {
-        // The version before is let go of now: its document becomes the
-        // next one's, unless someone still reads it.
-        if (document.latest.use_count() == 1) {
-            adoptVersion(carry, before);
-            adopted = true;
-            // A large text's version before goes whether or not the edit is
-            // carried (the whole check lets go of it too). What remains of
-            // its parse, the index of every value (tens of megabytes), goes
-            // now rather than after the carry has built the next version.
-            if (document.text->size() >= options.carryFrom) before.parse.reset();
-        } else {
-            carry.adoptCopy();
-        }
+    if (carry.borrowsModel()) {
+        // The check's own model when no one else can read it, else a copy.
+        carry.adoptModel(document.latest.use_count() == 1 ? std::move(before.model) : nullptr);
     }
     std::optional<std::vector<Issue>> issues;
     try {
         issues =
             carry.update(*before.text, *document.text, serverText, validator, options.validate);
     } catch (...) {
-        // A document taken over and lost with the state: the version before
-        // is no longer whole, and is not handed out again.
         document.carry.reset();
-        if (adopted) document.latest.reset();
         throw;
     }
     if (!issues) {
-        if (adopted && before.parse) {
-            auto [given, model] = carry.release();
-            before.parse->document() = std::move(given);
-            before.model = std::move(model);
-        }
         document.carry.reset();
         return nullptr;
     }
@@ -308,7 +290,7 @@ std::vector<std::shared_ptr<const Snapshot>> Workspace::Impl::checkWholeText(
         document.text->size() >= options.carryFrom) {
         document.latest.reset();
     }
-    Checked checked = checkWhole(document, plan, partnerText);
+    Checked checked = checkWhole(document, plan, partnerDocument, partnerText);
     std::shared_ptr<Snapshot> own = snapshotOf(key, document, plan.schemaId, checked, true);
     Snapshot::Impl& state = stateOf(*own);
     if (checked.paired) {

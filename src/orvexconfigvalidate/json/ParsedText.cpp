@@ -128,4 +128,13 @@ const LeanDocument* leanDocumentOf(const ParsedText& parsed) {
     return ParsedTextAccess::parts(parsed).lean.get();
 }
 
+JsonView ParsedText::root() const {
+    return rootOf(*this);
+}
+
+JsonView rootOf(const ParsedText& parsed) {
+    if (const LeanDocument* lean = leanDocumentOf(parsed)) return lean->view(LeanDocument::root());
+    return ParsedTextAccess::parts(parsed).document;
+}
+
 }  // namespace OrvexConfigValidate

@@ -82,4 +82,21 @@ const nlohmann::json* valueAt(const nlohmann::json& document, std::string_view p
     return value;
 }
 
+JsonView valueAt(JsonView document, std::string_view pointer) {
+    const auto tokens = splitPointer(pointer);
+    if (!tokens) return JsonView();
+    JsonView value = document;
+    for (const std::string& token : *tokens) {
+        if (value.isObject()) {
+            value = value.member(token);
+        } else if (const auto index = arrayIndexOf(token); value.isArray() && index) {
+            value = value.element(*index);
+        } else {
+            return JsonView();
+        }
+        if (!value) return value;
+    }
+    return value;
+}
+
 }  // namespace OrvexConfigValidate

@@ -175,11 +175,11 @@ void Configuration::indexIds() {
     }
 }
 
-bool Configuration::rereadGroup(std::size_t index) {
+bool Configuration::rereadGroup(std::size_t index, JsonView now) {
     ConfigGroup* entry = singleGroup_ ? nullptr : entryAt(groups_, index);
-    if (entry == nullptr || !entry->value.isObject()) return false;
+    if (entry == nullptr || !now.isObject()) return false;
     const std::string_view oldId = entry->id;  // a view of the old value, still alive
-    *entry = groupEntry(entry->value, index);
+    *entry = groupEntry(now, index);
     if (entry->id != oldId) {
         // The edited id may have been, or become, the first of its kind.
         indexIds();
@@ -202,10 +202,20 @@ bool Configuration::rereadGroup(std::size_t index) {
     return true;
 }
 
+bool Configuration::rereadGroup(std::size_t index) {
+    const ConfigGroup* entry = singleGroup_ ? nullptr : entryAt(groups_, index);
+    return entry != nullptr && rereadGroup(index, entry->value);
+}
+
 bool Configuration::rereadBridge(std::size_t index) {
+    const ConfigBridge* entry = entryAt(bridges_, index);
+    return entry != nullptr && rereadBridge(index, entry->value);
+}
+
+bool Configuration::rereadBridge(std::size_t index, JsonView now) {
     ConfigBridge* entry = entryAt(bridges_, index);
-    if (entry == nullptr || !entry->value.isObject()) return false;
-    *entry = bridgeEntry(entry->value, index);
+    if (entry == nullptr || !now.isObject()) return false;
+    *entry = bridgeEntry(now, index);
     return true;
 }
 
@@ -216,38 +226,38 @@ namespace {
 // to its element's new index and address (the array may have been
 // reallocated).
 template <typename Entry, typename Read>
-void splice(std::vector<Entry>& entries, const Json::array_t& elements, std::size_t first,
+void splice(std::vector<Entry>& entries, const std::vector<JsonView>& elements, std::size_t first,
             std::size_t removed, std::size_t added, Read read) {
     const auto from = firstFrom(entries.begin(), entries.end(), first);
     const auto to = firstFrom(from, entries.end(), first + removed);
     std::vector<Entry> fresh;
     for (std::size_t i = first; i < first + added; ++i) {
-        if (elements[i].is_object()) fresh.push_back(read(elements[i], i));
+        if (elements[i].isObject()) fresh.push_back(read(elements[i], i));
     }
     const auto after = entries.insert(entries.erase(from, to), fresh.begin(), fresh.end()) +
                        static_cast<std::ptrdiff_t>(fresh.size());
     for (auto at = after; at != entries.end(); ++at) at->index = at->index - removed + added;
-    for (Entry& entry : entries) entry.value = JsonView(elements[entry.index]);
+    for (Entry& entry : entries) entry.value = elements[entry.index];
 }
 
-bool fitsSplice(const Json& array, std::size_t first, std::size_t added) {
-    return array.is_array() && first <= array.size() && added <= array.size() - first;
+bool fitsSplice(const std::vector<JsonView>& elements, std::size_t first, std::size_t added) {
+    return first <= elements.size() && added <= elements.size() - first;
 }
 
 }  // namespace
 
-bool Configuration::spliceGroups(const Json& array, std::size_t first, std::size_t removed,
-                                 std::size_t added) {
-    if (singleGroup_ || !hasGroups_ || !fitsSplice(array, first, added)) return false;
-    splice(groups_, array.get_ref<const Json::array_t&>(), first, removed, added, groupEntry);
+bool Configuration::spliceGroups(const std::vector<JsonView>& elements, std::size_t first,
+                                 std::size_t removed, std::size_t added) {
+    if (singleGroup_ || !hasGroups_ || !fitsSplice(elements, first, added)) return false;
+    splice(groups_, elements, first, removed, added, groupEntry);
     indexIds();
     return true;
 }
 
-bool Configuration::spliceBridges(const Json& array, std::size_t first, std::size_t removed,
-                                  std::size_t added) {
-    if (singleGroup_ || !hasGroups_ || !fitsSplice(array, first, added)) return false;
-    splice(bridges_, array.get_ref<const Json::array_t&>(), first, removed, added, bridgeEntry);
+bool Configuration::spliceBridges(const std::vector<JsonView>& elements, std::size_t first,
+                                  std::size_t removed, std::size_t added) {
+    if (singleGroup_ || !hasGroups_ || !fitsSplice(elements, first, added)) return false;
+    splice(bridges_, elements, first, removed, added, bridgeEntry);
     return true;
 }
 

@@ -118,15 +118,15 @@ TEST(Configuration, ElementsReadAgainAfterAnEditMatchAWholeReading) {
     };
     // "b" edited but keeping its id, which then has to be read from the new text.
     replace("groups", 2, R"({"id": "b", "type": 1, "name": "Bravo"})");
-    ASSERT_TRUE(config.rereadGroup(2));
+    ASSERT_TRUE(config.rereadGroup(2, document["groups"][2]));
     replaced.clear();
     EXPECT_EQ(config.group("b")->name, "Bravo");
     EXPECT_EQ(config.groupIds()[1].data(), config.group("b")->id.data());
     // The first "a" renamed: the later "a" becomes the first of its id.
     replace("groups", 1, R"({"id": "c", "type": 2})");
-    ASSERT_TRUE(config.rereadGroup(1));
+    ASSERT_TRUE(config.rereadGroup(1, document["groups"][1]));
     replace("bridges", 0, R"({"id": "y", "enabled": false, "groups": ["c"]})");
-    ASSERT_TRUE(config.rereadBridge(0));
+    ASSERT_TRUE(config.rereadBridge(0));  // the view of the slot reads the new value
     replaced.clear();
     const Configuration whole(kBridgesSchemaId, document);
     EXPECT_EQ(config.groupIds(), whole.groupIds());
@@ -138,11 +138,11 @@ TEST(Configuration, ElementsReadAgainAfterAnEditMatchAWholeReading) {
     EXPECT_EQ(config.referencesTo("c"), whole.referencesTo("c"));
     EXPECT_TRUE(config.referencesTo("a").empty());
     // What was or became no object asks for a whole reading.
-    EXPECT_FALSE(config.rereadGroup(0));
-    EXPECT_FALSE(config.rereadBridge(1));
+    EXPECT_FALSE(config.rereadGroup(0, document["groups"][0]));
+    EXPECT_FALSE(config.rereadBridge(1, document["bridges"][1]));
     document["groups"][2] = 7;
-    EXPECT_FALSE(config.rereadGroup(2));
-    EXPECT_FALSE(config.rereadGroup(99));
+    EXPECT_FALSE(config.rereadGroup(2, document["groups"][2]));
+    EXPECT_FALSE(config.rereadGroup(99, JsonView()));
 }
 
 // Elements added and removed in the middle of an array, which moves and
@@ -156,6 +156,9 @@ TEST(Configuration, SplicedElementsMatchAWholeReading) {
             all.emplace_back(bridge.index, bridge.value.json(), bridge.id);
         return all;
     };
+    const auto views = [](const json& array) {
+        return std::vector<JsonView>(array.begin(), array.end());
+    };
     json document = kBridging;
     Configuration config(kBridgesSchemaId, document);
     auto& groups = document["groups"].get_ref<json::array_t&>();
@@ -163,18 +166,18 @@ TEST(Configuration, SplicedElementsMatchAWholeReading) {
     groups.erase(groups.begin() + 1, groups.begin() + 3);
     groups.insert(groups.begin() + 1,
                   {json::parse(R"({"id": "b"})"), 4, json::parse(R"({"id": "c"})")});
-    ASSERT_TRUE(config.spliceGroups(document["groups"], 1, 2, 3));
+    ASSERT_TRUE(config.spliceGroups(views(document["groups"]), 1, 2, 3));
     auto& bridges = document["bridges"].get_ref<json::array_t&>();
     bridges.insert(bridges.begin(), json::parse(R"({"id": "w", "groups": ["c"]})"));
-    ASSERT_TRUE(config.spliceBridges(document["bridges"], 0, 0, 1));
+    ASSERT_TRUE(config.spliceBridges(views(document["bridges"]), 0, 0, 1));
     const Configuration whole(kBridgesSchemaId, document);
     EXPECT_EQ(entries(config), entries(whole));
     EXPECT_EQ(config.groupIds(), (std::vector<std::string_view>{"b", "c", "a"}));
     EXPECT_EQ(config.group("a")->index, 4u);
     EXPECT_EQ(config.referencesTo("c"), whole.referencesTo("c"));
-    EXPECT_FALSE(config.spliceGroups(document["groups"], 5, 0, 1));  // past the end
+    EXPECT_FALSE(config.spliceGroups(views(document["groups"]), 5, 0, 1));  // past the end
     Configuration server(kServerSchemaId, json::object());
-    EXPECT_FALSE(server.spliceGroups(document["groups"], 0, 0, 0));
+    EXPECT_FALSE(server.spliceGroups(views(document["groups"]), 0, 0, 0));
 }
 
 TEST(LineTable, LfCrLfAndALoneCrEachEndOneLine) {

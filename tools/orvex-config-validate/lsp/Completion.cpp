@@ -49,10 +49,8 @@ std::set<std::string> presentMembers(const Request& request, const std::string& 
     std::set<std::string> present(request.cursor.keysBefore.begin(),
                                   request.cursor.keysBefore.end());
     if (request.parsed != nullptr) {
-        const nlohmann::json* object = valueAt(request.parsed->document(), pointer);
-        if (object != nullptr && object->is_object()) {
-            for (const auto& item : object->items()) present.insert(item.key());
-        }
+        for (const JsonView::Member member : valueAt(request.parsed->root(), pointer).members())
+            present.emplace(member.name());
     }
     return present;
 }
@@ -205,7 +203,8 @@ Completions completionsAt(const Document& document, std::size_t offset,
     std::optional<Configuration> older;
     const Configuration* configuration = document.configuration();
     if (configuration == nullptr) {
-        older.emplace(document.schemaId(), request.parsed ? request.parsed->document() : kEmpty);
+        older.emplace(document.schemaId(),
+                      request.parsed != nullptr ? request.parsed->root() : JsonView(kEmpty));
         configuration = &*older;
     }
     const std::string last =

@@ -19,11 +19,9 @@ std::optional<GroupIdAt> groupIdAt(const Configuration& configuration, const Par
     if (!parsed.ok()) return std::nullopt;
     const std::string pointer = parsed.pointerAt(offset);
     if (!namesGroupId(configuration, pointer)) return std::nullopt;
-    const nlohmann::json* value = valueAt(parsed.document(), pointer);
-    if (value == nullptr || !value->is_string() || value->get_ref<const std::string&>().empty()) {
-        return std::nullopt;
-    }
-    return GroupIdAt{value->get<std::string>(), parsed.locate(pointer)};
+    const JsonView value = valueAt(parsed.root(), pointer);
+    if (!value.isString() || value.string().empty()) return std::nullopt;
+    return GroupIdAt{std::string(value.string()), parsed.locate(pointer)};
 }
 
 std::vector<GroupIdSite> groupIdSites(const Configuration& configuration, const ParsedText& parsed,

@@ -13,10 +13,10 @@ namespace OrvexConfigValidate::Lsp {
 
 namespace {
 
-std::optional<Hover> enumeratorHover(ConfigPlace::Kind kind, const nlohmann::json& value,
+std::optional<Hover> enumeratorHover(ConfigPlace::Kind kind, JsonView value,
                                      const std::string& pointer) {
-    if (!value.is_number_integer()) return std::nullopt;
-    const auto number = value.get<std::int64_t>();
+    if (!value.isIntegral()) return std::nullopt;
+    const std::int64_t number = value.integer();
     std::string_view name;
     const char* title = "";
     if (kind == ConfigPlace::ServerMode) {
@@ -35,26 +35,26 @@ std::optional<Hover> enumeratorHover(ConfigPlace::Kind kind, const nlohmann::jso
 }
 
 // The group id a bridge names at the pointer, when it names one.
-const nlohmann::json* groupReferenceAt(const Configuration& configuration, const ParsedText& parsed,
-                                       const std::string& pointer) {
-    if (configuration.placeOf(pointer).kind != ConfigPlace::GroupReference) return nullptr;
-    const nlohmann::json* value = valueAt(parsed.document(), pointer);
-    return value != nullptr && value->is_string() ? value : nullptr;
+JsonView groupReferenceAt(const Configuration& configuration, const ParsedText& parsed,
+                          const std::string& pointer) {
+    if (configuration.placeOf(pointer).kind != ConfigPlace::GroupReference) return JsonView();
+    const JsonView value = valueAt(parsed.root(), pointer);
+    return value.isString() ? value : JsonView();
 }
 
 // The group id written at the pointer: a bridge's reference or a group's
 // own "id".
-const nlohmann::json* groupIdValueAt(const Configuration& configuration, const ParsedText& parsed,
-                                     const std::string& pointer) {
-    if (const nlohmann::json* reference = groupReferenceAt(configuration, parsed, pointer)) {
+JsonView groupIdValueAt(const Configuration& configuration, const ParsedText& parsed,
+                        const std::string& pointer) {
+    if (const JsonView reference = groupReferenceAt(configuration, parsed, pointer)) {
         return reference;
     }
     const ConfigPlace place = configuration.placeOf(pointer);
     if (place.kind != ConfigPlace::Group || pointer != configuration.groupIdPointer(place.group)) {
-        return nullptr;
+        return JsonView();
     }
-    const nlohmann::json* value = valueAt(parsed.document(), pointer);
-    return value != nullptr && value->is_string() ? value : nullptr;
+    const JsonView value = valueAt(parsed.root(), pointer);
+    return value.isString() ? value : JsonView();
 }
 
 Hover groupHover(const Configuration& configuration, const std::string& id,
@@ -102,18 +102,18 @@ std::optional<Hover> hoverAt(const std::string& schemaId, const ParsedText& pars
                              const Configuration* model) {
     if (!parsed.ok()) return std::nullopt;
     std::optional<Configuration> own;
-    if (model == nullptr) model = &own.emplace(schemaId, parsed.document());
+    if (model == nullptr) model = &own.emplace(schemaId, parsed.root());
     const Configuration& configuration = *model;
     const std::string pointer = parsed.pointerAt(offset);
     const ConfigPlace place = configuration.placeOf(pointer);
-    const nlohmann::json* value = valueAt(parsed.document(), pointer);
-    if (value == nullptr) return std::nullopt;
+    const JsonView value = valueAt(parsed.root(), pointer);
+    if (!value) return std::nullopt;
     if (place.kind == ConfigPlace::ServerMode || place.kind == ConfigPlace::GroupType ||
         place.kind == ConfigPlace::GroupOutputMode) {
-        return withMemberDocs(enumeratorHover(place.kind, *value, pointer), schemaId, pointer);
+        return withMemberDocs(enumeratorHover(place.kind, value, pointer), schemaId, pointer);
     }
-    if (const nlohmann::json* id = groupIdValueAt(configuration, parsed, pointer)) {
-        return groupHover(configuration, id->get_ref<const std::string&>(), pointer);
+    if (const JsonView id = groupIdValueAt(configuration, parsed, pointer)) {
+        return groupHover(configuration, std::string(id.string()), pointer);
     }
     if (auto documented = withMemberDocs(std::nullopt, schemaId, pointer)) return documented;
     if (validator != nullptr && !pointer.empty()) return schemaHover(*validator, schemaId, pointer);
@@ -124,12 +124,12 @@ std::optional<std::string> definitionAt(const std::string& schemaId, const Parse
                                         std::size_t offset, const Configuration* model) {
     if (!parsed.ok()) return std::nullopt;
     std::optional<Configuration> own;
-    if (model == nullptr) model = &own.emplace(schemaId, parsed.document());
+    if (model == nullptr) model = &own.emplace(schemaId, parsed.root());
     const Configuration& configuration = *model;
     const std::string pointer = parsed.pointerAt(offset);
-    const nlohmann::json* id = groupReferenceAt(configuration, parsed, pointer);
-    if (id == nullptr) return std::nullopt;
-    const ConfigGroup* group = configuration.group(id->get_ref<const std::string&>());
+    const JsonView id = groupReferenceAt(configuration, parsed, pointer);
+    if (!id) return std::nullopt;
+    const ConfigGroup* group = configuration.group(id.string());
     if (group == nullptr) return std::nullopt;
     return configuration.groupPointer(group->index);
 }

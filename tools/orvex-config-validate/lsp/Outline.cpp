@@ -12,12 +12,12 @@ namespace OrvexConfigValidate::Lsp {
 
 namespace {
 
-OutlineSymbol::Kind kindOfValue(const nlohmann::json& value) {
-    if (value.is_object()) return OutlineSymbol::Object;
-    if (value.is_array()) return OutlineSymbol::Array;
-    if (value.is_string()) return OutlineSymbol::String;
-    if (value.is_number()) return OutlineSymbol::Number;
-    if (value.is_boolean()) return OutlineSymbol::Boolean;
+OutlineSymbol::Kind kindOfValue(JsonView value) {
+    if (value.isObject()) return OutlineSymbol::Object;
+    if (value.isArray()) return OutlineSymbol::Array;
+    if (value.isString()) return OutlineSymbol::String;
+    if (value.isNumber()) return OutlineSymbol::Number;
+    if (value.isBoolean()) return OutlineSymbol::Boolean;
     return OutlineSymbol::Null;
 }
 
@@ -47,9 +47,10 @@ OutlineSymbol symbolOf(std::string name, std::string detail, OutlineSymbol::Kind
 std::vector<OutlineSection> sectionsOf(const ParsedText& parsed,
                                        std::map<std::string, std::size_t>& byPointer) {
     std::vector<std::string> pointers;
-    for (const auto& item : parsed.document().items()) {
+    const JsonView root = parsed.root();
+    for (const JsonView::Member member : root.members()) {
         pointers.emplace_back();
-        appendPointerToken(pointers.back(), item.key());
+        appendPointerToken(pointers.back(), member.name());
     }
     const std::vector<TextLocation> locations = parsed.locateAll(pointers);
     std::vector<std::size_t> order(pointers.size());
@@ -59,8 +60,9 @@ std::vector<OutlineSection> sectionsOf(const ParsedText& parsed,
     });
     std::vector<OutlineSection> sections(pointers.size());
     std::size_t index = 0;
-    for (const auto& [key, value] : parsed.document().items()) {
-        sections[index].symbol = symbolOf(key, "", kindOfValue(value), locations[index]);
+    for (const JsonView::Member member : root.members()) {
+        sections[index].symbol =
+            symbolOf(std::string(member.name()), "", kindOfValue(member.value()), locations[index]);
         ++index;
     }
     std::vector<OutlineSection> sorted;
@@ -98,7 +100,7 @@ std::vector<Entry> configurationEntries(const Configuration& configuration) {
 std::vector<OutlineSection> outlineOf(const Document& document) {
     const ParsedText& parsed = document.parsed();
     const Configuration* model = document.configuration();
-    if (model == nullptr || !parsed.document().is_object()) return {};
+    if (model == nullptr || !parsed.root().isObject()) return {};
     std::map<std::string, std::size_t> byPointer;
     std::vector<OutlineSection> sections = sectionsOf(parsed, byPointer);
     std::vector<Entry> entries = configurationEntries(*model);
