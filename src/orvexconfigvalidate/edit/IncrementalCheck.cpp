@@ -60,7 +60,7 @@ std::optional<std::vector<TextLocation>> elementPlaces(const ParsedText& parsed,
 // Edits are carried until the elements read since the base hold this much
 // of its text, and at least this much: then the whole text is read again.
 constexpr std::size_t kOwnedShare = 16;
-constexpr std::size_t kOwnedAtLeast = std::size_t{1} << 20;
+constexpr std::size_t kOwnedAtLeast = std::size_t{64} << 10;
 
 }  // namespace
 

@@ -387,7 +387,7 @@ TEST_F(WorkspaceCarryTest, TextsWhoseIssuesCannotBeCarriedAreCheckedWhole) {
 
 // A snapshot read while later versions are carried (a feature still
 // answering) keeps its own text, parse, model and result: the next version
-// copies the document rather than taking it. Let go of, it is taken.
+// copies the model rather than taking it. Let go of, it is taken.
 TEST_F(WorkspaceCarryTest, ASnapshotStillReadIsNotChangedByLaterVersions) {
     start();
     const std::shared_ptr<const Snapshot> held = workspace->snapshot(key);
@@ -407,10 +407,10 @@ TEST_F(WorkspaceCarryTest, ASnapshotStillReadIsNotChangedByLaterVersions) {
     EXPECT_EQ(workspace->carriedVersions(), 2U);
 }
 
-// A ranged edit lets go of the version before (its document and model go to
-// the carry, its index is freed) before the edited text is made. That
-// version, asked for before the next check after its parse and model were
-// read once, still reads its own text; the edit is carried as any other.
+// A ranged edit lets go of the version before (its model goes to the carry)
+// before the edited text is made. That version, asked for before the next
+// check after its parse and model were read once, still reads its own text;
+// the edit is carried as any other.
 TEST_F(WorkspaceCarryTest, AVersionLetGoOfAtARangedEditStillReadsItsOwnText) {
     for (const bool paired : {false, true}) {
         serverText = paired ? generateServerConfiguration(2) : "";
@@ -438,6 +438,25 @@ TEST_F(WorkspaceCarryTest, AVersionLetGoOfAtARangedEditStillReadsItsOwnText) {
             text = edited;
         }
     }
+}
+
+// Groups added one by one: the elements read since the version checked
+// whole grow until, past their bound (64 KiB here), one edit is checked
+// whole and makes a new base; the edits after it are carried again.
+TEST_F(WorkspaceCarryTest, ElementsReadSinceTheBaseAreBoundedByANewBase) {
+    start();
+    std::size_t whole = 0;
+    for (int i = 0; i < 300; ++i) {
+        const std::string group = "{\"id\": \"n" + std::to_string(i) +
+                                  "\", \"type\": 1, \"name\": \"" + std::string(200, 'x') + "\"},";
+        const std::string edited = replaced(text, "\"groups\": [", "\"groups\": [" + group);
+        const auto made = submit(edited);
+        ASSERT_EQ(summary(made->result().issues, source()), summary(full(edited).issues, source()))
+            << "group " << i;
+        whole += made->carried() ? 0 : 1;
+        text = edited;
+    }
+    EXPECT_EQ(whole, 1U);
 }
 
 // An open server file and an open bridges file: one check makes both
