@@ -9,6 +9,7 @@
 #include "Diagnostics.hpp"
 #include "Features.hpp"
 #include "FileUri.hpp"
+#include "HeapPages.hpp"
 #include "MessageParser.hpp"
 #include "ProtocolKinds.hpp"
 #include "RequestParams.hpp"
@@ -18,6 +19,9 @@
 namespace OrvexConfigValidate::Lsp {
 
 namespace {
+
+// A body this large leaves megabytes of copies behind once read.
+constexpr std::size_t kLargeBody = std::size_t{1} << 20;
 
 // The notification as text, the diagnostics put in as they are: a list of
 // megabytes is neither copied nor read into values again.
@@ -89,9 +93,11 @@ void Server::takeBody(std::string body) {
     // requests' own answers ends that message, not the server.
     try {
         std::optional<nlohmann::json> message = parseBody(body);
-        // The message holds all it needs: a large body's memory is handed
-        // back before the check, which can then reuse it.
+        // The message holds all it needs: a large body's memory, and the
+        // parser's, is handed back before the check.
+        const bool large = body.size() >= kLargeBody;
         std::string().swap(body);
+        if (large) Tool::handBackFreePages();
         if (message) dispatch(std::move(*message));
     } catch (const std::bad_alloc&) {
         showOutOfMemory("a message");
