@@ -1,9 +1,11 @@
 #include "json/JsonReader.hpp"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <functional>
 #include <memory>
 #include <string>
@@ -55,6 +57,37 @@ struct SyntaxError {
     std::size_t offset;
     std::string message;
 };
+
+// Whether a string holds the byte as it is written: not a quote, backslash,
+// control byte or a byte of a multi-byte UTF-8 sequence.
+bool plainStringByte(unsigned char byte) {
+    return byte != '"' && byte != '\\' && byte >= 0x20 && byte < 0x80;
+}
+
+// The end of the run of plain string bytes from `at`: eight bytes a step
+// where a 64-bit word holds them in text order.
+std::size_t plainRunEnd(std::string_view text, std::size_t at) {
+#if defined(__GNUC__) && defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
+    constexpr std::uint64_t kOnes = 0x0101010101010101ULL;
+    constexpr std::uint64_t kHigh = 0x8080808080808080ULL;
+    // The high bit of each byte below `limit`; a borrow can only mark bytes
+    // after the first one below it, so the lowest mark is exact.
+    const auto below = [](std::uint64_t word, std::uint64_t limit) {
+        return (word - kOnes * limit) & ~word & kHigh;
+    };
+    while (at + sizeof(std::uint64_t) <= text.size()) {
+        std::uint64_t word = 0;
+        std::memcpy(&word, text.data() + at, sizeof word);
+        const std::uint64_t special = below(word ^ (kOnes * '"'), 1) |
+                                      below(word ^ (kOnes * '\\'), 1) | below(word, 0x20) |
+                                      (word & kHigh);
+        if (special != 0) return at + static_cast<std::size_t>(__builtin_ctzll(special)) / 8;
+        at += sizeof word;
+    }
+#endif
+    while (at < text.size() && plainStringByte(static_cast<unsigned char>(text[at]))) ++at;
+    return at;
+}
 
 struct Duplicate {
     std::string pointer;
@@ -167,21 +200,26 @@ class Reader {
                     std::string_view name) {
         const std::uint32_t node = newNode(keyStart);
         if (keyStart != TextNode::kNoKey) noteMember(stack_.back(), member, node, name);
+        JsonKind kind = JsonKind::Null;
         switch (peek()) {
             case '{':
             case '[':
+                index_.nodes[node].setKind(peek() == '{' ? JsonKind::Object : JsonKind::Array);
                 openContainer(target, node);
                 return;
             case '"':
                 readStringValue(target);
+                kind = JsonKind::String;
                 break;
             case 't':
                 readLiteral("true");
                 assign(target, true);
+                kind = JsonKind::Boolean;
                 break;
             case 'f':
                 readLiteral("false");
                 assign(target, false);
+                kind = JsonKind::Boolean;
                 break;
             case 'n':
                 readLiteral("null");
@@ -189,11 +227,12 @@ class Reader {
                 break;
             default:
                 if (peek() == '-' || (peek() >= '0' && peek() <= '9')) {
-                    readNumber(target);
+                    kind = readNumber(target);
                     break;
                 }
                 fail("a value (object, array, string, number, true, false or null)");
         }
+        index_.nodes[node].setKind(kind);
         finishNode(node);
     }
 
@@ -385,7 +424,8 @@ class Reader {
         return pos_ - from;
     }
 
-    void readNumber(Json* target) {
+    // Returns the kind the number is held as.
+    JsonKind readNumber(Json* target) {
         const std::size_t from = pos_;
         const bool negative = peek() == '-';
         if (negative) ++pos_;
@@ -407,17 +447,23 @@ class Reader {
         const NumberValue value = numberValue(token);
         if (value.type == NumberValue::Type::Unsigned) {
             assign(target, value.unsignedValue);
-        } else if (value.type == NumberValue::Type::Signed) {
+            return JsonKind::Unsigned;
+        }
+        if (value.type == NumberValue::Type::Signed) {
             assign(target, value.signedValue);
-        } else if (!std::isfinite(value.doubleValue)) {
+            return JsonKind::Integer;
+        }
+        if (!std::isfinite(value.doubleValue)) {
             failAt(from, "a number within the range of a double");
-        } else if (target != nullptr) {
+        }
+        if (target != nullptr) {
             *target = value.doubleValue;
             const bool element = !stack_.empty() && !stack_.back().object;
             written_.note(token, *target,
                           element ? &stack_.back().value->get_ref<const Json::array_t&>() : nullptr,
                           static_cast<std::uint32_t>(index_.nodes.size() - 1));
         }
+        return JsonKind::Float;
     }
 
     // Length of the well-formed UTF-8 sequence at pos_, or 0.
@@ -453,11 +499,7 @@ class Reader {
         bool escaped = false;
         for (;;) {
             const std::size_t runStart = pos_;
-            while (pos_ < text_.size()) {
-                const auto byte = static_cast<unsigned char>(text_[pos_]);
-                if (byte == '"' || byte == '\\' || byte < 0x20 || byte >= 0x80) break;
-                ++pos_;
-            }
+            pos_ = plainRunEnd(text_, pos_);
             if (out != nullptr) out->append(text_.data() + runStart, pos_ - runStart);
             if (atEnd()) fail("'\"' to close the string");
             const auto byte = static_cast<unsigned char>(text_[pos_]);
@@ -645,10 +687,20 @@ void reportUnlisted(const UnlistedDuplicates& unlisted, const TextIndex& index,
 NumberValue numberValue(std::string_view token) {
     NumberValue value;
     if (readInteger(token, value)) return value;
-    const std::string copy(token);  // strtod needs the terminating NUL
     value.type = NumberValue::Type::Double;
-    value.doubleValue = std::strtod(copy.c_str(), nullptr);
+    value.doubleValue = doubleOf(token);
     return value;
+}
+
+double doubleOf(std::string_view token) {
+    // strtod needs a terminating NUL: a copy, on the stack for the usual
+    // short token.
+    std::array<char, 64> buffer{};
+    if (token.size() < buffer.size()) {
+        std::copy(token.begin(), token.end(), buffer.begin());
+        return std::strtod(buffer.data(), nullptr);
+    }
+    return std::strtod(std::string(token).c_str(), nullptr);
 }
 
 std::string duplicateKeyMessage(std::string_view name, std::size_t firstLine) {
