@@ -5,7 +5,6 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
-#include <cstring>
 #include <functional>
 #include <memory>
 #include <string>
@@ -57,37 +56,6 @@ struct SyntaxError {
     std::size_t offset;
     std::string message;
 };
-
-// Whether a string holds the byte as it is written: not a quote, backslash,
-// control byte or a byte of a multi-byte UTF-8 sequence.
-bool plainStringByte(unsigned char byte) {
-    return byte != '"' && byte != '\\' && byte >= 0x20 && byte < 0x80;
-}
-
-// The end of the run of plain string bytes from `at`: eight bytes a step
-// where a 64-bit word holds them in text order.
-std::size_t plainRunEnd(std::string_view text, std::size_t at) {
-#if defined(__GNUC__) && defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
-    constexpr std::uint64_t kOnes = 0x0101010101010101ULL;
-    constexpr std::uint64_t kHigh = 0x8080808080808080ULL;
-    // The high bit of each byte below `limit`; a borrow can only mark bytes
-    // after the first one below it, so the lowest mark is exact.
-    const auto below = [](std::uint64_t word, std::uint64_t limit) {
-        return (word - kOnes * limit) & ~word & kHigh;
-    };
-    while (at + sizeof(std::uint64_t) <= text.size()) {
-        std::uint64_t word = 0;
-        std::memcpy(&word, text.data() + at, sizeof word);
-        const std::uint64_t special = below(word ^ (kOnes * '"'), 1) |
-                                      below(word ^ (kOnes * '\\'), 1) | below(word, 0x20) |
-                                      (word & kHigh);
-        if (special != 0) return at + static_cast<std::size_t>(__builtin_ctzll(special)) / 8;
-        at += sizeof word;
-    }
-#endif
-    while (at < text.size() && plainStringByte(static_cast<unsigned char>(text[at]))) ++at;
-    return at;
-}
 
 struct Duplicate {
     std::string pointer;
@@ -499,7 +467,11 @@ class Reader {
         bool escaped = false;
         for (;;) {
             const std::size_t runStart = pos_;
-            pos_ = plainRunEnd(text_, pos_);
+            while (pos_ < text_.size()) {
+                const auto byte = static_cast<unsigned char>(text_[pos_]);
+                if (byte == '"' || byte == '\\' || byte < 0x20 || byte >= 0x80) break;
+                ++pos_;
+            }
             if (out != nullptr) out->append(text_.data() + runStart, pos_ - runStart);
             if (atEnd()) fail("'\"' to close the string");
             const auto byte = static_cast<unsigned char>(text_[pos_]);
