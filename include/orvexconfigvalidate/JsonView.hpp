@@ -211,8 +211,19 @@ class JsonView {
     std::size_t leanSize() const noexcept;
     JsonView leanMember(std::string_view name) const noexcept;
     JsonView leanElement(std::size_t i) const noexcept;
-    // Member `rank` (0 to size() - 1) in the order members() gives.
-    Member leanMemberAt(std::size_t rank) const noexcept;
+    // An iterator holds the node of its member or element (kLeanEnd past
+    // the last), so that a step or a look does not search for it again.
+    static constexpr std::uint32_t kLeanEnd = 0xFFFFFFFFu;
+    struct LeanEnd {};  // picks the constructor of an iterator past the last
+    // The node of member `rank` in the order members() gives, of element i.
+    std::uint32_t leanMemberNode(std::size_t rank) const noexcept;
+    std::uint32_t leanElementNode(std::size_t i) const noexcept;
+    // The member or element after the child `node` of this container.
+    std::uint32_t leanNextMember(std::uint32_t node) const noexcept;
+    std::uint32_t leanNextElement(std::uint32_t node) const noexcept;
+    // The member or element at the child `node`.
+    Member leanMemberOf(std::uint32_t node) const noexcept;
+    JsonView leanChild(std::uint32_t node) const noexcept;
 
     const void* target_ = nullptr;  // the nlohmann value, or the lean document
     std::uint32_t node_ = kNlohmann;
@@ -231,8 +242,9 @@ class JsonView::Member {
 };
 
 // Walks a nlohmann object's map, or a lean object by rank: one word holds
-// the map's position or the lean object's node and rank, the other the lean
-// document (null for a map), so that the evaluator's frames stay small.
+// the map's position or the lean object's node and its member's node, the
+// other the lean document (null for a map), so that the evaluator's frames
+// stay small.
 class JsonView::MemberIterator {
   public:
     using iterator_category = std::forward_iterator_tag;
@@ -244,16 +256,16 @@ class JsonView::MemberIterator {
     MemberIterator() noexcept : at_() {}
     MemberIterator(nlohmann::json::object_t::const_iterator at) noexcept : at_(at) {}  // NOLINT
     MemberIterator(const JsonView& object, std::size_t rank) noexcept
-        : lean_{object.node_, static_cast<std::uint32_t>(rank)}, document_(&object.document()) {}
+        : lean_{object.node_, object.leanMemberNode(rank)}, document_(&object.document()) {}
 
     ORVEX_VIEW_INLINE Member operator*() const noexcept {
         if (ORVEX_VIEW_LEAN(document_ != nullptr))
-            return JsonView(*document_, lean_.node).leanMemberAt(lean_.rank);
+            return JsonView(*document_, lean_.object).leanMemberOf(lean_.member);
         return Member(at_->first, at_->second);
     }
     ORVEX_VIEW_INLINE MemberIterator& operator++() noexcept {
         if (ORVEX_VIEW_LEAN(document_ != nullptr)) {
-            ++lean_.rank;
+            lean_.member = JsonView(*document_, lean_.object).leanNextMember(lean_.member);
         } else {
             ++at_;
         }
@@ -266,7 +278,7 @@ class JsonView::MemberIterator {
     }
     ORVEX_VIEW_INLINE friend bool operator==(const MemberIterator& a,
                                              const MemberIterator& b) noexcept {
-        return ORVEX_VIEW_LEAN(a.document_ != nullptr) ? a.lean_.rank == b.lean_.rank
+        return ORVEX_VIEW_LEAN(a.document_ != nullptr) ? a.lean_.member == b.lean_.member
                                                        : a.at_ == b.at_;
     }
     ORVEX_VIEW_INLINE friend bool operator!=(const MemberIterator& a,
@@ -275,9 +287,14 @@ class JsonView::MemberIterator {
     }
 
   private:
+    friend class JsonView;
+    // Past the last member of a lean object.
+    MemberIterator(const JsonView& object, LeanEnd /*end*/) noexcept
+        : lean_{object.node_, kLeanEnd}, document_(&object.document()) {}
+
     struct LeanAt {
-        std::uint32_t node;
-        std::uint32_t rank;  // a lean node's members are counted in 32 bits
+        std::uint32_t object;
+        std::uint32_t member;  // kLeanEnd past the last
     };
     union {
         nlohmann::json::object_t::const_iterator at_;  // while document_ is null
@@ -301,14 +318,14 @@ class JsonView::ElementIterator {
     ElementIterator() noexcept = default;
     explicit ElementIterator(const nlohmann::json* at) noexcept : at_(at) {}
     ElementIterator(const JsonView& array, std::size_t index) noexcept
-        : array_(array), index_(index) {}
+        : array_(array), element_(array.leanElementNode(index)) {}
 
     ORVEX_VIEW_INLINE JsonView operator*() const noexcept {
-        return ORVEX_VIEW_LEAN(array_.exists()) ? array_.leanElement(index_) : JsonView(*at_);
+        return ORVEX_VIEW_LEAN(array_.exists()) ? array_.leanChild(element_) : JsonView(*at_);
     }
     ORVEX_VIEW_INLINE ElementIterator& operator++() noexcept {
         if (ORVEX_VIEW_LEAN(array_.exists())) {
-            ++index_;
+            element_ = array_.leanNextElement(element_);
         } else {
             ++at_;
         }
@@ -321,7 +338,7 @@ class JsonView::ElementIterator {
     }
     ORVEX_VIEW_INLINE friend bool operator==(const ElementIterator& a,
                                              const ElementIterator& b) noexcept {
-        return a.at_ == b.at_ && a.index_ == b.index_;
+        return a.at_ == b.at_ && a.element_ == b.element_;
     }
     ORVEX_VIEW_INLINE friend bool operator!=(const ElementIterator& a,
                                              const ElementIterator& b) noexcept {
@@ -329,9 +346,14 @@ class JsonView::ElementIterator {
     }
 
   private:
+    friend class JsonView;
+    // Past the last element of a lean array.
+    ElementIterator(const JsonView& array, LeanEnd /*end*/) noexcept
+        : array_(array), element_(kLeanEnd) {}
+
     const nlohmann::json* at_ = nullptr;  // null while walking a lean array
     JsonView array_;                      // a lean array; absent for nlohmann
-    std::size_t index_ = 0;
+    std::uint32_t element_ = 0;           // its element's node, kLeanEnd past the last
 };
 
 ORVEX_VIEW_INLINE JsonView JsonView::member(std::string_view name) const noexcept {
@@ -353,10 +375,8 @@ ORVEX_VIEW_INLINE JsonView JsonView::element(std::size_t i) const noexcept {
 }
 
 ORVEX_VIEW_INLINE JsonView::Range<JsonView::MemberIterator> JsonView::members() const noexcept {
-    if (ORVEX_VIEW_LEAN(lean())) {
-        const std::size_t count = isObject() ? leanSize() : 0;
-        return {MemberIterator(*this, 0), MemberIterator(*this, count)};
-    }
+    if (ORVEX_VIEW_LEAN(lean()))
+        return {MemberIterator(*this, 0), MemberIterator(*this, LeanEnd())};
     const auto* object =
         target_ == nullptr ? nullptr : held().get_ptr<const nlohmann::json::object_t*>();
     if (object == nullptr) return {};
@@ -364,10 +384,8 @@ ORVEX_VIEW_INLINE JsonView::Range<JsonView::MemberIterator> JsonView::members() 
 }
 
 ORVEX_VIEW_INLINE JsonView::Range<JsonView::ElementIterator> JsonView::elements() const noexcept {
-    if (ORVEX_VIEW_LEAN(lean())) {
-        const std::size_t count = isArray() ? leanSize() : 0;
-        return {ElementIterator(*this, 0), ElementIterator(*this, count)};
-    }
+    if (ORVEX_VIEW_LEAN(lean()))
+        return {ElementIterator(*this, 0), ElementIterator(*this, LeanEnd())};
     const auto* array =
         target_ == nullptr ? nullptr : held().get_ptr<const nlohmann::json::array_t*>();
     if (array == nullptr || array->empty()) return {};

@@ -134,9 +134,24 @@ JsonView JsonView::leanElement(std::size_t i) const noexcept {
     const std::uint32_t node = document().element(node_, i);
     return node == LeanDocument::kNoNode ? JsonView() : document().view(node);
 }
-JsonView::Member JsonView::leanMemberAt(std::size_t rank) const noexcept {
-    const std::uint32_t node = document().memberAt(node_, rank);
+std::uint32_t JsonView::leanMemberNode(std::size_t rank) const noexcept {
+    static_assert(kLeanEnd == LeanDocument::kNoNode, "an iterator's end is no node");
+    return document().memberAt(node_, rank);
+}
+std::uint32_t JsonView::leanElementNode(std::size_t i) const noexcept {
+    return document().element(node_, i);
+}
+std::uint32_t JsonView::leanNextMember(std::uint32_t node) const noexcept {
+    return document().nextMember(node_, node);
+}
+std::uint32_t JsonView::leanNextElement(std::uint32_t node) const noexcept {
+    return document().nextElement(node_, node);
+}
+JsonView::Member JsonView::leanMemberOf(std::uint32_t node) const noexcept {
     return Member(document().memberName(node), document().view(node));
+}
+JsonView JsonView::leanChild(std::uint32_t node) const noexcept {
+    return document().view(node);
 }
 
 }  // namespace OrvexConfigValidate

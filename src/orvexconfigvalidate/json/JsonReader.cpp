@@ -1,6 +1,7 @@
 #include "json/JsonReader.hpp"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
@@ -167,21 +168,26 @@ class Reader {
                     std::string_view name) {
         const std::uint32_t node = newNode(keyStart);
         if (keyStart != TextNode::kNoKey) noteMember(stack_.back(), member, node, name);
+        JsonKind kind = JsonKind::Null;
         switch (peek()) {
             case '{':
             case '[':
+                index_.nodes[node].setKind(peek() == '{' ? JsonKind::Object : JsonKind::Array);
                 openContainer(target, node);
                 return;
             case '"':
                 readStringValue(target);
+                kind = JsonKind::String;
                 break;
             case 't':
                 readLiteral("true");
                 assign(target, true);
+                kind = JsonKind::Boolean;
                 break;
             case 'f':
                 readLiteral("false");
                 assign(target, false);
+                kind = JsonKind::Boolean;
                 break;
             case 'n':
                 readLiteral("null");
@@ -189,11 +195,12 @@ class Reader {
                 break;
             default:
                 if (peek() == '-' || (peek() >= '0' && peek() <= '9')) {
-                    readNumber(target);
+                    kind = readNumber(target);
                     break;
                 }
                 fail("a value (object, array, string, number, true, false or null)");
         }
+        index_.nodes[node].setKind(kind);
         finishNode(node);
     }
 
@@ -385,7 +392,8 @@ class Reader {
         return pos_ - from;
     }
 
-    void readNumber(Json* target) {
+    // Returns the kind the number is held as.
+    JsonKind readNumber(Json* target) {
         const std::size_t from = pos_;
         const bool negative = peek() == '-';
         if (negative) ++pos_;
@@ -407,17 +415,23 @@ class Reader {
         const NumberValue value = numberValue(token);
         if (value.type == NumberValue::Type::Unsigned) {
             assign(target, value.unsignedValue);
-        } else if (value.type == NumberValue::Type::Signed) {
+            return JsonKind::Unsigned;
+        }
+        if (value.type == NumberValue::Type::Signed) {
             assign(target, value.signedValue);
-        } else if (!std::isfinite(value.doubleValue)) {
+            return JsonKind::Integer;
+        }
+        if (!std::isfinite(value.doubleValue)) {
             failAt(from, "a number within the range of a double");
-        } else if (target != nullptr) {
+        }
+        if (target != nullptr) {
             *target = value.doubleValue;
             const bool element = !stack_.empty() && !stack_.back().object;
             written_.note(token, *target,
                           element ? &stack_.back().value->get_ref<const Json::array_t&>() : nullptr,
                           static_cast<std::uint32_t>(index_.nodes.size() - 1));
         }
+        return JsonKind::Float;
     }
 
     // Length of the well-formed UTF-8 sequence at pos_, or 0.
@@ -645,10 +659,20 @@ void reportUnlisted(const UnlistedDuplicates& unlisted, const TextIndex& index,
 NumberValue numberValue(std::string_view token) {
     NumberValue value;
     if (readInteger(token, value)) return value;
-    const std::string copy(token);  // strtod needs the terminating NUL
     value.type = NumberValue::Type::Double;
-    value.doubleValue = std::strtod(copy.c_str(), nullptr);
+    value.doubleValue = doubleOf(token);
     return value;
+}
+
+double doubleOf(std::string_view token) {
+    // strtod needs a terminating NUL: a copy, on the stack for the usual
+    // short token.
+    std::array<char, 64> buffer{};
+    if (token.size() < buffer.size()) {
+        std::copy(token.begin(), token.end(), buffer.begin());
+        return std::strtod(buffer.data(), nullptr);
+    }
+    return std::strtod(std::string(token).c_str(), nullptr);
 }
 
 std::string duplicateKeyMessage(std::string_view name, std::size_t firstLine) {

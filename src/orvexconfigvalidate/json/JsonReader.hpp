@@ -29,6 +29,8 @@ struct NumberValue {
     double doubleValue = 0;
 };
 NumberValue numberValue(std::string_view token);
+// The double nearest a number token.
+double doubleOf(std::string_view token);
 
 // Reads exactly one value from text; a UTF-8 byte-order mark before it is
 // skipped. Numbers become what nlohmann::json::parse makes of them (unsigned

@@ -21,48 +21,60 @@ LeanDocument::LeanDocument(std::string_view text, const TextIndex& index, Unesca
 
 namespace {
 
-bool opensContainer(char c) {
-    return c == '{' || c == '[';
+bool isContainer(const TextNode& node) {
+    return node.kind() == JsonKind::Object || node.kind() == JsonKind::Array;
 }
 
 }  // namespace
 
-// Two pre-order passes with a stack of the open containers: the first
-// counts each container's children, the second places them, members at
-// their rank (a replaced member has no place of its own).
-void LeanDocument::buildChildren() {
+// The containers that get a table, with their child counts, by node: one
+// pre-order pass with a stack of the open containers, each counting its
+// children (a replaced member is not one) until it closes.
+std::vector<std::pair<std::uint32_t, std::uint32_t>> LeanDocument::tabledContainers() const {
     const std::vector<TextNode>& nodes = index_->nodes;
     const auto count = static_cast<std::uint32_t>(nodes.size());
-    std::vector<std::uint32_t> open;  // container ordinals
-    const auto parentOf = [&](std::uint32_t node) {
-        while (!open.empty() && nodes[containers_[open.back()]].end <= nodes[node].start) {
-            open.pop_back();
-        }
-        return open.empty() ? kNoNode : open.back();
+    std::vector<std::pair<std::uint32_t, std::uint32_t>> open;  // node, children so far
+    std::vector<std::pair<std::uint32_t, std::uint32_t>> tabled;
+    const auto close = [&] {
+        if (open.back().second >= kTabledFrom) tabled.push_back(open.back());
+        open.pop_back();
     };
+    for (std::uint32_t node = 0; node < count; ++node) {
+        while (!open.empty() && nodes[open.back().first].end <= nodes[node].start) close();
+        if (!open.empty() && !nodes[node].shadowed()) ++open.back().second;
+        if (isContainer(nodes[node])) open.emplace_back(node, 0);
+    }
+    while (!open.empty()) close();
+    // Closed innermost first: sorted back into node order.
+    std::sort(tabled.begin(), tabled.end());
+    return tabled;
+}
+
+// Tables for the large containers only, each filled by walking its
+// children: members at their rank (a replaced member has no place of its
+// own), elements in order.
+void LeanDocument::buildChildren() {
+    const std::vector<TextNode>& nodes = index_->nodes;
+    const auto tabled = tabledContainers();
+    containers_.reserve(tabled.size());
+    firstChild_.reserve(tabled.size() + 1);
     firstChild_.push_back(0);
-    for (std::uint32_t node = 0; node < count; ++node) {
-        const std::uint32_t parent = parentOf(node);
-        if (parent != kNoNode && !nodes[node].shadowed()) ++firstChild_[parent + 1];
-        if (!opensContainer(text_[nodes[node].start])) continue;
-        open.push_back(static_cast<std::uint32_t>(containers_.size()));
+    for (const auto& [node, size] : tabled) {
         containers_.push_back(node);
-        firstChild_.push_back(0);
+        firstChild_.push_back(firstChild_.back() + size);
     }
-    for (std::size_t k = 1; k < firstChild_.size(); ++k) firstChild_[k] += firstChild_[k - 1];
     children_.resize(firstChild_.back());
-    std::vector<std::uint32_t> next(firstChild_.begin(), firstChild_.end() - 1);
-    open.clear();
-    std::uint32_t ordinal = 0;
-    for (std::uint32_t node = 0; node < count; ++node) {
-        const std::uint32_t parent = parentOf(node);
-        const TextNode& place = nodes[node];
-        if (parent != kNoNode && !place.shadowed()) {
-            const bool member = text_[nodes[containers_[parent]].start] == '{';
-            children_[member ? firstChild_[parent] + place.rank : next[parent]++] = node;
+    for (std::size_t k = 0; k < containers_.size(); ++k) {
+        const std::uint32_t container = containers_[k];
+        const bool object = nodes[container].kind() == JsonKind::Object;
+        std::uint32_t next = firstChild_[k];
+        for (std::uint32_t child = firstChild(container); child != kNoNode;
+             child = nextChild(container, child)) {
+            if (nodes[child].shadowed()) continue;
+            children_[object ? firstChild_[k] + nodes[child].rank : next++] = child;
         }
-        if (opensContainer(text_[place.start])) open.push_back(ordinal++);
     }
+    const auto count = static_cast<std::uint32_t>(nodes.size());
     runFirst_.resize((count >> kRunShift) + 2);
     std::size_t first = 0;
     for (std::size_t run = 0; run < runFirst_.size(); ++run) {
@@ -71,7 +83,7 @@ void LeanDocument::buildChildren() {
     }
 }
 
-LeanDocument::Children LeanDocument::children(std::uint32_t node) const {
+LeanDocument::Children LeanDocument::table(std::uint32_t node) const {
     const std::size_t run = node >> kRunShift;
     if (run + 1 >= runFirst_.size()) return {nullptr, 0};
     const auto last = containers_.begin() + runFirst_[run + 1];
@@ -82,30 +94,25 @@ LeanDocument::Children LeanDocument::children(std::uint32_t node) const {
             firstChild_[ordinal + 1] - firstChild_[ordinal]};
 }
 
-JsonKind LeanDocument::kind(std::uint32_t node) const {
-    switch (text_[index_->nodes[node].start]) {
-        case '{':
-            return JsonKind::Object;
-        case '[':
-            return JsonKind::Array;
-        case '"':
-            return JsonKind::String;
-        case 't':
-        case 'f':
-            return JsonKind::Boolean;
-        case 'n':
-            return JsonKind::Null;
-        default:
-            break;
+std::uint32_t LeanDocument::firstChild(std::uint32_t container) const {
+    const std::vector<TextNode>& nodes = index_->nodes;
+    const std::uint32_t child = container + 1;
+    return child < nodes.size() && nodes[child].start < nodes[container].end ? child : kNoNode;
+}
+
+std::uint32_t LeanDocument::nextChild(std::uint32_t container, std::uint32_t child) const {
+    const std::vector<TextNode>& nodes = index_->nodes;
+    const std::uint32_t next = index_->after(child);
+    return next < nodes.size() && nodes[next].start < nodes[container].end ? next : kNoNode;
+}
+
+std::uint32_t LeanDocument::walkedSize(std::uint32_t container) const {
+    std::uint32_t size = 0;
+    for (std::uint32_t child = firstChild(container); child != kNoNode;
+         child = nextChild(container, child)) {
+        if (!index_->nodes[child].shadowed()) ++size;
     }
-    switch (numberValue(numberText(node)).type) {
-        case NumberValue::Type::Unsigned:
-            return JsonKind::Unsigned;
-        case NumberValue::Type::Signed:
-            return JsonKind::Integer;
-        default:
-            return JsonKind::Float;
-    }
+    return size;
 }
 
 bool LeanDocument::boolean(std::uint32_t node) const {
@@ -133,6 +140,8 @@ std::uint64_t LeanDocument::unsignedInteger(std::uint32_t node) const {
 }
 
 double LeanDocument::number(std::uint32_t node) const {
+    // A Float is never an integer token: its digits need not be tried as one.
+    if (kind(node) == JsonKind::Float) return doubleOf(numberText(node));
     const NumberValue value = numberValue(numberText(node));
     if (value.type == NumberValue::Type::Unsigned) {
         return static_cast<double>(value.unsignedValue);
@@ -147,26 +156,30 @@ std::string_view LeanDocument::numberText(std::uint32_t node) const {
 }
 
 std::string_view LeanDocument::inexactNumberText(std::uint32_t node) const {
+    // Integers are held exactly.
+    if (kind(node) != JsonKind::Float) return {};
     const std::string_view token = numberText(node);
-    const NumberValue value = numberValue(token);
-    if (value.type != NumberValue::Type::Double) return {};
     Decimal written;
-    return differsFromHeld(token, nlohmann::json(value.doubleValue), written) ? token
-                                                                              : std::string_view();
+    return differsFromHeld(token, nlohmann::json(doubleOf(token)), written) ? token
+                                                                            : std::string_view();
 }
 
 std::string_view LeanDocument::quoted(std::uint32_t quote) const {
-    // Only a string with an escape can hold a quote or backslash before its end.
-    std::size_t end = quote + 1;
-    while (text_[end] != '"' && text_[end] != '\\') ++end;
-    if (text_[end] == '\\') return strings_.at(quote);
-    return text_.substr(quote + 1, end - quote - 1);
+    const char* const from = text_.data() + quote + 1;
+    const auto* close = static_cast<const char*>(std::memchr(from, '"', text_.size() - quote - 1));
+    const auto length = static_cast<std::size_t>(close - from);
+    // Only a string with an escape can hold a backslash; most documents
+    // have none at all.
+    if (!strings_.quotes.empty() && std::memchr(from, '\\', length) != nullptr) {
+        return strings_.at(quote);
+    }
+    return {from, length};
 }
 
 std::string_view LeanDocument::string(std::uint32_t node) const {
     const TextNode& place = index_->nodes[node];
     const std::string_view inner = text_.substr(place.start + 1, place.end - place.start - 2);
-    if (std::memchr(inner.data(), '\\', inner.size()) != nullptr) {
+    if (!strings_.quotes.empty() && std::memchr(inner.data(), '\\', inner.size()) != nullptr) {
         return strings_.at(place.start);
     }
     return inner;
@@ -178,12 +191,22 @@ std::string_view LeanDocument::memberName(std::uint32_t valueNode) const {
 }
 
 std::size_t LeanDocument::size(std::uint32_t node) const {
-    return children(node).size;
+    if (!isContainer(index_->nodes[node])) return 0;
+    const Children tabled = table(node);
+    return tabled.begin != nullptr ? tabled.size : walkedSize(node);
 }
 
 std::uint32_t LeanDocument::member(std::uint32_t node, std::string_view name) const {
     if (kind(node) != JsonKind::Object) return kNoNode;
-    const Children members = children(node);
+    const Children members = table(node);
+    if (members.begin == nullptr) {
+        // Of a repeated name, only the last member is not replaced.
+        for (std::uint32_t child = firstChild(node); child != kNoNode;
+             child = nextChild(node, child)) {
+            if (!index_->nodes[child].shadowed() && memberName(child) == name) return child;
+        }
+        return kNoNode;
+    }
     const std::uint32_t* const end = members.begin + members.size;
     const std::uint32_t* found = std::lower_bound(
         members.begin, end, name, [this](std::uint32_t value, std::string_view wanted) {
@@ -193,23 +216,50 @@ std::uint32_t LeanDocument::member(std::uint32_t node, std::string_view name) co
 }
 
 std::uint32_t LeanDocument::memberAt(std::uint32_t node, std::size_t k) const {
-    const Children members = children(node);
-    return k < members.size && kind(node) == JsonKind::Object ? members.begin[k] : kNoNode;
+    if (kind(node) != JsonKind::Object) return kNoNode;
+    const Children members = table(node);
+    if (members.begin != nullptr) return k < members.size ? members.begin[k] : kNoNode;
+    for (std::uint32_t child = firstChild(node); child != kNoNode; child = nextChild(node, child)) {
+        const TextNode& place = index_->nodes[child];
+        if (place.rank == k && !place.shadowed()) return child;
+    }
+    return kNoNode;
+}
+
+std::uint32_t LeanDocument::nextMember(std::uint32_t node, std::uint32_t member) const {
+    const std::vector<TextNode>& nodes = index_->nodes;
+    const std::uint32_t rank = nodes[member].rank + 1;
+    const Children members = table(node);
+    if (members.begin != nullptr) return rank < members.size ? members.begin[rank] : kNoNode;
+    const auto isNext = [&](std::uint32_t child) {
+        return nodes[child].rank == rank && !nodes[child].shadowed();
+    };
+    // Members are often written in order: the search starts after this one.
+    for (std::uint32_t child = nextChild(node, member); child != kNoNode;
+         child = nextChild(node, child)) {
+        if (isNext(child)) return child;
+    }
+    for (std::uint32_t child = firstChild(node); child != member; child = nextChild(node, child)) {
+        if (isNext(child)) return child;
+    }
+    return kNoNode;
 }
 
 std::uint32_t LeanDocument::element(std::uint32_t node, std::size_t i) const {
-    const Children elements = children(node);
-    return i < elements.size && kind(node) == JsonKind::Array ? elements.begin[i] : kNoNode;
+    if (kind(node) != JsonKind::Array) return kNoNode;
+    const Children elements = table(node);
+    if (elements.begin != nullptr) return i < elements.size ? elements.begin[i] : kNoNode;
+    std::uint32_t child = firstChild(node);
+    for (; i > 0 && child != kNoNode; --i) child = nextChild(node, child);
+    return child;
 }
 
 std::uint32_t LeanDocument::firstElement(std::uint32_t node) const {
-    return element(node, 0);
+    return kind(node) == JsonKind::Array ? firstChild(node) : kNoNode;
 }
 
 std::uint32_t LeanDocument::nextElement(std::uint32_t container, std::uint32_t element) const {
-    const std::uint32_t next = index_->after(element);
-    const std::vector<TextNode>& nodes = index_->nodes;
-    return next < nodes.size() && nodes[next].start < nodes[container].end ? next : kNoNode;
+    return nextChild(container, element);
 }
 
 std::uint64_t LeanDocument::valueCount(std::uint32_t node) const {

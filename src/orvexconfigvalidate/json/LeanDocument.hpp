@@ -1,11 +1,14 @@
 // A read-only JSON document that is only the text and its TextIndex, so a
 // large file costs about its own size plus 16 bytes a value instead of a
-// heap block, map node and string per value. Kinds and scalars are read
-// from the text at a node's start; the text cannot answer alone only for
-// strings with escapes (kept unescaped beside it) and for member lookup,
-// which a per-container child table makes O(log n): each object's members
-// by rank (nlohmann's sorted order, a repeated name once with its last
-// value), each array's elements in order.
+// heap block, map node and string per value. Kinds are kept in the index;
+// scalars are read from the text at a node's start. The text cannot answer
+// alone only for strings with escapes (kept unescaped beside it) and for
+// lookups in large containers: a container of kTabledFrom children or more
+// has a child table that makes them O(log n), its members by rank
+// (nlohmann's sorted order, a repeated name once with its last value), its
+// elements in order. A smaller container's few children are walked in the
+// index, which costs about what finding a table did and saves four to eight
+// bytes a value.
 #pragma once
 
 #include <cstddef>
@@ -45,7 +48,7 @@ class LeanDocument {
     std::string_view text() const { return text_; }
     const TextIndex& index() const { return *index_; }
 
-    JsonKind kind(std::uint32_t node) const;
+    JsonKind kind(std::uint32_t node) const { return index_->nodes[node].kind(); }
     bool boolean(std::uint32_t node) const;
     // Integer and Unsigned numbers; an Unsigned one above INT64_MAX wraps,
     // as nlohmann's get<std::int64_t> does.
@@ -67,6 +70,8 @@ class LeanDocument {
     // The k-th member in sorted name order, or kNoNode past the end.
     std::uint32_t memberAt(std::uint32_t node, std::size_t k) const;
     std::string_view memberName(std::uint32_t valueNode) const;
+    // The member after `member` of `node` in sorted name order, or kNoNode.
+    std::uint32_t nextMember(std::uint32_t node, std::uint32_t member) const;
     // Arrays only; kNoNode past the end.
     std::uint32_t firstElement(std::uint32_t node) const;
     std::uint32_t nextElement(std::uint32_t container, std::uint32_t element) const;
@@ -87,6 +92,9 @@ class LeanDocument {
     // `node`.
     void graft(std::uint32_t node, const LeanDocument& other);
 
+    // Containers with at least this many children have a child table.
+    static constexpr std::uint32_t kTabledFrom = 16;
+
   private:
     JsonView graftedView(std::uint32_t node) const noexcept;
     // The document grafted at `node`, or null.
@@ -96,21 +104,30 @@ class LeanDocument {
         const std::uint32_t* begin;
         std::size_t size;
     };
-    Children children(std::uint32_t node) const;
+    // The child table of a tabled container; {nullptr, 0} for any other node.
+    Children table(std::uint32_t node) const;
+    // The first child of a container and the one after `child`, walking the
+    // index; kNoNode past the last.
+    std::uint32_t firstChild(std::uint32_t container) const;
+    std::uint32_t nextChild(std::uint32_t container, std::uint32_t child) const;
+    // The children of a container that a document holds (a replaced member
+    // is not one), counted by walking them.
+    std::uint32_t walkedSize(std::uint32_t container) const;
     void buildChildren();
+    std::vector<std::pair<std::uint32_t, std::uint32_t>> tabledContainers() const;
     // The text between the quote at `quote` and the next unescaped quote.
     std::string_view quoted(std::uint32_t quote) const;
 
     std::string_view text_;
     const TextIndex* index_;
     UnescapedStrings strings_;
-    std::vector<std::uint32_t> containers_;  // container nodes, increasing
-    std::vector<std::uint32_t> firstChild_;  // per container, into children_, and the end
+    std::vector<std::uint32_t> containers_;  // tabled container nodes, increasing
+    std::vector<std::uint32_t> firstChild_;  // per tabled container, into children_, and the end
     std::vector<std::uint32_t> children_;
-    // Per run of kRun nodes, the ordinal of the first container at or after
-    // its first node: finding a container's children searches only the
-    // containers of its run, a few at most, where a search of all of them
-    // missed the cache on every step of every lookup.
+    // Per run of kRun nodes, the ordinal of the first tabled container at or
+    // after its first node: a lookup searches only its run's tabled
+    // containers, which are at most kRun / (kTabledFrom + 1), and most runs
+    // have none.
     static constexpr unsigned kRunShift = 6;
     std::vector<std::uint32_t> runFirst_;
     std::vector<std::pair<std::uint32_t, const LeanDocument*>> grafts_;

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <vector>
 
+#include <orvexconfigvalidate/JsonView.hpp>
 #include <orvexconfigvalidate/Validation.hpp>
 
 namespace OrvexConfigValidate {
@@ -28,14 +29,28 @@ struct TextNode {
     std::uint32_t keyField = kNoKey;
     // Object members: the member's place in its object's key order, which
     // is the order of nlohmann's (sorted) objects, so the rank names the
-    // document's member. A replaced member has the rank of its name.
-    std::uint32_t rank = 0;
+    // document's member. A replaced member has the rank of its name. An
+    // object of a text under 2 GiB has fewer than 2^29 members (each takes
+    // at least five bytes), which leaves three bits for the kind.
+    std::uint32_t rank : 29;
+    // The value's JsonKind, set as it is read: looking at a value then
+    // reads neither its text nor, for a number, its digits again.
+    std::uint32_t kindBits : 3;
+
+    TextNode() : rank(0), kindBits(0) {}
+
+    JsonKind kind() const { return static_cast<JsonKind>(kindBits); }
+    void setKind(JsonKind kind) { kindBits = static_cast<std::uint8_t>(kind) & 7U; }
 
     bool hasKey() const { return (keyField & ~kShadowedBit) != kNoKey; }
     std::uint32_t keyStart() const { return keyField & ~kShadowedBit; }
     bool shadowed() const { return (keyField & kShadowedBit) != 0; }
     std::uint32_t spanStart() const { return hasKey() ? keyStart() : start; }
 };
+
+static_assert(kMaxTextSize / 5 + 1 < (std::size_t{1} << 29), "a rank fits its 29 bits");
+static_assert(static_cast<unsigned>(JsonKind::Object) < 8, "a kind fits its 3 bits");
+static_assert(sizeof(TextNode) == 16, "the index costs 16 bytes a value");
 
 struct TextIndex {
     std::vector<TextNode> nodes;

@@ -38,7 +38,8 @@ bool sameNodes(const TextIndex& a, const TextIndex& b) {
     for (std::size_t i = 0; i < a.nodes.size(); ++i) {
         const TextNode& x = a.nodes[i];
         const TextNode& y = b.nodes[i];
-        if (x.start != y.start || x.end != y.end || x.keyField != y.keyField || x.rank != y.rank) {
+        if (x.start != y.start || x.end != y.end || x.keyField != y.keyField || x.rank != y.rank ||
+            x.kind() != y.kind()) {
             return false;
         }
     }
@@ -167,6 +168,28 @@ TEST(LeanDocument, DeepAndWideTextsReadAsTheDocument) {
     }
     expectSameReading(object + ", \"m5\": true}");
     expectSameReading(array + "]");
+}
+
+// Containers just under, at and over the size that gets a child table (the
+// smaller ones are walked): members written in scrambled order, a repeated
+// name (which does not count toward the size), elements that are
+// containers themselves.
+TEST(LeanDocument, ContainersAroundTheTableSizeReadAsTheDocument) {
+    const int tabled = static_cast<int>(LeanDocument::kTabledFrom);
+    for (int size = tabled - 2; size <= tabled + 1; ++size) {
+        for (const bool repeated : {false, true}) {
+            std::string object = "{";
+            std::string array = "[";
+            for (int i = 0; i < size; ++i) {
+                const std::string name = "\"m" + std::to_string((i * 11) % size) + "\"";
+                object += (i ? ", " : "") + name + ": " + std::to_string(i);
+                array += (i ? ", " : "") + std::string(i % 3 ? "[1, {\"a\": 2}]" : "0.5");
+            }
+            if (repeated) object += R"(, "m1": {"again": [true]})";
+            expectSameReading(object + "}");
+            expectSameReading("[" + object + "}, " + array + "], " + array + "]]");
+        }
+    }
 }
 
 // Objects whose names collide (also across escape forms), past the short
