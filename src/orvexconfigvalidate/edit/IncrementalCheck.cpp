@@ -47,7 +47,7 @@ std::size_t commonSuffix(const char* aEnd, const char* bEnd, std::size_t limit) 
 // there but not an array.
 std::optional<std::vector<TextLocation>> elementPlaces(const ParsedText& parsed,
                                                        const std::string& name) {
-    const JsonView member = rootOf(parsed).member(name);
+    const JsonView member = parsed.root().member(name);
     if (!member) return std::vector<TextLocation>();
     if (!member.isArray()) return std::nullopt;
     std::vector<std::string> pointers;
@@ -57,8 +57,9 @@ std::optional<std::vector<TextLocation>> elementPlaces(const ParsedText& parsed,
     return parsed.locateAll(pointers);
 }
 
-// Edits are carried until the elements read since the base hold this much
-// of its text, and at least this much: then the whole text is read again.
+// Edits are carried until the elements read since the base hold more than
+// this share of its text, or than this many bytes if that is more: then the
+// whole text is read again, which makes a new base.
 constexpr std::size_t kOwnedShare = 16;
 constexpr std::size_t kOwnedAtLeast = std::size_t{64} << 10;
 
@@ -83,7 +84,7 @@ void IncrementalCheck::forget() {
 bool IncrementalCheck::remember(const Lent& check, const ValidationResult& result, int newSource,
                                 const std::string& newServerText, const ValidateOptions& options) {
     forget();
-    if (!check.parsed || !check.parsed->ok() || !rootOf(*check.parsed).isObject()) return false;
+    if (!check.parsed || !check.parsed->ok() || !check.parsed->root().isObject()) return false;
     base = check.parsed;
     if (!readElements(*base)) return false;
     elementIssues.clear();
@@ -132,7 +133,7 @@ void IncrementalCheck::adoptModel(std::unique_ptr<Configuration> own) {
 }
 
 bool IncrementalCheck::readElements(const ParsedText& parsed) {
-    const JsonView root = rootOf(parsed);
+    const JsonView root = parsed.root();
     for (const Array array : {Array::Groups, Array::Bridges}) {
         const std::string name = arrayName(array == Array::Groups);
         spansOf(array).clear();
@@ -155,7 +156,7 @@ bool IncrementalCheck::readElements(const ParsedText& parsed) {
 // Only for the base as it was checked: after an edit the model is carried,
 // or the text read whole again.
 void IncrementalCheck::readModel() {
-    const JsonView root = rootOf(*base);
+    const JsonView root = base->root();
     if (serverText.empty()) {
         model = std::make_unique<Configuration>(kBridgesSchemaId, root);
     } else {
@@ -176,7 +177,7 @@ void IncrementalCheck::replaceElements(Array array, std::size_t first, std::size
     views.reserve(added.size());
     for (const std::unique_ptr<ParsedText>& owner : added) {
         ownedBytes += leanDocumentOf(*owner)->text().size();
-        views.push_back(rootOf(*owner));
+        views.push_back(owner->root());
     }
     elements.values.insert(
         elements.values.erase(elements.values.begin() + at, elements.values.begin() + end),
@@ -356,7 +357,7 @@ std::optional<std::vector<Issue>> IncrementalCheck::carryInside(const Edit& edit
     moveSpans(oldElementEnd, edit.delta);
     span.length = newLength;
     // The old value lives until the model has let go of it.
-    const JsonView now = rootOf(*element);
+    const JsonView now = element->root();
     const bool reread =
         *array == Array::Groups ? model->rereadGroup(index, now) : model->rereadBridge(index, now);
     if (!reread) {
@@ -423,9 +424,9 @@ std::optional<std::vector<Issue>> IncrementalCheck::carryAcross(const Edit& edit
     if (across->hasAfter) list += standIn;
     list += ']';
     const ParsedText parsed = parseTextLeanOver(list);
-    if (!parsed.ok() || !rootOf(parsed).isArray()) return std::nullopt;
+    if (!parsed.ok() || !parsed.root().isArray()) return std::nullopt;
     const std::size_t skip = across->hasBefore ? 1 : 0;
-    const std::size_t count = rootOf(parsed).size() - skip - (across->hasAfter ? 1 : 0);
+    const std::size_t count = parsed.root().size() - skip - (across->hasAfter ? 1 : 0);
     // Where the gap starts in the list.
     const std::size_t listGap = 1 + (across->hasBefore ? standIn.size() : 0);
     std::vector<std::string_view> texts;

@@ -3,7 +3,6 @@
 #include <orvexconfigvalidate/LeanText.hpp>
 
 #include "edit/SnapshotState.hpp"
-#include "json/ParsedTextAccess.hpp"
 
 #include <mutex>
 
@@ -68,7 +67,7 @@ const Configuration* Snapshot::configuration() const {
     const std::lock_guard<std::mutex> lock(impl->modelMutex);
     // The check's own model when it handed it over.
     if (!impl->model && !impl->schemaId.empty() && parsed().ok()) {
-        impl->model = std::make_unique<Configuration>(impl->schemaId, rootOf(parsed()));
+        impl->model = std::make_unique<Configuration>(impl->schemaId, parsed().root());
     }
     return impl->model.get();
 }

@@ -128,13 +128,10 @@ const LeanDocument* leanDocumentOf(const ParsedText& parsed) {
     return ParsedTextAccess::parts(parsed).lean.get();
 }
 
+// A lean document's root never changes, unlike a document handed out.
 JsonView ParsedText::root() const {
-    return rootOf(*this);
-}
-
-JsonView rootOf(const ParsedText& parsed) {
-    if (const LeanDocument* lean = leanDocumentOf(parsed)) return lean->view(LeanDocument::root());
-    return ParsedTextAccess::parts(parsed).document;
+    if (const LeanDocument* lean = leanDocumentOf(*this)) return lean->view(LeanDocument::root());
+    return ParsedTextAccess::parts(*this).document;
 }
 
 }  // namespace OrvexConfigValidate

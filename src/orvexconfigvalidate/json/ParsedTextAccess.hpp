@@ -88,8 +88,5 @@ struct ParsedTextAccess {
 // lives.
 ParsedText parseTextLeanOver(std::string_view text);
 const LeanDocument* leanDocumentOf(const ParsedText& parsed);
-// The root of a parse that read: its lean document's when it has one
-// (never changed, unlike a document handed out), else its document's.
-JsonView rootOf(const ParsedText& parsed);
 
 }  // namespace OrvexConfigValidate
