@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string_view>
 #include <vector>
 
@@ -53,6 +54,10 @@ inline bool startsWithByteOrderMark(std::string_view text) {
 
 // The value of a hexadecimal digit (either case), or -1 for another byte.
 int hexDigitValue(char c);
+
+// Writes the UTF-8 form of a code point (at most U+10FFFF) at `out` and
+// returns its length, 1 to 4 bytes.
+std::size_t encodeUtf8(std::uint32_t codePoint, char* out);
 
 enum class Utf8Check {
     // RFC 3629: no overlong forms, no surrogates, nothing above U+10FFFF.

@@ -126,12 +126,6 @@ void reserveHugeHeapForBytes(std::uintmax_t inputBytes) {
     if (inputBytes >= kHugeHeapFrom) reserve(inputBytes * kHeapPerByte, Start::OnHugePage);
 }
 
-void handBackFreePages() {
-#if defined(__GLIBC__) && defined(__linux__)
-    malloc_trim(0);
-#endif
-}
-
 void reserveHugeHeapForServer() {
     // Small documents, the common case, stay on small pages below the first
     // boundary: a huge page would be resident at once.

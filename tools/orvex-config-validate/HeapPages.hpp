@@ -26,9 +26,4 @@ void reserveHugeHeapForBytes(std::uintmax_t inputBytes);
 // reservation, made before the first message.
 void reserveHugeHeapForServer();
 
-// Hands the heap's free pages back to the kernel. The reservation keeps
-// what is freed, so a large message's transient copies (its body, the
-// parser's buffer) would stay resident beside the check that follows.
-void handBackFreePages();
-
 }  // namespace OrvexConfigValidate::Tool

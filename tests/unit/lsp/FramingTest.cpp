@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 #include "lsp/Framing.hpp"
@@ -11,7 +13,7 @@ namespace {
 // Everything the decoder yields for the input fed so far.
 std::vector<Frame> drain(FrameDecoder& decoder) {
     std::vector<Frame> frames;
-    while (auto frame = decoder.next()) frames.push_back(*frame);
+    while (auto frame = decoder.next()) frames.push_back(std::move(*frame));
     return frames;
 }
 
@@ -166,6 +168,27 @@ TEST(Framing, LargeBodyFollowedByTheNextMessage) {
         EXPECT_EQ(frames[1].text, "{\"n\":2}") << cut;
         EXPECT_FALSE(decoder.hasPartialFrame());
         EXPECT_LT(decoder.capacity(), std::size_t{1} << 20) << cut;
+    }
+}
+
+// Fed as a reader gets it, in pieces of which the last brings the next
+// message's start too: the body keeps the room made for it rather than
+// outgrowing it (which would double it) for the bytes behind it.
+TEST(Framing, ABodyFedInPiecesKeepsItsRoom) {
+    const std::string large = "[\"" + std::string(std::size_t{3} << 20, 'x') + "\"]";
+    const std::string stream = frameMessage(large) + frameMessage("{\"n\":2}");
+    for (const std::size_t piece : {std::size_t{65536}, (std::size_t{1} << 20) + 7}) {
+        FrameDecoder decoder;
+        std::vector<Frame> frames;
+        for (std::size_t at = 0; at < stream.size(); at += piece) {
+            decoder.feed(std::string_view(stream).substr(at, piece));
+            for (auto& frame : drain(decoder)) frames.push_back(std::move(frame));
+        }
+        ASSERT_EQ(frames.size(), 2u) << piece;
+        EXPECT_EQ(frames[0].text, large) << piece;
+        EXPECT_LT(frames[0].text.capacity(), large.size() + large.size() / 8) << piece;
+        EXPECT_EQ(frames[1].text, "{\"n\":2}") << piece;
+        EXPECT_FALSE(decoder.hasPartialFrame()) << piece;
     }
 }
 

@@ -58,6 +58,20 @@ Frame error(std::string text) {
 
 }  // namespace
 
+void FrameDecoder::feed(std::string_view bytes) {
+    // A body being awaited takes only its own bytes into the room made for
+    // it; what comes behind it waits apart. Appending it there would outgrow
+    // that room, and a string outgrowing its room doubles it.
+    if (bodyLength != 0) {
+        const std::size_t missing = bodyLength - std::min(bodyLength, buffer.size());
+        const std::size_t taken = std::min(missing, bytes.size());
+        makeRoomForBody(taken);
+        buffer.append(bytes.data(), taken);
+        bytes.remove_prefix(taken);
+    }
+    (bodyLength != 0 ? behind : buffer).append(bytes.data(), bytes.size());
+}
+
 void FrameDecoder::resync() {
     // A fault in a header leaves us not knowing where its body ends; the
     // next message starts at the next Content-Length header.
@@ -111,12 +125,12 @@ std::optional<Frame> FrameDecoder::readHeader() {
     return std::nullopt;
 }
 
-void FrameDecoder::makeRoomForBody() {
+void FrameDecoder::makeRoomForBody(std::size_t arriving) {
     // Room for the whole body at once: growing by doubling would leave a
     // large text's buffer up to twice its size. Only once a real part of it
     // has come: a header alone must not make us hold its announced length.
     if (buffer.capacity() >= bodyLength) return;
-    if (buffer.size() >= std::min(bodyLength, kRoomAfter)) buffer.reserve(bodyLength);
+    if (buffer.size() + arriving >= std::min(bodyLength, kRoomAfter)) buffer.reserve(bodyLength);
 }
 
 std::string FrameDecoder::takeFront(std::size_t count) {
@@ -152,6 +166,8 @@ std::optional<Frame> FrameDecoder::next() {
             if (buffer.size() < bodyLength) return std::nullopt;
             Frame frame{Frame::Kind::Body, takeFront(bodyLength)};
             bodyLength = 0;
+            buffer.append(behind);
+            std::string().swap(behind);
             return frame;
         }
         if (resyncing) {

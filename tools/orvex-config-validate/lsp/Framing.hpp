@@ -24,19 +24,22 @@ class FrameDecoder {
 
     explicit FrameDecoder(std::size_t largestBody = kDefaultMaxBody) : maxBody(largestBody) {}
 
-    void feed(std::string_view bytes) { buffer.append(bytes.data(), bytes.size()); }
+    void feed(std::string_view bytes);
     // The next frame, or nothing until more bytes arrive.
     std::optional<Frame> next();
     // Bytes held that do not yet form a frame (a cut-off message at the end
     // of the input).
-    bool hasPartialFrame() const { return !buffer.empty() || bodyLength != 0 || skipping != 0; }
+    bool hasPartialFrame() const {
+        return !buffer.empty() || !behind.empty() || bodyLength != 0 || skipping != 0;
+    }
     // Bytes the decoder has room for (to see what a peer can make it hold).
-    std::size_t capacity() const { return buffer.capacity(); }
+    std::size_t capacity() const { return buffer.capacity() + behind.capacity(); }
 
   private:
     std::optional<Frame> readHeader();
     std::string takeFront(std::size_t count);
-    void makeRoomForBody();
+    // Before `arriving` more bytes of the body are added.
+    void makeRoomForBody(std::size_t arriving = 0);
     // How much of a body must have arrived before room for all of it is made.
     static constexpr std::size_t kRoomAfter = std::size_t{1} << 20;
     // Spare room the buffer may keep after a large message.
@@ -45,6 +48,8 @@ class FrameDecoder {
 
     std::size_t maxBody;
     std::string buffer;
+    // Bytes that came behind a whole body while it waits to be taken.
+    std::string behind;
     std::size_t bodyLength = 0;  // > 0 while waiting for a body
     std::size_t skipping = 0;    // bytes of a refused body still to drop
     bool resyncing = false;      // after a bad header: drop up to the next "Content-Length"

@@ -1,6 +1,7 @@
 #include "MessageParser.hpp"
 
 #include <algorithm>
+#include <cstring>
 #include <optional>
 #include <string>
 #include <vector>
@@ -25,25 +26,6 @@ std::optional<unsigned> hex4(std::string_view raw, std::size_t at) {
         value = value * 16 + static_cast<unsigned>(digit);
     }
     return value;
-}
-
-char* appendUtf8(char* out, unsigned codePoint) {
-    if (codePoint < 0x80) {
-        *out++ = static_cast<char>(codePoint);
-    } else if (codePoint < 0x800) {
-        *out++ = static_cast<char>(0xC0 | (codePoint >> 6));
-        *out++ = static_cast<char>(0x80 | (codePoint & 0x3F));
-    } else if (codePoint < 0x10000) {
-        *out++ = static_cast<char>(0xE0 | (codePoint >> 12));
-        *out++ = static_cast<char>(0x80 | ((codePoint >> 6) & 0x3F));
-        *out++ = static_cast<char>(0x80 | (codePoint & 0x3F));
-    } else {
-        *out++ = static_cast<char>(0xF0 | (codePoint >> 18));
-        *out++ = static_cast<char>(0x80 | ((codePoint >> 12) & 0x3F));
-        *out++ = static_cast<char>(0x80 | ((codePoint >> 6) & 0x3F));
-        *out++ = static_cast<char>(0x80 | (codePoint & 0x3F));
-    }
-    return out;
 }
 
 // The character that a one-letter escape stands for.
@@ -84,50 +66,74 @@ std::optional<unsigned> unicodeEscape(std::string_view raw, std::size_t& at) {
     return 0x10000 + ((codePoint - 0xD800) << 10) + (*second - 0xDC00);
 }
 
-// Of a decoded string's room, at most this part may stay unused.
-constexpr std::size_t kMostUnusedPart = 32;
-
-// The contents of a string literal (between its quotes) decoded, or nothing
-// when the general parser would reject them. Decoding never lengthens a
-// string, so the result is written in place of a copy of its size.
-std::optional<std::string> decodeString(std::string_view raw) {
-    std::string out(raw.size(), '\0');
-    char* write = out.data();
+// Reads the contents of a string literal (between its quotes) into `sink`:
+// runs of bytes as they are and the characters that escapes stand for. False
+// where the general parser would reject them.
+template <class Sink>
+bool decodeInto(std::string_view raw, Sink& sink) {
     std::size_t i = 0;
     while (i < raw.size()) {
-        const auto c = static_cast<unsigned char>(raw[i]);
-        if (c >= 0x20 && c < 0x80 && c != '\\') {
-            *write++ = static_cast<char>(c);
-            ++i;
-            continue;
+        std::size_t plain = i;
+        while (plain < raw.size() && raw[plain] != '\\' &&
+               static_cast<unsigned char>(raw[plain]) >= 0x20 &&
+               static_cast<unsigned char>(raw[plain]) < 0x80) {
+            ++plain;
         }
-        if (c < 0x20) return std::nullopt;
+        sink.bytes(raw.data() + i, plain - i);
+        i = plain;
+        if (i == raw.size()) break;
+        const auto c = static_cast<unsigned char>(raw[i]);
+        if (c < 0x20) return false;
         if (c >= 0x80) {
             const std::size_t length = utf8SequenceLength(raw, i);
-            if (length == 0) return std::nullopt;
-            for (std::size_t k = 0; k < length; ++k) *write++ = raw[i + k];
+            if (length == 0) return false;
+            sink.bytes(raw.data() + i, length);
             i += length;
             continue;
         }
         // An escape.
-        if (i + 1 >= raw.size()) return std::nullopt;
+        if (i + 1 >= raw.size()) return false;
         const char kind = raw[i + 1];
         i += 2;
         if (kind == 'u') {
             const auto codePoint = unicodeEscape(raw, i);
-            if (!codePoint) return std::nullopt;
-            write = appendUtf8(write, *codePoint);
+            if (!codePoint) return false;
+            char encoded[4];
+            sink.bytes(encoded, encodeUtf8(*codePoint, encoded));
             continue;
         }
         const auto escaped = shortEscape(kind);
-        if (!escaped) return std::nullopt;
-        *write++ = *escaped;
+        if (!escaped) return false;
+        sink.bytes(&*escaped, 1);
     }
-    out.resize(static_cast<std::size_t>(write - out.data()));
-    // A long text lives on as the document's: where escapes made it much
-    // shorter than its literal, the rest is given back rather than kept
-    // for the document's life.
-    if (raw.size() - out.size() > raw.size() / kMostUnusedPart) out.shrink_to_fit();
+    return true;
+}
+
+struct CountingSink {
+    std::size_t count = 0;
+    void bytes(const char*, std::size_t length) { count += length; }
+};
+
+// Writes into memory the literal may share: decoding never lengthens a
+// string, so what is written stays behind what is still to be read.
+struct WritingSink {
+    char* at;
+    void bytes(const char* from, std::size_t length) {
+        std::memmove(at, from, length);
+        at += length;
+    }
+};
+
+// The contents of a string literal decoded, or nothing when the general
+// parser would reject them. A long text lives on as the document's, beside
+// the message's body until that is let go: it is measured first and written
+// into room of exactly its size, not into room the size of its literal.
+std::optional<std::string> decodeString(std::string_view raw) {
+    CountingSink counted;
+    if (!decodeInto(raw, counted)) return std::nullopt;
+    std::string out(counted.count, '\0');
+    WritingSink written{out.data()};
+    decodeInto(raw, written);
     return out;
 }
 
@@ -147,29 +153,45 @@ std::size_t closingQuote(std::string_view body, std::size_t open) {
     }
 }
 
-// Puts the long strings back in place of their placeholders; false when
-// the placeholders found are not exactly the ones written.
-bool substitute(nlohmann::json& value, std::vector<std::string>& strings, std::vector<bool>& used) {
+// The index a placeholder string stands for, or nothing for another string.
+// A malformed placeholder counts as one that was not written.
+std::optional<std::size_t> placeholderIndex(const std::string& text, std::size_t count) {
+    if (text.compare(0, kMarker.size(), kMarker) != 0) return std::nullopt;
+    const std::string index = text.substr(kMarker.size());
+    if (index.empty() || index.find_first_not_of("0123456789") != std::string::npos ||
+        index.size() > 9) {
+        return count;
+    }
+    return static_cast<std::size_t>(std::stoul(index));
+}
+
+// Whether the placeholders in the value are exactly the `count` written,
+// each once.
+bool placeholdersMatch(const nlohmann::json& value, std::vector<bool>& used) {
     if (value.is_string()) {
-        const std::string& text = value.get_ref<const std::string&>();
-        if (text.compare(0, kMarker.size(), kMarker) != 0) return true;
-        const std::string index = text.substr(kMarker.size());
-        if (index.empty() || index.find_first_not_of("0123456789") != std::string::npos ||
-            index.size() > 9) {
-            return false;
-        }
-        const auto at = std::stoul(index);
-        if (at >= strings.size() || used[at]) return false;
-        used[at] = true;
-        value = std::move(strings[at]);
+        const auto at = placeholderIndex(value.get_ref<const std::string&>(), used.size());
+        if (!at) return true;
+        if (*at >= used.size() || used[*at]) return false;
+        used[*at] = true;
         return true;
     }
     if (value.is_structured()) {
-        for (auto& element : value) {
-            if (!substitute(element, strings, used)) return false;
+        for (const auto& element : value) {
+            if (!placeholdersMatch(element, used)) return false;
         }
     }
     return true;
+}
+
+// Puts the long strings back in place of their placeholders, which
+// placeholdersMatch found as written.
+void putBack(nlohmann::json& value, std::vector<std::string>& strings) {
+    if (value.is_string()) {
+        const auto at = placeholderIndex(value.get_ref<const std::string&>(), strings.size());
+        if (at) value = std::move(strings[*at]);
+    } else if (value.is_structured()) {
+        for (auto& element : value) putBack(element, strings);
+    }
 }
 
 }  // namespace
@@ -217,15 +239,43 @@ bool appendVerbatim(std::string& skeleton, std::string_view part) {
     return true;
 }
 
-}  // namespace
-
-nlohmann::json parseMessage(std::string_view body) {
-    if (body.size() < kFastPathBody) return parseWithin(body);
-    // The body with each long string replaced by a placeholder. It nests
-    // exactly as deep as the body, so its depth is checked in place of the
-    // body's, and the megabytes of string are read once, by the decoder.
+// The body with each long string replaced by a placeholder, and the strings
+// decoded. The body's largest string (the text of a document) may be left
+// to be decoded into the body's own room once the rest has been read.
+struct CutBody {
     std::string skeleton;
     std::vector<std::string> strings;
+    struct InPlace {
+        std::size_t index = 0;  // in strings
+        std::size_t open = 0;   // its opening quote in the body
+        std::size_t close = 0;
+        std::size_t length = 0;  // decoded
+    };
+    std::optional<InPlace> inPlace;
+};
+
+// The body's room is taken for a string of more than half of it that
+// leaves at most this part of the room unused.
+constexpr std::size_t kMostUnusedPart = 4;
+
+// Whether the string between `open` and `close` is decoded into the body's
+// own room (`room` bytes, none when the body is not owned): then it is
+// checked now and written later.
+bool decodedInPlace(std::string_view body, std::size_t room, std::size_t open, std::size_t close,
+                    CutBody& cut) {
+    const std::string_view raw = body.substr(open + 1, close - open - 1);
+    if (cut.inPlace || raw.size() <= body.size() / 2) return false;
+    CountingSink counted;
+    if (!decodeInto(raw, counted)) return false;
+    if (room < counted.count || room - counted.count > room / kMostUnusedPart) return false;
+    cut.inPlace = CutBody::InPlace{cut.strings.size(), open, close, counted.count};
+    cut.strings.emplace_back();
+    return true;
+}
+
+// Nothing when the general parser must read the body.
+std::optional<CutBody> cutLongStrings(std::string_view body, std::size_t room) {
+    CutBody cut;
     std::size_t copied = 0;
     std::size_t at = 0;
     while (true) {
@@ -241,30 +291,61 @@ nlohmann::json parseMessage(std::string_view body) {
             ++next;
         }
         if (next < body.size() && body[next] == ':') continue;  // a member name
-        if (!appendVerbatim(skeleton, body.substr(copied, open - copied))) return parseWithin(body);
-        std::optional<std::string> decoded = decodeString(body.substr(open + 1, close - open - 1));
-        if (!decoded) return parseWithin(body);
-        skeleton += "\"" + std::string(kMarkerEscaped) + std::to_string(strings.size()) + "\"";
-        strings.push_back(std::move(*decoded));
+        if (!appendVerbatim(cut.skeleton, body.substr(copied, open - copied))) return std::nullopt;
+        if (!decodedInPlace(body, room, open, close, cut)) {
+            std::optional<std::string> decoded =
+                decodeString(body.substr(open + 1, close - open - 1));
+            if (!decoded) return std::nullopt;
+            cut.strings.push_back(std::move(*decoded));
+        }
+        cut.skeleton +=
+            "\"" + std::string(kMarkerEscaped) + std::to_string(cut.strings.size() - 1) + "\"";
         copied = close + 1;
     }
-    if (strings.empty() || !appendVerbatim(skeleton, body.substr(copied))) {
-        return parseWithin(body);
+    if (cut.strings.empty() || !appendVerbatim(cut.skeleton, body.substr(copied))) {
+        return std::nullopt;
     }
+    return cut;
+}
+
+// The message read from its skeleton; `owned`, when given, is the body's own
+// string, whose room the largest string may take.
+nlohmann::json readCut(std::string_view body, std::string* owned) {
+    std::optional<CutBody> cut = cutLongStrings(body, owned != nullptr ? owned->capacity() : 0);
+    if (!cut) return parseWithin(body);
     nlohmann::json message;
     try {
-        message = parseWithin(skeleton);
+        message = parseWithin(cut->skeleton);
     } catch (const nlohmann::json::parse_error&) {
         // The fault lies outside the long strings; report it where it is.
         return nlohmann::json::parse(body.begin(), body.end());
     }
-    std::vector<bool> used(strings.size(), false);
-    const std::size_t count = strings.size();
-    if (!substitute(message, strings, used) ||
-        std::count(used.begin(), used.end(), true) != static_cast<std::ptrdiff_t>(count)) {
+    std::vector<bool> used(cut->strings.size(), false);
+    if (!placeholdersMatch(message, used) ||
+        std::find(used.begin(), used.end(), false) != used.end()) {
         return nlohmann::json::parse(body.begin(), body.end());
     }
+    // Nothing is read from the body after this: it becomes the text.
+    if (const auto& in = cut->inPlace) {
+        WritingSink written{owned->data()};
+        decodeInto(body.substr(in->open + 1, in->close - in->open - 1), written);
+        owned->resize(in->length);
+        cut->strings[in->index] = std::move(*owned);
+    }
+    putBack(message, cut->strings);
     return message;
+}
+
+}  // namespace
+
+nlohmann::json parseMessage(std::string_view body) {
+    if (body.size() < kFastPathBody) return parseWithin(body);
+    return readCut(body, nullptr);
+}
+
+nlohmann::json parseMessage(std::string&& body) {
+    if (body.size() < kFastPathBody) return parseWithin(body);
+    return readCut(body, &body);
 }
 
 }  // namespace OrvexConfigValidate::Lsp

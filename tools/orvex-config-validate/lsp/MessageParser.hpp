@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <stdexcept>
+#include <string>
 #include <string_view>
 
 #include <nlohmann/json.hpp>
@@ -25,6 +26,10 @@ struct MessageTooDeep : std::runtime_error {
 // nlohmann::json::parse_error for a body that is not JSON; MessageTooDeep
 // for a body nested deeper than kMaxMessageDepth.
 nlohmann::json parseMessage(std::string_view body);
+// The same, taking the body: the room of the body's own string is reused
+// for its largest string (the text of a document), so that a text of
+// megabytes is not held twice while it is read.
+nlohmann::json parseMessage(std::string&& body);
 
 // The deepest nesting of arrays and objects in the body, counted by one
 // scan that skips string contents; it stops counting past `limit`. For a

@@ -9,7 +9,6 @@
 #include "Diagnostics.hpp"
 #include "Features.hpp"
 #include "FileUri.hpp"
-#include "HeapPages.hpp"
 #include "MessageParser.hpp"
 #include "ProtocolKinds.hpp"
 #include "RequestParams.hpp"
@@ -19,9 +18,6 @@
 namespace OrvexConfigValidate::Lsp {
 
 namespace {
-
-// A body this large leaves megabytes of copies behind once read.
-constexpr std::size_t kLargeBody = std::size_t{1} << 20;
 
 // The notification as text, the diagnostics put in as they are: a list of
 // megabytes is neither copied nor read into values again.
@@ -62,9 +58,9 @@ void Server::handleFramingError(const std::string& problem) {
     log(MessageType::kError, "dropped a message: " + problem);
 }
 
-std::optional<nlohmann::json> Server::parseBody(std::string_view body) {
+std::optional<nlohmann::json> Server::parseBody(std::string_view body, std::string* owned) {
     try {
-        return parseMessage(body);
+        return owned != nullptr ? parseMessage(std::move(*owned)) : parseMessage(body);
     } catch (const nlohmann::json::exception& e) {
         send(makeError(nullptr, ErrorCode::kParseError,
                        std::string("body is not JSON: ") + e.what()));
@@ -92,12 +88,10 @@ void Server::takeBody(std::string body) {
     // Memory running out while a message is read or handled outside the
     // requests' own answers ends that message, not the server.
     try {
-        std::optional<nlohmann::json> message = parseBody(body);
-        // The message holds all it needs: a large body's memory, and the
-        // parser's, is handed back before the check.
-        const bool large = body.size() >= kLargeBody;
+        // A document's text takes the body's own room; nothing of the size
+        // of the text is left behind for the check to work beside.
+        std::optional<nlohmann::json> message = parseBody(body, &body);
         std::string().swap(body);
-        if (large) Tool::handBackFreePages();
         if (message) dispatch(std::move(*message));
     } catch (const std::bad_alloc&) {
         showOutOfMemory("a message");

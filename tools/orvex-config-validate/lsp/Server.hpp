@@ -39,7 +39,7 @@ class Server {
     int exitStatus() const { return state == State::ShutDown ? 0 : 1; }
 
   private:
-    std::optional<nlohmann::json> parseBody(std::string_view body);
+    std::optional<nlohmann::json> parseBody(std::string_view body, std::string* owned = nullptr);
     void dispatch(nlohmann::json message);
 
     enum class State { Uninitialized, Running, ShutDown };
