@@ -11,6 +11,7 @@
 #include "KeptModel.hpp"
 #include "edit/IncrementalCheck.hpp"
 #include "edit/SnapshotState.hpp"
+#include "edit/TextRoom.hpp"
 
 namespace OrvexConfigValidate {
 
@@ -56,6 +57,7 @@ struct Workspace::Impl {
     Validator validator;
     mutable std::mutex mutex;
     std::map<std::string, OpenDocument> documents;
+    std::shared_ptr<TextRoom> room = std::make_shared<TextRoom>();
     std::size_t carried = 0;
 
     OpenDocument* find(const std::string& key) {
@@ -90,7 +92,7 @@ struct Workspace::Impl {
 };
 
 void Workspace::Impl::setText(OpenDocument& document, std::string text, std::int64_t version) {
-    document.text = std::make_shared<const std::string>(std::move(text));
+    document.text = shareText(room, std::move(text));
     document.version = version;
 }
 
@@ -363,8 +365,7 @@ bool Workspace::edit(const std::string& key, const std::vector<TextEdit>& edits,
     }
     impl->letGoOfVersionBefore(*document);
     // Made once at its largest: a replace past the capacity would double it.
-    std::string text;
-    text.reserve(room);
+    std::string text = impl->room->take(room);
     text = *document->text;
     for (const TextEdit& edit : edits) text.replace(edit.offset, edit.length, edit.newText);
     impl->setText(*document, std::move(text), version);
@@ -382,6 +383,7 @@ bool Workspace::replace(const std::string& key, std::string text, std::int64_t v
 void Workspace::close(const std::string& key) {
     const std::lock_guard<std::mutex> lock(impl->mutex);
     impl->documents.erase(key);
+    impl->room->clear();
 }
 
 bool Workspace::isOpen(const std::string& key) const {

@@ -509,5 +509,28 @@ TEST(Workspace, EditsApplyInOrderAndOneOutsideTheTextChangesNothing) {
     EXPECT_TRUE(workspace.check("a", CheckPlan{}).empty());
 }
 
+// A large text's next version is written into the room of a version no one
+// reads any more, never into one still read; typing lengthens the text, and
+// the room still fits.
+TEST(Workspace, EditsOfALargeTextReuseTheRoomOfVersionsLetGoOf) {
+    Workspace workspace;
+    std::string text =
+        "{\"groups\": [], \"pad\": \"" + std::string(std::size_t{2} << 20, 'x') + "\"}";
+    workspace.open("a", text, 1);
+    std::vector<const char*> rooms;
+    std::shared_ptr<const std::string> held;
+    for (std::int64_t version = 2; version <= 6; ++version) {
+        ASSERT_TRUE(workspace.edit("a", {{1, 0, " "}}, version));
+        text.insert(1, " ");
+        rooms.push_back(workspace.text("a")->data());
+        if (version == 4) held = workspace.text("a");
+    }
+    EXPECT_EQ(rooms[2], rooms[0]);  // version 4 in version 2's room
+    EXPECT_EQ(rooms[3], rooms[1]);
+    EXPECT_NE(rooms[4], rooms[2]);  // version 4 is still read
+    EXPECT_EQ(*held, text.substr(0, 1) + text.substr(3));
+    EXPECT_EQ(*workspace.text("a"), text);
+}
+
 }  // namespace
 }  // namespace OrvexConfigValidate
