@@ -1,6 +1,7 @@
 #include "edit/IncrementalCheck.hpp"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <exception>
 #include <utility>
@@ -57,6 +58,18 @@ std::optional<std::vector<TextLocation>> elementPlaces(const ParsedText& parsed,
     return parsed.locateAll(pointers);
 }
 
+// How many elements each top-level array has (groups, then bridges); none
+// when a member is there but not an array.
+std::optional<std::array<std::size_t, 2>> elementCounts(const JsonView& root) {
+    std::array<std::size_t, 2> counts{};
+    for (std::size_t i = 0; i < counts.size(); ++i) {
+        const JsonView member = root.member(arrayName(i == 0));
+        if (member && !member.isArray()) return std::nullopt;
+        counts[i] = member ? member.size() : 0;
+    }
+    return counts;
+}
+
 // Edits are carried until the elements read since the base hold more than
 // this share of its text, or than this many bytes if that is more: then the
 // whole text is read again, which makes a new base.
@@ -79,6 +92,7 @@ void IncrementalCheck::forget() {
     bridgeValues = Elements();
     base.reset();
     ownedBytes = 0;
+    elementsRead = false;
 }
 
 bool IncrementalCheck::remember(const Lent& check, const ValidationResult& result, int newSource,
@@ -86,7 +100,10 @@ bool IncrementalCheck::remember(const Lent& check, const ValidationResult& resul
     forget();
     if (!check.parsed || !check.parsed->ok() || !check.parsed->root().isObject()) return false;
     base = check.parsed;
-    if (!readElements(*base)) return false;
+    // Where the elements sit is read at the first edit: a document opened
+    // only to be read never needs it.
+    const auto counts = elementCounts(base->root());
+    if (!counts) return false;
     elementIssues.clear();
     std::size_t others = 0;
     for (const auto& issue : result.issues) {
@@ -96,9 +113,7 @@ bool IncrementalCheck::remember(const Lent& check, const ValidationResult& resul
             continue;
         }
         const auto element = elementOf(issue.pointer);
-        if (!element || element->index >= (element->groups ? groups : bridges).size()) {
-            return false;
-        }
+        if (!element || element->index >= (*counts)[element->groups ? 0 : 1]) return false;
         elementIssues.push_back(issue);
     }
     serverText = newServerText;
@@ -244,6 +259,11 @@ std::optional<std::vector<Issue>> IncrementalCheck::update(const std::string& te
     if (!valid || lentModel != nullptr || newServerText != serverText) return std::nullopt;
     if (ownedBytes > std::max(kOwnedAtLeast, leanDocumentOf(*base)->text().size() / kOwnedShare)) {
         return std::nullopt;
+    }
+    if (!elementsRead) {
+        valid = readElements(*base);
+        if (!valid) return std::nullopt;
+        elementsRead = true;
     }
     // The edited stretch: what lies between the common start and end.
     const std::size_t limit = std::min(text.size(), newText.size());

@@ -158,6 +158,8 @@ class IncrementalCheck {
     std::shared_ptr<const ParsedText> base;
     Elements groupValues;
     Elements bridgeValues;
+    // The elements' places and values are read at the first update.
+    bool elementsRead = false;
     // The text read into elements since the base, bounded: past the bound
     // the next edit is checked whole, which makes a new base.
     std::size_t ownedBytes = 0;
