@@ -136,6 +136,10 @@ class Configuration {
 
     // The first group object defining a non-empty id, or null.
     const ConfigGroup* group(std::string_view id) const;
+    // The first group with the same id as `group`, an entry of groups():
+    // itself when it is the first or has no id. Known from the index, so
+    // that judging every group reads no id twice.
+    const ConfigGroup& firstWithSameId(const ConfigGroup& group) const;
     // The ids in the order of their first definition.
     const std::vector<std::string_view>& groupIds() const { return ids_; }
     // Every reference to an id, in bridge and entry order, as (bridge,
@@ -198,6 +202,7 @@ class Configuration {
     std::vector<ConfigBridge> bridges_;
     std::vector<std::string_view> ids_;
     std::unordered_map<std::string_view, std::size_t> first_;  // id -> position in groups_
+    std::vector<std::size_t> firstOfId_;  // per entry of groups_: first_ of its id, or itself
 };
 
 }  // namespace OrvexConfigValidate

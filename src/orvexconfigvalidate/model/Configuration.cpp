@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <functional>
 
 #include "json/PointerText.hpp"
 #include "model/MemberReaders.hpp"
@@ -169,9 +170,17 @@ void Configuration::indexIds() {
     ids_.clear();
     first_.clear();
     first_.reserve(groups_.size());
+    firstOfId_.resize(groups_.size());
     for (std::size_t at = 0; at < groups_.size(); ++at) {
+        firstOfId_[at] = at;
         const std::string_view id = groups_[at].id;
-        if (!id.empty() && first_.emplace(id, at).second) ids_.push_back(id);
+        if (id.empty()) continue;
+        const auto [found, added] = first_.emplace(id, at);
+        if (added) {
+            ids_.push_back(id);
+        } else {
+            firstOfId_[at] = found->second;
+        }
     }
 }
 
@@ -275,6 +284,15 @@ void Configuration::readBridges(JsonView bridging) {
         if (bridge.isObject()) bridges_.push_back(bridgeEntry(bridge, i));
         ++i;
     }
+}
+
+const ConfigGroup& Configuration::firstWithSameId(const ConfigGroup& group) const {
+    // Told by address whether the entry is one of ours.
+    const std::less<const ConfigGroup*> before;
+    const ConfigGroup* const begin = groups_.data();
+    if (before(&group, begin) || !before(&group, begin + groups_.size())) return group;
+    const auto at = static_cast<std::size_t>(&group - begin);
+    return at < firstOfId_.size() ? groups_[firstOfId_[at]] : group;
 }
 
 const ConfigGroup* Configuration::group(std::string_view id) const {

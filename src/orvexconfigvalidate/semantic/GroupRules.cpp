@@ -44,9 +44,8 @@ bool hasAppTransport(const JsonView& group) {
 
 void checkDuplicateId(const ConfigGroup& group, const Configuration& configuration,
                       GroupIssues& issues) {
-    if (group.id.empty()) return;
-    const ConfigGroup* first = configuration.group(group.id);
-    if (first == nullptr || first->index == group.index) return;
+    const ConfigGroup* first = &configuration.firstWithSameId(group);
+    if (first == &group) return;
     Issue& issue = issues.add(Severity::Error, IssueCode::kDuplicateGroupId,
                               "Duplicate group id '" + std::string(group.id) + "' (also at index " +
                                   std::to_string(first->index) + ")");

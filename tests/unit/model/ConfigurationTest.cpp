@@ -106,6 +106,14 @@ TEST(Configuration, EnumeratorNamesAndIntegralNumbers) {
     EXPECT_EQ(readInt32(json("2")), std::nullopt);
 }
 
+// For each group, the index of the first group with its id.
+std::vector<std::size_t> firstsOfIds(const Configuration& config) {
+    std::vector<std::size_t> firsts;
+    for (const ConfigGroup& group : config.groups())
+        firsts.push_back(config.firstWithSameId(group).index);
+    return firsts;
+}
+
 // An element replaced in place and read again gives the model a whole
 // reading of the edited document gives.
 TEST(Configuration, ElementsReadAgainAfterAnEditMatchAWholeReading) {
@@ -131,6 +139,10 @@ TEST(Configuration, ElementsReadAgainAfterAnEditMatchAWholeReading) {
     const Configuration whole(kBridgesSchemaId, document);
     EXPECT_EQ(config.groupIds(), whole.groupIds());
     EXPECT_EQ(config.groupIds(), (std::vector<std::string_view>{"c", "b", "a"}));
+    EXPECT_EQ(firstsOfIds(config), firstsOfIds(whole));
+    EXPECT_EQ(config.firstWithSameId(*config.group("a")).index, 3u);
+    const ConfigGroup stranger = *config.group("a");
+    EXPECT_EQ(&config.firstWithSameId(stranger), &stranger);
     ASSERT_NE(config.group("a"), nullptr);
     EXPECT_EQ(config.group("a")->index, 3u);
     EXPECT_EQ(config.group("c")->type, gtPresence);
