@@ -22,7 +22,7 @@ class TextRoom {
     // An empty string with room for at least `size` bytes: the room of a
     // text let go of when it is large enough, else new room.
     std::string take(std::size_t size);
-    // Lets go of the room kept, when no large document remains to use it.
+    // Lets go of the room kept (a document was closed).
     void clear();
 
   private:

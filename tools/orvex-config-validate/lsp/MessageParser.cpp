@@ -264,7 +264,7 @@ constexpr std::size_t kMostUnusedPart = 4;
 bool decodedInPlace(std::string_view body, std::size_t room, std::size_t open, std::size_t close,
                     CutBody& cut) {
     const std::string_view raw = body.substr(open + 1, close - open - 1);
-    if (cut.inPlace || raw.size() <= body.size() / 2) return false;
+    if (room == 0 || cut.inPlace || raw.size() <= body.size() / 2) return false;
     CountingSink counted;
     if (!decodeInto(raw, counted)) return false;
     if (room < counted.count || room - counted.count > room / kMostUnusedPart) return false;
