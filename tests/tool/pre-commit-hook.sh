@@ -166,19 +166,20 @@ grep -q '^west/bridges\.json:[0-9]*:[0-9]*: error: .*\[missing_group_ref\]$' "$s
 git checkout -q west/bridges.json
 
 # The remote form, with this repository in place of its address: its rev:
-# must be a tag or commit that the repository has.
+# must be a commit of the history every clone of main has, never a tag that
+# only a working copy holds.
 doc_config "rev: " >"$scratch/remote.yaml"
 rev=$(sed -n 's/^ *rev: *\([^ #]*\).*/\1/p' "$scratch/remote.yaml")
 [ -n "$rev" ] || fail "docs/ci.md shows no rev:"
-if [ -z "$(git -C "$source_dir" tag -l)" ]; then
-    # A clone made without tags cannot show the release; the hooks are run
-    # as they stand instead.
-    echo "note: $source_dir holds no tags; docs/ci.md's configuration runs at HEAD, not $rev"
+[[ "$rev" =~ ^[0-9a-f]{40}$ ]] || fail "docs/ci.md names rev: $rev, not the full hash of a commit of main"
+if [ "$(git -C "$source_dir" rev-parse --is-shallow-repository)" = true ]; then
+    echo "note: $source_dir is a shallow clone; docs/ci.md's rev: $rev is run at HEAD"
     sed -i "s#^\( *rev: \)[^ ]*#\1HEAD#" "$scratch/remote.yaml"
     rev=HEAD
+else
+    git -C "$source_dir" merge-base --is-ancestor "$rev" HEAD 2>/dev/null ||
+        fail "docs/ci.md names rev: $rev, which is not a commit in the history of $source_dir's HEAD"
 fi
-git -C "$source_dir" rev-parse -q --verify "$rev^{commit}" >/dev/null ||
-    fail "docs/ci.md names rev: $rev, which the repository at $source_dir does not have (create the tag)"
 sed -i "s#^\( *- repo: \)[^ ]*#\1$source_dir#" "$scratch/remote.yaml"
 run_config "$scratch/remote.yaml"
 [ "$status" -eq 0 ] || fail "docs/ci.md's configuration at rev $rev: exit status $status on valid deployments"
