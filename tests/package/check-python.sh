@@ -3,7 +3,7 @@
 # the Ansible engine lies where Ansible looks for collections.
 (
     cd /
-    PYTHONDONTWRITEBYTECODE=1 python3 - "$source/examples" <<'PY'
+    PYTHONDONTWRITEBYTECODE=1 /usr/bin/python3 - "$source/examples" <<'PY'
 import pathlib, sys
 import orvexconfigvalidate as ocv
 assert ocv.__file__.startswith("/usr/lib/python3/dist-packages/"), ocv.__file__
