@@ -1,4 +1,4 @@
-# Two Debian packages from one build: "cpack -G DEB" in the build tree.
+# Two Debian packages from one build, three with the Python module: "cpack -G DEB" in the build tree.
 # Configure with -DCMAKE_INSTALL_PREFIX=/usr so that the library lands in the
 # multiarch folder where CMake and pkg-config look.
 set(CPACK_PACKAGE_NAME orvex-config-validate)
@@ -8,6 +8,9 @@ set(CPACK_PACKAGE_CONTACT "OrvexConfigValidate maintainers <orvexconfigvalidate@
 set(CPACK_PACKAGING_INSTALL_PREFIX ${CMAKE_INSTALL_PREFIX})
 set(CPACK_STRIP_FILES ON)
 set(CPACK_COMPONENTS_ALL tool dev)
+if(ORVEX_BUILD_PYTHON)
+    list(APPEND CPACK_COMPONENTS_ALL python)
+endif()
 set(CPACK_DEB_COMPONENT_INSTALL ON)
 
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
@@ -38,5 +41,21 @@ A C++17 static library that validates the configuration files of the
 orvexbridged bridging server against their JSON Schemas and the rules between
 them, with line and column positions for every issue. This package holds the
 headers, the static library, its CMake package and a pkg-config file.")
+
+set(CPACK_DEBIAN_PYTHON_PACKAGE_NAME python3-orvexconfigvalidate)
+set(CPACK_DEBIAN_PYTHON_PACKAGE_SECTION python)
+set(CPACK_DEBIAN_PYTHON_PACKAGE_SHLIBDEPS ON)
+# The compiled part is built for one Python version (its file name says which).
+set(CPACK_DEBIAN_PYTHON_PACKAGE_DEPENDS "${ORVEX_PYTHON_DEPENDS}")
+set(CPACK_DEBIAN_PYTHON_PACKAGE_SUGGESTS ansible)
+set(CPACK_DEBIAN_PYTHON_PACKAGE_CONTROL_EXTRA
+    ${CMAKE_CURRENT_LIST_DIR}/python3/postinst ${CMAKE_CURRENT_LIST_DIR}/python3/prerm)
+set(CPACK_DEBIAN_PYTHON_DESCRIPTION
+    "Python module checking orvexbridged configuration files
+Checks the server file and the bridges file of the orvexbridged bridging
+server from Python, without a subprocess: a text, the two texts together, a
+parsed value or every deployment of a folder, with the same issues as the
+orvex-config-validate tool, as Python objects, and the tool's safe fixes.
+Includes an ansible.utils.validate engine, orvex.configvalidate.config.")
 
 include(CPack)

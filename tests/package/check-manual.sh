@@ -10,9 +10,13 @@ MANWIDTH=80 man -l "$page" 2>"$work/man.err" | col -b >"$work/man.txt"
 MANWIDTH=80 man orvex-config-validate 2>/dev/null | col -b | cmp -s - "$work/man.txt" ||
     fail "man orvex-config-validate does not show the installed page"
 for section in NAME SYNOPSIS DESCRIPTION OPTIONS "OUTPUT FORMATS" "EXIT STATUS" ENVIRONMENT \
-    EXAMPLES "ISSUE CODES" "CONFIGURATION MEMBERS"; do
+    EXAMPLES "ISSUE CODES" "CONFIGURATION MEMBERS" FILES "SEE ALSO"; do
     grep -q "^$section\$" "$work/man.txt" || fail "the manual has no $section section"
 done
+# Every file the manual points to (FILES, SEE ALSO) is installed.
+while read -r named; do
+    [ -e "$named" ] || fail "the manual names $named, which no package installs"
+done < <(sed 's/\xe2\x88\x92/-/g' "$work/man.txt" | grep -oE '/usr/share/[A-Za-z0-9._/-]+[A-Za-z0-9]' | sort -u)
 # The issue codes section lists exactly the codes --explain knows, in the
 # library's order: one entry line "code (severity)" each.
 sed -n '/^ISSUE CODES$/,/^[A-Z]/p' "$work/man.txt" |
