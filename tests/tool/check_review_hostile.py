@@ -140,7 +140,7 @@ def check_compare_markdown(scratch):
 
     # A run of backticks as long as a document allows is fenced in linear time.
     wide = json.loads(json.dumps(old))
-    wide["groups"][0]["`" * 400000] = 1
+    wide["groups"][0]["`" * 1000000] = 1
     before, after = compare_versions(scratch, "wide", old, wide)
     status, markdown, err = run([TOOL, "compare", "--as", "markdown", before, after])
     check(status == 1, "compare --as markdown of a long backtick run: status %r" % status, err)
