@@ -2,6 +2,8 @@
 // - Validation.hpp: validate() and validateText() on the six schema ids,
 //   issues, results, parsed texts, fixes, the Validator and the issue codes;
 // - Text.hpp: lines, positions, UTF-8 sequences, the byte-order mark;
+// - Escape.hpp: outside text written into another language (terminal,
+//   XML, workflow commands, diff headers, DOT, Mermaid, Markdown);
 // - Pointer.hpp: RFC 6901 pointers into a document;
 // - JsonWriter.hpp: JSON text written as it goes, compact or indented;
 // - JsonView.hpp: one read-only view of a document's values, whatever
@@ -20,6 +22,7 @@
 #include <orvexconfigvalidate/Configuration.hpp>    // IWYU pragma: export
 #include <orvexconfigvalidate/Deployment.hpp>       // IWYU pragma: export
 #include <orvexconfigvalidate/Effective.hpp>        // IWYU pragma: export
+#include <orvexconfigvalidate/Escape.hpp>           // IWYU pragma: export
 #include <orvexconfigvalidate/Format.hpp>           // IWYU pragma: export
 #include <orvexconfigvalidate/Graph.hpp>            // IWYU pragma: export
 #include <orvexconfigvalidate/JsonView.hpp>         // IWYU pragma: export

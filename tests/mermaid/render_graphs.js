@@ -40,7 +40,9 @@ function namesFromJson(target) {
 
 // Written out here rather than read back from the tool, so that a quoting
 // fault shows as a label that differs. A line break in an id is shown escaped,
-// as are the two characters Mermaid keeps for its own entity stand-ins.
+// as are the two characters Mermaid keeps for its own entity stand-ins. An id
+// holding a directive ("%%{init: ...}%%") is text too: it must neither vanish
+// from its label nor restyle the diagram (one hides every node).
 const HOSTILE_NAMES = [
   'group \'say "hi"\'',
   'group \'<b>bold</b> & #35; [x] {y} (z)\'',
@@ -51,6 +53,9 @@ const HOSTILE_NAMES = [
   'missing group \'gone #quot; <i>\'',
   'bridge \'style n0 fill:#f00\'',
   'bridge \'x\\u000ay\'',
+  'group \'%%{init: {\'themeCSS\': \'g.node{display:none}\'}}%%\'',
+  'group \'50%% off %% not a comment\'',
+  'missing group \'%%{init: {\'theme\': \'dark\'}}%%\'',
 ];
 
 const broken = path.join(source, 'examples', 'broken');
@@ -81,11 +86,18 @@ async function render(page, text, index) {
       const { svg } = await window.mermaid.render(id, graphText);
       const holder = document.getElementById('graph');
       holder.innerHTML = svg;
-      const labels = [...holder.querySelectorAll('g.node')].map((node) => {
+      const nodes = [...holder.querySelectorAll('g.node')];
+      const labels = nodes.map((node) => {
         const label = node.querySelector('.nodeLabel') || node;
         return label.innerText.split('\n');
       });
-      return { labels };
+      const hidden = nodes.filter((node) => {
+        const box = node.getBoundingClientRect();
+        const style = getComputedStyle(node);
+        return box.width === 0 || box.height === 0 || style.display === 'none' ||
+          style.visibility === 'hidden' || Number(style.opacity) === 0;
+      }).length;
+      return { labels, hidden };
     } catch (error) {
       return { error: String(error && error.message ? error.message : error) };
     }
@@ -130,6 +142,7 @@ async function main() {
       check(!outcome.error, `${each.name}: Mermaid renders the graph`, outcome.error);
       if (outcome.error) continue;
       checkLabels(each.name, outcome.labels, each.names);
+      check(outcome.hidden === 0, `${each.name}: every node is shown`, `${outcome.hidden} hidden`);
       if (each.screenshot) {
         await page.locator('#graph').screenshot({ path: each.screenshot });
         console.log(`the graph of ${each.name}: ${each.screenshot}`);

@@ -1,7 +1,8 @@
 # shellcheck shell=bash disable=SC2154  # work, source, version, codes: set by tests/package/run
 # Sourced by tests/package/run: the installed bash completion, loaded the way
 # an interactive shell loads it, completes options, formats, schema ids,
-# issue codes, folders and files.
+# issue codes, subcommands with their options and values, folders and files.
+# tests/package/completion sources it on the built file ($completion_file).
 completion_dir=$work/completion
 mkdir -p "$completion_dir/deploy" "$completion_dir/schemas"
 touch "$completion_dir/bridges.json" "$completion_dir/notes.txt"
@@ -12,7 +13,12 @@ complete_line() {
         cd "$completion_dir" || exit 2
         # shellcheck disable=SC1091
         source /usr/share/bash-completion/bash_completion
-        __load_completion orvex-config-validate || exit 3
+        if [ -n "${completion_file:-}" ]; then
+            # shellcheck disable=SC1090
+            source "$completion_file" || exit 3
+        else
+            __load_completion orvex-config-validate || exit 3
+        fi
         local registered function
         registered=$(complete -p orvex-config-validate) || exit 4
         function=$(sed -n 's/.*-F \([^ ]*\).*/\1/p' <<<"$registered")
@@ -44,4 +50,20 @@ expect_completion "orvex-config-validate --strict -" "$(cat "$work/options")"
 expect_completion "orvex-config-validate --schema-dir " "$(printf '%s\n' deploy schemas)"
 expect_completion "orvex-config-validate --strict " "$(printf '%s\n' bridges.json deploy notes.txt schemas)"
 expect_completion "orvex-config-validate --server b" "bridges.json"
-echo "completion: options, formats, $(wc -l <"$work/schemas") schema ids, ${#codes[@]} codes, folders and files"
+expect_completion "orvex-config-validate " "$(printf '%s\n' bridges.json compare deploy effective fmt graph notes.txt schemas)"
+expect_completion "orvex-config-validate co" "compare"
+# Each subcommand completes its own options, in the check's words, and
+# never the older spellings it still reads (--as, info).
+expect_completion "orvex-config-validate compare -" \
+    "$(printf '%s\n' --fail-on-new --format --git --max-size --schema --strict)"
+expect_completion "orvex-config-validate compare --format " "$(printf '%s\n' json markdown patch text)"
+expect_completion "orvex-config-validate compare --fail-on-new " "$(printf '%s\n' error note warning)"
+expect_completion "orvex-config-validate compare --schema " "$(cat "$work/schemas")"
+expect_completion "orvex-config-validate graph -" "$(printf '%s\n' --format --impact --max-size --schema)"
+expect_completion "orvex-config-validate graph --f" "--format"
+expect_completion "orvex-config-validate graph --format " "$(printf '%s\n' dot json mermaid)"
+expect_completion "orvex-config-validate fmt -" "$(printf '%s\n' --check --diff --max-size --schema)"
+expect_completion "orvex-config-validate effective --format " "$(printf '%s\n' json text)"
+expect_completion "orvex-config-validate effective --format json " \
+    "$(printf '%s\n' bridges.json deploy notes.txt schemas)"
+echo "completion: options, subcommands, formats, $(wc -l <"$work/schemas") schema ids, ${#codes[@]} codes, folders and files"

@@ -5,29 +5,31 @@
 #include <cstdint>
 #include <utility>
 
+#include "Options.hpp"
+
 namespace OrvexConfigValidate::Tool {
 
 namespace {
 
+// The check's options, as the one table of options has them.
+const OptionInfo* checkOption(const std::string& name) {
+    return findOption("", name);
+}
+
 bool isValueOption(const std::string& name) {
-    return name == "--schema" || name == "--schema-dir" || name == "--format" ||
-           name == "--server" || name == "--bridges" || name == "--print-schema" ||
-           name == "--explain" || name == "--max-size" || name == "--max-issues" ||
-           name == "--config-test" || name == "-t" || name == "--display-name";
+    const OptionInfo* option = checkOption(name);
+    return option != nullptr && option->value != OptionValue::None;
 }
 
 bool isFlagOption(const std::string& name) {
-    return name == "--fail-on-warning" || name == "--fail-on-info" || name == "--list-schemas" ||
-           name == "--help" || name == "-h" || name == "--version" || name == "--strict" ||
-           name == "--lsp" || name == "--fix" || name == "--diff" || name == "-q" ||
-           name == "--quiet";
+    const OptionInfo* option = checkOption(name);
+    return option != nullptr && option->value == OptionValue::None;
 }
 
 // The long name of an option that also has a short one.
 std::string longName(const std::string& name) {
-    if (name == "-t") return "--config-test";
-    if (name == "-q") return "--quiet";
-    return name;
+    const OptionInfo* option = checkOption(name);
+    return option == nullptr ? name : std::string(option->name);
 }
 
 // The options of a check before a reload: a usage error or "" when the

@@ -1,10 +1,10 @@
 #include "ConfigTest.hpp"
 
 #include <orvexconfigvalidate/Configuration.hpp>
+#include <orvexconfigvalidate/Escape.hpp>
 
 #include "Check.hpp"
 #include "Report.hpp"
-#include "SafeText.hpp"
 
 namespace OrvexConfigValidate::Tool {
 

@@ -5,9 +5,10 @@
 #include <system_error>
 #include <utility>
 
+#include <orvexconfigvalidate/Escape.hpp>
+
 #include "FixFiles.hpp"
 #include "SafeReplace.hpp"
-#include "SafeText.hpp"
 
 namespace OrvexConfigValidate::Tool {
 

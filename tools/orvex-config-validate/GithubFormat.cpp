@@ -4,38 +4,6 @@
 
 namespace OrvexConfigValidate::Tool {
 
-namespace {
-
-std::string escapeWorkflow(std::string_view text, bool property) {
-    std::string out;
-    for (const char c : printableText(text)) {
-        if (c == '%') {
-            out += "%25";
-        } else if (c == '\r') {
-            out += "%0D";
-        } else if (c == '\n') {
-            out += "%0A";
-        } else if (property && c == ':') {
-            out += "%3A";
-        } else if (property && c == ',') {
-            out += "%2C";
-        } else {
-            out += c;
-        }
-    }
-    return out;
-}
-
-}  // namespace
-
-std::string escapeWorkflowData(std::string_view text) {
-    return escapeWorkflow(text, false);
-}
-
-std::string escapeWorkflowProperty(std::string_view text) {
-    return escapeWorkflow(text, true);
-}
-
 void writeGithub(const Report& report, OutputSink& out) {
     for (const Diagnostic& d : report.diagnostics) {
         out << "::" << severityName(d.severity, "notice");

@@ -4,14 +4,11 @@
 #include <string>
 #include <string_view>
 
+#include <orvexconfigvalidate/Escape.hpp>
+
 #include "Report.hpp"
 
 namespace OrvexConfigValidate::Tool {
-
-// "%", CR and LF of a command's message.
-std::string escapeWorkflowData(std::string_view text);
-// The same, and also ":" and "," of a command's property value.
-std::string escapeWorkflowProperty(std::string_view text);
 
 // "::error file=F,line=L,col=C,title=CODE::MESSAGE" (::warning, ::notice)
 // per diagnostic, in file order, a notice per file whose issues were cut,

@@ -59,39 +59,6 @@ void writeTestCase(OutputSink& out, const Report& report, std::size_t index,
 
 }  // namespace
 
-std::string escapeXml(std::string_view text, bool attribute) {
-    std::string out;
-    for (const char c : printableText(text)) {
-        switch (c) {
-            case '&':
-                out += "&amp;";
-                break;
-            case '<':
-                out += "&lt;";
-                break;
-            case '>':
-                out += "&gt;";
-                break;
-            case '"':
-                out += attribute ? "&quot;" : "\"";
-                break;
-            case '\t':
-                out += attribute ? "&#9;" : "\t";
-                break;
-            case '\n':
-                out += attribute ? "&#10;" : "\n";
-                break;
-            case '\r':
-                // A raw CR is turned into LF by every XML parser.
-                out += "&#13;";
-                break;
-            default:
-                out += c;
-        }
-    }
-    return out;
-}
-
 void writeJunit(const Report& report, OutputSink& out) {
     const auto byFile = diagnosticsByFile(report);
     std::size_t failures = 0;

@@ -5,8 +5,9 @@
 #include <string>
 #include <string_view>
 
+#include <orvexconfigvalidate/Escape.hpp>
+
 #include "Report.hpp"
-#include "SafeText.hpp"
 
 namespace OrvexConfigValidate::Tool {
 

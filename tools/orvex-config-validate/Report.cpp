@@ -4,9 +4,8 @@
 #include <tuple>
 #include <vector>
 
+#include <orvexconfigvalidate/Escape.hpp>
 #include <orvexconfigvalidate/JsonWriter.hpp>
-
-#include "SafeText.hpp"
 
 namespace OrvexConfigValidate::Tool {
 

@@ -4,6 +4,8 @@
 #include <cstddef>
 #include <optional>
 
+#include <orvexconfigvalidate/Escape.hpp>
+
 namespace OrvexConfigValidate::Tool {
 
 namespace {
@@ -129,41 +131,6 @@ std::size_t lineCount(std::string_view text) {
     std::size_t count = static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n'));
     if (!text.empty() && text.back() != '\n') ++count;
     return count;
-}
-
-// How a byte is written in a quoted name: 0 as it is, 1 as an octal
-// escape, else the letter after a backslash.
-char escapeOf(unsigned char byte) {
-    constexpr std::string_view kNamed = "\a\b\t\n\v\f\r\"\\";
-    constexpr std::string_view kLetters = "abtnvfr\"\\";
-    const std::size_t named = kNamed.find(static_cast<char>(byte));
-    if (named != std::string_view::npos) return kLetters[named];
-    return byte < 0x20 || byte >= 0x7f ? 1 : 0;
-}
-
-// A name quoted as git quotes it: as it is, or, when it holds a byte that
-// could cut or forge the line or reach a terminal (a control byte, a
-// quote, a backslash, a byte beyond ASCII), C-quoted with octal escapes.
-std::string gitQuoted(std::string_view name) {
-    const bool plain = std::all_of(name.begin(), name.end(), [](char c) {
-        return escapeOf(static_cast<unsigned char>(c)) == 0;
-    });
-    if (plain) return std::string(name);
-    std::string out = "\"";
-    for (const char c : name) {
-        const auto byte = static_cast<unsigned char>(c);
-        const char escape = escapeOf(byte);
-        if (escape == 0) {
-            out += c;
-        } else if (escape == 1) {
-            out +=
-                {'\\', static_cast<char>('0' + (byte >> 6)),
-                 static_cast<char>('0' + ((byte >> 3) & 7)), static_cast<char>('0' + (byte & 7))};
-        } else {
-            out += {'\\', escape};
-        }
-    }
-    return out + '"';
 }
 
 // A "---" or "+++" line as git writes it, so that git apply and patch read

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include <orvexconfigvalidate/Escape.hpp>
 #include <orvexconfigvalidate/OrvexConfigValidate.hpp>
 
 #include "Arguments.hpp"
@@ -23,7 +24,6 @@
 #include "JunitFormat.hpp"
 #include "Output.hpp"
 #include "Report.hpp"
-#include "SafeText.hpp"
 #include "SarifFormat.hpp"
 #include "SchemaWarnings.hpp"
 #include "lsp/Run.hpp"
@@ -31,6 +31,8 @@
 
 namespace {
 
+using OrvexConfigValidate::LineBreaks;
+using OrvexConfigValidate::printable;
 using namespace OrvexConfigValidate::Tool;
 
 const char* const kProgram = "orvex-config-validate";

@@ -45,6 +45,8 @@ TEST(GraphMermaid, LabelsHoldNoSyntaxAndShowTheIdAsWritten) {
         {"a &amp; b", "a &amp; b"},
         {"style n0 fill:#f00", "style n0 fill:#f00"},
         {"classDef k fill:#0f0;", "classDef k fill:#0f0;"},
+        // A directive or comment anywhere in the text restyles the diagram.
+        {"%%{init: {'theme': 'dark'}}%% 50%", "%%{init: {'theme': 'dark'}}%% 50%"},
         // Mermaid's own stand-ins for "&" and ";" cannot be coded; they are escaped.
         {"\xEF\xAC\x82\xC2\xB0lt\xC2\xB6\xC3\x9F", "\\ufb02\xC2\xB0lt\\u00b6\xC3\x9F"},
     };
@@ -64,7 +66,7 @@ TEST(GraphMermaid, LabelsHoldNoSyntaxAndShowTheIdAsWritten) {
         const std::string label = line.substr(open + 1, close - open - 1);
         const std::string name = label.substr(0, label.find("<br/>"));
         for (const char* hazard :
-             {"\"", "&", "<", ">", "style", "classDef", "\xEF\xAC\x82", "\xC2\xB6"}) {
+             {"\"", "&", "<", ">", "%", "style", "classDef", "\xEF\xAC\x82", "\xC2\xB6"}) {
             EXPECT_EQ(name.find(hazard), std::string::npos) << hazard << " in " << line;
         }
         EXPECT_EQ(shown(name), "group '" + cases[i].shownAs + "'") << line;

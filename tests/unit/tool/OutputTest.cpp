@@ -6,8 +6,9 @@
 #include <csignal>
 #include <string>
 
+#include <orvexconfigvalidate/Escape.hpp>
+
 #include "Output.hpp"
-#include "SafeText.hpp"
 
 namespace OrvexConfigValidate::Tool {
 namespace {

@@ -11,13 +11,13 @@ namespace OrvexConfigValidate::Tool {
 // fmt [--check|--diff] [--schema ID] [--max-size N] FILE...
 CommandResult runFormat(const std::vector<std::string>& args);
 
-// compare [--as text|json|markdown|patch] [--fail-on-new SEVERITY] OLD NEW
+// compare [--format text|json|markdown|patch] [--fail-on-new SEVERITY] OLD NEW
 CommandResult runCompare(const std::vector<std::string>& args);
 
-// effective [--as text|json] PATH
+// effective [--format text|json] PATH
 CommandResult runEffective(const std::vector<std::string>& args);
 
-// graph [--as dot|mermaid|json] [--impact GROUPID] PATH
+// graph [--format dot|mermaid|json] [--impact GROUPID] PATH
 CommandResult runGraph(const std::vector<std::string>& args);
 
 }  // namespace OrvexConfigValidate::Tool

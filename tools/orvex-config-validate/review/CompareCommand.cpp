@@ -8,11 +8,11 @@
 #include <system_error>
 
 #include <orvexconfigvalidate/Configuration.hpp>
+#include <orvexconfigvalidate/Escape.hpp>
 #include <orvexconfigvalidate/JsonWriter.hpp>
 
 #include "Arguments.hpp"
 #include "HeapPages.hpp"
-#include "SafeText.hpp"
 #include "review/Commands.hpp"
 #include "review/CompareReport.hpp"
 #include "review/Version.hpp"
@@ -35,7 +35,7 @@ struct CompareOptions {
 std::optional<Severity> severityNamed(const std::string& name) {
     if (name == "error") return Severity::Error;
     if (name == "warning") return Severity::Warning;
-    if (name == "info") return Severity::Info;
+    if (name == "note") return Severity::Info;
     return std::nullopt;
 }
 
@@ -50,15 +50,10 @@ std::optional<CompareFormat> formatNamed(const std::string& name) {
 std::optional<std::string> readOptions(const SubcommandArguments& split, CompareOptions& options) {
     options.version.maxSize = kDefaultMaxSize;
     for (const auto& [name, value] : split.options) {
-        if (name == "--as") {
-            const std::optional<CompareFormat> format = formatNamed(value);
-            if (!format) return "unknown --as '" + value + "' (known: text, json, markdown, patch)";
-            options.format = *format;
+        if (name == "--format") {
+            options.format = formatNamed(value).value_or(CompareFormat::Text);
         } else if (name == "--fail-on-new") {
             options.failOnNew = severityNamed(value);
-            if (!options.failOnNew) {
-                return "unknown --fail-on-new '" + value + "' (known: error, warning, info)";
-            }
         } else if (name == "--schema") {
             options.version.schemaId = value;
         } else if (name == "--strict") {
@@ -143,8 +138,7 @@ ComparedFiles namesOf(const LoadedVersion& before, const LoadedVersion& after,
 }  // namespace
 
 CommandResult runCompare(const std::vector<std::string>& args) {
-    const SubcommandArguments split = splitArguments(
-        args, {"--as", "--fail-on-new", "--schema", "--max-size"}, {"--strict", "--git"});
+    const SubcommandArguments split = splitArguments(args);
     if (!split.error.empty()) return usageFailure(split.error);
     CompareOptions options;
     if (const std::optional<std::string> error = readOptions(split, options)) {
@@ -169,7 +163,11 @@ CommandResult runCompare(const std::vector<std::string>& args) {
     CommandResult result;
     // git takes any other status of an external diff as its failure.
     result.status = options.git ? 0 : statusOf(comparison, options);
-    if (options.git) result.out = "compare " + files.before[0] + " " + files.after[0] + "\n";
+    if (options.git) {
+        // The path is the repository's: a file name can hold anything.
+        result.out =
+            "compare " + printable(files.before[0]) + " " + printable(files.after[0]) + "\n";
+    }
     switch (options.format) {
         case CompareFormat::Text:
             result.out += compareText(comparison, files);
@@ -182,7 +180,7 @@ CommandResult runCompare(const std::vector<std::string>& args) {
             break;
         case CompareFormat::Patch: {
             const std::optional<std::string> patch = patchOf(comparison, before, after);
-            if (!patch) return trouble("--as patch takes two files of the same kind");
+            if (!patch) return trouble("--format patch takes two files of the same kind");
             result.out = *patch;
             break;
         }

@@ -1,10 +1,10 @@
 #include "review/CompareReport.hpp"
 
 #include <nlohmann/json.hpp>
+#include <orvexconfigvalidate/Escape.hpp>
 #include <orvexconfigvalidate/JsonWriter.hpp>
 
 #include "Report.hpp"
-#include "SafeText.hpp"
 
 namespace OrvexConfigValidate::Tool {
 
@@ -37,8 +37,9 @@ const char* kindName(Change::Kind kind) {
     return "changed";
 }
 
+// As the check's reports say it: "note" for people, "info" in JSON.
 const char* severityName(Severity severity) {
-    return Tool::severityName(severity, "info");
+    return Tool::severityName(severity, "note");
 }
 
 const std::string& fileOf(const Change& change, const ComparedFiles& files) {
@@ -53,12 +54,15 @@ std::string elementOf(const std::string& element, const std::string& id, const s
     return text;
 }
 
+// Member names are the document's: escaped like every text from it.
 std::string pointers(const Change& change) {
-    if (change.oldPointer.empty()) return change.newPointer.empty() ? "/" : change.newPointer;
-    if (change.newPointer.empty() || change.newPointer == change.oldPointer) {
-        return change.oldPointer.empty() ? "/" : change.oldPointer;
+    if (change.oldPointer.empty()) {
+        return change.newPointer.empty() ? "/" : printable(change.newPointer);
     }
-    return change.oldPointer + " -> " + change.newPointer;
+    if (change.newPointer.empty() || change.newPointer == change.oldPointer) {
+        return printable(change.oldPointer);
+    }
+    return printable(change.oldPointer) + " -> " + printable(change.newPointer);
 }
 
 std::string values(const Change& change) {
@@ -102,18 +106,10 @@ std::string countLine(const Comparison& comparison) {
            (comparison.resolved.size() == 1 ? "" : "s") + " gone";
 }
 
-// Markdown: a code span that no backtick in the text can end.
-std::string code(const std::string& text) {
-    std::string fence = "`";
-    while (text.find(fence) != std::string::npos) fence += '`';
-    const std::string pad = text.empty() || text.front() == '`' || text.back() == '`' ? " " : "";
-    return fence + pad + text + pad + fence;
-}
-
 nlohmann::json issueJson(const IssueChange& change, const ComparedFiles& files, bool introduced) {
     const Issue& issue = change.issue;
     nlohmann::json out = {
-        {"severity", severityName(issue.severity)},
+        {"severity", Tool::severityName(issue.severity, "info")},
         {"code", issue.code},
         {"message", issue.message},
         {"file", introduced ? files.after[issue.source] : files.before[issue.source]},
@@ -155,12 +151,13 @@ std::string compareMarkdown(const Comparison& comparison, const ComparedFiles& f
     std::string out = "### Configuration changes\n\n";
     if (comparison.changes.empty()) out += "No change.\n";
     for (const Change& change : comparison.changes) {
-        out += "- **" + std::string(kindName(change.kind)) + "** " + code(fileOf(change, files));
+        out += "- **" + std::string(kindName(change.kind)) + "** " +
+               markdownCode(fileOf(change, files));
         const std::string element = elementOf(change.element, change.id, change.oldId);
-        if (!element.empty()) out += " " + code(element);
-        out += " " + code(pointers(change));
+        if (!element.empty()) out += " " + markdownCode(element);
+        out += " " + markdownCode(pointers(change));
         const std::string shownValues = values(change);
-        if (!shownValues.empty()) out += ": " + code(shownValues);
+        if (!shownValues.empty()) out += ": " + markdownCode(shownValues);
         out += "\n";
     }
     const auto section = [&out, &files](const char* title, const std::vector<IssueChange>& list,
@@ -169,8 +166,9 @@ std::string compareMarkdown(const Comparison& comparison, const ComparedFiles& f
         if (list.empty()) out += "None.\n";
         for (const IssueChange& change : list) {
             out += "- **" + std::string(severityName(change.issue.severity)) + "** " +
-                   code(change.issue.code) + " " + code(issueWhere(change, files, introduced)) +
-                   ": " + code(printable(change.issue.message)) + "\n";
+                   markdownCode(change.issue.code) + " " +
+                   markdownCode(issueWhere(change, files, introduced)) + ": " +
+                   markdownCode(change.issue.message) + "\n";
         }
     };
     section("New issues", comparison.introduced, true);

@@ -5,11 +5,11 @@
 
 #include <orvexconfigvalidate/Configuration.hpp>
 #include <orvexconfigvalidate/Effective.hpp>
+#include <orvexconfigvalidate/Escape.hpp>
 #include <orvexconfigvalidate/Format.hpp>
 #include <orvexconfigvalidate/JsonWriter.hpp>
 
 #include "Arguments.hpp"
-#include "SafeText.hpp"
 #include "review/Commands.hpp"
 #include "review/Version.hpp"
 
@@ -99,16 +99,14 @@ std::string asJson(const EffectiveConfiguration& effective, const LoadedVersion&
 }  // namespace
 
 CommandResult runEffective(const std::vector<std::string>& args) {
-    const SubcommandArguments split = splitArguments(args, {"--as", "--schema", "--max-size"}, {});
+    const SubcommandArguments split = splitArguments(args);
     if (!split.error.empty()) return usageFailure(split.error);
     VersionOptions options;
     options.maxSize = kDefaultMaxSize;
     bool json = false;
     for (const auto& [name, value] : split.options) {
-        if (name == "--as" && (value == "text" || value == "json")) {
+        if (name == "--format") {
             json = value == "json";
-        } else if (name == "--as") {
-            return usageFailure("unknown --as '" + value + "' (known: text, json)");
         } else if (name == "--schema") {
             options.schemaId = value;
         } else if (const std::optional<std::size_t> size = parseSize(value)) {

@@ -3,17 +3,20 @@
 #include <filesystem>
 #include <memory>
 #include <optional>
+#include <set>
 #include <system_error>
 #include <utility>
 
+#include <sys/stat.h>
+
 #include <orvexconfigvalidate/Configuration.hpp>
+#include <orvexconfigvalidate/Escape.hpp>
 #include <orvexconfigvalidate/Format.hpp>
 
 #include "Arguments.hpp"
 #include "FixFiles.hpp"
 #include "FixSource.hpp"
 #include "SafeReplace.hpp"
-#include "SafeText.hpp"
 #include "review/Commands.hpp"
 
 namespace OrvexConfigValidate::Tool {
@@ -68,14 +71,21 @@ std::string parseProblem(const FormatResult& formatted) {
            std::to_string(issue.location.column) + ": " + issue.message;
 }
 
-// The file's new layout, or nothing when it has it already or was refused.
+// A file however named: its device and inode.
+using FileKey = std::pair<dev_t, ino_t>;
+
+// The file's new layout, or nothing when it has it already, was refused, or
+// was named before (by another spelling or through a link): a file is
+// formatted, listed and written once, under the name it was first given.
 std::optional<Reformatted> reformat(const std::string& path, const FormatOptions& options,
-                                    CommandResult& result) {
+                                    std::set<FileKey>& seen, CommandResult& result) {
     FixRead read = readFixSource(path, options.maxSize);
     if (!read.source) {
         refuse(result, path, read.error);
         return std::nullopt;
     }
+    const struct stat& status = read.source->status();
+    if (!seen.insert({status.st_dev, status.st_ino}).second) return std::nullopt;
     const std::string schemaId =
         options.schemaId.empty() ? schemaIdForFileName(path) : options.schemaId;
     FormatResult formatted = OrvexConfigValidate::formatText(read.text, schemaId);
@@ -126,8 +136,7 @@ void writeAll(const std::vector<Reformatted>& files, CommandResult& result) {
 }  // namespace
 
 CommandResult runFormat(const std::vector<std::string>& args) {
-    const SubcommandArguments split =
-        splitArguments(args, {"--schema", "--max-size"}, {"--check", "--diff"});
+    const SubcommandArguments split = splitArguments(args);
     if (!split.error.empty()) return usageFailure(split.error);
     FormatOptions options;
     if (const std::optional<std::string> error = readOptions(split, options)) {
@@ -135,8 +144,9 @@ CommandResult runFormat(const std::vector<std::string>& args) {
     }
     CommandResult result;
     std::vector<Reformatted> changed;
+    std::set<FileKey> seen;
     for (const std::string& path : split.operands) {
-        if (std::optional<Reformatted> file = reformat(path, options, result)) {
+        if (std::optional<Reformatted> file = reformat(path, options, seen, result)) {
             changed.push_back(std::move(*file));
         }
     }

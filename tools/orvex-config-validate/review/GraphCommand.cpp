@@ -1,13 +1,13 @@
-// graph [--as dot|mermaid|json] [--impact GROUPID] PATH: the deployment
+// graph [--format dot|mermaid|json] [--impact GROUPID] PATH: the deployment
 // drawn, or what removing a group breaks.
 #include <algorithm>
 #include <optional>
 
+#include <orvexconfigvalidate/Escape.hpp>
 #include <orvexconfigvalidate/Graph.hpp>
 #include <orvexconfigvalidate/JsonWriter.hpp>
 
 #include "Arguments.hpp"
-#include "SafeText.hpp"
 #include "review/Commands.hpp"
 #include "review/GraphRender.hpp"
 #include "review/Version.hpp"
@@ -25,10 +25,7 @@ struct GraphOptions {
 std::optional<std::string> readOptions(const SubcommandArguments& split, GraphOptions& options) {
     options.version.maxSize = kDefaultMaxSize;
     for (const auto& [name, value] : split.options) {
-        if (name == "--as") {
-            if (value != "dot" && value != "mermaid" && value != "json") {
-                return "unknown --as '" + value + "' (known: dot, mermaid, json)";
-            }
+        if (name == "--format") {
             options.format = value;
         } else if (name == "--impact") {
             options.impact = value;
@@ -42,7 +39,7 @@ std::optional<std::string> readOptions(const SubcommandArguments& split, GraphOp
     }
     if (split.operands.size() != 1) return std::string("graph takes one PATH");
     if (options.impact && options.format == "mermaid") {
-        return std::string("--impact is written as text or JSON (--as json)");
+        return std::string("--impact is written as text or JSON (--format json)");
     }
     return std::nullopt;
 }
@@ -79,8 +76,7 @@ std::string impactJson(const DeploymentGraph& graph, const RemovalImpact& impact
 }  // namespace
 
 CommandResult runGraph(const std::vector<std::string>& args) {
-    const SubcommandArguments split =
-        splitArguments(args, {"--as", "--impact", "--schema", "--max-size"}, {});
+    const SubcommandArguments split = splitArguments(args);
     if (!split.error.empty()) return usageFailure(split.error);
     GraphOptions options;
     if (const std::optional<std::string> error = readOptions(split, options)) {
@@ -90,10 +86,11 @@ CommandResult runGraph(const std::vector<std::string>& args) {
     CommandResult result;
     if (!version.error.empty() || !version.documents[1]) {
         result.status = kUsageStatus;
-        result.err = "orvex-config-validate: error: cannot draw: " +
-                     (version.error.empty() ? "'" + split.operands[0] + "': no bridges file"
-                                            : printable(version.error, LineBreaks::Escape)) +
-                     "\n";
+        result.err =
+            "orvex-config-validate: error: cannot draw: " +
+            (version.error.empty() ? "'" + printable(split.operands[0]) + "': no bridges file"
+                                   : printable(version.error, LineBreaks::Escape)) +
+            "\n";
         return result;
     }
     const VersionDocuments documents = version.view();

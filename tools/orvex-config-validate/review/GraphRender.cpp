@@ -1,15 +1,12 @@
 #include "review/GraphRender.hpp"
 
-#include <algorithm>
-#include <iterator>
 #include <string_view>
 #include <vector>
 
 #include <nlohmann/json.hpp>
 #include <orvexconfigvalidate/Configuration.hpp>
+#include <orvexconfigvalidate/Escape.hpp>
 #include <orvexconfigvalidate/JsonWriter.hpp>
-
-#include "SafeText.hpp"
 
 namespace OrvexConfigValidate::Tool {
 
@@ -53,15 +50,6 @@ std::string joined(const std::vector<std::string>& lines, const char* lineBreak,
     return out;
 }
 
-std::string dotEscaped(const std::string& text) {
-    std::string out;
-    for (const char c : printable(text, LineBreaks::Escape)) {
-        if (c == '"' || c == '\\') out.push_back('\\');
-        out.push_back(c);
-    }
-    return out;
-}
-
 const char* dotStyle(const GraphNode& node) {
     switch (node.kind) {
         case GraphNode::Kind::Server:
@@ -76,48 +64,6 @@ const char* dotStyle(const GraphNode& node) {
             break;
     }
     return "shape=ellipse";
-}
-
-// Mermaid reads entity codes in quoted labels: a quote, "&", "#" or an angle
-// bracket written plainly would end or change the label. Before that it drops
-// the last ";" of a line that reads like a style statement ("style" or
-// "classDef" ... ":" ... "#"), so those words start with a code. And it takes
-// U+FB02 and U+00B6 for stand-ins of "&" and ";" even in the SVG it writes,
-// where no code can hide them: they are shown escaped, as control characters are.
-struct MermaidCode {
-    std::string_view plain;
-    const char* code;
-};
-
-constexpr MermaidCode kMermaidCodes[] = {
-    {"\"", "#quot;"},
-    {"&", "#38;"},
-    {"#", "#35;"},
-    {"<", "#lt;"},
-    {">", "#gt;"},
-    {"style", "#115;tyle"},
-    {"classDef", "#99;lassDef"},
-    {"\xEF\xAC\x82", "\\ufb02"},
-    {"\xC2\xB6", "\\u00b6"},
-};
-
-std::string mermaidEscaped(const std::string& text) {
-    const std::string plain = printable(text, LineBreaks::Escape);
-    const std::string_view rest(plain);
-    std::string out;
-    for (std::size_t i = 0; i < rest.size();) {
-        const auto* code = std::find_if(std::begin(kMermaidCodes), std::end(kMermaidCodes),
-                                        [&](const MermaidCode& each) {
-                                            return rest.substr(i, each.plain.size()) == each.plain;
-                                        });
-        if (code == std::end(kMermaidCodes)) {
-            out.push_back(rest[i++]);
-            continue;
-        }
-        out += code->code;
-        i += code->plain.size();
-    }
-    return out;
 }
 
 std::string mermaidNode(const std::string& name, const GraphNode& node, const std::string& text) {
@@ -149,7 +95,7 @@ std::string graphDot(const DeploymentGraph& graph) {
     for (std::size_t i = 0; i < graph.nodes.size(); ++i) {
         const GraphNode& node = graph.nodes[i];
         out += "  n" + std::to_string(i) + " [label=\"" +
-               joined(label(graph, node), "\\n", dotEscaped) + "\", " + dotStyle(node) + "];\n";
+               joined(label(graph, node), "\\n", dotLabelText) + "\", " + dotStyle(node) + "];\n";
     }
     for (const GraphEdge& edge : graph.edges) {
         out += "  n" + std::to_string(edge.from) + " -> n" + std::to_string(edge.to);
@@ -165,7 +111,8 @@ std::string graphMermaid(const DeploymentGraph& graph) {
     for (std::size_t i = 0; i < graph.nodes.size(); ++i) {
         const GraphNode& node = graph.nodes[i];
         const std::string name = "n" + std::to_string(i);
-        out += "  " + mermaidNode(name, node, joined(label(graph, node), "<br/>", mermaidEscaped)) +
+        out += "  " +
+               mermaidNode(name, node, joined(label(graph, node), "<br/>", mermaidLabelText)) +
                "\n";
         if (node.kind == GraphNode::Kind::MissingGroup)
             missing += (missing.empty() ? "" : ",") + name;

@@ -1,17 +1,13 @@
 #include "review/Subcommand.hpp"
 
-#include <algorithm>
+#include <orvexconfigvalidate/Escape.hpp>
 
-#include "SafeText.hpp"
+#include "Options.hpp"
 #include "review/Commands.hpp"
 
 namespace OrvexConfigValidate::Tool {
 
 namespace {
-
-bool among(const std::vector<std::string>& names, const std::string& name) {
-    return std::find(names.begin(), names.end(), name) != names.end();
-}
 
 struct Usage {
     const char* name;
@@ -20,21 +16,21 @@ struct Usage {
 
 const Usage kUsages[] = {
     {"compare",
-     "Usage: orvex-config-validate compare [--as text|json|markdown|patch]\n"
-     "           [--fail-on-new error|warning|info] [--schema ID] [--strict] OLD NEW\n"
+     "Usage: orvex-config-validate compare [--format text|json|markdown|patch]\n"
+     "           [--fail-on-new error|warning|note] [--schema ID] [--strict] OLD NEW\n"
      "       orvex-config-validate compare --git PATH OLD-FILE OLD-HEX OLD-MODE NEW-FILE "
      "NEW-HEX NEW-MODE\n\n"
      "Compares two files or two deployment folders: groups and bridges matched by id,\n"
      "members by value, then the issues the new version brings and those it no longer\n"
      "has. Exit status: 0 same, 1 different (with --fail-on-new: new issues of that\n"
-     "severity or a graver one), 2 trouble. --as patch prints an RFC 6902 patch that\n"
+     "severity or a graver one), 2 trouble. --format patch prints an RFC 6902 patch that\n"
      "turns OLD into NEW (two files only). --git takes the arguments git gives an\n"
      "external diff (diff.NAME.command) and ends with 0 unless in trouble.\n"},
     {"graph",
-     "Usage: orvex-config-validate graph [--as dot|mermaid|json] [--impact GROUPID] PATH\n\n"
+     "Usage: orvex-config-validate graph [--format dot|mermaid|json] [--impact GROUPID] PATH\n\n"
      "Draws the server, its bridges and their groups; undefined groups and repeated\n"
      "ids are nodes of their own. --impact lists the enabled bridges that removing\n"
-     "the group breaks (as text, or JSON with --as json); status 1 when no group has\n"
+     "the group breaks (as text, or JSON with --format json); status 1 when no group has\n"
      "that id.\n"},
     {"fmt",
      "Usage: orvex-config-validate fmt [--check|--diff] [--schema ID] FILE...\n\n"
@@ -44,7 +40,7 @@ const Usage kUsages[] = {
      "a unified diff; both end with 1 when a file would change. A file that cannot be\n"
      "read or parsed is refused with status 3, and nothing is written.\n"},
     {"effective",
-     "Usage: orvex-config-validate effective [--as text|json] PATH\n\n"
+     "Usage: orvex-config-validate effective [--format text|json] PATH\n\n"
      "Prints the server and bridges files as the server runs them, then every\n"
      "defaulted or forced value with its reason and pointer.\n"},
 };
@@ -68,31 +64,47 @@ CommandResult usageFailure(const std::string& message) {
     return result;
 }
 
-SubcommandArguments splitArguments(const std::vector<std::string>& args,
-                                   const std::vector<std::string>& valued,
-                                   const std::vector<std::string>& flags) {
+namespace {
+
+// A value read by its option: a word it takes (an older one as the word it
+// stands for), or a usage error.
+std::string readValue(const OptionInfo& option, const std::string& value, std::string& error) {
+    std::string word = wordOf(option, value);
+    if (word.empty()) {
+        error = "unknown " + std::string(option.name) + " '" + value +
+                "' (known: " + wordList(option) + ")";
+    }
+    return word;
+}
+
+}  // namespace
+
+SubcommandArguments splitArguments(const std::vector<std::string>& args) {
     SubcommandArguments out;
     bool operandsOnly = false;
     for (std::size_t i = 1; i < args.size() && out.error.empty(); ++i) {
         const std::string& arg = args[i];
         if (operandsOnly || arg == "-" || arg.empty() || arg[0] != '-') {
             out.operands.push_back(arg);
-        } else if (arg == "--") {
+            continue;
+        }
+        if (arg == "--") {
             operandsOnly = true;
-        } else if (among(flags, arg)) {
-            out.options.emplace_back(arg, "");
+            continue;
+        }
+        const std::size_t equals = arg.find('=');
+        const OptionInfo* option = findOption(args[0], arg.substr(0, equals));
+        if (option == nullptr ||
+            (option->value == OptionValue::None && equals != std::string::npos)) {
+            out.error = "unknown option '" + arg + "' for " + args[0];
+        } else if (option->value == OptionValue::None) {
+            out.options.emplace_back(option->name, "");
+        } else if (equals == std::string::npos && i + 1 == args.size()) {
+            out.error = "option '" + std::string(option->name) + "' needs a value";
         } else {
-            const std::size_t equals = arg.find('=');
-            const std::string name = arg.substr(0, equals);
-            if (!among(valued, name)) {
-                out.error = "unknown option '" + arg + "' for " + args[0];
-            } else if (equals != std::string::npos) {
-                out.options.emplace_back(name, arg.substr(equals + 1));
-            } else if (i + 1 < args.size()) {
-                out.options.emplace_back(name, args[++i]);
-            } else {
-                out.error = "option '" + name + "' needs a value";
-            }
+            const std::string value =
+                equals != std::string::npos ? arg.substr(equals + 1) : args[++i];
+            out.options.emplace_back(option->name, readValue(*option, value, out.error));
         }
     }
     return out;

@@ -28,14 +28,13 @@ CommandResult usageFailure(const std::string& message);
 
 // Arguments after the subcommand: options (with values) and operands.
 struct SubcommandArguments {
-    std::vector<std::pair<std::string, std::string>> options;  // "--as", "dot"
+    std::vector<std::pair<std::string, std::string>> options;  // "--format", "dot"
     std::vector<std::string> operands;
     std::string error;
 };
-// `valued` names the options that take a value ("--as" or "--as=dot");
-// `flags` those that take none; anything else starting with "-" is an error.
-SubcommandArguments splitArguments(const std::vector<std::string>& args,
-                                   const std::vector<std::string>& valued,
-                                   const std::vector<std::string>& flags);
+// Reads the options args[0] takes in the table of options ("--format dot"
+// or "--format=dot"), each under its current name, a word value as its
+// current word; anything else starting with "-" is an error.
+SubcommandArguments splitArguments(const std::vector<std::string>& args);
 
 }  // namespace OrvexConfigValidate::Tool
