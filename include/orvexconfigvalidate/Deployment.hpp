@@ -4,6 +4,7 @@
 // one rule (bridgesFileFor).
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -86,6 +87,26 @@ Deployment checkDeployment(const Validator& validator, const std::string& server
 // only the size of a bridges text.
 using OpenBuffers = std::function<std::shared_ptr<const std::string>(const std::string& path)>;
 
+// Bounds of a walk whose root may be a whole file system (an editor opened
+// at "/"). A walk that reaches one stops there; 0 is no bound.
+struct WalkBounds {
+    std::uint64_t maxEntries = 0;  // names read in all folders
+    std::uint64_t maxDepth = 0;    // folders below the root
+    std::chrono::milliseconds maxTime{0};
+    // Passes by the kernel's own file systems (/proc, /sys, /dev and the
+    // like), which hold no configuration and may be endless to read.
+    bool skipSystemFolders = false;
+};
+
+// What a walk read, and whether it saw the whole tree.
+struct WalkSummary {
+    std::uint64_t folders = 0;
+    std::uint64_t entries = 0;
+    std::chrono::milliseconds took{0};
+    bool complete = true;
+    std::string stoppedAt;  // the bound reached: "entries", "depth" or "time"
+};
+
 struct DeploymentIndexOptions {
     // Larger files are not read (a server file larger than this names
     // "bridges.json" beside it, as one that cannot be parsed does).
@@ -95,6 +116,9 @@ struct DeploymentIndexOptions {
     // editor's workspace). Without it the index learns only the folders
     // it is asked about: a lone file's own folder and those above it.
     bool walk = true;
+    // A walk stopped by a bound leaves the folders it did not reach to be
+    // learnt as without a walk.
+    WalkBounds bounds;
     // Keep each server text read while indexing until read() hands it
     // over, so that a check reads it once.
     bool keepServerTexts = false;
@@ -141,6 +165,8 @@ class DeploymentIndex {
     DeploymentIndex& operator=(const DeploymentIndex&) = delete;
 
     const std::string& root() const;
+    // The walk made when the index was built (nothing without a walk).
+    const WalkSummary& walked() const;
 
     // The bridges file that a server file names, by its current text.
     BridgesFileChoice bridgesOf(const std::string& serverFile);

@@ -108,7 +108,10 @@ class Workspace {
     std::vector<std::string> keys() const;
 
     // The snapshot of the current version under the plan: the one made
-    // already when the version and the plan are the same, else a new check.
+    // already when the text and the plan are the same, else a new check. A
+    // version is the change that made it (open, edit, replace), whatever
+    // number the client gave: a number sent twice does not make two texts
+    // one.
     // With an open partner, the partner's snapshot comes of the same check
     // and is returned second.
     std::vector<std::shared_ptr<const Snapshot>> check(const std::string& key,

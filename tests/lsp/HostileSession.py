@@ -6,13 +6,17 @@ status 0 after shutdown and exit:
   rename-bound    renames to very long ids, with tens of thousands of references
   out-of-memory   a file of many empty groups under a capped address space
   deep-values     values nested 100,000 deep, edited beside and asked about
+  repeated-version  changes that repeat the version number they follow
+  workspace-walk  workspace folders at "/", listed three times, nested
 
 Usage: HostileSession.py SCENARIO TOOL"""
 
+import json
 import os
 import resource
 import sys
 import tempfile
+import time
 
 from lspclient import Client
 
@@ -177,9 +181,132 @@ def deep_values(folder):
     finish(client)
 
 
+def offset_of(text, position):
+    """A position's offset in an ASCII text."""
+    lines = text.split("\n")
+    return sum(len(line) + 1 for line in lines[:position["line"]]) + position["character"]
+
+
+def position_of(text, offset):
+    before = text[:offset]
+    return {"line": before.count("\n"), "character": offset - (before.rfind("\n") + 1)}
+
+
+def apply_edits(text, edits):
+    """LSP text edits applied as a client applies them: all against the
+    text they were made for, from the last one back."""
+    spans = sorted(((offset_of(text, e["range"]["start"]), offset_of(text, e["range"]["end"]),
+                     e["newText"]) for e in edits), reverse=True)
+    for start, end, new in spans:
+        text = text[:start] + new + text[end:]
+    return text
+
+
+def repeated_version(folder):
+    # A client that sends a change under the version number it already
+    # sent: the server must answer from the text it now holds, not from the
+    # check of the text that first had that number. A large text takes the
+    # path that carries its result over the edit.
+    path = os.path.join(folder, "bridges.json")
+    uri = uri_of(path)
+
+    def groups(count):
+        return ", ".join('{"id": "g%d", "type": 1, "bridgeTargetOutputDetail": {"mode": 2}, '
+                         '"rx": {"address": "239.1.1.%d", "port": %d}}'
+                         % (i, i % 250 + 1, 4000 + i) for i in range(count))
+    tail = '{"id": "b1", "groups": ["g1", "g2"]}, {"id": "b2", "groups": ["g2", "g1"]}'
+    added = ', {"id": "b3", "groups": ["g1", "zz"]}'
+    for name, count, ranged, version in (
+            ("whole text", 3, False, 1),
+            ("ranged", 3, True, 1),
+            ("ranged, large text", 2000, True, 7),
+            ("whole text, no version", 3, False, None)):
+        text = '{"groups": [%s],\n "bridges": [%s]}\n' % (groups(count), tail)
+        client = start()
+        document = {"uri": uri}
+        if version is not None:
+            document["version"] = version
+        client.notify("textDocument/didOpen", {"textDocument": dict(
+            document, languageId="json", text=text)})
+        client.diagnostics(uri)
+        # An undefined group added in a third bridge, then defined.
+        for before, after, unresolved in ((tail, tail + added, True), ('"zz"', '"g2"', False)):
+            at, end = text.index(before), text.index(before) + len(before)
+            insert = after
+            change = {"text": text[:at] + insert + text[end:]}
+            if ranged:
+                change = {"range": {"start": position_of(text, at), "end": position_of(text, end)},
+                          "text": insert}
+            text = text[:at] + insert + text[end:]
+            client.notify("textDocument/didChange", {"textDocument": document,
+                                                     "contentChanges": [change]})
+            codes = [d.get("code") for d in client.diagnostics(uri)]
+            check(codes == (["missing_group_ref"] if unresolved else []),
+                  "%s: the repeated version's own issues published (%s): %r"
+                  % (name, "an undefined group" if unresolved else "resolved", codes))
+            edits = client.request("textDocument/formatting", {
+                "textDocument": {"uri": uri},
+                "options": {"tabSize": 2, "insertSpaces": True}})["result"]
+            try:
+                formatted = json.loads(apply_edits(text, edits))
+                kept = [b["id"] for b in formatted["bridges"]] == ["b1", "b2", "b3"]
+                kept = kept and len(formatted["groups"]) == count
+            except ValueError as e:
+                kept = "not JSON: %s" % e
+            check(kept is True, "%s: the formatting edit applied to the client's text keeps "
+                                "every group and bridge: %s" % (name, kept))
+        finish(client)
+
+
+def workspace_walk(folder):
+    # The bridges file opened through a link from a sibling folder: only the
+    # walk of the workspace pairs it with the server that names it.
+    os.makedirs(os.path.join(folder, "a", "conf"))
+    os.makedirs(os.path.join(folder, "b", "deep"))
+    os.symlink("../a/conf", os.path.join(folder, "b", "link"))
+    with open(os.path.join(folder, "a", "orvexbridged_conf.json"), "w") as f:
+        f.write('{"mode": 2, "enginePolicy": {}, "bridgingConfigurationFileName": "conf/north.json"}')
+    text = '{"groups": [{"id": "g", "type": 3, "rx": {"address": "239.1.1.1", "port": 4000}}]}'
+    with open(os.path.join(folder, "a", "conf", "north.json"), "w") as f:
+        f.write(text)
+    north = os.path.join(folder, "b", "link", "north.json")
+    inner = os.path.join(folder, "b", "deep")
+    for name, params, paired in (
+            ("rooted at /", {"rootUri": "file:///"}, None),
+            ("one folder listed three times, and folders inside it",
+             {"rootUri": uri_of(folder), "workspaceFolders": [
+                 {"uri": uri_of(f), "name": "w"}
+                 for f in (folder, inner, folder + "/", folder, os.path.join(folder, "b"))]},
+             True)):
+        client = Client([TOOL, "--lsp"])
+        servers.append(client.process)
+        began = time.monotonic()
+        asked = client.start_request("initialize", dict(params, processId=os.getpid(),
+                                                        capabilities={}))
+        client.wait_for(lambda m: m.get("id") == asked, timeout=120)
+        took = time.monotonic() - began
+        check(took < 2, "%s: initialize answered in %.1f s" % (name, took))
+        client.notify("initialized", {})
+        open_document(client, north, text)
+        codes = [d["code"] for d in client.diagnostics(uri_of(north))]
+        # Judged with the server that names it through the link. Whether a
+        # walk of "/" reaches this folder within its bound depends on the
+        # machine: there the diagnostics need only come.
+        check(paired is None or "mode_requires_audio_group" in codes,
+              "%s: the bridges file is judged with its server: %r" % (name, codes))
+        finish(client)
+        walks = [m["params"]["message"] for m in client.pending
+                 if m.get("method") == "window/logMessage"
+                 and m["params"]["message"].startswith("indexed the workspace folder ")]
+        expected = "indexed the workspace folder %s: " % (folder if paired else "/")
+        check(len(walks) == 1 and walks[0].startswith(expected),
+              "%s: one walk of the folder: %r" % (name, walks))
+
+
 def main():
     scenarios = {"partner-fifo": partner_fifo, "rename-bound": rename_bound,
-                 "out-of-memory": out_of_memory, "deep-values": deep_values}
+                 "out-of-memory": out_of_memory, "deep-values": deep_values,
+                 "repeated-version": repeated_version, "workspace-walk": workspace_walk}
     try:
         with tempfile.TemporaryDirectory(prefix="orvex-lsp-hostile-") as folder:
             scenarios[SCENARIO](os.path.realpath(folder))

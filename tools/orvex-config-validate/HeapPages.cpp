@@ -10,7 +10,11 @@
 #if defined(__GLIBC__) && defined(__linux__)
 #include <malloc.h>
 #include <sys/mman.h>
+#include <sys/resource.h>
 #include <unistd.h>
+
+#include <fstream>
+#include <optional>
 #endif
 
 namespace OrvexConfigValidate::Tool {
@@ -60,6 +64,30 @@ constexpr std::size_t kSmallestBlock = 4 * kWord;
 // that nothing reads.
 void* volatile spacer = nullptr;
 
+// glibc's own settings, given back when the reservation is not made.
+constexpr int kUsualMmapMax = 65536;
+constexpr int kUsualTrimThreshold = 128 << 10;
+// Beside the reserved heap, a check maps its input text and a few small
+// things of its own (stacks, buffers).
+constexpr std::uintmax_t kBesideTheHeap = std::uintmax_t{64} << 20;
+
+// What a limit on the address space or the data (ulimit -v, -d) leaves to
+// this process; nothing when there is none.
+std::optional<std::uintmax_t> roomUnderLimits() {
+    std::optional<std::uintmax_t> limit;
+    for (const int resource : {RLIMIT_AS, RLIMIT_DATA}) {
+        struct rlimit set {};
+        if (getrlimit(resource, &set) != 0 || set.rlim_cur == RLIM_INFINITY) continue;
+        limit = std::min<std::uintmax_t>(limit.value_or(set.rlim_cur), set.rlim_cur);
+    }
+    if (!limit) return std::nullopt;
+    // The address space in use now: the first number of statm, in pages.
+    std::uintmax_t pages = 0;
+    std::ifstream("/proc/self/statm") >> pages;
+    const std::uintmax_t used = pages * static_cast<std::uintmax_t>(sysconf(_SC_PAGESIZE));
+    return *limit > used ? *limit - used : 0;
+}
+
 // Addresses as numbers: the block that grows the heap is freed before its
 // place is used to find the top's.
 using Address = std::uintptr_t;
@@ -83,10 +111,18 @@ void startBlocksAt(Address top, Address boundary) {
 
 // Where glibc cuts blocks otherwise than assumed here, only the pages
 // differ: the check runs the same.
-void reserve(std::uintmax_t heapBytes, Start start) {
+void reserve(std::uintmax_t heapBytes, std::uintmax_t besideBytes, Start start) {
     // Room for the estimate from the first huge page boundary on, wherever
     // the heap's top begins.
-    const int pad = static_cast<int>(std::min(heapBytes, kMostReserved) + 2 * kHugePage);
+    const std::uintmax_t reserved = std::min(heapBytes, kMostReserved) + 2 * kHugePage;
+    // Untouched, the reservation still counts against a limit: taken where
+    // the limit leaves less beside it than the input's text needs, it would
+    // fail a check that runs without it, and a higher limit would then
+    // fail where a lower one passed. Under such a limit the heap grows as
+    // it needs.
+    const std::optional<std::uintmax_t> room = roomUnderLimits();
+    if (room && *room < reserved + besideBytes + kBesideTheHeap) return;
+    const int pad = static_cast<int>(reserved);
     // Large blocks (the text, the position index) come from the heap too,
     // so the reserved range serves them.
     mallopt(M_MMAP_MAX, 0);
@@ -99,7 +135,12 @@ void reserve(std::uintmax_t heapBytes, Start start) {
     const auto end = reinterpret_cast<Address>(top);
     // Growths past the estimate take only what they need.
     mallopt(M_TOP_PAD, kUsualPad);
-    if (block == nullptr) return;
+    if (block == nullptr) {
+        // Not to be had after all: large blocks are mapped again.
+        mallopt(M_MMAP_MAX, kUsualMmapMax);
+        mallopt(M_TRIM_THRESHOLD, kUsualTrimThreshold);
+        return;
+    }
     // The block was cut from the top's beginning, and freed it is the top
     // again. Growing wrote a header past it, before the advice: the huge
     // pages begin beyond.
@@ -113,7 +154,7 @@ void reserve(std::uintmax_t heapBytes, Start start) {
     if (start == Start::OnHugePage) startBlocksAt(at - 2 * kWord, first);
 }
 #else
-void reserve(std::uintmax_t, Start) {}
+void reserve(std::uintmax_t, std::uintmax_t, Start) {}
 #endif
 
 }  // namespace
@@ -123,13 +164,15 @@ void reserveHugeHeapFor(const InputPlan& plan) {
 }
 
 void reserveHugeHeapForBytes(std::uintmax_t inputBytes) {
-    if (inputBytes >= kHugeHeapFrom) reserve(inputBytes * kHeapPerByte, Start::OnHugePage);
+    if (inputBytes >= kHugeHeapFrom) {
+        reserve(inputBytes * kHeapPerByte, inputBytes, Start::OnHugePage);
+    }
 }
 
 void reserveHugeHeapForServer() {
     // Small documents, the common case, stay on small pages below the first
     // boundary: a huge page would be resident at once.
-    reserve(kServerHeap, Start::Anywhere);
+    reserve(kServerHeap, 0, Start::Anywhere);
 }
 
 }  // namespace OrvexConfigValidate::Tool

@@ -14,6 +14,9 @@ namespace OrvexConfigValidate {
 struct Snapshot::Impl {
     std::string key;
     std::int64_t version = 0;
+    // Which change of the workspace made the text: a client may send one
+    // version number for several texts.
+    std::uint64_t revision = 0;
     std::shared_ptr<const std::string> text;
     std::string schemaId;
     // A pair's two snapshots share one result.
@@ -21,9 +24,9 @@ struct Snapshot::Impl {
     int source = 0;
     bool carried = false;
     // What the check was made under, so that the same plan is not checked
-    // again: the partner's key and version when it is open.
+    // again: the partner's key and revision when it is open.
     std::string partnerKey;
-    std::int64_t partnerVersion = 0;
+    std::uint64_t partnerRevision = 0;
     bool partnerIsServer = false;
     bool partnerOnDisk = false;
     // Kept when this version's text does not read.

@@ -19,7 +19,10 @@ namespace {
 
 struct OpenDocument {
     std::shared_ptr<const std::string> text;
+    // The number the client gave, published with the diagnostics; the
+    // revision tells one text from another.
     std::int64_t version = 0;
+    std::uint64_t revision = 0;
     // The last snapshot made, maybe of an earlier version: the version an
     // edit is carried from.
     std::shared_ptr<Snapshot> latest;
@@ -59,6 +62,7 @@ struct Workspace::Impl {
     std::map<std::string, OpenDocument> documents;
     std::shared_ptr<TextRoom> room = std::make_shared<TextRoom>();
     std::size_t carried = 0;
+    std::uint64_t revisions = 0;
 
     OpenDocument* find(const std::string& key) {
         const auto found = documents.find(key);
@@ -94,6 +98,7 @@ struct Workspace::Impl {
 void Workspace::Impl::setText(OpenDocument& document, std::string text, std::int64_t version) {
     document.text = shareText(room, std::move(text));
     document.version = version;
+    document.revision = ++revisions;
 }
 
 // The version before an edit, held by no one else, gives the carry the
@@ -104,14 +109,14 @@ void Workspace::Impl::letGoOfVersionBefore(OpenDocument& document) {
         return;
     }
     Snapshot::Impl& before = stateOf(*document.latest);
-    if (before.version == document.version) document.carry->adoptModel(std::move(before.model));
+    if (before.revision == document.revision) document.carry->adoptModel(std::move(before.model));
 }
 
 bool Workspace::Impl::sameCheck(const std::string& key, const OpenDocument& document,
                                 const CheckPlan& plan) const {
     if (!document.latest) return false;
     const Snapshot::Impl& made = stateOf(*document.latest);
-    if (made.key != key || made.version != document.version || made.schemaId != plan.schemaId) {
+    if (made.key != key || made.revision != document.revision || made.schemaId != plan.schemaId) {
         return false;
     }
     if (!plan.partner) return made.partnerKey.empty() && !made.partnerOnDisk;
@@ -119,7 +124,7 @@ bool Workspace::Impl::sameCheck(const std::string& key, const OpenDocument& docu
     if (plan.partner->key.empty()) return false;
     const auto partner = documents.find(plan.partner->key);
     return partner != documents.end() && made.partnerKey == plan.partner->key &&
-           made.partnerVersion == partner->second.version &&
+           made.partnerRevision == partner->second.revision &&
            made.partnerIsServer == plan.partner->isServer;
 }
 
@@ -127,7 +132,7 @@ std::shared_ptr<ParsedText> Workspace::Impl::parseOf(OpenDocument& document) {
     // The same version checked again under another plan reads its text once:
     // the parse of a snapshot no one else holds is taken over.
     std::shared_ptr<Snapshot>& latest = document.latest;
-    if (latest && latest.use_count() == 1 && stateOf(*latest).version == document.version &&
+    if (latest && latest.use_count() == 1 && stateOf(*latest).revision == document.revision &&
         stateOf(*latest).parse && stateOf(*latest).parse.use_count() == 1) {
         std::shared_ptr<ParsedText> taken = std::move(stateOf(*latest).parse);
         latest.reset();
@@ -178,6 +183,7 @@ std::shared_ptr<Snapshot> Workspace::Impl::snapshotOf(const std::string& key,
     Snapshot::Impl& state = stateOf(*made);
     state.key = key;
     state.version = document.version;
+    state.revision = document.revision;
     state.text = document.text;
     state.schemaId = schemaId;
     state.result = checked.result;
@@ -218,7 +224,7 @@ std::shared_ptr<Snapshot> Workspace::Impl::carryEdit(const std::string& key, Ope
                                                      const std::string& serverText) {
     if (!document.carry || !document.latest || plan.schemaId != kBridgesSchemaId) return nullptr;
     Snapshot::Impl& before = stateOf(*document.latest);
-    if (before.schemaId != kBridgesSchemaId || before.version == document.version) return nullptr;
+    if (before.schemaId != kBridgesSchemaId || before.revision == document.revision) return nullptr;
     IncrementalCheck& carry = *document.carry;
     if (carry.borrowsModel()) {
         // The check's own model when no one else can read it, else a copy.
@@ -272,7 +278,7 @@ std::vector<std::shared_ptr<const Snapshot>> Workspace::Impl::check(const std::s
     }
     if (std::shared_ptr<Snapshot> made = carryEdit(key, *document, plan, serverText)) {
         stateOf(*made).partnerKey = partnerDocument != nullptr ? plan.partner->key : "";
-        stateOf(*made).partnerVersion = partnerDocument != nullptr ? partnerDocument->version : 0;
+        stateOf(*made).partnerRevision = partnerDocument != nullptr ? partnerDocument->revision : 0;
         stateOf(*made).partnerIsServer = plan.partner.has_value();
         stateOf(*made).partnerOnDisk = plan.partner && partnerDocument == nullptr;
         document->latest = std::move(made);
@@ -288,7 +294,7 @@ std::vector<std::shared_ptr<const Snapshot>> Workspace::Impl::checkWholeText(
     // A large text's version before is let go of before the new one is
     // read, so that the new document takes its memory rather than more.
     if (document.latest && document.latest.use_count() == 1 &&
-        stateOf(*document.latest).version != document.version &&
+        stateOf(*document.latest).revision != document.revision &&
         document.text->size() >= options.carryFrom) {
         document.latest.reset();
     }
@@ -298,7 +304,7 @@ std::vector<std::shared_ptr<const Snapshot>> Workspace::Impl::checkWholeText(
     if (checked.paired) {
         state.source = plan.partner->isServer ? 1 : 0;
         state.partnerKey = partnerDocument != nullptr ? plan.partner->key : "";
-        state.partnerVersion = partnerDocument != nullptr ? partnerDocument->version : 0;
+        state.partnerRevision = partnerDocument != nullptr ? partnerDocument->revision : 0;
         state.partnerIsServer = plan.partner->isServer;
         state.partnerOnDisk = partnerDocument == nullptr;
     }
@@ -329,7 +335,7 @@ std::shared_ptr<const Snapshot> Workspace::Impl::partnerSnapshot(const std::stri
     Snapshot::Impl& otherState = stateOf(*other);
     otherState.source = partnerIsServer ? 0 : 1;
     otherState.partnerKey = key;
-    otherState.partnerVersion = document.version;
+    otherState.partnerRevision = document.revision;
     otherState.partnerIsServer = !partnerIsServer;
     partnerDocument.carry.reset();
     partnerDocument.latest = other;

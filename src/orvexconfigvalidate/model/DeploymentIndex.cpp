@@ -56,6 +56,7 @@ struct DeploymentIndex::Impl {
     std::set<std::string> learned;  // folders looked at, without a walk
     std::vector<std::string> skippedLinks;
     std::vector<FolderProblem> unreadableFolders;
+    WalkSummary summary;
 
     std::shared_ptr<const std::string> openText(const std::string& path) const {
         if (!options.openBuffers) return nullptr;
@@ -163,7 +164,8 @@ struct DeploymentIndex::Impl {
     }
 
     void build() {
-        WalkedTree tree = walkTree(root);
+        WalkedTree tree = walkTree(root, options.bounds);
+        summary = tree.summary;
         skippedLinks = std::move(tree.skippedLinks);
         unreadableFolders = std::move(tree.unreadableFolders);
         for (const WalkedFolder& folder : tree.folders) {
@@ -174,9 +176,10 @@ struct DeploymentIndex::Impl {
         }
     }
 
-    // Without a walk, a folder is read when first asked about.
+    // Without a walk, or past where a bounded walk stopped, a folder is
+    // read when first asked about.
     void learn(const std::string& folder) {
-        if (options.walk || !learned.insert(pathKey(folder)).second) return;
+        if ((options.walk && summary.complete) || !learned.insert(pathKey(folder)).second) return;
         const std::string server = joinPath(folder, kServerFileName);
         if (presentSize(server) && followableFrom(root, server)) addServer(server);
         const std::string bridges = joinPath(folder, kBridgesFileName);
@@ -240,6 +243,10 @@ DeploymentIndex& DeploymentIndex::operator=(DeploymentIndex&&) noexcept = defaul
 
 const std::string& DeploymentIndex::root() const {
     return impl_->root;
+}
+
+const WalkSummary& DeploymentIndex::walked() const {
+    return impl_->summary;
 }
 
 BridgesFileChoice DeploymentIndex::bridgesOf(const std::string& serverFile) {

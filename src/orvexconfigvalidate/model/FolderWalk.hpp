@@ -19,13 +19,14 @@ struct WalkedTree {
     std::vector<WalkedFolder> folders;  // in walk order
     std::vector<std::string> skippedLinks;
     std::vector<FolderProblem> unreadableFolders;
+    WalkSummary summary;
 };
 
 // Depth first, folders and their subfolders in byte order of names;
 // folders whose name starts with "." are skipped; a directory reached twice
 // (through a symbolic link) is searched once; nothing outside the root is
-// followed or read.
-WalkedTree walkTree(const std::string& root);
+// followed or read. Stops at the first bound reached.
+WalkedTree walkTree(const std::string& root, const WalkBounds& bounds = {});
 
 // Whether a path may be followed from the root: not a symbolic link, or one
 // that stays inside the root.

@@ -68,24 +68,34 @@ bool finishesWithin(std::chrono::seconds limit, const std::function<bool()>& bod
     return WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
+// A walk stopped by its bound (here after the first folder's names) leaves
+// the folders it did not reach to be learnt as without a walk.
 TEST(DeploymentIndex, EachCaseOfTheSharedTableIsPairedFromBothSidesWithOrWithoutAWalk) {
+    struct Walk {
+        bool walk;
+        std::uint64_t maxEntries;
+    };
     for (const auto& c : Testing::deploymentCases()) {
         TempSchemaDir scratch;
         const std::string folder = Testing::writeDeploymentCase(scratch.path(), c);
         const std::string server = folder + "/orvexbridged_conf.json";
         const std::string bridges = (fs::path(folder) / c.bridges).lexically_normal().string();
-        for (const bool walk : {true, false}) {
+        for (const Walk walk : {Walk{true, 0}, Walk{false, 0}, Walk{true, 1}}) {
             DeploymentIndexOptions options;
-            options.walk = walk;
+            options.walk = walk.walk;
+            options.bounds.maxEntries = walk.maxEntries;
             DeploymentIndex index(folder, options);
+            EXPECT_EQ(index.walked().complete, walk.maxEntries == 0) << c.name;
+            EXPECT_EQ(index.walked().stoppedAt, walk.maxEntries == 0 ? "" : "entries") << c.name;
             const std::optional<std::string> found = index.serverOf(bridges);
-            EXPECT_EQ(found.has_value(), c.paired) << c.name << " walk " << walk;
+            EXPECT_EQ(found.has_value(), c.paired)
+                << c.name << " walk " << walk.walk << " bound " << walk.maxEntries;
             if (found) {
                 EXPECT_EQ(same(*found), same(server)) << c.name;
             }
             const BridgesFileChoice choice = index.bridgesOf(server);
             EXPECT_EQ(!choice.path.empty() && same(choice.path) == same(bridges), c.paired)
-                << c.name << " walk " << walk;
+                << c.name << " walk " << walk.walk << " bound " << walk.maxEntries;
         }
     }
 }

@@ -1,6 +1,8 @@
 #include "Checker.hpp"
 
 #include <algorithm>
+#include <chrono>
+#include <filesystem>
 #include <new>
 
 #include <orvexconfigvalidate/Configuration.hpp>
@@ -19,11 +21,26 @@ bool within(const std::string& folder, const std::string& path) {
            (folder.back() == '/' || path[folder.size()] == '/');
 }
 
+// An editor may be opened at "/": the walk of a workspace folder ends
+// within a second, and the folders it did not reach are read as asked
+// about. A repository of configurations lies well inside these.
+constexpr std::uint64_t kMostWalkedNames = 200000;
+constexpr std::uint64_t kDeepestWalk = 32;
+constexpr std::chrono::milliseconds kLongestWalk{1000};
+
+// "/a/./b/" and "/a/b" are one folder.
+std::string folderKey(const std::string& folder) {
+    std::string key = std::filesystem::path(folder).lexically_normal().generic_string();
+    while (key.size() > 1 && key.back() == '/') key.pop_back();
+    return key;
+}
+
 DeploymentIndexOptions indexOptions(const Workspace& workspace, bool walk) {
     DeploymentIndexOptions options;
     // A partner larger than any message is not a configuration file.
     options.maxFileSize = FrameDecoder::kDefaultMaxBody;
     options.walk = walk;
+    options.bounds = {kMostWalkedNames, kDeepestWalk, kLongestWalk, true};
     // Open buffers before the disk.
     options.openBuffers = [&workspace](const std::string& path) {
         for (const std::string& key : workspace.keys()) {
@@ -52,17 +69,38 @@ Checker::~Checker() = default;
 
 void Checker::setRoots(const std::vector<std::string>& folders) {
     roots.clear();
+    std::vector<std::string> keys;
     for (const std::string& folder : folders) {
-        if (folder.empty()) continue;
-        roots.push_back(std::make_unique<DeploymentIndex>(folder, indexOptions(workspace, true)));
+        if (!folder.empty()) keys.push_back(folderKey(folder));
+    }
+    // Outer folders first: one inside another is walked with it.
+    std::stable_sort(keys.begin(), keys.end(), [](const std::string& a, const std::string& b) {
+        return a.size() < b.size();
+    });
+    for (std::string& key : keys) {
+        const bool covered = std::any_of(roots.begin(), roots.end(), [&key](const Root& root) {
+            return root.folder == key || within(root.folder, key);
+        });
+        if (!covered) roots.push_back({std::move(key), nullptr});
     }
 }
 
-DeploymentIndex& Checker::indexFor(const std::string& path) {
-    for (const auto& root : roots) {
-        if (within(root->root(), path)) return *root;
+Checker::Root* Checker::rootOf(const std::string& path) {
+    for (Root& root : roots) {
+        if (within(root.folder, path)) return &root;
     }
-    return *loose;
+    return nullptr;
+}
+
+DeploymentIndex& Checker::indexFor(const std::string& path) {
+    Root* root = rootOf(path);
+    if (root == nullptr) return *loose;
+    if (!root->index) {
+        root->index =
+            std::make_unique<DeploymentIndex>(root->folder, indexOptions(workspace, true));
+        if (walkTold) walkTold(root->folder, root->index->walked());
+    }
+    return *root->index;
 }
 
 std::string Checker::chosenSchemaId(const std::string& uri, const std::string& path) const {
@@ -183,7 +221,15 @@ std::vector<Publication> Checker::refresh(const std::string& uri) {
 }
 
 std::vector<Publication> Checker::filesChanged(const std::vector<std::string>& paths) {
-    for (const std::string& path : paths) indexFor(path).refresh(path);
+    for (const std::string& path : paths) {
+        // A folder not walked yet reads the disk as it is when it is.
+        Root* root = rootOf(path);
+        if (root == nullptr) {
+            loose->refresh(path);
+        } else if (root->index) {
+            root->index->refresh(path);
+        }
+    }
     std::vector<Publication> out;
     std::set<std::string> done;
     for (const std::string& uri : workspace.keys()) {

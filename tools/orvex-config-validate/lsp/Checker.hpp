@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -44,10 +45,15 @@ class Checker {
     Checker(Workspace& workspace, CheckSettings settings);
     ~Checker();
 
-    // The editor's folders: each one's deployments are indexed whole.
-    // Files outside them are paired through their own folder and those
-    // above it.
+    // The editor's folders: each one's deployments are indexed whole, by a
+    // bounded walk made when a file in it is first checked (not at the
+    // start, which an editor waits for). A folder listed twice, or inside
+    // another one listed, is walked once, with the outer one. Files outside
+    // them are paired through their own folder and those above it.
     void setRoots(const std::vector<std::string>& folders);
+    // Told of each folder's walk, once it is made.
+    using WalkTold = std::function<void(const std::string& folder, const WalkSummary& walked)>;
+    void onWalk(WalkTold told) { walkTold = std::move(told); }
 
     // After a document was opened, changed, saved or closed: the document,
     // and every open document whose partner it was or is now.
@@ -78,9 +84,16 @@ class Checker {
     std::string openUriOf(const std::string& path) const;
     DeploymentIndex& indexFor(const std::string& path);
 
+    struct Root {
+        std::string folder;
+        std::unique_ptr<DeploymentIndex> index;  // null until first needed
+    };
+    Root* rootOf(const std::string& path);
+
     Workspace& workspace;
     CheckSettings settings;
-    std::vector<std::unique_ptr<DeploymentIndex>> roots;
+    std::vector<Root> roots;
+    WalkTold walkTold;
     // For files outside every root: their own folder and those above it.
     std::unique_ptr<DeploymentIndex> loose;
     // The partner each open document was last checked with.

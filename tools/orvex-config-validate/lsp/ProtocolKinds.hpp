@@ -29,6 +29,7 @@ constexpr int kWrite = 3;
 namespace MessageType {
 constexpr int kError = 1;
 constexpr int kWarning = 2;
+constexpr int kLog = 4;
 }  // namespace MessageType
 
 }  // namespace OrvexConfigValidate::Lsp

@@ -38,6 +38,19 @@ Outgoing publicationMessage(const std::string& uri, std::optional<std::int64_t> 
     return Outgoing::encoded(std::move(message));
 }
 
+// What the walk of a workspace folder read, for the editor's log.
+std::string walkMessage(const std::string& folder, const WalkSummary& walked) {
+    std::string message = "indexed the workspace folder " + folder + ": " +
+                          std::to_string(walked.folders) + " folders, " +
+                          std::to_string(walked.entries) + " names in " +
+                          std::to_string(walked.took.count()) + " ms";
+    if (!walked.complete) {
+        message += "; the walk stopped at its bound of " + walked.stoppedAt +
+                   ", and the folders it did not reach are read when a file in them is opened";
+    }
+    return message;
+}
+
 // A ranged change's start and end, as the client wrote them.
 std::pair<Position, Position> rangeOf(nlohmann::json& change) {
     const nlohmann::json& range = change["range"];
@@ -228,7 +241,11 @@ nlohmann::json Server::initialize(const nlohmann::json& params) {
     }
     workspace = std::make_unique<Workspace>(workspaceOptions(settings));
     checker = std::make_unique<Checker>(*workspace, std::move(settings));
+    // The folders are walked when first needed, not before the answer.
     checker->setRoots(workspaceFolders(params));
+    checker->onWalk([this](const std::string& folder, const WalkSummary& walked) {
+        log(MessageType::kLog, walkMessage(folder, walked));
+    });
     mayRegisterWatcher = watcherRegistrationOffered(params);
     state = State::Running;
     for (const auto& warning : warnings) log(MessageType::kWarning, warning);
