@@ -23,6 +23,14 @@ namespace OrvexConfigValidate {
 struct VersionDocuments {
     const nlohmann::json* server = nullptr;
     const nlohmann::json* bridges = nullptr;  // "groups" and "bridges" at its root
+    // The bridges document that issues of source 1 speak of when it is not
+    // compared itself (a server file judged with the bridges file it names).
+    const nlohmann::json* judgedBridges = nullptr;
+    // The texts server and bridges were parsed from, when they were: the
+    // numbers they write beyond a double (2^64 + 1) are then compared and
+    // copied into changes and patches exactly as written.
+    const ParsedText* serverText = nullptr;
+    const ParsedText* bridgesText = nullptr;
     std::vector<Issue> issues;
 };
 

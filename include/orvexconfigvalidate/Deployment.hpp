@@ -174,6 +174,11 @@ class DeploymentIndex {
     // file in the same folder first, then in each folder above it up to the
     // root, then any other server file of the walk.
     std::optional<std::string> serverOf(const std::string& bridgesFile);
+    // The server file of the deployment a file belongs to, as every check
+    // and review of a lone file judges it: the file itself when it is a
+    // server file (by its name, or as setServerFile made it), otherwise the
+    // server file that names it (serverOf).
+    std::optional<std::string> deploymentServerOf(const std::string& file);
 
     DeploymentPlan plan() const;
 
@@ -192,5 +197,16 @@ class DeploymentIndex {
     struct Impl;
     std::unique_ptr<Impl> impl_;
 };
+
+// Where the deployment of a lone file is looked for (the root of an index
+// without a walk): the file's folder and those above it up to the working
+// directory, or only its own folder when it lies elsewhere.
+std::string loneFileRoot(const std::string& file);
+
+// The server file of a lone file's deployment, found by an index of its own
+// over loneFileRoot(name): for a front end that asks once. `name` is the
+// path the file is judged by (it may be read from elsewhere).
+std::optional<std::string> deploymentServerOf(const std::string& name,
+                                              std::uint64_t maxFileSize);
 
 }  // namespace OrvexConfigValidate

@@ -47,7 +47,6 @@ inline constexpr char kIntegralFloat[] = "integral_float";
 inline constexpr char kReadError[] = "read_error";
 inline constexpr char kOutOfMemory[] = "out_of_memory";
 inline constexpr char kMissingBridgesFile[] = "missing_bridges_file";
-inline constexpr char kNoConfigFiles[] = "no_config_files";
 }  // namespace IssueCode
 
 // One replacement in a text: the `length` bytes at `offset` become newText.

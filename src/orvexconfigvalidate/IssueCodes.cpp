@@ -148,11 +148,6 @@ const std::vector<IssueCodeInfo>& table() {
          "be applied.",
          "Put the bridges file into the folder under that name, or correct "
          "\"bridgingConfigurationFileName\"."},
-        {IssueCode::kNoConfigFiles, Severity::Error, "a folder holds no configuration files",
-         "A folder given as an argument holds no orvexbridged_conf.json and no bridges.json, at "
-         "any depth.",
-         "Nothing was checked; a pipeline pointed at the wrong folder would otherwise pass.",
-         "Name the folder that holds the deployments, or the files themselves."},
     };
     return codes;
 }

@@ -38,8 +38,33 @@ orvex_tool_test(deployments.nested_folder 0 "${ORVEX_DEPLOYMENTS}/region/east/la
 orvex_tool_test(deployments.with_files 1
     "examples/good/bridges.json|${ORVEX_DEPLOYMENTS}/missing|${ORVEX_DEPLOYMENTS}/lone"
     STDOUT_REGEX "^examples/good/bridges.json: checked with the server file examples/good/orvexbridged_conf.json, which names it\ntests/tool/inputs/deployments/missing/orvexbridged_conf.json:4:36: error: [^\n]*gone.json[^\n]* \\[missing_bridges_file\\]\n2 deployments, 3 files checked: 1 error")
-orvex_tool_test(deployments.no_config_files 2 "${ORVEX_TOOL_INPUTS}/schemas"
-    STDOUT_REGEX "^tests/tool/inputs/schemas: error: no orvexbridged_conf.json or bridges.json in this folder or below \\[no_config_files\\]\n0 deployments")
+# A folder with nothing to check is neither a pass nor a file with an error:
+# it is named on standard error and the status is 4, also beside other
+# arguments, which are still checked and reported.
+orvex_tool_test(deployments.nothing_to_check 4 "${ORVEX_TOOL_INPUTS}/schemas"
+    STDOUT_REGEX "^$" STDERR_REGEX "^orvex-config-validate: error: nothing to check in folder 'tests/tool/inputs/schemas': no orvexbridged_conf.json or bridges.json in it or below\n$")
+orvex_tool_test(deployments.nothing_to_check_beside_a_deployment 4
+    "examples/good|${ORVEX_TOOL_INPUTS}/schemas"
+    STDOUT_REGEX "^1 deployment, 2 files checked: 0 errors, 0 warnings, 0 notes\n$"
+    STDERR_REGEX "nothing to check in folder 'tests/tool/inputs/schemas'")
+# A lone server file is judged with the bridges file it names, as a lone
+# bridges file is with its server: the deployment is reported and the report
+# says which bridges file was read; --schema checks the server file alone.
+set(ORVEX_EAST tests/tool/inputs/deployments/region/east)
+orvex_tool_test(deployments.lone_server_with_its_bridges 1 "${ORVEX_EAST}/orvexbridged_conf.json"
+    STDOUT_REGEX "^${ORVEX_EAST}/orvexbridged_conf.json: checked with the bridges file ${ORVEX_EAST}/bridges.json, which it names\n${ORVEX_EAST}/bridges.json:3:5: error: [^\n]*\\[mode_requires_audio_group\\]\n[^\n]*\\[mode_force_multistream\\]\n2 files checked: 1 error, 0 warnings, 1 note\n$")
+orvex_tool_test(deployments.lone_server_with_its_bridges_json 1
+    "--format|json|${ORVEX_EAST}/orvexbridged_conf.json"
+    JSON_MEMBER "files|0|checkedWith" JSON_VALUE "${ORVEX_EAST}/bridges.json")
+orvex_tool_test(deployments.lone_server_and_its_bridges_once 1
+    "${ORVEX_EAST}/orvexbridged_conf.json|./${ORVEX_EAST}/bridges.json"
+    STDOUT_REGEX "\n2 files checked: 1 error, 0 warnings, 1 note\n$")
+orvex_tool_test(deployments.lone_server_alone 0
+    "--schema|BridgingServerConfiguration|${ORVEX_EAST}/orvexbridged_conf.json"
+    STDOUT_REGEX "^1 file checked: 0 errors, 0 warnings, 0 notes\n$")
+orvex_tool_test(deployments.lone_server_without_its_bridges 1
+    "${ORVEX_DEPLOYMENTS}/missing/orvexbridged_conf.json"
+    STDOUT_REGEX "gone.json[^\n]* \\[missing_bridges_file\\]\n1 file checked: 1 error")
 orvex_tool_test(deployments.schema_with_folder 2 "--schema|Group|${ORVEX_DEPLOYMENTS}"
     STDOUT_REGEX "^$" STDERR_REGEX "error: --schema applies to FILE arguments; in folder")
 

@@ -30,7 +30,8 @@ endfunction()
 
 # The example deployments, as a pair and file by file.
 orvex_tool_test(examples.good_pair_text 0 "${ORVEX_GOOD}" STDOUT_FILE good.txt)
-# File by file, the bridges file is judged with the server file that names it.
+# File by file, the server file is judged with the bridges file it names,
+# which is then reported once.
 orvex_tool_test(examples.good_files_text 0
     "examples/good/orvexbridged_conf.json|examples/good/bridges.json" STDOUT_FILE good_files.txt)
 orvex_tool_test(examples.good_pair_json 0 "--format|json|${ORVEX_GOOD}" STDOUT_FILE good.json)

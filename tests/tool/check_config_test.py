@@ -60,6 +60,7 @@ def cases(root):
 
     failed = rf"{PROGRAM}: configuration file {re.escape(server)}( with \S+)? test failed\n\Z"
     broken_ref = rf"^{re.escape(os.path.join(etc, 'broken.json'))}:56:38: error: .*\[missing_group_ref\]$"
+    typo = os.path.join(root, "typo.json")
     substituted_ref = rf"^{re.escape(os.path.join(etc, 'bridges.json'))}:56:38: error: .*\[missing_group_ref\]$"
     # (name, bridges name in the server file, arguments, status, stderr patterns, stderr must not match)
     return [
@@ -100,6 +101,17 @@ def cases(root):
         ("a new bridges file read in place of the server's", None,
          ["-t", server, "--bridges", os.path.join(root, "new", "source")], 1,
          [substituted_ref, failed], ["new/source"]),
+        # A --bridges FILE that cannot be read is blamed by its own name,
+        # whether or not the file the server names is there.
+        ("a --bridges file that is not there", None,
+         ["-t", server, "--bridges", typo], 2,
+         [rf"^{re.escape(typo)}: error: cannot read file: No such file or directory \[read_error\]$",
+          rf"with {re.escape(typo)} test failed\n\Z"],
+         [r"etc/bridges\.json", "missing_bridges_file"]),
+        ("a --bridges file that is not there, nor the server's", "gone.json",
+         ["-t", server, "--bridges", typo], 2,
+         [rf"^{re.escape(typo)}: error: cannot read file: .*\[read_error\]$", failed],
+         ["gone.json", "missing_bridges_file"]),
     ]
 
 

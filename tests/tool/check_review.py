@@ -6,6 +6,7 @@ hook). Works on copies in a scratch folder.
 
     check_review.py TOOL SOURCE_DIR
 """
+import decimal
 import glob
 import json
 import os
@@ -21,7 +22,8 @@ FAILURES = []
 
 
 def run(args, cwd=None, env=None, stdin=None):
-    done = subprocess.run(args, cwd=cwd, env=env, input=stdin, capture_output=True, text=True)
+    done = subprocess.run(args, cwd=cwd, env=env, input=stdin, capture_output=True, text=True,
+                          timeout=300)
     return done.returncode, done.stdout, done.stderr
 
 
@@ -170,10 +172,90 @@ def check_compare(scratch):
           "<code>missing_group_ref</code>" in html and html.count("<li>") >= 2,
           "cmark rendering of the Markdown", html)
 
+    check_exact_numbers(scratch)
+
     status, out, err = tool("compare", os.path.join(SOURCE, "examples", "good"),
                             os.path.join(SOURCE, "examples", "broken"))
     check(status == 1 and "orvexbridged_conf.json: changed /mode: 3 -> 2" in out,
           "compare of two deployment folders", out + err)
+
+
+def check_exact_numbers(scratch):
+    """Numbers beyond a double: told apart, and the patch writes them as
+    written (Python reads integers and, as decimals, fractions exactly)."""
+    rows = [  # (old, new, same)
+        ("18446744073709551616", "18446744073709551617", False),
+        ("-18446744073709551617", "-18446744073709551618", False),
+        ("1.00000000000000000001", "1.00000000000000000002", False),
+        ("18446744073709551617", "18446744073709551617", True),
+        ("1.00000000000000000001", "1.000000000000000000010", True),
+    ]
+    template = '{"groups": [{"id": "a", "type": 1, "rx": {"port": 1}, "x": %s}], "y": [%s]}'
+    for number, (old, new, same) in enumerate(rows):
+        paths = []
+        for side, value in (("old", old), ("new", new)):
+            folder = os.path.join(scratch, "numbers", str(number), side)
+            os.makedirs(folder)
+            paths.append(os.path.join(folder, "bridges.json"))
+            with open(paths[-1], "w") as out:
+                out.write(template % (value, value))
+        status, out, err = tool("compare", *paths)
+        check(status == (0 if same else 1) and ("0 changes" in out) == same,
+              "compare %s -> %s: status %d" % (old, new, status), out + err)
+        status, patch, err = tool("compare", "--as", "patch", *paths)
+        read = lambda path: json.load(open(path), parse_float=decimal.Decimal)
+        applied = jsonpatch.apply_patch(read(paths[0]), json.loads(patch, parse_float=decimal.Decimal))
+        check(applied == read(paths[1]) and (patch.strip() == "[]") == same,
+              "the patch of %s -> %s does not turn old into new" % (old, new), patch + err)
+
+
+def deployment(folder, mode, groups):
+    """A server file of this mode and a bridges file with one bridge that
+    joins every group."""
+    os.makedirs(folder, exist_ok=True)
+    write_json(os.path.join(folder, "orvexbridged_conf.json"), {"mode": mode, "enginePolicy": {}})
+    write_json(os.path.join(folder, "bridges.json"), {
+        "groups": groups, "bridges": [{"id": "b1", "groups": [g["id"] for g in groups]}]})
+    return folder
+
+
+def audio(group_id, output_mode=None):
+    group = {"id": group_id, "type": 1, "rx": {"port": 42100}}
+    if output_mode is not None:
+        group["bridgeTargetOutputDetail"] = {"mode": output_mode}
+    return group
+
+
+def check_judged_with_deployment(scratch):
+    """A lone server or bridges file is judged with the other file of its
+    deployment, by every subcommand as by the check."""
+    old = deployment(os.path.join(scratch, "old"), 2, [audio("a", 2)])
+    new = deployment(os.path.join(scratch, "new"), 2,
+                     [audio("a", 1), {"id": "r", "type": 3, "rx": {"port": 42200}}])
+    old_bridges, new_bridges = (os.path.join(f, "bridges.json") for f in (old, new))
+    old_server = os.path.join(old, "orvexbridged_conf.json")
+    rows = [  # (arguments, status, wanted in stdout, unwanted in stdout)
+        (["compare", "--fail-on-new", "error", old_bridges, new_bridges], 1,
+         ["[mode_requires_audio_group]", "judged with the server file " + old_server], []),
+        (["compare", "--as", "json", old_bridges, new_bridges], 1,
+         ['"mode_requires_audio_group"'], ['"bom_type_mismatch"']),
+        (["effective", new_bridges], 0,
+         ["/groups/0/bridgeTargetOutputDetail/mode = 2 (written as 1, forced by server mode "
+          "omMixedStream [mode_force_mixed])"], ["# no server file"]),
+        (["effective", "--as", "json", new_bridges], 0, ['"mode_force_mixed"'], ['"server"']),
+        (["graph", old_server], 0, ["bridge 'b1'", "group 'a'"], []),
+        (["graph", "--impact", "a", old_server], 0, ["breaks 1 enabled bridge"], []),
+        (["compare", "--fail-on-new", "error", old_server,
+          os.path.join(new, "orvexbridged_conf.json")], 1,
+         ["new issue: " + new_bridges, "[mode_requires_audio_group]"], []),
+        (["compare", "--schema", "BridgingConfiguration", old_bridges, new_bridges], 1,
+         ["0 new issues"], ["judged with"]),
+    ]
+    for args, status, wanted, unwanted in rows:
+        got, out, err = tool(*args)
+        check(got == status and all(w in out for w in wanted) and
+              not any(u in out for u in unwanted),
+              "%s: status %d, expected %d" % (" ".join(args), got, status), out + err)
 
 
 def check_git_driver(scratch):
@@ -202,6 +284,27 @@ def check_git_driver(scratch):
     status, out, err = git("diff", "--ext-diff")
     check(status == 0 and "added group '{field-crews}'" in out and
           "issue gone: " in out, "git diff --ext-diff through the driver", out + err)
+    git("checkout", "-q", "bridges.json")
+
+    # A mode 1 deployment: a new group that mode 1 takes is no error, though
+    # alone (mode 3) it would be; a version that does not parse is shown as
+    # the change, and the log goes on past it.
+    east = deployment(os.path.join(repo, "east"), 1, [audio("ops", 1)])
+    git("add", ".")
+    git("commit", "-qm", "east")
+    bridges = os.path.join(east, "bridges.json")
+    grown = {"groups": [audio("ops", 1), audio("new")],
+             "bridges": [{"id": "b1", "groups": ["ops", "new"]}]}
+    for message, text in (("a new group", json.dumps(grown)), ("broken", '{"groups": ['),
+                          ("mended", json.dumps(grown, indent=1))):
+        with open(bridges, "w") as out:
+            out.write(text)
+        git("commit", "-qam", message)
+    status, out, err = git("log", "-p", "--ext-diff", "--", "east/bridges.json")
+    check(status == 0 and out.count("compare a/east/bridges.json b/east/bridges.json") == 4 and
+          "not compared: " in out and "added group 'new'" in out and
+          "bom_type_mismatch" not in out, "git log through a version that does not parse",
+          out + err)
 
 
 def check_graph_and_effective(scratch):
@@ -284,8 +387,8 @@ def check_hook(scratch):
 def main():
     scratch = tempfile.mkdtemp()
     try:
-        for step in (check_fmt, check_compare, check_git_driver, check_graph_and_effective,
-                     check_deep, check_hook):
+        for step in (check_fmt, check_compare, check_judged_with_deployment, check_git_driver,
+                     check_graph_and_effective, check_deep, check_hook):
             folder = os.path.join(scratch, step.__name__)
             os.makedirs(folder)
             step(folder)

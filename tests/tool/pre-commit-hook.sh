@@ -52,13 +52,17 @@ grep -q '^north/bridges\.json:[0-9]*:[0-9]*: error: .*\[missing_group_ref\]$' "$
     fail "broken bridges file: the tool's diagnostics are missing"
 git reset -q --hard
 
-# A server mode that its groups do not fit: each file passes on its own, the
-# deployment does not.
+# A server mode that its groups do not fit: the file hook judges the server
+# file with the bridges file it names, as the deployment hook does.
 sed 's/"mode": 3,/"mode": 2,/' "$source_dir/examples/good/orvexbridged_conf.json" >north/orvexbridged_conf.json
 grep -q '"mode": 2,' north/orvexbridged_conf.json || fail "could not set the server mode"
 git add north
 try_hook
-[ "$status" -eq 0 ] || fail "mode 2 server, files alone: exit status $status"
+[ "$status" -eq 1 ] || fail "mode 2 server, file hook: exit status $status"
+grep -q '^north/orvexbridged_conf\.json: checked with the bridges file north/bridges\.json, which it names$' \
+    "$scratch/out" || fail "mode 2 server, file hook: the bridges file read is not named"
+grep -q '^north/bridges\.json:[0-9]*:[0-9]*: error: .*\[mode_requires_audio_group\]$' "$scratch/out" ||
+    fail "mode 2 server, file hook: the cross-file error is missing"
 try_hook orvex-config-validate-deployments
 [ "$status" -eq 1 ] || fail "mode 2 server, deployment: exit status $status"
 grep -q '^orvex-config-validate (deployments)\.*Failed' "$scratch/out" ||

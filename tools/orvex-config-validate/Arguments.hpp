@@ -79,6 +79,9 @@ struct CheckUnit {
     // A FILE argument that the deployment's server file names: only it is
     // reported, judged with that server file.
     std::string claimedFile{};
+    // A server file given as a lone FILE: its deployment is reported, and
+    // its entry says which bridges file it was judged with.
+    bool loneServer = false;
 };
 
 // A non-empty error is a usage error; the other fields are then unspecified.

@@ -302,6 +302,27 @@ ValidationResult bridgesIssues(ValidationResult&& result) {
     return only;
 }
 
+// A bridges file read from elsewhere (--config-test --bridges FILE) that
+// could not be read is blamed by the name given, whether or not the file
+// the server names is there.
+void blameReadFrom(Deployment& deployment, const std::string& from, const std::string& error) {
+    std::vector<Issue>& issues = deployment.result.issues;
+    issues.erase(std::remove_if(issues.begin(), issues.end(),
+                                [](const Issue& issue) {
+                                    return issue.source == 1 ||
+                                           issue.code == IssueCode::kMissingBridgesFile;
+                                }),
+                 issues.end());
+    Issue unread;
+    unread.path = "/";
+    unread.code = IssueCode::kReadError;
+    unread.message = error;
+    unread.source = 1;
+    deployment.result.addIssue(std::move(unread));
+    deployment.bridgesFile = from;
+    deployment.bridgesFound = true;
+}
+
 // The server file of a deployment with the bridges file it names, read and
 // judged as the library's deployment rule finds them.
 Deployment readDeployment(const CheckUnit& unit, const CheckOptions& check,
@@ -311,15 +332,18 @@ Deployment readDeployment(const CheckUnit& unit, const CheckOptions& check,
     options.maxFileSize = check.maxSize;
     options.reading = unit.reading;
     // SARIF counts columns in code points, for which the texts are kept.
-    options.read = [&texts, &check, &unit](const std::string& path) {
+    std::string unreadBridges;
+    options.read = [&texts, &check, &unit, &unreadBridges](const std::string& path) {
         const std::string& from = readPathOf(unit, path);
         const bool elsewhere = &from != &path;
         FileText read = unit.index && !elsewhere ? unit.index->read(path)
                                                  : readConfigurationFile(from, check.maxSize);
         if (check.countCharacters && read.text) texts[path] = *read.text;
+        if (!read.text && elsewhere && path != unit.paths.front()) unreadBridges = read.error;
         return read;
     };
     Deployment deployment = checkDeployment(unit.paths.front(), options);
+    if (!unreadBridges.empty()) blameReadFrom(deployment, unit.bridgesReadFrom, unreadBridges);
     addDeploymentFixes(deployment, texts);
     return deployment;
 }
@@ -367,6 +391,9 @@ bool runDeployment(Report& report, const CheckUnit& unit, const CheckOptions& ch
         runCheck(report, entries, check, parsed, [&] {
             Deployment deployment = readDeployment(unit, check, texts);
             addBridgesEntry(report, entries, unit, deployment);
+            if (unit.loneServer && deployment.bridgesFound) {
+                report.files.at(entries.front()).checkedWith = deployment.bridgesFile;
+            }
             return judgedDeployment(std::move(deployment), texts, false, entries.size());
         });
         return true;

@@ -4,6 +4,7 @@
 #include <iterator>
 #include <map>
 #include <memory>
+#include <set>
 #include <system_error>
 #include <utility>
 
@@ -35,8 +36,7 @@ CheckUnit deploymentUnit(const DeploymentUnit& found,
     return unit;
 }
 
-DeploymentSearch searchOf(const std::string& directory,
-                          const std::shared_ptr<DeploymentIndex>& index) {
+DeploymentSearch searchOf(const std::shared_ptr<DeploymentIndex>& index) {
     DeploymentSearch search;
     DeploymentPlan plan = index->plan();
     for (const DeploymentUnit& found : plan.units) {
@@ -56,49 +56,35 @@ DeploymentSearch searchOf(const std::string& directory,
     }
     search.skippedLinks = std::move(plan.skippedLinks);
     search.deployments = search.units.size();
-    if (search.units.empty() && search.issues.empty()) {
-        search.issues.push_back({directory,
-                                 true,
-                                 IssueCode::kNoConfigFiles,
-                                 std::string("no ") + kServerFileName + " or " + kBridgesFileName +
-                                     " in this folder or below",
-                                 {},
-                                 ""});
-    }
+    search.empty = search.units.empty() && search.issues.empty();
     return search;
 }
 
-// Where the server file of a lone FILE is looked for: its folder and those
-// above it up to the working directory; only its own folder when it lies
-// elsewhere.
-std::string searchRootOf(const std::string& file) {
-    const fs::path normal = fs::path(file).lexically_normal();
-    if (normal.is_relative() && *normal.begin() != "..") return ".";
-    const std::string folder = fs::path(file).parent_path().generic_string();
-    return folder.empty() ? "." : folder;
+std::string lexicalKey(const std::string& path) {
+    return fs::path(path).lexically_normal().generic_string();
 }
 
-// The lone FILE arguments that a server file names, each as the check of its
+// The lone FILE arguments that belong to a deployment (a server file, or a
+// bridges file that a server file names), each as the check of that
 // deployment; the others as planChecks plans them.
 class LoneFiles {
   public:
     explicit LoneFiles(const CommandLine& line) : line_(line) {}
 
     std::optional<CheckUnit> claimed(const std::string& file) {
-        if (!line_.schemaId.empty() || file == "-" ||
-            schemaIdForFileName(file) == kServerSchemaId) {
-            return std::nullopt;
-        }
-        std::shared_ptr<DeploymentIndex>& index = indexes_[searchRootOf(file)];
-        if (!index) {
-            index =
-                std::make_shared<DeploymentIndex>(searchRootOf(file), indexOptions(line_, false));
-        }
-        const std::optional<std::string> server = index->serverOf(file);
+        if (!line_.schemaId.empty() || file == "-") return std::nullopt;
+        const std::string root = loneFileRoot(file);
+        std::shared_ptr<DeploymentIndex>& index = indexes_[root];
+        if (!index) index = std::make_shared<DeploymentIndex>(root, indexOptions(line_, false));
+        const std::optional<std::string> server = index->deploymentServerOf(file);
         if (!server) return std::nullopt;
         DeploymentUnit found;
         found.serverFile = *server;
         CheckUnit unit = deploymentUnit(found, index);
+        if (*server == file) {
+            unit.loneServer = true;
+            return unit;
+        }
         unit.schemaId = kBridgesSchemaId;
         unit.pair = false;
         unit.claimedFile = file;
@@ -120,15 +106,26 @@ CheckPlan planFiles(const CommandLine& line, const std::vector<std::string>& fil
         // Judged under its display name, read where it is.
         const std::string& name = line.displayName.empty() ? file : line.displayName;
         claimed.push_back(lone.claimed(name));
-        if (claimed.back() && name != file) claimed.back()->bridgesReadFrom = file;
+        if (claimed.back() && name != file) {
+            (claimed.back()->loneServer ? claimed.back()->readFrom
+                                        : claimed.back()->bridgesReadFrom) = file;
+        }
         if (!claimed.back()) plain.files.push_back(file);
     }
     CheckPlan plan = planChecks(plain, knownIds);
     if (!plan.error.empty()) return plan;
+    std::set<std::string> servers;  // the lone server files, checked with their bridges file
+    for (const auto& unit : claimed) {
+        if (unit && unit->loneServer) servers.insert(lexicalKey(unit->paths.front()));
+    }
     std::size_t next = line.serverFile.empty() ? 0 : 1;
     std::vector<CheckUnit> units(plan.units.begin(), plan.units.begin() + next);
     for (auto& unit : claimed) {
-        units.push_back(unit ? std::move(*unit) : std::move(plan.units[next++]));
+        if (!unit) {
+            units.push_back(std::move(plan.units[next++]));
+        } else if (unit->loneServer || servers.count(lexicalKey(unit->paths.front())) == 0) {
+            units.push_back(std::move(*unit));
+        }
     }
     plan.units = std::move(units);
     return plan;
@@ -137,8 +134,7 @@ CheckPlan planFiles(const CommandLine& line, const std::vector<std::string>& fil
 }  // namespace
 
 DeploymentSearch findDeployments(const std::string& directory, const CommandLine& line) {
-    return searchOf(directory,
-                    std::make_shared<DeploymentIndex>(directory, indexOptions(line, true)));
+    return searchOf(std::make_shared<DeploymentIndex>(directory, indexOptions(line, true)));
 }
 
 InputPlan planInputs(const CommandLine& line, const std::vector<std::string>& knownIds) {
@@ -169,6 +165,7 @@ InputPlan planInputs(const CommandLine& line, const std::vector<std::string>& kn
     if (!input.plan.error.empty()) return input;
     for (const auto& directory : directories) {
         DeploymentSearch search = findDeployments(directory, line);
+        if (search.empty) input.emptyFolders.push_back(directory);
         input.deployments += search.deployments;
         std::move(search.units.begin(), search.units.end(), std::back_inserter(input.plan.units));
         std::move(search.issues.begin(), search.issues.end(), std::back_inserter(input.issues));

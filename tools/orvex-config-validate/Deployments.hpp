@@ -34,6 +34,9 @@ struct DeploymentSearch {
     std::size_t deployments = 0;
     // Symbolic links that lead outside the searched folder, skipped.
     std::vector<std::string> skippedLinks;
+    // No server or bridges file at any depth (and no folder that could
+    // not be read): nothing to check.
+    bool empty = false;
 };
 
 // The deployments under directory, as the library's deployment index finds
@@ -48,7 +51,15 @@ struct InputPlan {
     std::size_t deployments = 0;
     bool searched = false;  // some argument was a directory
     std::vector<std::string> skippedLinks;
+    // Folder arguments that hold nothing to check.
+    std::vector<std::string> emptyFolders;
+    // Nothing at all to check: every argument is such a folder.
+    bool nothingToCheck() const { return plan.units.empty() && issues.empty(); }
 };
+
+// The exit status when a folder argument holds nothing to check: neither a
+// pass nor a failed check, nor a file that cannot be read.
+constexpr int kNothingToCheckStatus = 4;
 
 InputPlan planInputs(const CommandLine& line, const std::vector<std::string>& knownIds);
 

@@ -1,5 +1,7 @@
 #include "GithubFormat.hpp"
 
+#include <orvexconfigvalidate/Configuration.hpp>
+
 #include "OutputText.hpp"
 
 namespace OrvexConfigValidate::Tool {
@@ -24,7 +26,8 @@ void writeGithub(const Report& report, OutputSink& out) {
     for (std::size_t file = 0; file < report.files.size(); ++file) {
         if (report.files[file].checkedWith.empty()) continue;
         out << "::notice file=" << escapeWorkflowProperty(printable(report.files[file].name))
-            << ",title=checked with its server file::"
+            << ",title=checked with its "
+            << (report.files[file].schemaId == kServerSchemaId ? "bridges" : "server") << " file::"
             << escapeWorkflowData(checkedWithText(report, file)) << "\n";
     }
     // A plain line; its text cannot begin with "::", so it is never read as a command.

@@ -4,6 +4,7 @@
 #include <tuple>
 #include <vector>
 
+#include <orvexconfigvalidate/Configuration.hpp>
 #include <orvexconfigvalidate/Escape.hpp>
 #include <orvexconfigvalidate/JsonWriter.hpp>
 
@@ -103,6 +104,10 @@ std::string notShownText(const Report& report, std::size_t file) {
 
 std::string checkedWithText(const Report& report, std::size_t file) {
     const FileEntry& entry = report.files.at(file);
+    if (entry.schemaId == kServerSchemaId) {
+        return printable(entry.name) + ": checked with the bridges file " +
+               printable(entry.checkedWith) + ", which it names";
+    }
     return printable(entry.name) + ": checked with the server file " +
            printable(entry.checkedWith) + ", which names it";
 }

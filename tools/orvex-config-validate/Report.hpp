@@ -34,8 +34,9 @@ struct FileEntry {
     // Issues past the bound of a file's diagnostics (--max-issues): counted
     // in the summary and the verdict, not listed.
     IssueCounts notShown{};
-    // The server file that this bridges file was judged with, when it was
-    // checked alone as a FILE and a server file names it.
+    // The other file of the deployment a lone FILE was judged with: the
+    // server file that names this bridges file, or the bridges file this
+    // server file names.
     std::string checkedWith{};
 };
 
@@ -92,9 +93,10 @@ IssueCounts countIssues(const Report& report);
 // line break: what every format says of a file whose issues were cut.
 std::string notShownText(const Report& report, std::size_t file);
 
-// "FILE: checked with the server file SERVER, which names it", without a
-// line break: what every format says of a file that checkedWith names a
-// server file for.
+// "FILE: checked with the server file SERVER, which names it" (or, for a
+// server file, "SERVER: checked with the bridges file FILE, which it
+// names"), without a line break: what every format says of a file that
+// checkedWith names a partner for.
 std::string checkedWithText(const Report& report, std::size_t file);
 
 // "error", "warning", or the given word for the lowest level: compilers and

@@ -126,6 +126,13 @@ int check(const CommandLine& line) {
     for (const std::string& warning : schemaDirectoryWarnings(schemaDir)) {
         if (!line.quiet) std::cerr << kProgram << ": warning: " << warning << "\n";
     }
+    for (const std::string& folder : plan.emptyFolders) {
+        std::cerr << kProgram << ": error: nothing to check in folder '"
+                  << printable(folder, LineBreaks::Escape) << "': no "
+                  << OrvexConfigValidate::kServerFileName << " or "
+                  << OrvexConfigValidate::kBridgesFileName << " in it or below\n";
+    }
+    if (plan.nothingToCheck()) return kNothingToCheckStatus;
     CheckOptions options;
     options.validate = line.options;
     options.maxSize = line.maxSize;
@@ -138,9 +145,9 @@ int check(const CommandLine& line) {
     if (fixed.refused) return kFixRefusedStatus;
     keptDocuments = new KeptDocuments;
     Report report = runPlan(plan, options, keptDocuments);
-    if (line.fix == FixMode::Diff) return emit(fixed.diff, exitStatus(report));
+    const int status = plan.emptyFolders.empty() ? exitStatus(report) : kNothingToCheckStatus;
+    if (line.fix == FixMode::Diff) return emit(fixed.diff, status);
     if (line.fix == FixMode::Apply) report.fixesApplied = fixed.applied;
-    const int status = exitStatus(report);
     if (line.quiet) keepFailing(report, line.options);
     return emitReport(report, line.format, status, line.quiet);
 }

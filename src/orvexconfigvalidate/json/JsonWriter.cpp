@@ -2,9 +2,14 @@
 
 #include <array>
 #include <charconv>
+#include <optional>
 #include <stdexcept>
+#include <string_view>
 
 #include <orvexconfigvalidate/Text.hpp>
+
+#include "json/Decimal.hpp"
+#include "json/WrittenNumbers.hpp"
 
 namespace OrvexConfigValidate {
 
@@ -218,6 +223,23 @@ JsonWriter& JsonWriter::unsignedInteger(std::uint64_t number) {
     return *this;
 }
 
+namespace {
+
+// The text of a number carried as written, or nothing for any other binary
+// value, which no JSON text holds.
+template <class Binary>
+std::optional<std::string_view> writtenNumberText(const Binary& bytes) {
+    const std::string_view text(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+    Decimal checked;
+    if (!bytes.has_subtype() || bytes.subtype() != kWrittenNumberSubtype ||
+        !parseDecimal(text, checked)) {
+        return std::nullopt;
+    }
+    return text;
+}
+
+}  // namespace
+
 template <class Json>
 void JsonWriter::scalar(const Json& json) {
     switch (json.type()) {
@@ -236,8 +258,16 @@ void JsonWriter::scalar(const Json& json) {
         case nlohmann::json::value_t::number_float:
             value(json.template get<double>());
             break;
+        case nlohmann::json::value_t::binary:
+            if (const auto text = writtenNumberText(json.get_binary())) {
+                beforeValue();
+                out_.append(*text);
+                afterValue();
+            } else {
+                value(nullptr);
+            }
+            break;
         default:
-            // null, and the binary values no JSON text holds.
             value(nullptr);
             break;
     }

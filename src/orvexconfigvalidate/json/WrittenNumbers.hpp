@@ -27,6 +27,11 @@ namespace OrvexConfigValidate {
 // value the reader made of it; `written` gets the token's decimal.
 bool differsFromHeld(std::string_view token, const nlohmann::json& held, Decimal& written);
 
+// The subtype of a binary value that carries a number as written (in a
+// copy of a document that must keep it exactly); JsonWriter writes such a
+// value as the number. Only this library makes them, from number tokens.
+constexpr std::uint64_t kWrittenNumberSubtype = 0x4e;
+
 struct WrittenNumber {
     double held;  // the double the document holds
     std::string text;

@@ -278,6 +278,26 @@ std::optional<std::string> DeploymentIndex::serverOf(const std::string& bridgesF
     return std::nullopt;
 }
 
+std::optional<std::string> DeploymentIndex::deploymentServerOf(const std::string& file) {
+    if (impl_->isServer(file)) return file;
+    return serverOf(file);
+}
+
+std::string loneFileRoot(const std::string& file) {
+    const fs::path normal = fs::path(file).lexically_normal();
+    if (normal.is_relative() && !normal.empty() && *normal.begin() != "..") return ".";
+    const std::string folder = fs::path(file).parent_path().generic_string();
+    return folder.empty() ? "." : folder;
+}
+
+std::optional<std::string> deploymentServerOf(const std::string& name, std::uint64_t maxFileSize) {
+    DeploymentIndexOptions options;
+    options.maxFileSize = maxFileSize;
+    options.walk = false;
+    DeploymentIndex index(loneFileRoot(name), options);
+    return index.deploymentServerOf(name);
+}
+
 DeploymentPlan DeploymentIndex::plan() const {
     DeploymentPlan plan;
     plan.skippedLinks = impl_->skippedLinks;

@@ -11,6 +11,7 @@
 #include <orvexconfigvalidate/Pointer.hpp>
 
 #include "model/MemberReaders.hpp"
+#include "review/ExactNumbers.hpp"
 #include "review/ValueDiff.hpp"
 
 namespace OrvexConfigValidate {
@@ -116,8 +117,8 @@ std::string keyText(const IssueKey& key) {
 // Issues are told apart by their keys, counted: a key twice in the new
 // version and once in the old one is one issue introduced.
 void issueDelta(const VersionDocuments& before, const VersionDocuments& after, Comparison& out) {
-    const IssueKeys oldKeys(before.bridges);
-    const IssueKeys newKeys(after.bridges);
+    const IssueKeys oldKeys(before.bridges ? before.bridges : before.judgedBridges);
+    const IssueKeys newKeys(after.bridges ? after.bridges : after.judgedBridges);
     std::unordered_map<std::string, std::vector<std::size_t>> unmatched;
     std::vector<IssueKey> keys;
     for (std::size_t i = 0; i < before.issues.size(); ++i) {
@@ -142,6 +143,31 @@ void issueDelta(const VersionDocuments& before, const VersionDocuments& after, C
     }
 }
 
+// A version's documents, with the numbers their texts write beyond a double
+// carried exactly (in copies, made only for a text that has such numbers).
+class ExactVersion {
+    // Before the pointers, which may point into them.
+    std::optional<nlohmann::json> serverCopy_;
+    std::optional<nlohmann::json> bridgesCopy_;
+
+    static const nlohmann::json* exact(const nlohmann::json* document, const ParsedText* text,
+                                       std::optional<nlohmann::json>& copy) {
+        if (document == nullptr || text == nullptr || &text->document() != document) {
+            return document;
+        }
+        copy = exactDocument(*text);
+        return copy ? &*copy : document;
+    }
+
+  public:
+    explicit ExactVersion(const VersionDocuments& version)
+        : server(exact(version.server, version.serverText, serverCopy_)),
+          bridges(exact(version.bridges, version.bridgesText, bridgesCopy_)) {}
+
+    const nlohmann::json* server;
+    const nlohmann::json* bridges;
+};
+
 }  // namespace
 
 Comparison compareVersions(const VersionDocuments& before, const VersionDocuments& after) {
@@ -149,9 +175,11 @@ Comparison compareVersions(const VersionDocuments& before, const VersionDocument
          {before.server, before.bridges, after.server, after.bridges}) {
         refuseDeep(document);
     }
+    const ExactVersion old(before);
+    const ExactVersion now(after);
     Comparison out;
-    compareDocuments(before.server, after.server, 0, out);
-    compareDocuments(before.bridges, after.bridges, 1, out);
+    compareDocuments(old.server, now.server, 0, out);
+    compareDocuments(old.bridges, now.bridges, 1, out);
     issueDelta(before, after, out);
     return out;
 }

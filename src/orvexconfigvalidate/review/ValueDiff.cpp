@@ -5,6 +5,8 @@
 #include <orvexconfigvalidate/Configuration.hpp>
 #include <orvexconfigvalidate/Pointer.hpp>
 
+#include "review/ExactNumbers.hpp"
+
 namespace OrvexConfigValidate {
 
 namespace {
@@ -87,6 +89,7 @@ void diffObjects(const nlohmann::json& before, const nlohmann::json& after,
 
 bool sameValue(const nlohmann::json& a, const nlohmann::json& b) {
     if (isInteger(a) && isInteger(b)) return a == b;
+    if (isWrittenNumber(a) || isWrittenNumber(b)) return sameFloat(a, b);
     if (a.type() != b.type()) return false;
     if (a.is_object()) return sameObject(a, b);
     if (a.is_array()) return sameArray(a, b);

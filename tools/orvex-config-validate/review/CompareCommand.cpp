@@ -71,9 +71,8 @@ std::optional<std::string> readOptions(const SubcommandArguments& split, Compare
             return std::string(
                 "compare --git takes the seven arguments git gives an external diff");
         }
-        if (options.version.schemaId.empty()) {
-            options.version.schemaId = schemaIdForFileName(split.operands[0]);
-        }
+        // Both versions are judged by the path: its schema, its deployment.
+        options.version.name = split.operands[0];
         return std::nullopt;
     }
     if (split.operands.size() != 2) return std::string("compare takes two paths: OLD NEW");
@@ -125,14 +124,36 @@ Operands operandsOf(const std::vector<std::string>& operands, const CompareOptio
     return {operands[0], operands[1]};
 }
 
+// Under git each version's files are named as git names them, the path's
+// other deployment file as it lies in the working tree.
 ComparedFiles namesOf(const LoadedVersion& before, const LoadedVersion& after,
                       const std::vector<std::string>& operands, const CompareOptions& options) {
     if (!options.git) {
         return {{before.files[0], before.files[1]}, {after.files[0], after.files[1]}};
     }
-    const std::string a = "a/" + operands[0];
-    const std::string b = "b/" + operands[0];
-    return {{a, a}, {b, b}};
+    ComparedFiles names;
+    for (int source = 0; source < 2; ++source) {
+        const std::string& old = before.files[source];
+        const std::string& now = after.files[source];
+        names.before[source] = "a/" + (old.empty() ? operands[0] : old);
+        names.after[source] = "b/" + (now.empty() ? operands[0] : now);
+    }
+    return names;
+}
+
+// git stops its whole log at a driver that fails: a version that cannot be
+// compared (one that does not parse) is shown as the change instead.
+CommandResult notCompared(const std::vector<std::string>& operands, const std::string& side,
+                          const std::string& error) {
+    CommandResult result;
+    result.out = "compare a/" + printable(operands[0]) + " b/" + printable(operands[0]) + "\n" +
+                 side + printable(operands[0]) +
+                 ": not compared: " + printable(error, LineBreaks::Escape) + "\n";
+    return result;
+}
+
+std::string judgedWithLines(const LoadedVersion& before, const LoadedVersion& after) {
+    return judgedWithLine(before) + judgedWithLine(after);
 }
 
 }  // namespace
@@ -149,15 +170,21 @@ CommandResult runCompare(const std::vector<std::string>& args) {
     reserveHugeHeapForBytes(versionBytes(operands.before, options.version.maxSize) +
                             versionBytes(operands.after, options.version.maxSize));
     const LoadedVersion before = load(operands.before, options);
-    if (!before.error.empty()) return trouble(before.error);
+    if (!before.error.empty()) {
+        return options.git ? notCompared(split.operands, "a/", before.error)
+                           : trouble(before.error);
+    }
     const LoadedVersion after = load(operands.after, options);
-    if (!after.error.empty()) return trouble(after.error);
+    if (!after.error.empty()) {
+        return options.git ? notCompared(split.operands, "b/", after.error) : trouble(after.error);
+    }
     if (before.folder != after.folder) return trouble("compare two files or two folders");
     Comparison comparison;
     try {
         comparison = compareVersions(before.view(), after.view());
     } catch (const std::invalid_argument& error) {
-        return trouble(error.what());
+        return options.git ? notCompared(split.operands, "b/", error.what())
+                           : trouble(error.what());
     }
     const ComparedFiles files = namesOf(before, after, split.operands, options);
     CommandResult result;
@@ -166,11 +193,11 @@ CommandResult runCompare(const std::vector<std::string>& args) {
     if (options.git) {
         // The path is the repository's: a file name can hold anything.
         result.out =
-            "compare " + printable(files.before[0]) + " " + printable(files.after[0]) + "\n";
+            "compare a/" + printable(split.operands[0]) + " b/" + printable(split.operands[0]) + "\n";
     }
     switch (options.format) {
         case CompareFormat::Text:
-            result.out += compareText(comparison, files);
+            result.out += judgedWithLines(before, after) + compareText(comparison, files);
             break;
         case CompareFormat::Json:
             result.out = compareJson(comparison, files);

@@ -69,15 +69,17 @@ std::string asText(const EffectiveConfiguration& effective, const LoadedVersion&
                    printable(jsonText(value.value)) + " (" + why(value, mode) + ")\n";
         }
     }
-    if (!version.documents[0]) {
+    if (!version.server()) {
         out += "# no server file: the groups dictate their output mode\n";
     }
-    return out;
+    return judgedWithLine(version) + out;
 }
 
 std::string asJson(const EffectiveConfiguration& effective, const LoadedVersion& version) {
     nlohmann::json values = nlohmann::json::array();
     for (const EffectiveValue& value : effective.values) {
+        // The other file of a lone file's deployment is read, not shown.
+        if (!version.documents[value.source]) continue;
         nlohmann::json entry = {{"file", version.files[value.source]},
                                 {"pointer", value.pointer},
                                 {"reason", reasonName(value.reason)},
@@ -124,10 +126,9 @@ CommandResult runEffective(const std::vector<std::string>& args) {
                      printable(version.error, LineBreaks::Escape) + "\n";
         return result;
     }
-    const VersionDocuments documents = version.view();
     EffectiveConfiguration effective;
     try {
-        effective = effectiveConfiguration(documents.server, documents.bridges);
+        effective = effectiveConfiguration(version.server(), version.bridges());
     } catch (const std::invalid_argument& error) {
         result.status = kUsageStatus;
         result.err = "orvex-config-validate: error: " + std::string(error.what()) + "\n";

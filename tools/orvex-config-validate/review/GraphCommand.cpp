@@ -84,7 +84,7 @@ CommandResult runGraph(const std::vector<std::string>& args) {
     }
     const LoadedVersion version = loadVersion(split.operands[0], options.version);
     CommandResult result;
-    if (!version.error.empty() || !version.documents[1]) {
+    if (!version.error.empty() || !version.bridges()) {
         result.status = kUsageStatus;
         result.err =
             "orvex-config-validate: error: cannot draw: " +
@@ -93,8 +93,7 @@ CommandResult runGraph(const std::vector<std::string>& args) {
             "\n";
         return result;
     }
-    const VersionDocuments documents = version.view();
-    const DeploymentGraph graph = deploymentGraph(documents.server, *documents.bridges);
+    const DeploymentGraph graph = deploymentGraph(version.server(), *version.bridges());
     if (options.impact) {
         const RemovalImpact impact = removalImpact(graph, *options.impact);
         result.out = options.format == "json" ? impactJson(graph, impact, *options.impact)

@@ -6,6 +6,7 @@
 
 #include <orvexconfigvalidate/Configuration.hpp>
 #include <orvexconfigvalidate/Deployment.hpp>
+#include <orvexconfigvalidate/Escape.hpp>
 
 namespace OrvexConfigValidate::Tool {
 
@@ -22,7 +23,7 @@ std::string parseProblem(const std::string& path, const ParsedText& parsed) {
     return where + ": " + issue.message;
 }
 
-LoadedVersion loadFile(const std::string& path, const VersionOptions& options);
+LoadedVersion loadAlone(const std::string& path, const VersionOptions& options);
 
 // A folder without a server file holds a bridges file alone, as the check
 // of a folder takes it.
@@ -31,7 +32,7 @@ LoadedVersion loadFolder(const std::string& path, const VersionOptions& options)
     std::error_code ec;
     if (!std::filesystem::exists(folder / kServerFileName, ec) &&
         std::filesystem::exists(folder / kBridgesFileName, ec)) {
-        LoadedVersion alone = loadFile((folder / kBridgesFileName).string(), options);
+        LoadedVersion alone = loadAlone((folder / kBridgesFileName).string(), options);
         alone.folder = true;
         return alone;
     }
@@ -57,29 +58,77 @@ LoadedVersion loadFolder(const std::string& path, const VersionOptions& options)
     return version;
 }
 
-LoadedVersion loadFile(const std::string& path, const VersionOptions& options) {
+// A lone file judged with the other file of its deployment, read as the
+// check reads it; nothing when that cannot be done (the server file that
+// names a bridges file is unreadable or broken now), so that it is judged
+// alone.
+std::optional<LoadedVersion> loadWithDeployment(const std::string& path,
+                                                const VersionOptions& options) {
+    const std::string& name = options.name.empty() ? path : options.name;
+    const std::optional<std::string> serverFile = deploymentServerOf(name, options.maxSize);
+    if (!serverFile) return std::nullopt;
+    const int source = *serverFile == name ? 0 : 1;
+    DeploymentOptions deployment;
+    deployment.validate = options.validate;
+    deployment.maxFileSize = options.maxSize;
+    deployment.read = [&](const std::string& file) {
+        const bool own = (file == *serverFile) == (source == 0);
+        return readConfigurationFile(own ? path : file, options.maxSize);
+    };
+    Deployment found = checkDeployment(*serverFile, deployment);
+    std::optional<ParsedText>& own = source == 0 ? found.server : found.bridges;
+    std::optional<ParsedText>& partner = source == 0 ? found.bridges : found.server;
+    if (!own || (source == 1 && (!partner || !partner->ok()))) return std::nullopt;
+    LoadedVersion version;
+    version.source = source;
+    if (!own->ok()) {
+        version.error = parseProblem(name, *own);
+        return version;
+    }
+    version.files[0] = source == 0 ? name : found.serverFile;
+    version.files[1] = source == 1 ? name : (found.bridgesFound ? found.bridgesFile : "");
+    version.documents[source] = std::move(own);
+    if (partner && partner->ok()) version.partner = std::move(partner);
+    for (Issue& issue : found.result.issues) {
+        if (source == 0 || issue.source == 1) version.issues.push_back(std::move(issue));
+    }
+    return version;
+}
+
+LoadedVersion loadAlone(const std::string& path, const VersionOptions& options) {
     LoadedVersion version;
     FileText read = readConfigurationFile(path, options.maxSize);
     if (!read.text) {
         version.error = "'" + path + "': " + read.error;
         return version;
     }
+    const std::string& name = options.name.empty() ? path : options.name;
     ParsedText parsed = parseText(*read.text);
     if (!parsed.ok()) {
-        version.error = parseProblem(path, parsed);
+        version.error = parseProblem(name, parsed);
         return version;
     }
     const std::string schemaId =
-        options.schemaId.empty() ? schemaIdForFileName(path) : options.schemaId;
+        options.schemaId.empty() ? schemaIdForFileName(name) : options.schemaId;
     const int source = schemaId == kBridgesSchemaId ? 1 : 0;
+    version.source = source;
     if (!schemaId.empty()) {
         ValidationResult result = validateText(schemaId, parsed, options.validate);
         for (Issue& issue : result.issues) issue.source = source;
         version.issues = std::move(result.issues);
     }
-    version.files[source] = path;
+    version.files[source] = name;
     version.documents[source] = std::move(parsed);
     return version;
+}
+
+LoadedVersion loadFile(const std::string& path, const VersionOptions& options) {
+    if (options.schemaId.empty()) {
+        if (std::optional<LoadedVersion> judged = loadWithDeployment(path, options)) {
+            return std::move(*judged);
+        }
+    }
+    return loadAlone(path, options);
 }
 
 }  // namespace
@@ -88,8 +137,32 @@ VersionDocuments LoadedVersion::view() const {
     VersionDocuments out;
     if (documents[0]) out.server = &documents[0]->document();
     if (documents[1]) out.bridges = &documents[1]->document();
+    out.serverText = documents[0] ? &*documents[0] : nullptr;
+    out.bridgesText = documents[1] ? &*documents[1] : nullptr;
+    if (!documents[1] && partner) out.judgedBridges = &partner->document();
     out.issues = issues;
     return out;
+}
+
+const nlohmann::json* LoadedVersion::server() const {
+    if (documents[0]) return &documents[0]->document();
+    return partner && source == 1 ? &partner->document() : nullptr;
+}
+
+const nlohmann::json* LoadedVersion::bridges() const {
+    if (documents[1]) return &documents[1]->document();
+    return partner && source == 0 ? &partner->document() : nullptr;
+}
+
+std::string judgedWithLine(const LoadedVersion& version) {
+    const std::string& own = version.files[version.source];
+    const std::string& other = version.files[1 - version.source];
+    if (version.folder || own.empty() || other.empty()) return "";
+    return printable(own) +
+           (version.source == 0 ? ": judged with the bridges file " + printable(other) +
+                                      ", which it names\n"
+                                : ": judged with the server file " + printable(other) +
+                                      ", which names it\n");
 }
 
 LoadedVersion loadVersion(const std::string& path, const VersionOptions& options) {
