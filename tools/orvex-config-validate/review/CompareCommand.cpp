@@ -192,8 +192,8 @@ CommandResult runCompare(const std::vector<std::string>& args) {
     result.status = options.git ? 0 : statusOf(comparison, options);
     if (options.git) {
         // The path is the repository's: a file name can hold anything.
-        result.out =
-            "compare a/" + printable(split.operands[0]) + " b/" + printable(split.operands[0]) + "\n";
+        result.out = "compare a/" + printable(split.operands[0]) + " b/" +
+                     printable(split.operands[0]) + "\n";
     }
     switch (options.format) {
         case CompareFormat::Text:

@@ -159,10 +159,9 @@ std::string judgedWithLine(const LoadedVersion& version) {
     const std::string& other = version.files[1 - version.source];
     if (version.folder || own.empty() || other.empty()) return "";
     return printable(own) +
-           (version.source == 0 ? ": judged with the bridges file " + printable(other) +
-                                      ", which it names\n"
-                                : ": judged with the server file " + printable(other) +
-                                      ", which names it\n");
+           (version.source == 0
+                ? ": judged with the bridges file " + printable(other) + ", which it names\n"
+                : ": judged with the server file " + printable(other) + ", which names it\n");
 }
 
 LoadedVersion loadVersion(const std::string& path, const VersionOptions& options) {
