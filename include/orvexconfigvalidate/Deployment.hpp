@@ -206,7 +206,6 @@ std::string loneFileRoot(const std::string& file);
 // The server file of a lone file's deployment, found by an index of its own
 // over loneFileRoot(name): for a front end that asks once. `name` is the
 // path the file is judged by (it may be read from elsewhere).
-std::optional<std::string> deploymentServerOf(const std::string& name,
-                                              std::uint64_t maxFileSize);
+std::optional<std::string> deploymentServerOf(const std::string& name, std::uint64_t maxFileSize);
 
 }  // namespace OrvexConfigValidate

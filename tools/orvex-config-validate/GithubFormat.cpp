@@ -27,8 +27,8 @@ void writeGithub(const Report& report, OutputSink& out) {
         if (report.files[file].checkedWith.empty()) continue;
         out << "::notice file=" << escapeWorkflowProperty(printable(report.files[file].name))
             << ",title=checked with its "
-            << (report.files[file].schemaId == kServerSchemaId ? "bridges" : "server") << " file::"
-            << escapeWorkflowData(checkedWithText(report, file)) << "\n";
+            << (report.files[file].schemaId == kServerSchemaId ? "bridges" : "server")
+            << " file::" << escapeWorkflowData(checkedWithText(report, file)) << "\n";
     }
     // A plain line; its text cannot begin with "::", so it is never read as a command.
     out << summaryLine(report);

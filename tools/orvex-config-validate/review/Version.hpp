@@ -16,10 +16,10 @@ namespace OrvexConfigValidate::Tool {
 
 struct LoadedVersion {
     bool folder = false;
-    std::string files[2];  // the server file and the bridges file, "" when none
+    std::string files[2];                    // the server file and the bridges file, "" when none
     std::optional<ParsedText> documents[2];  // those compared and shown
-    std::vector<Issue> issues;  // each issue's source says its file
-    std::string error;          // why the version could not be had
+    std::vector<Issue> issues;               // each issue's source says its file
+    std::string error;                       // why the version could not be had
     // A lone file judged with its deployment: which source it is, and the
     // other file of the deployment (named in files[]), read to judge it but
     // neither compared nor shown.
