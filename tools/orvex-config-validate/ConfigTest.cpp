@@ -2,9 +2,9 @@
 
 #include <orvexconfigvalidate/Configuration.hpp>
 
+#include <orvexconfigvalidate/Report.hpp>
 #include "Check.hpp"
 #include "Report.hpp"
-#include "SafeText.hpp"
 
 namespace OrvexConfigValidate::Tool {
 

@@ -5,9 +5,9 @@
 #include <system_error>
 #include <utility>
 
+#include <orvexconfigvalidate/Report.hpp>
 #include "FixFiles.hpp"
 #include "SafeReplace.hpp"
-#include "SafeText.hpp"
 
 namespace OrvexConfigValidate::Tool {
 

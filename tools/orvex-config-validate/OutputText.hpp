@@ -5,8 +5,8 @@
 #include <string>
 #include <string_view>
 
+#include <orvexconfigvalidate/Report.hpp>
 #include "Report.hpp"
-#include "SafeText.hpp"
 
 namespace OrvexConfigValidate::Tool {
 

@@ -12,6 +12,7 @@
 
 #include <orvexconfigvalidate/OrvexConfigValidate.hpp>
 
+#include <orvexconfigvalidate/Report.hpp>
 #include "Arguments.hpp"
 #include "Check.hpp"
 #include "ConfigTest.hpp"
@@ -23,7 +24,6 @@
 #include "JunitFormat.hpp"
 #include "Output.hpp"
 #include "Report.hpp"
-#include "SafeText.hpp"
 #include "SarifFormat.hpp"
 #include "SchemaWarnings.hpp"
 #include "lsp/Run.hpp"
@@ -31,6 +31,7 @@
 
 namespace {
 
+using namespace OrvexConfigValidate;
 using namespace OrvexConfigValidate::Tool;
 
 const char* const kProgram = "orvex-config-validate";

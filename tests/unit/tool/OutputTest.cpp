@@ -6,8 +6,8 @@
 #include <csignal>
 #include <string>
 
+#include <orvexconfigvalidate/Report.hpp>
 #include "Output.hpp"
-#include "SafeText.hpp"
 
 namespace OrvexConfigValidate::Tool {
 namespace {

@@ -10,9 +10,9 @@
 #include <orvexconfigvalidate/Configuration.hpp>
 #include <orvexconfigvalidate/JsonWriter.hpp>
 
+#include <orvexconfigvalidate/Report.hpp>
 #include "Arguments.hpp"
 #include "HeapPages.hpp"
-#include "SafeText.hpp"
 #include "review/Commands.hpp"
 #include "review/CompareReport.hpp"
 #include "review/Version.hpp"

@@ -3,8 +3,8 @@
 #include <nlohmann/json.hpp>
 #include <orvexconfigvalidate/JsonWriter.hpp>
 
+#include <orvexconfigvalidate/Report.hpp>
 #include "Report.hpp"
-#include "SafeText.hpp"
 
 namespace OrvexConfigValidate::Tool {
 
@@ -38,7 +38,7 @@ const char* kindName(Change::Kind kind) {
 }
 
 const char* severityName(Severity severity) {
-    return Tool::severityName(severity, "info");
+    return OrvexConfigValidate::severityName(severity, "info");
 }
 
 const std::string& fileOf(const Change& change, const ComparedFiles& files) {

@@ -8,8 +8,8 @@
 #include <orvexconfigvalidate/Format.hpp>
 #include <orvexconfigvalidate/JsonWriter.hpp>
 
+#include <orvexconfigvalidate/Report.hpp>
 #include "Arguments.hpp"
-#include "SafeText.hpp"
 #include "review/Commands.hpp"
 #include "review/Version.hpp"
 

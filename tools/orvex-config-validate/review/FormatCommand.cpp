@@ -9,11 +9,11 @@
 #include <orvexconfigvalidate/Configuration.hpp>
 #include <orvexconfigvalidate/Format.hpp>
 
+#include <orvexconfigvalidate/Report.hpp>
 #include "Arguments.hpp"
 #include "FixFiles.hpp"
 #include "FixSource.hpp"
 #include "SafeReplace.hpp"
-#include "SafeText.hpp"
 #include "review/Commands.hpp"
 
 namespace OrvexConfigValidate::Tool {

@@ -6,8 +6,8 @@
 #include <orvexconfigvalidate/Graph.hpp>
 #include <orvexconfigvalidate/JsonWriter.hpp>
 
+#include <orvexconfigvalidate/Report.hpp>
 #include "Arguments.hpp"
-#include "SafeText.hpp"
 #include "review/Commands.hpp"
 #include "review/GraphRender.hpp"
 #include "review/Version.hpp"

@@ -9,7 +9,7 @@
 #include <orvexconfigvalidate/Configuration.hpp>
 #include <orvexconfigvalidate/JsonWriter.hpp>
 
-#include "SafeText.hpp"
+#include <orvexconfigvalidate/Report.hpp>
 
 namespace OrvexConfigValidate::Tool {
 

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "SafeText.hpp"
+#include <orvexconfigvalidate/Report.hpp>
 #include "review/Commands.hpp"
 
 namespace OrvexConfigValidate::Tool {

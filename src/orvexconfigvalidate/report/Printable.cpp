@@ -1,10 +1,9 @@
-#include "SafeText.hpp"
-
 #include <cstdint>
 
+#include <orvexconfigvalidate/Report.hpp>
 #include <orvexconfigvalidate/Text.hpp>
 
-namespace OrvexConfigValidate::Tool {
+namespace OrvexConfigValidate {
 
 namespace {
 
@@ -65,4 +64,4 @@ std::string printable(std::string_view text, LineBreaks lineBreaks) {
     return out;
 }
 
-}  // namespace OrvexConfigValidate::Tool
+}  // namespace OrvexConfigValidate
