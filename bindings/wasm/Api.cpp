@@ -5,6 +5,7 @@
 // eval of generated glue, so a page under a strict content security policy
 // can load them.
 #include <cstddef>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <exception>
@@ -69,7 +70,8 @@ std::string checkReport(const std::vector<Input>& inputs, std::size_t maxIssues,
         parsed.push_back(parseTextLean(input.text, nullptr));
     }
     ValidateOptions options = optionsOf(flags);
-    options.maxIssues = maxIssues * inputs.size();
+    // As the tool bounds a call of several files; a bound past counting is none.
+    options.maxIssues = maxIssues <= SIZE_MAX / inputs.size() ? maxIssues * inputs.size() : 0;
     const ValidationResult result = parsed.size() == 2
                                         ? validateTextPair(parsed[0], parsed[1], options)
                                         : validateText(inputs[0].schemaId, parsed[0], options);
