@@ -303,7 +303,12 @@ class JsonView::MemberIterator {
     const LeanDocument* document_ = nullptr;
 };
 
-static_assert(sizeof(JsonView::MemberIterator) <= 2 * sizeof(void*),
+// A map position or a lean one (two 32-bit node numbers: one word on a
+// 64-bit target, two on a 32-bit one such as wasm32), and the document.
+constexpr std::size_t kLeanPositionSize = 2 * sizeof(std::uint32_t);
+static_assert(sizeof(JsonView::MemberIterator) <=
+                  sizeof(void*) +
+                      (sizeof(void*) > kLeanPositionSize ? sizeof(void*) : kLeanPositionSize),
               "a member iterator is held in every frame of the schema stage");
 
 // Walks a nlohmann array's elements in place, or a lean array by index.

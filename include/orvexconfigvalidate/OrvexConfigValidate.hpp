@@ -6,6 +6,7 @@
 //   XML, workflow commands, diff headers, DOT, Mermaid, Markdown);
 // - Pointer.hpp: RFC 6901 pointers into a document;
 // - JsonWriter.hpp: JSON text written as it goes, compact or indented;
+// - Report.hpp: checked files with their issues placed, and the JSON report;
 // - JsonView.hpp: one read-only view of a document's values, whatever
 //   holds the document;
 // - Configuration.hpp: what a configuration document holds (the model);
@@ -29,6 +30,7 @@
 #include <orvexconfigvalidate/JsonWriter.hpp>       // IWYU pragma: export
 #include <orvexconfigvalidate/MemberCatalogue.hpp>  // IWYU pragma: export
 #include <orvexconfigvalidate/Pointer.hpp>          // IWYU pragma: export
+#include <orvexconfigvalidate/Report.hpp>           // IWYU pragma: export
 #include <orvexconfigvalidate/Text.hpp>             // IWYU pragma: export
 #include <orvexconfigvalidate/Validation.hpp>       // IWYU pragma: export
 #include <orvexconfigvalidate/Workspace.hpp>        // IWYU pragma: export

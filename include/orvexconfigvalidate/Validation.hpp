@@ -271,6 +271,22 @@ struct AppliedFixes {
 AppliedFixes applySafeFixes(std::string_view text, const std::vector<Issue>& issues,
                             int source = 0);
 
+// Checks the texts of one validation call as they stand (one text, or the
+// server/bridges pair); an issue's source is its text's index.
+using CheckTexts = std::function<ValidationResult(const std::vector<std::string>&)>;
+
+// One round of fixing: the safe fixes of each text, as applySafeFixes takes
+// them from a check, when a check of the result finds no issue (by text,
+// code, pointer and severity) that was not there before. Otherwise they are
+// tried one at a time, at most a few checks' worth, and those that add no
+// issue are kept; the others are left out. A round costs a bounded number
+// of checks.
+std::vector<AppliedFixes> fixRound(const std::vector<std::string>& texts, const CheckTexts& check);
+
+// Each round re-checks the texts; a fix that clashes with one taken waits
+// for the next, and fixes rarely wait more than one.
+constexpr int kFixRounds = 4;
+
 // A member that a schema names for an object.
 struct SchemaMemberInfo {
     std::string name;

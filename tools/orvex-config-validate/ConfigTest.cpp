@@ -3,6 +3,7 @@
 #include <orvexconfigvalidate/Configuration.hpp>
 #include <orvexconfigvalidate/Escape.hpp>
 
+#include <orvexconfigvalidate/Report.hpp>
 #include "Check.hpp"
 #include "Report.hpp"
 

@@ -12,15 +12,11 @@
 #include <orvexconfigvalidate/Deployment.hpp>
 
 #include "EditTrail.hpp"
-#include "FixRound.hpp"
 #include "UnifiedDiff.hpp"
 
 namespace OrvexConfigValidate::Tool {
 
 namespace {
-
-// Each round re-checks the texts; fixes rarely wait more than one.
-constexpr int kRounds = 4;
 
 // One file of a validation call, as read.
 struct ReadFile {
@@ -45,7 +41,7 @@ class UnitFixer {
     }
 
     void run(const ValidateOptions& options) {
-        for (int round = 0; round < kRounds && runRound(options); ++round) {
+        for (int round = 0; round < kFixRounds && runRound(options); ++round) {
         }
     }
 

@@ -5,8 +5,7 @@
 #include <system_error>
 #include <utility>
 
-#include <orvexconfigvalidate/Escape.hpp>
-
+#include <orvexconfigvalidate/Report.hpp>
 #include "FixFiles.hpp"
 #include "SafeReplace.hpp"
 

@@ -5,8 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include <orvexconfigvalidate/Escape.hpp>
-
+#include <orvexconfigvalidate/Report.hpp>
 #include "Report.hpp"
 
 namespace OrvexConfigValidate::Tool {

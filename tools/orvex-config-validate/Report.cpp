@@ -1,7 +1,7 @@
 #include "Report.hpp"
 
 #include <algorithm>
-#include <tuple>
+#include <string_view>
 #include <vector>
 
 #include <orvexconfigvalidate/Configuration.hpp>
@@ -54,47 +54,7 @@ void writeIssue(OutputSink& out, const std::string& name, const Diagnostic& d, b
     out << " [" << d.code << "]\n";
 }
 
-using Json = nlohmann::ordered_json;
-
-Json issueJson(const Diagnostic& d) {
-    Json issue = {{"severity", severityName(d.severity, "info")},
-                  {"path", d.path.empty() ? Json() : Json(printable(d.path))},
-                  {"code", d.code},
-                  {"message", printable(d.message)},
-                  {"line", nullptr},
-                  {"column", nullptr}};
-    if (d.position) {
-        issue["line"] = d.position->line;
-        issue["column"] = d.position->column;
-    }
-    if (!d.hint.empty()) issue["hint"] = printable(d.hint);
-    if (d.related) {
-        issue["related"] = {{"line", d.related->line}, {"column", d.related->column}};
-    }
-    return issue;
-}
-
-Json summaryJson(const Report& report) {
-    const IssueCounts counts = countIssues(report);
-    Json summary = {{"files", report.files.size()},
-                    {"errors", counts.errors},
-                    {"warnings", counts.warnings},
-                    {"info", counts.infos}};
-    if (report.deployments) summary["deployments"] = *report.deployments;
-    std::size_t notShown = 0;
-    for (const auto& file : report.files) notShown += file.notShown.total();
-    if (notShown != 0) summary["notShown"] = notShown;
-    return summary;
-}
-
 }  // namespace
-
-IssueCounts countIssues(const Report& report) {
-    IssueCounts counts;
-    for (const auto& d : report.diagnostics) counts.add(d.severity);
-    for (const auto& file : report.files) counts += file.notShown;
-    return counts;
-}
 
 std::string notShownText(const Report& report, std::size_t file) {
     const std::size_t count = report.files.at(file).notShown.total();
@@ -112,23 +72,6 @@ std::string checkedWithText(const Report& report, std::size_t file) {
            printable(entry.checkedWith) + ", which names it";
 }
 
-std::vector<std::vector<const Diagnostic*>> diagnosticsByFile(const Report& report) {
-    std::vector<std::vector<const Diagnostic*>> byFile(report.files.size());
-    for (const Diagnostic& d : report.diagnostics) byFile.at(d.file).push_back(&d);
-    return byFile;
-}
-
-const char* severityName(Severity severity, const char* infoName) {
-    switch (severity) {
-        case Severity::Error:
-            return "error";
-        case Severity::Warning:
-            return "warning";
-        default:
-            return infoName;
-    }
-}
-
 int exitStatus(const Report& report) {
     int status = 0;
     for (const auto& file : report.files) {
@@ -136,20 +79,6 @@ int exitStatus(const Report& report) {
         if (!file.ok) status = 1;
     }
     return status;
-}
-
-void sortDiagnostics(Report& report) {
-    const auto place = [](const Diagnostic& d) {
-        return std::make_tuple(d.file, d.position ? d.position->line : 0,
-                               d.position ? d.position->column : 0);
-    };
-    const auto before = [&place](const Diagnostic& a, const Diagnostic& b) {
-        return place(a) < place(b);
-    };
-    // Issues mostly come in the order of their text; moving each one's
-    // strings around would cost more than looking.
-    if (std::is_sorted(report.diagnostics.begin(), report.diagnostics.end(), before)) return;
-    std::stable_sort(report.diagnostics.begin(), report.diagnostics.end(), before);
 }
 
 void writeText(const Report& report, bool colour, OutputSink& out) {
@@ -195,27 +124,7 @@ std::string summaryLine(const Report& report) {
 }
 
 void writeJson(const Report& report, OutputSink& out) {
-    // Members in the order a reader expects; written issue by issue, so
-    // that the whole text never stands in memory.
-    const auto byFile = diagnosticsByFile(report);
-    JsonWriter json(2);
-    json.objectBegin().attributeBegin("files").arrayBegin();
-    for (std::size_t i = 0; i < report.files.size(); ++i) {
-        const FileEntry& file = report.files[i];
-        json.objectBegin();
-        json.attribute("file", printable(file.name)).attribute("schema", file.schemaId);
-        json.attribute("ok", file.ok).attributeBegin("issues").arrayBegin();
-        for (const Diagnostic* d : byFile[i]) {
-            json.value(issueJson(*d));
-            out << json.take();
-        }
-        json.arrayEnd();
-        if (file.notShown.total() != 0) json.attribute("notShown", file.notShown.total());
-        if (!file.checkedWith.empty()) json.attribute("checkedWith", printable(file.checkedWith));
-        json.objectEnd();
-    }
-    json.arrayEnd().attribute("summary", summaryJson(report)).objectEnd();
-    out << json.take() << "\n";
+    writeJsonReport(report, [&out](std::string_view piece) { out << piece; });
 }
 
 std::string formatJsonText(const Report& report) {

@@ -2,7 +2,7 @@
 
 #include <orvexconfigvalidate/OrvexConfigValidate.hpp>
 
-#include <orvexconfigvalidate/Escape.hpp>
+#include <orvexconfigvalidate/Report.hpp>
 
 namespace OrvexConfigValidate::Tool {
 

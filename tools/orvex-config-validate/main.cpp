@@ -13,6 +13,7 @@
 #include <orvexconfigvalidate/Escape.hpp>
 #include <orvexconfigvalidate/OrvexConfigValidate.hpp>
 
+#include <orvexconfigvalidate/Report.hpp>
 #include "Arguments.hpp"
 #include "Check.hpp"
 #include "ConfigTest.hpp"
@@ -31,8 +32,7 @@
 
 namespace {
 
-using OrvexConfigValidate::LineBreaks;
-using OrvexConfigValidate::printable;
+using namespace OrvexConfigValidate;
 using namespace OrvexConfigValidate::Tool;
 
 const char* const kProgram = "orvex-config-validate";

@@ -172,7 +172,7 @@ TEST(Checker, LfCrLfAndLoneCrFilesGiveTheSameLinesEverywhere) {
         std::string text;
         for (const char c : lf) text += c == '\n' ? eol : std::string(1, c);
         std::ofstream(path, std::ios::binary) << text;
-        const Tool::Report report =
+        const Report report =
             Tool::runChecks({{kBridgesSchemaId, {path}, false}}, Tool::CheckOptions{});
         Lines tool;
         for (const auto& d : report.diagnostics) tool.emplace_back(d.code, d.position->line);

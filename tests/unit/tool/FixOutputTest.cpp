@@ -5,9 +5,9 @@
 #include <utility>
 #include <vector>
 
+#include <orvexconfigvalidate/Validation.hpp>
 #include "Arguments.hpp"
 #include "EditTrail.hpp"
-#include "FixRound.hpp"
 #include "UnifiedDiff.hpp"
 
 namespace OrvexConfigValidate::Tool {

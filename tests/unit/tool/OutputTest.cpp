@@ -6,8 +6,7 @@
 #include <csignal>
 #include <string>
 
-#include <orvexconfigvalidate/Escape.hpp>
-
+#include <orvexconfigvalidate/Report.hpp>
 #include "Output.hpp"
 
 namespace OrvexConfigValidate::Tool {

@@ -11,6 +11,7 @@
 #include <orvexconfigvalidate/Escape.hpp>
 #include <orvexconfigvalidate/JsonWriter.hpp>
 
+#include <orvexconfigvalidate/Report.hpp>
 #include "Arguments.hpp"
 #include "HeapPages.hpp"
 #include "review/Commands.hpp"

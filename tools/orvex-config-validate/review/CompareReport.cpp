@@ -4,6 +4,7 @@
 #include <orvexconfigvalidate/Escape.hpp>
 #include <orvexconfigvalidate/JsonWriter.hpp>
 
+#include <orvexconfigvalidate/Report.hpp>
 #include "Report.hpp"
 
 namespace OrvexConfigValidate::Tool {
@@ -39,7 +40,7 @@ const char* kindName(Change::Kind kind) {
 
 // As the check's reports say it: "note" for people, "info" in JSON.
 const char* severityName(Severity severity) {
-    return Tool::severityName(severity, "note");
+    return OrvexConfigValidate::severityName(severity, "note");
 }
 
 const std::string& fileOf(const Change& change, const ComparedFiles& files) {

@@ -9,6 +9,7 @@
 #include <orvexconfigvalidate/Format.hpp>
 #include <orvexconfigvalidate/JsonWriter.hpp>
 
+#include <orvexconfigvalidate/Report.hpp>
 #include "Arguments.hpp"
 #include "review/Commands.hpp"
 #include "review/Version.hpp"

@@ -13,6 +13,7 @@
 #include <orvexconfigvalidate/Escape.hpp>
 #include <orvexconfigvalidate/Format.hpp>
 
+#include <orvexconfigvalidate/Report.hpp>
 #include "Arguments.hpp"
 #include "FixFiles.hpp"
 #include "FixSource.hpp"

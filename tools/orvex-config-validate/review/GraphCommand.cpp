@@ -7,6 +7,7 @@
 #include <orvexconfigvalidate/Graph.hpp>
 #include <orvexconfigvalidate/JsonWriter.hpp>
 
+#include <orvexconfigvalidate/Report.hpp>
 #include "Arguments.hpp"
 #include "review/Commands.hpp"
 #include "review/GraphRender.hpp"

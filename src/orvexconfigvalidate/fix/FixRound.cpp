@@ -1,9 +1,9 @@
-#include "FixRound.hpp"
-
 #include <algorithm>
 #include <cstddef>
 
-namespace OrvexConfigValidate::Tool {
+#include <orvexconfigvalidate/Validation.hpp>
+
+namespace OrvexConfigValidate {
 
 namespace {
 
@@ -80,4 +80,4 @@ std::vector<AppliedFixes> fixRound(const std::vector<std::string>& texts, const 
     return Round(texts, check).run();
 }
 
-}  // namespace OrvexConfigValidate::Tool
+}  // namespace OrvexConfigValidate
