@@ -40,23 +40,11 @@ std::string roffText(std::string_view text) {
     return out;
 }
 
-const char* severityWord(Severity severity) {
-    switch (severity) {
-        case Severity::Error:
-            return "error";
-        case Severity::Warning:
-            return "warning";
-        case Severity::Info:
-            return "note";
-    }
-    return "error";
-}
-
 std::string issueCodesRoff() {
     std::string out;
     for (const auto& info : issueCodes()) {
-        out += ".TP\n.BR " + roffText(info.code) + " \" (" + severityWord(info.severity) + ")\"\n" +
-               roffText(info.summary) + ".\n";
+        out += ".TP\n.BR " + roffText(info.code) + " \" (" + severityName(info.severity, "note") +
+               ")\"\n" + roffText(info.summary) + ".\n";
     }
     return out;
 }

@@ -4,22 +4,10 @@
 
 namespace OrvexConfigValidate::Python {
 
-const char* severityName(Severity severity) {
-    switch (severity) {
-        case Severity::Error:
-            return "error";
-        case Severity::Warning:
-            return "warning";
-        case Severity::Info:
-            return "info";
-    }
-    return "error";
-}
-
 PyIssue toPython(const Issue& issue) {
     PyIssue out;
     out.code = issue.code;
-    out.severity = severityName(issue.severity);
+    out.severity = OrvexConfigValidate::severityName(issue.severity, "info");
     out.pointer = issue.pointer;
     out.path = issue.path;
     if (issue.location.known()) {

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include <orvexconfigvalidate/Report.hpp>
 #include <orvexconfigvalidate/Validation.hpp>
 
 namespace OrvexConfigValidate::Python {
@@ -46,7 +47,6 @@ struct PyFixed {
     bool bytes = false;  // given as bytes: handed back as bytes
 };
 
-const char* severityName(Severity severity);
 PyIssue toPython(const Issue& issue);
 PyResult toPython(const ValidationResult& result);
 std::string describe(const PyIssue& issue);
