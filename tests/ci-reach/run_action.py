@@ -32,13 +32,13 @@ def evaluate(text, context):
 
 def inputs_of(action, given):
     values = {}
-    for name, spec in action.get("inputs", {}).items():
+    for name, declared in action.get("inputs", {}).items():
         if name in given:
             values[name] = given.pop(name)
-        elif spec.get("required") and "default" not in spec:
+        elif declared.get("required") and "default" not in declared:
             raise SystemExit(f"run_action: input {name} is required")
         else:
-            values[name] = str(spec.get("default", ""))
+            values[name] = str(declared.get("default", ""))
     if given:
         raise SystemExit(f"run_action: the action has no input {sorted(given)}")
     return values
@@ -97,8 +97,8 @@ def main():
     with tempfile.TemporaryDirectory() as temp:
         status, context = run_steps(action, action_dir, workspace, inputs_of(action, given), temp)
     outputs = {}
-    for name, spec in action.get("outputs", {}).items():
-        outputs[name] = EXPRESSION.sub(lambda m: context.get(m.group(1), ""), spec["value"])
+    for name, declared in action.get("outputs", {}).items():
+        outputs[name] = EXPRESSION.sub(lambda m: context.get(m.group(1), ""), declared["value"])
     print(json.dumps(outputs))
     return status
 
