@@ -110,7 +110,7 @@ std::string countLine(const Comparison& comparison) {
 nlohmann::json issueJson(const IssueChange& change, const ComparedFiles& files, bool introduced) {
     const Issue& issue = change.issue;
     nlohmann::json out = {
-        {"severity", Tool::severityName(issue.severity, "info")},
+        {"severity", OrvexConfigValidate::severityName(issue.severity, "info")},
         {"code", issue.code},
         {"message", issue.message},
         {"file", introduced ? files.after[issue.source] : files.before[issue.source]},
