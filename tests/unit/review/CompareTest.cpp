@@ -71,7 +71,7 @@ TEST(Compare, ADeletedGroupBringsTheDanglingReferenceOfAnUntouchedBridge) {
     const Version before{
         nullptr, {{"groups", {group("a"), group("b")}}, {"bridges", {bridge("x", {"a", "b"})}}}};
     Version after = before;
-    after.bridges["groups"] = {group("a")};
+    after.bridges["groups"] = Json::array({group("a")});  // {x} alone is x under clang
     const Comparison comparison = compareVersions(before.view(), after.view());
     ASSERT_EQ(comparison.changes.size(), 1u);
     const Change& removed = comparison.changes[0];
