@@ -1,8 +1,10 @@
 #include "model/FolderWalk.hpp"
 
-#include <linux/magic.h>
 #include <sys/stat.h>
+#if defined(__linux__)
+#include <linux/magic.h>
 #include <sys/statfs.h>
+#endif
 
 #include <algorithm>
 #include <array>
@@ -28,6 +30,7 @@ using Clock = std::chrono::steady_clock;
 // configuration. devtmpfs tells itself apart from tmpfs by its place only.
 bool isSystemFolder(const std::string& directory, bool mountPoint) {
     if (directory == "/dev" || directory == "/proc" || directory == "/sys") return true;
+#if defined(__linux__)
     if (!mountPoint) return false;
     static constexpr std::array<unsigned long, 12> kKinds = {
         PROC_SUPER_MAGIC,    SYSFS_MAGIC,    DEVPTS_SUPER_MAGIC, CGROUP_SUPER_MAGIC,
@@ -37,6 +40,11 @@ bool isSystemFolder(const std::string& directory, bool mountPoint) {
     if (::statfs(directory.c_str(), &info) != 0) return false;
     const auto kind = static_cast<unsigned long>(info.f_type);
     return std::find(kKinds.begin(), kKinds.end(), kind) != kKinds.end();
+#else
+    // Elsewhere (a WebAssembly host) there are no such file systems to tell.
+    (void)mountPoint;
+    return false;
+#endif
 }
 
 class FolderWalk {
