@@ -23,8 +23,10 @@ sed -n '/^ISSUE CODES$/,/^[A-Z]/p' "$work/man.txt" |
     sed -n 's/^ \{7\}\([a-z_]\+\) (\(error\|warning\|note\))$/\1/p' | sort >"$work/man-codes"
 diff -u "$work/codes" "$work/man-codes" || fail "the manual's issue codes differ from --explain's"
 # Every option of --help has an entry (a tagged paragraph) under INPUTS or
-# OPTIONS, and the manual describes no option that the tool lacks.
-sed -n '/^INPUTS$/,/^OUTPUT FORMATS$/p' "$work/man.txt" | grep -E '^ {7}-' |
+# OPTIONS, and the manual describes no option that the tool lacks. Only
+# those two sections: the subcommands' options are not the check's.
+awk '/^[A-Z][A-Z ]*$/ { keep = ($0 == "INPUTS" || $0 == "OPTIONS") } keep' "$work/man.txt" |
+    grep -E '^ {7}-' |
     grep -oE -- '(^|[ ,])--?[a-z][a-z-]*' | sed 's/^[ ,]*//' | sort -u >"$work/man-options"
 diff -u "$work/options" "$work/man-options" || fail "the manual's options differ from --help's"
 grep -q NO_COLOR "$work/man.txt" || fail "the manual does not mention NO_COLOR"
