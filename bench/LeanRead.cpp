@@ -1,8 +1,8 @@
 // One read of a file, as a whole process, for paired runs beside the
-// simdjson DOM parse (bench/lean-read): "text" reads it as the tool does
-// today (the nlohmann document and the index), "lean" without a document
-// (the index and a LeanDocument). The text is kept in both, as the tool
-// keeps it.
+// simdjson DOM parse (bench/lean-read): "lean" reads it into the document
+// as the tool does (the index and the view over the text), "text" also
+// builds the nlohmann copy that a caller of toJson() asks for. The text is
+// kept in both, as the tool keeps it.
 //   orvexconfigvalidate_lean_read text|lean FILE
 #include <fstream>
 #include <iostream>
@@ -31,10 +31,10 @@ int main(int argc, char** argv) {
     in.read(text.data(), static_cast<std::streamsize>(text.size()));
     using namespace OrvexConfigValidate;
     if (mode == "lean") {
-        const ParsedText parsed = parseTextLean(std::move(text), nullptr);
+        const Document parsed = parseText(text, nullptr);
         const LeanDocument* lean = leanDocumentOf(parsed);
         return lean != nullptr && lean->kind(LeanDocument::root()) == JsonKind::Object ? 0 : 1;
     }
-    const ParsedText parsed = parseText(text);
-    return parsed.ok() && parsed.document().is_object() ? 0 : 1;
+    const Document parsed = parseText(text, nullptr);
+    return parsed.ok() && parsed.toJson().is_object() ? 0 : 1;
 }

@@ -16,7 +16,6 @@
 #include <vector>
 
 #include <orvexconfigvalidate/Configuration.hpp>
-#include <orvexconfigvalidate/LeanText.hpp>
 #include <orvexconfigvalidate/MemberCatalogue.hpp>
 #include <orvexconfigvalidate/Report.hpp>
 #include <orvexconfigvalidate/Validation.hpp>
@@ -67,7 +66,7 @@ std::string checkReport(const std::vector<Input>& inputs, std::size_t maxIssues,
     for (const Input& input : inputs) {
         entries.push_back(report.files.size());
         report.files.push_back({input.name, input.schemaId, true, false});
-        parsed.push_back(parseTextLean(input.text, nullptr));
+        parsed.push_back(parseText(input.text, nullptr));
     }
     ValidateOptions options = optionsOf(flags);
     // As the tool bounds a call of several files; a bound past counting is none.

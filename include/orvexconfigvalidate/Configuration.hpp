@@ -13,7 +13,7 @@
 #include <utility>
 #include <vector>
 
-#include <orvexconfigvalidate/JsonView.hpp>
+#include <orvexconfigvalidate/Document.hpp>
 
 namespace OrvexConfigValidate {
 

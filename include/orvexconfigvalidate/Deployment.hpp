@@ -35,7 +35,7 @@ struct BridgesFileChoice {
     bool named = false;   // the server sets the member to a string
     std::string problem;  // why no path, for a missing_bridges_file message
 };
-BridgesFileChoice bridgesFileFor(const std::string& serverFile, const nlohmann::json& server,
+BridgesFileChoice bridgesFileFor(const std::string& serverFile, JsonView server,
                                  BridgesFileReading reading = BridgesFileReading::InFolder);
 
 // Whether a path, once its symbolic links are followed, still lies inside

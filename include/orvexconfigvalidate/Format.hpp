@@ -33,6 +33,8 @@ struct FormatResult {
 inline constexpr std::size_t kFormatGrowth = 16;
 inline constexpr std::size_t kFormatSlack = std::size_t{1} << 20;
 FormatResult formatText(std::string_view text, std::string_view schemaId);
+// The same on a document read already (its kept text is laid out).
+FormatResult formatDocument(const Document& parsed, std::string_view schemaId);
 
 // The one edit that turns `before` into `after`, keeping their common start
 // and end: an editor's formatting edit, or the hunk of a diff. Empty

@@ -6,7 +6,7 @@
 #include <string_view>
 
 #include <nlohmann/json.hpp>
-#include <orvexconfigvalidate/JsonView.hpp>
+#include <orvexconfigvalidate/Document.hpp>
 
 namespace OrvexConfigValidate {
 

@@ -17,7 +17,7 @@
 #include <vector>
 
 #include <nlohmann/json.hpp>
-#include <orvexconfigvalidate/JsonView.hpp>
+#include <orvexconfigvalidate/Document.hpp>
 #include <orvexconfigvalidate/Text.hpp>
 
 namespace OrvexConfigValidate {
@@ -180,59 +180,11 @@ bool failsVerdict(Severity severity, const ValidateOptions& options);
 // True when some of the issues counted make a result not ok.
 bool failsVerdict(const IssueCounts& counts, const ValidateOptions& options);
 
-// Safe to call from several threads at once.
+// Safe to call from several threads at once. The value is written out and
+// read back as a text, so that it is judged as a text would be (numbers
+// as nlohmann writes them).
 ValidationResult validate(const std::string& schemaId, const nlohmann::json& document,
                           const ValidateOptions& options);
-
-// A JSON text parsed with the place of every value kept. The positions
-// describe the document as parsed: after a change to document() they may no
-// longer match it. The text itself is not kept.
-class ParsedText {
-  public:
-    ParsedText();
-    ~ParsedText();
-    ParsedText(ParsedText&&) noexcept;
-    ParsedText& operator=(ParsedText&&) noexcept;
-
-    // False when the text is not one JSON value (a "parse_error" issue).
-    bool ok() const;
-    // The value read, through a view: a text read lean answers from its
-    // text, without building its document; any other from its document.
-    JsonView root() const;
-    const nlohmann::json& document() const;
-    nlohmann::json& document();
-    // "parse_error" (at most one) and "duplicate_key" warnings.
-    const std::vector<Issue>& issues() const;
-    // The place of the value a pointer names; for an absent member or
-    // element, the place of the nearest enclosing value that exists.
-    TextLocation locate(std::string_view pointer) const;
-    // The places of many pointers, in their order: each container passed is
-    // looked at once, where a locate() per pointer walks siblings anew.
-    std::vector<TextLocation> locateAll(const std::vector<std::string>& pointers) const;
-    // The pointer of the innermost value whose text holds the byte offset
-    // (an object key counts as its member's value).
-    std::string pointerAt(std::size_t offset) const;
-    // The line and column of a byte offset.
-    TextLocation position(std::size_t offset) const;
-
-  private:
-    friend struct ParsedTextAccess;
-    struct Impl;
-    std::unique_ptr<Impl> impl;
-};
-
-// Parses exactly the bytes of the text: anything after the value (a NUL
-// byte included) is a parse error. A UTF-8 byte-order mark is skipped and
-// not counted in columns. Never throws for a bad text; texts of 2 GiB and
-// more are refused with a parse error.
-ParsedText parseText(std::string_view text);
-
-// Called while a text is parsed, about once per MiB, with the count of its
-// leading bytes that the parser will not look at again: the owner of a
-// large text may hand that memory back before the parse ends. What it
-// throws leaves parseText.
-using ReadProgress = std::function<void(std::size_t bytesDone)>;
-ParsedText parseText(std::string_view text, const ReadProgress& progress);
 
 // validate on a text: parse errors and duplicate members become issues, and
 // every issue carries its place in the text.
@@ -243,19 +195,19 @@ ValidationResult validateText(const std::string& schemaId, std::string_view text
 // cannot be parsed, the other is judged alone under its own schema.
 ValidationResult validateTextPair(std::string_view serverText, std::string_view bridgesText,
                                   const ValidateOptions& options);
-// The same on texts parsed already, validated in place; the caller keeps
-// the documents (the pair's are lent to the envelope and given back).
-ValidationResult validateText(const std::string& schemaId, ParsedText& parsed,
+// The same on texts read already; the documents are only read.
+ValidationResult validateText(const std::string& schemaId, const Document& parsed,
                               const ValidateOptions& options);
-ValidationResult validateTextPair(ParsedText& server, ParsedText& bridges,
+ValidationResult validateTextPair(const Document& server, const Document& bridges,
                                   const ValidateOptions& options);
 
-// Fills the fixes of the issues of `source` from the text they were found
-// in. validateText and validateTextPair on strings do it themselves; after
-// the ParsedText overloads (which keep no text) call it with the text that
-// was parsed into `parsed`, before its document is changed.
-void addFixes(ValidationResult& result, const ParsedText& parsed, std::string_view text,
+// Fills the fixes of the issues of `source` from the document they were
+// found in. validateText and validateTextPair on strings do it themselves;
+// after the Document overloads, call it for each document. `text` must be
+// the document's text (any other text gets no fixes).
+void addFixes(ValidationResult& result, const Document& parsed, std::string_view text,
               int source = 0);
+void addFixes(ValidationResult& result, const Document& parsed, int source = 0);
 
 struct AppliedFixes {
     std::string text;
@@ -337,9 +289,9 @@ class Validator {
                                   const ValidateOptions& options) const;
     ValidationResult validateTextPair(std::string_view serverText, std::string_view bridgesText,
                                       const ValidateOptions& options) const;
-    ValidationResult validateText(const std::string& schemaId, ParsedText& parsed,
+    ValidationResult validateText(const std::string& schemaId, const Document& parsed,
                                   const ValidateOptions& options) const;
-    ValidationResult validateTextPair(ParsedText& server, ParsedText& bridges,
+    ValidationResult validateTextPair(const Document& server, const Document& bridges,
                                       const ValidateOptions& options) const;
 
     // The schema of the id at an RFC 6901 pointer (decimal tokens also step

@@ -33,7 +33,7 @@ ValidationResult validateViewWith(const Validator& validator, const std::string&
 
 // Validator::validateText of a parse, keeping the model of its document.
 ValidationResult validateTextKeepingModel(const Validator& validator, const std::string& schemaId,
-                                          ParsedText& parsed, const ValidateOptions& options,
+                                          const Document& parsed, const ValidateOptions& options,
                                           KeptModel& kept);
 
 }  // namespace OrvexConfigValidate

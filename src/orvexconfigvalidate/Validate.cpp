@@ -11,12 +11,12 @@ ValidationResult validate(const std::string& schemaId, const nlohmann::json& doc
     return defaultValidator().validate(schemaId, document, options);
 }
 
-ValidationResult validateText(const std::string& schemaId, ParsedText& parsed,
+ValidationResult validateText(const std::string& schemaId, const Document& parsed,
                               const ValidateOptions& options) {
     return defaultValidator().validateText(schemaId, parsed, options);
 }
 
-ValidationResult validateTextPair(ParsedText& server, ParsedText& bridges,
+ValidationResult validateTextPair(const Document& server, const Document& bridges,
                                   const ValidateOptions& options) {
     return defaultValidator().validateTextPair(server, bridges, options);
 }

@@ -10,13 +10,11 @@
 #include "json/Locator.hpp"
 #include "json/ParsedTextAccess.hpp"
 #include "json/PointerText.hpp"
-#include "json/WrittenNumbers.hpp"
 
 namespace OrvexConfigValidate {
 
 namespace {
 
-using Json = nlohmann::json;
 using TextParts = ParsedTextAccess::Impl;
 using ValidateFunction =
     std::function<ValidationResult(const std::string&, JsonView, const ValidateOptions&)>;
@@ -24,10 +22,9 @@ using ValidateFunction =
 // Where in one text the issues of one document lie.
 class TextPlaces {
   public:
-    explicit TextPlaces(const ParsedText& parsed)
-        : locator_(ParsedTextAccess::locatorOf(parsed, true)) {}
+    explicit TextPlaces(const Document& parsed) : locator_(ParsedTextAccess::locatorOf(parsed)) {}
 
-    void place(Issue& issue) {
+    void place(Issue& issue) const {
         issue.location = locator_.locate(issue.pointer);
         if (!issue.relatedPointer.empty()) issue.related = locator_.locate(issue.relatedPointer);
     }
@@ -61,25 +58,12 @@ ValidationResult unparsable(const TextParts& text, int source, const ValidateOpt
     return result;
 }
 
-// A text read lean is judged on its lean document, which gives numbers as
-// written itself; any other on its document, with the numbers the reader
-// noted.
-ValidationResult judgeOne(const ValidateFunction& validate, const std::string& schemaId,
-                          ParsedText& parsed, const ValidateOptions& options) {
-    if (const LeanDocument* lean = ParsedTextAccess::parts(parsed).leanOnly()) {
-        return validate(schemaId, JsonView(*lean, LeanDocument::root()), options);
-    }
-    TextParts& text = ParsedTextAccess::of(parsed);
-    const WrittenNumbersInUse numbers(text.numbers, text.document, text.document);
-    return validate(schemaId, text.document, options);
-}
-
 ValidationResult validateOne(const ValidateFunction& validate, const std::string& schemaId,
-                             ParsedText& parsed, const ValidateOptions& options, int source) {
-    TextParts& text = ParsedTextAccess::parts(parsed);
+                             const Document& parsed, const ValidateOptions& options, int source) {
+    const TextParts& text = ParsedTextAccess::parts(parsed);
     if (!text.ok) return unparsable(text, source, options);
-    ValidationResult result = judgeOne(validate, schemaId, parsed, options);
-    TextPlaces places(parsed);
+    ValidationResult result = validate(schemaId, parsed.root(), options);
+    const TextPlaces places(parsed);
     for (Issue& issue : result.issues) {
         issue.source = source;
         places.place(issue);
@@ -88,30 +72,6 @@ ValidationResult validateOne(const ValidateFunction& validate, const std::string
     applyVerdict(result, options);
     return result;
 }
-
-// Lends the two documents to the envelope and gives them back, also when
-// validation throws.
-class Envelope {
-  public:
-    Envelope(Json& server, Json& bridges) : server_(server), bridges_(bridges) {
-        envelope_ = Json::object();
-        envelope_["server"] = std::move(server_);
-        envelope_["bridges"] = std::move(bridges_);
-    }
-    ~Envelope() {
-        server_ = std::move(envelope_["server"]);
-        bridges_ = std::move(envelope_["bridges"]);
-    }
-    Envelope(const Envelope&) = delete;
-    Envelope& operator=(const Envelope&) = delete;
-
-    const Json& get() const { return envelope_; }
-
-  private:
-    Json& server_;
-    Json& bridges_;
-    Json envelope_;
-};
 
 // Which text an envelope pointer belongs to, and the pointer within it.
 // Issues about the envelope as a whole go to the server text.
@@ -128,30 +88,10 @@ int splitEnvelopePointer(std::string& pointer) {
     return 0;
 }
 
-// Both texts judged as one envelope: over their lean documents when both
-// were read lean, else over their documents lent to one.
-ValidationResult judgePair(const ValidateFunction& validate, ParsedText& server,
-                           ParsedText& bridges, const ValidateOptions& options) {
-    const LeanDocument* leanServer = ParsedTextAccess::parts(server).leanOnly();
-    const LeanDocument* leanBridges = ParsedTextAccess::parts(bridges).leanOnly();
-    if (leanServer != nullptr && leanBridges != nullptr) {
-        const LeanEnvelope envelope(*leanServer, *leanBridges);
-        return validate(kEnvelopeSchemaId, envelope.root(), options);
-    }
-    TextParts& serverText = ParsedTextAccess::of(server);
-    TextParts& bridgesText = ParsedTextAccess::of(bridges);
-    const Envelope envelope(serverText.document, bridgesText.document);
-    const WrittenNumbersInUse serverNumbers(serverText.numbers, serverText.document,
-                                            envelope.get()["server"]);
-    const WrittenNumbersInUse bridgesNumbers(bridgesText.numbers, bridgesText.document,
-                                             envelope.get()["bridges"]);
-    return validate(kEnvelopeSchemaId, envelope.get(), options);
-}
-
-ValidationResult validatePair(const ValidateFunction& validate, ParsedText& server,
-                              ParsedText& bridges, const ValidateOptions& options) {
-    TextParts& serverText = ParsedTextAccess::parts(server);
-    TextParts& bridgesText = ParsedTextAccess::parts(bridges);
+ValidationResult validatePair(const ValidateFunction& validate, const Document& server,
+                              const Document& bridges, const ValidateOptions& options) {
+    const TextParts& serverText = ParsedTextAccess::parts(server);
+    const TextParts& bridgesText = ParsedTextAccess::parts(bridges);
     if (!serverText.ok || !bridgesText.ok) {
         // What can be read is still judged, on its own.
         ValidationResult first =
@@ -169,9 +109,14 @@ ValidationResult validatePair(const ValidateFunction& validate, ParsedText& serv
         first.ok = false;
         return first;
     }
-    ValidationResult result = judgePair(validate, server, bridges, options);
-    TextPlaces serverPlaces(server);
-    TextPlaces bridgesPlaces(bridges);
+    // Both texts judged as one envelope over their documents' roots.
+    ValidationResult result;
+    {
+        const LeanEnvelope envelope(*serverText.lean, *bridgesText.lean);
+        result = validate(kEnvelopeSchemaId, envelope.root(), options);
+    }
+    const TextPlaces serverPlaces(server);
+    const TextPlaces bridgesPlaces(bridges);
     // Pointers are the texts' own from here.
     result.envelope = false;
     for (Issue& issue : result.issues) {
@@ -194,26 +139,26 @@ ValidateFunction memberValidate(const Validator& validator) {
 
 }  // namespace
 
-ValidationResult Validator::validateText(const std::string& schemaId, ParsedText& parsed,
+ValidationResult Validator::validateText(const std::string& schemaId, const Document& parsed,
                                          const ValidateOptions& options) const {
     return validateOne(memberValidate(*this), schemaId, parsed, options, 0);
 }
 
-ValidationResult Validator::validateTextPair(ParsedText& server, ParsedText& bridges,
+ValidationResult Validator::validateTextPair(const Document& server, const Document& bridges,
                                              const ValidateOptions& options) const {
     return validatePair(memberValidate(*this), server, bridges, options);
 }
 
 ValidationResult Validator::validateText(const std::string& schemaId, std::string_view text,
                                          const ValidateOptions& options) const {
-    ParsedText parsed = parseTextLeanOver(text);
+    const Document parsed = parseTextLeanOver(text);
     ValidationResult result = validateText(schemaId, parsed, options);
     addFixes(result, parsed, text, 0);
     return result;
 }
 
 ValidationResult validateTextKeepingModel(const Validator& validator, const std::string& schemaId,
-                                          ParsedText& parsed, const ValidateOptions& options,
+                                          const Document& parsed, const ValidateOptions& options,
                                           KeptModel& kept) {
     const ValidateFunction keeping = [&validator, &kept](const std::string& id, JsonView document,
                                                          const ValidateOptions& chosen) {
@@ -225,8 +170,8 @@ ValidationResult validateTextKeepingModel(const Validator& validator, const std:
 ValidationResult Validator::validateTextPair(std::string_view serverText,
                                              std::string_view bridgesText,
                                              const ValidateOptions& options) const {
-    ParsedText server = parseTextLeanOver(serverText);
-    ParsedText bridges = parseTextLeanOver(bridgesText);
+    const Document server = parseTextLeanOver(serverText);
+    const Document bridges = parseTextLeanOver(bridgesText);
     ValidationResult result = validateTextPair(server, bridges, options);
     addFixes(result, server, serverText, 0);
     addFixes(result, bridges, bridgesText, 1);

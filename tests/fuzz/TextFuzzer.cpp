@@ -1,12 +1,11 @@
 // Arbitrary bytes as a text: the library's reader must agree with
-// nlohmann::json::parse on whether it is JSON and on the value, its reading
-// without a document must give the same issues and hold the same values, it
-// must place every
-// value inside the text, name a value of the document at every offset and
-// find it again, and validateText, which reads the text lean, must place
-// every issue and give what the check of the document gives. Applying the safe
-// fixes of a strict check, of the text alone and beside a server whose mode
-// forces the groups, must leave JSON and add no issue.
+// nlohmann::json::parse on whether it is JSON and on every value, place
+// every value inside the text, name a value at every offset and find it
+// again; validate() of nlohmann's value must judge as validateText() of its
+// dump, under every schema; validateText on a string must give what the
+// check of its document and addFixes give. Applying the safe fixes of a
+// strict check, of the text alone and beside a server whose mode forces the
+// groups, must leave JSON and add no issue.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -17,7 +16,7 @@
 #include <orvexconfigvalidate/OrvexConfigValidate.hpp>
 
 #include "FuzzInvariants.hpp"
-#include "LeanCompare.hpp"
+#include "Differential.hpp"
 #include "json/ParsedTextAccess.hpp"
 
 namespace {
@@ -44,30 +43,31 @@ void requireFixesKeepJson(std::string_view text,
     require(parseText(applySafeFixes(text, issues, source).text).ok());
 }
 
-// validateText reads a string lean; its result, fixes included, must be
-// that of the check of the text's nlohmann document, under every schema (each
-// reads its own members through the view), alone and in a pair.
-void requireLeanCheckAsDocument(std::string_view text) {
+// Under every schema: validate() of the value judges as validateText() of
+// its dump, and validateText() of the string gives the check of its
+// document with its fixes, alone and in a pair.
+void requireOneJudgement(std::string_view text, const nlohmann::json& value) {
     using namespace OrvexConfigValidate;
     static const std::vector<std::string> ids = schemaIds();
     ValidateOptions strict;
     strict.strict = true;
     for (const ValidateOptions& options : {ValidateOptions{}, strict}) {
         for (const std::string& id : ids) {
-            ParsedText parsed = parseText(text);
+            require(Differential::judgementDifference(id, value, options).empty());
+            const Document parsed = parseText(text);
             ValidationResult expected = validateText(id, parsed, options);
-            addFixes(expected, parsed, text, 0);
-            require(LeanCompare::describeResult(validateText(id, text, options)) ==
-                    LeanCompare::describeResult(expected));
+            addFixes(expected, parsed);
+            require(Differential::describeResult(validateText(id, text, options)) ==
+                    Differential::describeResult(expected));
         }
         const std::string_view server = R"({"mode": 2})";
-        ParsedText serverParsed = parseText(server);
-        ParsedText again = parseText(text);
+        const Document serverParsed = parseText(server);
+        const Document again = parseText(text);
         ValidationResult pair = validateTextPair(serverParsed, again, options);
-        addFixes(pair, serverParsed, server, 0);
-        addFixes(pair, again, text, 1);
-        require(LeanCompare::describeResult(validateTextPair(server, text, options)) ==
-                LeanCompare::describeResult(pair));
+        addFixes(pair, serverParsed, 0);
+        addFixes(pair, again, 1);
+        require(Differential::describeResult(validateTextPair(server, text, options)) ==
+                Differential::describeResult(pair));
     }
 }
 
@@ -88,21 +88,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     require(parsed.ok() == !expected.is_discarded());
     if (!parsed.ok()) {
         require(parsed.issues().size() == 1 && parsed.issues()[0].code == "parse_error");
-        const ParsedText lean = parseTextLean(std::string(text), nullptr);
-        require(!lean.ok() && lean.issues().size() == 1 &&
-                lean.issues()[0].message == parsed.issues()[0].message &&
-                lean.issues()[0].location.offset == parsed.issues()[0].location.offset);
         require(parsed.issues()[0].location.offset <= size);
         return 0;
     }
-    require(parsed.document() == expected);
-    const ParsedText lean = parseTextLean(std::string(text), nullptr);
-    require(lean.issues().size() == parsed.issues().size() && leanDocumentOf(lean) != nullptr);
-    for (std::size_t i = 0; i < lean.issues().size(); ++i) {
-        require(lean.issues()[i].message == parsed.issues()[i].message &&
-                lean.issues()[i].location.offset == parsed.issues()[i].location.offset);
-    }
-    require(LeanCompare::difference(parsed.document(), *leanDocumentOf(lean)).empty());
+    require(parsed.toJson() == expected);
+    require(Differential::difference(expected, *leanDocumentOf(parsed)).empty());
     const TextLocation root = parsed.locate("");
     require(root.known() && root.offset + root.length <= size);
     // Every offset names a value the document has; without duplicated
@@ -112,7 +102,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::size_t step = size <= 512 ? 1 : size / 512;
     for (std::size_t offset = 0; offset < size; offset += step) {
         const std::string pointer = parsed.pointerAt(offset);
-        require(parsed.document().contains(nlohmann::json::json_pointer(pointer)));
+        require(expected.contains(nlohmann::json::json_pointer(pointer)));
         const TextLocation place = parsed.locate(pointer);
         require(place.known() && place.offset + place.length <= size);
         if (!duplicates && !pointer.empty()) {
@@ -120,7 +110,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             require(parsed.pointerAt(place.offset) == pointer);
         }
     }
-    requireLeanCheckAsDocument(text);
+    requireOneJudgement(text, expected);
     const auto result = validateText("BridgingConfiguration", text, ValidateOptions{});
     for (const Issue& issue : result.issues) {
         require(issue.location.known() && issue.location.offset <= size);

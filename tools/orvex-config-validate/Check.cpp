@@ -12,7 +12,6 @@
 
 #include <orvexconfigvalidate/Configuration.hpp>
 #include <orvexconfigvalidate/Deployment.hpp>
-#include <orvexconfigvalidate/LeanText.hpp>
 
 namespace OrvexConfigValidate::Tool {
 
@@ -70,24 +69,22 @@ void runCheck(Report& report, const std::vector<std::size_t>& entries, const Che
 ParsedText readLean(LoadedInput& input) {
     const auto buffer = std::make_shared<TextBuffer>(std::move(input.buffer));
     const std::string_view text(buffer->data(), input.size);
-    ParsedText parsed = parseTextLean(text, buffer);
+    ParsedText parsed = parseText(text, buffer);
     input.release();
     return parsed;
 }
 
 Judged judgeUnit(Unit& unit, const CheckOptions& check, KeptDocuments& parsed) {
     const ValidateOptions options = boundedOptions(check, unit.inputs.size());
-    for (LoadedInput* input : unit.inputs) {
-        // Columns in characters and fixes read the text again: it stays.
-        parsed.push_back(check.countCharacters ? parseText(input->text()) : readLean(*input));
-    }
+    // Every format reads the same document; one that counts columns in
+    // characters, or lists fixes, reads the text the document keeps.
+    for (LoadedInput* input : unit.inputs) parsed.push_back(readLean(*input));
     Judged judged;
     judged.result = parsed.size() == 2 ? validateTextPair(parsed[0], parsed[1], options)
                                        : validateText(unit.schemaId, parsed[0], options);
     for (std::size_t source = 0; check.countCharacters && source < parsed.size(); ++source) {
-        addFixes(judged.result, parsed[source], unit.inputs[source]->text(),
-                 static_cast<int>(source));
-        judged.texts.push_back(unit.inputs[source]->text());
+        addFixes(judged.result, parsed[source], static_cast<int>(source));
+        judged.texts.push_back(parsed[source].text());
     }
     return judged;
 }

@@ -127,8 +127,8 @@ bool IncrementalCheck::remember(const Lent& check, const ValidationResult& resul
         valid = true;
         return true;
     }
-    if (!serverText.empty() && check.server == nullptr) return false;
-    serverSettings = serverText.empty() ? nlohmann::json() : *check.server;
+    if (!serverText.empty() && !check.server) return false;
+    serverSettings = serverText.empty() ? nlohmann::json() : check.server.toJson();
     readModel();
     try {
         if (semanticIssues(options).size() != others) return false;
@@ -241,10 +241,10 @@ void IncrementalCheck::fixRuleIssue(Issue& issue, const std::string& text) const
     const Span& span = spans[element->index];
     const std::string_view elementText = std::string_view(text).substr(span.offset, span.length);
     const ParsedText parsed = parseText(elementText);
-    const ParsedTextAccess::Impl& parts = ParsedTextAccess::of(parsed);
+    const ParsedTextAccess::Impl& parts = ParsedTextAccess::parts(parsed);
     if (!parts.ok) return;
-    Locator locator(parts.index, parts.document, false);
-    FixSite site{elementText, parts.index, parts.document, locator};
+    const Locator locator = ParsedTextAccess::locatorOf(parsed);
+    FixSite site{elementText, parts.index, parsed.root(), locator};
     issue.fixes = fixesFor(issue, pointerFromTokens(element->rest), site);
     shiftFixes(issue, 0, static_cast<std::ptrdiff_t>(span.offset));
 }
@@ -363,7 +363,7 @@ std::optional<std::vector<Issue>> IncrementalCheck::carryInside(const Edit& edit
     const std::size_t newLength =
         static_cast<std::size_t>(static_cast<std::ptrdiff_t>(span.length) + edit.delta);
     const std::string_view elementText = std::string_view(newText).substr(span.offset, newLength);
-    auto element = std::make_unique<ParsedText>(parseTextLean(std::string(elementText)));
+    auto element = std::make_unique<ParsedText>(parseText(elementText));
     if (!element->ok()) return std::nullopt;
     std::optional<std::vector<Issue>> fresh =
         newElementIssues({elementText}, {span.offset}, *array, index, validator, options);
@@ -478,7 +478,7 @@ std::optional<std::vector<Issue>> IncrementalCheck::carryAcross(const Edit& edit
     std::vector<std::unique_ptr<ParsedText>> added;
     added.reserve(texts.size());
     for (const std::string_view text : texts)
-        added.push_back(std::make_unique<ParsedText>(parseTextLean(std::string(text))));
+        added.push_back(std::make_unique<ParsedText>(parseText(text)));
     replaceElements(across->array, across->first, across->removed, std::move(added));
     const std::vector<JsonView>& now = valuesOf(across->array).values;
     const bool spliced = across->array == Array::Groups

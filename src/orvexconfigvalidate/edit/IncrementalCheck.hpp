@@ -47,7 +47,7 @@ class IncrementalCheck {
         std::shared_ptr<const ParsedText> parsed;
         const Configuration* model = nullptr;
         std::size_t ruleIssues = 0;
-        const nlohmann::json* server = nullptr;
+        JsonView server;
     };
     // Takes over the full check of a bridges text: the issues of `result`
     // whose source is `source`, and the server text it was paired with (""

@@ -1,6 +1,5 @@
 #include <orvexconfigvalidate/Workspace.hpp>
 
-#include <orvexconfigvalidate/LeanText.hpp>
 
 #include "edit/SnapshotState.hpp"
 
@@ -53,7 +52,7 @@ bool Snapshot::carried() const {
 const ParsedText& Snapshot::parsed() const {
     const std::lock_guard<std::mutex> lock(impl->parseMutex);
     if (!impl->parse) {
-        impl->parse = std::make_shared<ParsedText>(parseTextLean(*impl->text, impl->text));
+        impl->parse = std::make_shared<ParsedText>(parseText(*impl->text, impl->text));
     }
     return *impl->parse;
 }

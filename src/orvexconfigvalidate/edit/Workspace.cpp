@@ -6,7 +6,6 @@
 #include <optional>
 #include <utility>
 
-#include <orvexconfigvalidate/LeanText.hpp>
 
 #include "KeptModel.hpp"
 #include "edit/IncrementalCheck.hpp"
@@ -47,7 +46,7 @@ struct Checked {
 
 // A text read lean, kept alive by the parse.
 std::shared_ptr<ParsedText> leanParse(const std::shared_ptr<const std::string>& text) {
-    return std::make_shared<ParsedText>(parseTextLean(*text, text));
+    return std::make_shared<ParsedText>(parseText(*text, text));
 }
 
 }  // namespace
@@ -153,7 +152,7 @@ Checked Workspace::Impl::checkWhole(OpenDocument& document, const CheckPlan& pla
         checked.partner =
             partnerDocument != nullptr
                 ? leanParse(partnerDocument->text)
-                : std::make_shared<ParsedText>(parseTextLean(std::string(partnerText)));
+                : std::make_shared<ParsedText>(parseText(partnerText));
         ParsedText& server = plan.partner->isServer ? *checked.partner : *checked.own;
         ParsedText& bridges = plan.partner->isServer ? *checked.own : *checked.partner;
         ValidationResult result = validator.validateTextPair(server, bridges, validate);
@@ -313,7 +312,7 @@ std::vector<std::shared_ptr<const Snapshot>> Workspace::Impl::checkWholeText(
         IncrementalCheck::Lent lent;
         lent.model = state.model.get();
         lent.ruleIssues = checked.kept.ruleIssues;
-        if (checked.paired) lent.server = &checked.partner->document();
+        if (checked.paired) lent.server = checked.partner->root();
         rememberCarry(document, *own, checked.paired ? serverText : std::string(), lent);
     }
     std::vector<std::shared_ptr<const Snapshot>> out{own};
@@ -342,7 +341,7 @@ std::shared_ptr<const Snapshot> Workspace::Impl::partnerSnapshot(const std::stri
     if (!partnerIsServer) {
         // The server is the text checked: its snapshot holds the parse.
         IncrementalCheck::Lent lent;
-        lent.server = &stateOf(*document.latest).parse->document();
+        lent.server = stateOf(*document.latest).parse->root();
         rememberCarry(partnerDocument, *other, *document.text, lent);
     }
     return other;

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string_view>
 
-#include "json/WrittenNumbers.hpp"
+#include "json/Decimal.hpp"
 
 namespace OrvexConfigValidate {
 namespace {
@@ -45,11 +45,6 @@ int compareDoubles(const JsonView& a, const JsonView& b) {
 
 ExactNumber::ExactNumber(const JsonView& value) {
     if (const nlohmann::json* held = value.json()) {
-        if (const WrittenNumber* found = WrittenNumbersInUse::lookUp(*held)) {
-            written = &found->decimal;
-            known = true;
-            return;
-        }
         known = decimalOf(*held, own);
         return;
     }

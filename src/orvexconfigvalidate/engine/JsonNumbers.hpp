@@ -1,8 +1,7 @@
 // Exact arithmetic on JSON numbers whatever their storage: int64, uint64 or
 // double. Converting all of them to double would make 2^63 + 1 equal 2^63.
 // A double counts as the shortest text that reads back as it, and a number
-// whose text a parsed text kept (see WrittenNumbers), or that the view
-// knows as written, as that text.
+// that the view knows as written as that text.
 #pragma once
 
 #include <cstddef>
@@ -19,10 +18,9 @@ class ExactNumber {
     explicit ExactNumber(const JsonView& value);
     // False for NaN and the infinities, which have no decimal value.
     bool finite() const { return known; }
-    const Decimal& decimal() const { return written != nullptr ? *written : own; }
+    const Decimal& decimal() const { return own; }
 
   private:
-    const Decimal* written = nullptr;
     Decimal own;
     bool known = false;
 };

@@ -9,7 +9,7 @@
 
 #include "engine/JsonNumbers.hpp"
 #include "json/Decimal.hpp"
-#include "json/WrittenNumbers.hpp"
+#include "json/Decimal.hpp"
 
 namespace OrvexConfigValidate {
 namespace {
@@ -121,10 +121,7 @@ std::string numberText(const nlohmann::json& value) {
 
 // A number as its value shows it: as written when the text is known.
 std::string numberText(const JsonView& value) {
-    if (const nlohmann::json* held = value.json()) {
-        if (const WrittenNumber* written = WrittenNumbersInUse::lookUp(*held)) return written->text;
-        return numberText(*held);
-    }
+    if (const nlohmann::json* held = value.json()) return numberText(*held);
     const std::string_view written = value.numberText();
     return written.empty() ? numberText(value.toJson()) : std::string(written);
 }

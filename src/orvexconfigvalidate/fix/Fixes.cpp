@@ -82,19 +82,22 @@ class WrittenMembers {
 
 }  // namespace
 
-void addFixes(ValidationResult& result, const ParsedText& parsed, std::string_view text,
+void addFixes(ValidationResult& result, const Document& parsed, int source) {
+    addFixes(result, parsed, parsed.text(), source);
+}
+
+void addFixes(ValidationResult& result, const Document& parsed, std::string_view text,
               int source) {
-    // Only an issue that may have fixes makes a lean text read its document.
     const auto wanted = [source](const Issue& issue) {
         return issue.source == source && issue.fixes.empty() && mayHaveFixes(issue);
     };
     if (std::none_of(result.issues.begin(), result.issues.end(), wanted)) return;
-    const ParsedTextAccess::Impl& parts = ParsedTextAccess::of(parsed);
+    const ParsedTextAccess::Impl& parts = ParsedTextAccess::parts(parsed);
     if (!parts.ok || parts.index.nodes.empty()) return;
     // A text that is not the one parsed gets no fixes.
     if (parts.index.nodes.front().end > text.size()) return;
-    Locator locator(parts.index, parts.document, true);
-    FixSite site{text, parts.index, parts.document, locator};
+    const Locator locator = ParsedTextAccess::locatorOf(parsed);
+    FixSite site{text, parts.index, parsed.root(), locator};
     for (Issue& issue : result.issues) {
         if (!wanted(issue)) continue;
         issue.fixes = fixesFor(issue, issue.pointer, site);

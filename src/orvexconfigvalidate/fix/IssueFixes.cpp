@@ -14,8 +14,6 @@ namespace OrvexConfigValidate {
 
 namespace {
 
-using Json = nlohmann::json;
-
 const char kOutputDetail[] = "bridgeTargetOutputDetail";
 
 Fix makeFix(std::string title, std::vector<TextEdit> edits, bool safe) {
@@ -34,7 +32,7 @@ Fix safeFix(std::string title, std::vector<TextEdit> edits) {
 
 // The node of the value a pointer names, when the document has that value.
 std::optional<std::uint32_t> nodeOf(std::string_view pointer, FixSite& site) {
-    if (valueAt(site.document, pointer) == nullptr) return std::nullopt;
+    if (!valueAt(site.document, pointer)) return std::nullopt;
     const TextLocation location = site.locator.locate(pointer);
     if (!location.known()) return std::nullopt;
     return ObjectEdits(site.text, site.index).nodeStartingAt(location.offset);
@@ -58,9 +56,9 @@ std::vector<Fix> removeEarlier(const Issue& issue, FixSite& site) {
 
 std::vector<Fix> renameMember(const Issue& issue, std::string_view pointer, FixSite& site) {
     const std::string& name = issue.suggestion;
-    const Json* parent = valueAt(site.document, parentOf(pointer));
+    const JsonView parent = valueAt(site.document, parentOf(pointer));
     // A name the object holds already would make a second member of it.
-    if (parent == nullptr || !parent->is_object() || parent->contains(name)) return {};
+    if (!parent.isObject() || parent.member(name)) return {};
     const auto node = nodeOf(pointer, site);
     if (!node) return {};
     const auto edit = ObjectEdits(site.text, site.index).renameMember(*node, name);
@@ -79,13 +77,13 @@ std::vector<Fix> replaceReference(const Issue& issue, std::string_view pointer, 
 }
 
 std::vector<Fix> addRequired(const Issue& issue, std::string_view pointer, FixSite& site) {
-    const Json* object = valueAt(site.document, pointer);
+    const JsonView object = valueAt(site.document, pointer);
     const auto node = nodeOf(pointer, site);
-    if (object == nullptr || !object->is_object() || !node) return {};
+    if (!object.isObject() || !node) return {};
     std::vector<NewMember> members;
     std::string title = "Add";
     for (const auto& [name, value] : issue.suggestedMembers) {
-        if (object->contains(name)) return {};
+        if (object.member(name)) return {};
         members.emplace_back(name, value);
         title +=
             (members.size() > 1 ? ", " : " ") + jsonString(name) + ": " + members.back().second;
@@ -94,25 +92,19 @@ std::vector<Fix> addRequired(const Issue& issue, std::string_view pointer, FixSi
     return {safeFix(title, {ObjectEdits(site.text, site.index).addMembers(*node, members)})};
 }
 
-std::int32_t readOr(const Json* value, std::int32_t fallback) {
-    if (value == nullptr) return fallback;
-    return readInt32(*value).value_or(fallback);
-}
-
-const Json* memberValue(const Json& object, const char* name) {
-    if (!object.is_object()) return nullptr;
-    const auto found = object.find(name);
-    return found == object.end() ? nullptr : &*found;
+std::int32_t readOr(JsonView value, std::int32_t fallback) {
+    if (!value) return fallback;
+    return readInt32(value).value_or(fallback);
 }
 
 // Writes what the server forces, changing only what differs from it.
 class ForcedWriter {
   public:
-    ForcedWriter(const Json& group, std::uint32_t node, FixSite& site)
+    ForcedWriter(JsonView group, std::uint32_t node, FixSite& site)
         : group_(group), node_(node), edits_(site.text, site.index) {}
 
     void type(std::int32_t forced) {
-        const Json* current = memberValue(group_, "type");
+        const JsonView current = group_.member("type");
         if (readOr(current, gtUnknown) == forced) return;
         const auto member = edits_.memberOf(node_, group_, "type");
         if (member) {
@@ -123,17 +115,17 @@ class ForcedWriter {
     }
 
     void outputMode(std::int32_t forced) {
-        const Json* detail = memberValue(group_, kOutputDetail);
-        const Json* mode = detail != nullptr ? memberValue(*detail, "mode") : nullptr;
+        const JsonView detail = group_.member(kOutputDetail);
+        const JsonView mode = detail.member("mode");
         // As the server reads it: anything but an object means bomRaw.
         if (readOr(mode, bomRaw) == forced) return;
         const std::string modeText = std::to_string(forced);
         const auto detailNode = edits_.memberOf(node_, group_, kOutputDetail);
         if (!detailNode) {
             added_.emplace_back(kOutputDetail, "{\"mode\": " + modeText + "}");
-        } else if (!detail->is_object()) {
+        } else if (!detail.isObject()) {
             out_.push_back(edits_.replaceValue(*detailNode, "{\"mode\": " + modeText + "}"));
-        } else if (const auto modeNode = edits_.memberOf(*detailNode, *detail, "mode")) {
+        } else if (const auto modeNode = edits_.memberOf(*detailNode, detail, "mode")) {
             out_.push_back(edits_.replaceValue(*modeNode, modeText));
         } else {
             out_.push_back(edits_.addMembers(*detailNode, {{"mode", modeText}}));
@@ -146,7 +138,7 @@ class ForcedWriter {
     }
 
   private:
-    const Json& group_;
+    JsonView group_;
     std::uint32_t node_;
     ObjectEdits edits_;
     std::vector<NewMember> added_;
@@ -155,10 +147,10 @@ class ForcedWriter {
 
 std::vector<Fix> writeForced(const ForcedGroupSettings& forced, std::string_view pointer,
                              FixSite& site) {
-    const Json* group = valueAt(site.document, pointer);
+    const JsonView group = valueAt(site.document, pointer);
     const auto node = nodeOf(pointer, site);
-    if (group == nullptr || !group->is_object() || !node) return {};
-    ForcedWriter writer(*group, *node, site);
+    if (!group.isObject() || !node) return {};
+    ForcedWriter writer(group, *node, site);
     std::string title = "Write what the server forces:";
     if (forced.type) {
         writer.type(*forced.type);

@@ -7,7 +7,6 @@
 #include <utility>
 #include <vector>
 
-#include <nlohmann/json.hpp>
 #include <orvexconfigvalidate/Validation.hpp>
 
 #include "json/Locator.hpp"
@@ -15,12 +14,13 @@
 
 namespace OrvexConfigValidate {
 
-// A parsed text: the text, the places the reader noted, its document.
+// A parsed text: the text, the places the reader noted, its document's
+// root.
 struct FixSite {
     std::string_view text;
     const TextIndex& index;
-    const nlohmann::json& document;
-    Locator& locator;
+    JsonView document;
+    const Locator& locator;
 };
 
 // The fixes of an issue whose place in the site's document is `pointer`;

@@ -42,12 +42,14 @@ std::vector<std::uint32_t> ObjectEdits::children(std::uint32_t node) const {
 }
 
 std::optional<std::uint32_t> ObjectEdits::memberOf(std::uint32_t objectNode,
-                                                   const nlohmann::json& object,
+                                                   JsonView object,
                                                    const std::string& name) const {
-    if (!object.is_object()) return std::nullopt;
-    const auto found = object.find(name);
-    if (found == object.end()) return std::nullopt;
-    const auto rank = static_cast<std::uint32_t>(std::distance(object.begin(), found));
+    // Members are ranked in the order the view gives them.
+    std::uint32_t rank = 0;
+    const auto members = object.members();
+    auto found = members.begin();
+    for (; found != members.end() && (*found).name() != name; ++found) ++rank;
+    if (found == members.end()) return std::nullopt;
     for (const std::uint32_t child : children(objectNode)) {
         const TextNode& node = index_.nodes[child];
         if (node.hasKey() && !node.shadowed() && node.rank == rank) return child;

@@ -10,7 +10,6 @@
 #include <utility>
 #include <vector>
 
-#include <nlohmann/json.hpp>
 #include <orvexconfigvalidate/JsonWriter.hpp>
 #include <orvexconfigvalidate/Validation.hpp>
 
@@ -31,7 +30,7 @@ class ObjectEdits {
     std::optional<std::uint32_t> memberWithKeyAt(std::size_t offset) const;
     // The node of the member `name` in force in `object` (the value of node
     // objectNode).
-    std::optional<std::uint32_t> memberOf(std::uint32_t objectNode, const nlohmann::json& object,
+    std::optional<std::uint32_t> memberOf(std::uint32_t objectNode, JsonView object,
                                           const std::string& name) const;
 
     TextEdit replaceValue(std::uint32_t node, std::string newText) const;

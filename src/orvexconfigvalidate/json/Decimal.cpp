@@ -235,4 +235,10 @@ bool isMultipleOf(const Decimal& value, const Decimal& divisor) {
     return remainderOf(value.digits, mantissa) * powerOfTen(shift, mantissa) % mantissa == 0;
 }
 
+bool differsFromHeld(std::string_view token, const nlohmann::json& held, Decimal& written) {
+    Decimal value;
+    if (!parseDecimal(token, written) || !decimalOf(held, value)) return false;
+    return compareDecimals(written, value) != 0;
+}
+
 }  // namespace OrvexConfigValidate

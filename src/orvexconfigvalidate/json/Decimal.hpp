@@ -40,6 +40,15 @@ int compareDecimals(const Decimal& a, const Decimal& b);
 
 bool isIntegral(const Decimal& value);
 
+// Whether the number token `token` is not exactly the number `held`, the
+// value the reader made of it; `written` gets the token's decimal.
+bool differsFromHeld(std::string_view token, const nlohmann::json& held, Decimal& written);
+
+// The subtype of a binary value that carries a number as written (in a
+// copy of a document that must keep it exactly); JsonWriter writes such a
+// value as the number. Only this library makes them, from number tokens.
+constexpr std::uint64_t kWrittenNumberSubtype = 0x4e;
+
 // The value as a sign and a 64-bit magnitude, when it is an integer that
 // fits.
 bool integerOf(const Decimal& value, bool& negative, std::uint64_t& magnitude);

@@ -14,14 +14,10 @@
 
 #include "json/LeanDocument.hpp"
 #include "json/PointerText.hpp"
-#include "json/WrittenNumbers.hpp"
 
 namespace OrvexConfigValidate {
 
 namespace {
-
-using Json = nlohmann::json;
-using JsonMember = Json::object_t::value_type;
 
 // Names of an open object's members -> their first and latest entry in
 // Reader::members_.
@@ -29,7 +25,6 @@ using Occurrences = std::unordered_map<std::string_view, std::pair<std::size_t, 
 
 // An open object or array.
 struct Frame {
-    Json* value = nullptr;  // null when no document is built
     std::uint32_t node = 0;
     bool object = false;
     bool empty = true;  // no member or element read yet
@@ -38,8 +33,7 @@ struct Frame {
     // Length of Reader::openPointer_ before this container's own token.
     std::size_t pointerFrom = 0;
     // Built on the first duplicate, so that objects without one pay
-    // nothing; without a document, also once the object outgrows a short
-    // scan of its names.
+    // nothing, and also once the object outgrows a short scan of its names.
     std::unique_ptr<Occurrences> occurrences;
     std::size_t elements = 0;  // of an array, read so far
 };
@@ -47,9 +41,8 @@ struct Frame {
 // A member of an open object and its node, kept until the object closes and
 // its members' ranks are known.
 struct MemberEntry {
-    const JsonMember* member;  // null when no document is built
     std::uint32_t node;
-    std::string_view name;  // in the document, the text or the unescaped strings
+    std::string_view name;  // in the text or the unescaped strings
 };
 
 struct SyntaxError {
@@ -80,38 +73,25 @@ std::size_t pointerBudget(std::size_t textSize) {
 
 class Reader {
   public:
-    // Without a document (`lean` set), strings with escapes go to `lean`.
-    Reader(std::string_view text, TextIndex& index, const ReadProgress& progress,
-           UnescapedStrings* lean = nullptr)
-        : text_(text),
-          index_(index),
-          progress_(progress),
-          budget_(pointerBudget(text.size())),
-          lean_(lean) {}
+    // Strings with escapes go to `strings`.
+    Reader(std::string_view text, TextIndex& index, UnescapedStrings& strings)
+        : text_(text), index_(index), budget_(pointerBudget(text.size())), strings_(strings) {}
 
-    // Throws SyntaxError. `document` is null when none is built.
-    void read(Json* document) {
+    // Throws SyntaxError.
+    void read() {
         if (startsWithByteOrderMark(text_)) {
             pos_ = kByteOrderMark.size();
             index_.lineStarts[0] = static_cast<std::uint32_t>(pos_);
         }
         skipWhitespace();
-        beginValue(document, TextNode::kNoKey, nullptr, {});
-        while (!stack_.empty()) {
-            afterValue();
-            // Nothing before the cursor is looked at again.
-            if (progress_ && pos_ >= nextProgress_) {
-                progress_(pos_);
-                nextProgress_ = pos_ + kProgressStep;
-            }
-        }
+        beginValue(TextNode::kNoKey, {});
+        while (!stack_.empty()) afterValue();
         skipWhitespace();
         if (pos_ < text_.size()) fail("the end of the text after the value");
     }
 
     const std::vector<Duplicate>& duplicates() const { return duplicates_; }
     const UnlistedDuplicates& unlisted() const { return unlisted_; }
-    WrittenNumberLog& writtenNumbers() { return written_; }
 
   private:
     [[noreturn]] void fail(const std::string& expected) const { failAt(pos_, expected); }
@@ -157,45 +137,36 @@ class Reader {
         index_.nodes[node].end = static_cast<std::uint32_t>(pos_);
     }
 
-    template <typename Value>
-    static void assign(Json* target, Value&& value) {
-        if (target != nullptr) *target = std::forward<Value>(value);
-    }
-
     // With the cursor on the first byte of a value: reads a scalar whole, or
     // opens a container (its members are read by afterValue).
-    void beginValue(Json* target, std::uint32_t keyStart, const JsonMember* member,
-                    std::string_view name) {
+    void beginValue(std::uint32_t keyStart, std::string_view name) {
         const std::uint32_t node = newNode(keyStart);
-        if (keyStart != TextNode::kNoKey) noteMember(stack_.back(), member, node, name);
+        if (keyStart != TextNode::kNoKey) noteMember(stack_.back(), node, name);
         JsonKind kind = JsonKind::Null;
         switch (peek()) {
             case '{':
             case '[':
                 index_.nodes[node].setKind(peek() == '{' ? JsonKind::Object : JsonKind::Array);
-                openContainer(target, node);
+                openContainer(node);
                 return;
             case '"':
-                readStringValue(target);
+                readLeanString();
                 kind = JsonKind::String;
                 break;
             case 't':
                 readLiteral("true");
-                assign(target, true);
                 kind = JsonKind::Boolean;
                 break;
             case 'f':
                 readLiteral("false");
-                assign(target, false);
                 kind = JsonKind::Boolean;
                 break;
             case 'n':
                 readLiteral("null");
-                assign(target, nullptr);
                 break;
             default:
                 if (peek() == '-' || (peek() >= '0' && peek() <= '9')) {
-                    kind = readNumber(target);
+                    kind = readNumber();
                     break;
                 }
                 fail("a value (object, array, string, number, true, false or null)");
@@ -204,9 +175,8 @@ class Reader {
         finishNode(node);
     }
 
-    void openContainer(Json* target, std::uint32_t node) {
+    void openContainer(std::uint32_t node) {
         const bool object = peek() == '{';
-        assign(target, object ? Json(Json::value_t::object) : Json(Json::value_t::array));
         ++pos_;
         const std::size_t pointerFrom = openPointer_.size();
         if (!stack_.empty()) {
@@ -220,38 +190,20 @@ class Reader {
         }
         // Its content is read by the loop in read(), never by recursion.
         stack_.push_back(
-            Frame{target, node, object, true, members_.size(), pointerFrom, nullptr, 0});
+            Frame{node, object, true, members_.size(), pointerFrom, nullptr, 0});
     }
 
     void closeContainer() {
         Frame& frame = stack_.back();
         finishNode(frame.node);
-        if (frame.object && frame.value != nullptr) rankMembers(frame);
-        if (frame.object && frame.value == nullptr) rankNames(frame);
+        if (frame.object) rankNames(frame);
         openPointer_.resize(frame.pointerFrom);
         stack_.pop_back();
     }
 
     // Gives each member node of a closed object its member's place in the
-    // object's key order.
-    void rankMembers(const Frame& frame) {
-        const auto byMember = [](const MemberEntry& a, const MemberEntry& b) {
-            return std::less<const JsonMember*>()(a.member, b.member);
-        };
-        const auto first = members_.begin() + static_cast<std::ptrdiff_t>(frame.membersFrom);
-        std::sort(first, members_.end(), byMember);
-        std::uint32_t rank = 0;
-        for (const JsonMember& member : frame.value->get_ref<const Json::object_t&>()) {
-            const auto same =
-                std::equal_range(first, members_.end(), MemberEntry{&member, 0, {}}, byMember);
-            for (auto it = same.first; it != same.second; ++it) index_.nodes[it->node].rank = rank;
-            ++rank;
-        }
-        members_.erase(first, members_.end());
-    }
-
-    // The same without a document: the ranks of the names in byte order,
-    // which is the order of std::string keys.
+    // object's key order: the ranks of the names in byte order, a repeated
+    // name once.
     void rankNames(const Frame& frame) {
         const auto first = members_.begin() + static_cast<std::ptrdiff_t>(frame.membersFrom);
         std::stable_sort(first, members_.end(), [](const MemberEntry& a, const MemberEntry& b) {
@@ -293,43 +245,24 @@ class Reader {
             return;
         }
         ++frame.elements;
-        beginValue(frame.value != nullptr ? &frame.value->get_ref<Json::array_t&>().emplace_back()
-                                          : nullptr,
-                   TextNode::kNoKey, nullptr, {});
+        beginValue(TextNode::kNoKey, {});
     }
 
     void beginMember() {
         if (peek() != '"') fail("a member name in double quotes");
         const auto keyStart = static_cast<std::uint32_t>(pos_);
-        std::string key;
-        std::string_view name;
-        if (lean_ != nullptr) {
-            name = readLeanString();
-        } else {
-            readString(&key);
-        }
+        const std::string_view name = readLeanString();
         skipWhitespace();
         if (peek() != ':') fail("':' after the member name");
         ++pos_;
         skipWhitespace();
         Frame& frame = stack_.back();
-        if (frame.value == nullptr) {
-            if (seen(frame, name)) noteDuplicate(frame, name);
-            beginValue(nullptr, keyStart, nullptr, name);
-            return;
-        }
-        auto& members = frame.value->get_ref<Json::object_t&>();
-        const auto [it, inserted] = members.emplace(std::move(key), nullptr);
-        name = it->first;
-        if (!inserted) {
-            // The later value is the one kept, as nlohmann::json::parse does.
-            it->second = nullptr;
-            noteDuplicate(frame, name);
-        }
-        beginValue(&it->second, keyStart, &*it, name);
+        // The later value is the one kept, as nlohmann::json::parse does.
+        if (seen(frame, name)) noteDuplicate(frame, name);
+        beginValue(keyStart, name);
     }
 
-    // Without a document: whether the open object has a member named `name`.
+    // Whether the open object has a member named `name`.
     bool seen(Frame& frame, std::string_view name) {
         static constexpr std::size_t kScanned = 8;
         if (!frame.occurrences && members_.size() - frame.membersFrom > kScanned) {
@@ -342,9 +275,8 @@ class Reader {
         return false;
     }
 
-    void noteMember(Frame& frame, const JsonMember* member, std::uint32_t node,
-                    std::string_view name) {
-        members_.push_back({member, node, name});
+    void noteMember(Frame& frame, std::uint32_t node, std::string_view name) {
+        members_.push_back({node, name});
         if (frame.occurrences) record(frame, members_.size() - 1);
     }
 
@@ -393,7 +325,7 @@ class Reader {
     }
 
     // Returns the kind the number is held as.
-    JsonKind readNumber(Json* target) {
+    JsonKind readNumber() {
         const std::size_t from = pos_;
         const bool negative = peek() == '-';
         if (negative) ++pos_;
@@ -413,23 +345,10 @@ class Reader {
         }
         const std::string_view token = text_.substr(from, pos_ - from);
         const NumberValue value = numberValue(token);
-        if (value.type == NumberValue::Type::Unsigned) {
-            assign(target, value.unsignedValue);
-            return JsonKind::Unsigned;
-        }
-        if (value.type == NumberValue::Type::Signed) {
-            assign(target, value.signedValue);
-            return JsonKind::Integer;
-        }
+        if (value.type == NumberValue::Type::Unsigned) return JsonKind::Unsigned;
+        if (value.type == NumberValue::Type::Signed) return JsonKind::Integer;
         if (!std::isfinite(value.doubleValue)) {
             failAt(from, "a number within the range of a double");
-        }
-        if (target != nullptr) {
-            *target = value.doubleValue;
-            const bool element = !stack_.empty() && !stack_.back().object;
-            written_.note(token, *target,
-                          element ? &stack_.back().value->get_ref<const Json::array_t&>() : nullptr,
-                          static_cast<std::uint32_t>(index_.nodes.size() - 1));
         }
         return JsonKind::Float;
     }
@@ -437,25 +356,15 @@ class Reader {
     // Length of the well-formed UTF-8 sequence at pos_, or 0.
     std::size_t utf8Length() const { return utf8SequenceLength(text_, pos_); }
 
-    void readStringValue(Json* target) {
-        if (target == nullptr) {
-            readLeanString();
-            return;
-        }
-        std::string out;
-        readString(&out);
-        *target = std::move(out);
-    }
-
-    // Without a document: checks the string at the cursor and returns its
-    // unescaped text, kept in lean_ when it holds an escape (rare enough
+    // Checks the string at the cursor and returns its unescaped text, kept
+    // in strings_ when it holds an escape (rare enough
     // to read twice) and else a view of the text.
     std::string_view readLeanString() {
         const std::size_t quote = pos_;
         if (!readString(nullptr)) return text_.substr(quote + 1, pos_ - quote - 2);
         pos_ = quote;
-        lean_->quotes.push_back(static_cast<std::uint32_t>(quote));
-        std::string& out = lean_->values.emplace_back();
+        strings_.quotes.push_back(static_cast<std::uint32_t>(quote));
+        std::string& out = strings_.values.emplace_back();
         readString(&out);
         return out;
     }
@@ -562,12 +471,8 @@ class Reader {
         out.append(bytes, encodeUtf8(codePoint, bytes));
     }
 
-    static constexpr std::size_t kProgressStep = std::size_t{1} << 20;
-
     std::string_view text_;
     TextIndex& index_;
-    const ReadProgress& progress_;
-    std::size_t nextProgress_ = kProgressStep;
     std::size_t pos_ = 0;
     std::vector<Frame> stack_;
     std::vector<MemberEntry> members_;
@@ -575,8 +480,7 @@ class Reader {
     std::string openPointer_;  // the JSON pointer of the innermost open container
     std::size_t budget_;       // pointer bytes still to be spent on duplicates
     UnlistedDuplicates unlisted_;
-    WrittenNumberLog written_;
-    UnescapedStrings* lean_;
+    UnescapedStrings& strings_;
 };
 
 // The integer a token without fraction or exponent names, if 64 bits hold it.
@@ -675,12 +579,11 @@ Issue tooLarge(const TextIndex& index, std::size_t size) {
                           " bytes, found " + std::to_string(size) + " bytes");
 }
 
-// Reads `text` into `document` (none when null); false after a parse error.
-bool runReader(Reader& reader, Json* document, TextIndex& index, std::vector<Issue>& issues) {
+// Reads the text; false after a parse error.
+bool runReader(Reader& reader, TextIndex& index, std::vector<Issue>& issues) {
     try {
-        reader.read(document);
+        reader.read();
     } catch (const SyntaxError& error) {
-        if (document != nullptr) *document = nullptr;
         index.nodes.clear();
         issues.push_back(parseError(index, error.offset, error.message));
         return false;
@@ -692,27 +595,14 @@ bool runReader(Reader& reader, Json* document, TextIndex& index, std::vector<Iss
 
 }  // namespace
 
-bool readJson(std::string_view text, nlohmann::json& document, TextIndex& index,
-              std::vector<Issue>& issues, const ReadProgress& progress,
-              WrittenNumbers* writtenNumbers) {
-    if (text.size() > kMaxTextSize) {
-        issues.push_back(tooLarge(index, text.size()));
-        return false;
-    }
-    Reader reader(text, index, progress);
-    if (!runReader(reader, &document, index, issues)) return false;
-    if (writtenNumbers != nullptr) reader.writtenNumbers().finish(index, *writtenNumbers);
-    return true;
-}
-
 bool readJsonLean(std::string_view text, TextIndex& index, UnescapedStrings& strings,
-                  std::vector<Issue>& issues, const ReadProgress& progress) {
+                  std::vector<Issue>& issues) {
     if (text.size() > kMaxTextSize) {
         issues.push_back(tooLarge(index, text.size()));
         return false;
     }
-    Reader reader(text, index, progress, &strings);
-    if (runReader(reader, nullptr, index, issues)) return true;
+    Reader reader(text, index, strings);
+    if (runReader(reader, index, issues)) return true;
     strings = UnescapedStrings();
     return false;
 }

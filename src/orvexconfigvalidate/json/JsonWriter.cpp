@@ -9,7 +9,7 @@
 #include <orvexconfigvalidate/Text.hpp>
 
 #include "json/Decimal.hpp"
-#include "json/WrittenNumbers.hpp"
+#include "json/Decimal.hpp"
 
 namespace OrvexConfigValidate {
 

@@ -5,7 +5,7 @@
 #include <utility>
 
 #include "json/JsonReader.hpp"
-#include "json/WrittenNumbers.hpp"
+#include "json/Decimal.hpp"
 
 namespace OrvexConfigValidate {
 
@@ -300,7 +300,7 @@ LeanEnvelope::LeanEnvelope(const LeanDocument& server, const LeanDocument& bridg
     : text_(R"({"bridges":0,"server":0})") {
     UnescapedStrings strings;
     std::vector<Issue> issues;
-    readJsonLean(text_, index_, strings, issues, nullptr);
+    readJsonLean(text_, index_, strings, issues);
     document_ = std::make_unique<LeanDocument>(text_, index_, std::move(strings));
     document_->graft(document_->member(LeanDocument::root(), "server"), server);
     document_->graft(document_->member(LeanDocument::root(), "bridges"), bridges);

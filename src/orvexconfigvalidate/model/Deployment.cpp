@@ -128,7 +128,7 @@ void judgeServerAlone(const Validator& validator, Deployment& deployment,
                   kBridgesFileMember + "\" is not set, and there is no " + choice.path;
     } else if (message.empty()) {
         message = "bridges file " +
-                  quoted(server.document().at(kBridgesFileMember).get<std::string>()) +
+                  quoted(std::string(server.root().member(kBridgesFileMember).string())) +
                   " not found (looked for " + choice.path + ")";
     }
     Issue issue = fileIssue(0, IssueCode::kMissingBridgesFile, std::move(message));
@@ -158,11 +158,11 @@ bool staysWithin(const std::string& folder, const std::string& path) {
     return rootEnd == root.end();
 }
 
-BridgesFileChoice bridgesFileFor(const std::string& serverFile, const Json& server,
+BridgesFileChoice bridgesFileFor(const std::string& serverFile, JsonView server,
                                  BridgesFileReading reading) {
     const std::string folder = folderOf(serverFile);
-    const auto member = server.is_object() ? server.find(kBridgesFileMember) : server.end();
-    if (!server.is_object() || member == server.end() || !member->is_string()) {
+    const JsonView member = server.member(kBridgesFileMember);
+    if (!member.isString()) {
         BridgesFileChoice choice;
         choice.path = joinPath(folder, kBridgesFileName);
         if (reading == BridgesFileReading::InFolder && !staysWithin(folder, choice.path)) {
@@ -173,7 +173,7 @@ BridgesFileChoice bridgesFileFor(const std::string& serverFile, const Json& serv
         }
         return choice;
     }
-    return namedFile(folder, member->get<std::string>(), reading);
+    return namedFile(folder, std::string(member.string()), reading);
 }
 
 FileText readConfigurationFile(const std::string& path, std::uint64_t maxSize) {
@@ -209,12 +209,8 @@ Deployment checkDeployment(const Validator& validator, const std::string& server
     }
     deployment.server = parseText(*serverText.text);
     serverText.text.reset();
-    BridgesFileChoice choice;
-    if (deployment.server->ok()) {
-        choice = bridgesFileFor(serverFile, deployment.server->document(), options.reading);
-    } else {
-        choice = bridgesFileFor(serverFile, Json(), options.reading);
-    }
+    const BridgesFileChoice choice =
+        bridgesFileFor(serverFile, deployment.server->root(), options.reading);
     deployment.bridgesFile = choice.path;
     std::error_code ec;
     FileText bridgesText;

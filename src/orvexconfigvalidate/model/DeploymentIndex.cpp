@@ -102,13 +102,8 @@ struct DeploymentIndex::Impl {
         FileText text = readText(path);
         if (text.text) {
             server.size = text.text->size();
-            const ParsedText parsed = parseText(*text.text);
-            // Both arms are references: a conditional between the document
-            // and a temporary would copy the document, with one level of
-            // recursion per level of nesting.
-            static const nlohmann::json kUnread;
-            const nlohmann::json& document = parsed.ok() ? parsed.document() : kUnread;
-            server.choice = bridgesFileFor(path, document);
+            const Document parsed = parseText(*text.text, nullptr);
+            server.choice = bridgesFileFor(path, parsed.root());
             if (options.keepServerTexts) server.kept = std::move(text.text);
         }
         if (!server.choice.path.empty()) server.claimed = fileIdentity(server.choice.path);

@@ -152,9 +152,7 @@ class ExactVersion {
 
     static const nlohmann::json* exact(const nlohmann::json* document, const ParsedText* text,
                                        std::optional<nlohmann::json>& copy) {
-        if (document == nullptr || text == nullptr || &text->document() != document) {
-            return document;
-        }
+        if (document == nullptr || text == nullptr) return document;
         copy = exactDocument(*text);
         return copy ? &*copy : document;
     }

@@ -6,7 +6,6 @@
 #include <vector>
 
 #include "json/ParsedTextAccess.hpp"
-#include "json/WrittenNumbers.hpp"
 
 namespace OrvexConfigValidate {
 
@@ -14,8 +13,8 @@ namespace {
 
 using Json = nlohmann::json;
 
-Json carried(const WrittenNumber& number) {
-    return Json::binary(std::vector<std::uint8_t>(number.text.begin(), number.text.end()),
+Json carried(std::string_view text) {
+    return Json::binary(std::vector<std::uint8_t>(text.begin(), text.end()),
                         kWrittenNumberSubtype);
 }
 
@@ -27,30 +26,29 @@ bool decimalOfNumber(const Json& value, Decimal& out) {
 
 }  // namespace
 
-std::optional<Json> exactDocument(const ParsedText& parsed) {
-    const ParsedTextAccess::Impl& parts = ParsedTextAccess::of(parsed);
-    if (parts.numbers.empty()) return std::nullopt;
-    Json copy = parts.document;
-    // The original and its copy walked side by side, without recursion.
-    std::vector<std::pair<const Json*, Json*>> pending{{&parts.document, &copy}};
+std::optional<Json> exactDocument(const Document& parsed) {
+    Json copy = parsed.toJson();
+    bool carries = false;
+    // The view and the copy walked side by side, without recursion.
+    std::vector<std::pair<JsonView, Json*>> pending{{parsed.root(), &copy}};
     while (!pending.empty()) {
         const auto [original, value] = pending.back();
         pending.pop_back();
-        if (original->is_object()) {
-            auto to = value->begin();
-            for (auto from = original->begin(); from != original->end(); ++from, ++to) {
-                pending.emplace_back(&from.value(), &to.value());
+        if (original.isObject()) {
+            for (const JsonView::Member member : original.members()) {
+                pending.emplace_back(member.value(), &(*value)[std::string(member.name())]);
             }
-        } else if (original->is_array()) {
-            for (std::size_t i = 0; i < original->size(); ++i) {
-                pending.emplace_back(&(*original)[i], &(*value)[i]);
+        } else if (original.isArray()) {
+            std::size_t i = 0;
+            for (const JsonView element : original.elements()) {
+                pending.emplace_back(element, &(*value)[i++]);
             }
-        } else if (const WrittenNumber* number = parts.numbers.find(original)) {
-            if (original->is_number_float() && number->held == original->get<double>()) {
-                *value = carried(*number);
-            }
+        } else if (original.isNumber() && !original.numberText().empty()) {
+            *value = carried(original.numberText());
+            carries = true;
         }
     }
+    if (!carries) return std::nullopt;
     return copy;
 }
 

@@ -16,7 +16,7 @@ namespace OrvexConfigValidate {
 
 // A copy of the parsed document with its written numbers carried exactly,
 // or nothing when its text wrote none (the document itself serves then).
-std::optional<nlohmann::json> exactDocument(const ParsedText& parsed);
+std::optional<nlohmann::json> exactDocument(const Document& parsed);
 
 // Whether the value is a number carried as written.
 bool isWrittenNumber(const nlohmann::json& value);

@@ -8,7 +8,8 @@
 #include <utility>
 #include <vector>
 
-#include "review/JsonOutline.hpp"
+#include "json/LeanDocument.hpp"
+#include "json/ParsedTextAccess.hpp"
 #include "review/SchemaLayout.hpp"
 
 namespace OrvexConfigValidate {
@@ -24,18 +25,14 @@ std::string_view lineEndOf(std::string_view text) {
     return text.substr(at, lineBreakAt(text, at));
 }
 
-// A key's name: the text between its quotes, unescaped when it holds an
-// escape (rare; the schemas' names hold none).
-std::string keyName(std::string_view key) {
-    const std::string_view inner = key.substr(1, key.size() - 2);
-    if (inner.find('\\') == std::string_view::npos) return std::string(inner);
-    return nlohmann::json::parse(key).get<std::string>();
-}
-
 class Layouter {
   public:
-    Layouter(std::string_view text, const JsonOutline& outline, std::size_t bound)
-        : text_(text), nodes_(outline.nodes), lineEnd_(lineEndOf(text)), bound_(bound) {}
+    Layouter(const LeanDocument& document, std::size_t bound)
+        : document_(document),
+          text_(document.text()),
+          index_(document.index()),
+          lineEnd_(lineEndOf(text_)),
+          bound_(bound) {}
 
     // False when the text would grow past the bound.
     bool run(const SchemaLayout* layout) {
@@ -64,25 +61,29 @@ class Layouter {
         out_.append(2 * depth, ' ');
     }
 
-    void value(std::uint32_t index, const SchemaLayout* layout, std::size_t depth) {
-        const OutlineNode& node = nodes_[index];
-        if (node.kind == 's') {
-            out_.append(text_.substr(node.begin, node.end - node.begin));
+    // Every member as written, a repeated one too, and every element.
+    void value(std::uint32_t node, const SchemaLayout* layout, std::size_t depth) {
+        const TextNode& at = index_.nodes[node];
+        const JsonKind kind = at.kind();
+        if (kind != JsonKind::Object && kind != JsonKind::Array) {
+            out_.append(text_.substr(at.start, at.end - at.start));
             return;
         }
-        if (node.firstChild == OutlineNode::kNone) {
-            out_.append(node.kind == '{' ? "{}" : "[]");
+        const char open = kind == JsonKind::Object ? '{' : '[';
+        if (index_.after(node) == node + 1) {
+            out_.append(open == '{' ? "{}" : "[]");
             return;
         }
-        out_.push_back(node.kind);
-        frames_.push_back({node.kind, depth, children(node, layout), 0});
+        out_.push_back(open);
+        frames_.push_back({open, depth, children(node, open, layout), 0});
     }
 
-    std::vector<Child> children(const OutlineNode& node, const SchemaLayout* layout) const {
+    std::vector<Child> children(std::uint32_t node, char kind, const SchemaLayout* layout) const {
         std::vector<Child> out;
         std::vector<std::size_t> ranks;
-        for (std::uint32_t at = node.firstChild; at != OutlineNode::kNone; at = nodes_[at].next) {
-            if (node.kind == '[') {
+        const std::uint32_t end = index_.after(node);
+        for (std::uint32_t at = node + 1; at < end; at = index_.after(at)) {
+            if (kind == '[') {
                 out.push_back({at, layout == nullptr ? nullptr : layout->items});
                 continue;
             }
@@ -91,13 +92,11 @@ class Layouter {
                 ranks.push_back(0);
                 continue;
             }
-            const OutlineNode& member = nodes_[at];
-            const std::string name =
-                keyName(text_.substr(member.keyBegin, member.keyEnd - member.keyBegin));
+            const std::string name(document_.memberName(at));
             out.push_back({at, layout->memberLayout(name)});
             ranks.push_back(layout->rankOf(name));
         }
-        if (node.kind == '{' && layout != nullptr) sortByRank(out, ranks);
+        if (kind == '{' && layout != nullptr) sortByRank(out, ranks);
         return out;
     }
 
@@ -125,15 +124,23 @@ class Layouter {
         const Child child = frame.children[frame.next++];
         const std::size_t depth = frame.depth + 1;
         if (frame.kind == '{') {
-            const OutlineNode& member = nodes_[child.node];
-            out_.append(text_.substr(member.keyBegin, member.keyEnd - member.keyBegin));
+            out_.append(keyText(child.node));
             out_.append(": ");
         }
         value(child.node, child.layout, depth);  // may add a frame: `frame` is not used after
     }
 
+    // A member's key as written, quotes included.
+    std::string_view keyText(std::uint32_t node) const {
+        const std::size_t start = index_.nodes[node].keyStart();
+        std::size_t at = start + 1;
+        while (text_[at] != '"') at += text_[at] == '\\' ? 2 : 1;
+        return text_.substr(start, at + 1 - start);
+    }
+
+    const LeanDocument& document_;
     std::string_view text_;
-    const std::vector<OutlineNode>& nodes_;
+    const TextIndex& index_;
     std::string_view lineEnd_;
     std::size_t bound_;
     std::vector<Frame> frames_;
@@ -157,17 +164,19 @@ Issue tooLarge(std::size_t bound) {
 }  // namespace
 
 FormatResult formatText(std::string_view text, std::string_view schemaId) {
+    return formatDocument(parseText(text, nullptr), schemaId);
+}
+
+FormatResult formatDocument(const Document& parsed, std::string_view schemaId) {
     FormatResult result;
-    {
-        ParsedText parsed = parseText(text);
-        if (!parsed.ok()) {
-            result.issues = parsed.issues();
-            return result;
-        }
+    const LeanDocument* document = leanDocumentOf(parsed);
+    if (document == nullptr) {
+        result.issues = parsed.issues();
+        return result;
     }
-    const JsonOutline outline = outlineJson(text);
+    const std::string_view text = document->text();
     const std::size_t bound = kFormatGrowth * text.size() + kFormatSlack;
-    Layouter layouter(text, outline, bound);
+    Layouter layouter(*document, bound);
     const bool hasMark = startsWithByteOrderMark(text);
     if (!layouter.run(SchemaLayout::of(schemaId))) {
         result.issues.push_back(tooLarge(bound));
@@ -176,7 +185,9 @@ FormatResult formatText(std::string_view text, std::string_view schemaId) {
     std::string body = layouter.take();
     if (hasMark) result.text = std::string(kByteOrderMark);
     result.text += body;
-    if (endsWithLineBreak(text, outline.valueEnd)) result.text += layouter.lineEnd();
+    if (endsWithLineBreak(text, document->index().nodes[0].end)) {
+        result.text += layouter.lineEnd();
+    }
     result.ok = true;
     return result;
 }

@@ -164,19 +164,6 @@ TEST(ValidateTextPair, IssuesBelongToTheirOwnText) {
     EXPECT_EQ(forced->location.line, 3u);
 }
 
-TEST(ValidateTextPair, DocumentsAreGivenBackAfterTheEnvelope) {
-    ParsedText server = parseText(kServer);
-    ParsedText bridges = parseText(kBridges);
-    const Json serverBefore = server.document();
-    const Json bridgesBefore = bridges.document();
-    const auto result = validateTextPair(server, bridges, ValidateOptions{});
-    EXPECT_FALSE(result.issues.empty());
-    EXPECT_EQ(server.document(), serverBefore);
-    EXPECT_EQ(bridges.document(), bridgesBefore);
-    // Positions still match the documents given back.
-    EXPECT_EQ(bridges.locate("/groups/2").line, 5u);
-}
-
 TEST(ValidateTextPair, AnUnreadableTextLeavesTheOtherJudgedAlone) {
     const auto result = validateTextPair("{\"mode\": 2,", kBridges, ValidateOptions{});
     EXPECT_FALSE(result.ok);

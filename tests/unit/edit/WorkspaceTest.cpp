@@ -275,7 +275,7 @@ TEST_F(WorkspaceCarryTest, RandomEditsCarriedMatchTheWholeCheck) {
         ASSERT_EQ(summary(made->result().issues, source()), summary(whole.issues, source()))
             << "round " << round;
         if (made->carried()) ++carried;
-        if (!made->parsed().ok() || !made->parsed().document().is_object()) {
+        if (!made->parsed().ok() || !made->parsed().toJson().is_object()) {
             // A text broken for good would end the test's reach: the edit
             // is taken back, and the next version is the one before it.
             ASSERT_FALSE(submit(text)->carried());
@@ -392,18 +392,18 @@ TEST_F(WorkspaceCarryTest, ASnapshotStillReadIsNotChangedByLaterVersions) {
     start();
     const std::shared_ptr<const Snapshot> held = workspace->snapshot(key);
     const std::string heldText = text;
-    const std::string heldDocument = held->parsed().document().dump();
+    const std::string heldDocument = held->parsed().toJson().dump();
     const std::size_t heldIssues = held->result().issues.size();
     expectCarried(
         replaced(text, "\"id\": \"{grp-7}\", \"type\": 1", "\"id\": \"{grp-7}\", \"type\": 3"), 1);
     expectCarried(replaced(text, "\"name\": \"Talk group 3\"", "\"name\": \"Talk group three\""));
     EXPECT_EQ(held->text(), heldText);
-    EXPECT_EQ(held->parsed().document().dump(), heldDocument);
+    EXPECT_EQ(held->parsed().toJson().dump(), heldDocument);
     EXPECT_EQ(held->result().issues.size(), heldIssues);
     ASSERT_NE(held->configuration(), nullptr);
     EXPECT_EQ(held->configuration()->groups().size(), 30U);
     const auto latest = workspace->snapshot(key);
-    EXPECT_NE(latest->parsed().document().dump(), heldDocument);
+    EXPECT_NE(latest->parsed().toJson().dump(), heldDocument);
     EXPECT_EQ(workspace->carriedVersions(), 2U);
 }
 
@@ -426,7 +426,7 @@ TEST_F(WorkspaceCarryTest, AVersionLetGoOfAtARangedEditStillReadsItsOwnText) {
             const auto before = workspace->snapshot(key);
             ASSERT_EQ(before->version(), version - 1);
             EXPECT_EQ(before->text(), text);
-            EXPECT_TRUE(before->parsed().document() == parseText(text).document());
+            EXPECT_TRUE(before->parsed().toJson() == parseText(text).toJson());
             ASSERT_NE(before->configuration(), nullptr);
             EXPECT_EQ(before->configuration()->groups()[3].name, "Talk group 3");
             const std::string edited = replaced(text, from, to);

@@ -166,8 +166,8 @@ TEST(JsonReader, AgreesWithNlohmannOnGeneratedAndMutatedTexts) {
         ASSERT_EQ(parsed.ok(), nlohmannAccepts) << "text: " << text;
         if (parsed.ok()) {
             ++accepted;
-            EXPECT_TRUE(sameValue(parsed.document(), expected))
-                << "text: " << text << "\nours: " << parsed.document().dump()
+            EXPECT_TRUE(sameValue(parsed.toJson(), expected))
+                << "text: " << text << "\nours: " << parsed.toJson().dump()
                 << "\nnlohmann: " << expected.dump();
         } else {
             ++rejected;
@@ -183,14 +183,14 @@ TEST(JsonReader, AgreesWithNlohmannOnGeneratedAndMutatedTexts) {
 }
 
 TEST(JsonReader, NumbersTakeTheTypesNlohmannGives) {
-    EXPECT_TRUE(parseText("5").document().is_number_unsigned());
-    EXPECT_TRUE(parseText("-5").document().is_number_integer());
-    EXPECT_FALSE(parseText("-5").document().is_number_unsigned());
-    EXPECT_EQ(parseText("-9223372036854775808").document().get<std::int64_t>(), INT64_MIN);
-    EXPECT_EQ(parseText("18446744073709551615").document().get<std::uint64_t>(), UINT64_MAX);
-    EXPECT_TRUE(parseText("18446744073709551616").document().is_number_float());
-    EXPECT_TRUE(parseText("-9223372036854775809").document().is_number_float());
-    EXPECT_TRUE(parseText("1.0").document().is_number_float());
+    EXPECT_TRUE(parseText("5").toJson().is_number_unsigned());
+    EXPECT_TRUE(parseText("-5").toJson().is_number_integer());
+    EXPECT_FALSE(parseText("-5").toJson().is_number_unsigned());
+    EXPECT_EQ(parseText("-9223372036854775808").toJson().get<std::int64_t>(), INT64_MIN);
+    EXPECT_EQ(parseText("18446744073709551615").toJson().get<std::uint64_t>(), UINT64_MAX);
+    EXPECT_TRUE(parseText("18446744073709551616").toJson().is_number_float());
+    EXPECT_TRUE(parseText("-9223372036854775809").toJson().is_number_float());
+    EXPECT_TRUE(parseText("1.0").toJson().is_number_float());
     EXPECT_FALSE(parseText("1e400").ok());
     EXPECT_TRUE(parseText("1e-400").ok());
 }
@@ -250,14 +250,14 @@ TEST(JsonReader, ErrorsSayWhatWasExpectedAndFoundWhere) {
         EXPECT_EQ(issue.message, rejected.message) << rejected.text;
         EXPECT_EQ(issue.location.line, rejected.line) << rejected.text;
         EXPECT_EQ(issue.location.column, rejected.column) << rejected.text;
-        EXPECT_TRUE(parsed.document().is_null());
+        EXPECT_TRUE(parsed.toJson().is_null());
     }
 }
 
 TEST(JsonReader, ByteOrderMarkIsSkippedAndNotAColumn) {
     const ParsedText parsed = parseText("\xEF\xBB\xBF{\"a\": 1}");
     ASSERT_TRUE(parsed.ok());
-    EXPECT_EQ(parsed.document(), Json({{"a", 1}}));
+    EXPECT_EQ(parsed.toJson(), Json({{"a", 1}}));
     EXPECT_EQ(parsed.locate("").column, 1u);
     EXPECT_EQ(parsed.locate("").offset, 3u);
     EXPECT_EQ(parsed.locate("/a").column, 7u);
@@ -286,8 +286,8 @@ TEST(JsonReader, DuplicateMembersWarnAndKeepTheLaterValue) {
         "  \"port\": {\"deep\": [4]}\n}";
     const ParsedText parsed = parseText(text);
     ASSERT_TRUE(parsed.ok());
-    EXPECT_EQ(parsed.document()["port"], Json({{"deep", {4}}}));
-    EXPECT_EQ(parsed.document(), Json::parse(text));
+    EXPECT_EQ(parsed.toJson()["port"], Json({{"deep", {4}}}));
+    EXPECT_EQ(parsed.toJson(), Json::parse(text));
     ASSERT_EQ(parsed.issues().size(), 2u);
     for (const Issue& issue : parsed.issues()) {
         EXPECT_EQ(issue.code, "duplicate_key");
@@ -313,7 +313,7 @@ TEST(JsonReader, DuplicatesInsideArraysAndNestedObjectsGetTheirPointers) {
     ASSERT_EQ(parsed.issues().size(), 2u);
     EXPECT_EQ(parsed.issues()[0].pointer, "/groups/1/t~1x");
     EXPECT_EQ(parsed.issues()[1].pointer, "/groups/1/id");
-    EXPECT_EQ(parsed.document()["groups"][1]["id"], "c");
+    EXPECT_EQ(parsed.toJson()["groups"][1]["id"], "c");
 }
 
 // A duplicate at every level of a deep text: listing every pointer would

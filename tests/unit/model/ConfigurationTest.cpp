@@ -246,7 +246,7 @@ TEST_F(DeploymentFolder, AGoodPairGivesBothDocumentsAndAnOkResult) {
     EXPECT_TRUE(deployment.bridgesFound);
     EXPECT_EQ(deployment.bridgesFile, root + "/b.json");
     ASSERT_TRUE(deployment.server && deployment.bridges);
-    EXPECT_EQ(deployment.bridges->document()["groups"][0]["id"], "g");
+    EXPECT_EQ(deployment.bridges->toJson()["groups"][0]["id"], "g");
 }
 
 TEST_F(DeploymentFolder, WhatCannotBeReadIsAnIssueOfItsFile) {

@@ -13,9 +13,9 @@ std::optional<BridgesFileLink> bridgesFileLink(const Document& document) {
     const ParsedText& parsed = document.parsed();
     const std::string pointer =
         configuration->serverPointer() + "/" + std::string(kBridgesFileMember);
-    const nlohmann::json* name = valueAt(parsed.document(), pointer);
-    if (name == nullptr || !name->is_string()) return std::nullopt;
-    std::string target = bridgesFileFor(document.path, parsed.document()).path;
+    const JsonView name = valueAt(parsed.root(), pointer);
+    if (!name.isString()) return std::nullopt;
+    std::string target = bridgesFileFor(document.path, parsed.root()).path;
     if (target.empty()) return std::nullopt;
     const TextLocation location = parsed.locate(pointer);
     return BridgesFileLink{location.offset + 1, location.offset + location.length - 1,

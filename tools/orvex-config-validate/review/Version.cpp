@@ -135,23 +135,23 @@ LoadedVersion loadFile(const std::string& path, const VersionOptions& options) {
 
 VersionDocuments LoadedVersion::view() const {
     VersionDocuments out;
-    if (documents[0]) out.server = &documents[0]->document();
-    if (documents[1]) out.bridges = &documents[1]->document();
+    if (trees[0]) out.server = &*trees[0];
+    if (trees[1]) out.bridges = &*trees[1];
     out.serverText = documents[0] ? &*documents[0] : nullptr;
     out.bridgesText = documents[1] ? &*documents[1] : nullptr;
-    if (!documents[1] && partner) out.judgedBridges = &partner->document();
+    if (!trees[1] && partnerTree) out.judgedBridges = &*partnerTree;
     out.issues = issues;
     return out;
 }
 
 const nlohmann::json* LoadedVersion::server() const {
-    if (documents[0]) return &documents[0]->document();
-    return partner && source == 1 ? &partner->document() : nullptr;
+    if (trees[0]) return &*trees[0];
+    return partnerTree && source == 1 ? &*partnerTree : nullptr;
 }
 
 const nlohmann::json* LoadedVersion::bridges() const {
-    if (documents[1]) return &documents[1]->document();
-    return partner && source == 0 ? &partner->document() : nullptr;
+    if (trees[1]) return &*trees[1];
+    return partnerTree && source == 0 ? &*partnerTree : nullptr;
 }
 
 std::string judgedWithLine(const LoadedVersion& version) {
@@ -164,10 +164,22 @@ std::string judgedWithLine(const LoadedVersion& version) {
                 : ": judged with the server file " + printable(other) + ", which names it\n");
 }
 
+namespace {
+
+LoadedVersion withTrees(LoadedVersion version) {
+    for (int source = 0; source < 2; ++source) {
+        if (version.documents[source]) version.trees[source] = version.documents[source]->toJson();
+    }
+    if (version.partner) version.partnerTree = version.partner->toJson();
+    return version;
+}
+
+}  // namespace
+
 LoadedVersion loadVersion(const std::string& path, const VersionOptions& options) {
     std::error_code ec;
-    if (std::filesystem::is_directory(path, ec)) return loadFolder(path, options);
-    return loadFile(path, options);
+    if (std::filesystem::is_directory(path, ec)) return withTrees(loadFolder(path, options));
+    return withTrees(loadFile(path, options));
 }
 
 std::uint64_t versionBytes(const std::string& path, std::size_t maxSize) {

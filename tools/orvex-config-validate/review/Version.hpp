@@ -25,6 +25,10 @@ struct LoadedVersion {
     // neither compared nor shown.
     int source = 0;
     std::optional<ParsedText> partner;
+    // nlohmann copies of the documents above, for the review functions that
+    // take them.
+    std::optional<nlohmann::json> trees[2];
+    std::optional<nlohmann::json> partnerTree;
 
     VersionDocuments view() const;
     // The documents of the deployment, the partner's included.

@@ -1,4 +1,4 @@
-#include <orvexconfigvalidate/JsonView.hpp>
+#include <orvexconfigvalidate/Document.hpp>
 
 #include <string>
 #include <vector>

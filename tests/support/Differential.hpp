@@ -1,6 +1,8 @@
-// A LeanDocument against the nlohmann document the reader makes of the same
-// text, value by value: kinds, scalars, numbers as written, member order,
-// lookup and names, element order. Shared by the unit test and the fuzzer.
+// The one document against nlohmann, both ways: a document read from a text
+// against nlohmann's reading of it, value by value (kinds, scalars, numbers
+// as written, member order, lookup and names, element order), and
+// validate() of a nlohmann value against validateText() of its dump, issue
+// by issue. Shared by the unit tests and the fuzzer.
 #pragma once
 
 #include <cstdint>
@@ -14,7 +16,7 @@
 #include "json/LeanDocument.hpp"
 
 namespace OrvexConfigValidate {
-namespace LeanCompare {
+namespace Differential {
 
 using Json = nlohmann::json;
 
@@ -162,5 +164,32 @@ inline std::string describeResult(const ValidationResult& result) {
     return out;
 }
 
-}  // namespace LeanCompare
+// Every field validate() gives, issue by issue.
+inline std::string describeJudgement(const ValidationResult& result) {
+    std::string out = std::string(result.ok ? "ok" : "not ok") + " omitted " +
+                      std::to_string(result.omitted.total()) + "\n";
+    for (const Issue& issue : result.issues) {
+        out += std::to_string(static_cast<int>(issue.severity)) + " " + issue.code + " [" +
+               issue.path + "] [" + issue.pointer + "] " + issue.message + " id=" + issue.id +
+               " hint=" + issue.hint + " related=[" + issue.relatedPointer +
+               "] suggestion=" + issue.suggestion + "\n";
+        for (const auto& [name, value] : issue.suggestedMembers)
+            out += "  " + name + "=" + value + "\n";
+    }
+    return out;
+}
+
+// Empty when validate() of the value and validateText() of its dump judge
+// alike; else both judgements.
+inline std::string judgementDifference(const std::string& schemaId, const Json& value,
+                                       const ValidateOptions& options) {
+    const std::string direct = describeJudgement(validate(schemaId, value, options));
+    const std::string text =
+        value.dump(-1, ' ', false, Json::error_handler_t::replace);
+    const std::string read = describeJudgement(validateText(schemaId, text, options));
+    if (direct == read) return {};
+    return "validate(json):\n" + direct + "validateText(dump):\n" + read;
+}
+
+}  // namespace Differential
 }  // namespace OrvexConfigValidate
