@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
@@ -98,6 +99,18 @@ Project readProject(const std::string& path, std::uint64_t maxFileSize);
 // file, out of memory, tool errors).
 bool adjustableCode(std::string_view code);
 
+// An issue that an entry accepted, with the entry's reason and expiry.
+struct AcceptedIssue {
+    Issue issue;
+    std::string reason;
+    std::string expires;
+};
+
+// Whether an entry's expiry date has passed on `today` (both "YYYY-MM-DD",
+// UTC): the entry still holds on its own day; a date that is not a real
+// day counts as passed.
+bool expired(const std::string& expires, const std::string& today);
+
 // Applies one project to the issues of a run. Identities are taken while
 // the documents are alive (keys of IssueKeys), then each check's issues are
 // re-graded and accepted; at the end, the entries' fate becomes the project
@@ -118,7 +131,7 @@ class ProjectJudge {
     // entry expired, and sets each issue's fingerprint. The result's verdict
     // is judged again with `options`.
     void judge(ValidationResult& result, const std::vector<IssueIdentity>& identities,
-               std::vector<Issue>& accepted, const ValidateOptions& options);
+               std::vector<AcceptedIssue>& accepted, const ValidateOptions& options);
 
     // Entries that matched nothing in a checked file (unused_accept, with a
     // fix that removes the entry) and expired entries (expired_accept), as
@@ -132,6 +145,9 @@ class ProjectJudge {
     std::size_t acceptedCount() const { return acceptedCount_; }
 
   private:
+    std::size_t entryFor(const IssueIdentity& identity) const;
+    std::vector<std::size_t> unusedEntries() const;
+
     const Project& project_;
     std::string today_;
     std::vector<bool> used_;

@@ -148,6 +148,22 @@ const std::vector<IssueCodeInfo>& table() {
          "be applied.",
          "Put the bridges file into the folder under that name, or correct "
          "\"bridgingConfigurationFileName\"."},
+        {IssueCode::kUnusedAccept, Severity::Warning,
+         "an accepted-issue entry of the project file matches no issue",
+         "An entry of \"accept\" in orvex-project.json names an issue (code, file, group or "
+         "bridge id, member) that the check of that file no longer finds: the issue was fixed, "
+         "or its group or bridge was renamed. Entries of files that were not checked are not "
+         "judged.",
+         "A stale entry would silently accept the issue again if it came back.",
+         "Remove the entry (the quick fix does), or run orvex-config-validate prune-accepted "
+         "over every file."},
+        {IssueCode::kExpiredAccept, Severity::Warning,
+         "an accepted-issue entry of the project file has expired",
+         "The \"expires\" day of an entry in orvex-project.json has passed (the entry holds "
+         "through that UTC day), or the date is not a real day; its issue is reported again, "
+         "marked \"accepted until\" that day.",
+         "The issue counts again in the verdict and the reports.",
+         "Fix the issue, or give the entry a new date with a reason that still holds."},
     };
     return codes;
 }
