@@ -105,8 +105,8 @@ Project readProject(const std::string& path, std::uint64_t maxFileSize) {
     const JsonView root = parsed.root();
     readAccepted(root, project);
     readSeverities(root, project);
-    // Site rules plug in here: their reader takes root.member("rules") and
-    // appends what is wrong with a rule to project.issues.
+    project.siteRules = readSiteRules(root.member(kSiteRulesMember),
+                                      root.member(kSiteProfilesMember), project.issues);
     for (Issue& issue : project.issues) {
         if (!issue.location.known()) issue.location = parsed.locate(issue.pointer);
     }
