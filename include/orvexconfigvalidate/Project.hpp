@@ -203,7 +203,8 @@ class ProjectRun {
     // entries that accepted nothing.
     std::vector<std::pair<std::string, std::string>> prunedTexts() const;
     // The identities of the issues still reported, per project file, for
-    // adding entries that accept them.
+    // adding entries that accept them; under "" those of files without a
+    // project file, named from the working directory.
     std::vector<std::pair<std::string, std::vector<IssueIdentity>>> reported() const;
 
   private:

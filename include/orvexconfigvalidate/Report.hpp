@@ -110,6 +110,16 @@ void addAcceptedIssues(Report& report, const std::vector<Issue>& issues,
                        const std::vector<std::string>& reasons,
                        const std::vector<std::size_t>& entries);
 
+// A fingerprint of what a diagnostic is about, 32 hex digits: of its
+// identity, so that it stays when groups are reordered or lines move; of
+// its code, file and pointer when it has none.
+std::string fingerprintOf(const Report& report, const Diagnostic& diagnostic);
+
+// The GitLab Code Quality report: a JSON array of the issues (accepted ones
+// left out), each with its description, check name, fingerprint, severity
+// and place.
+void writeGitlabReport(const Report& report, const std::function<void(std::string_view)>& out);
+
 // Every issue of the report, listed or not; accepted ones are not issues.
 IssueCounts countIssues(const Report& report);
 

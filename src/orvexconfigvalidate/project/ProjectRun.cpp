@@ -63,6 +63,14 @@ struct ProjectRun::Impl {
     std::uint64_t maxFileSize = 0;
     bool listAccepted = false;
     std::map<std::string, Used> used;  // by project file path
+    // Files without a project are named from the working directory.
+    Project none = [] {
+        Project project;
+        project.folder = ".";
+        return project;
+    }();
+    ProjectJudge noneJudge{none, ""};
+    std::vector<IssueIdentity> noneReported;
 
     Used* projectFor(const std::string& file) {
         const std::optional<std::string> path =
@@ -94,10 +102,19 @@ ProjectRun::~ProjectRun() = default;
 void ProjectRun::apply(Report& report, ValidationResult& result, const std::vector<IssueKey>& keys,
                        const std::vector<std::size_t>& entries, const ValidateOptions& options) {
     if (entries.empty()) return;
-    Used* project = impl_->projectFor(report.files.at(entries.front()).name);
-    if (project == nullptr) return;
     std::vector<std::string> files;
     for (const std::size_t entry : entries) files.push_back(report.files.at(entry).name);
+    Used* project = impl_->projectFor(files.front());
+    if (project == nullptr) {
+        // Only the identities, for the reports' fingerprints.
+        const std::vector<IssueIdentity> identities =
+            impl_->noneJudge.identities(result, keys, files);
+        for (std::size_t i = 0; i < result.issues.size(); ++i) {
+            result.issues[i].identity = identityText(identities[i]);
+            if (adjustableCode(result.issues[i].code)) impl_->noneReported.push_back(identities[i]);
+        }
+        return;
+    }
     const std::vector<IssueIdentity> identities = project->judge->identities(result, keys, files);
     std::vector<std::string> checked;
     const std::vector<bool> ok = judgeable(result, files.size());
@@ -153,6 +170,7 @@ std::vector<std::pair<std::string, std::string>> ProjectRun::prunedTexts() const
 std::vector<std::pair<std::string, std::vector<IssueIdentity>>> ProjectRun::reported() const {
     std::vector<std::pair<std::string, std::vector<IssueIdentity>>> out;
     for (const auto& [path, used] : impl_->used) out.emplace_back(path, used.reported);
+    if (!impl_->noneReported.empty()) out.emplace_back("", impl_->noneReported);
     return out;
 }
 
