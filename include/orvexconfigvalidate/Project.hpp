@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <utility>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -130,8 +131,18 @@ class ProjectJudge {
     // entry accepts (into `accepted`, with the reason), marks those whose
     // entry expired, and sets each issue's fingerprint. The result's verdict
     // is judged again with `options`.
+    // `checked`: the files of the check whose issues could be judged (read
+    // and parsed), as fileName() names them; only their entries are judged.
     void judge(ValidationResult& result, const std::vector<IssueIdentity>& identities,
-               std::vector<AcceptedIssue>& accepted, const ValidateOptions& options);
+               const std::vector<std::string>& checked, std::vector<AcceptedIssue>& accepted,
+               const ValidateOptions& options);
+
+    // A report's file name as entries write it: relative to the project
+    // file's folder, "/" between names.
+    std::string fileName(const std::string& file) const;
+
+    // The files entries name that no check judged.
+    std::vector<std::string> unjudgedFiles() const;
 
     // Entries that matched nothing in a checked file (unused_accept, with a
     // fix that removes the entry) and expired entries (expired_accept), as
@@ -153,6 +164,52 @@ class ProjectJudge {
     std::vector<bool> used_;
     std::vector<bool> judged_;  // the entry's file was checked
     std::size_t acceptedCount_ = 0;
+};
+
+// The keys of a check's issues; `bridges` is the bridges document that its
+// issues of source `bridgesSource` speak of (absent: none).
+std::vector<IssueKey> issueKeysOf(const ValidationResult& result, JsonView bridges,
+                                  int bridgesSource);
+
+// The projects of one run: the one given, or for each check the nearest
+// project file of its first file, each read once.
+class ProjectRun {
+  public:
+    // given: the project file named by the caller ("" to look for one);
+    // today: "YYYY-MM-DD", UTC. Throws ProjectFileError for a given file
+    // that cannot be read or parsed.
+    ProjectRun(const std::string& given, std::string today, std::uint64_t maxFileSize,
+               bool listAccepted);
+    ~ProjectRun();
+    ProjectRun(const ProjectRun&) = delete;
+    ProjectRun& operator=(const ProjectRun&) = delete;
+
+    // Judges the issues of one check (keys from issueKeysOf) under the
+    // project of its files, the report entries' names (entries[source]).
+    // Accepted issues leave the result; the report counts them, and lists
+    // them when asked to. Throws ProjectFileError for a project file found
+    // that cannot be parsed.
+    void apply(Report& report, ValidationResult& result, const std::vector<IssueKey>& keys,
+               const std::vector<std::size_t>& entries, const ValidateOptions& options);
+
+    // After the run: each project file used, as a report entry with its own
+    // issues (schema, unused and expired entries, with their fixes).
+    void addProjectFiles(Report& report, const ValidateOptions& options) const;
+
+    // Pruning needs every entry judged: the files entries name that this
+    // run did not check (or could not judge), as the entries write them.
+    std::vector<std::string> unjudgedFiles() const;
+    // Each project file used, with the text it would have without the
+    // entries that accepted nothing.
+    std::vector<std::pair<std::string, std::string>> prunedTexts() const;
+    // The identities of the issues still reported, per project file, for
+    // adding entries that accept them; under "" those of files without a
+    // project file, named from the working directory.
+    std::vector<std::pair<std::string, std::vector<IssueIdentity>>> reported() const;
+
+  private:
+    struct Impl;
+    std::unique_ptr<Impl> impl_;
 };
 
 // The text of a project file with entries added that accept each identity,

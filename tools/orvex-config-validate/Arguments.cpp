@@ -66,7 +66,7 @@ std::string applyFormat(CommandLine& line, const std::string& value) {
     static const std::pair<const char*, OutputFormat> kFormats[] = {
         {"text", OutputFormat::Text},     {"json", OutputFormat::Json},
         {"github", OutputFormat::Github}, {"sarif", OutputFormat::Sarif},
-        {"junit", OutputFormat::Junit},
+        {"junit", OutputFormat::Junit},   {"gitlab", OutputFormat::Gitlab},
     };
     for (const auto& [text, format] : kFormats) {
         if (value == text) {
@@ -74,7 +74,7 @@ std::string applyFormat(CommandLine& line, const std::string& value) {
             return "";
         }
     }
-    return "unknown format '" + value + "' (use text, json, github, sarif or junit)";
+    return "unknown format '" + value + "' (use text, json, github, sarif, junit or gitlab)";
 }
 
 std::string setFixMode(CommandLine& line, const std::string& name) {
@@ -147,6 +147,11 @@ std::string applyOption(CommandLine& line, std::vector<std::string>& seen, const
         line.explainCode = value;
     } else if (name == "--max-size" || name == "--max-issues") {
         return applyLimit(line, name, value);
+    } else if (name == "--project" || name == "--today") {
+        if (value.empty()) return "option '" + name + "' needs a value";
+        (name == "--project" ? line.projectFile : line.today) = value;
+    } else if (name == "--report-accepted") {
+        line.reportAccepted = true;
     } else if (name == "--strict") {
         line.options.strict = true;
     } else if (name == "--fail-on-warning") {
@@ -378,6 +383,8 @@ std::string helpText() {
        orvex-config-validate --lsp [--schema-dir DIR] [--strict]
        orvex-config-validate --help | --version
        orvex-config-validate compare|graph|fmt|effective ...   (see below)
+       orvex-config-validate accept --reason TEXT [--expires DAY] [OPTIONS] FILE...
+       orvex-config-validate prune-accepted [OPTIONS] FILE...
 
 Checks orvexbridged configuration files and reports every issue as
 FILE:LINE:COLUMN: error|warning|note: POINTER: MESSAGE [CODE], sorted by file
@@ -437,7 +444,14 @@ Options:
                        count; no summary, and no last line when it passes
   --format FORMAT      text (default): one line per issue and a summary;
                        json: one JSON report; github: GitHub Actions
-                       annotations; sarif: a SARIF 2.1.0 log; junit: JUnit XML
+                       annotations; sarif: a SARIF 2.1.0 log; junit: JUnit XML;
+                       gitlab: a GitLab Code Quality report
+  --project FILE       the project file (accepted issues, severities); without
+                       it, the nearest orvex-project.json above each file
+  --today DAY          judge expiry dates on DAY (YYYY-MM-DD) instead of today
+                       (UTC)
+  --report-accepted    also list the issues the project file accepts, marked
+                       with their reason (they still do not count)
   --list-schemas       print the schema ids
   --print-schema ID    print the built-in schema ID (for an editor)
   --explain CODE       what an issue code means, why it matters, how to fix it
@@ -466,6 +480,12 @@ Subcommands (the first argument; a file of that name is checked as ./NAME;
   fmt                  lay files out canonically, in place or checked
   effective            the files as the server runs them: defaulted and forced
                        values, each with its reason and pointer
+  accept               check the files, then add an entry to the project file
+                       for each issue found, with --reason (required) and
+                       --expires DAY
+  prune-accepted       check the files, then remove the project file's entries
+                       that accepted nothing; refused unless every file the
+                       entries name was checked
 )";
 }
 

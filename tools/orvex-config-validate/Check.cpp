@@ -13,6 +13,7 @@
 #include <orvexconfigvalidate/Configuration.hpp>
 #include <orvexconfigvalidate/Deployment.hpp>
 #include <orvexconfigvalidate/LeanText.hpp>
+#include <orvexconfigvalidate/Project.hpp>
 
 namespace OrvexConfigValidate::Tool {
 
@@ -39,6 +40,8 @@ ValidateOptions boundedOptions(const CheckOptions& check, std::size_t files) {
 struct Judged {
     ValidationResult result;
     std::vector<std::string_view> texts;
+    // What each issue is about, taken while the documents are there.
+    std::vector<IssueKey> keys{};
 };
 
 // The one check path of files and deployments: `judge` reads and validates
@@ -49,7 +52,10 @@ template <class Judge>
 void runCheck(Report& report, const std::vector<std::size_t>& entries, const CheckOptions& check,
               KeptDocuments& parsed, Judge judge) {
     try {
-        const Judged judged = judge();
+        Judged judged = judge();
+        if (check.projects != nullptr) {
+            check.projects->apply(report, judged.result, judged.keys, entries, check.validate);
+        }
         addIssues(report, judged.result, entries, judged.texts, check.maxIssues, check.validate);
     } catch (const std::bad_alloc&) {
         parsed.clear();
@@ -88,6 +94,12 @@ Judged judgeUnit(Unit& unit, const CheckOptions& check, KeptDocuments& parsed) {
         addFixes(judged.result, parsed[source], unit.inputs[source]->text(),
                  static_cast<int>(source));
         judged.texts.push_back(unit.inputs[source]->text());
+    }
+    const bool lone = parsed.size() == 1 && unit.schemaId == kBridgesSchemaId;
+    if (check.projects != nullptr && (parsed.size() == 2 || lone)) {
+        judged.keys = issueKeysOf(judged.result, parsed.back().root(), lone ? 0 : 1);
+    } else if (check.projects != nullptr) {
+        judged.keys = issueKeysOf(judged.result, JsonView(), 1);
     }
     return judged;
 }
@@ -186,7 +198,7 @@ void addBridgesEntry(Report& report, std::vector<std::size_t>& entries, const Ch
 }
 
 Judged judgedDeployment(Deployment&& deployment, const std::map<std::string, std::string>& texts,
-                        bool claimed, std::size_t entryCount) {
+                        bool claimed, std::size_t entryCount, bool keyed) {
     Judged judged{std::move(deployment.result), {}};
     for (const std::string* file : {&deployment.serverFile, &deployment.bridgesFile}) {
         const auto text = texts.find(*file);
@@ -198,6 +210,10 @@ Judged judgedDeployment(Deployment&& deployment, const std::map<std::string, std
         judged.result = bridgesIssues(std::move(judged.result));
     } else if (entryCount < 2) {
         judged.texts.resize(1);
+    }
+    if (keyed) {
+        const JsonView bridges = deployment.bridges ? deployment.bridges->root() : JsonView();
+        judged.keys = issueKeysOf(judged.result, bridges, claimed ? 0 : 1);
     }
     return judged;
 }
@@ -218,7 +234,8 @@ bool runDeployment(Report& report, const CheckUnit& unit, const CheckOptions& ch
             if (unit.loneServer && deployment.bridgesFound) {
                 report.files.at(entries.front()).checkedWith = deployment.bridgesFile;
             }
-            return judgedDeployment(std::move(deployment), texts, false, entries.size());
+            return judgedDeployment(std::move(deployment), texts, false, entries.size(),
+                                    check.projects != nullptr);
         });
         return true;
     }
@@ -231,7 +248,10 @@ bool runDeployment(Report& report, const CheckUnit& unit, const CheckOptions& ch
     if (!deployment->bridges || !deployment->server || !deployment->server->ok()) return false;
     addBridgesEntry(report, entries, unit, *deployment);
     runCheck(report, entries, check, parsed,
-             [&] { return judgedDeployment(std::move(*deployment), texts, true, entries.size()); });
+             [&] {
+        return judgedDeployment(std::move(*deployment), texts, true, entries.size(),
+                                check.projects != nullptr);
+    });
     return true;
 }
 

@@ -24,6 +24,7 @@
 #include "HeapPages.hpp"
 #include "JunitFormat.hpp"
 #include "Output.hpp"
+#include "ProjectCommands.hpp"
 #include "Report.hpp"
 #include "SarifFormat.hpp"
 #include "SchemaWarnings.hpp"
@@ -99,6 +100,9 @@ int emitReport(const Report& report, OutputFormat format, int status, bool quiet
         case OutputFormat::Junit:
             writeJunit(report, out);
             break;
+        case OutputFormat::Gitlab:
+            writeGitlabReport(report, [&out](std::string_view piece) { out << piece; });
+            break;
         case OutputFormat::Text:
             writeText(report, useColour(), out);
             break;
@@ -106,7 +110,14 @@ int emitReport(const Report& report, OutputFormat format, int status, bool quiet
     return written(out.finish(), status);
 }
 
-int check(const CommandLine& line) {
+// The project file could not be read or parsed: the run stops.
+int projectFileError(const ProjectFileError& error) {
+    std::cerr << kProgram << ": error: project file '" << printable(error.path, LineBreaks::Escape)
+              << "': " << printable(error.message, LineBreaks::Escape) << "\n";
+    return 2;
+}
+
+int check(const CommandLine& line, const ProjectCommand& command = {}) {
     const InputPlan plan = planInputs(line, OrvexConfigValidate::schemaIds());
     if (!plan.plan.error.empty()) return usageError(plan.plan.error);
     reserveHugeHeapFor(plan);
@@ -133,7 +144,17 @@ int check(const CommandLine& line) {
                   << OrvexConfigValidate::kBridgesFileName << " in it or below\n";
     }
     if (plan.nothingToCheck()) return kNothingToCheckStatus;
+    std::string todayError;
+    const std::string today = todayOf(line, todayError);
+    if (!todayError.empty()) return usageError(todayError);
+    std::optional<ProjectRun> projects;
+    try {
+        projects.emplace(line.projectFile, today, line.maxSize, line.reportAccepted);
+    } catch (const ProjectFileError& error) {
+        return projectFileError(error);
+    }
     CheckOptions options;
+    options.projects = &*projects;
     options.validate = line.options;
     options.maxSize = line.maxSize;
     options.countCharacters = line.format == OutputFormat::Sarif;
@@ -144,7 +165,20 @@ int check(const CommandLine& line) {
     }
     if (fixed.refused) return kFixRefusedStatus;
     keptDocuments = new KeptDocuments;
-    Report report = runPlan(plan, options, keptDocuments);
+    Report report;
+    try {
+        report = runPlan(plan, options, keptDocuments);
+    } catch (const ProjectFileError& error) {
+        return projectFileError(error);
+    }
+    projects->addProjectFiles(report, line.options);
+    sortDiagnostics(report);
+    if (command.action != ProjectAction::None) {
+        std::string message;
+        const int done = finishProjectCommand(command, *projects, line.projectFile, message);
+        std::cerr << message;
+        return done;
+    }
     const int status = plan.emptyFolders.empty() ? exitStatus(report) : kNothingToCheckStatus;
     if (line.fix == FixMode::Diff) return emit(fixed.diff, status);
     if (line.fix == FixMode::Apply) report.fixesApplied = fixed.applied;
@@ -194,9 +228,16 @@ int main(int argc, char** argv) {
         std::cerr << done->err;
         return emit(done->out, done->status);
     }
-    const ParsedArguments parsed = parseArguments(args);
+    const ProjectCommand command = readProjectCommand(args);
+    if (!command.error.empty()) return usageError(command.error);
+    const ParsedArguments parsed =
+        parseArguments(command.action == ProjectAction::None ? args : command.checkArgs);
     if (!parsed.error.empty()) return usageError(parsed.error);
     const CommandLine& line = parsed.commandLine;
+    if (command.action != ProjectAction::None) {
+        if (line.action != Action::Check) return usageError("accept and prune-accepted check files");
+        return check(line, command);
+    }
     switch (line.action) {
         case Action::Help:
             return emit(helpText(), 0);

@@ -94,7 +94,7 @@ std::vector<IssueIdentity> ProjectJudge::identities(const ValidationResult& resu
         const IssueKey& key = keys.at(i);
         const auto source = static_cast<std::size_t>(std::max(0, key.source));
         IssueIdentity identity{key.code,
-                               source < files.size() ? relativeFile(project_.folder, files[source])
+                               source < files.size() ? fileName(files[source])
                                                      : std::string(),
                                key.element,
                                key.id,
@@ -111,14 +111,27 @@ std::vector<IssueIdentity> ProjectJudge::identities(const ValidationResult& resu
     return out;
 }
 
+std::string ProjectJudge::fileName(const std::string& file) const {
+    return relativeFile(project_.folder, file);
+}
+
+std::vector<std::string> ProjectJudge::unjudgedFiles() const {
+    std::vector<std::string> files;
+    for (std::size_t e = 0; e < project_.accepted.size(); ++e) {
+        const std::string& file = project_.accepted[e].identity.file;
+        if (!judged_[e] && std::find(files.begin(), files.end(), file) == files.end()) {
+            files.push_back(file);
+        }
+    }
+    return files;
+}
+
 void ProjectJudge::judge(ValidationResult& result, const std::vector<IssueIdentity>& identities,
+                         const std::vector<std::string>& checked,
                          std::vector<AcceptedIssue>& accepted, const ValidateOptions& options) {
     for (std::size_t e = 0; e < project_.accepted.size(); ++e) {
         const std::string& file = project_.accepted[e].identity.file;
-        judged_[e] = judged_[e] || std::any_of(identities.begin(), identities.end(),
-                                               [&](const IssueIdentity& identity) {
-                                                   return identity.file == file;
-                                               });
+        if (std::find(checked.begin(), checked.end(), file) != checked.end()) judged_[e] = true;
     }
     std::vector<Issue> kept;
     for (std::size_t i = 0; i < result.issues.size(); ++i) {
