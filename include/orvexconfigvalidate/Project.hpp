@@ -192,6 +192,10 @@ class ProjectRun {
     void apply(Report& report, ValidationResult& result, const std::vector<IssueKey>& keys,
                const std::vector<std::size_t>& entries, const ValidateOptions& options);
 
+    // The project of a check's first file (its report name), read once;
+    // null when it has none. Throws as apply() does.
+    const Project* projectOf(const std::string& file);
+
     // After the run: each project file used, as a report entry with its own
     // issues (schema, unused and expired entries, with their fixes).
     void addProjectFiles(Report& report, const ValidateOptions& options) const;

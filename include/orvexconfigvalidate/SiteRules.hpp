@@ -71,6 +71,26 @@ std::shared_ptr<const SiteRuleSet> readSiteRules(JsonView rules, JsonView profil
 void applySiteRules(const SiteRuleSet& rules, const SiteRuleInput& input,
                     ValidationResult& result);
 
+// One check of the tool, as its project's site rules see it: the parsed
+// documents (either may be absent), the files as the report names them,
+// and the source each document's issues take in the check's result (-1:
+// not reported, as for a server file that only lends its mode to a bridges
+// file checked under it).
+struct SiteCheck {
+    const ParsedText* server = nullptr;
+    const ParsedText* bridges = nullptr;
+    std::string serverFile;
+    std::string bridgesFile;
+    int serverSource = 0;
+    int bridgesSource = 1;
+};
+
+class ProjectRun;
+// Runs the site rules of the project of the check's first file, if it has
+// any, and appends their issues, placed, to the result: before the project
+// judges it, so that they are accepted and re-graded like the others.
+void addSiteIssues(ProjectRun& projects, const SiteCheck& check, ValidationResult& result);
+
 // The codes of the rules, in their order, and a rule's description ("" for
 // a code that is none of them): what --explain and the editor say of it.
 std::vector<std::string> siteRuleCodes(const SiteRuleSet& rules);

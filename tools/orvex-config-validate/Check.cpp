@@ -14,6 +14,7 @@
 #include <orvexconfigvalidate/Deployment.hpp>
 #include <orvexconfigvalidate/LeanText.hpp>
 #include <orvexconfigvalidate/Project.hpp>
+#include <orvexconfigvalidate/SiteRules.hpp>
 
 namespace OrvexConfigValidate::Tool {
 
@@ -81,6 +82,19 @@ ParsedText readLean(LoadedInput& input) {
     return parsed;
 }
 
+// The documents of a unit as its project's site rules read them.
+SiteCheck siteCheckOf(const Unit& unit, KeptDocuments& parsed) {
+    SiteCheck site;
+    if (parsed.size() == 2) {
+        site = {&parsed[0], &parsed[1], unit.inputs[0]->name, unit.inputs[1]->name, 0, 1};
+    } else if (unit.schemaId == kServerSchemaId) {
+        site = {&parsed[0], nullptr, unit.inputs[0]->name, "", 0, 1};
+    } else if (unit.schemaId == kBridgesSchemaId) {
+        site = {nullptr, &parsed[0], "", unit.inputs[0]->name, 0, 0};
+    }
+    return site;
+}
+
 Judged judgeUnit(Unit& unit, const CheckOptions& check, KeptDocuments& parsed) {
     const ValidateOptions options = boundedOptions(check, unit.inputs.size());
     for (LoadedInput* input : unit.inputs) {
@@ -96,6 +110,7 @@ Judged judgeUnit(Unit& unit, const CheckOptions& check, KeptDocuments& parsed) {
         judged.texts.push_back(unit.inputs[source]->text());
     }
     const bool lone = parsed.size() == 1 && unit.schemaId == kBridgesSchemaId;
+    if (check.projects != nullptr) addSiteIssues(*check.projects, siteCheckOf(unit, parsed), judged.result);
     if (check.projects != nullptr && (parsed.size() == 2 || lone)) {
         judged.keys = issueKeysOf(judged.result, parsed.back().root(), lone ? 0 : 1);
     } else if (check.projects != nullptr) {
@@ -198,7 +213,7 @@ void addBridgesEntry(Report& report, std::vector<std::size_t>& entries, const Ch
 }
 
 Judged judgedDeployment(Deployment&& deployment, const std::map<std::string, std::string>& texts,
-                        bool claimed, std::size_t entryCount, bool keyed) {
+                        bool claimed, std::size_t entryCount, ProjectRun* projects) {
     Judged judged{std::move(deployment.result), {}};
     for (const std::string* file : {&deployment.serverFile, &deployment.bridgesFile}) {
         const auto text = texts.find(*file);
@@ -211,7 +226,12 @@ Judged judgedDeployment(Deployment&& deployment, const std::map<std::string, std
     } else if (entryCount < 2) {
         judged.texts.resize(1);
     }
-    if (keyed) {
+    if (projects != nullptr) {
+        addSiteIssues(*projects,
+                      {deployment.server ? &*deployment.server : nullptr,
+                       deployment.bridges ? &*deployment.bridges : nullptr, deployment.serverFile,
+                       deployment.bridgesFile, claimed ? -1 : 0, claimed ? 0 : 1},
+                      judged.result);
         const JsonView bridges = deployment.bridges ? deployment.bridges->root() : JsonView();
         judged.keys = issueKeysOf(judged.result, bridges, claimed ? 0 : 1);
     }
@@ -235,7 +255,7 @@ bool runDeployment(Report& report, const CheckUnit& unit, const CheckOptions& ch
                 report.files.at(entries.front()).checkedWith = deployment.bridgesFile;
             }
             return judgedDeployment(std::move(deployment), texts, false, entries.size(),
-                                    check.projects != nullptr);
+                                    check.projects);
         });
         return true;
     }
@@ -250,7 +270,7 @@ bool runDeployment(Report& report, const CheckUnit& unit, const CheckOptions& ch
     runCheck(report, entries, check, parsed,
              [&] {
         return judgedDeployment(std::move(*deployment), texts, true, entries.size(),
-                                check.projects != nullptr);
+                                check.projects);
     });
     return true;
 }
