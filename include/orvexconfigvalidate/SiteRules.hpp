@@ -95,5 +95,8 @@ void addSiteIssues(ProjectRun& projects, const SiteCheck& check, ValidationResul
 // a code that is none of them): what --explain and the editor say of it.
 std::vector<std::string> siteRuleCodes(const SiteRuleSet& rules);
 std::string siteRuleDescription(const SiteRuleSet& rules, std::string_view code);
+// A rule as --explain tells a built-in code (its views live as long as the
+// rules); null for a code that is none of them.
+const IssueCodeInfo* describeSiteRule(const SiteRuleSet& rules, std::string_view code);
 
 }  // namespace OrvexConfigValidate

@@ -14,6 +14,7 @@
 #include <orvexconfigvalidate/OrvexConfigValidate.hpp>
 
 #include <orvexconfigvalidate/Report.hpp>
+#include <orvexconfigvalidate/SiteRules.hpp>
 #include "Arguments.hpp"
 #include "Check.hpp"
 #include "ConfigTest.hpp"
@@ -210,8 +211,38 @@ int printSchema(const std::string& id) {
     return emit(OrvexConfigValidate::jsonText(schema, 2) + "\n", 0);
 }
 
-int explain(const std::string& code) {
+// The project file whose site rules --explain tells: the one given, or the
+// one in the working directory.
+std::optional<Project> siteRulesProject(const std::string& given, std::uint64_t maxSize) {
+    const std::optional<std::string> path = given.empty()
+                                                ? findProjectFile(kProjectFileName)
+                                                : std::optional<std::string>(given);
+    if (!path) return std::nullopt;
+    return readProject(*path, maxSize);
+}
+
+int explain(const std::string& code, const std::string& projectFile, std::uint64_t maxSize) {
     const OrvexConfigValidate::IssueCodeInfo* info = OrvexConfigValidate::describeIssueCode(code);
+    // A site rule's code: the project file given, or the one here, says.
+    std::optional<OrvexConfigValidate::Project> project;
+    if (info == nullptr && code.rfind(OrvexConfigValidate::kSiteCodePrefix, 0) == 0) {
+        try {
+            project = siteRulesProject(projectFile, maxSize);
+        } catch (const OrvexConfigValidate::ProjectFileError& error) {
+            return projectFileError(error);
+        }
+        const IssueCodeInfo* site =
+            project && project->siteRules ? describeSiteRule(*project->siteRules, code) : nullptr;
+        if (site != nullptr) {
+            // The project file's own words reach the terminal escaped.
+            const std::string summary = printable(site->summary, LineBreaks::Escape);
+            const std::string explanation = printable(site->explanation, LineBreaks::Escape);
+            IssueCodeInfo shown = *site;
+            shown.summary = summary;
+            shown.explanation = explanation;
+            return emit(explainText(shown), 0);
+        }
+    }
     if (info == nullptr) {
         return usageError("unknown issue code '" + code + "' (known: " + knownIssueCodes() + ")");
     }
@@ -251,7 +282,7 @@ int main(int argc, char** argv) {
         case Action::PrintSchema:
             return printSchema(line.printSchemaId);
         case Action::Explain:
-            return explain(line.explainCode);
+            return explain(line.explainCode, line.projectFile, line.maxSize);
         case Action::LanguageServer: {
             reserveHugeHeapForServer();
             OrvexConfigValidate::Lsp::CheckSettings defaults;

@@ -251,6 +251,25 @@ class RuleReader {
         impl_.rules.push_back(std::move(out));
     }
 
+  public:
+    // Once every rule is in place: the views point into the rule's texts.
+    static void explain(SiteRule& rule) {
+        std::string checks;
+        if (rule.then) checks += ", each must meet the rule's \"then\" schema";
+        if (rule.unique) checks += ", no two may have one value at " + *rule.unique;
+        if (rule.count) checks += ", their number is bounded";
+        if (rule.sumOf) checks += ", the sum of " + *rule.sumOf + " is bounded";
+        rule.explanation = "A site rule of the project file, about every " +
+                           std::string(siteEntityName(rule.given)) +
+                           (rule.when ? " that its \"when\" schema accepts" : "") +
+                           (rule.profiles.empty() ? "" : ", in the deployments of its profiles") +
+                           checks + ".";
+        rule.info = {rule.code, rule.severity, rule.description, rule.explanation,
+                     "The project holds its deployments to it; the server itself does not.",
+                     "Change the configuration at the reported place to meet the rule, or accept "
+                     "the issue in the project file with a reason."};
+    }
+
     SiteRuleSet& impl_;
     std::vector<Issue>& problems_;
     std::unordered_set<std::string> codes_;
@@ -289,8 +308,15 @@ std::shared_ptr<const SiteRuleSet> readSiteRules(JsonView rules, JsonView profil
     RuleReader reader(*set, issues);
     reader.readProfiles(profiles, at("", kSiteProfilesMember));
     reader.readRules(rules, at("", kSiteRulesMember));
+    for (SiteRule& rule : set->rules) RuleReader::explain(rule);
     if (set->rules.empty()) return nullptr;
     return set;
+}
+
+const IssueCodeInfo* describeSiteRule(const SiteRuleSet& rules, std::string_view code) {
+    for (const SiteRule& rule : rules.rules)
+        if (rule.code == code) return &rule.info;
+    return nullptr;
 }
 
 std::vector<std::string> siteRuleCodes(const SiteRuleSet& rules) {

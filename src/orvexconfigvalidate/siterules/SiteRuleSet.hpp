@@ -43,6 +43,9 @@ struct SiteRule {
     std::optional<std::string> sumOf;  // pointer into each entity
     SiteBounds sum;
     std::vector<std::size_t> profiles;  // into SiteRuleSet::profiles; none: every deployment
+    // What --explain says, its views into the texts below.
+    std::string explanation;
+    IssueCodeInfo info;
 };
 
 struct SiteProfile {
