@@ -12,6 +12,7 @@ from pathlib import Path
 import jsonschema
 
 probe, examples, table = sys.argv[1], Path(sys.argv[2]), Path(sys.argv[3])
+tool = sys.argv[4] if len(sys.argv) > 4 else None
 rules = json.loads(table.read_text())["rules"]
 
 
@@ -53,6 +54,21 @@ for deployment in sorted(p for p in examples.iterdir() if (p / "bridges.json").e
                           str(deployment / "bridges.json")],
                          capture_output=True, text=True, check=True).stdout
     issues = [json.loads(line) for line in out.splitlines()]
+    if tool:
+        # The tool runs the same rules under the project it is given, each
+        # issue in its file at the same place.
+        run = subprocess.run([tool, "--format", "json", "--project", str(table),
+                              str(deployment / "orvexbridged_conf.json"),
+                              str(deployment / "bridges.json")], capture_output=True, text=True)
+        reported = {(Path(f["file"]).name, i["code"], i["path"], i["line"])
+                    for f in json.loads(run.stdout)["files"] for i in f["issues"]
+                    if i["code"].startswith("site_")}
+        names = {0: "orvexbridged_conf.json", 1: "bridges.json"}
+        probed = {(names[i["source"]], i["code"], i["pointer"] or "/", i["line"])
+                  for i in issues if "code" in i}
+        if reported != probed:
+            failures.append(f"{deployment.name}: the tool reports {sorted(reported - probed)}, "
+                            f"misses {sorted(probed - reported)}")
     for issue in issues:
         if "problem" in issue:
             failures.append(f"rule table problem: {issue}")
@@ -78,6 +94,12 @@ for deployment in sorted(p for p in examples.iterdir() if (p / "bridges.json").e
                 if place != json.loads(text):
                     failures.append(f"{deployment.name} {rule['code']}: the fix did not write {text}")
 
+if tool:
+    for rule in rules:
+        explained = subprocess.run([tool, "--explain", rule["code"], "--project", str(table)],
+                                   capture_output=True, text=True)
+        if explained.returncode != 0 or rule["description"] not in explained.stdout:
+            failures.append(f"--explain {rule['code']}: {explained.stdout}{explained.stderr}")
 print(f"{len(rules)} rules on {checked} entities")
 if failures:
     print("\n".join(failures))
