@@ -2,6 +2,7 @@
 // reworded, but a code is never renamed or given another severity.
 #include <algorithm>
 
+#include <orvexconfigvalidate/SiteRules.hpp>
 #include <orvexconfigvalidate/Validation.hpp>
 
 namespace OrvexConfigValidate {
@@ -164,6 +165,13 @@ const std::vector<IssueCodeInfo>& table() {
          "marked \"accepted until\" that day.",
          "The issue counts again in the verdict and the reports.",
          "Fix the issue, or give the entry a new date with a reason that still holds."},
+        {kInvalidSiteRuleCode, Severity::Error, "a site rule of the project file cannot be run",
+         "A rule of \"rules\" in orvex-project.json is not one the tool can run: its code does "
+         "not start with site_ or names another rule, its severity, entity or profile is "
+         "unknown, a schema cannot be compiled, a pointer is no JSON pointer or a bound no "
+         "number. The rule is left out.",
+         "The project's own law is not checked: deployments that break it pass.",
+         "Correct the rule at the reported place; docs/site-rules.md describes each member."},
     };
     return codes;
 }
