@@ -3,47 +3,65 @@
 #include "siterules/SiteRuleSet.hpp"
 
 namespace OrvexConfigValidate {
+namespace {
+
+// reach[j]: the pattern read so far matches the first j bytes of the path.
+using Reach = std::vector<char>;
+
+// "**": any run of bytes; "**/" also stands for no folder at all.
+Reach anyFolders(const Reach& reach, std::string_view path, bool slash) {
+    Reach next(reach.size(), 0);
+    bool any = false;
+    for (std::size_t j = 0; j < reach.size(); ++j) {
+        any = any || reach[j] != 0;
+        next[j] = any ? 1 : 0;
+    }
+    if (!slash) return next;
+    Reach after(reach);
+    for (std::size_t j = 0; j < path.size(); ++j)
+        if (next[j] != 0 && path[j] == '/') after[j + 1] = 1;
+    return after;
+}
+
+// "*": any run of bytes within one name.
+Reach withinName(const Reach& reach, std::string_view path) {
+    Reach next(reach.size(), 0);
+    bool run = false;
+    for (std::size_t j = 0; j < reach.size(); ++j) {
+        run = run || reach[j] != 0;
+        next[j] = run ? 1 : 0;
+        if (j < path.size() && path[j] == '/') run = false;
+    }
+    return next;
+}
+
+// One byte, or "?" for any byte but "/".
+Reach oneByte(const Reach& reach, std::string_view path, char c) {
+    Reach next(reach.size(), 0);
+    for (std::size_t j = 0; j < path.size(); ++j)
+        if (reach[j] != 0 && (c == '?' ? path[j] != '/' : path[j] == c)) next[j + 1] = 1;
+    return next;
+}
+
+}  // namespace
 
 bool sitePathMatches(std::string_view pattern, std::string_view path) {
-    // reach[j]: the pattern read so far matches the first j bytes of the
-    // path. One row per pattern byte: time is the product of the lengths.
-    std::vector<char> reach(path.size() + 1, 0);
+    // One row per pattern byte: time is the product of the lengths.
+    Reach reach(path.size() + 1, 0);
     reach[0] = 1;
     std::size_t i = 0;
     while (i < pattern.size()) {
-        std::vector<char> next(path.size() + 1, 0);
-        const char c = pattern[i];
-        if (c == '*' && i + 1 < pattern.size() && pattern[i + 1] == '*') {
-            // "**/" also stands for no folder at all.
-            const bool slash = i + 2 < pattern.size() && pattern[i + 2] == '/';
-            bool any = false;
-            for (std::size_t j = 0; j <= path.size(); ++j) {
-                any = any || reach[j] != 0;
-                next[j] = any ? 1 : 0;
-            }
-            if (slash) {
-                std::vector<char> after(path.size() + 1, 0);
-                for (std::size_t j = 0; j < path.size(); ++j)
-                    if (next[j] != 0 && path[j] == '/') after[j + 1] = 1;
-                for (std::size_t j = 0; j <= path.size(); ++j)
-                    after[j] = (after[j] != 0 || reach[j] != 0) ? 1 : 0;
-                next.swap(after);
-            }
+        if (pattern.compare(i, 2, "**") == 0) {
+            const bool slash = pattern.compare(i + 2, 1, "/") == 0;
+            reach = anyFolders(reach, path, slash);
             i += slash ? 3 : 2;
-        } else if (c == '*') {
-            bool run = false;
-            for (std::size_t j = 0; j <= path.size(); ++j) {
-                if (reach[j] != 0) run = true;
-                next[j] = run ? 1 : 0;
-                if (j < path.size() && path[j] == '/') run = false;
-            }
-            i += 1;
+        } else if (pattern[i] == '*') {
+            reach = withinName(reach, path);
+            ++i;
         } else {
-            for (std::size_t j = 0; j < path.size(); ++j)
-                if (reach[j] != 0 && (c == '?' ? path[j] != '/' : path[j] == c)) next[j + 1] = 1;
-            i += 1;
+            reach = oneByte(reach, path, pattern[i]);
+            ++i;
         }
-        reach.swap(next);
     }
     return reach[path.size()] != 0;
 }

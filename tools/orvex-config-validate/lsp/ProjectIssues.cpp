@@ -33,35 +33,42 @@ std::string relativeTo(const std::string& folder, const std::string& path) {
         .generic_string();
 }
 
+// The site issues of a checked pair, both files' (empty without rules).
+std::vector<Issue> siteIssuesOf(const CheckedPair& pair, bool ownIsServer) {
+    const std::optional<Project> project = projectOf(pair.path);
+    if (!project || !project->siteRules || !pair.own->parsed().ok()) return {};
+    const ParsedText* partner = pair.partner ? &pair.partner->parsed() : nullptr;
+    std::optional<ParsedText> partnerParse;
+    if (partner == nullptr && pair.partnerText != nullptr) {
+        partnerParse = parseText(*pair.partnerText);
+        partner = &*partnerParse;
+    }
+    if (partner != nullptr && !partner->ok()) partner = nullptr;
+    const ParsedText* server = ownIsServer ? &pair.own->parsed() : partner;
+    const ParsedText* bridges = ownIsServer ? partner : &pair.own->parsed();
+    SiteRuleInput input;
+    if (server != nullptr) {
+        input.server = server->root();
+        input.serverText = server;
+        input.serverFile = relativeTo(project->folder, ownIsServer ? pair.path : pair.partnerPath);
+    }
+    if (bridges != nullptr) {
+        input.bridges = bridges->root();
+        input.bridgesText = bridges;
+        input.bridgesFile = relativeTo(project->folder, ownIsServer ? pair.partnerPath : pair.path);
+    }
+    ValidationResult result;
+    applySiteRules(*project->siteRules, input, result);
+    return std::move(result.issues);
+}
+
 }  // namespace
 
 void ProjectIssues::afterCheck(const CheckedPair& pair) {
     if (!pair.own) return;
-    const std::optional<Project> project = projectOf(pair.path);
     const bool ownIsServer = pair.own->schemaId() == kServerSchemaId;
     const bool paired = ownIsServer || pair.own->schemaId() == kBridgesSchemaId;
-    std::vector<Issue> found;
-    std::optional<ParsedText> partnerParse;
-    if (project && project->siteRules && paired && pair.own->parsed().ok()) {
-        const ParsedText* partner = pair.partner ? &pair.partner->parsed() : nullptr;
-        if (partner == nullptr && pair.partnerText != nullptr) {
-            partnerParse = parseText(*pair.partnerText);
-            partner = &*partnerParse;
-        }
-        if (partner != nullptr && !partner->ok()) partner = nullptr;
-        SiteRuleInput input;
-        const ParsedText* server = ownIsServer ? &pair.own->parsed() : partner;
-        const ParsedText* bridges = ownIsServer ? partner : &pair.own->parsed();
-        const std::string& serverPath = ownIsServer ? pair.path : pair.partnerPath;
-        const std::string& bridgesPath = ownIsServer ? pair.partnerPath : pair.path;
-        if (server != nullptr) input.server = server->root(), input.serverText = server;
-        if (bridges != nullptr) input.bridges = bridges->root(), input.bridgesText = bridges;
-        input.serverFile = server != nullptr ? relativeTo(project->folder, serverPath) : "";
-        input.bridgesFile = bridges != nullptr ? relativeTo(project->folder, bridgesPath) : "";
-        ValidationResult result;
-        applySiteRules(*project->siteRules, input, result);
-        found = std::move(result.issues);
-    }
+    const std::vector<Issue> found = paired ? siteIssuesOf(pair, ownIsServer) : std::vector<Issue>();
     const int ownSource = ownIsServer ? 0 : 1;
     const auto keep = [&](const std::shared_ptr<const Snapshot>& snapshot, int source) {
         State state{snapshot->version(), {}};
