@@ -383,8 +383,7 @@ std::string helpText() {
        orvex-config-validate --lsp [--schema-dir DIR] [--strict]
        orvex-config-validate --help | --version
        orvex-config-validate compare|graph|fmt|effective ...   (see below)
-       orvex-config-validate accept --reason TEXT [--expires DAY] [OPTIONS] FILE...
-       orvex-config-validate prune-accepted [OPTIONS] FILE...
+       orvex-config-validate accept|prune-accepted [OPTIONS] FILE...   (see below)
 
 Checks orvexbridged configuration files and reports every issue as
 FILE:LINE:COLUMN: error|warning|note: POINTER: MESSAGE [CODE], sorted by file
@@ -481,8 +480,8 @@ Subcommands (the first argument; a file of that name is checked as ./NAME;
   effective            the files as the server runs them: defaulted and forced
                        values, each with its reason and pointer
   accept               check the files, then add an entry to the project file
-                       for each issue found, with --reason (required) and
-                       --expires DAY
+                       for each issue found, with its reason (required) and
+                       last day; the manual and docs/project-file.md tell how
   prune-accepted       check the files, then remove the project file's entries
                        that accepted nothing; refused unless every file the
                        entries name was checked
