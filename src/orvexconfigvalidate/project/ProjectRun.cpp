@@ -103,6 +103,7 @@ void ProjectRun::apply(Report& report, ValidationResult& result, const std::vect
                        const std::vector<std::size_t>& entries, const ValidateOptions& options) {
     if (entries.empty()) return;
     std::vector<std::string> files;
+    files.reserve(entries.size());
     for (const std::size_t entry : entries) files.push_back(report.files.at(entry).name);
     Used* project = impl_->projectFor(files.front());
     if (project == nullptr) {
