@@ -184,6 +184,10 @@ class ProjectRun {
     ProjectRun(const ProjectRun&) = delete;
     ProjectRun& operator=(const ProjectRun&) = delete;
 
+    // The project of a checked file (read on first use), or null when none:
+    // its site rules run on the check's documents before apply().
+    const Project* projectOf(const std::string& file);
+
     // Judges the issues of one check (keys from issueKeysOf) under the
     // project of its files, the report entries' names (entries[source]).
     // Accepted issues leave the result; the report counts them, and lists

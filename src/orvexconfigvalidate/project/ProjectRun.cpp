@@ -99,6 +99,11 @@ ProjectRun::ProjectRun(const std::string& given, std::string today, std::uint64_
 
 ProjectRun::~ProjectRun() = default;
 
+const Project* ProjectRun::projectOf(const std::string& file) {
+    const Used* used = impl_->projectFor(file);
+    return used != nullptr ? used->project.get() : nullptr;
+}
+
 void ProjectRun::apply(Report& report, ValidationResult& result, const std::vector<IssueKey>& keys,
                        const std::vector<std::size_t>& entries, const ValidateOptions& options) {
     if (entries.empty()) return;
