@@ -184,6 +184,10 @@ class ProjectRun {
     ProjectRun(const ProjectRun&) = delete;
     ProjectRun& operator=(const ProjectRun&) = delete;
 
+    // The project of a checked file (read on first use), or null when none:
+    // its site rules run on the check's documents before apply().
+    const Project* projectOf(const std::string& file);
+
     // Judges the issues of one check (keys from issueKeysOf) under the
     // project of its files, the report entries' names (entries[source]).
     // Accepted issues leave the result; the report counts them, and lists
@@ -191,10 +195,6 @@ class ProjectRun {
     // that cannot be parsed.
     void apply(Report& report, ValidationResult& result, const std::vector<IssueKey>& keys,
                const std::vector<std::size_t>& entries, const ValidateOptions& options);
-
-    // The project of a check's first file (its report name), read once;
-    // null when it has none. Throws as apply() does.
-    const Project* projectOf(const std::string& file);
 
     // After the run: each project file used, as a report entry with its own
     // issues (schema, unused and expired entries, with their fixes).

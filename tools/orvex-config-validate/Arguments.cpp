@@ -49,6 +49,27 @@ std::optional<std::string> applyReloadOption(CommandLine& line, const std::strin
     return "";
 }
 
+// The options of the project file: a usage error or "" when the option is
+// one of them, nothing for any other option.
+std::optional<std::string> applyProjectOption(CommandLine& line, const std::string& name,
+                                              const std::string& value) {
+    if (name == "--report-accepted") {
+        line.reportAccepted = true;
+        return "";
+    }
+    if (name != "--project" && name != "--today") return std::nullopt;
+    if (value.empty()) return "option '" + name + "' needs a value";
+    (name == "--project" ? line.projectFile : line.today) = value;
+    return "";
+}
+
+// The reload's and the project file's options.
+std::optional<std::string> applyGroupedOption(CommandLine& line, const std::string& name,
+                                              const std::string& value) {
+    if (std::optional<std::string> reload = applyReloadOption(line, name, value)) return reload;
+    return applyProjectOption(line, name, value);
+}
+
 std::string joined(const std::vector<std::string>& items) {
     std::string text;
     for (const auto& item : items) {
@@ -129,7 +150,7 @@ std::string applyOption(CommandLine& line, std::vector<std::string>& seen, const
         if (contains(seen, name)) return "option '" + name + "' is given more than once";
         seen.push_back(name);
     }
-    if (std::optional<std::string> reload = applyReloadOption(line, name, value)) return *reload;
+    if (std::optional<std::string> grouped = applyGroupedOption(line, name, value)) return *grouped;
     if (name == "--schema") {
         line.schemaId = value;
     } else if (name == "--schema-dir") {
@@ -147,11 +168,6 @@ std::string applyOption(CommandLine& line, std::vector<std::string>& seen, const
         line.explainCode = value;
     } else if (name == "--max-size" || name == "--max-issues") {
         return applyLimit(line, name, value);
-    } else if (name == "--project" || name == "--today") {
-        if (value.empty()) return "option '" + name + "' needs a value";
-        (name == "--project" ? line.projectFile : line.today) = value;
-    } else if (name == "--report-accepted") {
-        line.reportAccepted = true;
     } else if (name == "--strict") {
         line.options.strict = true;
     } else if (name == "--fail-on-warning") {

@@ -100,14 +100,15 @@ ProjectRun::ProjectRun(const std::string& given, std::string today, std::uint64_
 ProjectRun::~ProjectRun() = default;
 
 const Project* ProjectRun::projectOf(const std::string& file) {
-    const Used* found = impl_->projectFor(file);
-    return found == nullptr ? nullptr : found->project.get();
+    const Used* used = impl_->projectFor(file);
+    return used != nullptr ? used->project.get() : nullptr;
 }
 
 void ProjectRun::apply(Report& report, ValidationResult& result, const std::vector<IssueKey>& keys,
                        const std::vector<std::size_t>& entries, const ValidateOptions& options) {
     if (entries.empty()) return;
     std::vector<std::string> files;
+    files.reserve(entries.size());
     for (const std::size_t entry : entries) files.push_back(report.files.at(entry).name);
     Used* project = impl_->projectFor(files.front());
     if (project == nullptr) {

@@ -40,6 +40,38 @@ std::vector<TextLocation> entryPlaces(const ParsedText& parsed) {
     return parsed.locateAll(pointers);
 }
 
+using Row = std::vector<char>;
+
+// One byte of the pattern: itself, or "?" for any byte but "/".
+Row afterOne(const Row& matched, char wanted, std::string_view path) {
+    Row next(path.size() + 1, 0);
+    for (std::size_t j = 0; j < path.size(); ++j) {
+        const bool one = wanted == '?' ? path[j] != '/' : wanted == path[j];
+        if (matched[j] != 0 && one) next[j + 1] = 1;
+    }
+    return next;
+}
+
+// A star spans any run of bytes, "/" only when doubled.
+Row afterStar(const Row& matched, bool deep, std::string_view path) {
+    Row next(path.size() + 1, 0);
+    for (std::size_t j = 0; j <= path.size(); ++j) {
+        if (matched[j] != 0) next[j] = 1;
+        if (j > 0 && next[j - 1] != 0 && (deep || path[j - 1] != '/')) next[j] = 1;
+    }
+    return next;
+}
+
+// "**/": any run of folders, also none.
+Row afterDeepFolder(const Row& before, const Row& star, std::string_view path) {
+    Row next(path.size() + 1, 0);
+    for (std::size_t j = 0; j < path.size(); ++j) {
+        if (star[j] != 0 && path[j] == '/') next[j + 1] = 1;
+    }
+    for (std::size_t j = 0; j <= path.size(); ++j) next[j] = static_cast<char>(next[j] | before[j]);
+    return next;
+}
+
 }  // namespace
 
 bool expired(const std::string& expires, const std::string& today) {
@@ -49,34 +81,20 @@ bool expired(const std::string& expires, const std::string& today) {
 
 bool pathPatternMatches(std::string_view pattern, std::string_view path) {
     // matched[j]: the pattern read so far matches the first j bytes of path.
-    std::vector<char> matched(path.size() + 1, 0);
+    Row matched(path.size() + 1, 0);
     matched[0] = 1;
     for (std::size_t p = 0; p < pattern.size(); ++p) {
-        const bool deep = pattern[p] == '*' && p + 1 < pattern.size() && pattern[p + 1] == '*';
-        std::vector<char> next(path.size() + 1, 0);
-        if (pattern[p] == '*') {
-            // A star spans any run of bytes, "/" only when doubled.
-            for (std::size_t j = 0; j <= path.size(); ++j) {
-                if (matched[j]) next[j] = 1;
-                if (j > 0 && next[j - 1] && (deep || path[j - 1] != '/')) next[j] = 1;
-            }
-            if (deep) {
+        if (pattern[p] != '*') {
+            matched = afterOne(matched, pattern[p], path);
+            continue;
+        }
+        const bool deep = p + 1 < pattern.size() && pattern[p + 1] == '*';
+        Row next = afterStar(matched, deep, path);
+        if (deep) {
+            ++p;
+            if (p + 1 < pattern.size() && pattern[p + 1] == '/') {
+                next = afterDeepFolder(matched, next, path);
                 ++p;
-                // "**/" also matches no folder at all.
-                if (p + 1 < pattern.size() && pattern[p + 1] == '/') {
-                    std::vector<char> after(path.size() + 1, 0);
-                    for (std::size_t j = 0; j < path.size(); ++j) {
-                        if (next[j] && path[j] == '/') after[j + 1] = 1;
-                    }
-                    for (std::size_t j = 0; j <= path.size(); ++j) after[j] |= matched[j];
-                    next = std::move(after);
-                    ++p;
-                }
-            }
-        } else {
-            for (std::size_t j = 0; j < path.size(); ++j) {
-                const bool one = pattern[p] == '?' ? path[j] != '/' : pattern[p] == path[j];
-                if (matched[j] && one) next[j + 1] = 1;
             }
         }
         matched = std::move(next);
