@@ -7,11 +7,14 @@
 
 #include <array>
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include <nlohmann/json.hpp>
+#include <orvexconfigvalidate/Configuration.hpp>
 #include <orvexconfigvalidate/Deployment.hpp>
+#include <orvexconfigvalidate/JsonView.hpp>
 #include <orvexconfigvalidate/Text.hpp>
 #include <orvexconfigvalidate/Validation.hpp>
 
@@ -59,6 +62,22 @@ struct IssueKey {
     std::string element;  // "group", "bridge" or ""
     std::string id;
     std::string member;
+};
+
+// Keys the issues of one version; `bridges` is the bridges document that
+// its issues of source 1 speak of (absent when there is none).
+class IssueKeys {
+  public:
+    explicit IssueKeys(JsonView bridges);
+    IssueKey keyOf(const Issue& issue) const;
+
+  private:
+    std::string referencedId(const std::string& pointer) const;
+    void element(IssueKey& key, const char* kind, const std::string& elementPointer,
+                 const std::string& pointer) const;
+
+    JsonView bridges_;
+    std::optional<Configuration> model_;
 };
 
 struct IssueChange {

@@ -203,6 +203,10 @@ class DeploymentIndex {
 // directory, or only its own folder when it lies elsewhere.
 std::string loneFileRoot(const std::string& file);
 
+// The folders that search walks for a file, nearest first: its own folder,
+// then each one above it up to `root` (loneFileRoot(file) when empty).
+std::vector<std::string> searchFolders(const std::string& file, const std::string& root = {});
+
 // The server file of a lone file's deployment, found by an index of its own
 // over loneFileRoot(name): for a front end that asks once. `name` is the
 // path the file is judged by (it may be read from elsewhere).

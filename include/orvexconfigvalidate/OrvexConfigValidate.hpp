@@ -30,6 +30,7 @@
 #include <orvexconfigvalidate/JsonWriter.hpp>       // IWYU pragma: export
 #include <orvexconfigvalidate/MemberCatalogue.hpp>  // IWYU pragma: export
 #include <orvexconfigvalidate/Pointer.hpp>          // IWYU pragma: export
+#include <orvexconfigvalidate/Project.hpp>          // IWYU pragma: export
 #include <orvexconfigvalidate/Report.hpp>           // IWYU pragma: export
 #include <orvexconfigvalidate/Text.hpp>             // IWYU pragma: export
 #include <orvexconfigvalidate/Validation.hpp>       // IWYU pragma: export

@@ -68,6 +68,14 @@ struct Diagnostic {
     std::optional<TextPosition> related = std::nullopt;  // e.g. the first of a duplicated member
     // Filled when the texts are kept to count code points (SARIF).
     std::vector<DiagnosticFix> fixes{};
+    // What the issue is about (Issue::identity), for fingerprints; "" when
+    // no project judged it.
+    std::string identity{};
+    // Listed only when accepted issues are asked for: the project's entry
+    // accepted it, for this reason. It counts neither in the verdict nor in
+    // the issue counts.
+    bool accepted = false;
+    std::string acceptedReason{};
 };
 
 // Diagnostics are kept sorted by file, line and column (stable).
@@ -78,6 +86,8 @@ struct Report {
     std::optional<std::size_t> deployments;
     // Fixes that --fix wrote before the check; unset without --fix.
     std::optional<std::size_t> fixesApplied;
+    // Issues a project file accepted (listed or not).
+    std::size_t accepted = 0;
 };
 
 // Adds the diagnostic; its file fails when its severity fails the verdict.
@@ -93,7 +103,24 @@ void addIssues(Report& report, const ValidationResult& result,
                const std::vector<std::size_t>& entries, const std::vector<std::string_view>& texts,
                std::size_t maxIssues, const ValidateOptions& options);
 
-// Every issue of the report, listed or not.
+// Issues that a project accepted, listed as accepted diagnostics of the
+// entries' files (entries[source]); the verdict and the counts leave them
+// out.
+void addAcceptedIssues(Report& report, const std::vector<Issue>& issues,
+                       const std::vector<std::string>& reasons,
+                       const std::vector<std::size_t>& entries);
+
+// A fingerprint of what a diagnostic is about, 32 hex digits: of its
+// identity, so that it stays when groups are reordered or lines move; of
+// its code, file and pointer when it has none.
+std::string fingerprintOf(const Report& report, const Diagnostic& diagnostic);
+
+// The GitLab Code Quality report: a JSON array of the issues (accepted ones
+// left out), each with its description, check name, fingerprint, severity
+// and place.
+void writeGitlabReport(const Report& report, const std::function<void(std::string_view)>& out);
+
+// Every issue of the report, listed or not; accepted ones are not issues.
 IssueCounts countIssues(const Report& report);
 
 // "error", "warning", or the given word for the lowest level: compilers and

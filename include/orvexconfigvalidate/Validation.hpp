@@ -47,6 +47,8 @@ inline constexpr char kIntegralFloat[] = "integral_float";
 inline constexpr char kReadError[] = "read_error";
 inline constexpr char kOutOfMemory[] = "out_of_memory";
 inline constexpr char kMissingBridgesFile[] = "missing_bridges_file";
+inline constexpr char kUnusedAccept[] = "unused_accept";
+inline constexpr char kExpiredAccept[] = "expired_accept";
 }  // namespace IssueCode
 
 // One replacement in a text: the `length` bytes at `offset` become newText.
@@ -108,6 +110,10 @@ struct Issue {
     // For a missing required member whose schema leaves one value: the
     // members to add, each a name and its value as JSON text.
     std::vector<std::pair<std::string, std::string>> suggestedMembers;
+    // What the issue is about, whatever its line or index, as one text: set
+    // when a project judges the issue (Project.hpp), for reports'
+    // fingerprints; "" otherwise.
+    std::string identity{};
 };
 
 // Issues by severity.

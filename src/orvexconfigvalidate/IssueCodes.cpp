@@ -2,6 +2,7 @@
 // reworded, but a code is never renamed or given another severity.
 #include <algorithm>
 
+#include <orvexconfigvalidate/SiteRules.hpp>
 #include <orvexconfigvalidate/Validation.hpp>
 
 namespace OrvexConfigValidate {
@@ -148,6 +149,29 @@ const std::vector<IssueCodeInfo>& table() {
          "be applied.",
          "Put the bridges file into the folder under that name, or correct "
          "\"bridgingConfigurationFileName\"."},
+        {IssueCode::kUnusedAccept, Severity::Warning,
+         "an accepted-issue entry of the project file matches no issue",
+         "An entry of \"accept\" in orvex-project.json names an issue (code, file, group or "
+         "bridge id, member) that the check of that file no longer finds: the issue was fixed, "
+         "or its group or bridge was renamed. Entries of files that were not checked are not "
+         "judged.",
+         "A stale entry would silently accept the issue again if it came back.",
+         "Remove the entry (the quick fix does), or run orvex-config-validate prune-accepted "
+         "over every file."},
+        {IssueCode::kExpiredAccept, Severity::Warning,
+         "an accepted-issue entry of the project file has expired",
+         "The \"expires\" day of an entry in orvex-project.json has passed (the entry holds "
+         "through that UTC day), or the date is not a real day; its issue is reported again, "
+         "marked \"accepted until\" that day.",
+         "The issue counts again in the verdict and the reports.",
+         "Fix the issue, or give the entry a new date with a reason that still holds."},
+        {kInvalidSiteRuleCode, Severity::Error, "a site rule of the project file cannot be run",
+         "A rule of \"rules\" in orvex-project.json is not one the tool can run: its code does "
+         "not start with site_ or names another rule, its severity, entity or profile is "
+         "unknown, a schema cannot be compiled, a pointer is no JSON pointer or a bound no "
+         "number. The rule is left out.",
+         "The project's own law is not checked: deployments that break it pass.",
+         "Correct the rule at the reported place; docs/site-rules.md describes each member."},
     };
     return codes;
 }

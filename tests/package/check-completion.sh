@@ -40,7 +40,7 @@ expect_completion() {
 }
 
 expect_completion "orvex-config-validate --form" "--format"
-expect_completion "orvex-config-validate --format " "$(printf '%s\n' github json junit sarif text)"
+expect_completion "orvex-config-validate --format " "$(printf '%s\n' github gitlab json junit sarif text)"
 expect_completion "orvex-config-validate --format j" "$(printf '%s\n' json junit)"
 expect_completion "orvex-config-validate --schema " "$(cat "$work/schemas")"
 expect_completion "orvex-config-validate --print-schema " "$(cat "$work/schemas")"
@@ -50,7 +50,7 @@ expect_completion "orvex-config-validate --strict -" "$(cat "$work/options")"
 expect_completion "orvex-config-validate --schema-dir " "$(printf '%s\n' deploy schemas)"
 expect_completion "orvex-config-validate --strict " "$(printf '%s\n' bridges.json deploy notes.txt schemas)"
 expect_completion "orvex-config-validate --server b" "bridges.json"
-expect_completion "orvex-config-validate " "$(printf '%s\n' bridges.json compare deploy effective fmt graph notes.txt schemas)"
+expect_completion "orvex-config-validate " "$(printf '%s\n' accept bridges.json compare deploy effective fmt graph notes.txt prune-accepted schemas)"
 expect_completion "orvex-config-validate co" "compare"
 # Each subcommand completes its own options, in the check's words, and
 # never the older spellings it still reads (--as, info).

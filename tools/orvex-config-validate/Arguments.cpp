@@ -49,6 +49,27 @@ std::optional<std::string> applyReloadOption(CommandLine& line, const std::strin
     return "";
 }
 
+// The options of the project file: a usage error or "" when the option is
+// one of them, nothing for any other option.
+std::optional<std::string> applyProjectOption(CommandLine& line, const std::string& name,
+                                              const std::string& value) {
+    if (name == "--report-accepted") {
+        line.reportAccepted = true;
+        return "";
+    }
+    if (name != "--project" && name != "--today") return std::nullopt;
+    if (value.empty()) return "option '" + name + "' needs a value";
+    (name == "--project" ? line.projectFile : line.today) = value;
+    return "";
+}
+
+// The reload's and the project file's options.
+std::optional<std::string> applyGroupedOption(CommandLine& line, const std::string& name,
+                                              const std::string& value) {
+    if (std::optional<std::string> reload = applyReloadOption(line, name, value)) return reload;
+    return applyProjectOption(line, name, value);
+}
+
 std::string joined(const std::vector<std::string>& items) {
     std::string text;
     for (const auto& item : items) {
@@ -66,7 +87,7 @@ std::string applyFormat(CommandLine& line, const std::string& value) {
     static const std::pair<const char*, OutputFormat> kFormats[] = {
         {"text", OutputFormat::Text},     {"json", OutputFormat::Json},
         {"github", OutputFormat::Github}, {"sarif", OutputFormat::Sarif},
-        {"junit", OutputFormat::Junit},
+        {"junit", OutputFormat::Junit},   {"gitlab", OutputFormat::Gitlab},
     };
     for (const auto& [text, format] : kFormats) {
         if (value == text) {
@@ -74,7 +95,7 @@ std::string applyFormat(CommandLine& line, const std::string& value) {
             return "";
         }
     }
-    return "unknown format '" + value + "' (use text, json, github, sarif or junit)";
+    return "unknown format '" + value + "' (use text, json, github, sarif, junit or gitlab)";
 }
 
 std::string setFixMode(CommandLine& line, const std::string& name) {
@@ -129,7 +150,7 @@ std::string applyOption(CommandLine& line, std::vector<std::string>& seen, const
         if (contains(seen, name)) return "option '" + name + "' is given more than once";
         seen.push_back(name);
     }
-    if (std::optional<std::string> reload = applyReloadOption(line, name, value)) return *reload;
+    if (std::optional<std::string> grouped = applyGroupedOption(line, name, value)) return *grouped;
     if (name == "--schema") {
         line.schemaId = value;
     } else if (name == "--schema-dir") {
@@ -378,6 +399,7 @@ std::string helpText() {
        orvex-config-validate --lsp [--schema-dir DIR] [--strict]
        orvex-config-validate --help | --version
        orvex-config-validate compare|graph|fmt|effective ...   (see below)
+       orvex-config-validate accept|prune-accepted [OPTIONS] FILE...   (see below)
 
 Checks orvexbridged configuration files and reports every issue as
 FILE:LINE:COLUMN: error|warning|note: POINTER: MESSAGE [CODE], sorted by file
@@ -437,7 +459,14 @@ Options:
                        count; no summary, and no last line when it passes
   --format FORMAT      text (default): one line per issue and a summary;
                        json: one JSON report; github: GitHub Actions
-                       annotations; sarif: a SARIF 2.1.0 log; junit: JUnit XML
+                       annotations; sarif: a SARIF 2.1.0 log; junit: JUnit XML;
+                       gitlab: a GitLab Code Quality report
+  --project FILE       the project file (accepted issues, severities); without
+                       it, the nearest orvex-project.json above each file
+  --today DAY          judge expiry dates on DAY (YYYY-MM-DD) instead of today
+                       (UTC)
+  --report-accepted    also list the issues the project file accepts, marked
+                       with their reason (they still do not count)
   --list-schemas       print the schema ids
   --print-schema ID    print the built-in schema ID (for an editor)
   --explain CODE       what an issue code means, why it matters, how to fix it
@@ -466,6 +495,12 @@ Subcommands (the first argument; a file of that name is checked as ./NAME;
   fmt                  lay files out canonically, in place or checked
   effective            the files as the server runs them: defaulted and forced
                        values, each with its reason and pointer
+  accept               check the files, then add an entry to the project file
+                       for each issue found, with its reason (required) and
+                       last day; the manual and docs/project-file.md tell how
+  prune-accepted       check the files, then remove the project file's entries
+                       that accepted nothing; refused unless every file the
+                       entries name was checked
 )";
 }
 

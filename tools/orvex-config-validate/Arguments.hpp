@@ -30,7 +30,7 @@ enum class Action {
     Explain,
     LanguageServer
 };
-enum class OutputFormat { Text, Json, Github, Sarif, Junit };
+enum class OutputFormat { Text, Json, Github, Sarif, Junit, Gitlab };
 // --fix writes the safe fixes into the files; --diff shows them.
 enum class FixMode { None, Apply, Diff };
 
@@ -53,6 +53,9 @@ struct CommandLine {
     std::size_t maxSize = kDefaultMaxSize;      // --max-size, in bytes
     std::size_t maxIssues = kDefaultMaxIssues;  // --max-issues; 0: no limit
     FixMode fix = FixMode::None;
+    std::string projectFile;      // --project: "" looks for orvex-project.json
+    std::string today;            // --today YYYY-MM-DD; "": the UTC day
+    bool reportAccepted = false;  // --report-accepted
 };
 
 // One validation call: a single file, or the server/bridges pair checked as

@@ -12,6 +12,8 @@
 
 #include <orvexconfigvalidate/Configuration.hpp>
 #include <orvexconfigvalidate/Deployment.hpp>
+#include <orvexconfigvalidate/Project.hpp>
+#include <orvexconfigvalidate/SiteRules.hpp>
 
 namespace OrvexConfigValidate::Tool {
 
@@ -38,6 +40,8 @@ ValidateOptions boundedOptions(const CheckOptions& check, std::size_t files) {
 struct Judged {
     ValidationResult result;
     std::vector<std::string_view> texts;
+    // What each issue is about, taken while the documents are there.
+    std::vector<IssueKey> keys{};
 };
 
 // The one check path of files and deployments: `judge` reads and validates
@@ -48,7 +52,10 @@ template <class Judge>
 void runCheck(Report& report, const std::vector<std::size_t>& entries, const CheckOptions& check,
               KeptDocuments& parsed, Judge judge) {
     try {
-        const Judged judged = judge();
+        Judged judged = judge();
+        if (check.projects != nullptr) {
+            check.projects->apply(report, judged.result, judged.keys, entries, check.validate);
+        }
         addIssues(report, judged.result, entries, judged.texts, check.maxIssues, check.validate);
     } catch (const std::bad_alloc&) {
         parsed.clear();
@@ -74,6 +81,19 @@ ParsedText readLean(LoadedInput& input) {
     return parsed;
 }
 
+// The documents of a unit as its project's site rules read them.
+SiteCheck siteCheckOf(const Unit& unit, KeptDocuments& parsed) {
+    SiteCheck site;
+    if (parsed.size() == 2) {
+        site = {&parsed[0], &parsed[1], unit.inputs[0]->name, unit.inputs[1]->name, 0, 1};
+    } else if (unit.schemaId == kServerSchemaId) {
+        site = {&parsed[0], nullptr, unit.inputs[0]->name, "", 0, 1};
+    } else if (unit.schemaId == kBridgesSchemaId) {
+        site = {nullptr, &parsed[0], "", unit.inputs[0]->name, 0, 0};
+    }
+    return site;
+}
+
 Judged judgeUnit(Unit& unit, const CheckOptions& check, KeptDocuments& parsed) {
     const ValidateOptions options = boundedOptions(check, unit.inputs.size());
     // Every format reads the same document; one that counts columns in
@@ -85,6 +105,13 @@ Judged judgeUnit(Unit& unit, const CheckOptions& check, KeptDocuments& parsed) {
     for (std::size_t source = 0; check.countCharacters && source < parsed.size(); ++source) {
         addFixes(judged.result, parsed[source], static_cast<int>(source));
         judged.texts.push_back(parsed[source].text());
+    }
+    const bool lone = parsed.size() == 1 && unit.schemaId == kBridgesSchemaId;
+    if (check.projects != nullptr) addSiteIssues(*check.projects, siteCheckOf(unit, parsed), judged.result);
+    if (check.projects != nullptr && (parsed.size() == 2 || lone)) {
+        judged.keys = issueKeysOf(judged.result, parsed.back().root(), lone ? 0 : 1);
+    } else if (check.projects != nullptr) {
+        judged.keys = issueKeysOf(judged.result, JsonView(), 1);
     }
     return judged;
 }
@@ -183,7 +210,7 @@ void addBridgesEntry(Report& report, std::vector<std::size_t>& entries, const Ch
 }
 
 Judged judgedDeployment(Deployment&& deployment, const std::map<std::string, std::string>& texts,
-                        bool claimed, std::size_t entryCount) {
+                        bool claimed, std::size_t entryCount, ProjectRun* projects) {
     Judged judged{std::move(deployment.result), {}};
     for (const std::string* file : {&deployment.serverFile, &deployment.bridgesFile}) {
         const auto text = texts.find(*file);
@@ -195,6 +222,15 @@ Judged judgedDeployment(Deployment&& deployment, const std::map<std::string, std
         judged.result = bridgesIssues(std::move(judged.result));
     } else if (entryCount < 2) {
         judged.texts.resize(1);
+    }
+    if (projects != nullptr) {
+        addSiteIssues(*projects,
+                      {deployment.server ? &*deployment.server : nullptr,
+                       deployment.bridges ? &*deployment.bridges : nullptr, deployment.serverFile,
+                       deployment.bridgesFile, claimed ? -1 : 0, claimed ? 0 : 1},
+                      judged.result);
+        const JsonView bridges = deployment.bridges ? deployment.bridges->root() : JsonView();
+        judged.keys = issueKeysOf(judged.result, bridges, claimed ? 0 : 1);
     }
     return judged;
 }
@@ -215,7 +251,8 @@ bool runDeployment(Report& report, const CheckUnit& unit, const CheckOptions& ch
             if (unit.loneServer && deployment.bridgesFound) {
                 report.files.at(entries.front()).checkedWith = deployment.bridgesFile;
             }
-            return judgedDeployment(std::move(deployment), texts, false, entries.size());
+            return judgedDeployment(std::move(deployment), texts, false, entries.size(),
+                                    check.projects);
         });
         return true;
     }
@@ -228,7 +265,10 @@ bool runDeployment(Report& report, const CheckUnit& unit, const CheckOptions& ch
     if (!deployment->bridges || !deployment->server || !deployment->server->ok()) return false;
     addBridgesEntry(report, entries, unit, *deployment);
     runCheck(report, entries, check, parsed,
-             [&] { return judgedDeployment(std::move(*deployment), texts, true, entries.size()); });
+             [&] {
+        return judgedDeployment(std::move(*deployment), texts, true, entries.size(),
+                                check.projects);
+    });
     return true;
 }
 

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include <orvexconfigvalidate/OrvexConfigValidate.hpp>
+#include <orvexconfigvalidate/Project.hpp>
 
 #include "Arguments.hpp"
 #include "Input.hpp"
@@ -24,6 +25,8 @@ struct CheckOptions {
     // The most diagnostics listed of one file (0: all); the others are
     // counted in its FileEntry::notShown.
     std::size_t maxIssues = 0;
+    // The projects whose accepted issues and severities apply; none when null.
+    ProjectRun* projects = nullptr;
 };
 
 // The parsed documents of the last unit checked. A caller about to exit can

@@ -27,7 +27,10 @@ const std::vector<OptionInfo>& optionTable() {
         {"", "--fix", "", V::None, "", "", "", ""},
         {"", "--diff", "", V::None, "", "", "", ""},
         {"", "--quiet", "-q", V::None, "", "", "", ""},
-        {"", "--format", "", V::Word, "text json github sarif junit", "", "", ""},
+        {"", "--format", "", V::Word, "text json github sarif junit gitlab", "", "", ""},
+        {"", "--project", "", V::File, "", "", "", ""},
+        {"", "--today", "", V::Other, "", "", "", ""},
+        {"", "--report-accepted", "", V::None, "", "", "", ""},
         {"", "--list-schemas", "", V::None, "", "", "", ""},
         {"", "--print-schema", "", V::SchemaId, "", "", "", ""},
         {"", "--explain", "", V::IssueCode, "", "", "", ""},
@@ -51,12 +54,19 @@ const std::vector<OptionInfo>& optionTable() {
         {"effective", "--format", "", V::Word, "text json", kOldFormat, "", ""},
         {"effective", "--schema", "", V::SchemaId, "", "", "", ""},
         {"effective", "--max-size", "", V::Other, "", "", "", ""},
+        {"accept", "--reason", "", V::Other, "", "", "", ""},
+        {"accept", "--expires", "", V::Other, "", "", "", ""},
+        {"accept", "--project", "", V::File, "", "", "", ""},
+        {"accept", "--today", "", V::Other, "", "", "", ""},
+        {"prune-accepted", "--project", "", V::File, "", "", "", ""},
+        {"prune-accepted", "--today", "", V::Other, "", "", "", ""},
     };
     return kTable;
 }
 
 const std::vector<std::string_view>& subcommandNames() {
-    static const std::vector<std::string_view> kNames = {"compare", "graph", "fmt", "effective"};
+    static const std::vector<std::string_view> kNames = {"compare", "graph", "fmt", "effective",
+                                                          "accept", "prune-accepted"};
     return kNames;
 }
 

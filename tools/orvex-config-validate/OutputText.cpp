@@ -19,7 +19,9 @@ std::string issueLine(const Report& report, const Diagnostic& diagnostic) {
                 std::to_string(diagnostic.position->column);
     }
     return line + ": " + severityName(diagnostic.severity, "note") + ": " +
-           issueText(diagnostic, true) + " [" + diagnostic.code + "]\n";
+           issueText(diagnostic, true) + " [" + diagnostic.code + "]" +
+           (diagnostic.accepted ? " (accepted: " + printable(diagnostic.acceptedReason) + ")" : "") +
+           "\n";
 }
 
 }  // namespace OrvexConfigValidate::Tool

@@ -51,7 +51,9 @@ void writeIssue(OutputSink& out, const std::string& name, const Diagnostic& d, b
     if (!d.path.empty() && d.path != "/") out << printable(d.path) << ": ";
     out << printable(d.message);
     if (!d.hint.empty()) out << " (" << printable(d.hint) << ")";
-    out << " [" << d.code << "]\n";
+    out << " [" << d.code << "]";
+    if (d.accepted) out << " (accepted: " << printable(d.acceptedReason) << ")";
+    out << "\n";
 }
 
 }  // namespace
@@ -113,12 +115,15 @@ std::string formatText(const Report& report, bool colour) {
 
 std::string summaryLine(const Report& report) {
     const IssueCounts counts = countIssues(report);
-    const std::size_t notShown = counts.total() - report.diagnostics.size();
+    std::size_t listed = 0;
+    for (const Diagnostic& d : report.diagnostics) listed += d.accepted ? 0 : 1;
+    const std::size_t notShown = counts.total() - listed;
     const std::string deployments =
         report.deployments ? counted(*report.deployments, "deployment") + ", " : "";
     return deployments + counted(report.files.size(), "file") +
            " checked: " + counted(counts.errors, "error") + ", " +
            counted(counts.warnings, "warning") + ", " + counted(counts.infos, "note") +
+           (report.accepted != 0 ? ", " + std::to_string(report.accepted) + " accepted" : "") +
            (notShown != 0 ? "; " + counted(notShown, "issue") + " not shown" : "") +
            (report.fixesApplied ? "; " + fixesText(*report.fixesApplied) + " applied" : "") + "\n";
 }

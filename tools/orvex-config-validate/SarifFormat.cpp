@@ -121,6 +121,13 @@ Json resultOf(const Report& report, const Diagnostic& d, const Rules& rules,
                    {"level", severityName(d.severity, "note")},
                    {"message", {{"text", issueText(d, false)}}}};
     if (!location.empty()) result["locations"] = Json::array({location});
+    // Keyed by what the issue is about, so that a result keeps its identity
+    // when groups are reordered or lines move.
+    result["partialFingerprints"] = {{"orvexIdentity/v1", fingerprintOf(report, d)}};
+    if (d.accepted) {
+        result["suppressions"] = Json::array(
+            {{{"kind", "external"}, {"justification", printable(d.acceptedReason)}}});
+    }
     if (!d.fixes.empty() && name != kStdinName) {
         result["fixes"] = fixesOf(d, artifactUri(name, workingDirectory));
     }
@@ -143,7 +150,10 @@ void writeSarif(const Report& report, const std::string& workingDirectory,
                 std::string_view toolVersion, OutputSink& out) {
     const Rules rules = rulesFor(report);
     Json driver = {
-        {"name", "orvex-config-validate"}, {"version", toolVersion}, {"rules", rules.list}};
+        {"name", "orvex-config-validate"},
+        {"version", toolVersion},
+        {"informationUri", "https://schemas.orvex.example/orvex-config-validate"},
+        {"rules", rules.list}};
     // Columns are code points when the texts were kept to count them (the
     // tool does so for this format); bytes otherwise, the same on ASCII lines.
     Json run = {{"tool", {{"driver", driver}}}, {"columnKind", "unicodeCodePoints"}};

@@ -14,6 +14,7 @@
 #include <orvexconfigvalidate/OrvexConfigValidate.hpp>
 
 #include <orvexconfigvalidate/Report.hpp>
+#include <orvexconfigvalidate/SiteRules.hpp>
 #include "Arguments.hpp"
 #include "Check.hpp"
 #include "ConfigTest.hpp"
@@ -24,6 +25,7 @@
 #include "HeapPages.hpp"
 #include "JunitFormat.hpp"
 #include "Output.hpp"
+#include "ProjectCommands.hpp"
 #include "Report.hpp"
 #include "SarifFormat.hpp"
 #include "SchemaWarnings.hpp"
@@ -99,6 +101,9 @@ int emitReport(const Report& report, OutputFormat format, int status, bool quiet
         case OutputFormat::Junit:
             writeJunit(report, out);
             break;
+        case OutputFormat::Gitlab:
+            writeGitlabReport(report, [&out](std::string_view piece) { out << piece; });
+            break;
         case OutputFormat::Text:
             writeText(report, useColour(), out);
             break;
@@ -106,7 +111,14 @@ int emitReport(const Report& report, OutputFormat format, int status, bool quiet
     return written(out.finish(), status);
 }
 
-int check(const CommandLine& line) {
+// The project file could not be read or parsed: the run stops.
+int projectFileError(const ProjectFileError& error) {
+    std::cerr << kProgram << ": error: project file '" << printable(error.path, LineBreaks::Escape)
+              << "': " << printable(error.message, LineBreaks::Escape) << "\n";
+    return 2;
+}
+
+int check(const CommandLine& line, const ProjectCommand& command = {}) {
     const InputPlan plan = planInputs(line, OrvexConfigValidate::schemaIds());
     if (!plan.plan.error.empty()) return usageError(plan.plan.error);
     reserveHugeHeapFor(plan);
@@ -133,7 +145,17 @@ int check(const CommandLine& line) {
                   << OrvexConfigValidate::kBridgesFileName << " in it or below\n";
     }
     if (plan.nothingToCheck()) return kNothingToCheckStatus;
+    std::string todayError;
+    const std::string today = todayOf(line, todayError);
+    if (!todayError.empty()) return usageError(todayError);
+    std::optional<ProjectRun> projects;
+    try {
+        projects.emplace(line.projectFile, today, line.maxSize, line.reportAccepted);
+    } catch (const ProjectFileError& error) {
+        return projectFileError(error);
+    }
     CheckOptions options;
+    options.projects = &*projects;
     options.validate = line.options;
     options.maxSize = line.maxSize;
     options.countCharacters = line.format == OutputFormat::Sarif;
@@ -144,7 +166,20 @@ int check(const CommandLine& line) {
     }
     if (fixed.refused) return kFixRefusedStatus;
     keptDocuments = new KeptDocuments;
-    Report report = runPlan(plan, options, keptDocuments);
+    Report report;
+    try {
+        report = runPlan(plan, options, keptDocuments);
+    } catch (const ProjectFileError& error) {
+        return projectFileError(error);
+    }
+    projects->addProjectFiles(report, line.options);
+    sortDiagnostics(report);
+    if (command.action != ProjectAction::None) {
+        std::string message;
+        const int done = finishProjectCommand(command, *projects, line.projectFile, message);
+        std::cerr << message;
+        return done;
+    }
     const int status = plan.emptyFolders.empty() ? exitStatus(report) : kNothingToCheckStatus;
     if (line.fix == FixMode::Diff) return emit(fixed.diff, status);
     if (line.fix == FixMode::Apply) report.fixesApplied = fixed.applied;
@@ -176,8 +211,38 @@ int printSchema(const std::string& id) {
     return emit(OrvexConfigValidate::jsonText(schema, 2) + "\n", 0);
 }
 
-int explain(const std::string& code) {
+// The project file whose site rules --explain tells: the one given, or the
+// one in the working directory.
+std::optional<Project> siteRulesProject(const std::string& given, std::uint64_t maxSize) {
+    const std::optional<std::string> path = given.empty()
+                                                ? findProjectFile(kProjectFileName)
+                                                : std::optional<std::string>(given);
+    if (!path) return std::nullopt;
+    return readProject(*path, maxSize);
+}
+
+int explain(const std::string& code, const std::string& projectFile, std::uint64_t maxSize) {
     const OrvexConfigValidate::IssueCodeInfo* info = OrvexConfigValidate::describeIssueCode(code);
+    // A site rule's code: the project file given, or the one here, says.
+    std::optional<OrvexConfigValidate::Project> project;
+    if (info == nullptr && code.rfind(OrvexConfigValidate::kSiteCodePrefix, 0) == 0) {
+        try {
+            project = siteRulesProject(projectFile, maxSize);
+        } catch (const OrvexConfigValidate::ProjectFileError& error) {
+            return projectFileError(error);
+        }
+        const IssueCodeInfo* site =
+            project && project->siteRules ? describeSiteRule(*project->siteRules, code) : nullptr;
+        if (site != nullptr) {
+            // The project file's own words reach the terminal escaped.
+            const std::string summary = printable(site->summary, LineBreaks::Escape);
+            const std::string explanation = printable(site->explanation, LineBreaks::Escape);
+            IssueCodeInfo shown = *site;
+            shown.summary = summary;
+            shown.explanation = explanation;
+            return emit(explainText(shown), 0);
+        }
+    }
     if (info == nullptr) {
         return usageError("unknown issue code '" + code + "' (known: " + knownIssueCodes() + ")");
     }
@@ -194,9 +259,16 @@ int main(int argc, char** argv) {
         std::cerr << done->err;
         return emit(done->out, done->status);
     }
-    const ParsedArguments parsed = parseArguments(args);
+    const ProjectCommand command = readProjectCommand(args);
+    if (!command.error.empty()) return usageError(command.error);
+    const ParsedArguments parsed =
+        parseArguments(command.action == ProjectAction::None ? args : command.checkArgs);
     if (!parsed.error.empty()) return usageError(parsed.error);
     const CommandLine& line = parsed.commandLine;
+    if (command.action != ProjectAction::None) {
+        if (line.action != Action::Check) return usageError("accept and prune-accepted check files");
+        return check(line, command);
+    }
     switch (line.action) {
         case Action::Help:
             return emit(helpText(), 0);
@@ -210,7 +282,7 @@ int main(int argc, char** argv) {
         case Action::PrintSchema:
             return printSchema(line.printSchemaId);
         case Action::Explain:
-            return explain(line.explainCode);
+            return explain(line.explainCode, line.projectFile, line.maxSize);
         case Action::LanguageServer: {
             reserveHugeHeapForServer();
             OrvexConfigValidate::Lsp::CheckSettings defaults;

@@ -11,7 +11,9 @@ import {
 } from 'vscode-languageclient/node';
 
 const SECTION = 'orvexConfigValidate';
-const ALWAYS = ['bridges.json', 'orvexbridged_conf.json'];
+// The project file is checked against its own schema, and the site rules it
+// holds run on the configuration files below it.
+const ALWAYS = ['bridges.json', 'orvexbridged_conf.json', 'orvex-project.json'];
 
 let client: LanguageClient | undefined;
 

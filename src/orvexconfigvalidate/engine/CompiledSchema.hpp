@@ -20,6 +20,7 @@ using SchemaDocumentSource =
     std::function<std::shared_ptr<const nlohmann::json>(const std::string& absoluteUri)>;
 
 class CompiledSchema;
+class WorkBudget;
 
 struct SchemaCompilation {
     // Null when the schema cannot be used; `error` then says why, in words
@@ -37,6 +38,9 @@ SchemaCompilation compileSchema(std::shared_ptr<const nlohmann::json> root,
 struct EvaluationOptions {
     // Report members the schema at their place does not name.
     bool strict = false;
+    // One budget for many evaluations (a site rule run over every group):
+    // null gives each evaluation its own, sized by its document.
+    WorkBudget* sharedWork = nullptr;
 };
 
 // Appends one "schema" issue per violation (and "schema_engine" when the

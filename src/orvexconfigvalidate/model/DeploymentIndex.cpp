@@ -254,15 +254,11 @@ std::optional<std::string> DeploymentIndex::serverOf(const std::string& bridgesF
     const std::string identity = fileIdentity(bridgesFile);
     const std::string fileKey = pathKey(bridgesFile);
     // The nearest server first: the file's own folder, then up to the root.
-    std::string folder = pathKey(folderOf(fileKey));
-    while (lexicallyWithin(impl_->root, folder)) {
+    for (const std::string& folder : searchFolders(fileKey, impl_->root)) {
         impl_->learn(folder);
         if (const ServerState* server = impl_->claimerIn(folder, identity, fileKey)) {
             return server->path;
         }
-        const std::string parent = pathKey(folderOf(folder));
-        if (parent == folder || fileNameOf(folder) == "..") break;
-        folder = parent;
     }
     // A name that reaches it through a symbolic link inside the root.
     for (const auto& [key, state] : impl_->folders) {
@@ -283,6 +279,19 @@ std::string loneFileRoot(const std::string& file) {
     if (normal.is_relative() && !normal.empty() && *normal.begin() != "..") return ".";
     const std::string folder = fs::path(file).parent_path().generic_string();
     return folder.empty() ? "." : folder;
+}
+
+std::vector<std::string> searchFolders(const std::string& file, const std::string& root) {
+    const std::string top = root.empty() ? loneFileRoot(file) : root;
+    std::vector<std::string> folders;
+    std::string folder = pathKey(folderOf(pathKey(file)));
+    while (lexicallyWithin(top, folder)) {
+        folders.push_back(folder);
+        const std::string parent = pathKey(folderOf(folder));
+        if (parent == folder || fileNameOf(folder) == "..") break;
+        folder = parent;
+    }
+    return folders;
 }
 
 std::optional<std::string> deploymentServerOf(const std::string& name, std::uint64_t maxFileSize) {

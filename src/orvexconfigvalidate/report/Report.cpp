@@ -36,6 +36,7 @@ Json summaryJson(const Report& report) {
                     {"warnings", counts.warnings},
                     {"info", counts.infos}};
     if (report.deployments) summary["deployments"] = *report.deployments;
+    if (report.accepted != 0) summary["accepted"] = report.accepted;
     std::size_t notShown = 0;
     for (const auto& file : report.files) notShown += file.notShown.total();
     if (notShown != 0) summary["notShown"] = notShown;
@@ -46,7 +47,9 @@ Json summaryJson(const Report& report) {
 
 IssueCounts countIssues(const Report& report) {
     IssueCounts counts;
-    for (const auto& d : report.diagnostics) counts.add(d.severity);
+    for (const auto& d : report.diagnostics) {
+        if (!d.accepted) counts.add(d.severity);
+    }
     for (const auto& file : report.files) counts += file.notShown;
     return counts;
 }
@@ -92,11 +95,26 @@ void writeJsonReport(const Report& report, const std::function<void(std::string_
         json.objectBegin();
         json.attribute("file", printable(file.name)).attribute("schema", file.schemaId);
         json.attribute("ok", file.ok).attributeBegin("issues").arrayBegin();
+        std::vector<const Diagnostic*> accepted;
         for (const Diagnostic* d : byFile[i]) {
+            if (d->accepted) {
+                accepted.push_back(d);
+                continue;
+            }
             json.value(issueJson(*d));
             out(json.take());
         }
         json.arrayEnd();
+        if (!accepted.empty()) {
+            // Listed only when asked for, each with the reason it was accepted.
+            json.attributeBegin("accepted").arrayBegin();
+            for (const Diagnostic* d : accepted) {
+                Json issue = issueJson(*d);
+                issue["reason"] = printable(d->acceptedReason);
+                json.value(issue);
+            }
+            json.arrayEnd();
+        }
         if (file.notShown.total() != 0) json.attribute("notShown", file.notShown.total());
         if (!file.checkedWith.empty()) json.attribute("checkedWith", printable(file.checkedWith));
         json.objectEnd();

@@ -101,6 +101,7 @@ Diagnostic diagnosticOf(const Issue& issue, std::size_t entry) {
     d.position = positionOf(issue.location);
     d.hint = issue.hint;
     d.related = positionOf(issue.related);
+    d.identity = issue.identity;
     return d;
 }
 
@@ -152,6 +153,18 @@ std::vector<std::size_t> issuesToList(Report& report, const ValidationResult& re
 void addDiagnostic(Report& report, Diagnostic diagnostic, const ValidateOptions& options) {
     if (failsVerdict(diagnostic.severity, options)) report.files.at(diagnostic.file).ok = false;
     report.diagnostics.push_back(std::move(diagnostic));
+}
+
+void addAcceptedIssues(Report& report, const std::vector<Issue>& issues,
+                       const std::vector<std::string>& reasons,
+                       const std::vector<std::size_t>& entries) {
+    for (std::size_t i = 0; i < issues.size(); ++i) {
+        Diagnostic d =
+            diagnosticOf(issues[i], entries.at(static_cast<std::size_t>(issues[i].source)));
+        d.accepted = true;
+        d.acceptedReason = reasons.at(i);
+        report.diagnostics.push_back(std::move(d));
+    }
 }
 
 void addIssues(Report& report, const ValidationResult& result,

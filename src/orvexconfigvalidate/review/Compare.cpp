@@ -47,63 +47,9 @@ void compareDocuments(const nlohmann::json* before, const nlohmann::json* after,
     }
 }
 
-// Keys the issues of one version by what they are about.
-class IssueKeys {
-  public:
-    explicit IssueKeys(const nlohmann::json* bridges)
-        : bridges_(bridges), model_(makeModel(bridges)) {}
-
-    IssueKey keyOf(const Issue& issue) const {
-        IssueKey key;
-        key.code = issue.code;
-        key.source = issue.source;
-        key.member = issue.pointer;
-        if (issue.source != 1 || !model_) return key;
-        const ConfigPlace place = model_->placeOf(issue.pointer);
-        switch (place.kind) {
-            case ConfigPlace::Group:
-            case ConfigPlace::GroupType:
-            case ConfigPlace::GroupOutputMode:
-                element(key, "group", model_->groupPointer(place.group), issue.pointer);
-                break;
-            case ConfigPlace::Bridge:
-                element(key, "bridge", model_->bridgePointer(place.bridge), issue.pointer);
-                break;
-            case ConfigPlace::GroupReference:
-                element(key, "bridge", model_->bridgePointer(place.bridge), issue.pointer);
-                key.member = "groups: " + referencedId(issue.pointer);
-                break;
-            default:
-                break;
-        }
-        return key;
-    }
-
-  private:
-    static std::optional<Configuration> makeModel(const nlohmann::json* bridges) {
-        if (bridges == nullptr) return std::nullopt;
-        return Configuration(kBridgesSchemaId, *bridges);
-    }
-
-    // The element's id, or its position when it has none; the member is
-    // the rest of the pointer.
-    void element(IssueKey& key, const char* kind, const std::string& elementPointer,
-                 const std::string& pointer) const {
-        key.element = kind;
-        const nlohmann::json* value = valueAt(*bridges_, elementPointer);
-        const std::string_view id = value != nullptr ? readId(*value) : std::string_view();
-        key.id = id.empty() ? "#" + elementPointer : std::string(id);
-        key.member = pointer.substr(std::min(pointer.size(), elementPointer.size()));
-    }
-
-    std::string referencedId(const std::string& pointer) const {
-        const nlohmann::json* value = valueAt(*bridges_, pointer);
-        return value != nullptr && value->is_string() ? value->get<std::string>() : "";
-    }
-
-    const nlohmann::json* bridges_;
-    std::optional<Configuration> model_;
-};
+JsonView viewOf(const nlohmann::json* document) {
+    return document != nullptr ? JsonView(*document) : JsonView();
+}
 
 std::string keyText(const IssueKey& key) {
     std::string text = key.code;
@@ -117,8 +63,8 @@ std::string keyText(const IssueKey& key) {
 // Issues are told apart by their keys, counted: a key twice in the new
 // version and once in the old one is one issue introduced.
 void issueDelta(const VersionDocuments& before, const VersionDocuments& after, Comparison& out) {
-    const IssueKeys oldKeys(before.bridges ? before.bridges : before.judgedBridges);
-    const IssueKeys newKeys(after.bridges ? after.bridges : after.judgedBridges);
+    const IssueKeys oldKeys(viewOf(before.bridges ? before.bridges : before.judgedBridges));
+    const IssueKeys newKeys(viewOf(after.bridges ? after.bridges : after.judgedBridges));
     std::unordered_map<std::string, std::vector<std::size_t>> unmatched;
     std::vector<IssueKey> keys;
     for (std::size_t i = 0; i < before.issues.size(); ++i) {
@@ -167,6 +113,52 @@ class ExactVersion {
 };
 
 }  // namespace
+
+IssueKeys::IssueKeys(JsonView bridges) : bridges_(bridges) {
+    if (bridges_) model_.emplace(kBridgesSchemaId, bridges_);
+}
+
+IssueKey IssueKeys::keyOf(const Issue& issue) const {
+    IssueKey key;
+    key.code = issue.code;
+    key.source = issue.source;
+    key.member = issue.pointer;
+    if (issue.source != 1 || !model_) return key;
+    const ConfigPlace place = model_->placeOf(issue.pointer);
+    switch (place.kind) {
+        case ConfigPlace::Group:
+        case ConfigPlace::GroupType:
+        case ConfigPlace::GroupOutputMode:
+            element(key, "group", model_->groupPointer(place.group), issue.pointer);
+            break;
+        case ConfigPlace::Bridge:
+            element(key, "bridge", model_->bridgePointer(place.bridge), issue.pointer);
+            break;
+        case ConfigPlace::GroupReference:
+            element(key, "bridge", model_->bridgePointer(place.bridge), issue.pointer);
+            key.member = "groups: " + referencedId(issue.pointer);
+            break;
+        default:
+            break;
+    }
+    return key;
+}
+
+// The element's id, or its position when it has none; the member is the
+// rest of the pointer.
+void IssueKeys::element(IssueKey& key, const char* kind, const std::string& elementPointer,
+                        const std::string& pointer) const {
+    key.element = kind;
+    const JsonView value = valueAt(bridges_, elementPointer);
+    const std::string_view id = value ? readId(value) : std::string_view();
+    key.id = id.empty() ? "#" + elementPointer : std::string(id);
+    key.member = pointer.substr(std::min(pointer.size(), elementPointer.size()));
+}
+
+std::string IssueKeys::referencedId(const std::string& pointer) const {
+    const JsonView value = valueAt(bridges_, pointer);
+    return value.isString() ? std::string(value.string()) : "";
+}
 
 Comparison compareVersions(const VersionDocuments& before, const VersionDocuments& after) {
     for (const nlohmann::json* document :

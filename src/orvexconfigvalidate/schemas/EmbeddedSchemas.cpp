@@ -13,6 +13,7 @@ const EmbeddedSchema kEmbeddedSchemas[kEmbeddedSchemaCount] = {
     {"Group", kGroupSchemaText},
     {"NetworkAddress", kNetworkAddressSchemaText},
     {"enums", kEnumsSchemaText},
+    {"Project", kProjectSchemaText},
 };
 
 void registerEmbeddedSchemas(std::map<std::string, nlohmann::json>& schemas) {

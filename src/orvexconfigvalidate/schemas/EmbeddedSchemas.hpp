@@ -1,4 +1,4 @@
-// The built-in schema catalog: six documents, keyed by schema id.
+// The built-in schema catalog: seven documents, keyed by schema id.
 #pragma once
 
 #include <cstddef>
@@ -14,7 +14,7 @@ struct EmbeddedSchema {
     const char* text;
 };
 
-inline constexpr std::size_t kEmbeddedSchemaCount = 6;
+inline constexpr std::size_t kEmbeddedSchemaCount = 7;
 
 // In registration order.
 extern const EmbeddedSchema kEmbeddedSchemas[kEmbeddedSchemaCount];

@@ -1,4 +1,4 @@
-// The texts of the six embedded schema documents (draft-07, plain ASCII).
+// The texts of the seven embedded schema documents (draft-07, plain ASCII).
 #pragma once
 
 namespace OrvexConfigValidate {
@@ -9,5 +9,6 @@ extern const char kObsSchemaText[];
 extern const char kGroupSchemaText[];
 extern const char kNetworkAddressSchemaText[];
 extern const char kEnumsSchemaText[];
+extern const char kProjectSchemaText[];
 
 }  // namespace OrvexConfigValidate

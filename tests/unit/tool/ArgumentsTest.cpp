@@ -106,7 +106,8 @@ TEST(Arguments, ReportFormatsAndExplain) {
         {"json", OutputFormat::Json},
         {"github", OutputFormat::Github},
         {"sarif", OutputFormat::Sarif},
-        {"junit", OutputFormat::Junit}};
+        {"junit", OutputFormat::Junit},
+        {"gitlab", OutputFormat::Gitlab}};
     for (const auto& [name, format] : formats) {
         const auto parsed = parseArguments({"--format=" + name, "a.json"});
         ASSERT_EQ(parsed.error, "") << name;
@@ -120,7 +121,7 @@ TEST(Arguments, ReportFormatsAndExplain) {
     EXPECT_EQ(parseArguments({"--explain=schema", "a.json"}).error,
               "--explain takes no input files");
     EXPECT_EQ(parseArguments({"--format", "SARIF", "a.json"}).error,
-              "unknown format 'SARIF' (use text, json, github, sarif or junit)");
+              "unknown format 'SARIF' (use text, json, github, sarif, junit or gitlab)");
 }
 
 TEST(Arguments, UsageErrors) {
@@ -131,7 +132,7 @@ TEST(Arguments, UsageErrors) {
         {{"a.json", "--schema"}, "option '--schema' needs a value"},
         {{"--fail-on-info=yes", "a.json"}, "option '--fail-on-info' takes no value"},
         {{"--format", "xml", "a.json"},
-         "unknown format 'xml' (use text, json, github, sarif or junit)"},
+         "unknown format 'xml' (use text, json, github, sarif, junit or gitlab)"},
         {{"--schema", "Group", "--schema", "Obs", "a"},
          "option '--schema' is given more than once"},
         {{"--server", "s.json"}, "--server and --bridges must be given together"},

@@ -107,6 +107,8 @@ std::string Checker::chosenSchemaId(const std::string& uri, const std::string& p
     for (const auto& [key, id] : settings.schemaChoices) {
         if (key == uri || (!path.empty() && (key == path || key == fileNameOf(path)))) return id;
     }
+    // The project file is known by its name, as the tool finds it.
+    if (!path.empty() && fileNameOf(path) == kProjectFileName) return kProjectSchemaId;
     return schemaIdForFileName(path.empty() ? uri : path);
 }
 
@@ -169,6 +171,9 @@ void Checker::check(const std::string& uri, std::set<std::string>& done,
         lastPartner[uri] = plan.partner ? partner->path : "";
         const auto made = workspace.check(uri, plan);
         if (made.empty()) return;
+        projectIssues.afterCheck({path, made.front(), partner ? partner->path : "",
+                                  partner && partner->isServer, made.size() > 1 ? made[1] : nullptr,
+                                  partnerText ? &*partnerText : nullptr});
         if (!made.front()->schemaId().empty()) own.snapshot = made.front();
         // An edit carried inside a bridges text leaves the server's own
         // diagnostics as they stand: they depend on its text alone.
@@ -204,6 +209,7 @@ std::vector<Publication> Checker::refresh(const std::string& uri) {
         check(uri, done, out);
     } else {
         lastPartner.erase(uri);
+        projectIssues.forget(uri);
         done.insert(uri);
         out.push_back({uri, std::nullopt, nullptr, ""});
     }

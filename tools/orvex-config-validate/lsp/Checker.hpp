@@ -17,6 +17,8 @@
 #include <orvexconfigvalidate/OrvexConfigValidate.hpp>
 #include <orvexconfigvalidate/Workspace.hpp>
 
+#include "ProjectIssues.hpp"
+
 namespace OrvexConfigValidate::Lsp {
 
 struct CheckSettings {
@@ -70,6 +72,9 @@ class Checker {
     // The schema id of an open document; "" when none applies.
     std::string schemaIdFor(const std::string& uri);
 
+    // The site rules' issues of the versions checked.
+    const ProjectIssues& project() const { return projectIssues; }
+
   private:
     struct Partner {
         std::string path;
@@ -98,6 +103,7 @@ class Checker {
     std::unique_ptr<DeploymentIndex> loose;
     // The partner each open document was last checked with.
     std::map<std::string, std::string> lastPartner;
+    ProjectIssues projectIssues;
 };
 
 }  // namespace OrvexConfigValidate::Lsp

@@ -12,6 +12,7 @@
 #include "Formatting.hpp"
 #include "Navigation.hpp"
 #include "Outline.hpp"
+#include "ProjectActions.hpp"
 #include "ProtocolKinds.hpp"
 #include "Replies.hpp"
 #include "RequestParams.hpp"
@@ -86,6 +87,8 @@ nlohmann::json codeActionReply(const FeatureContext& context) {
         if (quick.preferred) action["isPreferred"] = true;
         actions.push_back(std::move(action));
     }
+    if (context.project != nullptr)
+        addProjectActions(actions, *context.project, document, context.positions, begin, end);
     return actions;
 }
 

@@ -10,6 +10,7 @@
 
 #include "Documents.hpp"
 #include "JsonRpc.hpp"
+#include "ProjectIssues.hpp"
 #include "TextPositions.hpp"
 
 namespace OrvexConfigValidate::Lsp {
@@ -20,6 +21,8 @@ struct FeatureContext {
     // For what the schemas allow at a place.
     const Validator& validator;
     const nlohmann::json& params;
+    // The site rules' issues and the project file, for code actions.
+    const ProjectIssues* project = nullptr;
 
     // The byte offset of params.position.
     std::size_t offset() const;

@@ -10,6 +10,7 @@
 #include "Features.hpp"
 #include "FileUri.hpp"
 #include "MessageParser.hpp"
+#include "ProjectActions.hpp"
 #include "ProtocolKinds.hpp"
 #include "RequestParams.hpp"
 #include "SchemaWarnings.hpp"
@@ -186,7 +187,8 @@ Result Server::handleRequest(const Incoming& request) {
     if (const Feature feature = featureFor(method)) {
         const Document document = openDocument(request.params);
         return feature(
-            {document, positions.of(document.snapshot), checker->schemas(), request.params});
+            {document, positions.of(document.snapshot), checker->schemas(), request.params,
+             &checker->project()});
     }
     throw RequestError{ErrorCode::kMethodNotFound, "unknown method '" + method + "'"};
 }
@@ -267,8 +269,11 @@ void Server::publish(const std::vector<Publication>& publications) {
             if (!publication.failure.empty()) {
                 diagnostics = nlohmann::json::array({failureDiagnostic(publication.failure)});
             } else if (publication.snapshot) {
-                diagnostics = diagnosticsOf(*publication.snapshot,
-                                            positions.of(publication.snapshot), publication.uri);
+                const Snapshot& snapshot = *publication.snapshot;
+                const TextPositions& at = positions.of(publication.snapshot);
+                diagnostics = diagnosticsOf(snapshot, at, publication.uri);
+                if (const auto* site = checker->project().issuesOf(snapshot.key(), snapshot.version()))
+                    addSiteDiagnostics(diagnostics, *site, snapshot.text(), at, publication.uri);
             }
             send(publicationMessage(publication.uri, publication.version, std::move(diagnostics)));
         } catch (const std::bad_alloc&) {
