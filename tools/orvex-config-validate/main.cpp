@@ -21,7 +21,6 @@
 #include "Explain.hpp"
 #include "FixRun.hpp"
 #include "GithubFormat.hpp"
-#include "HeapPages.hpp"
 #include "JunitFormat.hpp"
 #include "Output.hpp"
 #include "Report.hpp"
@@ -109,7 +108,6 @@ int emitReport(const Report& report, OutputFormat format, int status, bool quiet
 int check(const CommandLine& line) {
     const InputPlan plan = planInputs(line, OrvexConfigValidate::schemaIds());
     if (!plan.plan.error.empty()) return usageError(plan.plan.error);
-    reserveHugeHeapFor(plan);
     // The library quietly keeps its built-in schemas for a missing directory;
     // on the command line that is almost always a typing mistake.
     std::error_code ec;
@@ -212,7 +210,6 @@ int main(int argc, char** argv) {
         case Action::Explain:
             return explain(line.explainCode);
         case Action::LanguageServer: {
-            reserveHugeHeapForServer();
             OrvexConfigValidate::Lsp::CheckSettings defaults;
             defaults.options = line.options;
             return OrvexConfigValidate::Lsp::runLanguageServer(

@@ -1,3 +1,4 @@
+#include <orvexconfigvalidate/Pages.hpp>
 #include <orvexconfigvalidate/Validation.hpp>
 
 #include <algorithm>
@@ -89,6 +90,7 @@ void readLean(ParsedTextAccess::Impl& impl, const ReadProgress& progress) {
     // never moves the index, whose copy would add its size to the peak, and
     // the room it leaves unused is never touched, so never resident.
     impl.index.nodes.reserve(std::min(impl.source.size(), kMaxTextSize) / 8 + 16);
+    adviseHugePages(impl.index.nodes.data(), impl.index.nodes.capacity() * sizeof(TextNode));
     UnescapedStrings strings;
     impl.ok = readJsonLean(impl.source, impl.index, strings, impl.issues, progress);
     if (impl.ok) {
