@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -78,6 +79,20 @@ TEST_F(Pages, AFileIsMappedAndAPipeIsReadIntoAdvisedRoom) {
     if (::access("/sys/kernel/mm/transparent_hugepage/enabled", F_OK) == 0) {
         EXPECT_TRUE(room->hugeAdvised);
     }
+}
+
+// A file someone else cuts short while it is mapped ends the run as an
+// unreadable input does, not with a crash.
+TEST_F(Pages, AFileCutShortWhileMappedEndsTheRunWithStatusTwo) {
+    const std::string path = write("cut.json", std::string(3 * 4096, ' ') + "{}");
+    EXPECT_EXIT(
+        {
+            const int fd = ::open(path.c_str(), O_RDWR);
+            const TextBuffer text = TextBuffer::mapFile(fd, 3 * 4096 + 2);
+            if (text.data() == nullptr || ::ftruncate(fd, 0) != 0) std::_Exit(9);
+            std::_Exit(text.data()[3 * 4096] == '{' ? 0 : 1);
+        },
+        ::testing::ExitedWithCode(2), "an input file was cut short while it was read");
 }
 
 class LargeInput : public FileFixture {
