@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -14,10 +15,12 @@
 #include <vector>
 
 #include <nlohmann/json.hpp>
+#include <orvexconfigvalidate/LeanText.hpp>
 
 #include "ConfigGenerator.hpp"
 #include "lsp/FileUri.hpp"
 #include "lsp/JsonRpc.hpp"
+#include "lsp/MessageParser.hpp"
 #include "lsp/Server.hpp"
 #include "lsp/TextPositions.hpp"
 
@@ -340,6 +343,37 @@ void request(benchmark::State& state, Asked asked) {
     state.counters["answer_bytes"] = static_cast<double>(session.answerBytes);
 }
 
+// Reading a didOpen body of the whole file into the value its handler
+// reads: the server's message reader, against the library's text reader
+// (its lean document, the text taken out of it), which could replace it.
+enum class Reader { Message, Library };
+
+void readOpen(benchmark::State& state, Reader reader) {
+    const std::string text = bridgesFile(groupCount());
+    const std::string open =
+        body("textDocument/didOpen",
+             {{"textDocument",
+               {{"uri", "file:///bench/bridges.json"}, {"languageId", "json"}, {"version", 1},
+                {"text", text}}}});
+    for (auto _ : state) {
+        std::string copy = open;
+        std::size_t read = 0;
+        if (reader == Reader::Message) {
+            const Json message = Lsp::parseMessage(std::move(copy));
+            read = message["params"]["textDocument"]["text"].get_ref<const std::string&>().size();
+        } else {
+            const ParsedText parsed = parseTextLean(std::move(copy));
+            const std::string taken(
+                parsed.root().member("params").member("textDocument").member("text").string());
+            read = taken.size();
+        }
+        if (read != text.size()) state.SkipWithError("the text was not read");
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * open.size()));
+}
+
+BENCHMARK_CAPTURE(readOpen, message_reader, Reader::Message)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(readOpen, library_reader, Reader::Library)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(request, references, Asked::References)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(request, rename, Asked::Rename)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(request, code_action, Asked::CodeAction)->Unit(benchmark::kMillisecond);

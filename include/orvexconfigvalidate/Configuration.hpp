@@ -168,10 +168,6 @@ class Configuration {
     // the document is not a bridging document.
     bool rereadGroup(std::size_t index, JsonView now);
     bool rereadBridge(std::size_t index, JsonView now);
-    // The same for a value replaced in place inside a nlohmann document, where
-    // the element's old view now reads the new value.
-    bool rereadGroup(std::size_t index);
-    bool rereadBridge(std::size_t index);
     // After elements `first` to `first + removed` of the document's "groups"
     // (or "bridges") array were replaced by `added` new ones, reads only the
     // new ones and points the others at their new places, so that adding or

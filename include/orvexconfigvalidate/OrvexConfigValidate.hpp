@@ -14,6 +14,7 @@
 //   together, and the deployment index that knows them from both sides;
 // - Workspace.hpp: an editor's open documents, one snapshot per version;
 // - MemberCatalogue.hpp: what each member of the six schemas means;
+// - Pages.hpp: huge-page advice for large buffers;
 // - Compare.hpp, Effective.hpp, Format.hpp, Graph.hpp: the review tools
 //   (two versions compared, what the server runs, the canonical layout,
 //   the deployment as a graph).
@@ -29,6 +30,7 @@
 #include <orvexconfigvalidate/Graph.hpp>            // IWYU pragma: export
 #include <orvexconfigvalidate/JsonWriter.hpp>       // IWYU pragma: export
 #include <orvexconfigvalidate/MemberCatalogue.hpp>  // IWYU pragma: export
+#include <orvexconfigvalidate/Pages.hpp>            // IWYU pragma: export
 #include <orvexconfigvalidate/Pointer.hpp>          // IWYU pragma: export
 #include <orvexconfigvalidate/Project.hpp>          // IWYU pragma: export
 #include <orvexconfigvalidate/Report.hpp>           // IWYU pragma: export

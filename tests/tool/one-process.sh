@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# The tool checking a file large enough for its heap to go on huge pages,
+# The tool checking a file large enough for its buffers to go on huge pages,
 # and its language server, each run as one program: neither ever executes
 # itself (or anything) again.
 # usage: one-process.sh TOOL SCRATCH

@@ -77,8 +77,6 @@ struct CheckUnit {
     // The index that found the deployment; it hands over the server text it
     // read, so that the check does not read it again.
     std::shared_ptr<DeploymentIndex> index{};
-    // The bytes of the bridges file the server names, as the index found it.
-    std::uint64_t partnerBytes = 0;
     // A FILE argument that the deployment's server file names: only it is
     // reported, judged with that server file.
     std::string claimedFile{};

@@ -32,7 +32,6 @@ CheckUnit deploymentUnit(const DeploymentUnit& found,
                          const std::shared_ptr<DeploymentIndex>& index) {
     CheckUnit unit{kEnvelopeSchemaId, {found.serverFile}, true, true};
     unit.index = index;
-    unit.partnerBytes = found.bridgesSize;
     return unit;
 }
 

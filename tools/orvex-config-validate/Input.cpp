@@ -65,6 +65,14 @@ LoadedInput readWhole(const std::string& name, int fd, bool regular, std::size_t
     return input;
 }
 
+LoadedInput mapWhole(const std::string& name, int fd, std::size_t size) {
+    LoadedInput input;
+    input.name = name;
+    input.buffer = TextBuffer::mapFile(fd, size);
+    input.size = input.buffer.capacity();
+    return input;
+}
+
 LoadedInput readDescriptor(const std::string& name, int fd, bool standardInput,
                            std::size_t maxSize) {
     struct stat status {};
@@ -78,6 +86,12 @@ LoadedInput readDescriptor(const std::string& name, int fd, bool standardInput,
     const auto size = static_cast<std::size_t>(status.st_size);
     if (regular && size > maxSize) return readError(name, tooLarge(maxSize));
     try {
+        // A regular file's text is its mapping; one that shows no size (as
+        // some kernel files do) or cannot be mapped is read.
+        if (regular && size > 0) {
+            LoadedInput mapped = mapWhole(name, fd, size);
+            if (mapped.buffer.data() != nullptr) return mapped;
+        }
         return readWhole(name, fd, regular, size, maxSize);
     } catch (const std::bad_alloc&) {
         return readError(name, "not enough memory to read it");

@@ -25,8 +25,6 @@ struct LoadedInput {
     std::optional<InputError> error;
 
     std::string_view text() const { return {buffer.data(), size}; }
-    // For a parse that is done with the first `offset` bytes.
-    void discardBefore(std::size_t offset) { buffer.discardBefore(offset); }
     void release() {
         buffer.reset();
         size = 0;

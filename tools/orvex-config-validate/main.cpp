@@ -22,7 +22,6 @@
 #include "Explain.hpp"
 #include "FixRun.hpp"
 #include "GithubFormat.hpp"
-#include "HeapPages.hpp"
 #include "JunitFormat.hpp"
 #include "Output.hpp"
 #include "ProjectCommands.hpp"
@@ -121,7 +120,6 @@ int projectFileError(const ProjectFileError& error) {
 int check(const CommandLine& line, const ProjectCommand& command = {}) {
     const InputPlan plan = planInputs(line, OrvexConfigValidate::schemaIds());
     if (!plan.plan.error.empty()) return usageError(plan.plan.error);
-    reserveHugeHeapFor(plan);
     // The library quietly keeps its built-in schemas for a missing directory;
     // on the command line that is almost always a typing mistake.
     std::error_code ec;
@@ -284,7 +282,6 @@ int main(int argc, char** argv) {
         case Action::Explain:
             return explain(line.explainCode, line.projectFile, line.maxSize);
         case Action::LanguageServer: {
-            reserveHugeHeapForServer();
             OrvexConfigValidate::Lsp::CheckSettings defaults;
             defaults.options = line.options;
             return OrvexConfigValidate::Lsp::runLanguageServer(

@@ -1,3 +1,4 @@
+#include <orvexconfigvalidate/Pages.hpp>
 #include <orvexconfigvalidate/Validation.hpp>
 
 #include <algorithm>
@@ -70,6 +71,7 @@ Document read(std::string_view text, std::shared_ptr<const void> keeper) {
     // never moves the index, whose copy would add its size to the peak, and
     // the room it leaves unused is never touched, so never resident.
     impl->index.nodes.reserve(std::min(text.size(), kMaxTextSize) / 8 + 16);
+    adviseHugePages(impl->index.nodes.data(), impl->index.nodes.capacity() * sizeof(TextNode));
     UnescapedStrings strings;
     impl->ok = readJsonLean(text, impl->index, strings, impl->issues);
     if (impl->ok) {

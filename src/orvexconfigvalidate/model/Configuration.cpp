@@ -211,16 +211,6 @@ bool Configuration::rereadGroup(std::size_t index, JsonView now) {
     return true;
 }
 
-bool Configuration::rereadGroup(std::size_t index) {
-    const ConfigGroup* entry = singleGroup_ ? nullptr : entryAt(groups_, index);
-    return entry != nullptr && rereadGroup(index, entry->value);
-}
-
-bool Configuration::rereadBridge(std::size_t index) {
-    const ConfigBridge* entry = entryAt(bridges_, index);
-    return entry != nullptr && rereadBridge(index, entry->value);
-}
-
 bool Configuration::rereadBridge(std::size_t index, JsonView now) {
     ConfigBridge* entry = entryAt(bridges_, index);
     if (entry == nullptr || !now.isObject()) return false;

@@ -134,7 +134,7 @@ TEST(Configuration, ElementsReadAgainAfterAnEditMatchAWholeReading) {
     replace("groups", 1, R"({"id": "c", "type": 2})");
     ASSERT_TRUE(config.rereadGroup(1, document["groups"][1]));
     replace("bridges", 0, R"({"id": "y", "enabled": false, "groups": ["c"]})");
-    ASSERT_TRUE(config.rereadBridge(0));  // the view of the slot reads the new value
+    ASSERT_TRUE(config.rereadBridge(0, document["bridges"][0]));
     replaced.clear();
     const Configuration whole(kBridgesSchemaId, document);
     EXPECT_EQ(config.groupIds(), whole.groupIds());

@@ -1,5 +1,7 @@
 #include "Framing.hpp"
 
+#include <orvexconfigvalidate/Pages.hpp>
+
 #include <algorithm>
 #include <cctype>
 #include <limits>
@@ -130,7 +132,10 @@ void FrameDecoder::makeRoomForBody(std::size_t arriving) {
     // large text's buffer up to twice its size. Only once a real part of it
     // has come: a header alone must not make us hold its announced length.
     if (buffer.capacity() >= bodyLength) return;
-    if (buffer.size() + arriving >= std::min(bodyLength, kRoomAfter)) buffer.reserve(bodyLength);
+    if (buffer.size() + arriving < std::min(bodyLength, kRoomAfter)) return;
+    buffer.reserve(bodyLength);
+    // A document's text is read out of this room in place, and stays in it.
+    adviseHugePages(buffer.data(), buffer.capacity());
 }
 
 std::string FrameDecoder::takeFront(std::size_t count) {

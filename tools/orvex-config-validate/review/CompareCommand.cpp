@@ -13,7 +13,6 @@
 
 #include <orvexconfigvalidate/Report.hpp>
 #include "Arguments.hpp"
-#include "HeapPages.hpp"
 #include "review/Commands.hpp"
 #include "review/CompareReport.hpp"
 #include "review/Version.hpp"
@@ -167,9 +166,6 @@ CommandResult runCompare(const std::vector<std::string>& args) {
         return usageFailure(*error);
     }
     const Operands operands = operandsOf(split.operands, options);
-    // Both versions' documents are held at once, as large as the check's.
-    reserveHugeHeapForBytes(versionBytes(operands.before, options.version.maxSize) +
-                            versionBytes(operands.after, options.version.maxSize));
     const LoadedVersion before = load(operands.before, options);
     if (!before.error.empty()) {
         return options.git ? notCompared(split.operands, "a/", before.error)

@@ -182,22 +182,4 @@ LoadedVersion loadVersion(const std::string& path, const VersionOptions& options
     return withTrees(loadFile(path, options));
 }
 
-std::uint64_t versionBytes(const std::string& path, std::size_t maxSize) {
-    std::error_code ec;
-    if (!std::filesystem::is_directory(path, ec)) {
-        const std::uintmax_t size =
-            std::filesystem::is_regular_file(path, ec) ? std::filesystem::file_size(path, ec) : 0;
-        return ec ? 0 : size;
-    }
-    DeploymentIndexOptions options;
-    options.maxFileSize = maxSize;
-    options.walk = false;
-    DeploymentIndex index(path, options);
-    // Asking who claims the folder's bridges file makes the index learn the
-    // folder: its server file and the bridges file that one names, or its
-    // bridges file alone.
-    index.serverOf(joinPath(path, kBridgesFileName));
-    return index.plan().totalBytes();
-}
-
 }  // namespace OrvexConfigValidate::Tool

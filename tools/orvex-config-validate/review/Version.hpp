@@ -58,8 +58,4 @@ LoadedVersion loadVersion(const std::string& path, const VersionOptions& options
 // version is no lone file judged with a partner.
 std::string judgedWithLine(const LoadedVersion& version);
 
-// How many bytes loadVersion will read from the path: a file's size, or a
-// deployment folder's files as the deployment index pairs them.
-std::uint64_t versionBytes(const std::string& path, std::size_t maxSize);
-
 }  // namespace OrvexConfigValidate::Tool

@@ -1,0 +1,85 @@
+// A large text's read asks for huge pages where its memory is: the largest
+// buffer the read makes is advised before it is filled.
+#include <gtest/gtest.h>
+
+#include <malloc.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <set>
+#include <string>
+#include <vector>
+
+#include <orvexconfigvalidate/Document.hpp>
+#include <orvexconfigvalidate/OrvexConfigValidate.hpp>
+
+#include "ConfigGenerator.hpp"
+#include "ResidentMemory.hpp"
+
+namespace OrvexConfigValidate {
+namespace {
+
+bool hugePagesKnown() {
+    return ::access("/sys/kernel/mm/transparent_hugepage/enabled", F_OK) == 0;
+}
+
+// The largest mapping of `after` that begins where none of `before` did
+// (a heap that only grew is not new).
+Mapping largestNew(const std::vector<Mapping>& before, const std::vector<Mapping>& after) {
+    std::set<std::uintptr_t> old;
+    for (const Mapping& m : before) old.insert(m.low);
+    Mapping largest;
+    for (const Mapping& m : after) {
+        if (old.count(m.low) == 0 && m.size() > largest.size()) largest = m;
+    }
+    return largest;
+}
+
+TEST(Pages, TheLargestBufferOfALargeReadIsAdvised) {
+    if (!hugePagesKnown()) GTEST_SKIP() << "no transparent huge pages in this kernel";
+    // Large blocks get mappings of their own, whatever earlier tests freed.
+    mallopt(M_MMAP_THRESHOLD, 1 << 20);
+    const std::string text = generateBridgingConfiguration(12000);
+    ASSERT_GT(text.size(), std::size_t{3} << 20);
+    const std::vector<Mapping> before = mappings();
+    const ParsedText parsed = parseText(std::string_view(text), nullptr);
+    const Mapping largest = largestNew(before, mappings());
+    ASSERT_TRUE(parsed.ok());
+    // The index: larger than the text it is kept beside.
+    EXPECT_GE(largest.size(), text.size());
+    EXPECT_TRUE(largest.hugeAdvised) << std::hex << largest.low << "-" << largest.high;
+}
+
+// Whether the page holding `at` is advised.
+bool advised(const char* at) {
+    for (const Mapping& m : mappings()) {
+        if (m.holds(at)) return m.hugeAdvised;
+    }
+    return false;
+}
+
+TEST(Pages, AdviceCoversTheWholePagesInsideTheBufferOnly) {
+    if (!hugePagesKnown()) GTEST_SKIP() << "no transparent huge pages in this kernel";
+    const auto page = static_cast<std::uintptr_t>(::sysconf(_SC_PAGESIZE));
+    std::vector<char> buffer(std::size_t{6} << 20);
+    const char* const begin = buffer.data() + 1;
+    const char* const end = buffer.data() + buffer.size() - 1;
+    // Below a huge page there is nothing to gain: no advice.
+    adviseHugePages(begin, (std::size_t{2} << 20) - 2);
+    EXPECT_FALSE(advised(begin + page));
+    adviseHugePages(begin, static_cast<std::size_t>(end - begin));
+    const char* const firstWhole = begin + (page - reinterpret_cast<std::uintptr_t>(begin) % page);
+    EXPECT_TRUE(advised(firstWhole));
+    EXPECT_TRUE(advised(end - page - 1));
+    // The pages holding the two ends hold other memory too.
+    if (reinterpret_cast<std::uintptr_t>(begin) % page != 0) {
+        EXPECT_FALSE(advised(begin));
+    }
+    if (reinterpret_cast<std::uintptr_t>(end) % page != 0) {
+        EXPECT_FALSE(advised(end));
+    }
+    adviseHugePages(nullptr, buffer.size());  // nothing to advise, and no fault
+}
+
+}  // namespace
+}  // namespace OrvexConfigValidate
