@@ -14,6 +14,7 @@
 
 #include "json/LeanDocument.hpp"
 #include "json/PointerText.hpp"
+#include "json/StructuralScan.hpp"
 #include "json/WrittenNumbers.hpp"
 
 namespace OrvexConfigValidate {
@@ -133,15 +134,12 @@ class Reader {
     bool atEnd() const { return pos_ >= text_.size(); }
 
     void skipWhitespace() {
-        while (pos_ < text_.size()) {
-            const char c = text_[pos_];
-            if (const std::size_t lineBreak = lineBreakAt(text_, pos_)) {
-                pos_ += lineBreak;
-                index_.lineStarts.push_back(static_cast<std::uint32_t>(pos_));
-                continue;
-            }
-            if (c != ' ' && c != '\t') return;
-            ++pos_;
+        for (;;) {
+            pos_ = skipBlanks(text_, pos_);
+            const std::size_t lineBreak = lineBreakAt(text_, pos_);
+            if (lineBreak == 0) return;
+            pos_ += lineBreak;
+            index_.lineStarts.push_back(static_cast<std::uint32_t>(pos_));
         }
     }
 
@@ -388,7 +386,7 @@ class Reader {
 
     std::size_t digits() {
         const std::size_t from = pos_;
-        while (pos_ < text_.size() && text_[pos_] >= '0' && text_[pos_] <= '9') ++pos_;
+        pos_ = skipDigits(text_, pos_);
         return pos_ - from;
     }
 
@@ -467,11 +465,7 @@ class Reader {
         bool escaped = false;
         for (;;) {
             const std::size_t runStart = pos_;
-            while (pos_ < text_.size()) {
-                const auto byte = static_cast<unsigned char>(text_[pos_]);
-                if (byte == '"' || byte == '\\' || byte < 0x20 || byte >= 0x80) break;
-                ++pos_;
-            }
+            pos_ = skipStringContent(text_, pos_);
             if (out != nullptr) out->append(text_.data() + runStart, pos_ - runStart);
             if (atEnd()) fail("'\"' to close the string");
             const auto byte = static_cast<unsigned char>(text_[pos_]);
