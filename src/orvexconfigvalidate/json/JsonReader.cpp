@@ -71,6 +71,26 @@ struct UnlistedDuplicates {
     std::uint32_t first = 0;  // node of the first one's value kept
 };
 
+// Stable, as the ranks of repeated names need. Most objects have a few
+// members: sorted in place, without the buffer std::stable_sort takes for
+// every call.
+template <typename Iterator>
+void sortByName(Iterator first, Iterator last) {
+    constexpr std::ptrdiff_t kInPlace = 24;
+    if (last - first > kInPlace) {
+        std::stable_sort(first, last, [](const MemberEntry& a, const MemberEntry& b) {
+            return a.name < b.name;
+        });
+        return;
+    }
+    for (Iterator next = first; next != last; ++next) {
+        MemberEntry entry = *next;
+        Iterator hole = next;
+        for (; hole != first && entry.name < (hole - 1)->name; --hole) *hole = *(hole - 1);
+        *hole = entry;
+    }
+}
+
 // Each duplicate's pointer is as long as its depth, so a deeply nested text
 // with a duplicate at every level would need pointers quadratic in its size.
 // Pointers are listed up to a budget linear in the text; no ordinary file
@@ -252,9 +272,7 @@ class Reader {
     // which is the order of std::string keys.
     void rankNames(const Frame& frame) {
         const auto first = members_.begin() + static_cast<std::ptrdiff_t>(frame.membersFrom);
-        std::stable_sort(first, members_.end(), [](const MemberEntry& a, const MemberEntry& b) {
-            return a.name < b.name;
-        });
+        sortByName(first, members_.end());
         std::uint32_t rank = 0;
         for (auto it = first; it != members_.end(); ++it) {
             if (it != first && it->name != (it - 1)->name) ++rank;

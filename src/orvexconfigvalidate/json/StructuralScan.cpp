@@ -70,10 +70,7 @@ std::size_t skipStringContent(std::string_view text, std::size_t from) {
     return bytewise::skipStringContent(text, from);
 }
 
-std::size_t skipBlanks(std::string_view text, std::size_t from) {
-    // Most runs are a single space or none: looked at before a block is.
-    if (from >= text.size()) return text.size();
-    if (text[from] != ' ' && text[from] != '\t') return from;
+std::size_t skipBlankRun(std::string_view text, std::size_t from) {
     from = scanBlocks(text, from, [](__m128i block) {
         const __m128i space = _mm_cmpeq_epi8(block, _mm_set1_epi8(' '));
         const __m128i tab = _mm_cmpeq_epi8(block, _mm_set1_epi8('\t'));
@@ -100,7 +97,7 @@ std::size_t skipStringContent(std::string_view text, std::size_t from) {
     return bytewise::skipStringContent(text, from);
 }
 
-std::size_t skipBlanks(std::string_view text, std::size_t from) {
+std::size_t skipBlankRun(std::string_view text, std::size_t from) {
     return bytewise::skipBlanks(text, from);
 }
 

@@ -16,8 +16,15 @@ std::size_t skipStringContent(std::string_view text, std::size_t from);
 
 // The first offset at or after `from` whose byte is neither ' ' nor '\t';
 // text.size() when there is none. Line breaks stop it: the reader counts
-// them.
-std::size_t skipBlanks(std::string_view text, std::size_t from);
+// them. Most runs of blanks are one space or none, looked at here before a
+// block is.
+std::size_t skipBlankRun(std::string_view text, std::size_t from);
+inline std::size_t skipBlanks(std::string_view text, std::size_t from) {
+    if (from >= text.size()) return text.size();
+    if (text[from] != ' ' && text[from] != '\t') return from;
+    if (from + 1 < text.size() && text[from + 1] != ' ' && text[from + 1] != '\t') return from + 1;
+    return skipBlankRun(text, from);
+}
 
 // The first offset at or after `from` whose byte is not a decimal digit;
 // text.size() when there is none.
