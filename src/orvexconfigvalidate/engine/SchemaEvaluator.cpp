@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <deque>
 #include <functional>
+#include <limits>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -453,6 +454,31 @@ class Evaluation {
 
     // ---- checks without subschemas ----
 
+    // Charged as comparing the values one by one up to the first equal one.
+    bool enumHolds(const SchemaNode& node, JsonKind kind, const Value& value) {
+        const bool integral = kind == JsonKind::Integer || kind == JsonKind::Unsigned;
+        if (!integral || node.enumIntegers.empty()) {
+            for (const json& allowed : node.enumValues)
+                if (jsonEqual(allowed, value, &work)) return true;
+            return false;
+        }
+        const JsonView view = value;
+        const std::vector<std::int64_t>& allowed = node.enumIntegers;
+        const bool fits = kind == JsonKind::Integer ||
+                          view.unsignedInteger() <=
+                              static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max());
+        const std::int64_t wanted = kind == JsonKind::Integer
+                                        ? view.integer()
+                                        : static_cast<std::int64_t>(view.unsignedInteger());
+        for (std::size_t i = 0; fits && i < allowed.size(); ++i) {
+            if (allowed[i] != wanted) continue;
+            work.charge(i + 1);
+            return true;
+        }
+        work.charge(allowed.size());
+        return false;
+    }
+
     void simpleCheck(Frame& frame, Check check) {
         const SchemaNode& node = *frame.node;
         const Value value = frame.instance;
@@ -465,8 +491,7 @@ class Evaluation {
                     report(frame, [&] { return typeMismatch(node, value); });
                 return;
             case Check::Enum: {
-                for (const json& allowed : node.enumValues)
-                    if (jsonEqual(allowed, value, &work)) return;
+                if (enumHolds(node, frame.kind, value)) return;
                 report(frame, [&] {
                     return shortValueText(value) + " is not one of " + valueList(node.enumValues);
                 });
