@@ -15,7 +15,7 @@
 #include <vector>
 
 #include <nlohmann/json.hpp>
-#include <orvexconfigvalidate/LeanText.hpp>
+#include <orvexconfigvalidate/Document.hpp>
 
 #include "ConfigGenerator.hpp"
 #include "lsp/FileUri.hpp"
@@ -362,7 +362,7 @@ void readOpen(benchmark::State& state, Reader reader) {
             const Json message = Lsp::parseMessage(std::move(copy));
             read = message["params"]["textDocument"]["text"].get_ref<const std::string&>().size();
         } else {
-            const ParsedText parsed = parseTextLean(std::move(copy));
+            const ParsedText parsed = parseText(std::string_view(copy), nullptr);
             const std::string taken(
                 parsed.root().member("params").member("textDocument").member("text").string());
             read = taken.size();

@@ -28,6 +28,24 @@ namespace {
 
 using nlohmann::json;
 
+// The values as integers when every one is an integer that 64 signed bits
+// hold; none otherwise.
+std::vector<std::int64_t> integersOf(const std::vector<json>& values) {
+    std::vector<std::int64_t> integers;
+    for (const json& value : values) {
+        if (value.is_number_integer() && !value.is_number_unsigned()) {
+            integers.push_back(value.get<std::int64_t>());
+        } else if (value.is_number_unsigned() &&
+                   value.get<std::uint64_t>() <=
+                       static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max())) {
+            integers.push_back(static_cast<std::int64_t>(value.get<std::uint64_t>()));
+        } else {
+            return {};
+        }
+    }
+    return integers;
+}
+
 // Units of work a compilation may take, whatever the schema: stored bytes
 // of places and labels count one each, so this bounds their memory too.
 constexpr std::uint64_t kCompileWork = 32'000'000;
@@ -383,6 +401,7 @@ class Compiler {
         if (const json* list = memberOf(value, "enum")) {
             if (!list->is_array()) badKeyword("enum", node, "an array");
             node.enumValues.assign(list->begin(), list->end());
+            node.enumIntegers = integersOf(node.enumValues);
             checks.push_back(Check::Enum);
         }
         if (const json* fallback = memberOf(value, "default")) node.defaultValue = *fallback;

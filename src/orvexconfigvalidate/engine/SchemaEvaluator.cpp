@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <deque>
 #include <functional>
+#include <limits>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -453,6 +454,31 @@ class Evaluation {
 
     // ---- checks without subschemas ----
 
+    // Charged as comparing the values one by one up to the first equal one.
+    bool enumHolds(const SchemaNode& node, JsonKind kind, const Value& value) {
+        const bool integral = kind == JsonKind::Integer || kind == JsonKind::Unsigned;
+        if (!integral || node.enumIntegers.empty()) {
+            for (const json& allowed : node.enumValues)
+                if (jsonEqual(allowed, value, &work)) return true;
+            return false;
+        }
+        const JsonView view = value;
+        const std::vector<std::int64_t>& allowed = node.enumIntegers;
+        const bool fits = kind == JsonKind::Integer ||
+                          view.unsignedInteger() <=
+                              static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max());
+        const std::int64_t wanted = kind == JsonKind::Integer
+                                        ? view.integer()
+                                        : static_cast<std::int64_t>(view.unsignedInteger());
+        for (std::size_t i = 0; fits && i < allowed.size(); ++i) {
+            if (allowed[i] != wanted) continue;
+            work.charge(i + 1);
+            return true;
+        }
+        work.charge(allowed.size());
+        return false;
+    }
+
     void simpleCheck(Frame& frame, Check check) {
         const SchemaNode& node = *frame.node;
         const Value value = frame.instance;
@@ -465,8 +491,7 @@ class Evaluation {
                     report(frame, [&] { return typeMismatch(node, value); });
                 return;
             case Check::Enum: {
-                for (const json& allowed : node.enumValues)
-                    if (jsonEqual(allowed, value, &work)) return;
+                if (enumHolds(node, frame.kind, value)) return;
                 report(frame, [&] {
                     return shortValueText(value) + " is not one of " + valueList(node.enumValues);
                 });
@@ -882,17 +907,24 @@ class Evaluation {
     bool members(Frame& frame, bool hasResult, Child& child) {
         const Value value = frame.instance;
         if (frame.kind != JsonKind::Object) return false;
-        const auto object = value.members();
+        // A frame's place on the stack holds while it is there.
+        const auto at = static_cast<std::size_t>(&frame - stack.data());
         if (!hasResult) {
+            // The members are asked for once per object, not once per member:
+            // a lean object looks for its first member each time.
+            const auto object = value.members();
             frame.member = object.begin();
+            if (memberEnds.size() <= at) memberEnds.resize(at + 1);
+            memberEnds[at] = object.end();
             frame.phase = 0;
             frame.matched = false;
             frame.position = 0;  // cursor into the sorted properties
         }
-        while (frame.member != object.end()) {
+        const auto end = memberEnds[at];
+        while (frame.member != end) {
             if (frame.silent && !frame.valid) return false;
-            if (const SchemaNode* next = nextMemberSchema(frame)) {
-                const auto member = *frame.member;
+            const auto member = *frame.member;
+            if (const SchemaNode* next = nextMemberSchema(frame, member.name())) {
                 child = {next, member.value(), Reach::member(member.name()), Via::Member,
                          frame.silent};
                 return true;
@@ -907,12 +939,8 @@ class Evaluation {
     // The next subschema the current member meets, or null when it has met
     // them all. Phase 0 is its property, phases 1 to n the n patterns, n + 1
     // the additional members' schema when nothing else matched.
-    const SchemaNode* nextMemberSchema(Frame& frame) {
+    const SchemaNode* nextMemberSchema(Frame& frame, std::string_view key) {
         const SchemaNode& node = *frame.node;
-        // A parsed document's names are strings, compared as the properties'
-        // names are.
-        const auto member = *frame.member;
-        const auto& key = member.name();
         const std::size_t patterns = node.patternProperties.size();
         if (frame.phase == 0) {
             frame.phase = 1;
@@ -993,6 +1021,8 @@ class Evaluation {
     ValidationResult& result;
     const EvaluationOptions& options;
     std::vector<Frame> stack;
+    // members(): the end of the members of the frame at each place.
+    std::vector<typename Value::MemberIterator> memberEnds;
     // Member names under evaluation by "propertyNames"; a deque keeps them
     // in place while more are added. Made on first use: most schemas have
     // no "propertyNames".

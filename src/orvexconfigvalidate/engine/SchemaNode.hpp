@@ -104,6 +104,10 @@ struct SchemaNode {
     std::uint8_t types = 0;
     std::string typeText;  // "integer", "string or null"
     std::vector<nlohmann::json> enumValues;
+    // The same when every one is an integer of 64 bits, in their order, so
+    // that an integer is looked up without comparing JSON values; empty
+    // otherwise.
+    std::vector<std::int64_t> enumIntegers;
     nlohmann::json constValue;
     // "default" is no check; it is kept for filling in a missing member.
     std::optional<nlohmann::json> defaultValue;

@@ -14,6 +14,7 @@
 
 #include "json/LeanDocument.hpp"
 #include "json/PointerText.hpp"
+#include "json/StructuralScan.hpp"
 
 namespace OrvexConfigValidate {
 
@@ -62,6 +63,26 @@ struct UnlistedDuplicates {
     std::size_t count = 0;
     std::uint32_t first = 0;  // node of the first one's value kept
 };
+
+// Stable, as the ranks of repeated names need. Most objects have a few
+// members: sorted in place, without the buffer std::stable_sort takes for
+// every call.
+template <typename Iterator>
+void sortByName(Iterator first, Iterator last) {
+    constexpr std::ptrdiff_t kInPlace = 24;
+    if (last - first > kInPlace) {
+        std::stable_sort(first, last, [](const MemberEntry& a, const MemberEntry& b) {
+            return a.name < b.name;
+        });
+        return;
+    }
+    for (Iterator next = first; next != last; ++next) {
+        MemberEntry entry = *next;
+        Iterator hole = next;
+        for (; hole != first && entry.name < (hole - 1)->name; --hole) *hole = *(hole - 1);
+        *hole = entry;
+    }
+}
 
 // Each duplicate's pointer is as long as its depth, so a deeply nested text
 // with a duplicate at every level would need pointers quadratic in its size.
@@ -113,15 +134,12 @@ class Reader {
     bool atEnd() const { return pos_ >= text_.size(); }
 
     void skipWhitespace() {
-        while (pos_ < text_.size()) {
-            const char c = text_[pos_];
-            if (const std::size_t lineBreak = lineBreakAt(text_, pos_)) {
-                pos_ += lineBreak;
-                index_.lineStarts.push_back(static_cast<std::uint32_t>(pos_));
-                continue;
-            }
-            if (c != ' ' && c != '\t') return;
-            ++pos_;
+        for (;;) {
+            pos_ = skipBlanks(text_, pos_);
+            const std::size_t lineBreak = lineBreakAt(text_, pos_);
+            if (lineBreak == 0) return;
+            pos_ += lineBreak;
+            index_.lineStarts.push_back(static_cast<std::uint32_t>(pos_));
         }
     }
 
@@ -206,9 +224,7 @@ class Reader {
     // name once.
     void rankNames(const Frame& frame) {
         const auto first = members_.begin() + static_cast<std::ptrdiff_t>(frame.membersFrom);
-        std::stable_sort(first, members_.end(), [](const MemberEntry& a, const MemberEntry& b) {
-            return a.name < b.name;
-        });
+        sortByName(first, members_.end());
         std::uint32_t rank = 0;
         for (auto it = first; it != members_.end(); ++it) {
             if (it != first && it->name != (it - 1)->name) ++rank;
@@ -320,7 +336,7 @@ class Reader {
 
     std::size_t digits() {
         const std::size_t from = pos_;
-        while (pos_ < text_.size() && text_[pos_] >= '0' && text_[pos_] <= '9') ++pos_;
+        pos_ = skipDigits(text_, pos_);
         return pos_ - from;
     }
 
@@ -376,11 +392,7 @@ class Reader {
         bool escaped = false;
         for (;;) {
             const std::size_t runStart = pos_;
-            while (pos_ < text_.size()) {
-                const auto byte = static_cast<unsigned char>(text_[pos_]);
-                if (byte == '"' || byte == '\\' || byte < 0x20 || byte >= 0x80) break;
-                ++pos_;
-            }
+            pos_ = skipStringContent(text_, pos_);
             if (out != nullptr) out->append(text_.data() + runStart, pos_ - runStart);
             if (atEnd()) fail("'\"' to close the string");
             const auto byte = static_cast<unsigned char>(text_[pos_]);

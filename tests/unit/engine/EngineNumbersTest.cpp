@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <limits>
+#include <vector>
 
 #include "EngineHarness.hpp"
 #include "engine/JsonEquality.hpp"
@@ -191,6 +192,38 @@ TEST(EngineDecimal, MultiplesOfLongWrittenNumbers) {
     // 2^64 itself is a divisor nlohmann can hold (as a double).
     EXPECT_TRUE(isMultipleOf(decimal("36893488147419103232"), decimal("18446744073709551616")));
     EXPECT_FALSE(isMultipleOf(decimal("36893488147419103231"), decimal("18446744073709551616")));
+}
+
+// An enum of integers is looked up as integers; the same enum with one value
+// that is no integer (and that no instance here equals) takes the general
+// comparison. Both must judge every instance alike.
+TEST(EngineEquality, IntegerEnumsJudgeAsTheGeneralComparison) {
+    const std::vector<json> enums = {
+        json::array({0, 1, 2, 3}),
+        json::array({-3, 7, kInt64Max, kInt64Min}),
+        json::array({5u, 9223372036854775807u}),
+        json::array({1, 1, -1}),
+    };
+    const std::vector<json> instances = {0,   1,  2,  3,   4,         -3,        -1,
+                                         7,   1.0, 7.0, 2.5, kInt64Max, kInt64Min, kUint64Max,
+                                         5u,  "1", nullptr, true, json::array({1}),
+                                         9223372036854775807.0, -9223372036854775808.0};
+    for (const json& allowed : enums) {
+        json general = allowed;
+        general.push_back("not a number");
+        const SchemaCompilation integers = compileJson({{"enum", allowed}});
+        const SchemaCompilation compared = compileJson({{"enum", general}});
+        ASSERT_TRUE(integers.schema && compared.schema);
+        for (const json& instance : instances) {
+            EXPECT_EQ(evaluateJson(*integers.schema, instance).ok,
+                      evaluateJson(*compared.schema, instance).ok)
+                << instance.dump() << " in " << allowed.dump();
+        }
+    }
+    // Enough of them are members for the lookup to be tried.
+    EXPECT_TRUE(check({{"enum", enums[1]}}, kInt64Min).ok);
+    EXPECT_FALSE(check({{"enum", enums[2]}}, kUint64Max).ok);
+    EXPECT_TRUE(check({{"enum", enums[0]}}, 1.0).ok);
 }
 
 TEST(EngineEquality, NumbersByValueObjectsByMembers) {
