@@ -22,7 +22,7 @@
 #include <string>
 #include <vector>
 
-#include <orvexconfigvalidate/LeanText.hpp>
+#include <orvexconfigvalidate/Document.hpp>
 #include <orvexconfigvalidate/OrvexConfigValidate.hpp>
 
 #include "SchemaStage.hpp"
@@ -109,9 +109,9 @@ Row measure(const std::string& schemaId, const std::string& name, const std::str
             simdjson::ondemand::document document = ondemand.iterate(padded);
             sink = sink + walk(document.get_value().value());
         },
-        [&] { sink = sink + (parseTextLean(view, nullptr).ok() ? 1 : 0); },
+        [&] { sink = sink + (parseText(view, nullptr).ok() ? 1 : 0); },
         [&] {
-            const ParsedText parsed = parseTextLean(view, nullptr);
+            const ParsedText parsed = parseText(view, nullptr);
             ValidationResult result;
             validateAgainstSchema(schemas, schemaId, parsed.root(), result, options);
             sink = sink + result.issues.size();
