@@ -7,11 +7,12 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <optional>
-#include <utility>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include <orvexconfigvalidate/Compare.hpp>
@@ -161,6 +162,8 @@ class ProjectJudge {
 
     const Project& project_;
     std::string today_;
+    // Entries by identity text, in file order: each issue finds its entry at once.
+    std::map<std::string, std::vector<std::size_t>> byIdentity_;
     std::vector<bool> used_;
     std::vector<bool> judged_;  // the entry's file was checked
     std::size_t acceptedCount_ = 0;

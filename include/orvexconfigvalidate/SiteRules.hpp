@@ -37,7 +37,6 @@ std::shared_ptr<const SiteRuleSet> readSiteRules(JsonView rules, std::vector<Iss
 // Runs the rules on one deployment and appends their issues to `result`
 // (codes "site_..."; source 0 for the server document, 1 for the bridges
 // document; pointers into that document).
-void applySiteRules(const SiteRuleSet& rules, const SiteRuleInput& input,
-                    ValidationResult& result);
+void applySiteRules(const SiteRuleSet& rules, const SiteRuleInput& input, ValidationResult& result);
 
 }  // namespace OrvexConfigValidate

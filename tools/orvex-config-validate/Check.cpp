@@ -247,8 +247,7 @@ bool runDeployment(Report& report, const CheckUnit& unit, const CheckOptions& ch
     }
     if (!deployment->bridges || !deployment->server || !deployment->server->ok()) return false;
     addBridgesEntry(report, entries, unit, *deployment);
-    runCheck(report, entries, check, parsed,
-             [&] {
+    runCheck(report, entries, check, parsed, [&] {
         return judgedDeployment(std::move(*deployment), texts, true, entries.size(),
                                 check.projects != nullptr);
     });

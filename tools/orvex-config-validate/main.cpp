@@ -235,7 +235,8 @@ int main(int argc, char** argv) {
     if (!parsed.error.empty()) return usageError(parsed.error);
     const CommandLine& line = parsed.commandLine;
     if (command.action != ProjectAction::None) {
-        if (line.action != Action::Check) return usageError("accept and prune-accepted check files");
+        if (line.action != Action::Check)
+            return usageError("accept and prune-accepted check files");
         return check(line, command);
     }
     switch (line.action) {

@@ -23,7 +23,8 @@ std::vector<bool> judgeable(const ValidationResult& result, std::size_t sources)
     std::vector<bool> ok(sources, true);
     for (const Issue& issue : result.issues) {
         const auto source = static_cast<std::size_t>(issue.source);
-        if (source < sources && (issue.code == IssueCode::kParseError || issue.code == IssueCode::kReadError ||
+        if (source < sources &&
+            (issue.code == IssueCode::kParseError || issue.code == IssueCode::kReadError ||
              issue.code == IssueCode::kOutOfMemory)) {
             ok[source] = false;
         }
@@ -131,10 +132,10 @@ void ProjectRun::apply(Report& report, ValidationResult& result, const std::vect
     project->judge->judge(result, identities, checked, accepted, options);
     for (const Issue& issue : result.issues) {
         if (!adjustableCode(issue.code)) continue;
-        const auto at = std::find_if(identities.begin(), identities.end(),
-                                     [&](const IssueIdentity& identity) {
-                                         return identityText(identity) == issue.identity;
-                                     });
+        const auto at =
+            std::find_if(identities.begin(), identities.end(), [&](const IssueIdentity& identity) {
+                return identityText(identity) == issue.identity;
+            });
         if (at != identities.end()) project->reported.push_back(*at);
     }
     report.accepted += accepted.size();
