@@ -181,8 +181,10 @@ class ProjectRun {
     // given: the project file named by the caller ("" to look for one);
     // today: "YYYY-MM-DD", UTC. Throws ProjectFileError for a given file
     // that cannot be read or parsed.
+    // fingerprints: the reports want every issue's identity, also where no
+    // project applies (SARIF, GitLab).
     ProjectRun(const std::string& given, std::string today, std::uint64_t maxFileSize,
-               bool listAccepted);
+               bool listAccepted, bool fingerprints = false);
     ~ProjectRun();
     ProjectRun(const ProjectRun&) = delete;
     ProjectRun& operator=(const ProjectRun&) = delete;
@@ -190,6 +192,11 @@ class ProjectRun {
     // The project of a checked file (read on first use), or null when none:
     // its site rules run on the check's documents before apply().
     const Project* projectOf(const std::string& file);
+
+    // Whether a check whose first file is `file` needs its issues' keys: a
+    // project applies, or the reports want fingerprints. Keys cost a model
+    // of the bridges document and a lookup per issue.
+    bool wantsKeys(const std::string& file);
 
     // Judges the issues of one check (keys from issueKeysOf) under the
     // project of its files, the report entries' names (entries[source]).

@@ -96,10 +96,10 @@ Judged judgeUnit(Unit& unit, const CheckOptions& check, KeptDocuments& parsed) {
         judged.texts.push_back(unit.inputs[source]->text());
     }
     const bool lone = parsed.size() == 1 && unit.schemaId == kBridgesSchemaId;
-    if (check.projects != nullptr && (parsed.size() == 2 || lone)) {
-        judged.keys = issueKeysOf(judged.result, parsed.back().root(), lone ? 0 : 1);
-    } else if (check.projects != nullptr) {
-        judged.keys = issueKeysOf(judged.result, JsonView(), 1);
+    if (check.projects != nullptr && check.projects->wantsKeys(unit.inputs[0]->name)) {
+        const bool bridges = parsed.size() == 2 || lone;
+        judged.keys =
+            issueKeysOf(judged.result, bridges ? parsed.back().root() : JsonView(), lone ? 0 : 1);
     }
     return judged;
 }
@@ -218,6 +218,10 @@ Judged judgedDeployment(Deployment&& deployment, const std::map<std::string, std
     return judged;
 }
 
+bool wantsKeys(const CheckOptions& check, const std::string& file) {
+    return check.projects != nullptr && check.projects->wantsKeys(file);
+}
+
 // A deployment unit through the one check path. False when a FILE that a
 // server file names could not be judged with that server after all (the
 // server is unreadable or broken now), so that it is checked alone.
@@ -235,7 +239,7 @@ bool runDeployment(Report& report, const CheckUnit& unit, const CheckOptions& ch
                 report.files.at(entries.front()).checkedWith = deployment.bridgesFile;
             }
             return judgedDeployment(std::move(deployment), texts, false, entries.size(),
-                                    check.projects != nullptr);
+                                    wantsKeys(check, unit.paths.front()));
         });
         return true;
     }
@@ -249,7 +253,7 @@ bool runDeployment(Report& report, const CheckUnit& unit, const CheckOptions& ch
     addBridgesEntry(report, entries, unit, *deployment);
     runCheck(report, entries, check, parsed, [&] {
         return judgedDeployment(std::move(*deployment), texts, true, entries.size(),
-                                check.projects != nullptr);
+                                wantsKeys(check, unit.claimedFile));
     });
     return true;
 }

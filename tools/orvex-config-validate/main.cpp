@@ -149,7 +149,11 @@ int check(const CommandLine& line, const ProjectCommand& command = {}) {
     if (!todayError.empty()) return usageError(todayError);
     std::optional<ProjectRun> projects;
     try {
-        projects.emplace(line.projectFile, today, line.maxSize, line.reportAccepted);
+        // SARIF and GitLab fingerprint every issue; accept names every one.
+        const bool fingerprints = line.format == OutputFormat::Sarif ||
+                                  line.format == OutputFormat::Gitlab ||
+                                  command.action == ProjectAction::Accept;
+        projects.emplace(line.projectFile, today, line.maxSize, line.reportAccepted, fingerprints);
     } catch (const ProjectFileError& error) {
         return projectFileError(error);
     }

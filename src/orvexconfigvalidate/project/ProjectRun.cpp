@@ -63,6 +63,7 @@ struct ProjectRun::Impl {
     std::string today;
     std::uint64_t maxFileSize = 0;
     bool listAccepted = false;
+    bool fingerprints = false;
     std::map<std::string, Used> used;  // by project file path
     // Files without a project are named from the working directory.
     Project none = [] {
@@ -89,8 +90,9 @@ struct ProjectRun::Impl {
 };
 
 ProjectRun::ProjectRun(const std::string& given, std::string today, std::uint64_t maxFileSize,
-                       bool listAccepted)
+                       bool listAccepted, bool fingerprints)
     : impl_(std::make_unique<Impl>()) {
+    impl_->fingerprints = fingerprints;
     impl_->given = given;
     impl_->today = std::move(today);
     impl_->maxFileSize = maxFileSize;
@@ -105,6 +107,10 @@ const Project* ProjectRun::projectOf(const std::string& file) {
     return used != nullptr ? used->project.get() : nullptr;
 }
 
+bool ProjectRun::wantsKeys(const std::string& file) {
+    return impl_->fingerprints || impl_->projectFor(file) != nullptr;
+}
+
 void ProjectRun::apply(Report& report, ValidationResult& result, const std::vector<IssueKey>& keys,
                        const std::vector<std::size_t>& entries, const ValidateOptions& options) {
     if (entries.empty()) return;
@@ -113,6 +119,7 @@ void ProjectRun::apply(Report& report, ValidationResult& result, const std::vect
     for (const std::size_t entry : entries) files.push_back(report.files.at(entry).name);
     Used* project = impl_->projectFor(files.front());
     if (project == nullptr) {
+        if (keys.size() != result.issues.size()) return;
         // Only the identities, for the reports' fingerprints.
         const std::vector<IssueIdentity> identities =
             impl_->noneJudge.identities(result, keys, files);
