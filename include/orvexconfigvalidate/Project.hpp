@@ -7,11 +7,12 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <optional>
-#include <utility>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include <orvexconfigvalidate/Compare.hpp>
@@ -161,6 +162,8 @@ class ProjectJudge {
 
     const Project& project_;
     std::string today_;
+    // Entries by identity text, in file order: each issue finds its entry at once.
+    std::map<std::string, std::vector<std::size_t>> byIdentity_;
     std::vector<bool> used_;
     std::vector<bool> judged_;  // the entry's file was checked
     std::size_t acceptedCount_ = 0;
@@ -178,8 +181,10 @@ class ProjectRun {
     // given: the project file named by the caller ("" to look for one);
     // today: "YYYY-MM-DD", UTC. Throws ProjectFileError for a given file
     // that cannot be read or parsed.
+    // fingerprints: the reports want every issue's identity, also where no
+    // project applies (SARIF, GitLab).
     ProjectRun(const std::string& given, std::string today, std::uint64_t maxFileSize,
-               bool listAccepted);
+               bool listAccepted, bool fingerprints = false);
     ~ProjectRun();
     ProjectRun(const ProjectRun&) = delete;
     ProjectRun& operator=(const ProjectRun&) = delete;
@@ -187,6 +192,11 @@ class ProjectRun {
     // The project of a checked file (read on first use), or null when none:
     // its site rules run on the check's documents before apply().
     const Project* projectOf(const std::string& file);
+
+    // Whether a check whose first file is `file` needs its issues' keys: a
+    // project applies, or the reports want fingerprints. Keys cost a model
+    // of the bridges document and a lookup per issue.
+    bool wantsKeys(const std::string& file);
 
     // Judges the issues of one check (keys from issueKeysOf) under the
     // project of its files, the report entries' names (entries[source]).

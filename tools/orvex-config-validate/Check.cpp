@@ -107,11 +107,13 @@ Judged judgeUnit(Unit& unit, const CheckOptions& check, KeptDocuments& parsed) {
         judged.texts.push_back(parsed[source].text());
     }
     const bool lone = parsed.size() == 1 && unit.schemaId == kBridgesSchemaId;
-    if (check.projects != nullptr) addSiteIssues(*check.projects, siteCheckOf(unit, parsed), judged.result);
-    if (check.projects != nullptr && (parsed.size() == 2 || lone)) {
-        judged.keys = issueKeysOf(judged.result, parsed.back().root(), lone ? 0 : 1);
-    } else if (check.projects != nullptr) {
-        judged.keys = issueKeysOf(judged.result, JsonView(), 1);
+    if (check.projects != nullptr) {
+        addSiteIssues(*check.projects, siteCheckOf(unit, parsed), judged.result);
+    }
+    if (check.projects != nullptr && check.projects->wantsKeys(unit.inputs[0]->name)) {
+        const bool bridges = parsed.size() == 2 || lone;
+        judged.keys =
+            issueKeysOf(judged.result, bridges ? parsed.back().root() : JsonView(), lone ? 0 : 1);
     }
     return judged;
 }
@@ -210,7 +212,8 @@ void addBridgesEntry(Report& report, std::vector<std::size_t>& entries, const Ch
 }
 
 Judged judgedDeployment(Deployment&& deployment, const std::map<std::string, std::string>& texts,
-                        bool claimed, std::size_t entryCount, ProjectRun* projects) {
+                        bool claimed, std::size_t entryCount, ProjectRun* projects,
+                        const std::string& keyFile) {
     Judged judged{std::move(deployment.result), {}};
     for (const std::string* file : {&deployment.serverFile, &deployment.bridgesFile}) {
         const auto text = texts.find(*file);
@@ -229,11 +232,14 @@ Judged judgedDeployment(Deployment&& deployment, const std::map<std::string, std
                        deployment.bridges ? &*deployment.bridges : nullptr, deployment.serverFile,
                        deployment.bridgesFile, claimed ? -1 : 0, claimed ? 0 : 1},
                       judged.result);
+    }
+    if (projects != nullptr && projects->wantsKeys(keyFile)) {
         const JsonView bridges = deployment.bridges ? deployment.bridges->root() : JsonView();
         judged.keys = issueKeysOf(judged.result, bridges, claimed ? 0 : 1);
     }
     return judged;
 }
+
 
 // A deployment unit through the one check path. False when a FILE that a
 // server file names could not be judged with that server after all (the
@@ -252,7 +258,7 @@ bool runDeployment(Report& report, const CheckUnit& unit, const CheckOptions& ch
                 report.files.at(entries.front()).checkedWith = deployment.bridgesFile;
             }
             return judgedDeployment(std::move(deployment), texts, false, entries.size(),
-                                    check.projects);
+                                    check.projects, unit.paths.front());
         });
         return true;
     }
@@ -264,10 +270,9 @@ bool runDeployment(Report& report, const CheckUnit& unit, const CheckOptions& ch
     }
     if (!deployment->bridges || !deployment->server || !deployment->server->ok()) return false;
     addBridgesEntry(report, entries, unit, *deployment);
-    runCheck(report, entries, check, parsed,
-             [&] {
+    runCheck(report, entries, check, parsed, [&] {
         return judgedDeployment(std::move(*deployment), texts, true, entries.size(),
-                                check.projects);
+                                check.projects, unit.claimedFile);
     });
     return true;
 }

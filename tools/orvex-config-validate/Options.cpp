@@ -65,8 +65,8 @@ const std::vector<OptionInfo>& optionTable() {
 }
 
 const std::vector<std::string_view>& subcommandNames() {
-    static const std::vector<std::string_view> kNames = {"compare", "graph", "fmt", "effective",
-                                                          "accept", "prune-accepted"};
+    static const std::vector<std::string_view> kNames = {"compare",   "graph",  "fmt",
+                                                         "effective", "accept", "prune-accepted"};
     return kNames;
 }
 

@@ -20,7 +20,8 @@ std::string issueLine(const Report& report, const Diagnostic& diagnostic) {
     }
     return line + ": " + severityName(diagnostic.severity, "note") + ": " +
            issueText(diagnostic, true) + " [" + diagnostic.code + "]" +
-           (diagnostic.accepted ? " (accepted: " + printable(diagnostic.acceptedReason) + ")" : "") +
+           (diagnostic.accepted ? " (accepted: " + printable(diagnostic.acceptedReason) + ")"
+                                : "") +
            "\n";
 }
 

@@ -44,7 +44,8 @@ ProjectCommand readProjectCommand(const std::vector<std::string>& args) {
     if (command.action == ProjectAction::Accept && command.reason.empty()) {
         command.error = "accept needs --reason TEXT: every accepted issue says why";
     } else if (!command.expires.empty() && expired(command.expires, "0000-00-00")) {
-        command.error = "option '--expires' needs a day as YYYY-MM-DD, not '" + command.expires + "'";
+        command.error =
+            "option '--expires' needs a day as YYYY-MM-DD, not '" + command.expires + "'";
     }
     return command;
 }
@@ -89,7 +90,8 @@ int finishProjectCommand(const ProjectCommand& command, const ProjectRun& projec
         // Files without a project file get one in the working directory.
         const std::string path = !found.empty() ? found : !given.empty() ? given : kProjectFileName;
         const std::string before = readWhole(path);
-        const std::string after = addAcceptEntries(before, identities, command.reason, command.expires);
+        const std::string after =
+            addAcceptEntries(before, identities, command.reason, command.expires);
         added += identities.size();
         if (after != before && !writeWhole(path, after)) {
             message = "cannot write project file '" + printable(path) + "'\n";

@@ -16,8 +16,8 @@ enum class ProjectAction { None, Accept, Prune };
 
 struct ProjectCommand {
     ProjectAction action = ProjectAction::None;
-    std::string reason;   // accept --reason
-    std::string expires;  // accept --expires
+    std::string reason;                  // accept --reason
+    std::string expires;                 // accept --expires
     std::vector<std::string> checkArgs;  // the rest, read as a check's
     std::string error;                   // a usage error
 };

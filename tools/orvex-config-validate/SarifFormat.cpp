@@ -125,8 +125,8 @@ Json resultOf(const Report& report, const Diagnostic& d, const Rules& rules,
     // when groups are reordered or lines move.
     result["partialFingerprints"] = {{"orvexIdentity/v1", fingerprintOf(report, d)}};
     if (d.accepted) {
-        result["suppressions"] = Json::array(
-            {{{"kind", "external"}, {"justification", printable(d.acceptedReason)}}});
+        result["suppressions"] =
+            Json::array({{{"kind", "external"}, {"justification", printable(d.acceptedReason)}}});
     }
     if (!d.fixes.empty() && name != kStdinName) {
         result["fixes"] = fixesOf(d, artifactUri(name, workingDirectory));
@@ -149,11 +149,10 @@ std::string artifactUri(const std::string& fileName, const std::string& workingD
 void writeSarif(const Report& report, const std::string& workingDirectory,
                 std::string_view toolVersion, OutputSink& out) {
     const Rules rules = rulesFor(report);
-    Json driver = {
-        {"name", "orvex-config-validate"},
-        {"version", toolVersion},
-        {"informationUri", "https://schemas.orvex.example/orvex-config-validate"},
-        {"rules", rules.list}};
+    Json driver = {{"name", "orvex-config-validate"},
+                   {"version", toolVersion},
+                   {"informationUri", "https://schemas.orvex.example/orvex-config-validate"},
+                   {"rules", rules.list}};
     // Columns are code points when the texts were kept to count them (the
     // tool does so for this format); bytes otherwise, the same on ASCII lines.
     Json run = {{"tool", {{"driver", driver}}}, {"columnKind", "unicodeCodePoints"}};

@@ -148,7 +148,11 @@ int check(const CommandLine& line, const ProjectCommand& command = {}) {
     if (!todayError.empty()) return usageError(todayError);
     std::optional<ProjectRun> projects;
     try {
-        projects.emplace(line.projectFile, today, line.maxSize, line.reportAccepted);
+        // SARIF and GitLab fingerprint every issue; accept names every one.
+        const bool fingerprints = line.format == OutputFormat::Sarif ||
+                                  line.format == OutputFormat::Gitlab ||
+                                  command.action == ProjectAction::Accept;
+        projects.emplace(line.projectFile, today, line.maxSize, line.reportAccepted, fingerprints);
     } catch (const ProjectFileError& error) {
         return projectFileError(error);
     }
@@ -264,7 +268,8 @@ int main(int argc, char** argv) {
     if (!parsed.error.empty()) return usageError(parsed.error);
     const CommandLine& line = parsed.commandLine;
     if (command.action != ProjectAction::None) {
-        if (line.action != Action::Check) return usageError("accept and prune-accepted check files");
+        if (line.action != Action::Check)
+            return usageError("accept and prune-accepted check files");
         return check(line, command);
     }
     switch (line.action) {

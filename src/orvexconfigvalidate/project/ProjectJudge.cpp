@@ -70,9 +70,9 @@ std::string identityText(const IssueIdentity& identity) {
 
 bool adjustableCode(std::string_view code) {
     static constexpr std::string_view kFixed[] = {
-        IssueCode::kParseError,  IssueCode::kReadError,        IssueCode::kOutOfMemory,
+        IssueCode::kParseError,         IssueCode::kReadError,         IssueCode::kOutOfMemory,
         IssueCode::kMissingBridgesFile, IssueCode::kInvalidParameters, IssueCode::kUnknownSchema,
-        IssueCode::kSchemaEngine, IssueCode::kUnusedAccept,    IssueCode::kExpiredAccept};
+        IssueCode::kSchemaEngine,       IssueCode::kUnusedAccept,      IssueCode::kExpiredAccept};
     if (code.rfind("site_", 0) == 0) return true;
     if (std::find(std::begin(kFixed), std::end(kFixed), code) != std::end(kFixed)) return false;
     return describeIssueCode(code) != nullptr;
@@ -82,7 +82,11 @@ ProjectJudge::ProjectJudge(const Project& project, std::string today)
     : project_(project),
       today_(std::move(today)),
       used_(project.accepted.size(), false),
-      judged_(project.accepted.size(), false) {}
+      judged_(project.accepted.size(), false) {
+    for (std::size_t e = 0; e < project.accepted.size(); ++e) {
+        byIdentity_[identityText(project.accepted[e].identity)].push_back(e);
+    }
+}
 
 std::vector<IssueIdentity> ProjectJudge::identities(const ValidationResult& result,
                                                     const std::vector<IssueKey>& keys,
@@ -93,13 +97,10 @@ std::vector<IssueIdentity> ProjectJudge::identities(const ValidationResult& resu
     for (std::size_t i = 0; i < result.issues.size(); ++i) {
         const IssueKey& key = keys.at(i);
         const auto source = static_cast<std::size_t>(std::max(0, key.source));
-        IssueIdentity identity{key.code,
-                               source < files.size() ? fileName(files[source])
-                                                     : std::string(),
-                               key.element,
-                               key.id,
-                               key.member,
-                               0};
+        IssueIdentity identity{
+            key.code,    source < files.size() ? fileName(files[source]) : std::string(),
+            key.element, key.id,
+            key.member,  0};
         ++total[identityText(identity)];
         out.push_back(std::move(identity));
     }
@@ -166,8 +167,10 @@ void ProjectJudge::judge(ValidationResult& result, const std::vector<IssueIdenti
 }
 
 std::size_t ProjectJudge::entryFor(const IssueIdentity& identity) const {
-    for (std::size_t e = 0; e < project_.accepted.size(); ++e) {
-        if (!used_[e] && project_.accepted[e].identity == identity) return e;
+    const auto found = byIdentity_.find(identityText(identity));
+    if (found == byIdentity_.end()) return project_.accepted.size();
+    for (const std::size_t e : found->second) {
+        if (!used_[e]) return e;
     }
     return project_.accepted.size();
 }
@@ -191,8 +194,8 @@ std::vector<Issue> ProjectJudge::entryIssues() const {
         issue.code = IssueCode::kUnusedAccept;
         issue.pointer = entry.pointer;
         issue.path = entry.pointer;
-        issue.message = "this entry accepts no issue of " + entry.identity.file +
-                        " (" + entry.identity.code + "): the issue is gone or has moved";
+        issue.message = "this entry accepts no issue of " + entry.identity.file + " (" +
+                        entry.identity.code + "): the issue is gone or has moved";
         issue.location = parsed.locate(entry.pointer);
         issue.fixes.push_back(
             {"Remove the unused entry", removeEntries(parsed, {entry.pointer}), true});
@@ -206,8 +209,8 @@ std::vector<Issue> ProjectJudge::entryIssues() const {
         issue.code = IssueCode::kExpiredAccept;
         issue.pointer = entry.pointer + "/expires";
         issue.path = issue.pointer;
-        issue.message = "this acceptance of " + entry.identity.code + " in " +
-                        entry.identity.file + " expired (" + entry.expires + ")";
+        issue.message = "this acceptance of " + entry.identity.code + " in " + entry.identity.file +
+                        " expired (" + entry.expires + ")";
         issue.location = parsed.locate(issue.pointer);
         issues.push_back(std::move(issue));
     }

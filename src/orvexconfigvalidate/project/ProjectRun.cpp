@@ -23,7 +23,8 @@ std::vector<bool> judgeable(const ValidationResult& result, std::size_t sources)
     std::vector<bool> ok(sources, true);
     for (const Issue& issue : result.issues) {
         const auto source = static_cast<std::size_t>(issue.source);
-        if (source < sources && (issue.code == IssueCode::kParseError || issue.code == IssueCode::kReadError ||
+        if (source < sources &&
+            (issue.code == IssueCode::kParseError || issue.code == IssueCode::kReadError ||
              issue.code == IssueCode::kOutOfMemory)) {
             ok[source] = false;
         }
@@ -62,6 +63,7 @@ struct ProjectRun::Impl {
     std::string today;
     std::uint64_t maxFileSize = 0;
     bool listAccepted = false;
+    bool fingerprints = false;
     std::map<std::string, Used> used;  // by project file path
     // Files without a project are named from the working directory.
     Project none = [] {
@@ -88,8 +90,9 @@ struct ProjectRun::Impl {
 };
 
 ProjectRun::ProjectRun(const std::string& given, std::string today, std::uint64_t maxFileSize,
-                       bool listAccepted)
+                       bool listAccepted, bool fingerprints)
     : impl_(std::make_unique<Impl>()) {
+    impl_->fingerprints = fingerprints;
     impl_->given = given;
     impl_->today = std::move(today);
     impl_->maxFileSize = maxFileSize;
@@ -104,6 +107,10 @@ const Project* ProjectRun::projectOf(const std::string& file) {
     return used != nullptr ? used->project.get() : nullptr;
 }
 
+bool ProjectRun::wantsKeys(const std::string& file) {
+    return impl_->fingerprints || impl_->projectFor(file) != nullptr;
+}
+
 void ProjectRun::apply(Report& report, ValidationResult& result, const std::vector<IssueKey>& keys,
                        const std::vector<std::size_t>& entries, const ValidateOptions& options) {
     if (entries.empty()) return;
@@ -112,6 +119,7 @@ void ProjectRun::apply(Report& report, ValidationResult& result, const std::vect
     for (const std::size_t entry : entries) files.push_back(report.files.at(entry).name);
     Used* project = impl_->projectFor(files.front());
     if (project == nullptr) {
+        if (keys.size() != result.issues.size()) return;
         // Only the identities, for the reports' fingerprints.
         const std::vector<IssueIdentity> identities =
             impl_->noneJudge.identities(result, keys, files);
@@ -131,10 +139,10 @@ void ProjectRun::apply(Report& report, ValidationResult& result, const std::vect
     project->judge->judge(result, identities, checked, accepted, options);
     for (const Issue& issue : result.issues) {
         if (!adjustableCode(issue.code)) continue;
-        const auto at = std::find_if(identities.begin(), identities.end(),
-                                     [&](const IssueIdentity& identity) {
-                                         return identityText(identity) == issue.identity;
-                                     });
+        const auto at =
+            std::find_if(identities.begin(), identities.end(), [&](const IssueIdentity& identity) {
+                return identityText(identity) == issue.identity;
+            });
         if (at != identities.end()) project->reported.push_back(*at);
     }
     report.accepted += accepted.size();

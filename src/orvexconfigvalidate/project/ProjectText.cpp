@@ -121,7 +121,8 @@ std::vector<TextEdit> removeEntries(const ParsedText& parsed,
         std::size_t last = first;
         while (++it != gone.end() && *it == last + 1) last = *it;
         if (last + 1 < places.size()) {
-            edits.push_back({places[first].offset, places[last + 1].offset - places[first].offset, ""});
+            edits.push_back(
+                {places[first].offset, places[last + 1].offset - places[first].offset, ""});
         } else if (first > 0) {
             edits.push_back({end(first - 1), end(last) - end(first - 1), ""});
         } else {

@@ -25,7 +25,8 @@ std::uint64_t fnv1a(const std::string& text, std::uint64_t hash) {
 std::string hex(std::uint64_t value) {
     static constexpr char kDigits[] = "0123456789abcdef";
     std::string text(16, '0');
-    for (int i = 15; i >= 0; --i, value >>= 4) text[static_cast<std::size_t>(i)] = kDigits[value & 15];
+    for (int i = 15; i >= 0; --i, value >>= 4)
+        text[static_cast<std::size_t>(i)] = kDigits[value & 15];
     return text;
 }
 
@@ -55,7 +56,8 @@ std::string repositoryPath(const std::string& name) {
 std::string fingerprintOf(const Report& report, const Diagnostic& diagnostic) {
     std::string text = diagnostic.identity;
     if (text.empty()) {
-        text = diagnostic.code + '\n' + report.files.at(diagnostic.file).name + '\n' + diagnostic.path;
+        text =
+            diagnostic.code + '\n' + report.files.at(diagnostic.file).name + '\n' + diagnostic.path;
     }
     return hex(fnv1a(text, 0xcbf29ce484222325ULL)) + hex(fnv1a(text, 0x84222325cbf29ce4ULL));
 }

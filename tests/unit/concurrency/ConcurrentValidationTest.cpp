@@ -67,7 +67,7 @@ TEST(ConcurrentValidation, DirectoryLoadsOverlapWithPlainValidations) {
             const auto issues = schemaIssues("BridgingConfiguration", badGroup, options);
             expectOutcome(outcome, issues.size() == 1 && issues[0].path == "/groups/0" &&
                                        issues[0].message == R"(missing required member "type")");
-            expectOutcome(outcome, schemaIds().size() == 6 && embeddedSchema("Obs").is_object());
+            expectOutcome(outcome, schemaIds().size() == 7 && embeddedSchema("Obs").is_object());
         }
     });
     EXPECT_EQ(outcome.wrong.load(), 0);

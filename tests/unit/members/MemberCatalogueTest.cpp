@@ -40,7 +40,10 @@ void collectMembers(const std::string& schemaId, const nlohmann::json& node,
 
 TEST(MemberCatalogueTest, EveryMemberTheSchemasNameHasOneEntryAndNoEntryIsStale) {
     std::vector<NamedMember> named;
-    for (const std::string& id : schemaIds()) collectMembers(id, embeddedSchema(id), "", "", named);
+    for (const std::string& id : schemaIds()) {
+        // The project file is no configuration the server reads.
+        if (id != "Project") collectMembers(id, embeddedSchema(id), "", "", named);
+    }
     ASSERT_GT(named.size(), 40u);
     for (const NamedMember& member : named) {
         SCOPED_TRACE(member.schemaId + " " + member.pattern);

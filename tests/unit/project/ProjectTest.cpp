@@ -43,9 +43,9 @@ TEST(ProjectExpiry, TheLastDayHoldsAndAMalformedDayHasPassed) {
         const char* expires;
         bool expired;
     };
-    const Case cases[] = {{"", false},           {"2026-12-11", false}, {"2026-12-12", false},
-                          {"2026-12-10", true},  {"2026-02-30", true},  {"2028-02-29", false},
-                          {"2100-02-29", true},  {"2026-13-01", true},  {"26-12-11", true},
+    const Case cases[] = {{"", false},          {"2026-12-11", false}, {"2026-12-12", false},
+                          {"2026-12-10", true}, {"2026-02-30", true},  {"2028-02-29", false},
+                          {"2100-02-29", true}, {"2026-13-01", true},  {"26-12-11", true},
                           {"2026-12-1x", true}};
     for (const Case& c : cases) {
         EXPECT_EQ(expired(c.expires, "2026-12-11"), c.expired) << c.expires;
@@ -63,13 +63,15 @@ TEST(ProjectEntries, AddedEntriesReadBackAndRemoveCleanly) {
                                              "\"a.json\", \"reason\": \"r\"}]}"};
     for (const std::string& start : starts) {
         // The second call adds nothing: an entry already names the identity.
-        std::string text = addAcceptEntries(start, {groupIssue("{a}"), groupIssue("{b\"}")}, "why",
-                                            "2027-01-01");
+        std::string text =
+            addAcceptEntries(start, {groupIssue("{a}"), groupIssue("{b\"}")}, "why", "2027-01-01");
         text = addAcceptEntries(text, {groupIssue("{a}")}, "again", "");
         const nlohmann::json document = nlohmann::json::parse(text);
         const auto& list = document.at("accept");
         const std::size_t before =
-            start.empty() ? 0 : nlohmann::json::parse(start).value("accept", nlohmann::json::array()).size();
+            start.empty()
+                ? 0
+                : nlohmann::json::parse(start).value("accept", nlohmann::json::array()).size();
         ASSERT_EQ(list.size(), before + 2) << text;
         EXPECT_EQ(list[before]["id"], "{a}");
         EXPECT_EQ(list[before + 1]["id"], "{b\"}");
@@ -81,8 +83,8 @@ TEST(ProjectEntries, AddedEntriesReadBackAndRemoveCleanly) {
                 text, removeEntries(parsed, {"/accept/" + std::to_string(gone),
                                              "/accept/" + std::to_string(list.size() - 1)}));
             const nlohmann::json after = nlohmann::json::parse(left);
-            EXPECT_EQ(after["accept"].size(), gone + 1 == list.size() ? list.size() - 1
-                                                                      : list.size() - 2)
+            EXPECT_EQ(after["accept"].size(),
+                      gone + 1 == list.size() ? list.size() - 1 : list.size() - 2)
                 << left;
         }
     }
@@ -97,8 +99,8 @@ TEST(ProjectIdentities, OccurrencesOnlyWhereAKeyRepeats) {
     const std::vector<IssueKey> keys = {{"duplicate_group_id", 1, "group", "{x}", ""},
                                         {"duplicate_group_id", 1, "group", "{x}", ""},
                                         {"group_no_networking", 1, "group", "{x}", ""}};
-    const std::vector<IssueIdentity> identities =
-        judge.identities(result, keys, {"deploy/orvexbridged_conf.json", "deploy/site/bridges.json"});
+    const std::vector<IssueIdentity> identities = judge.identities(
+        result, keys, {"deploy/orvexbridged_conf.json", "deploy/site/bridges.json"});
     ASSERT_EQ(identities.size(), 3U);
     EXPECT_EQ(identities[0].occurrence, 1U);
     EXPECT_EQ(identities[1].occurrence, 2U);

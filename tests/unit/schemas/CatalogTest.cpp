@@ -19,17 +19,18 @@ bool passes(const std::string& schemaId, const json& document) {
     return issues.empty();
 }
 
-TEST(Catalog, RegistersSixObjectsUnderTheirIdsInTableOrder) {
+TEST(Catalog, RegistersSevenObjectsUnderTheirIdsInTableOrder) {
     const std::vector<std::string> expected = {"BridgingConfiguration",
                                                "BridgingServerConfiguration",
                                                "Obs",
                                                "Group",
                                                "NetworkAddress",
-                                               "enums"};
+                                               "enums",
+                                               "Project"};
     EXPECT_EQ(schemaIds(), expected);
     std::map<std::string, json> schemas;
     registerEmbeddedSchemas(schemas);
-    ASSERT_EQ(schemas.size(), 6u);
+    ASSERT_EQ(schemas.size(), 7u);
     for (const std::string& id : expected) {
         ASSERT_TRUE(schemas.count(id)) << id;
         EXPECT_TRUE(schemas[id].is_object()) << id;
@@ -46,6 +47,7 @@ TEST(Catalog, HeaderMembersTitlesAndIds) {
         {"Group", {"Group", "/schemas/Group.schema.json"}},
         {"NetworkAddress", {"NetworkAddress", "/schemas/common/NetworkAddress.schema.json"}},
         {"enums", {"Orvex common enums", "/schemas/common/enums.schema.json"}},
+        {"Project", {"Project", "/schemas/Project.schema.json"}},
     };
     for (const EmbeddedSchema& entry : kEmbeddedSchemas) {
         const std::string text = entry.text;

@@ -102,12 +102,9 @@ TEST(Arguments, Actions) {
 
 TEST(Arguments, ReportFormatsAndExplain) {
     const std::vector<std::pair<std::string, OutputFormat>> formats = {
-        {"text", OutputFormat::Text},
-        {"json", OutputFormat::Json},
-        {"github", OutputFormat::Github},
-        {"sarif", OutputFormat::Sarif},
-        {"junit", OutputFormat::Junit},
-        {"gitlab", OutputFormat::Gitlab}};
+        {"text", OutputFormat::Text},     {"json", OutputFormat::Json},
+        {"github", OutputFormat::Github}, {"sarif", OutputFormat::Sarif},
+        {"junit", OutputFormat::Junit},   {"gitlab", OutputFormat::Gitlab}};
     for (const auto& [name, format] : formats) {
         const auto parsed = parseArguments({"--format=" + name, "a.json"});
         ASSERT_EQ(parsed.error, "") << name;
