@@ -350,11 +350,11 @@ enum class Reader { Message, Library };
 
 void readOpen(benchmark::State& state, Reader reader) {
     const std::string text = bridgesFile(groupCount());
-    const std::string open =
-        body("textDocument/didOpen",
-             {{"textDocument",
-               {{"uri", "file:///bench/bridges.json"}, {"languageId", "json"}, {"version", 1},
-                {"text", text}}}});
+    const std::string open = body("textDocument/didOpen", {{"textDocument",
+                                                            {{"uri", "file:///bench/bridges.json"},
+                                                             {"languageId", "json"},
+                                                             {"version", 1},
+                                                             {"text", text}}}});
     for (auto _ : state) {
         std::string copy = open;
         std::size_t read = 0;

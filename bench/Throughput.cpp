@@ -71,10 +71,18 @@ std::size_t walk(simdjson::ondemand::value value) {
         case json_type::array:
             for (auto element : value.get_array()) seen += walk(element.value());
             break;
-        case json_type::string: seen += value.get_string().value().size(); break;
-        case json_type::number: seen += value.get_number().value().is_int64() ? 1 : 2; break;
-        case json_type::boolean: seen += value.get_bool().value() ? 1 : 0; break;
-        case json_type::null: seen += value.is_null() ? 1 : 0; break;
+        case json_type::string:
+            seen += value.get_string().value().size();
+            break;
+        case json_type::number:
+            seen += value.get_number().value().is_int64() ? 1 : 2;
+            break;
+        case json_type::boolean:
+            seen += value.get_bool().value() ? 1 : 0;
+            break;
+        case json_type::null:
+            seen += value.is_null() ? 1 : 0;
+            break;
     }
     return seen;
 }
@@ -88,7 +96,7 @@ struct Row {
 };
 
 const char* const kStages[] = {"simdjson DOM", "simdjson stage one", "simdjson on-demand",
-                               "read", "read + schema", "check"};
+                               "read",         "read + schema",      "check"};
 
 Row measure(const std::string& schemaId, const std::string& name, const std::string& text,
             int runs) {

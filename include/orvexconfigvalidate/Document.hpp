@@ -402,7 +402,6 @@ ORVEX_VIEW_INLINE JsonView::Range<JsonView::ElementIterator> JsonView::elements(
     return {ElementIterator(first), ElementIterator(first + array->size())};
 }
 
-
 struct Issue;  // Validation.hpp
 
 // A JSON text read once, and all that was learnt reading it. It keeps its

@@ -68,8 +68,7 @@ std::shared_ptr<const SiteRuleSet> readSiteRules(JsonView rules, JsonView profil
 // document; pointers into that document). The work is bounded by the size
 // of the documents (the number of rules being bounded): past it the run
 // stops with one "schema_engine" error.
-void applySiteRules(const SiteRuleSet& rules, const SiteRuleInput& input,
-                    ValidationResult& result);
+void applySiteRules(const SiteRuleSet& rules, const SiteRuleInput& input, ValidationResult& result);
 
 // One check of the tool, as its project's site rules see it: the parsed
 // documents (either may be absent), the files as the report names them,

@@ -15,8 +15,8 @@
 
 #include <orvexconfigvalidate/OrvexConfigValidate.hpp>
 
-#include "FuzzInvariants.hpp"
 #include "Differential.hpp"
+#include "FuzzInvariants.hpp"
 #include "json/ParsedTextAccess.hpp"
 
 namespace {

@@ -184,8 +184,7 @@ inline std::string describeJudgement(const ValidationResult& result) {
 inline std::string judgementDifference(const std::string& schemaId, const Json& value,
                                        const ValidateOptions& options) {
     const std::string direct = describeJudgement(validate(schemaId, value, options));
-    const std::string text =
-        value.dump(-1, ' ', false, Json::error_handler_t::replace);
+    const std::string text = value.dump(-1, ' ', false, Json::error_handler_t::replace);
     const std::string read = describeJudgement(validateText(schemaId, text, options));
     if (direct == read) return {};
     return "validate(json):\n" + direct + "validateText(dump):\n" + read;

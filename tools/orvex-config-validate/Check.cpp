@@ -240,7 +240,6 @@ Judged judgedDeployment(Deployment&& deployment, const std::map<std::string, std
     return judged;
 }
 
-
 // A deployment unit through the one check path. False when a FILE that a
 // server file names could not be judged with that server after all (the
 // server is unreadable or broken now), so that it is checked alone.
@@ -271,8 +270,8 @@ bool runDeployment(Report& report, const CheckUnit& unit, const CheckOptions& ch
     if (!deployment->bridges || !deployment->server || !deployment->server->ok()) return false;
     addBridgesEntry(report, entries, unit, *deployment);
     runCheck(report, entries, check, parsed, [&] {
-        return judgedDeployment(std::move(*deployment), texts, true, entries.size(),
-                                check.projects, unit.claimedFile);
+        return judgedDeployment(std::move(*deployment), texts, true, entries.size(), check.projects,
+                                unit.claimedFile);
     });
     return true;
 }

@@ -216,9 +216,8 @@ int printSchema(const std::string& id) {
 // The project file whose site rules --explain tells: the one given, or the
 // one in the working directory.
 std::optional<Project> siteRulesProject(const std::string& given, std::uint64_t maxSize) {
-    const std::optional<std::string> path = given.empty()
-                                                ? findProjectFile(kProjectFileName)
-                                                : std::optional<std::string>(given);
+    const std::optional<std::string> path =
+        given.empty() ? findProjectFile(kProjectFileName) : std::optional<std::string>(given);
     if (!path) return std::nullopt;
     return readProject(*path, maxSize);
 }

@@ -1,6 +1,5 @@
 #include <orvexconfigvalidate/Workspace.hpp>
 
-
 #include "edit/SnapshotState.hpp"
 
 #include <mutex>

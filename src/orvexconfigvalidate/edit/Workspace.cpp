@@ -6,7 +6,6 @@
 #include <optional>
 #include <utility>
 
-
 #include "KeptModel.hpp"
 #include "edit/IncrementalCheck.hpp"
 #include "edit/SnapshotState.hpp"
@@ -149,10 +148,9 @@ Checked Workspace::Impl::checkWhole(OpenDocument& document, const CheckPlan& pla
     if (plan.partner) {
         // The partner's own snapshot stays as it is until this check is
         // made: its text is read anew.
-        checked.partner =
-            partnerDocument != nullptr
-                ? leanParse(partnerDocument->text)
-                : std::make_shared<ParsedText>(parseText(partnerText));
+        checked.partner = partnerDocument != nullptr
+                              ? leanParse(partnerDocument->text)
+                              : std::make_shared<ParsedText>(parseText(partnerText));
         ParsedText& server = plan.partner->isServer ? *checked.partner : *checked.own;
         ParsedText& bridges = plan.partner->isServer ? *checked.own : *checked.partner;
         ValidationResult result = validator.validateTextPair(server, bridges, validate);

@@ -1027,8 +1027,7 @@ class Evaluation {
     // in place while more are added. Made on first use: most schemas have
     // no "propertyNames".
     std::unique_ptr<std::deque<json>> names;
-    WorkBudget ownWork{kWorkFloor,
-                       [this] { return kWorkFloor + kWorkPerValue * documentSize(); }};
+    WorkBudget ownWork{kWorkFloor, [this] { return kWorkFloor + kWorkPerValue * documentSize(); }};
     WorkBudget& work = options.sharedWork != nullptr ? *options.sharedWork : ownWork;
     // Indices of the issues written, by code, pointer and message.
     std::unordered_set<std::size_t, IssueHash, IssueEqual> written{0, IssueHash{&result.issues},

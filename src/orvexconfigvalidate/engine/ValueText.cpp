@@ -9,7 +9,6 @@
 
 #include "engine/JsonNumbers.hpp"
 #include "json/Decimal.hpp"
-#include "json/Decimal.hpp"
 
 namespace OrvexConfigValidate {
 namespace {

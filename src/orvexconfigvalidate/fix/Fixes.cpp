@@ -86,8 +86,7 @@ void addFixes(ValidationResult& result, const Document& parsed, int source) {
     addFixes(result, parsed, parsed.text(), source);
 }
 
-void addFixes(ValidationResult& result, const Document& parsed, std::string_view text,
-              int source) {
+void addFixes(ValidationResult& result, const Document& parsed, std::string_view text, int source) {
     const auto wanted = [source](const Issue& issue) {
         return issue.source == source && issue.fixes.empty() && mayHaveFixes(issue);
     };

@@ -41,8 +41,7 @@ std::vector<std::uint32_t> ObjectEdits::children(std::uint32_t node) const {
     return list;
 }
 
-std::optional<std::uint32_t> ObjectEdits::memberOf(std::uint32_t objectNode,
-                                                   JsonView object,
+std::optional<std::uint32_t> ObjectEdits::memberOf(std::uint32_t objectNode, JsonView object,
                                                    const std::string& name) const {
     // Members are ranked in the order the view gives them.
     std::uint32_t rank = 0;

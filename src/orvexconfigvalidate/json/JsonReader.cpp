@@ -207,8 +207,7 @@ class Reader {
             }
         }
         // Its content is read by the loop in read(), never by recursion.
-        stack_.push_back(
-            Frame{node, object, true, members_.size(), pointerFrom, nullptr, 0});
+        stack_.push_back(Frame{node, object, true, members_.size(), pointerFrom, nullptr, 0});
     }
 
     void closeContainer() {

@@ -9,7 +9,6 @@
 #include <orvexconfigvalidate/Text.hpp>
 
 #include "json/Decimal.hpp"
-#include "json/Decimal.hpp"
 
 namespace OrvexConfigValidate {
 

@@ -4,8 +4,8 @@
 #include <cstring>
 #include <utility>
 
-#include "json/JsonReader.hpp"
 #include "json/Decimal.hpp"
+#include "json/JsonReader.hpp"
 
 namespace OrvexConfigValidate {
 

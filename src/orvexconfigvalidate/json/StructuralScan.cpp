@@ -89,7 +89,9 @@ std::size_t skipDigits(std::string_view text, std::size_t from) {
     return bytewise::skipDigits(text, from);
 }
 
-bool wideScans() { return true; }
+bool wideScans() {
+    return true;
+}
 
 #else
 
@@ -105,7 +107,9 @@ std::size_t skipDigits(std::string_view text, std::size_t from) {
     return bytewise::skipDigits(text, from);
 }
 
-bool wideScans() { return false; }
+bool wideScans() {
+    return false;
+}
 
 #endif
 

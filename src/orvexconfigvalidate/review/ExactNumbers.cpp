@@ -14,8 +14,7 @@ namespace {
 using Json = nlohmann::json;
 
 Json carried(std::string_view text) {
-    return Json::binary(std::vector<std::uint8_t>(text.begin(), text.end()),
-                        kWrittenNumberSubtype);
+    return Json::binary(std::vector<std::uint8_t>(text.begin(), text.end()), kWrittenNumberSubtype);
 }
 
 bool decimalOfNumber(const Json& value, Decimal& out) {

@@ -32,13 +32,13 @@ std::vector<SiteEntityRef> SiteDeployment::entities(SiteEntity kind) const {
             break;
         case SiteEntity::Group:
             for (const ConfigGroup& group : config_.groups())
-                out.push_back({group.value, config_.groupPointer(group.index), kBridgesSource,
-                               group.id});
+                out.push_back(
+                    {group.value, config_.groupPointer(group.index), kBridgesSource, group.id});
             break;
         case SiteEntity::Bridge:
             for (const ConfigBridge& bridge : config_.bridges())
-                out.push_back({bridge.value, config_.bridgePointer(bridge.index), kBridgesSource,
-                               bridge.id});
+                out.push_back(
+                    {bridge.value, config_.bridgePointer(bridge.index), kBridgesSource, bridge.id});
             break;
         case SiteEntity::Vortapoint:
             for (const ConfigGroup& group : config_.groups()) {

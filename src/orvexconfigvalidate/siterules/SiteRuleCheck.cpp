@@ -35,7 +35,8 @@ std::string numberText(double value) {
 }
 
 std::string quoted(JsonView value) {
-    std::string text = value.toJson().dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+    std::string text =
+        value.toJson().dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
     if (text.size() > kQuotedValue) text = text.substr(0, kQuotedValue) + "...";
     return text;
 }
@@ -47,8 +48,8 @@ class RuleRun {
           input_(input),
           result_(result),
           deployment_(input),
-          work_(kSiteWorkFloor + kSiteWorkPerValue * (input.server.valueCount() +
-                                                      input.bridges.valueCount()),
+          work_(kSiteWorkFloor +
+                    kSiteWorkPerValue * (input.server.valueCount() + input.bridges.valueCount()),
                 nullptr) {
         options_.sharedWork = &work_;
     }
@@ -128,8 +129,8 @@ class RuleRun {
             Issue issue = issueOf(rule, entity, violation.pointer, violation.message);
             if (const auto tokens = splitPointer(violation.pointer)) {
                 if (const auto pinned = pinnedValue(*rule.then->document, *tokens))
-                    issue.suggestion = pinned->dump(-1, ' ', false,
-                                                    nlohmann::json::error_handler_t::replace);
+                    issue.suggestion =
+                        pinned->dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
             }
             add(std::move(issue));
         }

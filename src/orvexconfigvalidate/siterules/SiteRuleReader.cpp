@@ -21,7 +21,8 @@ bool isCodeCharacter(char c) {
 
 bool isSiteCode(std::string_view code) {
     const std::string_view prefix = kSiteCodePrefix;
-    if (code.size() <= prefix.size() || code.size() > 100 || code.substr(0, prefix.size()) != prefix)
+    if (code.size() <= prefix.size() || code.size() > 100 ||
+        code.substr(0, prefix.size()) != prefix)
         return false;
     for (const char c : code)
         if (!isCodeCharacter(c)) return false;
@@ -113,8 +114,9 @@ class RuleReader {
         const auto code = text(rule, place, "code");
         if (!code) return false;
         if (!isSiteCode(*code)) {
-            problem(at(place, "code"), "a site rule's code is \"site_\" and then lower-case "
-                                       "letters, digits and \"_\" (at most 100 bytes)");
+            problem(at(place, "code"),
+                    "a site rule's code is \"site_\" and then lower-case "
+                    "letters, digits and \"_\" (at most 100 bytes)");
             return false;
         }
         if (!codes_.insert(*code).second) {
@@ -146,8 +148,9 @@ class RuleReader {
     std::optional<SiteSchema> schema(JsonView value, const std::string& place,
                                      const std::string& code, const char* name) {
         if (!value.isObject() && !value.isBoolean()) {
-            problem(place, std::string("\"") + name + "\" is a draft-07 schema (an object or a "
-                                                      "boolean)");
+            problem(place, std::string("\"") + name +
+                               "\" is a draft-07 schema (an object or a "
+                               "boolean)");
             return std::nullopt;
         }
         SiteSchema out;
@@ -190,12 +193,14 @@ class RuleReader {
 
     bool readAggregates(JsonView rule, const std::string& place, SiteRule& out) {
         const JsonView unique = rule.member("unique");
-        if (unique.exists() && !pointerMember(unique, at(place, "unique"), out.unique)) return false;
+        if (unique.exists() && !pointerMember(unique, at(place, "unique"), out.unique))
+            return false;
         const JsonView count = rule.member("count");
         if (count.exists()) {
             out.count.emplace();
             if (!count.isObject()) {
-                problem(at(place, "count"), "\"count\" is an object with \"minimum\" or \"maximum\"");
+                problem(at(place, "count"),
+                        "\"count\" is an object with \"minimum\" or \"maximum\"");
                 return false;
             }
             if (!bounds(count, at(place, "count"), *out.count)) return false;
@@ -246,8 +251,9 @@ class RuleReader {
         if (!readAggregates(rule, place, out)) return;
         if (!readProfileNames(rule.member("profiles"), at(place, "profiles"), out)) return;
         if (!out.then && !out.unique && !out.count && !out.sumOf)
-            return problem(place, "a site rule checks something: \"then\", \"unique\", "
-                                  "\"count\" or \"sum\"");
+            return problem(place,
+                           "a site rule checks something: \"then\", \"unique\", "
+                           "\"count\" or \"sum\"");
         impl_.rules.push_back(std::move(out));
     }
 
@@ -264,7 +270,10 @@ class RuleReader {
                            (rule.when ? " that its \"when\" schema accepts" : "") +
                            (rule.profiles.empty() ? "" : ", in the deployments of its profiles") +
                            checks + ".";
-        rule.info = {rule.code, rule.severity, rule.description, rule.explanation,
+        rule.info = {rule.code,
+                     rule.severity,
+                     rule.description,
+                     rule.explanation,
                      "The project holds its deployments to it; the server itself does not.",
                      "Change the configuration at the reported place to meet the rule, or accept "
                      "the issue in the project file with a reason."};

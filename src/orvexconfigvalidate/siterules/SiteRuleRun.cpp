@@ -22,9 +22,8 @@ std::string relativeTo(const std::string& folder, const std::string& file) {
 
 void addSiteIssues(ProjectRun& projects, const SiteCheck& check, ValidationResult& result) {
     if (check.server == nullptr && check.bridges == nullptr) return;
-    const std::string& first = check.serverSource >= 0 && !check.serverFile.empty()
-                                   ? check.serverFile
-                                   : check.bridgesFile;
+    const std::string& first =
+        check.serverSource >= 0 && !check.serverFile.empty() ? check.serverFile : check.bridgesFile;
     const Project* project = projects.projectOf(first);
     if (project == nullptr || !project->siteRules) return;
     SiteRuleInput input;

@@ -8,8 +8,8 @@
 
 #include <orvexconfigvalidate/OrvexConfigValidate.hpp>
 
-#include "Fixture.hpp"
 #include "Differential.hpp"
+#include "Fixture.hpp"
 
 namespace OrvexConfigValidate {
 namespace {
@@ -48,7 +48,8 @@ std::vector<Case> cases() {
         {"group", "Group", R"({"id": "a", "type": 9, "id": "b", "tx": [1, {"x": -0.0}]})"},
         {"scalar root", "BridgingConfiguration", "[1, 2, 3e5]"},
         {"server", "BridgingServerConfiguration", R"({"mode": 2, "id": 5, "mdoe": 1})"},
-        {"fixture pair", "Obs", envelope("invalid_mode2_server.json", "invalid_mode2_raw_group.json")},
+        {"fixture pair", "Obs",
+         envelope("invalid_mode2_server.json", "invalid_mode2_raw_group.json")},
         {"valid pair", "Obs", envelope("valid_server.json", "valid_bridges.json")},
         {"numbers", "Group", R"({"id": "n", "type": 1.0, "tx": {"port": 65536.5}, "rx": 1e300})"},
     };

@@ -204,10 +204,27 @@ TEST(EngineEquality, IntegerEnumsJudgeAsTheGeneralComparison) {
         json::array({5u, 9223372036854775807u}),
         json::array({1, 1, -1}),
     };
-    const std::vector<json> instances = {0,   1,  2,  3,   4,         -3,        -1,
-                                         7,   1.0, 7.0, 2.5, kInt64Max, kInt64Min, kUint64Max,
-                                         5u,  "1", nullptr, true, json::array({1}),
-                                         9223372036854775807.0, -9223372036854775808.0};
+    const std::vector<json> instances = {0,
+                                         1,
+                                         2,
+                                         3,
+                                         4,
+                                         -3,
+                                         -1,
+                                         7,
+                                         1.0,
+                                         7.0,
+                                         2.5,
+                                         kInt64Max,
+                                         kInt64Min,
+                                         kUint64Max,
+                                         5u,
+                                         "1",
+                                         nullptr,
+                                         true,
+                                         json::array({1}),
+                                         9223372036854775807.0,
+                                         -9223372036854775808.0};
     for (const json& allowed : enums) {
         json general = allowed;
         general.push_back("not a number");

@@ -80,17 +80,41 @@ void expectRefused(const std::string& text) {
 
 TEST(LeanDocument, EdgeCasesReadAsTheDocument) {
     const std::vector<std::string> texts = {
-        "null", "true", "false", "0", "-0", "-0.0", "1.0", "2e0", "1E+2", "-1e-2", "0.1",
-        "18446744073709551615", "18446744073709551616", "-9223372036854775808",
-        "-9223372036854775809", "9223372036854775807", "9223372036854775808",
-        "123456789012345678901234567890", "1e308", "4.9e-324", "1e-400", R"("")", R"("plain")",
+        "null",
+        "true",
+        "false",
+        "0",
+        "-0",
+        "-0.0",
+        "1.0",
+        "2e0",
+        "1E+2",
+        "-1e-2",
+        "0.1",
+        "18446744073709551615",
+        "18446744073709551616",
+        "-9223372036854775808",
+        "-9223372036854775809",
+        "9223372036854775807",
+        "9223372036854775808",
+        "123456789012345678901234567890",
+        "1e308",
+        "4.9e-324",
+        "1e-400",
+        R"("")",
+        R"("plain")",
         R"("\"\\\/\b\f\n\r\t\u0000\u001f\u00e9\u20ac\ud83d\ude00 tail")",
-        "\"\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80\"", R"({"\u0061": 1, "a": 2})",
+        "\"\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80\"",
+        R"({"\u0061": 1, "a": 2})",
         R"({"a": 1, "b": [], "a": {"x": 3}})",
         R"({"b": 1, "a": 2, "b": 3, "c": 4, "a": 5, "b": 6})",
         R"({"é": 1, "z": 2, "Z": 3, "": 4, "a\u0000b": 5, "a": 6, "\ud83d\ude00": 7})",
-        R"({"k\"ey": {"in\\ner": "v\nw"}, "k\"ey": [1, "\t"]})", "[]", "{}",
-        "[[], {}, [[]], {\"a\": {}}]", " \r\n\t[1 ,\r2\n,3 ]\r\n", "\xEF\xBB\xBF{\"bom\": true}",
+        R"({"k\"ey": {"in\\ner": "v\nw"}, "k\"ey": [1, "\t"]})",
+        "[]",
+        "{}",
+        "[[], {}, [[]], {\"a\": {}}]",
+        " \r\n\t[1 ,\r2\n,3 ]\r\n",
+        "\xEF\xBB\xBF{\"bom\": true}",
         R"([{"a": 1, "a": 2}, {"a": [1, {"a": 1, "a": 3}]}])"};
     for (const std::string& text : texts) expectSameReading(text);
     for (const std::string text :
@@ -217,10 +241,8 @@ TEST(LeanDocument, GeneratedTextsReadAsTheDocument) {
 // Two texts judged as one: the envelope's count is its own root and the
 // values of both documents, each without its replaced members.
 TEST(LeanDocument, AnEnvelopeCountsTheValuesOfBothTexts) {
-    const ParsedText server =
-        parseText(R"({"mode": 2, "mode": {"a": [1, 2]}})");
-    const ParsedText bridges =
-        parseText(R"({"groups": [{"id": "a"}], "groups": 1})");
+    const ParsedText server = parseText(R"({"mode": 2, "mode": {"a": [1, 2]}})");
+    const ParsedText bridges = parseText(R"({"groups": [{"id": "a"}], "groups": 1})");
     const LeanEnvelope envelope(*leanDocumentOf(server), *leanDocumentOf(bridges));
     EXPECT_EQ(envelope.root().valueCount(), 1u + 5u + 2u);
     EXPECT_EQ(envelope.root().valueCount(), walkedCount(envelope.root()));

@@ -126,8 +126,7 @@ TEST(SiteRuleRun, WorkIsBoundedByTheDocuments) {
     const json nested = {{"$ref", "#/definitions/d24"}, {"definitions", definitions}};
     json rules = json::array();
     for (std::size_t i = 0; i < kMaxSiteRules; ++i)
-        rules.push_back(rule({{"code", "site_r" + std::to_string(i)},
-                              {"then", nested}}));
+        rules.push_back(rule({{"code", "site_r" + std::to_string(i)}, {"then", nested}}));
     std::vector<Issue> problems;
     const auto set = readSiteRules(rules, problems);
     ASSERT_NE(set, nullptr);

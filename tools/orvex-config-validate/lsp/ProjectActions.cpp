@@ -46,9 +46,8 @@ nlohmann::json acceptAction(const AcceptEdit& accept, const nlohmann::json& diag
 
 }  // namespace
 
-void addSiteDiagnostics(JsonPayload& list, const std::vector<Issue>& issues,
-                        std::string_view text, const TextPositions& positions,
-                        const std::string& uri) {
+void addSiteDiagnostics(JsonPayload& list, const std::vector<Issue>& issues, std::string_view text,
+                        const TextPositions& positions, const std::string& uri) {
     if (issues.empty()) return;
     nlohmann::json added = nlohmann::json::array();
     for (const Issue& issue : issues) added.push_back(toDiagnostic(issue, text, positions, uri));
@@ -66,8 +65,8 @@ void addSiteDiagnostics(JsonPayload& list, const std::vector<Issue>& issues,
 }
 
 void addProjectActions(nlohmann::json& actions, const ProjectIssues& project,
-                       const Document& document, const TextPositions& positions,
-                       std::size_t begin, std::size_t end) {
+                       const Document& document, const TextPositions& positions, std::size_t begin,
+                       std::size_t end) {
     const Snapshot& snapshot = *document.snapshot;
     std::vector<const Issue*> issues = publishedIssues(snapshot);
     if (const std::vector<Issue>* site = project.issuesOf(snapshot.key(), snapshot.version())) {
@@ -80,9 +79,7 @@ void addProjectActions(nlohmann::json& actions, const ProjectIssues& project,
                      {"kind", "quickfix"},
                      {"diagnostics", nlohmann::json::array({toDiagnostic(
                                          issue, document.text(), positions, document.uri)})},
-                     {"edit",
-                      {{"changes",
-                        {{document.uri, nlohmann::json::array()}}}}}});
+                     {"edit", {{"changes", {{document.uri, nlohmann::json::array()}}}}}});
                 nlohmann::json& edits = actions.back()["edit"]["changes"][document.uri];
                 for (const TextEdit& change : fix.edits)
                     edits.push_back(edit(change.offset, change.offset + change.length,
@@ -92,10 +89,11 @@ void addProjectActions(nlohmann::json& actions, const ProjectIssues& project,
     }
     for (const Issue* issue : issues) {
         if (!touches(*issue, begin, end)) continue;
-        const std::optional<AcceptEdit> accept = project.acceptEdit(snapshot, document.path, *issue);
+        const std::optional<AcceptEdit> accept =
+            project.acceptEdit(snapshot, document.path, *issue);
         if (!accept) continue;
-        actions.push_back(acceptAction(
-            *accept, toDiagnostic(*issue, document.text(), positions, document.uri)));
+        actions.push_back(
+            acceptAction(*accept, toDiagnostic(*issue, document.text(), positions, document.uri)));
     }
 }
 

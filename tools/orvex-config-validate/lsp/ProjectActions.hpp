@@ -17,14 +17,13 @@
 namespace OrvexConfigValidate::Lsp {
 
 // Appends the site issues to a published list of diagnostics.
-void addSiteDiagnostics(JsonPayload& list, const std::vector<Issue>& issues,
-                        std::string_view text, const TextPositions& positions,
-                        const std::string& uri);
+void addSiteDiagnostics(JsonPayload& list, const std::vector<Issue>& issues, std::string_view text,
+                        const TextPositions& positions, const std::string& uri);
 
 // The fixes of site issues, and an "Accept this issue" action for each
 // issue (built-in or site) whose place touches [begin, end].
 void addProjectActions(nlohmann::json& actions, const ProjectIssues& project,
-                       const Document& document, const TextPositions& positions,
-                       std::size_t begin, std::size_t end);
+                       const Document& document, const TextPositions& positions, std::size_t begin,
+                       std::size_t end);
 
 }  // namespace OrvexConfigValidate::Lsp

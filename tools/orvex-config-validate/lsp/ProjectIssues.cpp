@@ -29,7 +29,8 @@ std::optional<Project> projectOf(const std::string& path) {
 
 std::string relativeTo(const std::string& folder, const std::string& path) {
     if (path.empty()) return "";
-    return std::filesystem::path(path).lexically_relative(folder.empty() ? "." : folder)
+    return std::filesystem::path(path)
+        .lexically_relative(folder.empty() ? "." : folder)
         .generic_string();
 }
 
@@ -68,7 +69,8 @@ void ProjectIssues::afterCheck(const CheckedPair& pair) {
     if (!pair.own) return;
     const bool ownIsServer = pair.own->schemaId() == kServerSchemaId;
     const bool paired = ownIsServer || pair.own->schemaId() == kBridgesSchemaId;
-    const std::vector<Issue> found = paired ? siteIssuesOf(pair, ownIsServer) : std::vector<Issue>();
+    const std::vector<Issue> found =
+        paired ? siteIssuesOf(pair, ownIsServer) : std::vector<Issue>();
     const int ownSource = ownIsServer ? 0 : 1;
     const auto keep = [&](const std::shared_ptr<const Snapshot>& snapshot, int source) {
         State state{snapshot->version(), {}};

@@ -186,9 +186,8 @@ Result Server::handleRequest(const Incoming& request) {
     }
     if (const Feature feature = featureFor(method)) {
         const Document document = openDocument(request.params);
-        return feature(
-            {document, positions.of(document.snapshot), checker->schemas(), request.params,
-             &checker->project()});
+        return feature({document, positions.of(document.snapshot), checker->schemas(),
+                        request.params, &checker->project()});
     }
     throw RequestError{ErrorCode::kMethodNotFound, "unknown method '" + method + "'"};
 }
@@ -272,7 +271,8 @@ void Server::publish(const std::vector<Publication>& publications) {
                 const Snapshot& snapshot = *publication.snapshot;
                 const TextPositions& at = positions.of(publication.snapshot);
                 diagnostics = diagnosticsOf(snapshot, at, publication.uri);
-                if (const auto* site = checker->project().issuesOf(snapshot.key(), snapshot.version()))
+                if (const auto* site =
+                        checker->project().issuesOf(snapshot.key(), snapshot.version()))
                     addSiteDiagnostics(diagnostics, *site, snapshot.text(), at, publication.uri);
             }
             send(publicationMessage(publication.uri, publication.version, std::move(diagnostics)));
