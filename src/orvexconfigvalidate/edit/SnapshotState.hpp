@@ -11,7 +11,8 @@
 
 namespace OrvexConfigValidate {
 
-struct Snapshot::Impl {
+// Everything a snapshot is made of, set before it is made.
+struct SnapshotParts {
     std::string key;
     std::int64_t version = 0;
     // Which change of the workspace made the text: a client may send one
@@ -31,22 +32,32 @@ struct Snapshot::Impl {
     bool partnerOnDisk = false;
     // Kept when this version's text does not read.
     std::shared_ptr<const Snapshot> lastGood;
-
-    // Made by the check, or on first use: the text read lean, shared with
-    // the carry of the next edit. The workspace may take the model out of a
-    // snapshot only it still holds (the version before an edit); one handed
-    // out after that reads it anew.
-    mutable std::mutex parseMutex;
-    mutable std::shared_ptr<ParsedText> parse;
-    mutable std::once_flag linesOnce;
-    mutable std::optional<LineTable> lines;
-    mutable std::mutex modelMutex;
-    mutable std::unique_ptr<Configuration> model;
+    // The text's document: the check's own read, or the one the carry made
+    // of the version before's; null only when neither could be had.
+    std::shared_ptr<const ParsedText> parse;
+    // The model the check's rule pass read over that document, if any.
+    std::shared_ptr<const Configuration> model;
 };
 
-// A new snapshot; the workspace fills in its state.
-std::shared_ptr<Snapshot> makeSnapshot();
-Snapshot::Impl& stateOf(Snapshot& snapshot);
-const Snapshot::Impl& stateOf(const Snapshot& snapshot);
+struct Snapshot::Impl {
+    explicit Impl(SnapshotParts made) : parts(std::move(made)) {}
+
+    const SnapshotParts parts;
+
+    // What no check handed over is read on first use, once: the document
+    // only when the carry could not make it, the model of a carried
+    // version or of a pair's half, the line table.
+    mutable std::once_flag parseOnce;
+    mutable std::shared_ptr<const ParsedText> readParse;
+    mutable std::once_flag linesOnce;
+    mutable std::optional<LineTable> lines;
+    mutable std::once_flag modelOnce;
+    mutable std::unique_ptr<const Configuration> readModel;
+};
+
+std::shared_ptr<const Snapshot> makeSnapshot(SnapshotParts parts);
+const SnapshotParts& partsOf(const Snapshot& snapshot);
+// The document of a snapshot, read now if it was not handed over.
+std::shared_ptr<const ParsedText> parseOf(const Snapshot& snapshot);
 
 }  // namespace OrvexConfigValidate
