@@ -382,6 +382,50 @@ TEST_F(WorkspaceCarryTest, SuggestedFixesOfStrictChecksMatchTheWholeCheck) {
     EXPECT_GE(fixesSeen, 2U);
 }
 
+// A byte-order mark and CR LF line ends: the carried issues, their places
+// and the carried document are a whole read's.
+TEST_F(WorkspaceCarryTest, TextsWithAByteOrderMarkOrCrLfLinesMatchTheWholeCheck) {
+    for (const bool crlf : {false, true}) {
+        for (const bool mark : {false, true}) {
+            if (!crlf && !mark) continue;
+            std::string made = generateBridgingConfiguration(30);
+            for (std::size_t at = made.find('\n'); crlf && at != std::string::npos;
+                 at = made.find('\n', at + 2)) {
+                made.insert(at, "\r");
+            }
+            text = (mark ? std::string(kByteOrderMark) : std::string()) + made;
+            runEdits();
+        }
+    }
+}
+
+// Several ranged edits, in one message and in one more before the check:
+// the stretch they name together is carried, across the elements between
+// them when they lie in two. A whole text sent instead is checked whole.
+TEST_F(WorkspaceCarryTest, EditsNamedTogetherAreCarriedAndAWholeTextIsNot) {
+    start();
+    const std::string third = "\"name\": \"Talk group 3\"";
+    const std::string fifth = "\"name\": \"Talk group 5\"";
+    // The later place first, so that the earlier one's offset holds.
+    ASSERT_TRUE(workspace->edit(key,
+                                {{text.find(fifth), fifth.size(), "\"name\": 5"},
+                                 {text.find(third), third.size(), "\"nmae\": \"x\""}},
+                                ++version));
+    const std::string both = replaced(replaced(text, fifth, "\"name\": 5"), third, "\"nmae\": \"x\"");
+    ASSERT_EQ(*workspace->text(key), both);
+    const std::string edited = replaced(both, "\"port\": 7443", "\"port\": -7443");
+    ASSERT_TRUE(workspace->edit(key, {editBetween(both, edited)}, ++version));
+    const auto made = workspace->check(key, plan()).front();
+    EXPECT_TRUE(made->carried());
+    const ValidationResult whole = full(edited);
+    EXPECT_EQ(summary(made->result().issues, source()), summary(whole.issues, source()));
+    EXPECT_GE(whole.issues.size(), 2U);
+    expectReadAfresh(made->parsed(), edited);
+    text = edited;
+    ASSERT_TRUE(workspace->replace(key, replaced(text, "Talk group 9", "Talk group nine"), ++version));
+    EXPECT_FALSE(workspace->check(key, plan()).front()->carried());
+}
+
 TEST_F(WorkspaceCarryTest, EditsOutsideTheArraysOrBreakingThemAreNotCarried) {
     start();
     // An element left broken, the opening brace of a group changed, a
