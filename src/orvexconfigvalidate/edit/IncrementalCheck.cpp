@@ -69,7 +69,7 @@ void IncrementalCheck::forget() {
     elementsRead = false;
 }
 
-bool IncrementalCheck::remember(const Lent& check, const ValidationResult& result, int newSource,
+bool IncrementalCheck::remember(const Shared& check, const ValidationResult& result, int newSource,
                                 const std::string& newServerText, const ValidateOptions& options) {
     forget();
     if (!check.parsed || !check.parsed->ok() || !check.parsed->root().isObject()) return false;

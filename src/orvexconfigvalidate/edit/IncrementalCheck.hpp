@@ -46,7 +46,7 @@ class IncrementalCheck {
     // model its rule pass read, over that parse, with the number of issues
     // that pass gave (none for a pair, whose pass read the two files as
     // one); the server document it was paired with (null alone).
-    struct Lent {
+    struct Shared {
         std::shared_ptr<const ParsedText> parsed;
         std::shared_ptr<const Configuration> model;
         std::size_t ruleIssues = 0;
@@ -58,7 +58,7 @@ class IncrementalCheck {
     // where it stands until the first update, which edits a copy of it.
     // False when the result holds issues that an edit could not carry;
     // nothing is kept then.
-    bool remember(const Lent& check, const ValidationResult& result, int source,
+    bool remember(const Shared& check, const ValidationResult& result, int source,
                   const std::string& serverText, const ValidateOptions& options);
     void forget();
 

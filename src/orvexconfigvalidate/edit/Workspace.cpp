@@ -56,6 +56,19 @@ std::shared_ptr<ParsedText> leanParse(const std::shared_ptr<const std::string>& 
     return std::make_shared<ParsedText>(parseTextLean(*text, text));
 }
 
+// Whether the edits since the version last checked can be carried from it:
+// a bridges text checked the same way, whose carry was kept, and whose
+// edits since are known by the ranges the editor gave.
+bool isCarryCompatible(const OpenDocument& document, const CheckPlan& plan) {
+    if (!document.carry || !document.latest || !document.edited ||
+        plan.schemaId != kBridgesSchemaId) {
+        return false;
+    }
+    const SnapshotParts& before = partsOf(*document.latest);
+    return before.schemaId == kBridgesSchemaId && before.revision != document.revision &&
+           document.since == before.revision && document.upTo == document.revision;
+}
+
 // The plan a snapshot was checked under.
 void setPartner(SnapshotParts& parts, const std::string& partnerKey, std::uint64_t revision,
                 bool isServer, bool onDisk) {
@@ -94,7 +107,7 @@ struct Workspace::Impl {
     SnapshotParts partsOfCheck(const std::string& key, const OpenDocument& document,
                                const std::string& schemaId, Checked& checked, bool ownHalf);
     void rememberCarry(OpenDocument& document, const Snapshot& snapshot,
-                       const std::string& serverText, IncrementalCheck::Lent lent);
+                       const std::string& serverText, IncrementalCheck::Shared shared);
     std::vector<std::shared_ptr<const Snapshot>> check(const std::string& key,
                                                        const CheckPlan& plan);
     std::vector<std::shared_ptr<const Snapshot>> checkWholeText(
@@ -188,7 +201,7 @@ SnapshotParts Workspace::Impl::partsOfCheck(const std::string& key, const OpenDo
 }
 
 void Workspace::Impl::rememberCarry(OpenDocument& document, const Snapshot& snapshot,
-                                    const std::string& serverText, IncrementalCheck::Lent lent) {
+                                    const std::string& serverText, IncrementalCheck::Shared shared) {
     document.carry.reset();
     const ValidationResult& result = snapshot.result();
     // Edits are carried over a complete result only.
@@ -197,8 +210,8 @@ void Workspace::Impl::rememberCarry(OpenDocument& document, const Snapshot& snap
         return;
     }
     auto carry = std::make_unique<IncrementalCheck>();
-    lent.parsed = parseOf(snapshot);
-    if (carry->remember(lent, result, snapshot.source(), serverText, options.validate)) {
+    shared.parsed = parseOf(snapshot);
+    if (carry->remember(shared, result, snapshot.source(), serverText, options.validate)) {
         document.carry = std::move(carry);
     }
 }
@@ -209,13 +222,8 @@ std::optional<SnapshotParts> Workspace::Impl::carryEdit(const std::string& key,
                                                         OpenDocument& document,
                                                         const CheckPlan& plan,
                                                         const std::string& serverText) {
-    if (!document.carry || !document.latest || plan.schemaId != kBridgesSchemaId) return {};
+    if (!isCarryCompatible(document, plan)) return {};
     const SnapshotParts& before = partsOf(*document.latest);
-    if (before.schemaId != kBridgesSchemaId || before.revision == document.revision ||
-        document.since != before.revision || document.upTo != document.revision ||
-        !document.edited) {
-        return {};
-    }
     IncrementalCheck& carry = *document.carry;
     std::optional<std::vector<Issue>> issues;
     try {
@@ -299,11 +307,11 @@ std::vector<std::shared_ptr<const Snapshot>> Workspace::Impl::checkWholeText(
     std::shared_ptr<const Snapshot> own = makeSnapshot(std::move(parts));
     document.latest = own;
     if (plan.schemaId == kBridgesSchemaId) {
-        IncrementalCheck::Lent lent;
-        lent.model = partsOf(*own).model;
-        lent.ruleIssues = checked.kept.ruleIssues;
-        if (checked.paired) lent.server = &checked.partner->document();
-        rememberCarry(document, *own, checked.paired ? serverText : std::string(), lent);
+        IncrementalCheck::Shared shared;
+        shared.model = partsOf(*own).model;
+        shared.ruleIssues = checked.kept.ruleIssues;
+        if (checked.paired) shared.server = &checked.partner->document();
+        rememberCarry(document, *own, checked.paired ? serverText : std::string(), shared);
     }
     std::vector<std::shared_ptr<const Snapshot>> out{own};
     if (!checked.paired || partnerDocument == nullptr) return out;
@@ -328,9 +336,9 @@ std::shared_ptr<const Snapshot> Workspace::Impl::partnerSnapshot(const std::stri
     partnerDocument.latest = other;
     if (!partnerIsServer) {
         // The server is the text checked: its snapshot holds the parse.
-        IncrementalCheck::Lent lent;
-        lent.server = &partsOf(*document.latest).parse->document();
-        rememberCarry(partnerDocument, *other, *document.text, lent);
+        IncrementalCheck::Shared shared;
+        shared.server = &partsOf(*document.latest).parse->document();
+        rememberCarry(partnerDocument, *other, *document.text, shared);
     }
     return other;
 }
