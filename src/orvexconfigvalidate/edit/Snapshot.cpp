@@ -29,8 +29,8 @@ std::shared_ptr<const ParsedText> parseOf(const Snapshot& snapshot) {
     const Snapshot::Impl& impl = SnapshotFactory::of(snapshot);
     if (impl.parts.parse) return impl.parts.parse;
     std::call_once(impl.parseOnce, [&impl] {
-        impl.readParse = std::make_shared<const ParsedText>(
-            parseTextLean(*impl.parts.text, impl.parts.text));
+        impl.readParse =
+            std::make_shared<const ParsedText>(parseTextLean(*impl.parts.text, impl.parts.text));
     });
     return impl.readParse;
 }
@@ -73,7 +73,8 @@ const Configuration* Snapshot::configuration() const {
     if (impl->parts.model) return impl->parts.model.get();
     std::call_once(impl->modelOnce, [this] {
         if (!impl->parts.schemaId.empty() && parsed().ok()) {
-            impl->readModel = std::make_unique<const Configuration>(impl->parts.schemaId, parsed().root());
+            impl->readModel =
+                std::make_unique<const Configuration>(impl->parts.schemaId, parsed().root());
         }
     });
     return impl->readModel.get();

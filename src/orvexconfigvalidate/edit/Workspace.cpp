@@ -190,8 +190,7 @@ SnapshotParts Workspace::Impl::partsOfCheck(const std::string& key, const OpenDo
     if (parse) {
         if (!parse->ok() && document.latest) {
             const SnapshotParts& before = partsOf(*document.latest);
-            parts.lastGood =
-                before.parse && before.parse->ok() ? document.latest : before.lastGood;
+            parts.lastGood = before.parse && before.parse->ok() ? document.latest : before.lastGood;
         }
         parts.parse = std::move(parse);
         // The model the check read, over this very parse.
@@ -201,7 +200,8 @@ SnapshotParts Workspace::Impl::partsOfCheck(const std::string& key, const OpenDo
 }
 
 void Workspace::Impl::rememberCarry(OpenDocument& document, const Snapshot& snapshot,
-                                    const std::string& serverText, IncrementalCheck::Shared shared) {
+                                    const std::string& serverText,
+                                    IncrementalCheck::Shared shared) {
     document.carry.reset();
     const ValidationResult& result = snapshot.result();
     // Edits are carried over a complete result only.
@@ -227,8 +227,8 @@ std::optional<SnapshotParts> Workspace::Impl::carryEdit(const std::string& key,
     IncrementalCheck& carry = *document.carry;
     std::optional<std::vector<Issue>> issues;
     try {
-        issues = carry.update(*document.edited, *document.text, serverText, validator,
-                              options.validate);
+        issues =
+            carry.update(*document.edited, *document.text, serverText, validator, options.validate);
     } catch (...) {
         document.carry.reset();
         throw;

@@ -18,7 +18,8 @@ std::uint32_t moved(std::uint32_t offset, std::ptrdiff_t by) {
 TextNode movedNode(TextNode node, std::ptrdiff_t by) {
     node.start = moved(node.start, by);
     node.end = moved(node.end, by);
-    if (node.hasKey()) node.keyField = moved(node.keyStart(), by) | (node.keyField & TextNode::kShadowedBit);
+    if (node.hasKey())
+        node.keyField = moved(node.keyStart(), by) | (node.keyField & TextNode::kShadowedBit);
     return node;
 }
 
@@ -100,7 +101,8 @@ UnescapedStrings spliceStrings(const Splice& splice) {
             add(out, static_cast<std::uint32_t>(own.quotes[k] + value.offset), own.values[k]);
     }
     for (; i < before.quotes.size(); ++i) {
-        if (before.quotes[i] >= splice.to) add(out, moved(before.quotes[i], splice.delta), before.values[i]);
+        if (before.quotes[i] >= splice.to)
+            add(out, moved(before.quotes[i], splice.delta), before.values[i]);
     }
     return out;
 }
@@ -119,9 +121,14 @@ std::shared_ptr<ParsedText> spliceDocument(const ParsedText& before,
     for (const SplicedValue& value : values) {
         if (!readsAlone(*value.parsed)) return nullptr;
     }
-    const Splice splice{*leanDocumentOf(before), *text, from, to, from + newLength,
-                        static_cast<std::ptrdiff_t>(newLength) - static_cast<std::ptrdiff_t>(to - from),
-                        values};
+    const Splice splice{
+        *leanDocumentOf(before),
+        *text,
+        from,
+        to,
+        from + newLength,
+        static_cast<std::ptrdiff_t>(newLength) - static_cast<std::ptrdiff_t>(to - from),
+        values};
     auto out = std::make_shared<ParsedText>();
     ParsedTextAccess::Impl& impl = ParsedTextAccess::parts(*out);
     impl.index.nodes.reserve(splice.before.index().nodes.size() + values.size() * 32);

@@ -77,7 +77,8 @@ TextEdit editBetween(const std::string& before, const std::string& after) {
     std::size_t from = 0;
     while (from < limit && before[from] == after[from]) ++from;
     std::size_t tail = 0;
-    while (tail < limit - from && before[before.size() - 1 - tail] == after[after.size() - 1 - tail])
+    while (tail < limit - from &&
+           before[before.size() - 1 - tail] == after[after.size() - 1 - tail])
         ++tail;
     return {from, before.size() - tail - from, after.substr(from, after.size() - tail - from)};
 }
@@ -411,7 +412,8 @@ TEST_F(WorkspaceCarryTest, EditsNamedTogetherAreCarriedAndAWholeTextIsNot) {
                                 {{text.find(fifth), fifth.size(), "\"name\": 5"},
                                  {text.find(third), third.size(), "\"nmae\": \"x\""}},
                                 ++version));
-    const std::string both = replaced(replaced(text, fifth, "\"name\": 5"), third, "\"nmae\": \"x\"");
+    const std::string both =
+        replaced(replaced(text, fifth, "\"name\": 5"), third, "\"nmae\": \"x\"");
     ASSERT_EQ(*workspace->text(key), both);
     const std::string edited = replaced(both, "\"port\": 7443", "\"port\": -7443");
     ASSERT_TRUE(workspace->edit(key, {editBetween(both, edited)}, ++version));
@@ -422,7 +424,8 @@ TEST_F(WorkspaceCarryTest, EditsNamedTogetherAreCarriedAndAWholeTextIsNot) {
     EXPECT_GE(whole.issues.size(), 2U);
     expectReadAfresh(made->parsed(), edited);
     text = edited;
-    ASSERT_TRUE(workspace->replace(key, replaced(text, "Talk group 9", "Talk group nine"), ++version));
+    ASSERT_TRUE(
+        workspace->replace(key, replaced(text, "Talk group 9", "Talk group nine"), ++version));
     EXPECT_FALSE(workspace->check(key, plan()).front()->carried());
 }
 

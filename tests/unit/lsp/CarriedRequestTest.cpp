@@ -77,16 +77,17 @@ TEST(CarriedRequests, AfterACarriedEditCostAboutWhatTheyCostAfterOpening) {
     const double openedSymbols = session.ask("textDocument/documentSymbol", Json::object());
     // One digit of a port typed in another group, twice: each version is
     // asked one question first.
-    const Json range = {{"start", positionAt(text, port + 9)}, {"end", positionAt(text, port + 10)}};
-    session.server.handleBody(serialise(makeNotification(
-        "textDocument/didChange",
-        {{"textDocument", {{"uri", session.uri}, {"version", 2}}},
-         {"contentChanges", Json::array({{{"range", range}, {"text", "5"}}})}})));
+    const Json range = {{"start", positionAt(text, port + 9)},
+                        {"end", positionAt(text, port + 10)}};
+    session.server.handleBody(serialise(
+        makeNotification("textDocument/didChange",
+                         {{"textDocument", {{"uri", session.uri}, {"version", 2}}},
+                          {"contentChanges", Json::array({{{"range", range}, {"text", "5"}}})}})));
     const double carriedHover = session.ask("textDocument/hover", hover);
-    session.server.handleBody(serialise(makeNotification(
-        "textDocument/didChange",
-        {{"textDocument", {{"uri", session.uri}, {"version", 3}}},
-         {"contentChanges", Json::array({{{"range", range}, {"text", "6"}}})}})));
+    session.server.handleBody(serialise(
+        makeNotification("textDocument/didChange",
+                         {{"textDocument", {{"uri", session.uri}, {"version", 3}}},
+                          {"contentChanges", Json::array({{{"range", range}, {"text", "6"}}})}})));
     const double carriedSymbols = session.ask("textDocument/documentSymbol", Json::object());
     std::cout << "read " << read << " s; hover opened " << openedHover << " s, carried "
               << carriedHover << " s; symbols opened " << openedSymbols << " s, carried "
