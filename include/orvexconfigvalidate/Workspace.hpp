@@ -37,8 +37,8 @@ class Snapshot {
     // The schema it was checked against; "" when none applies.
     const std::string& schemaId() const;
     // The text parsed with positions: the check's own parse, or, when the
-    // check carried an edit, the version before's with the elements read
-    // again; read on first use only when neither could be had.
+    // check carried an edit, made on first use of the version before's with
+    // the elements read again (read whole when that one was never made).
     const ParsedText& parsed() const;
     const LineTable& lines() const;
     // The text read as a configuration of schemaId(): the model the check's

@@ -146,7 +146,7 @@ void IncrementalCheck::readModel() {
 }
 
 void IncrementalCheck::replaceElements(Array array, std::size_t first, std::size_t removed,
-                                       std::vector<std::unique_ptr<ParsedText>> added) {
+                                       std::vector<std::shared_ptr<const ParsedText>> added) {
     Elements& elements = valuesOf(array);
     const auto at = static_cast<std::ptrdiff_t>(first);
     const auto end = at + static_cast<std::ptrdiff_t>(removed);
@@ -156,7 +156,7 @@ void IncrementalCheck::replaceElements(Array array, std::size_t first, std::size
     }
     std::vector<JsonView> views;
     views.reserve(added.size());
-    for (const std::unique_ptr<ParsedText>& owner : added) {
+    for (const std::shared_ptr<const ParsedText>& owner : added) {
         ownedBytes += leanDocumentOf(*owner)->text().size();
         views.push_back(owner->root());
     }
@@ -324,7 +324,8 @@ std::optional<std::vector<Issue>> IncrementalCheck::carryInside(const Edit& edit
     const std::size_t newLength =
         static_cast<std::size_t>(static_cast<std::ptrdiff_t>(span.length) + edit.delta);
     const std::string_view elementText = std::string_view(newText).substr(span.offset, newLength);
-    auto element = std::make_unique<ParsedText>(parseTextLean(std::string(elementText)));
+    std::shared_ptr<const ParsedText> element =
+        std::make_shared<const ParsedText>(parseTextLean(std::string(elementText)));
     if (!element->ok()) return std::nullopt;
     std::optional<std::vector<Issue>> fresh =
         newElementIssues({elementText}, {span.offset}, *array, index, validator, options);
@@ -346,8 +347,8 @@ std::optional<std::vector<Issue>> IncrementalCheck::carryInside(const Edit& edit
         valid = false;
         return std::nullopt;
     }
-    reread_ = {span.offset, oldElementEnd, newLength, {{span.offset, element.get()}}};
-    std::vector<std::unique_ptr<ParsedText>> added;
+    reread_ = {span.offset, oldElementEnd, newLength, {{span.offset, element.get()}}, {element}};
+    std::vector<std::shared_ptr<const ParsedText>> added;
     added.push_back(std::move(element));
     replaceElements(*array, index, 1, std::move(added));
     kept->insert(kept->end(), fresh->begin(), fresh->end());
@@ -437,12 +438,13 @@ std::optional<std::vector<Issue>> IncrementalCheck::carryAcross(const Edit& edit
     const auto at = own.begin() + static_cast<std::ptrdiff_t>(across->first);
     own.insert(own.erase(at, at + static_cast<std::ptrdiff_t>(across->removed)), spans.begin(),
                spans.end());
-    std::vector<std::unique_ptr<ParsedText>> added;
+    std::vector<std::shared_ptr<const ParsedText>> added;
     added.reserve(texts.size());
-    reread_ = {across->gapStart, across->gapEnd, gapLength, {}};
+    reread_ = {across->gapStart, across->gapEnd, gapLength, {}, {}};
     for (std::size_t i = 0; i < texts.size(); ++i) {
-        added.push_back(std::make_unique<ParsedText>(parseTextLean(std::string(texts[i]))));
+        added.push_back(std::make_shared<const ParsedText>(parseTextLean(std::string(texts[i]))));
         reread_.values.push_back({offsets[i], added.back().get()});
+        reread_.kept.push_back(added.back());
     }
     replaceElements(across->array, across->first, across->removed, std::move(added));
     const std::vector<JsonView>& now = valuesOf(across->array).values;

@@ -72,13 +72,14 @@ class IncrementalCheck {
                                              const ValidateOptions& options);
 
     // What the last update read again: the stretch of the text before that
-    // gave way to newLength bytes holding the values read since, from which
-    // the new version's document is made.
+    // gave way to newLength bytes holding the values read since (kept alive
+    // by `kept`), from which the new version's document is made.
     struct Reread {
         std::size_t from = 0;
         std::size_t to = 0;
         std::size_t newLength = 0;
         std::vector<SplicedValue> values;
+        std::vector<std::shared_ptr<const ParsedText>> kept;
     };
     const Reread& reread() const { return reread_; }
 
@@ -107,12 +108,12 @@ class IncrementalCheck {
     // since the base (null for the base's own).
     struct Elements {
         std::vector<JsonView> values;
-        std::vector<std::unique_ptr<ParsedText>> owners;
+        std::vector<std::shared_ptr<const ParsedText>> owners;
     };
     Elements& valuesOf(Array array) { return array == Array::Groups ? groupValues : bridgeValues; }
     // Elements [first, first + removed) give way to `added`, read since.
     void replaceElements(Array array, std::size_t first, std::size_t removed,
-                         std::vector<std::unique_ptr<ParsedText>> added);
+                         std::vector<std::shared_ptr<const ParsedText>> added);
     const Configuration& currentModel() const { return sharedModel ? *sharedModel : *model; }
     std::vector<Issue> semanticIssues(const ValidateOptions& options) const;
     void readModel();

@@ -28,11 +28,24 @@ const SnapshotParts& partsOf(const Snapshot& snapshot) {
 std::shared_ptr<const ParsedText> parseOf(const Snapshot& snapshot) {
     const Snapshot::Impl& impl = SnapshotFactory::of(snapshot);
     if (impl.parts.parse) return impl.parts.parse;
-    std::call_once(impl.parseOnce, [&impl] {
-        impl.readParse =
+    const std::lock_guard<std::mutex> lock(impl.parseMutex);
+    if (impl.madeParse) return impl.madeParse;
+    if (const std::shared_ptr<const PendingDocument> pending = std::move(impl.pending)) {
+        impl.madeParse = spliceDocument(*pending->before, impl.parts.text, pending->from,
+                                        pending->to, pending->newLength, pending->values);
+    }
+    if (!impl.madeParse) {
+        impl.madeParse =
             std::make_shared<const ParsedText>(parseTextLean(*impl.parts.text, impl.parts.text));
-    });
-    return impl.readParse;
+    }
+    return impl.madeParse;
+}
+
+std::shared_ptr<const ParsedText> parseIfMade(const Snapshot& snapshot) {
+    const Snapshot::Impl& impl = SnapshotFactory::of(snapshot);
+    if (impl.parts.parse) return impl.parts.parse;
+    const std::lock_guard<std::mutex> lock(impl.parseMutex);
+    return impl.madeParse;
 }
 
 Snapshot::Snapshot() = default;

@@ -190,7 +190,8 @@ SnapshotParts Workspace::Impl::partsOfCheck(const std::string& key, const OpenDo
     if (parse) {
         if (!parse->ok() && document.latest) {
             const SnapshotParts& before = partsOf(*document.latest);
-            parts.lastGood = before.parse && before.parse->ok() ? document.latest : before.lastGood;
+            const std::shared_ptr<const ParsedText> good = parseIfMade(*document.latest);
+            parts.lastGood = good && good->ok() ? document.latest : before.lastGood;
         }
         parts.parse = std::move(parse);
         // The model the check read, over this very parse.
@@ -223,7 +224,6 @@ std::optional<SnapshotParts> Workspace::Impl::carryEdit(const std::string& key,
                                                         const CheckPlan& plan,
                                                         const std::string& serverText) {
     if (!isCarryCompatible(document, plan)) return {};
-    const SnapshotParts& before = partsOf(*document.latest);
     IncrementalCheck& carry = *document.carry;
     std::optional<std::vector<Issue>> issues;
     try {
@@ -245,11 +245,14 @@ std::optional<SnapshotParts> Workspace::Impl::carryEdit(const std::string& key,
     Checked checked;
     checked.result = std::make_shared<const ValidationResult>(std::move(result));
     SnapshotParts parts = partsOfCheck(key, document, plan.schemaId, checked, true);
-    // The document of the version before, with the elements read again.
+    // The document is made of the version before's, with the elements read
+    // again, when first asked for; a version before that no one asked has
+    // none to make it of.
     const IncrementalCheck::Reread& reread = carry.reread();
-    if (before.parse) {
-        parts.parse = spliceDocument(*before.parse, document.text, reread.from, reread.to,
-                                     reread.newLength, reread.values);
+    if (std::shared_ptr<const ParsedText> previous = parseIfMade(*document.latest)) {
+        parts.pending = std::make_shared<const PendingDocument>(
+            PendingDocument{std::move(previous), reread.from, reread.to, reread.newLength,
+                            reread.values, reread.kept});
     }
     parts.carried = true;
     parts.source = plan.partner ? 1 : 0;
