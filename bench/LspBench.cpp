@@ -274,7 +274,7 @@ Json positionOf(const std::string& text, const std::string& needle, int skip, st
     return {{"line", position.line}, {"character", position.character}};
 }
 
-enum class Asked { References, Rename, CodeAction, GroupIds, Members, Symbols };
+enum class Asked { References, Rename, CodeAction, GroupIds, Members, Symbols, Hover, Definition };
 
 Json paramsFor(Asked asked, const std::string& uri, const std::string& text) {
     const Json document = {{"uri", uri}};
@@ -302,6 +302,10 @@ Json paramsFor(Asked asked, const std::string& uri, const std::string& text) {
             return {{"textDocument", document}, {"position", positionOf(text, middle, 0, -6)}};
         case Asked::Symbols:
             return {{"textDocument", document}};
+        case Asked::Hover:
+        case Asked::Definition:
+            // A bridge's reference to the middle group.
+            return {{"textDocument", document}, {"position", positionOf(text, middle, 1, 2)}};
     }
     return {};
 }
@@ -319,6 +323,10 @@ const char* methodFor(Asked asked) {
             return "textDocument/completion";
         case Asked::Symbols:
             return "textDocument/documentSymbol";
+        case Asked::Hover:
+            return "textDocument/hover";
+        case Asked::Definition:
+            return "textDocument/definition";
     }
     return "";
 }
@@ -374,6 +382,42 @@ void readOpen(benchmark::State& state, Reader reader) {
 
 BENCHMARK_CAPTURE(readOpen, message_reader, Reader::Message)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(readOpen, library_reader, Reader::Library)->Unit(benchmark::kMillisecond);
+
+// The first request of a version whose check carried a ranged edit (one
+// group's type, not timed): what an editor asks at once after typing.
+void requestAfterEdit(benchmark::State& state, Asked asked) {
+    Session session(false);
+    const std::string text = bridgesFile(groupCount());
+    session.server.handleBody(
+        body("textDocument/didOpen",
+             {{"textDocument",
+               {{"uri", session.uri}, {"languageId", "json"}, {"version", 1}, {"text", text}}}}));
+    const std::size_t edited = groupCount() / 2 + 1;
+    const std::vector<std::string> edits = {
+        rangedTypeChange(session.uri, text, edited, '3', 2),
+        rangedTypeChange(session.uri, text, edited, text[typeOffset(text, edited)], 3)};
+    const std::string ask = Lsp::serialise({{"jsonrpc", "2.0"},
+                                            {"id", 7},
+                                            {"method", methodFor(asked)},
+                                            {"params", paramsFor(asked, session.uri, text)}});
+    std::size_t turn = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        session.server.handleBody(edits[turn++ % 2]);
+        state.ResumeTiming();
+        const std::size_t before = session.answered;
+        session.server.handleBody(ask);
+        if (session.answered == before) state.SkipWithError("no answer");
+    }
+    state.counters["answer_bytes"] = static_cast<double>(session.answerBytes);
+}
+
+BENCHMARK_CAPTURE(request, hover, Asked::Hover)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(request, definition, Asked::Definition)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(requestAfterEdit, hover, Asked::Hover)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(requestAfterEdit, definition, Asked::Definition)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(requestAfterEdit, document_symbols, Asked::Symbols)
+    ->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(request, references, Asked::References)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(request, rename, Asked::Rename)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(request, code_action, Asked::CodeAction)->Unit(benchmark::kMillisecond);

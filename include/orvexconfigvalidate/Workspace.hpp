@@ -36,9 +36,9 @@ class Snapshot {
     const std::string& text() const;
     // The schema it was checked against; "" when none applies.
     const std::string& schemaId() const;
-    // The text parsed with positions: the check's own parse, or made on
-    // first use when the check carried an edit instead of reading the text
-    // (or the workspace took the parse over for the next version).
+    // The text parsed with positions: the check's own parse, or, when the
+    // check carried an edit, made on first use of the version before's with
+    // the elements read again (read whole when that one was never made).
     const ParsedText& parsed() const;
     const LineTable& lines() const;
     // The text read as a configuration of schemaId(): the model the check's

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <array>
-#include <cstring>
 #include <exception>
 #include <utility>
 
@@ -18,31 +17,6 @@
 namespace OrvexConfigValidate {
 
 namespace {
-
-// Whole blocks are compared first; that is what keeps a change of a
-// megabyte text cheap.
-const std::size_t kBlock = 4096;
-
-std::size_t commonPrefix(const char* a, const char* b, std::size_t limit) {
-    std::size_t at = 0;
-    while (at + kBlock <= limit && std::memcmp(a + at, b + at, kBlock) == 0) at += kBlock;
-    while (at < limit && a[at] == b[at]) ++at;
-    return at;
-}
-
-// The common length before the two ends, at most limit.
-std::size_t commonSuffix(const char* aEnd, const char* bEnd, std::size_t limit) {
-    std::size_t at = 0;
-    while (at + kBlock <= limit &&
-           std::memcmp(aEnd - at - kBlock, bEnd - at - kBlock, kBlock) == 0) {
-        at += kBlock;
-    }
-    while (at < limit && aEnd[-static_cast<std::ptrdiff_t>(at) - 1] ==
-                             bEnd[-static_cast<std::ptrdiff_t>(at) - 1]) {
-        ++at;
-    }
-    return at;
-}
 
 // Where each element of a top-level array sits; none when the member is
 // there but not an array.
@@ -86,7 +60,7 @@ bool IncrementalCheck::applies(const ValidateOptions& options, bool paired) {
 
 void IncrementalCheck::forget() {
     valid = false;
-    lentModel = nullptr;
+    sharedModel.reset();
     model.reset();
     groupValues = Elements();
     bridgeValues = Elements();
@@ -95,7 +69,7 @@ void IncrementalCheck::forget() {
     elementsRead = false;
 }
 
-bool IncrementalCheck::remember(const Lent& check, const ValidationResult& result, int newSource,
+bool IncrementalCheck::remember(const Shared& check, const ValidationResult& result, int newSource,
                                 const std::string& newServerText, const ValidateOptions& options) {
     forget();
     if (!check.parsed || !check.parsed->ok() || !check.parsed->root().isObject()) return false;
@@ -121,8 +95,8 @@ bool IncrementalCheck::remember(const Lent& check, const ValidationResult& resul
     // Every other issue must be one the rule pass gives again: the check's
     // own pass counted them; a pair's pass read the two files as one, so
     // the pass over the bridges document is run here.
-    if (check.model != nullptr && serverText.empty()) {
-        lentModel = check.model;
+    if (check.model && serverText.empty()) {
+        sharedModel = check.model;
         if (check.ruleIssues != others) return false;
         valid = true;
         return true;
@@ -137,14 +111,6 @@ bool IncrementalCheck::remember(const Lent& check, const ValidationResult& resul
     }
     valid = true;
     return true;
-}
-
-void IncrementalCheck::adoptModel(std::unique_ptr<Configuration> own) {
-    if (lentModel == nullptr) return;
-    // A copy's views point where the lent model's do: into the base, which
-    // is shared.
-    model = own.get() == lentModel ? std::move(own) : std::make_unique<Configuration>(*lentModel);
-    lentModel = nullptr;
 }
 
 bool IncrementalCheck::readElements(const ParsedText& parsed) {
@@ -180,7 +146,7 @@ void IncrementalCheck::readModel() {
 }
 
 void IncrementalCheck::replaceElements(Array array, std::size_t first, std::size_t removed,
-                                       std::vector<std::unique_ptr<ParsedText>> added) {
+                                       std::vector<std::shared_ptr<const ParsedText>> added) {
     Elements& elements = valuesOf(array);
     const auto at = static_cast<std::ptrdiff_t>(first);
     const auto end = at + static_cast<std::ptrdiff_t>(removed);
@@ -190,7 +156,7 @@ void IncrementalCheck::replaceElements(Array array, std::size_t first, std::size
     }
     std::vector<JsonView> views;
     views.reserve(added.size());
-    for (const std::unique_ptr<ParsedText>& owner : added) {
+    for (const std::shared_ptr<const ParsedText>& owner : added) {
         ownedBytes += leanDocumentOf(*owner)->text().size();
         views.push_back(owner->root());
     }
@@ -249,14 +215,13 @@ void IncrementalCheck::fixRuleIssue(Issue& issue, const std::string& text) const
     shiftFixes(issue, 0, static_cast<std::ptrdiff_t>(span.offset));
 }
 
-std::optional<std::vector<Issue>> IncrementalCheck::update(const std::string& text,
+std::optional<std::vector<Issue>> IncrementalCheck::update(const Edit& edit,
                                                            const std::string& newText,
                                                            const std::string& newServerText,
                                                            const Validator& validator,
                                                            const ValidateOptions& options) {
-    // A lent model cannot be edited: the caller lets the carry adopt it
-    // first. Past its bound the carry makes way for a new base.
-    if (!valid || lentModel != nullptr || newServerText != serverText) return std::nullopt;
+    // Past its bound the carry makes way for a new base.
+    if (!valid || newServerText != serverText) return std::nullopt;
     if (ownedBytes > std::max(kOwnedAtLeast, leanDocumentOf(*base)->text().size() / kOwnedShare)) {
         return std::nullopt;
     }
@@ -265,15 +230,11 @@ std::optional<std::vector<Issue>> IncrementalCheck::update(const std::string& te
         if (!valid) return std::nullopt;
         elementsRead = true;
     }
-    // The edited stretch: what lies between the common start and end.
-    const std::size_t limit = std::min(text.size(), newText.size());
-    Edit edit;
-    edit.from = commonPrefix(text.data(), newText.data(), limit);
-    const std::size_t suffix =
-        commonSuffix(text.data() + text.size(), newText.data() + newText.size(), limit - edit.from);
-    edit.to = text.size() - suffix;
-    edit.delta =
-        static_cast<std::ptrdiff_t>(newText.size()) - static_cast<std::ptrdiff_t>(text.size());
+    // The snapshot's model stays as it was: the carry edits its own copy.
+    if (sharedModel) {
+        model = std::make_unique<Configuration>(*sharedModel);
+        sharedModel.reset();
+    }
     std::optional<std::vector<Issue>> kept = carryInside(edit, newText, validator, options);
     if (!kept) kept = carryAcross(edit, newText, validator, options);
     if (!kept) return std::nullopt;
@@ -363,7 +324,8 @@ std::optional<std::vector<Issue>> IncrementalCheck::carryInside(const Edit& edit
     const std::size_t newLength =
         static_cast<std::size_t>(static_cast<std::ptrdiff_t>(span.length) + edit.delta);
     const std::string_view elementText = std::string_view(newText).substr(span.offset, newLength);
-    auto element = std::make_unique<ParsedText>(parseText(elementText));
+    std::shared_ptr<const ParsedText> element =
+        std::make_shared<const ParsedText>(parseText(elementText));
     if (!element->ok()) return std::nullopt;
     std::optional<std::vector<Issue>> fresh =
         newElementIssues({elementText}, {span.offset}, *array, index, validator, options);
@@ -385,7 +347,8 @@ std::optional<std::vector<Issue>> IncrementalCheck::carryInside(const Edit& edit
         valid = false;
         return std::nullopt;
     }
-    std::vector<std::unique_ptr<ParsedText>> added;
+    reread_ = {span.offset, oldElementEnd, newLength, {{span.offset, element.get()}}, {element}};
+    std::vector<std::shared_ptr<const ParsedText>> added;
     added.push_back(std::move(element));
     replaceElements(*array, index, 1, std::move(added));
     kept->insert(kept->end(), fresh->begin(), fresh->end());
@@ -475,10 +438,14 @@ std::optional<std::vector<Issue>> IncrementalCheck::carryAcross(const Edit& edit
     const auto at = own.begin() + static_cast<std::ptrdiff_t>(across->first);
     own.insert(own.erase(at, at + static_cast<std::ptrdiff_t>(across->removed)), spans.begin(),
                spans.end());
-    std::vector<std::unique_ptr<ParsedText>> added;
+    std::vector<std::shared_ptr<const ParsedText>> added;
     added.reserve(texts.size());
-    for (const std::string_view text : texts)
-        added.push_back(std::make_unique<ParsedText>(parseText(text)));
+    reread_ = {across->gapStart, across->gapEnd, gapLength, {}, {}};
+    for (std::size_t i = 0; i < texts.size(); ++i) {
+        added.push_back(std::make_shared<const ParsedText>(parseText(texts[i])));
+        reread_.values.push_back({offsets[i], added.back().get()});
+        reread_.kept.push_back(added.back());
+    }
     replaceElements(across->array, across->first, across->removed, std::move(added));
     const std::vector<JsonView>& now = valuesOf(across->array).values;
     const bool spliced = across->array == Array::Groups

@@ -24,6 +24,9 @@
 #include <orvexconfigvalidate/Configuration.hpp>
 #include <orvexconfigvalidate/OrvexConfigValidate.hpp>
 
+#include "edit/TextStretch.hpp"
+#include "json/DocumentSplice.hpp"
+
 namespace OrvexConfigValidate {
 
 // NOLINTNEXTLINE(bugprone-exception-escape): only json's own noexcept destructor can throw
@@ -39,39 +42,46 @@ class IncrementalCheck {
     // embedded schemas say what one element's issues depend on.
     static bool applies(const ValidateOptions& options, bool paired);
 
-    // What the full check of a bridges text lends: its lean parse, shared;
-    // the model its rule pass read, over that parse, with the number of
-    // issues that pass gave (none for a pair, whose pass read the two files
-    // as one); the server document it was paired with (null alone).
-    struct Lent {
+    // What the full check of a bridges text shares: its lean parse; the
+    // model its rule pass read, over that parse, with the number of issues
+    // that pass gave (none for a pair, whose pass read the two files as
+    // one); the server document it was paired with (null alone).
+    struct Shared {
         std::shared_ptr<const ParsedText> parsed;
-        const Configuration* model = nullptr;
+        std::shared_ptr<const Configuration> model;
         std::size_t ruleIssues = 0;
         JsonView server;
     };
     // Takes over the full check of a bridges text: the issues of `result`
     // whose source is `source`, and the server text it was paired with (""
-    // alone). A lent model is read where it stands until the first update,
-    // which needs it taken over (adoptModel). False when the result holds
-    // issues that an edit could not carry; nothing is kept then.
-    bool remember(const Lent& check, const ValidationResult& result, int source,
+    // alone). The check's model is shared with its snapshot, so it is read
+    // where it stands until the first update, which edits a copy of it.
+    // False when the result holds issues that an edit could not carry;
+    // nothing is kept then.
+    bool remember(const Shared& check, const ValidationResult& result, int source,
                   const std::string& serverText, const ValidateOptions& options);
     void forget();
-    // Whether the model remembered is the check's own, lent.
-    bool borrowsModel() const { return valid && lentModel != nullptr; }
-    // Takes over the lent model: `own` is that very model, handed over by
-    // its holder, or null when others still read it (a copy is made then).
-    void adoptModel(std::unique_ptr<Configuration> own);
 
     // The issues of the new text, or nothing when the edit cannot be carried
-    // this way (the caller then checks the whole text). `previousText` is
-    // the one remembered or last updated to (the caller keeps the texts); a
-    // server text other than the one remembered is not carried.
-    std::optional<std::vector<Issue>> update(const std::string& previousText,
-                                             const std::string& newText,
+    // this way (the caller then checks the whole text). `edit` is what
+    // changed since the text remembered or last updated to, as the editor
+    // said; a server text other than the one remembered is not carried.
+    std::optional<std::vector<Issue>> update(const TextStretch& edit, const std::string& newText,
                                              const std::string& serverText,
                                              const Validator& validator,
                                              const ValidateOptions& options);
+
+    // What the last update read again: the stretch of the text before that
+    // gave way to newLength bytes holding the values read since (kept alive
+    // by `kept`), from which the new version's document is made.
+    struct Reread {
+        std::size_t from = 0;
+        std::size_t to = 0;
+        std::size_t newLength = 0;
+        std::vector<SplicedValue> values;
+        std::vector<std::shared_ptr<const ParsedText>> kept;
+    };
+    const Reread& reread() const { return reread_; }
 
   private:
     struct Span {
@@ -79,13 +89,7 @@ class IncrementalCheck {
         std::size_t length = 0;
     };
     enum class Array { Groups, Bridges };
-    // The edited stretch of the text before: [from, to), and how much
-    // longer the text became.
-    struct Edit {
-        std::size_t from = 0;
-        std::size_t to = 0;
-        std::ptrdiff_t delta = 0;
-    };
+    using Edit = TextStretch;
     // An edit across elements of one array: elements [first, first +
     // removed) and the separators around them, between the end of the
     // element before (or the opening bracket) and the start of the one
@@ -104,13 +108,13 @@ class IncrementalCheck {
     // since the base (null for the base's own).
     struct Elements {
         std::vector<JsonView> values;
-        std::vector<std::unique_ptr<ParsedText>> owners;
+        std::vector<std::shared_ptr<const ParsedText>> owners;
     };
     Elements& valuesOf(Array array) { return array == Array::Groups ? groupValues : bridgeValues; }
     // Elements [first, first + removed) give way to `added`, read since.
     void replaceElements(Array array, std::size_t first, std::size_t removed,
-                         std::vector<std::unique_ptr<ParsedText>> added);
-    const Configuration& currentModel() const { return lentModel != nullptr ? *lentModel : *model; }
+                         std::vector<std::shared_ptr<const ParsedText>> added);
+    const Configuration& currentModel() const { return sharedModel ? *sharedModel : *model; }
     std::vector<Issue> semanticIssues(const ValidateOptions& options) const;
     void readModel();
     TextLocation locate(const std::string& pointer, const std::string& text) const;
@@ -163,9 +167,9 @@ class IncrementalCheck {
     // The text read into elements since the base, bounded: past the bound
     // the next edit is checked whole, which makes a new base.
     std::size_t ownedBytes = 0;
-    // The model of the document: the check's, lent until the first update,
-    // then owned.
-    const Configuration* lentModel = nullptr;
+    // The model of the document: the check's, shared with its snapshot
+    // until the first update, then a copy of it, edited.
+    std::shared_ptr<const Configuration> sharedModel;
     std::unique_ptr<Configuration> model;
     std::vector<Span> groups;
     std::vector<Span> bridges;
@@ -174,6 +178,7 @@ class IncrementalCheck {
     std::optional<Span> bridgesArray;
     // Issues that belong to one element: schema and parse findings.
     std::vector<Issue> elementIssues;
+    Reread reread_;
 };
 
 }  // namespace OrvexConfigValidate

@@ -6,12 +6,29 @@
 #include <mutex>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include <orvexconfigvalidate/Workspace.hpp>
 
+#include "json/DocumentSplice.hpp"
+
 namespace OrvexConfigValidate {
 
-struct Snapshot::Impl {
+// How a carried version's document is made when first asked for: the
+// document of the version before, with the values read again put in the
+// stretch they replaced. Cheaper than a read, and not paid by an edit that
+// no question follows.
+struct PendingDocument {
+    std::shared_ptr<const ParsedText> before;
+    std::size_t from = 0;
+    std::size_t to = 0;
+    std::size_t newLength = 0;
+    std::vector<SplicedValue> values;
+    std::vector<std::shared_ptr<const ParsedText>> kept;
+};
+
+// Everything a snapshot is made of, set before it is made.
+struct SnapshotParts {
     std::string key;
     std::int64_t version = 0;
     // Which change of the workspace made the text: a client may send one
@@ -31,22 +48,38 @@ struct Snapshot::Impl {
     bool partnerOnDisk = false;
     // Kept when this version's text does not read.
     std::shared_ptr<const Snapshot> lastGood;
-
-    // Made by the check, or on first use: the text read lean, shared with
-    // the carry of the next edit. The workspace may take the model out of a
-    // snapshot only it still holds (the version before an edit); one handed
-    // out after that reads it anew.
-    mutable std::mutex parseMutex;
-    mutable std::shared_ptr<ParsedText> parse;
-    mutable std::once_flag linesOnce;
-    mutable std::optional<LineTable> lines;
-    mutable std::mutex modelMutex;
-    mutable std::unique_ptr<Configuration> model;
+    // The text's document when the check read it; null for a carried
+    // version, whose document is made on first use of `pending` (or, when
+    // the version before had none made, read).
+    std::shared_ptr<const ParsedText> parse;
+    std::shared_ptr<const PendingDocument> pending;
+    // The model the check's rule pass read over that document, if any.
+    std::shared_ptr<const Configuration> model;
 };
 
-// A new snapshot; the workspace fills in its state.
-std::shared_ptr<Snapshot> makeSnapshot();
-Snapshot::Impl& stateOf(Snapshot& snapshot);
-const Snapshot::Impl& stateOf(const Snapshot& snapshot);
+struct Snapshot::Impl {
+    explicit Impl(SnapshotParts made) : pending(std::move(made.pending)), parts(std::move(made)) {}
+
+    // Let go of once the document is made.
+    mutable std::shared_ptr<const PendingDocument> pending;
+    const SnapshotParts parts;
+
+    // What no check handed over is made on first use, once: a carried
+    // version's document, the model of a carried version or of a pair's
+    // half, the line table.
+    mutable std::mutex parseMutex;
+    mutable std::shared_ptr<const ParsedText> madeParse;
+    mutable std::once_flag linesOnce;
+    mutable std::optional<LineTable> lines;
+    mutable std::once_flag modelOnce;
+    mutable std::unique_ptr<const Configuration> readModel;
+};
+
+std::shared_ptr<const Snapshot> makeSnapshot(SnapshotParts parts);
+const SnapshotParts& partsOf(const Snapshot& snapshot);
+// The document of a snapshot, made now if it was not handed over.
+std::shared_ptr<const ParsedText> parseOf(const Snapshot& snapshot);
+// The same if it is made already, else null.
+std::shared_ptr<const ParsedText> parseIfMade(const Snapshot& snapshot);
 
 }  // namespace OrvexConfigValidate

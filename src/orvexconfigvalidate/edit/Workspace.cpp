@@ -10,6 +10,7 @@
 #include "edit/IncrementalCheck.hpp"
 #include "edit/SnapshotState.hpp"
 #include "edit/TextRoom.hpp"
+#include "edit/TextStretch.hpp"
 
 namespace OrvexConfigValidate {
 
@@ -23,7 +24,12 @@ struct OpenDocument {
     std::uint64_t revision = 0;
     // The last snapshot made, maybe of an earlier version: the version an
     // edit is carried from.
-    std::shared_ptr<Snapshot> latest;
+    std::shared_ptr<const Snapshot> latest;
+    // What the editor's edits changed since the text of revision `since`,
+    // up to the text of revision `upTo`; none after an open or a replace.
+    std::uint64_t since = 0;
+    std::uint64_t upTo = 0;
+    std::optional<TextStretch> edited;
     // Set while the latest snapshot's result can be carried over an edit.
     std::unique_ptr<IncrementalCheck> carry;
 };
@@ -48,6 +54,28 @@ std::shared_ptr<ParsedText> leanParse(const std::shared_ptr<const std::string>& 
     return std::make_shared<ParsedText>(parseText(*text, text));
 }
 
+// Whether the edits since the version last checked can be carried from it:
+// a bridges text checked the same way, whose carry was kept, and whose
+// edits since are known by the ranges the editor gave.
+bool isCarryCompatible(const OpenDocument& document, const CheckPlan& plan) {
+    if (!document.carry || !document.latest || !document.edited ||
+        plan.schemaId != kBridgesSchemaId) {
+        return false;
+    }
+    const SnapshotParts& before = partsOf(*document.latest);
+    return before.schemaId == kBridgesSchemaId && before.revision != document.revision &&
+           document.since == before.revision && document.upTo == document.revision;
+}
+
+// The plan a snapshot was checked under.
+void setPartner(SnapshotParts& parts, const std::string& partnerKey, std::uint64_t revision,
+                bool isServer, bool onDisk) {
+    parts.partnerKey = partnerKey;
+    parts.partnerRevision = revision;
+    parts.partnerIsServer = isServer;
+    parts.partnerOnDisk = onDisk;
+}
+
 }  // namespace
 
 struct Workspace::Impl {
@@ -68,19 +96,16 @@ struct Workspace::Impl {
     }
 
     void setText(OpenDocument& document, std::string text, std::int64_t version);
-    void letGoOfVersionBefore(OpenDocument& document);
     bool sameCheck(const std::string& key, const OpenDocument& document,
                    const CheckPlan& plan) const;
-    std::shared_ptr<ParsedText> parseOf(OpenDocument& document);
-    std::shared_ptr<Snapshot> carryEdit(const std::string& key, OpenDocument& document,
-                                        const CheckPlan& plan, const std::string& serverText);
+    std::optional<SnapshotParts> carryEdit(const std::string& key, OpenDocument& document,
+                                           const CheckPlan& plan, const std::string& serverText);
     Checked checkWhole(OpenDocument& document, const CheckPlan& plan,
                        const OpenDocument* partnerDocument, std::string_view partnerText);
-    std::shared_ptr<Snapshot> snapshotOf(const std::string& key, OpenDocument& document,
-                                         const std::string& schemaId, Checked& checked,
-                                         bool ownHalf);
+    SnapshotParts partsOfCheck(const std::string& key, const OpenDocument& document,
+                               const std::string& schemaId, Checked& checked, bool ownHalf);
     void rememberCarry(OpenDocument& document, const Snapshot& snapshot,
-                       const std::string& serverText, const IncrementalCheck::Lent& lent);
+                       const std::string& serverText, IncrementalCheck::Shared shared);
     std::vector<std::shared_ptr<const Snapshot>> check(const std::string& key,
                                                        const CheckPlan& plan);
     std::vector<std::shared_ptr<const Snapshot>> checkWholeText(
@@ -99,21 +124,10 @@ void Workspace::Impl::setText(OpenDocument& document, std::string text, std::int
     document.revision = ++revisions;
 }
 
-// The version before an edit, held by no one else, gives the carry the
-// model it lent, so that the model is not copied.
-void Workspace::Impl::letGoOfVersionBefore(OpenDocument& document) {
-    if (!document.carry || !document.carry->borrowsModel() || !document.latest ||
-        document.latest.use_count() != 1) {
-        return;
-    }
-    Snapshot::Impl& before = stateOf(*document.latest);
-    if (before.revision == document.revision) document.carry->adoptModel(std::move(before.model));
-}
-
 bool Workspace::Impl::sameCheck(const std::string& key, const OpenDocument& document,
                                 const CheckPlan& plan) const {
     if (!document.latest) return false;
-    const Snapshot::Impl& made = stateOf(*document.latest);
+    const SnapshotParts& made = partsOf(*document.latest);
     if (made.key != key || made.revision != document.revision || made.schemaId != plan.schemaId) {
         return false;
     }
@@ -126,24 +140,11 @@ bool Workspace::Impl::sameCheck(const std::string& key, const OpenDocument& docu
            made.partnerIsServer == plan.partner->isServer;
 }
 
-std::shared_ptr<ParsedText> Workspace::Impl::parseOf(OpenDocument& document) {
-    // The same version checked again under another plan reads its text once:
-    // the parse of a snapshot no one else holds is taken over.
-    std::shared_ptr<Snapshot>& latest = document.latest;
-    if (latest && latest.use_count() == 1 && stateOf(*latest).revision == document.revision &&
-        stateOf(*latest).parse && stateOf(*latest).parse.use_count() == 1) {
-        std::shared_ptr<ParsedText> taken = std::move(stateOf(*latest).parse);
-        latest.reset();
-        return taken;
-    }
-    return leanParse(document.text);
-}
-
 Checked Workspace::Impl::checkWhole(OpenDocument& document, const CheckPlan& plan,
                                     const OpenDocument* partnerDocument,
                                     std::string_view partnerText) {
     Checked checked;
-    checked.own = parseOf(document);
+    checked.own = leanParse(document.text);
     const ValidateOptions& validate = options.validate;
     if (plan.partner) {
         // The partner's own snapshot stays as it is until this check is
@@ -172,34 +173,33 @@ Checked Workspace::Impl::checkWhole(OpenDocument& document, const CheckPlan& pla
     return checked;
 }
 
-std::shared_ptr<Snapshot> Workspace::Impl::snapshotOf(const std::string& key,
-                                                      OpenDocument& document,
-                                                      const std::string& schemaId, Checked& checked,
-                                                      bool ownHalf) {
-    std::shared_ptr<Snapshot> made = makeSnapshot();
-    Snapshot::Impl& state = stateOf(*made);
-    state.key = key;
-    state.version = document.version;
-    state.revision = document.revision;
-    state.text = document.text;
-    state.schemaId = schemaId;
-    state.result = checked.result;
+SnapshotParts Workspace::Impl::partsOfCheck(const std::string& key, const OpenDocument& document,
+                                            const std::string& schemaId, Checked& checked,
+                                            bool ownHalf) {
+    SnapshotParts parts;
+    parts.key = key;
+    parts.version = document.version;
+    parts.revision = document.revision;
+    parts.text = document.text;
+    parts.schemaId = schemaId;
+    parts.result = checked.result;
     std::shared_ptr<ParsedText>& parse = ownHalf ? checked.own : checked.partner;
     if (parse) {
         if (!parse->ok() && document.latest) {
-            const Snapshot::Impl& before = stateOf(*document.latest);
-            state.lastGood = before.parse && before.parse->ok() ? document.latest : before.lastGood;
+            const SnapshotParts& before = partsOf(*document.latest);
+            const std::shared_ptr<const ParsedText> good = parseIfMade(*document.latest);
+            parts.lastGood = good && good->ok() ? document.latest : before.lastGood;
         }
-        state.parse = std::move(parse);
+        parts.parse = std::move(parse);
         // The model the check read, over this very parse.
-        if (ownHalf && !checked.paired) state.model = std::move(checked.kept.model);
+        if (ownHalf && !checked.paired) parts.model = std::move(checked.kept.model);
     }
-    return made;
+    return parts;
 }
 
 void Workspace::Impl::rememberCarry(OpenDocument& document, const Snapshot& snapshot,
                                     const std::string& serverText,
-                                    const IncrementalCheck::Lent& lent) {
+                                    IncrementalCheck::Shared shared) {
     document.carry.reset();
     const ValidationResult& result = snapshot.result();
     // Edits are carried over a complete result only.
@@ -208,36 +208,31 @@ void Workspace::Impl::rememberCarry(OpenDocument& document, const Snapshot& snap
         return;
     }
     auto carry = std::make_unique<IncrementalCheck>();
-    IncrementalCheck::Lent check = lent;
-    snapshot.parsed();
-    check.parsed = stateOf(snapshot).parse;
-    if (carry->remember(check, result, snapshot.source(), serverText, options.validate)) {
+    shared.parsed = parseOf(snapshot);
+    if (carry->remember(shared, result, snapshot.source(), serverText, options.validate)) {
         document.carry = std::move(carry);
     }
 }
 
-std::shared_ptr<Snapshot> Workspace::Impl::carryEdit(const std::string& key, OpenDocument& document,
-                                                     const CheckPlan& plan,
-                                                     const std::string& serverText) {
-    if (!document.carry || !document.latest || plan.schemaId != kBridgesSchemaId) return nullptr;
-    Snapshot::Impl& before = stateOf(*document.latest);
-    if (before.schemaId != kBridgesSchemaId || before.revision == document.revision) return nullptr;
+// The version after the editor's edits, carried from the last one checked
+// when the edits allow it.
+std::optional<SnapshotParts> Workspace::Impl::carryEdit(const std::string& key,
+                                                        OpenDocument& document,
+                                                        const CheckPlan& plan,
+                                                        const std::string& serverText) {
+    if (!isCarryCompatible(document, plan)) return {};
     IncrementalCheck& carry = *document.carry;
-    if (carry.borrowsModel()) {
-        // The check's own model when no one else can read it, else a copy.
-        carry.adoptModel(document.latest.use_count() == 1 ? std::move(before.model) : nullptr);
-    }
     std::optional<std::vector<Issue>> issues;
     try {
         issues =
-            carry.update(*before.text, *document.text, serverText, validator, options.validate);
+            carry.update(*document.edited, *document.text, serverText, validator, options.validate);
     } catch (...) {
         document.carry.reset();
         throw;
     }
     if (!issues) {
         document.carry.reset();
-        return nullptr;
+        return {};
     }
     ValidationResult result;
     result.issues = std::move(*issues);
@@ -246,12 +241,20 @@ std::shared_ptr<Snapshot> Workspace::Impl::carryEdit(const std::string& key, Ope
     }
     Checked checked;
     checked.result = std::make_shared<const ValidationResult>(std::move(result));
-    std::shared_ptr<Snapshot> made = snapshotOf(key, document, plan.schemaId, checked, true);
-    Snapshot::Impl& state = stateOf(*made);
-    state.carried = true;
-    state.source = plan.partner ? 1 : 0;
+    SnapshotParts parts = partsOfCheck(key, document, plan.schemaId, checked, true);
+    // The document is made of the version before's, with the elements read
+    // again, when first asked for; a version before that no one asked has
+    // none to make it of.
+    const IncrementalCheck::Reread& reread = carry.reread();
+    if (std::shared_ptr<const ParsedText> previous = parseIfMade(*document.latest)) {
+        parts.pending = std::make_shared<const PendingDocument>(
+            PendingDocument{std::move(previous), reread.from, reread.to, reread.newLength,
+                            reread.values, reread.kept});
+    }
+    parts.carried = true;
+    parts.source = plan.partner ? 1 : 0;
     ++carried;
-    return made;
+    return parts;
 }
 
 std::vector<std::shared_ptr<const Snapshot>> Workspace::Impl::check(const std::string& key,
@@ -270,15 +273,14 @@ std::vector<std::shared_ptr<const Snapshot>> Workspace::Impl::check(const std::s
         Checked none;
         none.result = std::make_shared<const ValidationResult>();
         document->carry.reset();
-        document->latest = snapshotOf(key, *document, plan.schemaId, none, true);
+        document->latest = makeSnapshot(partsOfCheck(key, *document, plan.schemaId, none, true));
         return {document->latest};
     }
-    if (std::shared_ptr<Snapshot> made = carryEdit(key, *document, plan, serverText)) {
-        stateOf(*made).partnerKey = partnerDocument != nullptr ? plan.partner->key : "";
-        stateOf(*made).partnerRevision = partnerDocument != nullptr ? partnerDocument->revision : 0;
-        stateOf(*made).partnerIsServer = plan.partner.has_value();
-        stateOf(*made).partnerOnDisk = plan.partner && partnerDocument == nullptr;
-        document->latest = std::move(made);
+    if (std::optional<SnapshotParts> made = carryEdit(key, *document, plan, serverText)) {
+        setPartner(*made, partnerDocument != nullptr ? plan.partner->key : "",
+                   partnerDocument != nullptr ? partnerDocument->revision : 0,
+                   plan.partner.has_value(), plan.partner && partnerDocument == nullptr);
+        document->latest = makeSnapshot(std::move(*made));
         return {document->latest};
     }
     return checkWholeText(key, *document, plan, partnerDocument, partnerText, serverText);
@@ -289,29 +291,27 @@ std::vector<std::shared_ptr<const Snapshot>> Workspace::Impl::checkWholeText(
     OpenDocument* partnerDocument, std::string_view partnerText, const std::string& serverText) {
     document.carry.reset();
     // A large text's version before is let go of before the new one is
-    // read, so that the new document takes its memory rather than more.
-    if (document.latest && document.latest.use_count() == 1 &&
-        stateOf(*document.latest).revision != document.revision &&
+    // read, so that the new document can take its memory rather than more.
+    if (document.latest && partsOf(*document.latest).revision != document.revision &&
         document.text->size() >= options.carryFrom) {
         document.latest.reset();
     }
     Checked checked = checkWhole(document, plan, partnerDocument, partnerText);
-    std::shared_ptr<Snapshot> own = snapshotOf(key, document, plan.schemaId, checked, true);
-    Snapshot::Impl& state = stateOf(*own);
+    SnapshotParts parts = partsOfCheck(key, document, plan.schemaId, checked, true);
     if (checked.paired) {
-        state.source = plan.partner->isServer ? 1 : 0;
-        state.partnerKey = partnerDocument != nullptr ? plan.partner->key : "";
-        state.partnerRevision = partnerDocument != nullptr ? partnerDocument->revision : 0;
-        state.partnerIsServer = plan.partner->isServer;
-        state.partnerOnDisk = partnerDocument == nullptr;
+        parts.source = plan.partner->isServer ? 1 : 0;
+        setPartner(parts, partnerDocument != nullptr ? plan.partner->key : "",
+                   partnerDocument != nullptr ? partnerDocument->revision : 0,
+                   plan.partner->isServer, partnerDocument == nullptr);
     }
+    std::shared_ptr<const Snapshot> own = makeSnapshot(std::move(parts));
     document.latest = own;
     if (plan.schemaId == kBridgesSchemaId) {
-        IncrementalCheck::Lent lent;
-        lent.model = state.model.get();
-        lent.ruleIssues = checked.kept.ruleIssues;
-        if (checked.paired) lent.server = checked.partner->root();
-        rememberCarry(document, *own, checked.paired ? serverText : std::string(), lent);
+        IncrementalCheck::Shared shared;
+        shared.model = partsOf(*own).model;
+        shared.ruleIssues = checked.kept.ruleIssues;
+        if (checked.paired) shared.server = checked.partner->root();
+        rememberCarry(document, *own, checked.paired ? serverText : std::string(), shared);
     }
     std::vector<std::shared_ptr<const Snapshot>> out{own};
     if (!checked.paired || partnerDocument == nullptr) return out;
@@ -326,21 +326,19 @@ std::shared_ptr<const Snapshot> Workspace::Impl::partnerSnapshot(const std::stri
                                                                  OpenDocument& partnerDocument,
                                                                  Checked& checked) {
     const bool partnerIsServer = plan.partner->isServer;
-    std::shared_ptr<Snapshot> other =
-        snapshotOf(plan.partner->key, partnerDocument,
-                   partnerIsServer ? kServerSchemaId : kBridgesSchemaId, checked, false);
-    Snapshot::Impl& otherState = stateOf(*other);
-    otherState.source = partnerIsServer ? 0 : 1;
-    otherState.partnerKey = key;
-    otherState.partnerRevision = document.revision;
-    otherState.partnerIsServer = !partnerIsServer;
+    SnapshotParts parts =
+        partsOfCheck(plan.partner->key, partnerDocument,
+                     partnerIsServer ? kServerSchemaId : kBridgesSchemaId, checked, false);
+    parts.source = partnerIsServer ? 0 : 1;
+    setPartner(parts, key, document.revision, !partnerIsServer, false);
+    std::shared_ptr<const Snapshot> other = makeSnapshot(std::move(parts));
     partnerDocument.carry.reset();
     partnerDocument.latest = other;
     if (!partnerIsServer) {
         // The server is the text checked: its snapshot holds the parse.
-        IncrementalCheck::Lent lent;
-        lent.server = stateOf(*document.latest).parse->root();
-        rememberCarry(partnerDocument, *other, *document.text, lent);
+        IncrementalCheck::Shared shared;
+        shared.server = partsOf(*document.latest).parse->root();
+        rememberCarry(partnerDocument, *other, *document.text, shared);
     }
     return other;
 }
@@ -366,12 +364,20 @@ bool Workspace::edit(const std::string& key, const std::vector<TextEdit>& edits,
         size = size - edit.length + edit.newText.size();
         room = std::max(room, size);
     }
-    impl->letGoOfVersionBefore(*document);
+    // The stretch the edits changed, from the text last checked.
+    const bool checkedNow =
+        document->latest && partsOf(*document->latest).revision == document->revision;
+    if (checkedNow || document->upTo != document->revision) {
+        document->since = document->revision;
+        document->edited.reset();
+    }
+    for (const TextEdit& edit : edits) document->edited = widen(document->edited, edit);
     // Made once at its largest: a replace past the capacity would double it.
     std::string text = impl->room->take(room);
     text = *document->text;
     for (const TextEdit& edit : edits) text.replace(edit.offset, edit.length, edit.newText);
     impl->setText(*document, std::move(text), version);
+    document->upTo = document->revision;
     return true;
 }
 

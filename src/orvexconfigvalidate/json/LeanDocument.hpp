@@ -47,6 +47,9 @@ class LeanDocument {
     static constexpr std::uint32_t root() { return 0; }
     std::string_view text() const { return text_; }
     const TextIndex& index() const { return *index_; }
+    // The strings kept unescaped, so that a document spliced of others
+    // (json/DocumentSplice) can carry them over.
+    const UnescapedStrings& unescaped() const { return strings_; }
 
     JsonKind kind(std::uint32_t node) const { return index_->nodes[node].kind(); }
     bool boolean(std::uint32_t node) const;

@@ -13,6 +13,8 @@
 #include <orvexconfigvalidate/Workspace.hpp>
 
 #include "ConfigGenerator.hpp"
+#include "json/LeanDocument.hpp"
+#include "json/ParsedTextAccess.hpp"
 
 namespace OrvexConfigValidate {
 namespace {
@@ -68,6 +70,44 @@ std::string replaced(std::string text, const std::string& from, const std::strin
     return text;
 }
 
+// The one ranged edit an editor sends for the change from one text to the
+// other.
+TextEdit editBetween(const std::string& before, const std::string& after) {
+    const std::size_t limit = std::min(before.size(), after.size());
+    std::size_t from = 0;
+    while (from < limit && before[from] == after[from]) ++from;
+    std::size_t tail = 0;
+    while (tail < limit - from &&
+           before[before.size() - 1 - tail] == after[after.size() - 1 - tail])
+        ++tail;
+    return {from, before.size() - tail - from, after.substr(from, after.size() - tail - from)};
+}
+
+// A carried version's document must be the one a read of its text makes:
+// the same nodes, line starts and unescaped strings.
+void expectReadAfresh(const ParsedText& carried, const std::string& text) {
+    const ParsedText fresh = parseTextLeanOver(text);
+    const LeanDocument* mine = leanDocumentOf(carried);
+    const LeanDocument* read = leanDocumentOf(fresh);
+    ASSERT_NE(mine, nullptr);
+    ASSERT_NE(read, nullptr);
+    EXPECT_EQ(mine->text(), text);
+    EXPECT_EQ(mine->index().lineStarts, read->index().lineStarts);
+    const std::vector<TextNode>& nodes = mine->index().nodes;
+    const std::vector<TextNode>& expected = read->index().nodes;
+    ASSERT_EQ(nodes.size(), expected.size());
+    for (std::size_t i = 0; i < nodes.size(); ++i) {
+        const auto fields = [](const TextNode& node) {
+            return std::make_tuple(node.start, node.end, node.keyField,
+                                   static_cast<std::uint32_t>(node.rank), node.kind());
+        };
+        ASSERT_EQ(fields(nodes[i]), fields(expected[i])) << "node " << i;
+    }
+    EXPECT_EQ(mine->unescaped().quotes, read->unescaped().quotes);
+    EXPECT_TRUE(std::equal(mine->unescaped().values.begin(), mine->unescaped().values.end(),
+                           read->unescaped().values.begin(), read->unescaped().values.end()));
+}
+
 // Versions of one bridges text in a workspace that carries every edit it
 // can; each version's result must be what a whole check of its text gives.
 class WorkspaceCarryTest : public ::testing::Test {
@@ -93,9 +133,10 @@ class WorkspaceCarryTest : public ::testing::Test {
         if (!serverText.empty()) made.partner = PairedText{"", serverText, true};
         return made;
     }
-    // The snapshot of a new version of the text.
+    // The snapshot of a new version of the text, sent as an editor that
+    // syncs by ranges does.
     std::shared_ptr<const Snapshot> submit(const std::string& edited) {
-        EXPECT_TRUE(workspace->replace(key, edited, ++version));
+        EXPECT_TRUE(workspace->edit(key, {editBetween(*workspace->text(key), edited)}, ++version));
         return workspace->check(key, plan()).front();
     }
 
@@ -118,6 +159,7 @@ class WorkspaceCarryTest : public ::testing::Test {
         const ValidationResult whole = full(edited);
         EXPECT_EQ(summary(made->result().issues, source()), summary(whole.issues, source()));
         EXPECT_GE(summary(whole.issues, source()).size(), minimumIssues);
+        expectReadAfresh(made->parsed(), edited);
         for (const Issue& issue : whole.issues) fixesSeen += issue.fixes.size();
         text = edited;
     }
@@ -339,6 +381,52 @@ TEST_F(WorkspaceCarryTest, SuggestedFixesOfStrictChecksMatchTheWholeCheck) {
     expectCarried(replaced(text, "\"groups\": [\"{grp-14}\"", "\"groups\": [\"{GRP-14}\""), 1);
     expectCarried(replaced(text, "\"name\": \"Talk group 5\"", "\"nmae\": \"Talk group 5\""), 2);
     EXPECT_GE(fixesSeen, 2U);
+}
+
+// A byte-order mark and CR LF line ends: the carried issues, their places
+// and the carried document are a whole read's.
+TEST_F(WorkspaceCarryTest, TextsWithAByteOrderMarkOrCrLfLinesMatchTheWholeCheck) {
+    for (const bool crlf : {false, true}) {
+        for (const bool mark : {false, true}) {
+            if (!crlf && !mark) continue;
+            std::string made = generateBridgingConfiguration(30);
+            for (std::size_t at = made.find('\n'); crlf && at != std::string::npos;
+                 at = made.find('\n', at + 2)) {
+                made.insert(at, "\r");
+            }
+            text = (mark ? std::string(kByteOrderMark) : std::string()) + made;
+            runEdits();
+        }
+    }
+}
+
+// Several ranged edits, in one message and in one more before the check:
+// the stretch they name together is carried, across the elements between
+// them when they lie in two. A whole text sent instead is checked whole.
+TEST_F(WorkspaceCarryTest, EditsNamedTogetherAreCarriedAndAWholeTextIsNot) {
+    start();
+    const std::string third = "\"name\": \"Talk group 3\"";
+    const std::string fifth = "\"name\": \"Talk group 5\"";
+    // The later place first, so that the earlier one's offset holds.
+    ASSERT_TRUE(workspace->edit(key,
+                                {{text.find(fifth), fifth.size(), "\"name\": 5"},
+                                 {text.find(third), third.size(), "\"nmae\": \"x\""}},
+                                ++version));
+    const std::string both =
+        replaced(replaced(text, fifth, "\"name\": 5"), third, "\"nmae\": \"x\"");
+    ASSERT_EQ(*workspace->text(key), both);
+    const std::string edited = replaced(both, "\"port\": 7443", "\"port\": -7443");
+    ASSERT_TRUE(workspace->edit(key, {editBetween(both, edited)}, ++version));
+    const auto made = workspace->check(key, plan()).front();
+    EXPECT_TRUE(made->carried());
+    const ValidationResult whole = full(edited);
+    EXPECT_EQ(summary(made->result().issues, source()), summary(whole.issues, source()));
+    EXPECT_GE(whole.issues.size(), 2U);
+    expectReadAfresh(made->parsed(), edited);
+    text = edited;
+    ASSERT_TRUE(
+        workspace->replace(key, replaced(text, "Talk group 9", "Talk group nine"), ++version));
+    EXPECT_FALSE(workspace->check(key, plan()).front()->carried());
 }
 
 TEST_F(WorkspaceCarryTest, EditsOutsideTheArraysOrBreakingThemAreNotCarried) {
