@@ -5,7 +5,7 @@
 #include <iostream>
 #include <string>
 
-#include <orvexconfigvalidate/LeanText.hpp>
+#include <orvexconfigvalidate/Document.hpp>
 
 #include "ConfigGenerator.hpp"
 #include "lsp/JsonRpc.hpp"
@@ -64,7 +64,7 @@ TEST(CarriedRequests, AfterACarriedEditCostAboutWhatTheyCostAfterOpening) {
     ASSERT_NE(port, std::string::npos);
     const Json hover = {{"position", positionAt(text, type)}};
     double read = threadSeconds();
-    { const ParsedText parsed = parseTextLean(std::string(text)); }
+    { const ParsedText parsed = parseText(text); }
     read = threadSeconds() - read;
 
     Session session;
