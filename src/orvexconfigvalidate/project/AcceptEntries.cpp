@@ -48,10 +48,12 @@ std::string memberText(JsonView entry, const char* name) {
 
 IssueIdentity entryIdentity(JsonView entry) {
     const JsonView occurrence = entry.member("occurrence");
-    return {
-        memberText(entry, "code"),    memberText(entry, "file"),
-        memberText(entry, "element"), memberText(entry, "id"),
-        memberText(entry, "member"),  occurrence.isIntegral() ? occurrence.unsignedInteger() : 0};
+    return {memberText(entry, "code"),
+            memberText(entry, "file"),
+            memberText(entry, "element"),
+            memberText(entry, "id"),
+            memberText(entry, "member"),
+            occurrence.isIntegral() ? static_cast<std::size_t>(occurrence.unsignedInteger()) : 0};
 }
 
 }  // namespace
