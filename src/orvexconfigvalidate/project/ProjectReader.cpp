@@ -24,20 +24,32 @@ std::string memberText(JsonView object, std::string_view name) {
     return value.isString() ? std::string(value.string()) : std::string();
 }
 
-// Whether a schema issue lies at or below the pointer.
-bool flagged(const std::vector<Issue>& issues, const std::string& pointer) {
-    return std::any_of(issues.begin(), issues.end(), [&](const Issue& issue) {
-        return issue.pointer == pointer || issue.pointer.rfind(pointer + "/", 0) == 0;
-    });
+// The pointers of the schema issues, sorted once: an entry asks whether one
+// lies at or below it by search, so a long list of entries with many issues
+// costs no more than sorting them.
+std::vector<std::string> flaggedPointers(const std::vector<Issue>& issues) {
+    std::vector<std::string> pointers;
+    pointers.reserve(issues.size());
+    for (const Issue& issue : issues) pointers.push_back(issue.pointer);
+    std::sort(pointers.begin(), pointers.end());
+    return pointers;
+}
+
+bool flagged(const std::vector<std::string>& sorted, const std::string& pointer) {
+    if (std::binary_search(sorted.begin(), sorted.end(), pointer)) return true;
+    const std::string below = pointer + "/";
+    const auto next = std::lower_bound(sorted.begin(), sorted.end(), below);
+    return next != sorted.end() && next->compare(0, below.size(), below) == 0;
 }
 
 void readAccepted(JsonView root, Project& project) {
     const JsonView list = root.member("accept");
+    const std::vector<std::string> issues = flaggedPointers(project.issues);
     for (std::size_t i = 0; i < list.size(); ++i) {
         const JsonView entry = list.element(i);
         AcceptEntry read;
         read.pointer = "/accept/" + std::to_string(i);
-        if (!entry.isObject() || flagged(project.issues, read.pointer)) continue;
+        if (!entry.isObject() || flagged(issues, read.pointer)) continue;
         read.identity.code = memberText(entry, "code");
         read.identity.file = pathKey(memberText(entry, "file"));
         read.identity.element = memberText(entry, "element");
@@ -60,11 +72,12 @@ Grade gradeOf(std::string_view level) {
 
 void readSeverities(JsonView root, Project& project) {
     const JsonView list = root.member("severities");
+    const std::vector<std::string> issues = flaggedPointers(project.issues);
     for (std::size_t i = 0; i < list.size(); ++i) {
         const JsonView entry = list.element(i);
         SeverityEntry read;
         read.pointer = "/severities/" + std::to_string(i);
-        if (!entry.isObject() || flagged(project.issues, read.pointer)) continue;
+        if (!entry.isObject() || flagged(issues, read.pointer)) continue;
         read.code = memberText(entry, "code");
         read.files = memberText(entry, "files");
         read.grade = gradeOf(memberText(entry, "level"));
